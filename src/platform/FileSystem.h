@@ -1,0 +1,60 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace qv {
+
+// Attribute bits as the platform reports them.
+namespace Attr {
+constexpr quint32 ReadOnly = 1, Hidden = 2, System = 4, Directory = 16, Archive = 32,
+                  Normal = 128, Temporary = 256, Compressed = 2048, Encrypted = 16384;
+}
+
+// One entry of a folder listing, as find-first/find-next delivers it.
+struct DirEntry {
+    QString name;
+    quint32 attributes = 0;
+    quint64 size = 0;         // of the link target for a symbolic link to a file
+    QDateTime lastWriteUtc;   // UTC
+};
+
+// Entries of folder (Windows path, with or without trailing "\") whose names match
+// pattern ("*" and "*.*" match everything; otherwise "?"/"*" wildcards, case-
+// insensitive), in host directory order, "." and ".." first as Windows lists them.
+// A folder that cannot be listed gives an empty listing. Names that contain "\"
+// (unaddressable) are left out.
+std::vector<DirEntry> listDirectory(const QString &folder, const QString &pattern);
+// Streams the same entries without building a list; return false to stop early.
+void forEachDirEntry(const QString &folder, const QString &pattern,
+                     const std::function<bool(const DirEntry &)> &visit);
+bool wildcardMatch(const QString &pattern, const QString &name);
+
+// Attribute word of a path (throws 53 file / 76 path not found, 70, ...).
+quint32 fileAttributes(const QString &path);
+// Sets the attribute word: ReadOnly and Archive are honoured; other bits ignored.
+void setFileAttributes(const QString &path, quint32 attributes);
+void clearArchive(const QString &path);
+void setArchive(const QString &path);
+
+bool fileExists(const QString &path);     // an entry exists and is not a folder
+bool folderExists(const QString &path);
+// Creates every missing folder of the path; true when the folder exists afterwards.
+bool makePath(const QString &folder);
+void deleteFile(const QString &path);     // throws 53, 70, 75 ...
+
+// Copies the content of source to destination, replacing an existing file there.
+// Written to a temporary name in the destination folder and renamed over the target
+// only when complete, so a failure never harms the previous copy. Keeps the
+// source's modification time and permission bits; never the archive mark.
+// Throws 53 (source missing), 70 (no access / read-only target), 61 (disk full), ...
+void copyFile(const QString &source, const QString &destination);
+
+// Test seam for the copy: called with the destination and the bytes written so far
+// before each block; may throw a PlatformError (e.g. 61 after N bytes).
+using CopyFaultHook = std::function<void(const QString &destination, quint64 bytesWritten)>;
+void setCopyFaultHook(CopyFaultHook hook);  // empty hook: none
+
+}  // namespace qv

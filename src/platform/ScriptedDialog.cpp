@@ -1,0 +1,76 @@
+#include "platform/ScriptedDialog.h"
+
+namespace qv {
+
+QString ScriptedDialog::escapeText(QString text)
+{
+    text.replace("\r\n", "\\n");
+    text.replace('\n', "\\n");
+    text.replace('\r', "\\n");
+    return text;
+}
+
+Answer ScriptedDialog::messageBox(const QString &text, Buttons buttons, Icon icon,
+                                  const QString &title, int defaultButton)
+{
+    m_messages << text;
+    const QString head = QStringLiteral("MSGBOX [%1] [%2] default=%3 title=\"%4\": %5")
+                             .arg(buttonsName(buttons), iconName(icon))
+                             .arg(defaultButton)
+                             .arg(title, escapeText(text));
+    if (m_answers.empty()) {
+        m_unexpected = true;
+        m_transcript << head << QStringLiteral("  -> (no answer in script)");
+        if (m_onUnexpected)
+            m_onUnexpected(head);
+        switch (buttons) {
+        case Buttons::OK: return Answer::OK;
+        case Buttons::YesNo: return Answer::No;
+        default: return Answer::Cancel;
+        }
+    }
+    const Answer a = m_answers.front();
+    m_answers.pop_front();
+    m_transcript << head << QStringLiteral("  -> ") + answerName(a);
+    return a;
+}
+
+QString ScriptedDialog::prompt(const QString &text, const QString &title, const QString &defaultAnswer)
+{
+    const QString head = QStringLiteral("PROMPT title=\"%1\" default=\"%2\": %3")
+                             .arg(title, defaultAnswer, escapeText(text));
+    if (m_prompts.empty()) {
+        m_unexpected = true;
+        m_transcript << head << QStringLiteral("  -> (no answer in script)");
+        if (m_onUnexpected)
+            m_onUnexpected(head);
+        return {};
+    }
+    const QString t = m_prompts.front();
+    m_prompts.pop_front();
+    m_transcript << head << QStringLiteral("  -> \"%1\"").arg(t);
+    return t;
+}
+
+void ScriptedDialog::processEvents()
+{
+    ++m_eventsCount;
+    if (m_onEvents)
+        m_onEvents(m_eventsCount);
+}
+
+QStringList ScriptedDialog::takeTranscript()
+{
+    QStringList t;
+    t.swap(m_transcript);
+    return t;
+}
+
+void ScriptedDialog::clearRecord()
+{
+    m_transcript.clear();
+    m_messages.clear();
+    m_unexpected = false;
+}
+
+}  // namespace qv

@@ -1,0 +1,103 @@
+#include "windows/QtUserDialog.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace qv {
+namespace {
+
+struct ButtonSpec {
+    Answer answer;
+    QString text;
+    QMessageBox::ButtonRole role;
+};
+
+QList<ButtonSpec> buttonsOf(Buttons b)
+{
+    const ButtonSpec ok{Answer::OK, QStringLiteral("OK"), QMessageBox::AcceptRole};
+    const ButtonSpec cancel{Answer::Cancel, QStringLiteral("Avbryt"), QMessageBox::RejectRole};
+    const ButtonSpec yes{Answer::Yes, QStringLiteral("Ja"), QMessageBox::YesRole};
+    const ButtonSpec no{Answer::No, QStringLiteral("Nei"), QMessageBox::NoRole};
+    const ButtonSpec retry{Answer::Retry, QStringLiteral("Prøv igjen"), QMessageBox::AcceptRole};
+    switch (b) {
+    case Buttons::OK: return {ok};
+    case Buttons::OKCancel: return {ok, cancel};
+    case Buttons::YesNoCancel: return {yes, no, cancel};
+    case Buttons::YesNo: return {yes, no};
+    case Buttons::RetryCancel: return {retry, cancel};
+    }
+    return {ok};
+}
+
+QMessageBox::Icon qtIcon(Icon i)
+{
+    switch (i) {
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Question: return QMessageBox::Question;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                                int defaultButton)
+{
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    const QList<ButtonSpec> specs = buttonsOf(buttons);
+    QList<QPushButton *> made;
+    for (const ButtonSpec &s : specs)
+        made << box.addButton(s.text, s.role);
+    const int def = qBound(1, defaultButton, int(made.size())) - 1;
+    box.setDefaultButton(made[def]);
+    // Closing the box with Esc or the title bar answers Cancel where there is one.
+    for (int i = 0; i < specs.size(); ++i)
+        if (specs[i].answer == Answer::Cancel || (specs.size() == 1))
+            box.setEscapeButton(made[i]);
+    const bool wasBusy = m_busy;
+    if (wasBusy)
+        QApplication::restoreOverrideCursor();
+    box.exec();
+    if (wasBusy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (int i = 0; i < specs.size(); ++i)
+        if (box.clickedButton() == made[i])
+            return specs[i].answer;
+    return specs.size() > 1 ? specs.back().answer : specs.front().answer;
+}
+
+QString QtUserDialog::prompt(const QString &text, const QString &title, const QString &defaultAnswer)
+{
+    QInputDialog dlg(QApplication::activeWindow());
+    dlg.setWindowTitle(title);
+    dlg.setLabelText(text);
+    dlg.setTextValue(defaultAnswer);
+    dlg.setOkButtonText(QStringLiteral("OK"));
+    dlg.setCancelButtonText(QStringLiteral("Avbryt"));
+    return dlg.exec() == QDialog::Accepted ? dlg.textValue() : QString();
+}
+
+void QtUserDialog::setBusyPointer(bool busy)
+{
+    if (busy == m_busy)
+        return;
+    m_busy = busy;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void QtUserDialog::processEvents()
+{
+    if (m_before)
+        m_before();
+    QApplication::processEvents();
+}
+
+}  // namespace qv

@@ -1,0 +1,27 @@
+#pragma once
+#include "platform/UserDialog.h"
+
+#include <functional>
+
+namespace qv {
+
+// The window implementation of the user dialogue: QMessageBox / QInputDialog with
+// Norwegian button texts.
+class QtUserDialog : public UserDialog {
+public:
+    Answer messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                      int defaultButton) override;
+    QString prompt(const QString &text, const QString &title, const QString &defaultAnswer) override;
+    void setBusyPointer(bool busy) override;
+    void processEvents() override;
+
+    // Runs before every pending-events call: the main window pushes its state to
+    // the screen here.
+    void setBeforeProcessEvents(std::function<void()> f) { m_before = std::move(f); }
+
+private:
+    std::function<void()> m_before;
+    bool m_busy = false;
+};
+
+}  // namespace qv
