@@ -1,0 +1,58 @@
+#pragma once
+// One list of "this control, this size, this state" shots, shared by the gallery
+// (which renders each shot to a PNG) and bench/paint_bench (which times each one).
+//
+// A file adds shots with QV_CATALOG:
+//
+//     #include "ControlCatalog.h"
+//     QV_CATALOG(myShots)
+//     {
+//         qvcatalog::add({"qvProgress_s0_37", "qvProgress style 0 at 37 %", {200, 15},
+//                         [](QWidget *host) { auto *p = new qvProgress(host); ...; return p; }});
+//     }
+//
+// Include this header as "ControlCatalog.h" (not through the tests/ include root): the
+// bench compiles the shot files straight from this folder.
+#include <QSize>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+namespace qvcatalog {
+
+struct Shot {
+    QString name;     // file name stem of the picture, unique
+    QString caption;  // its line in the gallery index
+    QSize size;       // size of the host widget the control lives in
+    // Builds the control(s) inside host (already sized) in the wanted state and returns
+    // the control the bench times.
+    std::function<QWidget *(QWidget *host)> build;
+    // One complete paint of the control, for the bench. Empty: control->grab(). Set it
+    // for controls that keep a painted surface between paints, so the bench times the
+    // drawing and not just the copy.
+    std::function<void(QWidget *control)> paint = {};
+    // Run after the host is shown, before the picture is taken (hover states, timers).
+    std::function<void(QWidget *control)> settle = {};
+    // Picture of the whole host instead of the control (controls that paint their parent).
+    bool grabHost = false;
+};
+
+inline std::vector<Shot> &shots()
+{
+    static std::vector<Shot> all;
+    return all;
+}
+
+inline void add(Shot shot) { shots().push_back(std::move(shot)); }
+
+struct Registrar {
+    explicit Registrar(void (*registerShots)()) { registerShots(); }
+};
+
+}  // namespace qvcatalog
+
+#define QV_CATALOG(name)                                                                                        \
+    static void name();                                                                                        \
+    static const qvcatalog::Registrar name##_registrar(&name);                                                 \
+    static void name()
