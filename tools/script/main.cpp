@@ -1,1 +1,31 @@
-int main() { return 0; }
+// qvbackup-script SCRIPT [SCRIPT...]: runs user actions against the engine headless
+// and prints a transcript. "-" reads the script from standard input.
+#include "ScriptRunner.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextStream>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        QTextStream(stderr) << "usage: qvbackup-script SCRIPT [SCRIPT...]   (\"-\" reads standard input)\n";
+        return 2;
+    }
+    QStringList lines;
+    for (const QString &path : args) {
+        QFile f;
+        if (path == "-" ? !f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(path), !f.open(QIODevice::ReadOnly))) {
+            QTextStream(stderr) << "cannot read " << path << "\n";
+            return 2;
+        }
+        lines += QString::fromUtf8(f.readAll()).split('\n');
+    }
+    qv::ScriptRunner runner(out);
+    return runner.run(lines);
+}

@@ -1,0 +1,101 @@
+#include "engine/FileScan.h"
+
+#include "engine/Exclusions.h"
+#include "engine/modBackup.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/UserDialog.h"
+
+#include <cmath>
+
+namespace qv {
+
+QString FileScan::sizeText(quint64 bytes)
+{
+    const QString text = formatGrouped(double(bytes) / 1024.0, 2) + QStringLiteral(" kb.");
+    return QString(std::abs(int(text.size()) - 16), ' ') + text;
+}
+
+QString FileScan::attributeLetters(quint32 a)
+{
+    QString letters;
+    if (a & Attr::Archive)
+        letters += 'a';
+    if (a & Attr::Hidden)
+        letters += 'h';
+    if (a & Attr::ReadOnly)
+        letters += 'r';
+    if (a & Attr::System)
+        letters += 's';
+    return letters.isEmpty() ? QStringLiteral(" ") : letters;
+}
+
+QString FileScan::summaryText(qint32 files, qint64 kilobytes, qint32 folders)
+{
+    return QString::number(files) + " filer funnet (" + formatGrouped(double(kilobytes), 0) + " kb).  " +
+           QString::number(qint64(folders) + 1) + " mapper gjennomsøkt.";
+}
+
+void FileScan::General_SokFiler()
+{
+    dialog().setBusyPointer(true);
+    s.lvw1().Clear();
+    QString folder = s.Fra;
+    const QString pattern = QStringLiteral("*.*");
+    if (s.optAlle.value)
+        s.shbStatus = QStringLiteral("Søker etter alle filer...");
+    else if (s.optEndrede.value)
+        s.shbStatus = QStringLiteral("Søker etter nye og endrede filer...");
+    dialog().processEvents();
+    qint32 files = 0, folders = 0;
+    m_excluded = Exclusions::lowerCased(s.UtelatListe);
+    // Half to even, as the platform's whole-number conversion rounds.
+    const qint64 kilobytes = qint64(std::nearbyint(General_FinnFiler(folder, pattern, files, folders)));
+    s.shbStatus = summaryText(files, kilobytes, folders);
+    dialog().setBusyPointer(false);
+}
+
+double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint32 &files, qint32 &folders)
+{
+    const bool newAndChanged = s.optEndrede.value;
+    const quint32 mask = newAndChanged ? Attr::Archive
+                                       : (Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive |
+                                          Attr::Normal | Attr::Temporary | Attr::Compressed | Attr::Encrypted);
+    if (!folder.endsWith('\\'))
+        folder += '\\';
+    auto isDots = [](const QString &n) { return n == QLatin1String(".") || n == QLatin1String(".."); };
+
+    QStringList subFolders;
+    if (s.chkUnderkat.value) {
+        forEachDirEntry(folder, QStringLiteral("*"), [&](const DirEntry &e) {
+            // A link to a folder is never walked into, so every walk ends.
+            if (!isDots(e.name) && (e.attributes & Attr::Directory) && !e.isLink) {
+                subFolders << e.name;
+                ++folders;
+            }
+            return true;
+        });
+    }
+
+    double total = 0;
+    forEachDirEntry(folder, pattern, [&](const DirEntry &e) {
+        if (isDots(e.name) || (e.attributes & Attr::Directory) || !(e.attributes & mask))
+            return true;
+        const QString ext = General_FinnFilendelsen(e.name);
+        if (Exclusions::isExcluded(ext, m_excluded))
+            return true;
+        ++files;
+        total += double(e.size) / 1024.0;
+        s.lvw1().AddItem(folder + e.name, ext, sizeText(e.size), formatFileTime(e.lastWriteUtc.toLocalTime()),
+                         attributeLetters(e.attributes));
+        return true;
+    });
+
+    for (const QString &name : subFolders) {
+        QString sub = folder + name + '\\';
+        total += General_FinnFiler(sub, pattern, files, folders);
+    }
+    return total;
+}
+
+}  // namespace qv

@@ -1,0 +1,28 @@
+#pragma once
+#include "engine/RunState.h"
+
+namespace qv {
+
+// Lists what a backup run takes: the files of the active template's source folder
+// (and below, when subfolders are included), less excluded types and, in
+// new-and-changed mode, less files whose archive attribute is clear.
+class FileScan {
+public:
+    explicit FileScan(RunState &state) : s(state) {}
+
+    void General_SokFiler();
+    // Walks one folder; folder gets a trailing "\" when missing. Returns the kilobytes
+    // of the files listed here and below, unrounded (the driver rounds the total once).
+    double General_FinnFiler(QString &folder, const QString &pattern, qint32 &files, qint32 &folders);
+
+    // The five row texts' rules, for the list and its tests.
+    static QString sizeText(quint64 bytes);
+    static QString attributeLetters(quint32 attributes);
+    static QString summaryText(qint32 files, qint64 kilobytes, qint32 folders);
+
+private:
+    RunState &s;
+    QStringList m_excluded;  // the exclusion list in lower case, for one scan
+};
+
+}  // namespace qv

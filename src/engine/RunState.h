@@ -1,0 +1,198 @@
+#pragma once
+#include "engine/BackupMal.h"
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace qv {
+
+// A control as the engine sees it: a value, and enabled/visible flags.
+struct Toggle {
+    bool value = false;
+    bool enabled = true;
+    bool visible = true;
+};
+
+struct TextBox {
+    QString text;
+    QString tooltip;
+    bool enabled = true;
+};
+
+struct Command {
+    bool enabled = true;
+};
+
+// The template box cboMal: entries kept sorted without regard to case; entry 0 is
+// the new-template entry once the start-up has inserted it.
+class TemplateBox {
+public:
+    static inline const QString kNyMal = QStringLiteral("[ Ny mal ]");
+
+    void clear();
+    void addSorted(const QString &text);          // the box's own sorted insertion
+    void insertAt(int index, const QString &text);
+    void removeAt(int index);
+    int count() const { return int(m_items.size()); }
+    const QString &item(int i) const { return m_items.at(i); }
+    const QStringList &items() const { return m_items; }
+
+    int listIndex() const { return m_index; }
+    // Selecting runs the Click handler; an index at or above the count (or below -1)
+    // raises 380.
+    void setListIndex(int index);
+    // Selects without running the Click handler.
+    void setListIndexQuietly(int index);
+    QString text() const;  // text of the selected entry, or the edit text
+    void setText(const QString &t) { m_editText = t; }
+
+    bool enabled = true;
+    std::function<void()> onClick;
+
+private:
+    QStringList m_items;
+    int m_index = -1;
+    QString m_editText;
+};
+
+// The hidden template table lsv1: rows numbered from 1.
+class TemplateTable {
+public:
+    static const QStringList &columnKeys();
+    static const QStringList &columnTitles();
+
+    void createColumns() { m_columns = true; }
+    bool hasColumns() const { return m_columns; }
+    void clear() { m_rows.clear(); }
+    void append(const BackupMal &row) { m_rows.push_back(row); }
+    void remove(int row);               // raises 35600 when out of range
+    BackupMal &row(int row);            // raises 35600 when out of range
+    int count() const { return int(m_rows.size()); }
+    void sortByName();                  // ascending, without regard to case
+    const std::vector<BackupMal> &rows() const { return m_rows; }
+
+    bool sorted = true;
+
+private:
+    std::vector<BackupMal> m_rows;
+    bool m_columns = false;
+};
+
+// What the engine needs of the found-file list lvw1.
+class FoundFileList {
+public:
+    virtual ~FoundFileList() = default;
+    virtual void Clear() = 0;
+    virtual void AddItem(const QString &path, const QString &ext, const QString &size,
+                         const QString &date, const QString &attributes) = 0;
+    virtual int GetCount() const = 0;
+    virtual QString GetFile(int row) const = 0;  // 1-based; "-1" outside the rows
+    virtual void Refresh() = 0;
+    virtual bool Enabled() const = 0;
+    virtual void setEnabled(bool on) = 0;
+    virtual bool ShowFullPath() const = 0;
+    virtual void setShowFullPath(bool on) = 0;
+};
+
+// The found-file list held in memory (headless runs and tests).
+class InMemoryFileList : public FoundFileList {
+public:
+    struct Row {
+        QString path, ext, size, date, attributes;
+    };
+    void Clear() override { m_rows.clear(); }
+    void AddItem(const QString &path, const QString &ext, const QString &size, const QString &date,
+                 const QString &attributes) override;
+    int GetCount() const override { return int(m_rows.size()); }
+    QString GetFile(int row) const override;
+    void Refresh() override { ++m_refreshes; }
+    bool Enabled() const override { return m_enabled; }
+    void setEnabled(bool on) override { m_enabled = on; }
+    bool ShowFullPath() const override { return m_fullPath; }
+    void setShowFullPath(bool on) override { m_fullPath = on; }
+
+    const std::vector<Row> &rows() const { return m_rows; }
+    int refreshCount() const { return m_refreshes; }
+
+private:
+    std::vector<Row> m_rows;
+    bool m_enabled = true, m_fullPath = false;
+    int m_refreshes = 0;
+};
+
+struct ProgressBar {
+    qint64 MaxValue = 100;
+    qint64 Value = 0;
+    bool Visible = false;
+};
+
+// The main window's state as every engine module reads and writes it, under the
+// names of the window's controls and variables.
+class RunState {
+public:
+    RunState();
+
+    // Active template mirrored in the controls.
+    QString Fra, Til;
+    TextBox txtFra, txtTil, txtSistKjort;
+    Toggle optAlle, optEndrede, chkUnderkat, chkZip, chkAlleMaler, chkFullSti;
+    Toggle lblTaMed;
+
+    TemplateBox cboMal;
+    TemplateTable lsv1;
+    FoundFileList &lvw1() { return *m_fileList; }
+    const FoundFileList &lvw1() const { return *m_fileList; }
+    void setFileList(FoundFileList *list);  // not owned; nullptr: the in-memory list
+    InMemoryFileList &memoryFileList() { return m_memoryList; }
+
+    QString shbStatus;  // the status line text
+    ProgressBar pgr1;
+
+    // Commands: buttons and menu items carry their own enabled flags.
+    Command qvbStart, qvbNy, qvbLagre, qvbSlett, qvbUtelat, qvbAvslutt, qvbFra, qvbTil;
+    Command mnuFilStart, mnuRedigerNyMal, mnuRedigerLagreMal, mnuRedigerSlettMal, mnuFilUtelat,
+        mnuFilAvslutt;
+    Command mnuFil, mnuRediger, mnuOm;
+
+    // Run flags and texts.
+    bool MalEndret = false;
+    bool EscTrykket = false;
+    qint16 ZipAvbryt = 0;
+    bool Avbrutt = false;
+    bool AlleMalerKjorer = false;
+    QString LoggTekst;
+    QString Tilgangsfeil;
+
+    QStringList UtelatListe;
+
+    // The 1-based index of the file a copy or zip step is handling, 0 outside one:
+    // lets a scripted key press arrive "after file k".
+    int fileInProgress = 0;
+
+    // Display metrics for shortened paths (the window sets the real ones).
+    QFont pathFont;
+    int txtFraWidth = 330, txtTilWidth = 330, innerWidth = 520;
+
+    // Sets the option pair so that at most one is set.
+    void setOptAlle(bool on);
+    void setOptEndrede(bool on);
+    // Shows a path in txtFra/txtTil: shortened to the box width minus 10, whole in the tooltip.
+    void showFra(const QString &path);
+    void showTil(const QString &path);
+
+    // The Esc key, whatever state the window is in.
+    void escPressed();
+
+    void General_Opptatt(bool busy);
+    void General_SjekkMottaker();
+
+private:
+    InMemoryFileList m_memoryList;
+    FoundFileList *m_fileList = &m_memoryList;
+};
+
+}  // namespace qv

@@ -1,0 +1,343 @@
+#include "engine/Templates.h"
+
+#include "engine/modBackup.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformError.h"
+#include "platform/Settings.h"
+#include "platform/TextFile.h"
+#include "platform/UserDialog.h"
+
+namespace qv {
+
+namespace {
+const QString kModule = QStringLiteral("frmBackup");
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool isFlagText(const QString &t) { return t == QLatin1String("-1") || t == QLatin1String("0"); }
+
+QString quoted(const QString &t) { return '"' + t + '"'; }
+
+bool ignoredPathError(int n) { return n == Err::PathFileAccess || n == Err::PathNotFound; }
+}  // namespace
+
+const QString Templates::kUnreadableCopy = QStringLiteral("BackupMal (uleselig).txt");
+
+Templates::Templates(RunState &state) : s(state)
+{
+    s.cboMal.onClick = [this] { cboMal_Click(); };
+}
+
+void Templates::finishLoad()
+{
+    s.lsv1.sortByName();
+    s.lsv1.sorted = true;
+    s.cboMal.insertAt(0, TemplateBox::kNyMal);
+}
+
+void Templates::General_LesMal()
+{
+    s.cboMal.clear();
+    s.lsv1.clear();
+    s.lsv1.sorted = false;
+    try {
+        const QString path = programFile(Files::Maler);
+        if (fileExists(path)) {
+            FieldReader in(readTextFile(path));
+            while (!in.atEnd()) {
+                BackupMal m;
+                for (QString *f : {&m.Malnavn, &m.Fra, &m.Til, &m.Underkat, &m.Endrede, &m.SistKjort, &m.LagZip})
+                    *f = in.next();
+                s.lsv1.append(m);
+                if (!isFlagText(m.LagZip))
+                    raiseError(Err::InputPastEnd);
+                s.cboMal.addSorted(m.Malnavn);
+            }
+        }
+    } catch (const PlatformError &e) {
+        if (e.number() == Err::InputPastEnd) {
+            General_LesMalOld();
+            return;
+        }
+        if (!ignoredPathError(e.number()))
+            General_LoggFeil(kModule, QStringLiteral("General_LesMal"), e.number(), e.description());
+    }
+    // Entry 0 is the new-template entry whatever went wrong above.
+    finishLoad();
+}
+
+// Reads the file line by line: six-field lines (the old format) get LagZip "0",
+// seven-field lines are taken as they stand, so a file that mixes both converts
+// without shifting fields between templates. A line that fits neither leaves the
+// file unconverted and untouched.
+void Templates::General_LesMalOld()
+{
+    s.cboMal.clear();
+    s.lsv1.clear();
+    s.lsv1.sorted = false;
+    try {
+        const QString path = programFile(Files::Maler);
+        if (fileExists(path)) {
+            const QString text = readTextFile(path);
+            for (QString line : text.split('\n')) {
+                if (line.endsWith('\r'))
+                    line.chop(1);
+                if (line.trimmed().isEmpty())
+                    continue;
+                FieldReader in(line);
+                QStringList f;
+                while (!in.atEnd() && f.size() <= 7)
+                    f << in.next();
+                const bool flagsOk = f.size() >= 6 && isFlagText(f[3]) && isFlagText(f[4]);
+                if (!flagsOk || (f.size() == 7 && !isFlagText(f[6])) || f.size() > 7)
+                    raiseError(Err::InputPastEnd);
+                s.lsv1.append({f[0], f[1], f[2], f[3], f[4], f[5], f.size() == 7 ? f[6] : QStringLiteral("0")});
+                s.cboMal.addSorted(f[0]);
+            }
+            General_SkrivMalfil();
+        }
+    } catch (const PlatformError &e) {
+        if (!ignoredPathError(e.number())) {
+            keepUnreadableCopy();
+            General_LoggFeil(kModule, QStringLiteral("General_LesMalOld"), e.number(), e.description());
+        }
+    }
+    finishLoad();
+}
+
+// A later rewrite (save, delete, run) writes only the rows that could be read; the
+// file as it was is kept beside it so nothing the user had is lost.
+void Templates::keepUnreadableCopy()
+{
+    try {
+        copyFile(programFile(Files::Maler), programFile(kUnreadableCopy));
+    } catch (const PlatformError &) {
+    }
+}
+
+QString Templates::fileLine(const BackupMal &m, bool quotedFlags)
+{
+    auto flag = [&](const QString &f) { return quotedFlags ? quoted(f) : f; };
+    return QStringList{quoted(m.Malnavn), quoted(m.Fra), quoted(m.Til), flag(m.Underkat), flag(m.Endrede),
+                       quoted(m.SistKjort), flag(m.LagZip)}
+               .join(',') +
+           kCrLf;
+}
+
+void Templates::General_SkrivMalfil()
+{
+    QString text;
+    for (const BackupMal &m : s.lsv1.rows())
+        text += fileLine(m, true);
+    writeTextFile(programFile(Files::Maler), text);
+}
+
+BackupMal Templates::windowValues(const QString &name) const
+{
+    return {name,
+            s.Fra,
+            s.Til,
+            flagText(s.chkUnderkat.value),
+            flagText(s.optEndrede.value),
+            s.txtSistKjort.text,
+            flagText(s.chkZip.value)};
+}
+
+void Templates::General_LagreMal()
+{
+    try {
+        for (;;) {
+            const QString answer =
+                dialog().prompt(QStringLiteral("Skriv navn på den nye backupmalen."), kAppTitle, s.cboMal.text())
+                    .trimmed();
+            if (answer.compare(TemplateBox::kNyMal, Qt::CaseInsensitive) == 0) {
+                msgBox(QStringLiteral("Oppgi et annet navn enn standerverdien."), Buttons::OK, Icon::Exclamation);
+                continue;
+            }
+            if (answer.isEmpty())  // also a cancelled prompt: nothing is saved
+                return;
+            // The file syntax has no escape for a double quote.
+            if (answer.contains('"') || s.Fra.contains('"') || s.Til.contains('"')) {
+                msgBox(QStringLiteral("Navn og mapper kan ikke inneholde anførselstegn (\")."), Buttons::OK,
+                       Icon::Exclamation);
+                continue;
+            }
+            int equal = -1;
+            for (int i = 0; i < s.cboMal.count(); ++i) {
+                if (answer.compare(s.cboMal.item(i), Qt::CaseInsensitive) == 0) {
+                    equal = i;
+                    break;
+                }
+            }
+            if (equal >= 0) {
+                const Answer a = msgBox(QStringLiteral("Malen finnes allerede i listen, vil du overskrive den?"),
+                                        Buttons::YesNoCancel, Icon::Information);
+                if (a == Answer::No)
+                    continue;
+                if (a != Answer::Yes)
+                    return;
+                BackupMal &row = s.lsv1.row(equal);
+                row = windowValues(row.Malnavn);
+                General_SkrivMalfil();
+                s.MalEndret = false;
+                return;
+            }
+            appendTextFile(programFile(Files::Maler), fileLine(windowValues(answer), false));
+            General_LesMal();
+            for (int i = 0; i < s.cboMal.count(); ++i)
+                if (s.cboMal.item(i).compare(answer, Qt::CaseInsensitive) == 0) {
+                    s.cboMal.setListIndex(i);
+                    break;
+                }
+            s.MalEndret = false;
+            return;
+        }
+    } catch (const PlatformError &e) {
+        const int n = e.number();
+        if (n == Err::InputPastEnd || ignoredPathError(n) || n == Err::IndexOutOfBounds)
+            return;
+        General_LoggFeil(kModule, QStringLiteral("General_LagreMal"), n, e.description());
+    }
+}
+
+void Templates::cboMal_Click()
+{
+    s.lvw1().Clear();
+    s.shbStatus.clear();
+    const int i = s.cboMal.listIndex();
+    if (i == 0) {
+        General_NyMal();
+        return;
+    }
+    const BackupMal row = s.lsv1.row(i);
+    s.Fra = row.Fra;
+    s.Til = row.Til;
+    s.showFra(s.Fra);
+    s.showTil(s.Til);
+    s.txtSistKjort.text = row.SistKjort;
+    s.chkUnderkat.value = flagValue(row.Underkat);
+    s.chkZip.value = flagValue(row.LagZip);
+    s.setOptEndrede(flagValue(row.Endrede));
+    if (s.optEndrede.value) {
+        s.chkZip.enabled = true;
+    } else {
+        s.setOptAlle(true);
+        s.chkZip.enabled = false;
+    }
+    s.MalEndret = false;
+    if (!s.AlleMalerKjorer) {
+        s.qvbLagre.enabled = false;
+        s.mnuRedigerLagreMal.enabled = false;
+        s.qvbSlett.enabled = true;
+        s.mnuRedigerSlettMal.enabled = true;
+        s.General_SjekkMottaker();
+    }
+}
+
+void Templates::General_NyMal()
+{
+    s.cboMal.setListIndexQuietly(0);
+    s.txtSistKjort.text.clear();
+    s.txtFra = TextBox{{}, {}, s.txtFra.enabled};
+    s.txtTil = TextBox{{}, {}, s.txtTil.enabled};
+    s.Fra.clear();
+    s.Til.clear();
+    setAlleMaler(false);
+    s.chkUnderkat.value = true;
+    s.chkZip.value = false;
+    s.chkZip.enabled = false;
+    s.setOptAlle(true);
+    for (Command *c : {&s.qvbSlett, &s.qvbStart, &s.qvbLagre, &s.mnuRedigerSlettMal, &s.mnuFilStart,
+                       &s.mnuRedigerLagreMal})
+        c->enabled = false;
+}
+
+void Templates::qvbNy_Click()
+{
+    if (s.cboMal.listIndex() != 0)
+        s.cboMal.setListIndex(0);
+    else
+        cboMal_Click();
+}
+
+void Templates::qvbSlett_Click()
+{
+    const Answer a = msgBox("Vil du slette malen (" + s.cboMal.text() + ") fra listen?", Buttons::YesNo,
+                            Icon::Question);
+    if (a != Answer::Yes)
+        return;
+    const int i = s.cboMal.listIndex();
+    try {
+        s.lsv1.remove(i);
+        s.cboMal.removeAt(i);
+    } catch (const PlatformError &e) {
+        General_LoggFeil(kModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
+        return;
+    }
+    s.txtSistKjort.text.clear();
+    s.txtFra = TextBox{{}, {}, s.txtFra.enabled};
+    s.txtTil = TextBox{{}, {}, s.txtTil.enabled};
+    s.Fra.clear();
+    s.Til.clear();
+    for (Command *c : {&s.qvbSlett, &s.qvbStart, &s.qvbLagre, &s.mnuRedigerSlettMal, &s.mnuFilStart,
+                       &s.mnuRedigerLagreMal})
+        c->enabled = false;
+    s.chkAlleMaler.enabled = false;
+    s.General_Opptatt(false);
+    try {
+        General_SkrivMalfil();
+    } catch (const PlatformError &e) {
+        General_LoggFeil(kModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
+    }
+    General_NyMal();
+}
+
+void Templates::setAlleMaler(bool on)
+{
+    if (s.chkAlleMaler.value == on)
+        return;
+    s.chkAlleMaler.value = on;
+    chkAlleMaler_Click();
+}
+
+void Templates::chkAlleMaler_Click()
+{
+    const bool on = s.chkAlleMaler.value;
+    if (on && s.cboMal.listIndex() == 0 && s.cboMal.count() > 1)
+        s.cboMal.setListIndex(1);
+    for (Toggle *t : {&s.lblTaMed, &s.optAlle, &s.optEndrede, &s.chkZip})
+        t->visible = !on;
+}
+
+void Templates::restoreSelection()
+{
+    int n = getSetting(QStringLiteral("Tilpass"), QStringLiteral("BackupIndex"), QStringLiteral("0")).toInt();
+    if (n > s.cboMal.count() - 1)
+        n = s.cboMal.count() - 1;
+    try {
+        s.cboMal.setListIndex(n);
+    } catch (const PlatformError &e) {
+        if (e.number() != Err::InvalidPropertyValue)
+            throw;
+        s.cboMal.setListIndex(0);
+    }
+}
+
+void Templates::storeSelection()
+{
+    saveSetting(QStringLiteral("Tilpass"), QStringLiteral("BackupIndex"), QString::number(s.cboMal.listIndex()));
+}
+
+bool Templates::queryClose()
+{
+    if (s.MalEndret && !s.Fra.isEmpty() && !s.Til.isEmpty()) {
+        const Answer a = msgBox(QStringLiteral("Vil du lagre endringene som er gjort på aktiv mal?"),
+                                Buttons::YesNoCancel, Icon::Question);
+        if (a == Answer::Cancel)
+            return false;
+        if (a == Answer::Yes)
+            General_LagreMal();
+    }
+    return true;
+}
+
+}  // namespace qv

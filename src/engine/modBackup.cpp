@@ -1,0 +1,182 @@
+#include "engine/modBackup.h"
+
+#include "platform/Clock.h"
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/PlatformError.h"
+#include "platform/TextFile.h"
+#include "platform/TextViewer.h"
+#include "platform/UserDialog.h"
+
+#include <QFontMetrics>
+
+namespace qv {
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString versionText(int revisionDigits)
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg(ProgramVersion::Major)
+        .arg(ProgramVersion::Minor)
+        .arg(ProgramVersion::Revision, revisionDigits, 10, QChar('0'));
+}
+}  // namespace
+
+QString programFile(const QString &name)
+{
+    const QString folder = programFolder();
+    return folder.endsWith('\\') ? folder + name : folder + '\\' + name;
+}
+
+QString errorRecord(const QString &module, const QString &procedure, qint32 number,
+                    const QString &description)
+{
+    QString r;
+    r += "*** Feil registrert " + formatGeneralDate(now()) + " på " + kProgramTitle + " " + versionText(1) +
+         " ***" + kCrLf;
+    r += QString(60, '-') + kCrLf;
+    r += "Feil nr: " + QString::number(number) + kCrLf;
+    r += "Beskrivelse: " + description + kCrLf;
+    r += "Modul: " + module + kCrLf;
+    r += "Prosedyre: " + procedure + kCrLf;
+    r += kCrLf + kCrLf;
+    return r;
+}
+
+void General_LoggFeil(const QString &module, const QString &procedure, qint32 number,
+                      const QString &description)
+{
+    try {
+        appendTextFile(programFile(Files::Feil), errorRecord(module, procedure, number, description));
+    } catch (const PlatformError &) {
+        // An unwritable program folder loses the record; the message still shows.
+    }
+    const QString text = QStringList{
+        "Feil nr: " + QString::number(number),
+        "Beskrivelse: " + description,
+        QString(),
+        "Modul: " + module,
+        "Prosedyre: " + procedure,
+        QString(),
+        "Feilmeldingene over er kopiert til filen " + Files::Feil + ",",
+        QStringLiteral("denne ligger i mappen til Kelvaro."),
+        QStringLiteral("Det hadde vært fint om du vil sende filen til"),
+        "e-post adressen, [" + kSupportAddress + "].",
+        QStringLiteral("På denne måten kan evt. feil utbedres."),
+    }.join(kCrLf);
+    dialog().messageBox(text, Buttons::OK, Icon::Critical, "En feil har oppstått. Programversion: " + versionText(4),
+                        1);
+}
+
+QString General_FinnDatamappe()
+{
+    const QString store = environmentVariable(QStringLiteral("LocalAppData")) + "\\VirtualStore\\";
+    bool any = false;
+    forEachDirEntry(store, QStringLiteral("*"), [&](const DirEntry &) {
+        any = true;
+        return false;
+    });
+    if (any)
+        return store + programFolder().mid(3);
+    return programFolder();
+}
+
+QString General_FinnFilendelsen(const QString &name)
+{
+    const qsizetype dot = name.lastIndexOf('.');
+    const qsizetype slash = name.lastIndexOf('\\');
+    if (dot < 0 || dot < slash)
+        return {};
+    QString ext = name.mid(dot + 1).toLower();
+    General_FjernNull(ext);
+    return ext;
+}
+
+QString General_StiUtenFilnavn(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf('\\');
+    return slash < 0 ? QString() : path.left(slash + 1);
+}
+
+QString General_FilnavnFraSti(const QString &path)
+{
+    return path.mid(path.lastIndexOf('\\') + 1);
+}
+
+QString General_SisteMappe(const QString &folder)
+{
+    QString f = folder;
+    if (!f.endsWith('\\'))
+        f += '\\';
+    const qsizetype before = f.lastIndexOf('\\', f.size() - 2);
+    return f.mid(before + 1, f.size() - before - 2);
+}
+
+QString General_KortSti(const QFont &font, const QString &path, int width)
+{
+    const QFontMetrics fm(font);
+    auto fits = [&](const QString &t) { return fm.horizontalAdvance(t) <= width; };
+    if (fits(path))
+        return path;
+    // The last component, with its trailing "\" when the path is a folder.
+    const bool folder = path.endsWith('\\');
+    const QString trimmed = folder ? path.left(path.size() - 1) : path;
+    const qsizetype cut = trimmed.lastIndexOf('\\');
+    const QString last = trimmed.mid(cut + 1) + (folder ? "\\" : "");
+    const QString ellipsis = QStringLiteral("...");
+    const QString head = cut > 0 ? trimmed.left(cut) : QString();
+    // Keep as much of the start as fits, then "...\" and the last component.
+    for (qsizetype k = head.size(); k >= 1; --k) {
+        const QString candidate = head.left(k) + ellipsis + '\\' + last;
+        if (fits(candidate))
+            return candidate;
+    }
+    // Not even the last component fits whole: cut it from the end.
+    const QString start = head.isEmpty() ? QString() : head.left(3);
+    for (qsizetype k = last.size(); k >= 0; --k) {
+        const QString candidate = start + ellipsis + last.left(k);
+        if (fits(candidate))
+            return candidate;
+    }
+    return fits(ellipsis) ? ellipsis : QString();
+}
+
+bool General_LagMappe(const QString &folder)
+{
+    return makePath(folder.endsWith('\\') ? folder : folder + '\\');
+}
+
+bool General_FilFinnes(const QString &path) { return fileExists(path); }
+
+bool General_MappeFinnes(const QString &path) { return folderExists(path); }
+
+QString General_WindowsMappe() { return windowsFolder().left(260); }
+
+QString General_BrukerNavn()
+{
+    QString name = logonName().left(255);
+    if (name.isEmpty())
+        return {};
+    return General_FjernNull(name).trimmed();
+}
+
+QString General_FjernNull(QString &text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
+QString General_Prosent(qint64 done, qint64 total, bool withDecimal)
+{
+    if (total == 0)
+        return QStringLiteral("0%");  // callers avoid it; never divide by zero
+    const double p = double(total - done) / double(total) * 100.0;
+    return formatPlain(100.0 - p, withDecimal ? 1 : 0) + '%';
+}
+
+}  // namespace qv

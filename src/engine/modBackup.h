@@ -1,0 +1,49 @@
+#pragma once
+#include <QFont>
+#include <QString>
+
+namespace qv {
+
+// Program identity used by the error log and message titles.
+struct ProgramVersion {
+    static constexpr int Major = 3, Minor = 0, Revision = 3;
+};
+inline const QString kProgramTitle = QStringLiteral("Backup");
+inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
+
+// Files of the program folder.
+namespace Files {
+inline const QString Maler = QStringLiteral("BackupMal.txt");
+inline const QString Utelat = QStringLiteral("BackupUtelat.txt");
+inline const QString LoggEnkel = QStringLiteral("BackupLoggEnkel.txt");
+inline const QString LoggAlle = QStringLiteral("BackupLoggAlle.txt");
+inline const QString Feil = QStringLiteral("Error_Backup.txt");
+}  // namespace Files
+
+// Program folder + "\" + name.
+QString programFile(const QString &name);
+
+// Appends the eight-line record to Error_Backup.txt and shows the critical message.
+// Never fails: a step that cannot be done is skipped.
+void General_LoggFeil(const QString &module, const QString &procedure, qint32 number,
+                      const QString &description);
+// The error record as written (eight lines, CR LF).
+QString errorRecord(const QString &module, const QString &procedure, qint32 number,
+                    const QString &description);
+
+QString General_FinnDatamappe();
+QString General_FinnFilendelsen(const QString &name);
+QString General_StiUtenFilnavn(const QString &path);
+QString General_FilnavnFraSti(const QString &path);
+QString General_SisteMappe(const QString &folder);
+// No wider than width pixels in font; keeps the start and the last component.
+QString General_KortSti(const QFont &font, const QString &path, int width);
+bool General_LagMappe(const QString &folder);
+bool General_FilFinnes(const QString &path);
+bool General_MappeFinnes(const QString &path);
+QString General_WindowsMappe();
+QString General_BrukerNavn();
+QString General_FjernNull(QString &text);
+QString General_Prosent(qint64 done, qint64 total, bool withDecimal);
+
+}  // namespace qv

@@ -1,0 +1,42 @@
+#pragma once
+#include "engine/BackupEngine.h"
+#include "platform/Clock.h"
+#include "platform/ScriptedDialog.h"
+
+#include <QStringList>
+#include <QTextStream>
+#include <memory>
+
+namespace qv {
+
+// Runs a script of user actions against the engine, answering every dialogue from
+// the script, and writes a transcript. The format is in docs/scripting.md.
+class ScriptRunner {
+public:
+    enum Result { Ok = 0, ScriptError = 2, UnexpectedDialogue = 3 };
+
+    explicit ScriptRunner(QTextStream &out);
+    ~ScriptRunner();
+
+    Result run(const QStringList &lines);
+    BackupEngine &engine() { return *m_engine; }
+    ScriptedDialog &dialogue() { return m_dialog; }
+
+private:
+    void execute(const QString &command, const QStringList &args, const QString &rest);
+    void flushDialogue();
+    void printStatus();
+    void printFiles();
+    void printState();
+    void printTemplates();
+    void printTextFile(const QString &name);
+    QString programFolderFile(const QString &name) const;
+
+    QTextStream &m_out;
+    ScriptedDialog m_dialog;
+    std::unique_ptr<BackupEngine> m_engine;
+    std::unique_ptr<FixedClock> m_clock;
+    int m_escAfterEvents = -1;  // process-events call at which a scripted Esc arrives
+};
+
+}  // namespace qv
