@@ -25,6 +25,7 @@ class DriveTable {
 public:
     static const DriveTable &current();
     static DriveTable parse(const QString &spec);  // the QVBACKUP_DRIVES syntax
+    static DriveTable fromDrives(std::vector<Drive> drives);
 
     const std::vector<Drive> &drives() const { return m_drives; }
     const Drive *drive(QChar letter) const;
@@ -45,7 +46,27 @@ private:
 // QVBACKUP_PROGRAM_DIR when set, else the executable's folder through the table.
 QString programFolder();
 
-// Environment variable as text ("" when unset).
+// Environment variable as text ("" when unset). "LocalAppData" (any letter case)
+// falls back to the XDG data home expressed through the drive table.
 QString environmentVariable(const QString &name);
+
+// The per-user application data folder as a Windows path: the environment variable
+// "LocalAppData" when set, else the XDG data home through the table ("" when no
+// drive reaches it).
+QString localAppDataFolder();
+
+// Host paths travel as QString; the file system's bytes are UTF-8 where valid, and
+// every byte of an invalid sequence is carried as the lone surrogate U+DC00 + byte,
+// so any host name converts back to the very same bytes.
+QByteArray hostPathBytes(const QString &hostPath);
+QString hostPathFromBytes(const char *bytes, qsizetype length);
+inline QString hostPathFromBytes(const QByteArray &b) { return hostPathFromBytes(b.constData(), b.size()); }
+
+// Host-layer internals: toHost keeps a case-insensitive index of the folders it
+// searched; the layer's own writes keep it current.
+namespace hostcache {
+void noteCreated(const QString &hostDir, const QString &name);
+void forget(const QString &hostDir);
+}  // namespace hostcache
 
 }  // namespace qv

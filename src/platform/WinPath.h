@@ -23,7 +23,9 @@ public:
     QString fileName() const;           // text after the last "\" (whole text if none)
     WinPath parent() const;             // folder part including the last "\"; empty if none
     QString lastFolder() const;         // "C:\Data\Bilder\" -> "Bilder"; "C:\" -> "C:"
-    QString relativeTo(const WinPath &folder) const;  // text after folder's prefix
+    // Text after folder's prefix (without a leading "\"); the whole text when folder
+    // is not a prefix.
+    QString relativeTo(const WinPath &folder) const;
     bool startsWith(const WinPath &prefix) const;      // case-insensitive prefix
     bool containsText(const WinPath &other) const;     // case-insensitive substring
 
