@@ -11,6 +11,9 @@ enum class Answer { None = 0, OK = 1, Cancel = 2, Retry = 4, Yes = 6, No = 7 };
 QString buttonsName(Buttons b);  // "OK", "OKCancel", "YesNo", "YesNoCancel", "RetryCancel"
 QString iconName(Icon i);        // "Critical", "Question", "Exclamation", "Information", "None"
 QString answerName(Answer a);    // "OK", "Cancel", "Retry", "Yes", "No"
+// The button a box answers when the user just confirms it (defaultButton 1..3;
+// out of range: the first button).
+Answer defaultAnswer(Buttons buttons, int defaultButton);
 
 // Every modal exchange with the user goes through here.
 class UserDialog {
