@@ -1,0 +1,60 @@
+#pragma once
+// The zip library: the same C-style interface as the zip DLL the program was written
+// against (register callbacks, set options, archive a list of names), over libzip.
+//
+// Paths are Windows paths in UTF-8 ("C:\Data\a.txt"), resolved through the drive
+// table. Entry names are the paths without the drive, with "/" separators
+// ("Data/a.txt"). Everything runs on the calling thread: the callbacks are called
+// synchronously from inside ZpArchive.
+#include <cstdint>
+
+extern "C" {
+
+struct ZipUserFunctions {
+    // "  adding: <entry name>" as each entry is added, in order; the entry name
+    // starts at index 10. length: the text's length without the closing zero.
+    int (*print)(const char *text, unsigned long length);
+    // Never called: archives get no comment.
+    int (*comment)(char *buffer);
+    // Never called: archives are not encrypted.
+    int (*password)(char *buffer, int size, const char *prompt, const char *name);
+    // Asked when each entry is opened and between blocks of its data (text: the
+    // entry name, length: its length). Returning 1 stops the call with ZpAborted.
+    int (*service)(const char *text, unsigned long length);
+};
+
+// Index into ZipOptions::values of the two values the program sets.
+constexpr int ZipOptionSystemAndHidden = 3;  // byte offset 24 in the native record
+constexpr int ZipOptionRecurse = 26;         // byte offset 116
+constexpr int ZipOptionValueCount = 28;
+
+struct ZipOptions {
+    const char *date;        // must be empty or null: no date filter
+    const char *rootFolder;  // empty/null, or a Windows folder entry names are made relative to
+    const char *tempFolder;  // ignored: the archive is always built beside its final name
+    std::int32_t values[ZipOptionValueCount];
+    // '0' (store) to '9'; a zero byte takes the default, 6.
+    char level;
+};
+
+// Result codes.
+constexpr int ZpOk = 0;
+constexpr int ZpOutOfMemory = 4;
+constexpr int ZpLogicError = 5;      // internal error, or a call from inside a callback
+constexpr int ZpAborted = 9;         // the service callback returned 1
+constexpr int ZpNothingToDo = 12;    // count 0 or no file name given
+constexpr int ZpCreateError = 15;    // the archive could not be created, written or renamed
+constexpr int ZpBadOption = 16;      // bad option record, bad archive name, clashing entry names
+constexpr int ZpOpenError = 18;      // a file was missing or could not be opened or read
+
+// Keeps a copy of the callbacks (null: none). Returns ZpOk.
+int ZpInit(const ZipUserFunctions *callbacks);
+// Keeps a copy of the options. Returns ZpOk, or ZpBadOption (then ZpArchive refuses
+// with ZpBadOption until valid options are set).
+int ZpSetOptions(const ZipOptions *options);
+// Packs count names (null or empty positions skipped) into archiveName, replacing a
+// file of that name only when the new archive is complete. An aborted or failed call
+// leaves no archive and no temporary file behind.
+int ZpArchive(int count, const char *archiveName, const char *const *names);
+
+}  // extern "C"
