@@ -1,0 +1,768 @@
+#include "controls/qvButtonBase.h"
+
+#include "controls/CTooltip.h"
+#include "controls/GDIPlusPicture.h"
+#include "controls/GDIplusDraw.h"
+#include "controls/qvKontrollerFelles.h"
+
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QIcon>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QShortcutEvent>
+#include <QStyle>
+#include <QStyleOption>
+
+namespace kf = qvKontrollerFelles;
+
+QPointer<qvButtonBase> qvButtonBase::s_pressed;
+
+namespace {
+constexpr int PollInterval = 100;
+}
+
+qvButtonBase::qvButtonBase(int defaultStyle, int iconSpaceDefault, QWidget *parent)
+    : QWidget(parent), m_style(defaultStyle), m_iconSpace(iconSpaceDefault), m_tip(std::make_unique<CTooltip>())
+{
+    setMouseTracking(true);
+    setFont(QFont(QStringLiteral("Tahoma"), 8));
+    m_tmrRefresh.setInterval(PollInterval);
+    connect(&m_tmrRefresh, &QTimer::timeout, this, &qvButtonBase::pollPointer);
+    connect(this, &QObject::objectNameChanged, this, [this] {
+        if (!m_captionSet) {
+            updateShortcut();
+            update();
+        }
+    });
+}
+
+qvButtonBase::~qvButtonBase()
+{
+    if (s_pressed == this)
+        s_pressed = nullptr;
+}
+
+// ---- properties ---------------------------------------------------------------
+
+QString qvButtonBase::Caption() const
+{
+    // Until a caption is given the control shows its own name, as a freshly placed one does.
+    return m_captionSet ? m_caption : objectName();
+}
+
+void qvButtonBase::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    m_captionSet = true;
+    updateShortcut();
+    update();
+}
+
+void qvButtonBase::setStyle(int style)
+{
+    m_style = style;
+    update();
+}
+
+void qvButtonBase::setBackColor(uint color)
+{
+    m_backColor = color;
+    update();
+}
+
+void qvButtonBase::setForeColor(uint color)
+{
+    m_foreColor = color;
+    update();
+}
+
+void qvButtonBase::setIconDefault(const QPixmap &picture)
+{
+    m_iconDefault = picture;
+    m_iconFaded = QPixmap();
+    update();
+}
+
+void qvButtonBase::setIconAlign(int align)
+{
+    m_iconAlign = align;
+    update();
+}
+
+void qvButtonBase::setAlign(int align)
+{
+    m_align = align;
+    update();
+}
+
+void qvButtonBase::setAlignSpace(int space)
+{
+    m_alignSpace = space;
+    update();
+}
+
+void qvButtonBase::setIconSpacing(int space)
+{
+    m_iconSpace = space;
+    update();
+}
+
+void qvButtonBase::setIconEdgeSpacing(int space)
+{
+    m_iconEdgeSpace = space;
+    update();
+}
+
+void qvButtonBase::setTransparentBackground(bool on)
+{
+    m_transparentBG = on;
+    update();
+}
+
+void qvButtonBase::setQvToolTip(const QString &text)
+{
+    m_tipText = text;
+    if (m_tipShown)
+        m_tip->setTTTipText(text);
+}
+
+void qvButtonBase::setQvToolTipHeader(const QString &text)
+{
+    m_tipHeader = text;
+    if (m_tipShown)
+        m_tip->setTTTitle(text);
+}
+
+void qvButtonBase::setQvToolTipIcon(int icon)
+{
+    m_tipIcon = icon;
+    if (m_tipShown)
+        m_tip->setTTIcon(icon);
+}
+
+void qvButtonBase::setQvToolTipStyle(int style) { m_tipStyle = style; }
+void qvButtonBase::setQvToolTipTime(int ms) { m_tipTime = ms; }
+void qvButtonBase::setQvToolTipDelayTimeValue(int ms) { m_tipDelay = ms; }
+
+void qvButtonBase::setMouseIcon(const QPixmap &icon)
+{
+    m_mouseIcon = icon;
+    applyCursor();
+}
+
+void qvButtonBase::setMousePointer(int pointer)
+{
+    m_mousePointer = pointer;
+    applyCursor();
+}
+
+void qvButtonBase::applyCursor()
+{
+    static const Qt::CursorShape shapes[] = {
+        Qt::ArrowCursor,     Qt::ArrowCursor,    Qt::CrossCursor,     Qt::IBeamCursor,   Qt::ArrowCursor,
+        Qt::SizeAllCursor,   Qt::SizeBDiagCursor, Qt::SizeVerCursor,  Qt::SizeFDiagCursor, Qt::SizeHorCursor,
+        Qt::UpArrowCursor,   Qt::WaitCursor,     Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor,
+        Qt::SizeAllCursor};
+    if (m_mousePointer == 99 && !m_mouseIcon.isNull())
+        setCursor(QCursor(m_mouseIcon));
+    else if (m_mousePointer > 0 && m_mousePointer < int(std::size(shapes)))
+        setCursor(shapes[m_mousePointer]);
+    else
+        unsetCursor();
+}
+
+void qvButtonBase::setOLEDropMode(int mode)
+{
+    m_oleDropMode = mode;
+    setAcceptDrops(mode != 0);
+}
+
+void qvButtonBase::setMode(int mode)
+{
+    m_mode = mode;
+    update();
+}
+
+void qvButtonBase::setGruppeID(const QString &id) { m_groupId = id; }
+
+void qvButtonBase::storeValue(bool value)
+{
+    if (m_value == value)
+        return;
+    m_value = value;
+    update();
+}
+
+void qvButtonBase::releaseGroup()
+{
+    QWidget *form = window();
+    if (!form || form == this)
+        return;
+    const auto buttons = form->findChildren<qvButtonBase *>();
+    for (qvButtonBase *b : buttons) {
+        // Only option buttons of the same kind form a group: a toggle button that happens
+        // to share the (often empty) group id is left alone.
+        if (b != this && b->metaObject() == metaObject() && b->m_mode == 2 && b->m_groupId == m_groupId &&
+            b->m_value)
+            b->storeValue(false);
+    }
+}
+
+// ---- icons ----------------------------------------------------------------------
+
+void qvButtonBase::IconFromPNG(const QString &IconPathA, int IconSizeA)
+{
+    m_iconSource = IconPng;
+    m_iconPath = IconPathA;
+    m_iconSizeA = IconSizeA;
+    loadIcon();
+}
+
+void qvButtonBase::IconFromICO(const QString &IconPathA, int IconSizeA)
+{
+    m_iconSource = IconIco;
+    m_iconPath = IconPathA;
+    m_iconSizeA = IconSizeA;
+    loadIcon();
+}
+
+void qvButtonBase::IconFromFile(const QString &PathFile, int IconSizeA)
+{
+    m_iconSource = IconFile;
+    m_iconPath = PathFile;
+    m_iconSizeA = IconSizeA;
+    loadIcon();
+}
+
+void qvButtonBase::IconFromDLL(const QString &PathFile, int IconNumber, int IconSizeA)
+{
+    m_iconSource = IconDll;
+    m_iconPath = PathFile;
+    m_iconNumber = IconNumber;
+    m_iconSizeA = IconSizeA;
+    loadIcon();
+}
+
+void qvButtonBase::loadIcon()
+{
+    m_icon = QImage();
+    m_iconFaded = QPixmap();
+    const QString host = GDIplusDraw::PictureHostPath(m_iconPath);
+    const int size = m_iconSizeA;
+    QImage img;
+    if (size > 0 && GDIplusDraw::PictureFileExists(m_iconPath)) {
+        QImageReader reader(host);
+        if (m_iconSource == IconIco) {
+            // An icon file holds several sizes: take the smallest that is not smaller.
+            int best = -1, bestSize = 0;
+            for (int i = 0; i < qMax(1, reader.imageCount()); ++i) {
+                if (i > 0 && !reader.jumpToImage(i))
+                    break;
+                const int s = qMax(reader.size().width(), reader.size().height());
+                if (best < 0 || (bestSize < size && s > bestSize) || (s >= size && s < bestSize)) {
+                    best = i;
+                    bestSize = s;
+                }
+            }
+            QImageReader again(host);
+            if (best >= 0 && (best == 0 || again.jumpToImage(best)))
+                img = again.read();
+        } else if (m_iconSource == IconDll) {
+            // A library's icon number is the image of that index in a multi-image file.
+            if (m_iconNumber == 0 || reader.jumpToImage(m_iconNumber))
+                img = reader.read();
+        } else {
+            img = reader.read();
+        }
+    }
+    if (!img.isNull()) {
+        // Scaled once here, so that a repaint only copies it.
+        m_icon = img.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                     .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    update();
+}
+
+QSize qvButtonBase::iconExtent() const
+{
+    if (m_iconSource != NoIconSource && !m_icon.isNull())
+        return {m_iconSizeA, m_iconSizeA};
+    if (!m_iconDefault.isNull())
+        return m_iconDefault.deviceIndependentSize().toSize();
+    return {};
+}
+
+void qvButtonBase::drawIcon(QPainter &p, QPoint at) const
+{
+    if (m_iconSource != NoIconSource && !m_icon.isNull()) {
+        if (m_iconSource == IconIco) {
+            const QPixmap pm = QPixmap::fromImage(m_icon);
+            if (isEnabled()) {
+                p.drawPixmap(at, pm);
+            } else {
+                if (m_iconFaded.isNull()) {
+                    QStyleOption opt;
+                    opt.initFrom(this);
+                    m_iconFaded = style()->generatedIconPixmap(QIcon::Disabled, pm, &opt);
+                }
+                p.drawPixmap(at, m_iconFaded);
+            }
+            return;
+        }
+        GDIPlusPicture::DrawPictureImage(m_icon, p, at.x(), at.y(), m_iconSizeA, m_iconSizeA, isEnabled(), false);
+        return;
+    }
+    if (m_iconDefault.isNull())
+        return;
+    if (isEnabled()) {
+        p.drawPixmap(at, m_iconDefault);
+        return;
+    }
+    if (m_iconFaded.isNull()) {
+        QStyleOption opt;
+        opt.initFrom(this);
+        m_iconFaded = style()->generatedIconPixmap(QIcon::Disabled, m_iconDefault, &opt);
+    }
+    p.drawPixmap(at, m_iconFaded);
+}
+
+// ---- painting helpers -----------------------------------------------------------
+
+qv::IconLayout qvButtonBase::currentLayout() const
+{
+    qv::IconLayoutInput in;
+    in.face = size();
+    in.icon = iconExtent();
+    in.hasCaption = !Caption().isEmpty();
+    in.downWidth = downPartWidth();
+    in.iconAlign = m_iconAlign;
+    in.iconEdgeSpace = m_iconEdgeSpace;
+    in.iconTextSpace = m_iconSpace;
+    in.align = m_align;
+    in.alignSpace = m_alignSpace;
+    return qv::layoutIconAndCaption(in);
+}
+
+QColor qvButtonBase::backColor() const { return kf::ToQColor(kf::TranslateColor(m_backColor, palette())); }
+QColor qvButtonBase::foreColor() const { return kf::ToQColor(kf::TranslateColor(m_foreColor, palette())); }
+
+void qvButtonBase::fillBackground(QPainter &p) const
+{
+    if (!m_transparentBG)
+        p.fillRect(rect(), backColor());
+}
+
+void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap, bool embossed) const
+{
+    const QString text = Caption();
+    if (text.isEmpty() || r.isEmpty())
+        return;
+    int flags = Qt::TextShowMnemonic;
+    flags |= m_align == 0 ? Qt::AlignLeft : m_align == 2 ? Qt::AlignRight : Qt::AlignHCenter;
+    flags |= wrap ? (Qt::TextWordWrap | Qt::AlignTop) : (Qt::TextSingleLine | Qt::AlignVCenter);
+    p.save();
+    p.setFont(font());
+    if (embossed) {
+        p.setPen(Qt::white);
+        p.drawText(r.translated(1, 1), flags, text);
+        p.setPen(QColor(160, 160, 160));
+    } else {
+        p.setPen(color);
+    }
+    p.drawText(r, flags, text);
+    p.restore();
+}
+
+void qvButtonBase::startPointerPoll(int ms)
+{
+    m_tmrRefresh.start(ms);
+}
+
+int qvButtonBase::pointerState() const
+{
+    if (!m_hovering)
+        return 0;
+    return m_pressed ? 2 : 1;
+}
+
+QImage qvButtonBase::renderFace(int pointer, bool overDownPart)
+{
+    const qreal dpr = devicePixelRatioF();
+    QImage img(size() * dpr, QImage::Format_ARGB32_Premultiplied);
+    img.setDevicePixelRatio(dpr);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    paintFace(p, Look{pointer, overDownPart});
+    return img;
+}
+
+void qvButtonBase::paintEvent(QPaintEvent *)
+{
+    // The whole face goes to one surface first and reaches the screen in one copy.
+    const qreal dpr = devicePixelRatioF();
+    const QSize px = size() * dpr;
+    const QImage::Format format =
+        m_transparentBG ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    if (m_surface.size() != px || m_surface.format() != format)
+        m_surface = QImage(px, format);
+    m_surface.setDevicePixelRatio(dpr);
+    if (m_transparentBG)
+        m_surface.fill(Qt::transparent);
+    {
+        QPainter sp(&m_surface);
+        paintFace(sp, Look{pointerState(), m_overDown});
+    }
+    QPainter p(this);
+    p.drawImage(0, 0, m_surface);
+}
+
+QSize qvButtonBase::sizeHint() const
+{
+    const QFontMetrics fm(font());
+    QString text = Caption();
+    text.remove(QLatin1Char('&'));
+    const QSize icon = iconExtent();
+    int w = fm.horizontalAdvance(text) + 2 * m_alignSpace + downPartWidth();
+    if (!icon.isEmpty())
+        w += icon.width() + m_iconEdgeSpace + m_iconSpace;
+    const int h = qMax(fm.height() + 2 * m_alignSpace, icon.height() + 2 * m_iconEdgeSpace);
+    return {qMax(w, 23), qMax(h, 17)};
+}
+
+// ---- pointer tracking -----------------------------------------------------------
+
+void qvButtonBase::trackPointer(Qt::MouseButtons buttons, QPoint pos)
+{
+    if (!rect().contains(pos)) {
+        goOutside();
+        return;
+    }
+    bool changed = false;
+    const int d = downPartWidth();
+    const bool overDown = d > 0 && pos.x() >= width() - d;
+    if (overDown != m_overDown) {
+        // Moving between the main part and the down part shows the hover of the new part.
+        m_overDown = overDown;
+        changed = true;
+    }
+    if (!m_hovering) {
+        m_hovering = true;
+        showTip();
+        changed = true;
+    }
+    if ((buttons & Qt::LeftButton) && m_leftHeld && !m_pressed) {
+        m_pressed = true;
+        changed = true;
+    }
+    if (changed)
+        update();
+}
+
+void qvButtonBase::goOutside()
+{
+    hideTip();
+    const bool changed = m_hovering || m_pressed || m_overDown;
+    m_hovering = false;
+    m_pressed = false;
+    m_overDown = false;
+    pointerWentOutside();
+    if (changed)
+        update();
+}
+
+void qvButtonBase::pollPointer()
+{
+    m_tmrRefresh.setInterval(PollInterval);
+    if (isVisible() && rect().contains(mapFromGlobal(QCursor::pos())))
+        return;
+    m_tmrRefresh.stop();
+    hideTip();
+    emit MouseLeave();
+    goOutside();
+}
+
+void qvButtonBase::leaveEvent(QEvent *e)
+{
+    QWidget::leaveEvent(e);
+    // Where the pointer position is only known inside our own windows, the poll cannot see
+    // it go; the leave notice settles it at once. While a press is held it comes at release.
+    if (m_leftHeld)
+        return;
+    if (m_tmrRefresh.isActive() || m_hovering) {
+        m_tmrRefresh.stop();
+        hideTip();
+        emit MouseLeave();
+    }
+    goOutside();
+}
+
+void qvButtonBase::showTip()
+{
+    if (m_tipShown || (m_tipText.isEmpty() && m_tipHeader.isEmpty()))
+        return;
+    m_tip->setTTStyle(m_tipStyle);
+    m_tip->setTTIcon(m_tipIcon);
+    m_tip->setTTTitle(m_tipHeader);
+    m_tip->setTTTipText(m_tipText);
+    m_tip->setTTVisibleTime(m_tipTime);
+    m_tip->setTTDelayTime(m_tipDelay);
+    m_tip->TTCreate(this);
+    m_tipShown = true;
+}
+
+void qvButtonBase::hideTip()
+{
+    if (!m_tipShown)
+        return;
+    m_tip->TTDestroy();
+    m_tipShown = false;
+}
+
+qvButtonBase *qvButtonBase::pressedButton() { return s_pressed.data(); }
+
+// ---- mouse ------------------------------------------------------------------------
+
+void qvButtonBase::mousePressEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    const int button = vbButton(e->button());
+    m_lastButton = button;
+    QPointer<qvButtonBase> alive(this);
+    emit MouseDown(button, vbShift(e->modifiers()), pos.x(), pos.y());
+    if (!alive)
+        return;
+    m_pressPos = pos;
+    s_pressed = this;
+    if (e->button() == Qt::LeftButton)
+        m_leftHeld = true;
+    trackPointer(e->buttons(), pos);
+    if (isEnabled())
+        pressStarted(button, vbShift(e->modifiers()), pos);
+}
+
+void qvButtonBase::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    // A double click is a second press.
+    mousePressEvent(e);
+}
+
+void qvButtonBase::mouseReleaseEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    const int button = vbButton(e->button());
+    m_lastButton = button;
+    QPointer<qvButtonBase> alive(this);
+    emit MouseUp(button, vbShift(e->modifiers()), pos.x(), pos.y());
+    if (!alive)
+        return;
+    pressEnded();
+    m_tmrRefresh.start(PollInterval);
+    if (s_pressed == this)
+        s_pressed = nullptr;
+    bool click = false;
+    if (e->button() == Qt::LeftButton) {
+        click = m_pressed && rect().contains(pos) && isEnabled() && !releaseSuppressesClick();
+        m_leftHeld = false;
+        m_pressed = false;
+    }
+    trackPointer(e->buttons(), pos);
+    update();
+    if (click)
+        leftClick();
+}
+
+void qvButtonBase::mouseMoveEvent(QMouseEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    QPointer<qvButtonBase> alive(this);
+    emit MouseMove(vbButtonMask(e->buttons()), vbShift(e->modifiers()), pos.x(), pos.y());
+    if (!alive)
+        return;
+    if (!m_tmrRefresh.isActive())
+        m_tmrRefresh.start(PollInterval);
+    trackPointer(e->buttons(), pos);
+}
+
+// ---- keys -------------------------------------------------------------------------
+
+bool qvButtonBase::keyClicks(int qtKey) const
+{
+    return qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter || qtKey == Qt::Key_Space;
+}
+
+void qvButtonBase::keyPressEvent(QKeyEvent *e)
+{
+    QPointer<qvButtonBase> alive(this);
+    const bool clicks = keyClicks(e->key()) && !e->isAutoRepeat();
+    if (clicks)
+        leftClick();
+    if (!alive)
+        return;
+    emit KeyDown(vbKeyCode(e->key()), vbShift(e->modifiers()));
+    if (!alive)
+        return;
+    if (!e->text().isEmpty() && e->text().at(0).unicode() < 256)
+        emit KeyPress(e->text().at(0).unicode());
+    // Keys the button has no use for go on to the window (Esc, arrows, ...).
+    if (!clicks)
+        e->ignore();
+}
+
+void qvButtonBase::keyReleaseEvent(QKeyEvent *e)
+{
+    emit KeyUp(vbKeyCode(e->key()), vbShift(e->modifiers()));
+    if (!keyClicks(e->key()))
+        e->ignore();
+}
+
+// ---- drag and drop ------------------------------------------------------------
+
+void qvButtonBase::dragEnterEvent(QDragEnterEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    e->acceptProposedAction();
+    emit OLEDragOver(e->mimeData(), int(e->dropAction()), vbButtonMask(e->buttons()), vbShift(e->modifiers()),
+                     pos.x(), pos.y(), 0);
+}
+
+void qvButtonBase::dragMoveEvent(QDragMoveEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    e->acceptProposedAction();
+    QPointer<qvButtonBase> alive(this);
+    emit OLEDragOver(e->mimeData(), int(e->dropAction()), vbButtonMask(e->buttons()), vbShift(e->modifiers()),
+                     pos.x(), pos.y(), 2);
+    if (!alive)
+        return;
+    if (!m_tmrRefresh.isActive())
+        m_tmrRefresh.start(PollInterval);
+    trackPointer(Qt::NoButton, pos);
+}
+
+void qvButtonBase::dragLeaveEvent(QDragLeaveEvent *e)
+{
+    Q_UNUSED(e);
+    emit OLEDragOver(nullptr, 0, 0, 0, -1, -1, 1);
+}
+
+void qvButtonBase::dropEvent(QDropEvent *e)
+{
+    const QPoint pos = e->position().toPoint();
+    e->acceptProposedAction();
+    emit OLEDragDrop(e->mimeData(), int(e->dropAction()), vbButtonMask(e->buttons()), vbShift(e->modifiers()),
+                     pos.x(), pos.y());
+}
+
+// ---- state changes ----------------------------------------------------------------
+
+void qvButtonBase::changeEvent(QEvent *e)
+{
+    if (e->type() == QEvent::EnabledChange && !isEnabled()) {
+        // A disabled button gets no more pointer events: forget the pointer now.
+        m_leftHeld = false;
+        goOutside();
+    }
+    if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange ||
+        e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange)
+        update();
+    QWidget::changeEvent(e);
+}
+
+void qvButtonBase::focusInEvent(QFocusEvent *e)
+{
+    QWidget::focusInEvent(e);
+    update();
+}
+
+void qvButtonBase::focusOutEvent(QFocusEvent *e)
+{
+    QWidget::focusOutEvent(e);
+    update();
+}
+
+bool qvButtonBase::event(QEvent *e)
+{
+    if (e->type() == QEvent::Shortcut) {
+        auto *se = static_cast<QShortcutEvent *>(e);
+        if (se->shortcutId() == m_shortcutId && m_shortcutId != 0) {
+            if (focusPolicy() & Qt::TabFocus)
+                setFocus(Qt::ShortcutFocusReason);
+            if (!se->isAmbiguous())
+                leftClick();
+            return true;
+        }
+    }
+    if (e->type() == QEvent::Hide) {
+        m_tmrRefresh.stop();
+        m_leftHeld = false;
+        goOutside();
+    }
+    return QWidget::event(e);
+}
+
+void qvButtonBase::updateShortcut()
+{
+    if (m_shortcutId != 0)
+        releaseShortcut(m_shortcutId);
+    m_shortcutId = 0;
+    const QKeySequence seq = QKeySequence::mnemonic(Caption());
+    if (!seq.isEmpty())
+        m_shortcutId = grabShortcut(seq);
+}
+
+// ---- classic event values -----------------------------------------------------
+
+int qvButtonBase::vbButton(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+int qvButtonBase::vbButtonMask(Qt::MouseButtons b)
+{
+    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
+}
+
+int qvButtonBase::vbShift(Qt::KeyboardModifiers m)
+{
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+int qvButtonBase::vbKeyCode(int qtKey)
+{
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) ||
+        qtKey == Qt::Key_Space)
+        return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return 112 + (qtKey - Qt::Key_F1);
+    switch (qtKey) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    default: return 0;
+    }
+}

@@ -1,0 +1,107 @@
+#include "controls/qvButtonFaces.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace qvButtonFaces {
+
+namespace kf = qvKontrollerFelles;
+namespace gd = GDIplusDraw;
+
+namespace {
+constexpr qint32 NoFill = -1;
+}
+
+void Band(QPainter &p, OleColor top, OleColor bottom, int x1, int y1, int x2, int y2)
+{
+    if (x2 <= x1 || y2 <= y1)
+        return;
+    kf::GradientRect(p, top, bottom, x1, y1, x2, y2, false);
+}
+
+void Outline(QPainter &p, int left, int top, int right, int bottom, Argb color)
+{
+    gd::DrawRoundRectPlus(p, left, top, right, bottom, 2, NoFill, 1, gd::LineSolid, color, 0, 0, 0,
+                          gd::GradientVertical);
+}
+
+void Frame(QPainter &p, int left, int top, int right, int bottom, OleColor color)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kf::ToQColor(color), 0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
+    p.restore();
+}
+
+void Line(QPainter &p, int x1, int y1, int x2, int y2, OleColor color)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(QPen(kf::ToQColor(color), 0));
+    p.drawLine(x1, y1, x2, y2);
+    p.restore();
+}
+
+void WarmHoverBands(QPainter &p, int x1, int x2, int H, int h)
+{
+    Band(p, RGB(255, 252, 217), RGB(255, 231, 141), x1, 1, x2, h);
+    Band(p, RGB(255, 215, 76), RGB(255, 231, 147), x1, h, x2, H - 1);
+}
+
+void WarmLightBands(QPainter &p, int x1, int x2, int H, int h)
+{
+    Band(p, RGB(255, 254, 247), RGB(255, 247, 223), x1, 1, x2, h);
+    Band(p, RGB(255, 238, 190), RGB(255, 246, 221), x1, h, x2, H - 1);
+}
+
+void WarmPressed(QPainter &p, int W, int H, int h, int bandRight)
+{
+    Band(p, RGB(252, 211, 167), RGB(250, 172, 94), 2, 2, bandRight, h);
+    const OleColor deep = RGB(249, 146, 45), warm = RGB(253, 209, 117), pale = RGB(253, 247, 213);
+    if (H - 2 > h) {
+        kf::GradientCorners(p, deep, deep, warm, pale, 2, h, W / 2, H - 2);
+        kf::GradientCorners(p, deep, deep, pale, warm, W / 2, h, W - 2, H - 2);
+    }
+    Line(p, 1, 1, W - 1, 1, RGB(182, 154, 120));
+    Line(p, 1, 2, W - 1, 2, RGB(222, 183, 136));
+    Line(p, 1, 3, W - 1, 3, RGB(245, 203, 155));
+    const OleColor side = RGB(250, 191, 98);
+    Line(p, W - 2, 3, W - 2, H - 1, side);
+    Line(p, 1, 3, 1, H - 1, side);
+    Line(p, 1, H - 2, W - 2, H - 2, side);
+}
+
+void DownArrow(QPainter &p, int W, int H, int D, const QColor &color)
+{
+    // 7, 5, 3 and 1 pixels wide: crisp at every size.
+    const int cx = W - D / 2;
+    const int y0 = H / 2 - 2;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    for (int i = 0; i < 4; ++i)
+        p.fillRect(cx - 3 + i, y0 + i, 7 - 2 * i, 1, color);
+    p.restore();
+}
+
+void CheckMark(QPainter &p, int x, int y, const QColor &color)
+{
+    // A three-pixel stroke: down from (3, 5) to (5, 7), then up to (9, 3).
+    QPainterPath mark;
+    mark.moveTo(x + 2.5, y + 5.0);
+    mark.lineTo(x + 5.0, y + 7.5);
+    mark.lineTo(x + 10.5, y + 2.0);
+    mark.lineTo(x + 10.5, y + 5.0);
+    mark.lineTo(x + 5.0, y + 10.5);
+    mark.lineTo(x + 2.5, y + 8.0);
+    mark.closeSubpath();
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawPath(mark);
+    p.restore();
+}
+
+}  // namespace qvButtonFaces
