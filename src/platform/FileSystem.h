@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace qv {
@@ -19,7 +20,13 @@ struct DirEntry {
     quint32 attributes = 0;
     quint64 size = 0;         // of the link target for a symbolic link to a file
     QDateTime lastWriteUtc;   // UTC
+    bool isLink = false;      // a symbolic link (walks never follow one to a folder)
 };
+// A symbolic link is listed as what it points to (a folder link with the directory
+// attribute, a file link with the target's size, time and attributes) and carries
+// isLink; a link that leads nowhere (dangling, or a loop) is left out, and so are
+// entries that are neither files nor folders (pipes, sockets, devices). A drive root
+// has no "." and ".." entries, as on the platform.
 
 // Entries of folder (Windows path, with or without trailing "\") whose names match
 // pattern ("*" and "*.*" match everything; otherwise "?"/"*" wildcards, case-
@@ -56,5 +63,23 @@ void copyFile(const QString &source, const QString &destination);
 // before each block; may throw a PlatformError (e.g. 61 after N bytes).
 using CopyFaultHook = std::function<void(const QString &destination, quint64 bytesWritten)>;
 void setCopyFaultHook(CopyFaultHook hook);  // empty hook: none
+
+// Host-layer internals shared by the file and text-file code.
+namespace hostfs {
+// Host path of a Windows path; throws 76 (no such drive) or 68 (drive not mounted).
+QString toHostOrThrow(const QString &windowsPath);
+// The per-user mirror (LocalAppData\VirtualStore\...) of a path inside a program
+// folder that cannot be written; nothing for any other path.
+std::optional<QString> virtualStoreMirror(const QString &windowsPath);
+// Host path that reading windowsPath takes: the mirror copy when one exists.
+QString readPath(const QString &windowsPath);
+// errno of an operation on hostPath -> runtime number (ENOENT: 53, or 76 when the
+// folder is missing too).
+int errorNumber(const QString &hostPath, int err);
+[[noreturn]] void raise(const QString &hostPath, int err);
+// Replaces hostPath with content through a temporary file and a rename; a read-only
+// target refuses (70). A new file gets the default mode, a replaced one keeps its own.
+void writeAtomically(const QString &hostPath, const QByteArray &content);
+}  // namespace hostfs
 
 }  // namespace qv

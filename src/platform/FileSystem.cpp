@@ -1,0 +1,621 @@
+#include "platform/FileSystem.h"
+
+#include "platform/DriveTable.h"
+#include "platform/PlatformError.h"
+#include "platform/WinPath.h"
+
+#include <QMutex>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+constexpr const char *kMarkName = "user.qvbackup.archived";
+constexpr size_t kBlock = 1 << 20;
+
+QString dirOf(const QString &hostPath)
+{
+    const qsizetype i = hostPath.lastIndexOf(u'/');
+    return i <= 0 ? QStringLiteral("/") : hostPath.left(i);
+}
+
+QString nameOf(const QString &hostPath) { return hostPath.mid(hostPath.lastIndexOf(u'/') + 1); }
+
+mode_t defaultFileMode()
+{
+    static const mode_t mode = [] {
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        return mode_t(0666 & ~mask);
+    }();
+    return mode;
+}
+
+QDateTime utcTime(const struct timespec &t)
+{
+    return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
+}
+
+// "<inode>:<mtime in ns>:<size>": any replacement, touch or change of content gives a
+// file that no longer matches its mark.
+std::string markFor(const struct stat &st)
+{
+    const long long ns = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    return std::to_string((unsigned long long)st.st_ino) + ':' + std::to_string(ns) + ':' +
+           std::to_string((long long)st.st_size);
+}
+
+enum class MarkState { Valid, Absent, Unsupported };
+
+MarkState readMark(const char *path, const struct stat &st)
+{
+    char buf[96];
+    const ssize_t n = ::getxattr(path, kMarkName, buf, sizeof buf);
+    if (n < 0)
+        return errno == ENOTSUP ? MarkState::Unsupported : MarkState::Absent;
+    const std::string want = markFor(st);
+    return size_t(n) == want.size() && std::memcmp(buf, want.data(), n) == 0 ? MarkState::Valid
+                                                                             : MarkState::Absent;
+}
+
+quint32 attributeWord(const QString &name, const struct stat &st, bool archiveClear)
+{
+    quint32 a = 0;
+    if (S_ISDIR(st.st_mode))
+        a |= Attr::Directory;
+    if (name.startsWith(u'.') && name != u"." && name != u"..")
+        a |= Attr::Hidden;
+    if (!(st.st_mode & S_IWUSR))
+        a |= Attr::ReadOnly;
+    if (!S_ISDIR(st.st_mode) && !archiveClear)
+        a |= Attr::Archive;
+    if (a == 0)
+        a = Attr::Normal;
+    return a;
+}
+
+// Runs op on a file that refuses it for want of the owner's write permission with
+// that permission granted for the moment.
+template <typename Op>
+int withOwnerWrite(const char *path, const struct stat &st, Op op)
+{
+    if (op() == 0)
+        return 0;
+    const int err = errno;
+    if ((err != EACCES && err != EPERM) || (st.st_mode & S_IWUSR))
+        return err;
+    if (::chmod(path, (st.st_mode & 07777) | S_IWUSR) != 0)
+        return err;
+    const int rc = op();
+    const int err2 = errno;
+    ::chmod(path, st.st_mode & 07777);
+    return rc == 0 ? 0 : err2;
+}
+
+void statOrThrow(const QString &host, struct stat *st)
+{
+    const QByteArray b = hostPathBytes(host);
+    if (::stat(b.constData(), st) == 0)
+        return;
+    const int err = errno;
+    struct stat lst;
+    if (err == ENOENT && ::lstat(b.constData(), &lst) == 0)
+        raiseError(Err::FileNotFound);  // a link that leads nowhere
+    hostfs::raise(host, err);
+}
+
+CopyFaultHook g_copyHook;
+QMutex g_hookMutex;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+
+namespace hostfs {
+
+QString toHostOrThrow(const QString &windowsPath)
+{
+    const DriveTable &table = DriveTable::current();
+    if (auto h = table.toHost(windowsPath))
+        return *h;
+    const Drive *d = windowsPath.size() >= 2 && windowsPath.at(1) == u':' ? table.drive(windowsPath.at(0)) : nullptr;
+    raiseError(d && !d->mounted ? Err::DeviceUnavailable : Err::PathNotFound);
+}
+
+std::optional<QString> virtualStoreMirror(const QString &windowsPath)
+{
+    const QString pf = programFolder();
+    if (pf.size() < 3)
+        return std::nullopt;
+    const WinPath prefix = WinPath(pf).withTrailingSeparator();
+    const WinPath path(windowsPath);
+    if (!path.startsWith(prefix))
+        return std::nullopt;
+    const QString rel = path.relativeTo(prefix);
+    if (rel.isEmpty())
+        return std::nullopt;
+    const auto hostPf = DriveTable::current().toHost(pf);
+    if (!hostPf)
+        return std::nullopt;
+    if (::faccessat(AT_FDCWD, hostPathBytes(*hostPf).constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT ||
+        errno == ENOTDIR)
+        return std::nullopt;
+    const QString appData = localAppDataFolder();
+    if (appData.isEmpty())
+        return std::nullopt;
+    return (WinPath(appData) / QStringLiteral("VirtualStore") / pf.mid(3) / rel).text();
+}
+
+QString readPath(const QString &windowsPath)
+{
+    if (const auto mirror = virtualStoreMirror(windowsPath)) {
+        if (const auto m = DriveTable::current().toHost(*mirror)) {
+            struct stat st;
+            if (::lstat(hostPathBytes(*m).constData(), &st) == 0)
+                return *m;
+        }
+    }
+    return toHostOrThrow(windowsPath);
+}
+
+int errorNumber(const QString &hostPath, int err)
+{
+    if (err != ENOENT)
+        return PlatformError::numberFromErrno(err);
+    struct stat st;
+    const bool folderThere = ::stat(hostPathBytes(dirOf(hostPath)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return PlatformError::numberFromErrno(err, !folderThere);
+}
+
+void raise(const QString &hostPath, int err) { raiseError(errorNumber(hostPath, err)); }
+
+namespace {
+
+// The temporary file lives beside the target so the final rename is atomic.
+struct TempFile {
+    QByteArray path;
+    int fd = -1;
+
+    ~TempFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!path.isEmpty())
+            ::unlink(path.constData());
+    }
+};
+
+void openTemp(const QString &target, TempFile &tmp)
+{
+    QByteArray name = hostPathBytes(nameOf(target));
+    if (name.size() > 200)  // keep ".qvb-<name>-XXXXXX" within the name limit
+        name.truncate(200);
+    QByteArray tmpl = hostPathBytes(dirOf(target));
+    if (!tmpl.endsWith('/'))
+        tmpl += '/';
+    tmpl += ".qvb-" + name + "-XXXXXX";
+    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    if (fd < 0)
+        raise(target, errno);
+    tmp.path = tmpl;
+    tmp.fd = fd;
+}
+
+// Refuses a read-only target as the platform refuses to overwrite one; returns the
+// existing target's mode (0 when there is none).
+mode_t checkTarget(const QString &target)
+{
+    struct stat st;
+    if (::lstat(hostPathBytes(target).constData(), &st) != 0)
+        return 0;
+    if (S_ISDIR(st.st_mode))
+        raiseError(Err::PathFileAccess);
+    if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+        raiseError(Err::PermissionDenied);
+    return S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0;
+}
+
+void finish(const QString &target, TempFile &tmp)
+{
+    const int fd = tmp.fd;
+    tmp.fd = -1;
+    if (::close(fd) != 0)
+        raise(target, errno);
+    checkTarget(target);
+    if (::rename(tmp.path.constData(), hostPathBytes(target).constData()) != 0)
+        raise(target, errno);
+    tmp.path.clear();
+    hostcache::noteCreated(dirOf(target), nameOf(target));
+}
+
+void writeAll(const QString &target, int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            raise(target, errno);
+        }
+        data += n;
+        size -= size_t(n);
+    }
+}
+
+}  // namespace
+
+void writeAtomically(const QString &hostPath, const QByteArray &content)
+{
+    const mode_t existing = checkTarget(hostPath);
+    TempFile tmp;
+    openTemp(hostPath, tmp);
+    writeAll(hostPath, tmp.fd, content.constData(), size_t(content.size()));
+    if (::fchmod(tmp.fd, existing ? existing : defaultFileMode()) != 0)
+        raise(hostPath, errno);
+    finish(hostPath, tmp);
+}
+
+}  // namespace hostfs
+
+// ---------------------------------------------------------------------------------
+// Listing
+
+namespace {
+
+// Case-insensitive wildcard match of a folded pattern against a name.
+bool globMatch(QStringView pattern, QStringView name)
+{
+    qsizetype p = 0, n = 0, starP = -1, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n].toCaseFolded())) {
+            ++p, ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (starP >= 0) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+bool matchesAll(const QString &pattern) { return pattern == u"*" || pattern == u"*.*"; }
+
+bool matchFolded(const QString &folded, const QString &name)
+{
+    if (globMatch(folded, name))
+        return true;
+    // "name.*" also takes "name" without an extension, and "*." takes names without a dot.
+    if (folded.endsWith(QStringLiteral(".*")) && globMatch(QStringView(folded).chopped(2), name))
+        return true;
+    if (folded.endsWith(u'.') && !name.contains(u'.') && globMatch(QStringView(folded).chopped(1), name))
+        return true;
+    return false;
+}
+
+}  // namespace
+
+bool wildcardMatch(const QString &pattern, const QString &name)
+{
+    return matchesAll(pattern) || matchFolded(pattern.toCaseFolded(), name);
+}
+
+void forEachDirEntry(const QString &folder, const QString &pattern,
+                     const std::function<bool(const DirEntry &)> &visit)
+{
+    const auto host = DriveTable::current().toHost(folder);
+    if (!host || pattern.isEmpty())
+        return;
+    const QByteArray dirBytes = hostPathBytes(*host);
+    const int dfd = ::open(dirBytes.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd < 0)
+        return;
+    DIR *dp = ::fdopendir(dfd);
+    if (!dp) {
+        ::close(dfd);
+        return;
+    }
+    const bool all = matchesAll(pattern);
+    const QString folded = pattern.toCaseFolded();
+    const auto matches = [&](const QString &name) { return all || matchFolded(folded, name); };
+
+    std::string full(dirBytes.constData(), size_t(dirBytes.size()));
+    if (full.empty() || full.back() != '/')
+        full += '/';
+    const size_t dirLen = full.size();
+    bool xattrs = true;
+    DirEntry e;
+    struct stat st;
+
+    const auto deliver = [&](const QString &name, const struct stat &s, bool link, const char *path) {
+        bool archiveClear = false;
+        if (S_ISREG(s.st_mode) && xattrs) {
+            const MarkState m = readMark(path, s);
+            archiveClear = m == MarkState::Valid;
+            xattrs = m != MarkState::Unsupported;
+        }
+        e.name = name;
+        e.attributes = attributeWord(name, s, archiveClear);
+        e.size = S_ISREG(s.st_mode) ? quint64(s.st_size) : 0;
+        e.lastWriteUtc = utcTime(s.st_mtim);
+        e.isLink = link;
+        return visit(e);
+    };
+
+    bool go = true;
+    const WinPath trimmed = WinPath(folder).withoutTrailingSeparator();
+    const bool driveRoot = trimmed.isDriveRoot() || (trimmed.text().size() == 2 && !trimmed.driveLetter().isNull());
+    if (!driveRoot) {
+        for (const char *dot : {".", ".."}) {
+            const QString name = QString::fromLatin1(dot);
+            if (go && matches(name) && ::fstatat(dfd, dot, &st, 0) == 0)
+                go = deliver(name, st, false, nullptr);
+        }
+    }
+    while (go) {
+        const dirent *d = ::readdir(dp);
+        if (!d)
+            break;
+        const char *n = d->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        const QString name = hostPathFromBytes(n, qsizetype(std::strlen(n)));
+        if (name.contains(u'\\') || !matches(name))
+            continue;
+        if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const bool link = S_ISLNK(st.st_mode);
+        if (link && ::fstatat(dfd, n, &st, 0) != 0)
+            continue;
+        if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+            continue;
+        full.resize(dirLen);
+        full += n;
+        go = deliver(name, st, link, full.c_str());
+    }
+    ::closedir(dp);
+}
+
+std::vector<DirEntry> listDirectory(const QString &folder, const QString &pattern)
+{
+    std::vector<DirEntry> out;
+    forEachDirEntry(folder, pattern, [&](const DirEntry &e) {
+        out.push_back(e);
+        return true;
+    });
+    return out;
+}
+
+// ---------------------------------------------------------------------------------
+// Attributes
+
+quint32 fileAttributes(const QString &path)
+{
+    const QString host = hostfs::readPath(path);
+    struct stat st;
+    statOrThrow(host, &st);
+    const QByteArray b = hostPathBytes(host);
+    const bool clear = S_ISREG(st.st_mode) && readMark(b.constData(), st) == MarkState::Valid;
+    return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
+}
+
+void clearArchive(const QString &path)
+{
+    const QString host = hostfs::readPath(path);
+    struct stat st;
+    statOrThrow(host, &st);
+    if (!S_ISREG(st.st_mode))
+        return;
+    const QByteArray b = hostPathBytes(host);
+    const std::string mark = markFor(st);
+    const int err = withOwnerWrite(b.constData(), st, [&] {
+        return ::setxattr(b.constData(), kMarkName, mark.data(), mark.size(), 0);
+    });
+    // Without extended attributes (or on a read-only volume) the attribute stays set:
+    // the file is simply taken again next time.
+    if (err != 0 && err != ENOTSUP && err != EROFS)
+        hostfs::raise(host, err);
+}
+
+void setArchive(const QString &path)
+{
+    const QString host = hostfs::readPath(path);
+    struct stat st;
+    statOrThrow(host, &st);
+    if (!S_ISREG(st.st_mode))
+        return;
+    const QByteArray b = hostPathBytes(host);
+    const int err = withOwnerWrite(b.constData(), st, [&] { return ::removexattr(b.constData(), kMarkName); });
+    if (err != 0 && err != ENODATA && err != ENOTSUP)
+        hostfs::raise(host, err);
+}
+
+void setFileAttributes(const QString &path, quint32 attributes)
+{
+    const QString host = hostfs::readPath(path);
+    struct stat st;
+    statOrThrow(host, &st);
+    const QByteArray b = hostPathBytes(host);
+    const bool wantReadOnly = attributes & Attr::ReadOnly;
+    const bool isReadOnly = !(st.st_mode & S_IWUSR);
+    const mode_t mode = st.st_mode & 07777;
+    if (isReadOnly && !wantReadOnly && ::chmod(b.constData(), mode | S_IWUSR) != 0)
+        hostfs::raise(host, errno);
+    if (S_ISREG(st.st_mode)) {
+        if (attributes & Attr::Archive)
+            setArchive(path);
+        else
+            clearArchive(path);
+    }
+    if (wantReadOnly && !isReadOnly && ::chmod(b.constData(), mode & ~mode_t(0222)) != 0)
+        hostfs::raise(host, errno);
+}
+
+// ---------------------------------------------------------------------------------
+// Files and folders
+
+bool fileExists(const QString &path)
+{
+    try {
+        struct stat st;
+        return ::stat(hostPathBytes(hostfs::readPath(path)).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    } catch (const PlatformError &) {
+        return false;
+    }
+}
+
+bool folderExists(const QString &path)
+{
+    try {
+        struct stat st;
+        return ::stat(hostPathBytes(hostfs::readPath(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    } catch (const PlatformError &) {
+        return false;
+    }
+}
+
+bool makePath(const QString &folder)
+{
+    const auto host = DriveTable::current().toHost(folder);
+    if (!host)
+        return false;
+    struct stat st;
+    if (::stat(hostPathBytes(*host).constData(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    // Walk up to the deepest folder that exists, then create downwards.
+    QStringList missing;
+    QString p = *host;
+    while (p.size() > 1 && ::stat(hostPathBytes(p).constData(), &st) != 0) {
+        missing.prepend(nameOf(p));
+        p = dirOf(p);
+    }
+    if (!S_ISDIR(st.st_mode))
+        return false;
+    for (const QString &name : std::as_const(missing)) {
+        const QString parent = p;
+        p = (p == u"/" ? QString() : p) + u'/' + name;
+        if (::mkdir(hostPathBytes(p).constData(), 0777) != 0 && errno != EEXIST)
+            return false;
+        hostcache::noteCreated(parent, name);
+    }
+    return ::stat(hostPathBytes(p).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+void deleteFile(const QString &path)
+{
+    const QString host = hostfs::readPath(path);
+    const QByteArray b = hostPathBytes(host);
+    struct stat st;
+    if (::lstat(b.constData(), &st) != 0)
+        hostfs::raise(host, errno);
+    // The platform deletes neither folders nor read-only files.
+    if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)))
+        raiseError(Err::PathFileAccess);
+    if (::unlink(b.constData()) != 0)
+        hostfs::raise(host, errno);
+    hostcache::forget(dirOf(host));
+}
+
+void setCopyFaultHook(CopyFaultHook hook)
+{
+    QMutexLocker lock(&g_hookMutex);
+    g_copyHook = std::move(hook);
+}
+
+namespace {
+
+struct Fd {
+    int fd = -1;
+    ~Fd()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+char *copyBuffer()
+{
+    thread_local std::unique_ptr<char[]> buf(new char[kBlock]);
+    return buf.get();
+}
+
+}  // namespace
+
+void copyFile(const QString &source, const QString &destination)
+{
+    CopyFaultHook hook;
+    {
+        QMutexLocker lock(&g_hookMutex);
+        hook = g_copyHook;
+    }
+    const QString srcHost = hostfs::readPath(source);
+    const QString dstHost = hostfs::toHostOrThrow(destination);
+
+    Fd in;
+    in.fd = ::open(hostPathBytes(srcHost).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (in.fd < 0)
+        hostfs::raise(srcHost, errno);
+    struct stat st;
+    if (::fstat(in.fd, &st) != 0)
+        hostfs::raise(srcHost, errno);
+    if (S_ISDIR(st.st_mode))
+        raiseError(Err::PathFileAccess);
+
+    hostfs::TempFile tmp;
+    hostfs::checkTarget(dstHost);
+    hostfs::openTemp(dstHost, tmp);
+
+    quint64 written = 0;
+    bool ranged = true;
+    for (;;) {
+        if (hook)
+            hook(destination, written);
+        ssize_t n;
+        if (ranged) {
+            n = ::copy_file_range(in.fd, nullptr, tmp.fd, nullptr, kBlock, 0);
+            // Not offered between these file systems, or a file that claims to be
+            // empty (procfs and the like): plain reads and writes.
+            if ((n < 0 && written == 0 &&
+                 (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) ||
+                (n == 0 && written == 0)) {
+                ranged = false;
+                continue;
+            }
+        } else {
+            n = ::read(in.fd, copyBuffer(), kBlock);
+            if (n > 0)
+                hostfs::writeAll(dstHost, tmp.fd, copyBuffer(), size_t(n));
+        }
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            raiseError(PlatformError::numberFromErrno(errno));
+        }
+        if (n == 0)
+            break;
+        written += quint64(n);
+    }
+    if (::fchmod(tmp.fd, st.st_mode & 0777) != 0)
+        hostfs::raise(dstHost, errno);
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::futimens(tmp.fd, times) != 0)
+        hostfs::raise(dstHost, errno);
+    hostfs::finish(dstHost, tmp);
+}
+
+}  // namespace qv
