@@ -1,8 +1,12 @@
 #pragma once
+#include "engine/BackupLog.h"
+#include "engine/BackupRun.h"
+#include "engine/Copier.h"
 #include "engine/Exclusions.h"
 #include "engine/FileScan.h"
 #include "engine/RunState.h"
 #include "engine/Templates.h"
+#include "engine/ZipBackup.h"
 
 namespace qv {
 
@@ -18,6 +22,10 @@ public:
     Templates templates{state};
     Exclusions exclusions{state};
     FileScan scan{state};
+    Copier copier{state, templates};
+    ZipBackup zip{state, templates};
+    BackupLog log{state};
+    BackupRun run{state, templates, scan, copier, zip, log};
 
     // The engine's share of opening the main window.
     void startUp();

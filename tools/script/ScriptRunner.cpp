@@ -194,6 +194,17 @@ void ScriptRunner::execute(const QString &command, const QStringList &args, cons
     } else if (command == "scan") {
         e.scan.General_SokFiler();
         printStatus();
+    } else if (command == "start") {
+        e.run.qvbStart_Click();
+        printStatus();
+    } else if (command == "showlog") {
+        needArgs(1);
+        if (args[0].toLower() == "en")
+            e.log.mnuFilVisLoggEn_Click();
+        else if (args[0].toLower() == "alle")
+            e.log.mnuFilVisLoggAlle_Click();
+        else
+            throw ScriptLineError{"showlog en|alle"};
     } else if (command == "esc") {
         if (args.isEmpty()) {
             s.escPressed();

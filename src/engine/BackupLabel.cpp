@@ -1,0 +1,19 @@
+#include "engine/BackupLabel.h"
+
+#include "engine/modBackup.h"
+
+namespace qv {
+
+QString backupLabel(const QString &fra)
+{
+    if (fra.size() == 3)
+        return "Backup av disk " + fra.left(1).toUpper();
+    return "Backup av " + General_SisteMappe(fra);
+}
+
+QString backupDestination(const QString &fra, const QString &til, const QString &label, const QString &file)
+{
+    return til + label + '\\' + file.mid(fra.size());
+}
+
+}  // namespace qv

@@ -1,0 +1,150 @@
+#include "engine/Copier.h"
+
+#include "engine/BackupLabel.h"
+#include "engine/modBackup.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "platform/Locale.h"
+#include "platform/PlatformError.h"
+#include "platform/UserDialog.h"
+
+namespace qv {
+
+const QString Copier::kFolderMessage = QStringLiteral(
+    "Får ikke tilgang til å opprette nødvendige mapper på mottaker-disken.\n"
+    "Sjekk at den finnes og at den ikke er full eller skrivebeskyttet og prøv igjen,\n"
+    "eventuelt kan du prøve å lagre kopiene et annet sted.");
+const QString Copier::kDiskFullMessage =
+    QStringLiteral("Mottaker-disken er full,\nsett i ny disk og trykk OK om du vil fortsette.");
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Errors after which the engine marks the file as not copied and goes on. A
+// vanished folder (76) is the same case as a vanished file.
+bool tolerated(int n)
+{
+    return n == Err::InvalidCall || n == Err::FileNotFound || n == Err::PermissionDenied ||
+           n == Err::PathFileAccess || n == Err::PathNotFound || n == Err::IndexOutOfBounds;
+}
+
+struct StopCopy {};  // leave for the finish step
+}  // namespace
+
+void Copier::General_Kopier()
+{
+    bool feilflagg = false;
+    // Runs one step the way the error handler treats it: tolerated errors set the
+    // flag and the next step follows; any other error is logged and ends the copy.
+    auto handle = [&](const PlatformError &e) {
+        if (!tolerated(e.number())) {
+            General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("General_Kopier"), e.number(),
+                             e.description());
+            throw StopCopy{};
+        }
+        feilflagg = true;
+    };
+    auto step = [&](auto &&body) {
+        try {
+            body();
+        } catch (const PlatformError &e) {
+            handle(e);
+        }
+    };
+
+    try {
+        dialog().setBusyPointer(true);
+        const int n = s.lvw1().GetCount();
+        QStringList sources, destinations;
+        sources.reserve(n);
+        destinations.reserve(n);
+        for (int i = 1; i <= n; ++i) {
+            sources << s.lvw1().GetFile(i);
+            s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
+        }
+        const QString label = backupLabel(s.Fra);
+        for (int i = 1; i <= n; ++i) {
+            destinations << backupDestination(s.Fra, s.Til, label, s.lvw1().GetFile(i));
+            s.shbStatus = "Klargjør destinasjonsbuffer. " + General_Prosent(i, n, false);
+        }
+        s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
+        s.pgr1.MaxValue = n;
+        s.pgr1.Value = 0;
+        s.pgr1.Visible = true;
+
+        for (int i = 1; i <= n; ++i) {
+            const QString &source = sources[i - 1];
+            const QString &destination = destinations[i - 1];
+            s.fileInProgress = i;
+            dialog().processEvents();
+            s.pgr1.Value = i;
+            bool ok = false;
+            step([&] { ok = General_LagMappe(General_StiUtenFilnavn(destination)); });
+            if (!ok) {
+                msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
+                feilflagg = true;
+                break;
+            }
+            s.shbStatus = "Kopiering pågår, trykk (Esc) for å avbryte. Nå kopieres " + General_FilnavnFraSti(source);
+            quint32 attributes = 0;
+            step([&] { attributes = fileAttributes(source); });
+            for (bool again = true; again;) {
+                again = false;
+                try {
+                    copyFile(source, destination);
+                } catch (const PlatformError &e) {
+                    if (e.number() != Err::DiskFull) {
+                        handle(e);
+                        continue;
+                    }
+                    // The copy wrote to a temporary name, already removed: the previous
+                    // backup of the file is untouched.
+                    if (msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK)
+                        throw StopCopy{};
+                    step([&] { General_LagMappe(General_StiUtenFilnavn(destination)); });
+                    again = true;
+                }
+            }
+            if (!feilflagg) {
+                if (attributes & Attr::Archive) {
+                    try {
+                        setFileAttributes(source, attributes - Attr::Archive);
+                    } catch (const PlatformError &) {
+                        // The copy is made; the file only keeps its mark and is taken again
+                        // next time. It must not taint the next file.
+                    }
+                }
+                s.LoggTekst += "  " + source + kCrLf;
+            } else {
+                feilflagg = false;
+                s.Tilgangsfeil += source + kCrLf;
+            }
+            if (s.EscTrykket) {
+                s.EscTrykket = false;
+                if (msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo, Icon::Question) ==
+                    Answer::Yes) {
+                    s.Avbrutt = true;
+                    s.LoggTekst += "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;
+                    break;
+                }
+            }
+        }
+        s.fileInProgress = 0;
+
+        if (!feilflagg) {
+            const QString stamp = formatRunTime(now());
+            step([&] { s.lsv1.row(s.cboMal.listIndex()).SistKjort = stamp; });
+            step([&] { t.General_SkrivMalfil(); });
+            step([&] { s.txtSistKjort.text = s.lsv1.row(s.cboMal.listIndex()).SistKjort; });
+            if (!s.Avbrutt)
+                s.LoggTekst += "Fullført: \t\t" + formatRunTime(now()) + kCrLf;
+        }
+    } catch (const StopCopy &) {
+    }
+    s.fileInProgress = 0;
+    s.pgr1.Visible = false;
+    dialog().setBusyPointer(false);
+    s.shbStatus = QStringLiteral("Sikkerhetskopiering fullført. ");
+}
+
+}  // namespace qv
