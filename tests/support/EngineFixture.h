@@ -8,11 +8,11 @@
 
 namespace qvtest {
 
-// A program folder on a temporary C: (and D: for destinations), a scripted dialogue
+// A program folder on a temporary C: (D: for destinations, S: for a whole-drive source), a scripted dialogue
 // and a fresh engine for each test.
 class EngineTest : public ::testing::Test {
 protected:
-    EngineTest() : drives("CD") { qv::setDialog(&dialog); }
+    EngineTest() : drives("CDS") { qv::setDialog(&dialog); }
     ~EngineTest() override { qv::setDialog(nullptr); }
 
     qv::BackupEngine &engine()

@@ -1,0 +1,368 @@
+#include "engine/modBackup.h"
+#include "platform/PlatformError.h"
+#include "support/RunFixture.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace qv;
+using qvtest::RunTest;
+
+namespace {
+const QString kCrLf = "\r\n";
+const QString kAsterisks = QString(49, '*');
+
+QString header(const QString &name, const QString &fra, const QString &til, int count, const QString &time,
+               const QString &type = "Alle filer", const QString &zip = "Nei")
+{
+    QString h = "Backup mal: \t\t" + name + kCrLf + "Backup type: \t\t" + type + kCrLf + "Kilde: \t\t\t" + fra + kCrLf +
+                "Inkl. undermapper: \tJa" + kCrLf + "Destinasjon: \t\t" + til + kCrLf + "Til zipfil: \t\t" + zip +
+                kCrLf + "Antall filer: \t\t" + QString::number(count) + kCrLf;
+    if (count > 0)
+        h += "Startet: \t\t" + time + kCrLf;
+    return h;
+}
+
+QStringList leftoverTemporaries(const QString &hostDir)
+{
+    QStringList found;
+    QDirIterator it(hostDir, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        if (QFileInfo(p).fileName().startsWith('.'))
+            found << p;
+    }
+    return found;
+}
+}  // namespace
+
+class CopyTest : public RunTest {
+protected:
+    void SetUp() override
+    {
+        drives.writeFile("C:\\Data\\Dokumenter\\a.txt", "innhold a");
+        drives.writeFile("C:\\Data\\Dokumenter\\brev\\b.doc", QByteArray(5000, 'b'));
+        useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\"}});
+        select("Dok");
+    }
+    QStringList foundFiles()
+    {
+        QStringList files;
+        for (const auto &r : state().memoryFileList().rows())
+            files << r.path;
+        return files;
+    }
+    // Start, Yes to go, No to the log question.
+    void startAndConfirm()
+    {
+        dialog.queueAnswer(Answer::Yes);
+        dialog.queueAnswer(Answer::No);
+        start();
+    }
+};
+
+TEST_F(CopyTest, TwoCopiedFilesGiveTheExactLogAndMirrorTheTree)
+{
+    startAndConfirm();
+    ASSERT_EQ(dialog.messages().size(), 2) << dialog.transcript().join('\n').toStdString();
+    EXPECT_EQ(dialog.messages()[0], "Fant 2 fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?");
+    EXPECT_EQ(dialog.messages()[1], "Backup fullført.\nVil du se loggfilen for detaljer?");
+    const QStringList files = foundFiles();
+    const QString expected = header("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " + files[0] +
+                             kCrLf + "  " + files[1] + kCrLf + "Fullført: \t\t" + runTime() + kCrLf + kAsterisks +
+                             kCrLf + kCrLf + kCrLf + kCrLf + kCrLf;
+    EXPECT_EQ(log(), expected);
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\a.txt"), "innhold a");
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc"), QByteArray(5000, 'b'));
+    // The run is stamped in the table, the box and the file.
+    EXPECT_EQ(state().txtSistKjort.text, "07.12.2026   kl. 17:47:06");
+    EXPECT_TRUE(programFileBytes("BackupMal.txt").contains("\"07.12.2026   kl. 17:47:06\""));
+    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering fullført. ");
+    EXPECT_FALSE(state().pgr1.Visible);
+    EXPECT_TRUE(state().qvbStart.enabled);
+    EXPECT_TRUE(state().LoggTekst.isEmpty());
+}
+
+TEST_F(CopyTest, CopiesKeepTimeAndModeAndClearTheSourceArchiveAttribute)
+{
+    const QDateTime old(QDate(2019, 5, 6), QTime(7, 8, 9));
+    drives.writeFile("C:\\Data\\Dokumenter\\a.txt", "innhold a", old);
+    ::chmod(QFile::encodeName(drives.host("C:\\Data\\Dokumenter\\a.txt")).constData(), 0640);
+    startAndConfirm();
+    const QFileInfo copy(drives.host("D:\\Sikring\\Backup av Dokumenter\\a.txt"));
+    EXPECT_EQ(copy.lastModified(), old);
+    EXPECT_EQ(int(copy.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)),
+              int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    EXPECT_TRUE(fileAttributes("D:\\Sikring\\Backup av Dokumenter\\a.txt") & Attr::Archive)
+        << "the copy took the source's archive mark";
+    const bool marksWork = !(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive);
+    if (!marksWork)
+        GTEST_SKIP() << "no extended attributes on the test file system";
+    EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\brev\\b.doc") & Attr::Archive);
+}
+
+TEST_F(CopyTest, NewAndChangedModeFindsOnlyWhatChangedSinceTheLastRun)
+{
+    useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, true, false}});
+    select("Dok");
+    startAndConfirm();
+    if (fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive)
+        GTEST_SKIP() << "no extended attributes on the test file system";
+    engine().scan.General_SokFiler();
+    EXPECT_EQ(state().lvw1().GetCount(), 0);
+
+    drives.writeFile("C:\\Data\\Dokumenter\\a.txt", "endret", QDateTime::currentDateTime().addSecs(5));
+    drives.writeFile("C:\\Data\\Dokumenter\\ny.txt", "ny");
+    engine().scan.General_SokFiler();
+    QStringList files = foundFiles();
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"C:\\Data\\Dokumenter\\a.txt", "C:\\Data\\Dokumenter\\ny.txt"}));
+
+    dialog.clearRecord();
+    dialog.queueAnswer(Answer::OK);  // nothing new: the no-files message
+    startAndConfirm();
+    engine().scan.General_SokFiler();
+    EXPECT_EQ(state().lvw1().GetCount(), 0);
+}
+
+TEST_F(CopyTest, UnreadableFileIsListedApartAndTheOthersAreCopied)
+{
+    const QString locked = "C:\\Data\\Dokumenter\\a.txt";
+    if (geteuid() != 0)
+        ::chmod(QFile::encodeName(drives.host(locked)).constData(), 0);
+    else  // root reads everything: the platform's copy refuses instead
+        setCopyFaultHook([](const QString &dest, quint64) {
+            if (dest.endsWith("\\a.txt"))
+                throw PlatformError(Err::PermissionDenied);
+        });
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::No);
+    start();
+    EXPECT_EQ(dialog.messages().last(),
+              "Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,\nVil du se loggfilen for "
+              "detaljer?");
+    const QString expected = header("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " +
+                             "C:\\Data\\Dokumenter\\brev\\b.doc" + kCrLf + "Fullført: \t\t" + runTime() + kCrLf +
+                             QString(49, '-') + kCrLf + "Filer som ikke ble kopiert pga. tilgangsfeil." + kCrLf +
+                             QString(49, '-') + kCrLf + locked + kCrLf + kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf +
+                             kCrLf;
+    EXPECT_EQ(log(), expected);
+    EXPECT_FALSE(drives.exists("D:\\Sikring\\Backup av Dokumenter\\a.txt"));
+    EXPECT_TRUE(fileAttributes(locked) & Attr::Archive);
+    EXPECT_TRUE(state().Tilgangsfeil.isEmpty());
+}
+
+TEST_F(CopyTest, VanishedFileAndReadOnlyDestinationLandInTheAccessList)
+{
+    drives.writeFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc", "gammel kopi");
+    ::chmod(QFile::encodeName(drives.host("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc")).constData(), 0444);
+    engine().scan.General_SokFiler();
+    QFile::remove(drives.host("C:\\Data\\Dokumenter\\a.txt"));
+    state().LoggTekst.clear();
+    engine().copier.General_Kopier();
+    QStringList notCopied = state().Tilgangsfeil.split(kCrLf, Qt::SkipEmptyParts);
+    notCopied.sort();
+    EXPECT_EQ(notCopied, (QStringList{"C:\\Data\\Dokumenter\\a.txt", "C:\\Data\\Dokumenter\\brev\\b.doc"}));
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc"), "gammel kopi");
+    EXPECT_TRUE(state().LoggTekst.startsWith("Fullført: \t\t"));
+}
+
+TEST_F(CopyTest, ExistingCopyIsReplaced)
+{
+    drives.writeFile("D:\\Sikring\\Backup av Dokumenter\\a.txt", "gammel");
+    startAndConfirm();
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\a.txt"), "innhold a");
+    EXPECT_TRUE(leftoverTemporaries(drives.hostRoot('D')).isEmpty());
+}
+
+TEST_F(CopyTest, EscThenNoGoesOnAndAsksOnlyOnce)
+{
+    for (int i = 0; i < 3; ++i)
+        drives.writeFile(QString("C:\\Data\\Dokumenter\\x%1.txt").arg(i), "x");
+    dialog.setOnProcessEvents([&](int) {
+        if (state().fileInProgress == 1)
+            state().escPressed();
+    });
+    engine().scan.General_SokFiler();
+    dialog.queueAnswer(Answer::No);
+    engine().copier.General_Kopier();
+    EXPECT_EQ(dialog.messages(), QStringList{"Vil du avbryte kopieringen?"});
+    EXPECT_TRUE(dialog.transcript()[0].contains("[YesNo] [Question] default=1"));
+    EXPECT_EQ(state().LoggTekst.count("  C:\\"), 5);
+    EXPECT_FALSE(state().Avbrutt);
+}
+
+TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsAndStillStampsTheRun)
+{
+    for (int i = 0; i < 3; ++i)
+        drives.writeFile(QString("C:\\Data\\Dokumenter\\x%1.txt").arg(i), "x");
+    dialog.setOnProcessEvents([&](int) {
+        if (state().fileInProgress == 3)
+            state().escPressed();
+    });
+    dialog.queueAnswer(Answer::Yes);  // confirm the run
+    dialog.queueAnswer(Answer::Yes);  // abort the copy
+    dialog.queueAnswer(Answer::No);   // no log viewer
+    start();
+    EXPECT_EQ(dialog.messages()[2], "Backup avbrutt av bruker.\nVil du se loggfilen for detaljer?");
+    const QString l = log();
+    EXPECT_EQ(l.count("  C:\\"), 3);
+    EXPECT_TRUE(l.contains("Manuelt avbrutt: \t3 filer ble fullført.\r\n" + kAsterisks));
+    EXPECT_FALSE(l.contains("Fullført: \t\t"));
+    EXPECT_EQ(state().txtSistKjort.text, "07.12.2026   kl. 17:47:06");
+    EXPECT_FALSE(state().Avbrutt);  // lowered at the end of the command
+}
+
+TEST_F(CopyTest, EscWhileIdleIsActedOnRightAfterTheFirstFile)
+{
+    state().escPressed();
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::No);
+    start();
+    EXPECT_EQ(dialog.messages()[1], "Vil du avbryte kopieringen?");
+    EXPECT_TRUE(log().contains("Manuelt avbrutt: \t1 filer ble fullført."));
+}
+
+TEST_F(CopyTest, DiskFullOkCopiesTheSameFileAgainAndCancelStopsWithoutStamp)
+{
+    drives.writeFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc", "forrige backup");
+    int failures = 1;
+    setCopyFaultHook([&](const QString &dest, quint64 written) {
+        Q_UNUSED(written);
+        if (dest.endsWith("b.doc") && failures > 0) {
+            --failures;
+            throw PlatformError(Err::DiskFull);
+        }
+    });
+    engine().scan.General_SokFiler();
+    dialog.queueAnswer(Answer::OK);
+    engine().copier.General_Kopier();
+    EXPECT_EQ(dialog.messages(), QStringList{"Mottaker-disken er full,\nsett i ny disk og trykk OK om du vil fortsette."});
+    EXPECT_TRUE(dialog.transcript()[0].contains("[OKCancel] [Exclamation] default=1"));
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc"), QByteArray(5000, 'b'));
+    EXPECT_TRUE(state().Tilgangsfeil.isEmpty());
+
+    // Cancel: the previous backup stays whole, no stamp, no "Fullført: ", not an abort.
+    drives.writeFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc", "forrige backup");
+    failures = 1;
+    useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\"}});
+    select("Dok");
+    dialog.clearRecord();
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::Cancel);
+    dialog.queueAnswer(Answer::No);
+    start();
+    EXPECT_EQ(dialog.messages().last(), "Backup fullført.\nVil du se loggfilen for detaljer?");
+    EXPECT_FALSE(log().contains("Fullført: "));
+    EXPECT_TRUE(state().txtSistKjort.text.isEmpty());
+    EXPECT_FALSE(programFileBytes("BackupMal.txt").contains("kl."));
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc"), "forrige backup");
+    EXPECT_TRUE(leftoverTemporaries(drives.hostRoot('D')).isEmpty());
+}
+
+TEST_F(CopyTest, DriveRootSourceGoesUnderBackupAvDisk)
+{
+    drives.writeFile("S:\\Windows\\win.ini", "[x]");
+    useTemplates({{"Rot", "S:\\", "D:\\"}});
+    select("Rot");
+    startAndConfirm();
+    EXPECT_EQ(drives.readFile("D:\\Backup av disk S\\Windows\\win.ini"), "[x]");
+}
+
+TEST_F(CopyTest, NewTemplateEntryCopiesButRecordsNoRunTime)
+{
+    const QByteArray before = programFileBytes("BackupMal.txt");
+    engine().templates.qvbNy_Click();
+    engine().folderChosen(BackupEngine::FolderField::Fra, "C:\\Data\\Dokumenter\\", "");
+    engine().folderChosen(BackupEngine::FolderField::Til, "D:\\Sikring\\", "");
+    startAndConfirm();
+    EXPECT_TRUE(drives.exists("D:\\Sikring\\Backup av Dokumenter\\a.txt"));
+    EXPECT_TRUE(state().txtSistKjort.text.isEmpty());
+    EXPECT_EQ(programFileBytes("BackupMal.txt").replace("\"-1\"", "-1").replace("\"0\"", "0"), before);
+    EXPECT_TRUE(log().startsWith("Backup mal: \t\t[ Ny mal ]\r\n"));
+}
+
+TEST_F(CopyTest, MissingDestinationDriveShowsTheFolderMessageAndCopiesNothing)
+{
+    useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "Q:\\Sikring\\"}});
+    select("Dok");
+    engine().scan.General_SokFiler();
+    dialog.queueAnswer(Answer::OK);
+    engine().copier.General_Kopier();
+    ASSERT_EQ(dialog.messages().size(), 1);
+    EXPECT_EQ(dialog.messages()[0], Copier::kFolderMessage);
+    EXPECT_TRUE(dialog.transcript()[0].contains("[OK] [Critical] default=1 title=\"Kopiering avbrutt\""));
+    EXPECT_FALSE(state().LoggTekst.contains("Fullført"));
+    EXPECT_TRUE(state().txtSistKjort.text.isEmpty());
+    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering fullført. ");
+}
+
+TEST_F(CopyTest, PreparationPassesReportTheirProgress)
+{
+    QStringList statuses;
+    dialog.setOnProcessEvents([&](int) { statuses << state().shbStatus; });
+    engine().scan.General_SokFiler();
+    statuses.clear();
+    engine().copier.General_Kopier();
+    ASSERT_EQ(statuses.size(), 2);
+    EXPECT_EQ(statuses[0], "Sikkerhetskopiering pågår...");
+    EXPECT_TRUE(statuses[1].startsWith("Kopiering pågår, trykk (Esc) for å avbryte. Nå kopieres "));
+}
+
+// A real full disk: a small tmpfs as the destination drive. Needs root and mount.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString &dir)
+        : m_dir(dir),
+          m_mounted(::mount("tmpfs", QFile::encodeName(dir).constData(), "tmpfs", 0, "size=2m") == 0)
+    {
+    }
+    ~SmallDisk()
+    {
+        if (m_mounted)
+            ::umount(QFile::encodeName(m_dir).constData());
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_dir;
+    bool m_mounted;
+};
+
+// Frees space when the disk-full question comes, like a user changing the disk.
+class FreeingDialog : public ScriptedDialog {
+public:
+    QString filler;
+    Answer messageBox(const QString &text, Buttons b, Icon i, const QString &title, int def) override
+    {
+        if (text.startsWith("Mottaker-disken er full"))
+            QFile::remove(filler);
+        return ScriptedDialog::messageBox(text, b, i, title, def);
+    }
+};
+
+TEST_F(CopyTest, RealDiskFullOnASmallTmpfs)
+{
+    SmallDisk disk(drives.hostRoot('D'));
+    if (!disk.mounted())
+        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): disk-full covered by the fault-injection test";
+    FreeingDialog freeing;
+    setDialog(&freeing);
+    drives.writeFile("C:\\Data\\Dokumenter\\stor.bin", QByteArray(1024 * 1024, 's'));
+    freeing.filler = drives.writeFile("D:\\fyll.bin", QByteArray(1536 * 1024, 'f'));
+    engine().scan.General_SokFiler();
+    freeing.queueAnswer(Answer::OK);
+    engine().copier.General_Kopier();
+    setDialog(&dialog);
+    EXPECT_EQ(freeing.messages(), QStringList{Copier::kDiskFullMessage});
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\stor.bin").size(), 1024 * 1024);
+    EXPECT_TRUE(state().Tilgangsfeil.isEmpty());
+    EXPECT_TRUE(leftoverTemporaries(drives.hostRoot('D')).isEmpty());
+}

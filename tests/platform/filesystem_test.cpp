@@ -1,0 +1,522 @@
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformError.h"
+
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+using namespace qv;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+namespace {
+
+QStringList names(const std::vector<DirEntry> &entries)
+{
+    QStringList out;
+    for (const DirEntry &e : entries)
+        out << e.name;
+    return out;
+}
+
+const DirEntry *find(const std::vector<DirEntry> &entries, const QString &name)
+{
+    for (const DirEntry &e : entries)
+        if (e.name == name)
+            return &e;
+    return nullptr;
+}
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const PlatformError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+bool xattrsWork(const QString &dir)
+{
+    const QByteArray probe = QFile::encodeName(dir + "/.xattr-probe");
+    const int fd = ::open(probe.constData(), O_CREAT | O_WRONLY, 0644);
+    ::close(fd);
+    const bool ok = ::setxattr(probe.constData(), "user.qvbackup.probe", "1", 1, 0) == 0;
+    ::unlink(probe.constData());
+    return ok;
+}
+
+void setMode(const QString &host, mode_t mode) { ::chmod(QFile::encodeName(host).constData(), mode); }
+
+mode_t modeOf(const QString &host)
+{
+    struct stat st {};
+    ::lstat(QFile::encodeName(host).constData(), &st);
+    return st.st_mode & 07777;
+}
+
+struct timespec mtimeOf(const QString &host)
+{
+    struct stat st {};
+    ::stat(QFile::encodeName(host).constData(), &st);
+    return st.st_mtim;
+}
+
+// Runs f in a child process under the "nobody" account, so that permission bits
+// bind even when the tests run as root. Returns f's result (or -1 when the child
+// could not drop its rights).
+int asNobody(const std::function<int()> &f)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(255);
+        ::_exit(f());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? (WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status)) : -1;
+}
+
+void giveToNobody(const QString &hostRoot)
+{
+    // Every folder above the tree must be passable for the other account.
+    QString p = hostRoot;
+    while (p.size() > 1) {
+        struct stat st {};
+        ::stat(QFile::encodeName(p).constData(), &st);
+        ::chmod(QFile::encodeName(p).constData(), (st.st_mode & 07777) | 0055);
+        p = QFileInfo(p).absolutePath();
+    }
+    QDirIterator it(hostRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    ::chown(QFile::encodeName(hostRoot).constData(), 65534, 65534);
+    while (it.hasNext())
+        ::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534);
+}
+
+class FileSystemTest : public ::testing::Test {
+protected:
+    qvtest::TempDrives drives{"CD"};
+    QString root() const { return drives.hostRoot('C'); }
+};
+
+}  // namespace
+
+TEST_F(FileSystemTest, ListingMatchesWindowsPatterns)
+{
+    for (const char *n : {"a.txt", "B.TXT", "noext", ".hidden", "to.dots.here.doc", "æøå ÆØÅ.txt", "with space.txt"})
+        drives.writeFile(QString("C:\\d\\") + QString::fromUtf8(n), "x");
+    drives.makeDir("C:\\d\\Sub.dir");
+
+    const auto all = listDirectory("C:\\d", "*");
+    ASSERT_GE(all.size(), 2u);
+    EXPECT_EQ(all[0].name, ".");
+    EXPECT_EQ(all[1].name, "..");
+    EXPECT_EQ(all[0].attributes, Attr::Directory);
+    EXPECT_EQ(all[1].attributes, Attr::Directory);
+    EXPECT_THAT(names(all), UnorderedElementsAre(".", "..", "a.txt", "B.TXT", "noext", ".hidden",
+                                                 "to.dots.here.doc", "æøå ÆØÅ.txt", "with space.txt", "Sub.dir"));
+    EXPECT_EQ(names(listDirectory("C:\\d\\", "*.*")), names(all));
+
+    EXPECT_THAT(names(listDirectory("C:\\D", "*.TXT")),
+                UnorderedElementsAre("a.txt", "B.TXT", "æøå ÆØÅ.txt", "with space.txt"));
+    EXPECT_THAT(names(listDirectory("C:\\d", "?.txt")), UnorderedElementsAre("a.txt", "B.TXT"));
+    EXPECT_THAT(names(listDirectory("C:\\d", "ÆØÅ*")), UnorderedElementsAre("æøå ÆØÅ.txt"));
+    EXPECT_THAT(names(listDirectory("C:\\d", "*.dir")), UnorderedElementsAre("Sub.dir"));
+    EXPECT_THAT(names(listDirectory("C:\\d", "noext.*")), UnorderedElementsAre("noext"));
+    EXPECT_THAT(names(listDirectory("C:\\d", "to.*.doc")), UnorderedElementsAre("to.dots.here.doc"));
+    EXPECT_TRUE(listDirectory("C:\\d", "*.zip").empty());
+    EXPECT_TRUE(listDirectory("C:\\missing", "*").empty());
+    EXPECT_TRUE(listDirectory("Q:\\d", "*").empty());
+}
+
+TEST_F(FileSystemTest, WildcardMatchRules)
+{
+    EXPECT_TRUE(wildcardMatch("*", "noext"));
+    EXPECT_TRUE(wildcardMatch("*.*", "noext"));
+    EXPECT_TRUE(wildcardMatch("*.txt", "A.TXT"));
+    EXPECT_FALSE(wildcardMatch("*.txt", "a.txt.bak"));
+    EXPECT_TRUE(wildcardMatch("a*b*c", "aXXbYYc"));
+    EXPECT_FALSE(wildcardMatch("a*b*c", "aXXbYY"));
+    EXPECT_TRUE(wildcardMatch("??.doc", "Ab.DOC"));
+    EXPECT_FALSE(wildcardMatch("??.doc", "Abc.doc"));
+    EXPECT_TRUE(wildcardMatch("*.", "README"));
+    EXPECT_FALSE(wildcardMatch("*.", "read.me"));
+}
+
+TEST_F(FileSystemTest, DriveRootHasNoDotEntriesAndStreamingStops)
+{
+    drives.writeFile("C:\\a.txt");
+    drives.writeFile("C:\\b.txt");
+    EXPECT_THAT(names(listDirectory("C:\\", "*")), UnorderedElementsAre("a.txt", "b.txt", "Program"));
+    EXPECT_EQ(names(listDirectory("C:", "*")).size(), 3);
+    int seen = 0;
+    forEachDirEntry("C:\\", "*.txt", [&](const DirEntry &) { return ++seen < 1; });
+    EXPECT_EQ(seen, 1);
+}
+
+TEST_F(FileSystemTest, AttributeWordFollowsTheHost)
+{
+    drives.writeFile("C:\\d\\plain.txt", "abc");
+    drives.writeFile("C:\\d\\.skjult", "abc");
+    const QString ro = drives.writeFile("C:\\d\\ro.txt", "abc");
+    setMode(ro, 0444);
+    drives.makeDir("C:\\d\\.mappe");
+
+    const auto entries = listDirectory("C:\\d", "*");
+    EXPECT_EQ(find(entries, "plain.txt")->attributes, Attr::Archive);
+    EXPECT_EQ(find(entries, ".skjult")->attributes, Attr::Archive | Attr::Hidden);
+    EXPECT_EQ(find(entries, "ro.txt")->attributes, Attr::Archive | Attr::ReadOnly);
+    EXPECT_EQ(find(entries, ".mappe")->attributes, Attr::Directory | Attr::Hidden);
+    EXPECT_EQ(fileAttributes("C:\\D\\RO.TXT"), Attr::Archive | Attr::ReadOnly);
+    EXPECT_EQ(fileAttributes("C:\\d\\.mappe\\"), Attr::Directory | Attr::Hidden);
+    EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\nope.txt"); }), 53);
+    EXPECT_EQ(errorOf([] { fileAttributes("C:\\nope\\nope.txt"); }), 76);
+
+    setFileAttributes("C:\\d\\plain.txt", Attr::ReadOnly | Attr::Archive);
+    EXPECT_EQ(modeOf(root() + "/d/plain.txt") & 0222, 0u);
+    setFileAttributes("C:\\d\\plain.txt", Attr::Archive);
+    EXPECT_NE(modeOf(root() + "/d/plain.txt") & 0200, 0u);
+}
+
+TEST_F(FileSystemTest, SizesAndTimes)
+{
+    const QString big = drives.writeFile("C:\\d\\stor.bin");
+    ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), 5LL << 30), 0);  // sparse
+    const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC);
+    drives.writeFile("C:\\d\\tid.txt", "12345", when);
+
+    const auto entries = listDirectory("C:\\d", "*");
+    EXPECT_EQ(find(entries, "stor.bin")->size, 5ULL << 30);
+    EXPECT_EQ(find(entries, "tid.txt")->size, 5u);
+    EXPECT_EQ(find(entries, "tid.txt")->lastWriteUtc, when);
+    EXPECT_EQ(find(entries, "tid.txt")->lastWriteUtc.timeSpec(), Qt::UTC);
+}
+
+TEST_F(FileSystemTest, OddNamesAreListedAndCopyable)
+{
+    const QByteArray dir = QFile::encodeName(root());
+    ::mkdir((dir + "/d").constData(), 0755);
+    const QByteArray raw = dir + "/d/latin1-\xE6\xF8\xE5.txt";
+    QFile f(QString::fromLatin1("x"));
+    const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_EQ(::write(fd, "innhold", 7), 7);
+    ::close(fd);
+    const int bs = ::open((dir + "/d/back\\slash.txt").constData(), O_CREAT | O_WRONLY, 0644);
+    ::close(bs);
+
+    const auto entries = listDirectory("C:\\d", "*.txt");
+    ASSERT_EQ(entries.size(), 1u);  // the name with "\" cannot be addressed
+    const QString name = entries[0].name;
+    EXPECT_EQ(name, QString("latin1-") + QChar(0xDCE6) + QChar(0xDCF8) + QChar(0xDCE5) + ".txt");
+
+    copyFile("C:\\d\\" + name, "D:\\" + name);
+    QFile copy(hostPathFromBytes(QFile::encodeName(drives.hostRoot('D')) + "/latin1-\xE6\xF8\xE5.txt"));
+    EXPECT_TRUE(copy.exists() || QFileInfo::exists(QFile::decodeName(QFile::encodeName(drives.hostRoot('D')) +
+                                                                     "/latin1-\xE6\xF8\xE5.txt")));
+    const int cfd = ::open((QFile::encodeName(drives.hostRoot('D')) + "/latin1-\xE6\xF8\xE5.txt").constData(), O_RDONLY);
+    ASSERT_GE(cfd, 0);
+    char buf[16] = {};
+    EXPECT_EQ(::read(cfd, buf, sizeof buf), 7);
+    ::close(cfd);
+    EXPECT_STREQ(buf, "innhold");
+}
+
+TEST_F(FileSystemTest, SymbolicLinks)
+{
+    drives.writeFile("C:\\d\\target.txt", "0123456789");
+    drives.makeDir("C:\\d\\folder");
+    const QByteArray d = QFile::encodeName(root() + "/d");
+    ASSERT_EQ(::symlink("folder", (d + "/dirlink").constData()), 0);
+    ASSERT_EQ(::symlink(".", (d + "/selfloop").constData()), 0);  // a folder that contains itself
+    ASSERT_EQ(::symlink("target.txt", (d + "/filelink").constData()), 0);
+    ASSERT_EQ(::symlink("gone.txt", (d + "/dangling").constData()), 0);
+    ASSERT_EQ(::symlink("loop2", (d + "/loop1").constData()), 0);
+    ASSERT_EQ(::symlink("loop1", (d + "/loop2").constData()), 0);
+    ASSERT_EQ(::mkfifo((d + "/pipe").constData(), 0644), 0);
+
+    const auto entries = listDirectory("C:\\d", "*");
+    EXPECT_THAT(names(entries), UnorderedElementsAre(".", "..", "target.txt", "folder", "dirlink", "selfloop", "filelink"));
+    EXPECT_TRUE(find(entries, "dirlink")->isLink);
+    EXPECT_EQ(find(entries, "dirlink")->attributes & Attr::Directory, Attr::Directory);
+    EXPECT_TRUE(find(entries, "selfloop")->isLink);
+    EXPECT_FALSE(find(entries, "folder")->isLink);
+    const DirEntry *fl = find(entries, "filelink");
+    EXPECT_TRUE(fl->isLink);
+    EXPECT_EQ(fl->size, 10u);
+    EXPECT_EQ(fl->attributes & Attr::Directory, 0u);
+
+    EXPECT_TRUE(folderExists("C:\\d\\dirlink"));
+    EXPECT_FALSE(fileExists("C:\\d\\dirlink"));
+    EXPECT_TRUE(fileExists("C:\\d\\filelink"));
+    EXPECT_FALSE(fileExists("C:\\d\\dangling"));
+    EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\dangling"); }), 53);
+    copyFile("C:\\d\\filelink", "D:\\copy.txt");
+    EXPECT_EQ(drives.readFile("D:\\copy.txt"), "0123456789");
+}
+
+TEST_F(FileSystemTest, ExistenceAndFolders)
+{
+    drives.writeFile("C:\\d\\f.txt");
+    EXPECT_TRUE(fileExists("C:\\d\\f.txt"));
+    EXPECT_TRUE(fileExists("c:\\D\\F.TXT"));
+    EXPECT_FALSE(fileExists("C:\\d"));
+    EXPECT_FALSE(fileExists("C:\\d\\g.txt"));
+    EXPECT_FALSE(fileExists("Q:\\d\\f.txt"));
+    EXPECT_TRUE(folderExists("C:\\d"));
+    EXPECT_TRUE(folderExists("C:\\D\\"));
+    EXPECT_TRUE(folderExists("C:\\"));
+    EXPECT_FALSE(folderExists("C:\\d\\f.txt"));
+    EXPECT_FALSE(folderExists("Q:\\"));
+
+    EXPECT_TRUE(makePath("C:\\D\\ny\\dypere\\enda\\"));
+    EXPECT_TRUE(QFileInfo(root() + "/d/ny/dypere/enda").isDir());  // existing "d" reused, not "D"
+    EXPECT_FALSE(QFileInfo::exists(root() + "/D"));
+    EXPECT_TRUE(makePath("C:\\d\\ny"));
+    EXPECT_FALSE(makePath("C:\\d\\f.txt\\under"));
+    EXPECT_FALSE(makePath("Q:\\x"));
+}
+
+TEST_F(FileSystemTest, DeleteFile)
+{
+    drives.writeFile("C:\\d\\f.txt");
+    const QString ro = drives.writeFile("C:\\d\\ro.txt");
+    setMode(ro, 0444);
+    deleteFile("C:\\d\\F.TXT");
+    EXPECT_FALSE(drives.exists("C:\\d\\f.txt"));
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\d\\f.txt"); }), 53);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\nope\\f.txt"); }), 76);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\d"); }), 75);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\d\\ro.txt"); }), 75);
+    EXPECT_TRUE(drives.exists("C:\\d\\ro.txt"));
+    // Deleted and made again under another case: found afresh.
+    drives.writeFile("C:\\d\\F.TXT");
+    EXPECT_TRUE(fileExists("C:\\d\\f.txt"));
+}
+
+class ArchiveMarkTest : public FileSystemTest {
+protected:
+    void SetUp() override
+    {
+        if (!xattrsWork(root()))
+            GTEST_SKIP() << "the test folder's file system keeps no user extended attributes";
+    }
+    bool archived(const QString &path) { return fileAttributes(path) & Attr::Archive; }
+};
+
+TEST_F(ArchiveMarkTest, ClearAndSet)
+{
+    drives.writeFile("C:\\d\\f.txt", "abc");
+    EXPECT_TRUE(archived("C:\\d\\f.txt"));
+    clearArchive("C:\\d\\f.txt");
+    EXPECT_FALSE(archived("C:\\d\\f.txt"));
+    EXPECT_EQ(fileAttributes("C:\\d\\f.txt"), Attr::Normal);
+    EXPECT_EQ(find(listDirectory("C:\\d", "*"), "f.txt")->attributes, Attr::Normal);
+    setArchive("C:\\d\\f.txt");
+    EXPECT_TRUE(archived("C:\\d\\f.txt"));
+    setArchive("C:\\d\\f.txt");  // no mark to remove: fine
+
+    setFileAttributes("C:\\d\\f.txt", fileAttributes("C:\\d\\f.txt") - Attr::Archive);
+    EXPECT_FALSE(archived("C:\\d\\f.txt"));
+    setFileAttributes("C:\\d\\f.txt", Attr::Archive);
+    EXPECT_TRUE(archived("C:\\d\\f.txt"));
+}
+
+TEST_F(ArchiveMarkTest, AnyChangeSetsTheAttributeAgain)
+{
+    const QString host = drives.writeFile("C:\\d\\f.txt", "abc");
+    const QByteArray b = QFile::encodeName(host);
+
+    clearArchive("C:\\d\\f.txt");
+    {  // same size, new content
+        QFile f(host);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.write("xyz");
+    }
+    EXPECT_TRUE(archived("C:\\d\\f.txt"));
+
+    clearArchive("C:\\d\\f.txt");
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {mtimeOf(host).tv_sec + 5, 0}};
+    ::utimensat(AT_FDCWD, b.constData(), later, 0);  // touched
+    EXPECT_TRUE(archived("C:\\d\\f.txt"));
+
+    clearArchive("C:\\d\\f.txt");
+    {  // replaced by rename, keeping time, size and even the mark
+        const QString other = drives.writeFile("C:\\d\\ny.tmp", "xyz");
+        char mark[96];
+        const ssize_t n = ::getxattr(b.constData(), "user.qvbackup.archived", mark, sizeof mark);
+        ASSERT_GT(n, 0);
+        const QByteArray ob = QFile::encodeName(other);
+        ASSERT_EQ(::setxattr(ob.constData(), "user.qvbackup.archived", mark, size_t(n), 0), 0);
+        const struct timespec same[2] = {{0, UTIME_OMIT}, mtimeOf(host)};
+        ::utimensat(AT_FDCWD, ob.constData(), same, 0);
+        ASSERT_EQ(::rename(ob.constData(), b.constData()), 0);
+    }
+    EXPECT_TRUE(archived("C:\\d\\f.txt"));
+
+    clearArchive("C:\\d\\f.txt");
+    copyFile("C:\\d\\f.txt", "C:\\d\\kopi.txt");
+    EXPECT_FALSE(archived("C:\\d\\f.txt"));
+    EXPECT_TRUE(archived("C:\\d\\kopi.txt"));
+    char buf[8];
+    EXPECT_LT(::getxattr(QFile::encodeName(root() + "/d/kopi.txt").constData(), "user.qvbackup.archived", buf,
+                         sizeof buf),
+              0);
+}
+
+TEST_F(ArchiveMarkTest, ReadOnlyFileKeepsItsMode)
+{
+    const QString host = drives.writeFile("C:\\d\\ro.txt", "abc");
+    setMode(host, 0444);
+    clearArchive("C:\\d\\ro.txt");
+    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt"), Attr::ReadOnly);
+    EXPECT_EQ(modeOf(host), 0444u);
+    setArchive("C:\\d\\ro.txt");
+    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt"), Attr::ReadOnly | Attr::Archive);
+    EXPECT_EQ(modeOf(host), 0444u);
+    // What the copy engine does after a copy: the attribute word minus the archive bit.
+    setFileAttributes("C:\\d\\ro.txt", fileAttributes("C:\\d\\ro.txt") - Attr::Archive);
+    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt"), Attr::ReadOnly);
+    EXPECT_EQ(modeOf(host), 0444u);
+}
+
+TEST_F(ArchiveMarkTest, ReadOnlyFileOfAnOrdinaryUser)
+{
+    const QString host = drives.writeFile("C:\\d\\ro.txt", "abc");
+    setMode(host, 0444);
+    giveToNobody(root());
+    // The child owns the file but lacks the write bit: the mark needs it for a moment.
+    const int rc = asNobody([] {
+        try {
+            clearArchive("C:\\d\\ro.txt");
+            if (fileAttributes("C:\\d\\ro.txt") != Attr::ReadOnly)
+                return 1;
+            setArchive("C:\\d\\ro.txt");
+            if (fileAttributes("C:\\d\\ro.txt") != (Attr::ReadOnly | Attr::Archive))
+                return 2;
+        } catch (const PlatformError &e) {
+            return 10 + (e.number() % 100);
+        }
+        return 0;
+    });
+    if (rc == -1)
+        GTEST_SKIP() << "cannot run as another user here";
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(modeOf(host), 0444u);
+}
+
+TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode)
+{
+    QByteArray big(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+    for (char &c : big)
+        c = char(QRandomGenerator::global()->generate());
+    const QDateTime when(QDate(2020, 1, 2), QTime(3, 4, 5, 678), Qt::UTC);
+    const QString src = drives.writeFile("C:\\kilde\\stor.bin", big, when);
+    const QString small = drives.writeFile("C:\\kilde\\liten.txt", "liten", when);
+    setMode(small, 0444);
+    const struct timespec ns[2] = {{0, UTIME_OMIT}, {mtimeOf(src).tv_sec, 123456789}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(src).constData(), ns, 0);
+    drives.makeDir("D:\\mål");
+
+    copyFile("C:\\kilde\\stor.bin", "D:\\mål\\stor.bin");
+    copyFile("C:\\KILDE\\LITEN.TXT", "D:\\mål\\liten.txt");
+    EXPECT_EQ(drives.readFile("D:\\mål\\stor.bin"), big);
+    EXPECT_EQ(drives.readFile("D:\\mål\\liten.txt"), "liten");
+    EXPECT_EQ(mtimeOf(drives.host("D:\\mål\\stor.bin")).tv_nsec, 123456789);
+    EXPECT_EQ(mtimeOf(drives.host("D:\\mål\\stor.bin")).tv_sec, mtimeOf(src).tv_sec);
+    EXPECT_EQ(find(listDirectory("D:\\mål", "*"), "liten.txt")->lastWriteUtc, when);
+    EXPECT_EQ(modeOf(drives.host("D:\\mål\\liten.txt")), 0444u);
+    EXPECT_THAT(names(listDirectory("D:\\mål", "*")), UnorderedElementsAre(".", "..", "stor.bin", "liten.txt"));
+
+    drives.writeFile("C:\\kilde\\tom.txt");
+    copyFile("C:\\kilde\\tom.txt", "D:\\tom.txt");
+    EXPECT_TRUE(drives.exists("D:\\tom.txt"));
+    EXPECT_EQ(drives.readFile("D:\\tom.txt"), "");
+}
+
+TEST_F(FileSystemTest, CopyReplacesAndRefuses)
+{
+    drives.writeFile("C:\\k\\a.txt", "ny");
+    drives.writeFile("D:\\m\\A.TXT", "gammel");
+    copyFile("C:\\k\\a.txt", "D:\\m\\a.txt");  // the existing name, in its own case
+    EXPECT_EQ(drives.readFile("D:\\m\\A.TXT"), "ny");
+    EXPECT_FALSE(drives.exists("D:\\m\\a.txt"));
+
+    const QString ro = drives.writeFile("D:\\m\\ro.txt", "beskyttet");
+    setMode(ro, 0444);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\ro.txt"); }), 70);
+    EXPECT_EQ(drives.readFile("D:\\m\\ro.txt"), "beskyttet");
+
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\borte.txt", "D:\\m\\b.txt"); }), 53);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\borte\\a.txt", "D:\\m\\b.txt"); }), 76);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\borte\\b.txt"); }), 76);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "Q:\\b.txt"); }), 76);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k", "D:\\m\\b.txt"); }), 75);
+    drives.makeDir("D:\\m\\mappe");
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\mappe"); }), 75);
+    EXPECT_THAT(names(listDirectory("D:\\m", "*")), UnorderedElementsAre(".", "..", "A.TXT", "ro.txt", "mappe"));
+}
+
+TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile)
+{
+    const QByteArray content(3 * 1024 * 1024, 'n');
+    drives.writeFile("C:\\k\\stor.bin", content);
+    drives.writeFile("D:\\m\\stor.bin", "forrige kopi");
+
+    std::vector<quint64> calls;
+    setCopyFaultHook([&](const QString &dest, quint64 written) {
+        EXPECT_EQ(dest, "D:\\m\\stor.bin");
+        calls.push_back(written);
+        if (written >= 1024 * 1024)
+            raiseError(Err::DiskFull);
+    });
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\stor.bin", "D:\\m\\stor.bin"); }), 61);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls.front(), 0u);
+    EXPECT_EQ(drives.readFile("D:\\m\\stor.bin"), "forrige kopi");
+    EXPECT_THAT(names(listDirectory("D:\\m", "*")), ElementsAre(".", "..", "stor.bin"));
+
+    setCopyFaultHook([](const QString &, quint64) { raiseError(Err::PermissionDenied); });
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\stor.bin", "D:\\m\\ny.bin"); }), 70);
+    EXPECT_FALSE(drives.exists("D:\\m\\ny.bin"));
+    EXPECT_THAT(names(listDirectory("D:\\m", "*")), ElementsAre(".", "..", "stor.bin"));
+
+    setCopyFaultHook({});
+    copyFile("C:\\k\\stor.bin", "D:\\m\\stor.bin");
+    EXPECT_EQ(drives.readFile("D:\\m\\stor.bin"), content);
+}
+
+TEST_F(FileSystemTest, ManyFilesIntoOneFolderStayFast)
+{
+    // Each new name is looked up without regard to case; that must not cost a
+    // folder read per file.
+    const int n = 4000;
+    drives.makeDir("C:\\k");
+    for (int i = 0; i < n; ++i)
+        drives.writeFile(QString("C:\\k\\fil%1.txt").arg(i), "x");
+    makePath("D:\\m");
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < n; ++i)
+        copyFile(QString("C:\\k\\fil%1.txt").arg(i), QString("D:\\m\\Fil%1.TXT").arg(i));
+    const qint64 copyMs = t.restart();
+    int listed = 0;
+    forEachDirEntry("D:\\m", "*.*", [&](const DirEntry &) { return ++listed; });
+    const qint64 listMs = t.elapsed();
+    EXPECT_EQ(listed, n + 2);
+    EXPECT_LT(copyMs, 8000);
+    EXPECT_LT(listMs, 1000);
+}

@@ -1,0 +1,45 @@
+#pragma once
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+#include "support/EngineFixture.h"
+
+#include <QDateTime>
+
+namespace qvtest {
+
+// Templates written straight into the program folder, a fixed clock, and helpers to
+// run Start as the user does.
+class RunTest : public EngineTest {
+protected:
+    RunTest() : clock(QDateTime(QDate(2026, 12, 7), QTime(17, 47, 6))) { qv::setClock(&clock); }
+    ~RunTest() override
+    {
+        qv::setClock(nullptr);
+        qv::setCopyFaultHook({});
+    }
+
+    struct Mal {
+        QString name, fra, til;
+        bool underkat = true, endrede = false, zip = false;
+    };
+    // Writes the template file with these templates and starts the engine up on it.
+    void useTemplates(const QList<Mal> &mals)
+    {
+        QByteArray text;
+        for (const Mal &m : mals)
+            text += QString("\"%1\",\"%2\",\"%3\",%4,%5,\"\",%6\r\n")
+                        .arg(m.name, m.fra, m.til, qv::flagText(m.underkat), qv::flagText(m.endrede),
+                             qv::flagText(m.zip))
+                        .toUtf8();
+        writeProgramFile("BackupMal.txt", text);
+        restart().startUp();
+    }
+    void select(const QString &name) { state().cboMal.setListIndex(state().cboMal.items().indexOf(name)); }
+    void start() { engine().run.qvbStart_Click(); }
+    QString log(const QString &name = "BackupLoggEnkel.txt") { return QString::fromLatin1(programFileBytes(name)); }
+    QString runTime() const { return clock.now().toString("dd.MM.yyyy   'kl.' HH:mm:ss"); }
+
+    qv::FixedClock clock;
+};
+
+}  // namespace qvtest
