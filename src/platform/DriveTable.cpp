@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <ctime>
 #include <dirent.h>
 #include <memory>
 #include <sys/stat.h>
@@ -141,6 +142,9 @@ namespace {
 struct FolderIndex {
     struct timespec mtime {};
     ino_t inode = 0;
+    // Read while the folder's time was still within a clock tick: a change made in the
+    // same tick would not move the time, so read again on the next lookup.
+    bool recheck = false;
     QHash<QString, QString> byFolded;  // first name in directory order per folded name
 };
 
@@ -160,13 +164,17 @@ std::optional<QString> lookupFolded(const QByteArray &dir, const QString &name)
         return std::nullopt;
     QMutexLocker lock(&g_indexMutex);
     auto it = g_indexes.find(dir);
-    if (it == g_indexes.end() || !sameTime(it->mtime, st.st_mtim) || it->inode != st.st_ino) {
+    if (it == g_indexes.end() || it->recheck || !sameTime(it->mtime, st.st_mtim) || it->inode != st.st_ino) {
         DIR *dp = ::opendir(dir.constData());
         if (!dp)
             return std::nullopt;
         FolderIndex idx;
         idx.mtime = st.st_mtim;
         idx.inode = st.st_ino;
+        struct timespec now;
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        const long long ageNs = (now.tv_sec - st.st_mtim.tv_sec) * 1000000000LL + (now.tv_nsec - st.st_mtim.tv_nsec);
+        idx.recheck = ageNs < 50000000LL;
         while (const dirent *e = ::readdir(dp)) {
             const char *n = e->d_name;
             if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
@@ -207,6 +215,7 @@ void noteCreated(const QString &hostDir, const QString &name)
     if (!it->byFolded.contains(folded))
         it->byFolded.insert(folded, name);
     it->mtime = st.st_mtim;
+    it->recheck = false;
 }
 
 void forget(const QString &hostDir)
