@@ -3,6 +3,8 @@
 #include "controls/CTooltip.h"
 #include "controls/GDIPlusPicture.h"
 #include "controls/GDIplusDraw.h"
+#include "controls/MouseArgs.h"
+#include "controls/MousePointer.h"
 #include "controls/qvKontrollerFelles.h"
 
 #include <QCursor>
@@ -21,12 +23,14 @@ namespace kf = qvKontrollerFelles;
 
 QPointer<qvButtonBase> qvButtonBase::s_pressed;
 
-namespace {
+namespace
+{
 constexpr int PollInterval = 100;
 }
 
 qvButtonBase::qvButtonBase(int defaultStyle, int iconSpaceDefault, QWidget *parent)
-    : QWidget(parent), m_style(defaultStyle), m_iconSpace(iconSpaceDefault), m_tip(std::make_unique<CTooltip>())
+    : QWidget(parent), m_style(defaultStyle), m_iconSpace(iconSpaceDefault),
+      m_tip(std::make_unique<CTooltip>())
 {
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
@@ -144,9 +148,18 @@ void qvButtonBase::setQvToolTipIcon(int icon)
         m_tip->setTTIcon(icon);
 }
 
-void qvButtonBase::setQvToolTipStyle(int style) { m_tipStyle = style; }
-void qvButtonBase::setQvToolTipTime(int ms) { m_tipTime = ms; }
-void qvButtonBase::setQvToolTipDelayTimeValue(int ms) { m_tipDelay = ms; }
+void qvButtonBase::setQvToolTipStyle(int style)
+{
+    m_tipStyle = style;
+}
+void qvButtonBase::setQvToolTipTime(int ms)
+{
+    m_tipTime = ms;
+}
+void qvButtonBase::setQvToolTipDelayTimeValue(int ms)
+{
+    m_tipDelay = ms;
+}
 
 void qvButtonBase::setMouseIcon(const QPixmap &icon)
 {
@@ -162,17 +175,10 @@ void qvButtonBase::setMousePointer(int pointer)
 
 void qvButtonBase::applyCursor()
 {
-    static const Qt::CursorShape shapes[] = {
-        Qt::ArrowCursor,     Qt::ArrowCursor,    Qt::CrossCursor,     Qt::IBeamCursor,   Qt::ArrowCursor,
-        Qt::SizeAllCursor,   Qt::SizeBDiagCursor, Qt::SizeVerCursor,  Qt::SizeFDiagCursor, Qt::SizeHorCursor,
-        Qt::UpArrowCursor,   Qt::WaitCursor,     Qt::ForbiddenCursor, Qt::BusyCursor,    Qt::WhatsThisCursor,
-        Qt::SizeAllCursor};
-    if (m_mousePointer == 99 && !m_mouseIcon.isNull())
-        setCursor(QCursor(m_mouseIcon));
-    else if (m_mousePointer > 0 && m_mousePointer < int(std::size(shapes)))
-        setCursor(shapes[m_mousePointer]);
-    else
+    if (m_mousePointer == MousePointer::Default)
         unsetCursor();
+    else
+        setCursor(MousePointer::CursorFor(m_mousePointer, m_mouseIcon));
 }
 
 void qvButtonBase::setOLEDropMode(int mode)
@@ -187,7 +193,10 @@ void qvButtonBase::setMode(int mode)
     update();
 }
 
-void qvButtonBase::setGruppeID(const QString &id) { m_groupId = id; }
+void qvButtonBase::setGruppeID(const QString &id)
+{
+    m_groupId = id;
+}
 
 void qvButtonBase::storeValue(bool value)
 {
@@ -313,7 +322,8 @@ void qvButtonBase::drawIcon(QPainter &p, QPoint at) const
             }
             return;
         }
-        GDIPlusPicture::DrawPictureImage(m_icon, p, at.x(), at.y(), m_iconSizeA, m_iconSizeA, isEnabled(), false);
+        GDIPlusPicture::DrawPictureImage(m_icon, p, at.x(), at.y(), m_iconSizeA, m_iconSizeA, isEnabled(),
+                                         false);
         return;
     }
     if (m_iconDefault.isNull())
@@ -347,8 +357,14 @@ qv::IconLayout qvButtonBase::currentLayout() const
     return qv::layoutIconAndCaption(in);
 }
 
-QColor qvButtonBase::backColor() const { return kf::ToQColor(kf::TranslateColor(m_backColor, palette())); }
-QColor qvButtonBase::foreColor() const { return kf::ToQColor(kf::TranslateColor(m_foreColor, palette())); }
+QColor qvButtonBase::backColor() const
+{
+    return kf::ToQColor(kf::TranslateColor(m_backColor, palette()));
+}
+QColor qvButtonBase::foreColor() const
+{
+    return kf::ToQColor(kf::TranslateColor(m_foreColor, palette()));
+}
 
 void qvButtonBase::fillBackground(QPainter &p) const
 {
@@ -356,7 +372,8 @@ void qvButtonBase::fillBackground(QPainter &p) const
         p.fillRect(rect(), backColor());
 }
 
-void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap, bool embossed) const
+void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap,
+                               bool embossed) const
 {
     const QString text = Caption();
     if (text.isEmpty() || r.isEmpty())
@@ -374,6 +391,19 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
         p.setPen(color);
     }
     p.drawText(r, flags, text);
+    p.restore();
+}
+
+void qvButtonBase::drawFocusFrame(QPainter &p, const QRect &r) const
+{
+    if (r.width() < 2 || r.height() < 2)
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    QPen pen(foreColor(), 0, Qt::DotLine);
+    p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(r.adjusted(0, 0, -1, -1));
     p.restore();
 }
 
@@ -522,17 +552,20 @@ void qvButtonBase::hideTip()
     m_tipShown = false;
 }
 
-qvButtonBase *qvButtonBase::pressedButton() { return s_pressed.data(); }
+qvButtonBase *qvButtonBase::pressedButton()
+{
+    return s_pressed.data();
+}
 
 // ---- mouse ------------------------------------------------------------------------
 
 void qvButtonBase::mousePressEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
-    const int button = vbButton(e->button());
+    const int button = MouseArgs::Button(e->button());
     m_lastButton = button;
     QPointer<qvButtonBase> alive(this);
-    emit MouseDown(button, vbShift(e->modifiers()), pos.x(), pos.y());
+    emit MouseDown(button, MouseArgs::Shift(e->modifiers()), pos.x(), pos.y());
     if (!alive)
         return;
     m_pressPos = pos;
@@ -541,7 +574,7 @@ void qvButtonBase::mousePressEvent(QMouseEvent *e)
         m_leftHeld = true;
     trackPointer(e->buttons(), pos);
     if (isEnabled())
-        pressStarted(button, vbShift(e->modifiers()), pos);
+        pressStarted(button, MouseArgs::Shift(e->modifiers()), pos);
 }
 
 void qvButtonBase::mouseDoubleClickEvent(QMouseEvent *e)
@@ -553,10 +586,10 @@ void qvButtonBase::mouseDoubleClickEvent(QMouseEvent *e)
 void qvButtonBase::mouseReleaseEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
-    const int button = vbButton(e->button());
+    const int button = MouseArgs::Button(e->button());
     m_lastButton = button;
     QPointer<qvButtonBase> alive(this);
-    emit MouseUp(button, vbShift(e->modifiers()), pos.x(), pos.y());
+    emit MouseUp(button, MouseArgs::Shift(e->modifiers()), pos.x(), pos.y());
     if (!alive)
         return;
     pressEnded();
@@ -579,7 +612,7 @@ void qvButtonBase::mouseMoveEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
     QPointer<qvButtonBase> alive(this);
-    emit MouseMove(vbButtonMask(e->buttons()), vbShift(e->modifiers()), pos.x(), pos.y());
+    emit MouseMove(MouseArgs::Button(e->buttons()), MouseArgs::Shift(e->modifiers()), pos.x(), pos.y());
     if (!alive)
         return;
     if (!m_tmrRefresh.isActive())
@@ -602,7 +635,7 @@ void qvButtonBase::keyPressEvent(QKeyEvent *e)
         leftClick();
     if (!alive)
         return;
-    emit KeyDown(vbKeyCode(e->key()), vbShift(e->modifiers()));
+    emit KeyDown(vbKeyCode(e->key()), MouseArgs::Shift(e->modifiers()));
     if (!alive)
         return;
     if (!e->text().isEmpty() && e->text().at(0).unicode() < 256)
@@ -614,7 +647,7 @@ void qvButtonBase::keyPressEvent(QKeyEvent *e)
 
 void qvButtonBase::keyReleaseEvent(QKeyEvent *e)
 {
-    emit KeyUp(vbKeyCode(e->key()), vbShift(e->modifiers()));
+    emit KeyUp(vbKeyCode(e->key()), MouseArgs::Shift(e->modifiers()));
     if (!keyClicks(e->key()))
         e->ignore();
 }
@@ -625,8 +658,8 @@ void qvButtonBase::dragEnterEvent(QDragEnterEvent *e)
 {
     const QPoint pos = e->position().toPoint();
     e->acceptProposedAction();
-    emit OLEDragOver(e->mimeData(), int(e->dropAction()), vbButtonMask(e->buttons()), vbShift(e->modifiers()),
-                     pos.x(), pos.y(), 0);
+    emit OLEDragOver(e->mimeData(), int(e->dropAction()), MouseArgs::Button(e->buttons()),
+                     MouseArgs::Shift(e->modifiers()), pos.x(), pos.y(), 0);
 }
 
 void qvButtonBase::dragMoveEvent(QDragMoveEvent *e)
@@ -634,8 +667,8 @@ void qvButtonBase::dragMoveEvent(QDragMoveEvent *e)
     const QPoint pos = e->position().toPoint();
     e->acceptProposedAction();
     QPointer<qvButtonBase> alive(this);
-    emit OLEDragOver(e->mimeData(), int(e->dropAction()), vbButtonMask(e->buttons()), vbShift(e->modifiers()),
-                     pos.x(), pos.y(), 2);
+    emit OLEDragOver(e->mimeData(), int(e->dropAction()), MouseArgs::Button(e->buttons()),
+                     MouseArgs::Shift(e->modifiers()), pos.x(), pos.y(), 2);
     if (!alive)
         return;
     if (!m_tmrRefresh.isActive())
@@ -653,8 +686,8 @@ void qvButtonBase::dropEvent(QDropEvent *e)
 {
     const QPoint pos = e->position().toPoint();
     e->acceptProposedAction();
-    emit OLEDragDrop(e->mimeData(), int(e->dropAction()), vbButtonMask(e->buttons()), vbShift(e->modifiers()),
-                     pos.x(), pos.y());
+    emit OLEDragDrop(e->mimeData(), int(e->dropAction()), MouseArgs::Button(e->buttons()),
+                     MouseArgs::Shift(e->modifiers()), pos.x(), pos.y());
 }
 
 // ---- state changes ----------------------------------------------------------------
@@ -716,26 +749,6 @@ void qvButtonBase::updateShortcut()
 
 // ---- classic event values -----------------------------------------------------
 
-int qvButtonBase::vbButton(Qt::MouseButton b)
-{
-    switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
-}
-
-int qvButtonBase::vbButtonMask(Qt::MouseButtons b)
-{
-    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
-}
-
-int qvButtonBase::vbShift(Qt::KeyboardModifiers m)
-{
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
-}
-
 int qvButtonBase::vbKeyCode(int qtKey)
 {
     if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) ||
@@ -744,25 +757,47 @@ int qvButtonBase::vbKeyCode(int qtKey)
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return 112 + (qtKey - Qt::Key_F1);
     switch (qtKey) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return 0;
     }
 }

@@ -19,7 +19,8 @@ class CTooltip;
 // from the caption's ampersand, icon sources and the off-screen repaint.
 //
 // Colours are stored as 0x00BBGGRR; a value with the top bit set is a system colour.
-class qvButtonBase : public QWidget {
+class qvButtonBase : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(QFont Font READ font WRITE setFont)
@@ -125,7 +126,7 @@ signals:
 protected:
     // What a painter needs besides the widget's own properties.
     struct Look {
-        int pointer = 0;          // 0 rest, 1 hover, 2 pressed
+        int pointer = 0; // 0 rest, 1 hover, 2 pressed
         bool overDownPart = false;
     };
 
@@ -186,6 +187,8 @@ protected:
     // vertically unless wrap. Embossed: the grey, white-shadowed look of a disabled text.
     void drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap = false,
                      bool embossed = false) const;
+    // Dotted focus frame through the corner pixels of r.
+    void drawFocusFrame(QPainter &p, const QRect &r) const;
     // Polls the pointer after ms milliseconds, then every 100 ms while it is inside.
     void startPointerPoll(int ms);
 
@@ -206,9 +209,7 @@ protected:
     void focusOutEvent(QFocusEvent *e) override;
     bool event(QEvent *e) override;
 
-    static int vbButton(Qt::MouseButton b);
-    static int vbButtonMask(Qt::MouseButtons b);
-    static int vbShift(Qt::KeyboardModifiers m);
+    // Virtual-key code of a Qt key (0 for keys without one).
     static int vbKeyCode(int qtKey);
 
 private:
@@ -246,8 +247,8 @@ private:
     QString m_iconPath;
     int m_iconSizeA = 0;
     int m_iconNumber = 0;
-    QImage m_icon;          // loaded picture of the icon source
-    mutable QPixmap m_iconFaded;  // the disabled look, made on first use
+    QImage m_icon;               // loaded picture of the icon source
+    mutable QPixmap m_iconFaded; // the disabled look, made on first use
 
     bool m_hovering = false;
     bool m_pressed = false;

@@ -3,12 +3,14 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace qvButtonFaces {
+namespace qvButtonFaces
+{
 
 namespace kf = qvKontrollerFelles;
 namespace gd = GDIplusDraw;
 
-namespace {
+namespace
+{
 constexpr qint32 NoFill = -1;
 }
 
@@ -73,6 +75,59 @@ void WarmPressed(QPainter &p, int W, int H, int h, int bandRight)
     Line(p, 1, H - 2, W - 2, H - 2, side);
 }
 
+void CommandFace(QPainter &p, int W, int H, int state, bool enabled, bool soft)
+{
+    const int h = kf::PercentOf(50, H);
+    if (!enabled) {
+        Band(p, RGB(252, 252, 252), RGB(234, 234, 234), 1, 1, W - 1, h);
+        Band(p, RGB(219, 219, 219), RGB(255, 255, 255), 1, h, W - 1, H - 1);
+        Outline(p, 0, 0, W - 1, H - 1, gd::MakeArgb(255, 182, 180, 167));
+        return;
+    }
+    if (state == 2) {
+        WarmPressed(p, W, H, h, W - 2);
+        Outline(p, 1, 3, W - 2, H - 2, gd::MakeArgb(100, 255, 253, 243));
+        Outline(p, 0, 0, W - 1, H - 1, gd::MakeArgb(200, 154, 144, 100));
+        return;
+    }
+    if (state == 0 || soft) {
+        Band(p, RGB(229, 240, 255), RGB(217, 231, 249), 1, 1, W - 1, h);
+        Band(p, RGB(207, 223, 243), RGB(231, 241, 253), 1, h, W - 1, H - 1);
+        Outline(p, 0, 0, W - 1, H - 1, gd::MakeArgb(255, 107, 151, 202));
+        if (state == 0)
+            return;
+    }
+    p.save();
+    if (soft)
+        p.setOpacity(0.55);
+    WarmHoverBands(p, 1, W - 1, H, h);
+    Outline(p, 1, 1, W - 2, H - 2, gd::MakeArgb(255, 255, 253, 243));
+    Outline(p, 0, 0, W - 1, H - 1, gd::MakeArgb(255, 219, 206, 153));
+    p.restore();
+}
+
+void CommandDefaultBand(QPainter &p, int W, int H, int state, bool enabled)
+{
+    const int bottom = kf::RoundHalfEven(H / 7.0);
+    if (!enabled)
+        Band(p, RGB(255, 255, 255), RGB(220, 220, 220), 2, 1, W - 2, bottom);
+    else if (state == 2)
+        Band(p, RGB(252, 211, 167), RGB(249, 146, 45), 2, 1, W - 2, bottom);
+    else
+        Band(p, RGB(255, 252, 217), RGB(255, 215, 76), 2, 1, W - 2, bottom);
+}
+
+void PaintBanded(QPainter &p, int W, int H, const BandedLook &look)
+{
+    const int h = kf::PercentOf(50, H);
+    Band(p, look.top1, look.bottom1, 1, 1, W - 1, h);
+    Band(p, look.top2, look.bottom2, 1, h, W - 1, H - 1);
+    if (look.inner != 0)
+        Outline(p, 1, 1, W - 2, H - 2, look.inner);
+    if (look.outer != 0)
+        Outline(p, 0, 0, W - 1, H - 1, look.outer);
+}
+
 void DownArrow(QPainter &p, int W, int H, int D, const QColor &color)
 {
     // 7, 5, 3 and 1 pixels wide: crisp at every size.
@@ -87,14 +142,14 @@ void DownArrow(QPainter &p, int W, int H, int D, const QColor &color)
 
 void CheckMark(QPainter &p, int x, int y, const QColor &color)
 {
-    // A three-pixel stroke: down from (3, 5) to (5, 7), then up to (9, 3).
+    // The classic seven-pixel check, three pixels thick: columns 3 to 9, rows 3 to 9.
     QPainterPath mark;
-    mark.moveTo(x + 2.5, y + 5.0);
-    mark.lineTo(x + 5.0, y + 7.5);
-    mark.lineTo(x + 10.5, y + 2.0);
-    mark.lineTo(x + 10.5, y + 5.0);
-    mark.lineTo(x + 5.0, y + 10.5);
-    mark.lineTo(x + 2.5, y + 8.0);
+    mark.moveTo(x + 3.0, y + 5.0);
+    mark.lineTo(x + 5.5, y + 7.5);
+    mark.lineTo(x + 10.0, y + 3.0);
+    mark.lineTo(x + 10.0, y + 6.0);
+    mark.lineTo(x + 5.5, y + 10.5);
+    mark.lineTo(x + 3.0, y + 8.0);
     mark.closeSubpath();
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -104,4 +159,4 @@ void CheckMark(QPainter &p, int x, int y, const QColor &color)
     p.restore();
 }
 
-}  // namespace qvButtonFaces
+} // namespace qvButtonFaces

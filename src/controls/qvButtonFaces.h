@@ -8,7 +8,8 @@ class QPainter;
 
 // Building blocks of the button faces, shared by the tool, command and check buttons.
 // Colours are plain RGB (0x00BBGGRR) unless an ARGB value is asked for.
-namespace qvButtonFaces {
+namespace qvButtonFaces
+{
 
 using GDIplusDraw::Argb;
 using qvKontrollerFelles::OleColor;
@@ -32,9 +33,23 @@ void WarmLightBands(QPainter &p, int x1, int x2, int H, int h);
 // side and bottom lines. Outlines are left to the caller.
 void WarmPressed(QPainter &p, int W, int H, int h, int bandRight);
 
+// The command button face of a W x H button in state 0 (rest), 1 (hover) or 2 (pressed),
+// outlines included. Soft: the hover look only half lit over the rest look.
+void CommandFace(QPainter &p, int W, int H, int state, bool enabled, bool soft = false);
+// The band across the top that marks the default button.
+void CommandDefaultBand(QPainter &p, int W, int H, int state, bool enabled);
+
+// A rounded face of two bands split at half height, an inner and an outer outline
+// (an ARGB of 0 leaves that outline out).
+struct BandedLook {
+    OleColor top1, bottom1, top2, bottom2;
+    Argb inner, outer;
+};
+void PaintBanded(QPainter &p, int W, int H, const BandedLook &look);
+
 // The drop-down arrow, a filled triangle centred in the right-hand part of width D.
 void DownArrow(QPainter &p, int W, int H, int D, const QColor &color);
 // A check mark in a 13 x 13 box whose top-left pixel is (x, y).
 void CheckMark(QPainter &p, int x, int y, const QColor &color);
 
-}  // namespace qvButtonFaces
+} // namespace qvButtonFaces

@@ -7,11 +7,15 @@
 using namespace qvButtonFaces;
 namespace kf = qvKontrollerFelles;
 
-namespace {
+namespace
+{
 constexpr int FirstRepeat = 400;
 constexpr Argb White = 0xFFFFFFFF;
 
-Argb opaque(int r, int g, int b) { return GDIplusDraw::MakeArgb(255, quint8(r), quint8(g), quint8(b)); }
+Argb opaque(int r, int g, int b)
+{
+    return GDIplusDraw::MakeArgb(255, quint8(r), quint8(g), quint8(b));
+}
 
 // The caption as plain text: "&x" is x, "&&" is "&".
 QString withoutAccessKey(const QString &text)
@@ -25,7 +29,7 @@ QString withoutAccessKey(const QString &text)
     }
     return out;
 }
-}  // namespace
+} // namespace
 
 qvTButton::qvTButton(QWidget *parent) : qvButtonBase(8, 3, parent)
 {
@@ -93,7 +97,10 @@ int qvTButton::repeatInterval(int clicksSoFar)
     return 5;
 }
 
-int qvTButton::downPartWidth() const { return (m_downButton || m_drawDownIcon) ? m_downButtonWidth : 0; }
+int qvTButton::downPartWidth() const
+{
+    return (m_downButton || m_drawDownIcon) ? m_downButtonWidth : 0;
+}
 
 // ---- clicks -----------------------------------------------------------------------
 
@@ -142,10 +149,19 @@ void qvTButton::stopRepeat()
     m_tmrRepeat.setInterval(FirstRepeat);
 }
 
-void qvTButton::pressEnded() { stopRepeat(); }
-void qvTButton::pointerWentOutside() { stopRepeat(); }
+void qvTButton::pressEnded()
+{
+    stopRepeat();
+}
+void qvTButton::pointerWentOutside()
+{
+    stopRepeat();
+}
 
-bool qvTButton::releaseSuppressesClick() const { return m_downButton && m_pressInDownPart; }
+bool qvTButton::releaseSuppressesClick() const
+{
+    return m_downButton && m_pressInDownPart;
+}
 
 void qvTButton::repeatTick()
 {
@@ -176,10 +192,18 @@ void qvTButton::paintFace(QPainter &p, const Look &look)
         p.restore();
         break;
     }
-    case 1: paintContent(p, 0, QColor(), true); break;
-    case 7: paintStyle7(p, look); break;
-    case 9: paintStyle9(p, look); break;
-    default: paintStyle8(p, look); break;
+    case 1:
+        paintContent(p, 0, QColor(), true);
+        break;
+    case 7:
+        paintStyle7(p, look);
+        break;
+    case 9:
+        paintStyle9(p, look);
+        break;
+    default:
+        paintStyle8(p, look);
+        break;
     }
 }
 
@@ -197,15 +221,15 @@ void qvTButton::paintContent(QPainter &p, int state, const QColor &arrow, bool w
         } else {
             const QRect r = layout.captionRect;
             const QFont f = font();
-            const qint32 fontStyle = (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) |
-                                     (f.strikeOut() ? 8 : 0);
+            const qint32 fontStyle =
+                (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
             const QColor c = isEnabled() ? foreColor() : QColor(160, 160, 160);
             const qint32 alignment = Align() + (m_wordWrap ? 0 : 3);
-            const qint32 flags = GDIplusDraw::FormatFlag::NoFitBlackBox |
-                                 (m_wordWrap ? 0 : GDIplusDraw::FormatFlag::NoWrap);
-            GDIplusDraw::DrawTextPlus(p, r.x(), r.y(), r.width(), r.height(), withoutAccessKey(caption), f.family(),
-                                      float(f.pointSizeF()), fontStyle, alignment, c.rgba(), m_renderingStyle,
-                                      true, flags);
+            const qint32 flags =
+                GDIplusDraw::FormatFlag::NoFitBlackBox | (m_wordWrap ? 0 : GDIplusDraw::FormatFlag::NoWrap);
+            GDIplusDraw::DrawTextPlus(p, r.x(), r.y(), r.width(), r.height(), withoutAccessKey(caption),
+                                      f.family(), float(f.pointSizeF()), fontStyle, alignment, c.rgba(),
+                                      m_renderingStyle, true, flags);
         }
     }
     if (withIcon)

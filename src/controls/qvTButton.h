@@ -5,7 +5,8 @@
 // button, 1 toggle button, 2 option button (buttons of one form with the same
 // GruppeID exclude each other). Styles: 8 (default) and 9 the warm looks, 7 a cool
 // one, 1 without hover and pressed looks, 0 caption only.
-class qvTButton : public qvButtonBase {
+class qvTButton : public qvButtonBase
+{
     Q_OBJECT
     Q_PROPERTY(int IconTextSpace READ IconTextSpace WRITE setIconTextSpace)
     Q_PROPERTY(int IconSpace READ IconTextSpace WRITE setIconTextSpace STORED false)
