@@ -1,0 +1,294 @@
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformError.h"
+#include "platform/TextFile.h"
+
+#include "support/TempTree.h"
+
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qv;
+
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const PlatformError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QStringList readAllFields(const QString &text)
+{
+    FieldReader r(text);
+    QStringList out;
+    while (!r.atEnd())
+        out << r.next();
+    return out;
+}
+
+}  // namespace
+
+TEST(CodePageTest, Windows1252RoundTrip)
+{
+    const QString text = QString::fromUtf8("æøåÆØÅ€ – “sitat” ‰ Œ ž ÿ é\r\n");
+    ASSERT_TRUE(fitsWindows1252(text));
+    const QByteArray bytes = encodeCodePage(text);
+    EXPECT_EQ(bytes, QByteArray("\xE6\xF8\xE5\xC6\xD8\xC5\x80 \x96 \x93sitat\x94 \x89 \x8C \x9E \xFF \xE9\r\n"));
+    EXPECT_EQ(decodeCodePage(bytes), text);
+
+    QByteArray every(256, 0);
+    for (int i = 0; i < 256; ++i)
+        every[i] = char(i);
+    const QString decoded = decodeCodePage(every);
+    EXPECT_EQ(decoded.size(), 256);
+    EXPECT_EQ(decoded.at(0x81), QChar(0x81));  // unassigned bytes keep their value
+    EXPECT_EQ(decoded.at(0x9D), QChar(0x9D));
+    EXPECT_EQ(decoded.at(0x80), QChar(0x20AC));
+    EXPECT_EQ(encodeCodePage(decoded), every);
+}
+
+TEST(CodePageTest, TextOutsideTheCodePageGoesToUtf8WithBom)
+{
+    const QString text = QString::fromUtf8("C:\\Data\\Ελληνικά\\файл — 日本.txt");
+    EXPECT_FALSE(fitsWindows1252(text));
+    const QByteArray bytes = encodeCodePage(text);
+    EXPECT_EQ(bytes, kBom + text.toUtf8());
+    EXPECT_EQ(decodeCodePage(bytes), text);
+    EXPECT_FALSE(fitsWindows1252(QString(QChar(0x80))));  // a C1 control that 1252 has not got
+    EXPECT_TRUE(fitsWindows1252(QString(QChar(0x8D))));
+    // Without a BOM, UTF-8 bytes are read as Windows-1252, as the platform does.
+    EXPECT_EQ(decodeCodePage("bl\xC3\xA5"), QString::fromUtf8("blÃ¥"));
+}
+
+class TextFileTest : public ::testing::Test {
+protected:
+    qvtest::TempDrives drives{"C"};
+};
+
+TEST_F(TextFileTest, WriteReadAndReplace)
+{
+    writeTextFile("C:\\Program\\Backup\\BackupMal.txt", QString::fromUtf8("\"Mal æøå\",\"C:\\\"\r\n"));
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\BackupMal.txt"), QByteArray("\"Mal \xE6\xF8\xE5\",\"C:\\\"\r\n"));
+    EXPECT_EQ(readTextFile("c:\\program\\backup\\backupmal.TXT"), QString::fromUtf8("\"Mal æøå\",\"C:\\\"\r\n"));
+
+    const QString host = drives.host("C:\\Program\\Backup\\BackupMal.txt");
+    ::chmod(QFile::encodeName(host).constData(), 0640);
+    writeTextFile("C:\\Program\\Backup\\BackupMal.txt", QString::fromUtf8("ny\r\n"));
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\BackupMal.txt"), "ny\r\n");
+    struct stat st {};
+    ::stat(QFile::encodeName(host).constData(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);  // a rewrite keeps the file's mode
+
+    // Nothing but the file itself is left in the folder.
+    QStringList left;
+    for (QDirIterator it(QFileInfo(host).absolutePath(), QDir::Files | QDir::Hidden); it.hasNext();)
+        left << QFileInfo(it.next()).fileName();
+    EXPECT_EQ(left, QStringList{"BackupMal.txt"});
+
+    writeTextFile("C:\\Program\\Backup\\u.txt", QString::fromUtf8("Ωmega\r\n"));
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\u.txt"), kBom + QByteArray("\xCE\xA9mega\r\n"));
+    EXPECT_EQ(readTextFile("C:\\Program\\Backup\\u.txt"), QString::fromUtf8("Ωmega\r\n"));
+}
+
+TEST_F(TextFileTest, ErrorsOfReadAndWrite)
+{
+    EXPECT_EQ(errorOf([] { readTextFile("C:\\Program\\Backup\\mangler.txt"); }), 53);
+    EXPECT_EQ(errorOf([] { readTextFile("C:\\Mangler\\mangler.txt"); }), 76);
+    EXPECT_EQ(errorOf([] { readTextFile("C:\\Program"); }), 75);
+    EXPECT_EQ(errorOf([] { readTextFile("Q:\\x.txt"); }), 76);
+    EXPECT_EQ(errorOf([] { writeTextFile("C:\\Mangler\\x.txt", "x"); }), 76);
+    const QString ro = drives.writeFile("C:\\Program\\Backup\\ro.txt", "gammel");
+    ::chmod(QFile::encodeName(ro).constData(), 0444);
+    EXPECT_EQ(errorOf([] { writeTextFile("C:\\Program\\Backup\\ro.txt", "ny"); }), 70);
+    EXPECT_EQ(errorOf([] { appendTextFile("C:\\Program\\Backup\\ro.txt", "ny"); }), 70);
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\ro.txt"), "gammel");
+}
+
+TEST_F(TextFileTest, AppendKeepsOrConvertsTheEncoding)
+{
+    const QString log = "C:\\Program\\Backup\\Error_Backup.txt";
+    appendTextFile(log, QString::fromUtf8("første æ\r\n"));
+    appendTextFile(log, QString::fromUtf8("andre ø\r\n"));
+    EXPECT_EQ(drives.readFile(log), QByteArray("f\xF8rste \xE6\r\nandre \xF8\r\n"));
+
+    appendTextFile(log, QString::fromUtf8("tredje Ж\r\n"));
+    EXPECT_EQ(drives.readFile(log), kBom + QString::fromUtf8("første æ\r\nandre ø\r\ntredje Ж\r\n").toUtf8());
+    appendTextFile(log, QString::fromUtf8("fjerde å\r\n"));
+    EXPECT_EQ(readTextFile(log), QString::fromUtf8("første æ\r\nandre ø\r\ntredje Ж\r\nfjerde å\r\n"));
+
+    appendTextFile("C:\\Program\\Backup\\ny.txt", QString::fromUtf8("Ж"));
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\ny.txt"), kBom + QByteArray("\xD0\x96"));
+    EXPECT_EQ(errorOf([] { appendTextFile("C:\\Mangler\\x.txt", "x"); }), 76);
+}
+
+TEST(FieldReaderTest, FieldsAcrossLinesQuotedAndBare)
+{
+    const QString text = "\"Min mal\",\"C:\\Data, gamle\\\",\"D:\\\",-1,0,\"\",\"-1\"\r\n"
+                         "  \"Neste\"  ,  bar tekst   ,\"x\"etter,\r\n"
+                         "a\tb\t ,,\"\"\r\n\r\n  \r\n";
+    EXPECT_EQ(readAllFields(text),
+              (QStringList{"Min mal", "C:\\Data, gamle\\", "D:\\", "-1", "0", "", "-1", "Neste", "bar tekst", "x",
+                           "a\tb", "", ""}));
+    // Line ends alone, LF alone and CR alone separate fields too.
+    EXPECT_EQ(readAllFields("a\nb\rc\r\nd"), (QStringList{"a", "b", "c", "d"}));
+}
+
+TEST(FieldReaderTest, EndOfInput)
+{
+    FieldReader r("\"a\",b\r\n \r\n\t");
+    EXPECT_FALSE(r.atEnd());
+    EXPECT_EQ(r.next(), "a");
+    EXPECT_EQ(r.next(), "b");
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_EQ(errorOf([&] { r.next(); }), 62);
+    EXPECT_EQ(errorOf([&] { r.next(); }), 62);
+
+    FieldReader empty("");
+    EXPECT_TRUE(empty.atEnd());
+    EXPECT_EQ(errorOf([&] { empty.next(); }), 62);
+
+    // A file cut in the middle of a quoted field: the field runs to the end.
+    FieldReader cut("\"Mal\",\"C:\\Da");
+    EXPECT_EQ(cut.next(), "Mal");
+    EXPECT_EQ(cut.next(), "C:\\Da");
+    EXPECT_TRUE(cut.atEnd());
+    EXPECT_EQ(errorOf([&] { cut.next(); }), 62);
+}
+
+TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
+{
+    QByteArray junk(100000, 0);
+    for (char &c : junk)
+        c = char(QRandomGenerator::global()->bounded(256));
+    FieldReader g(decodeCodePage(junk));
+    int fields = 0;
+    while (!g.atEnd() && fields < 200000) {
+        g.next();
+        ++fields;
+    }
+    EXPECT_TRUE(g.atEnd());
+
+    QString line(10 * 1024 * 1024, QChar('x'));
+    line[5 * 1024 * 1024] = ',';
+    line.prepend('"');
+    line[1000] = '"';
+    QElapsedTimer t;
+    t.start();
+    FieldReader r(line);
+    EXPECT_EQ(r.next().size(), 999);
+    EXPECT_EQ(r.next().size(), 5 * 1024 * 1024 - 1);  // after the comma, to the end
+    EXPECT_TRUE(r.atEnd());
+    EXPECT_LT(t.elapsed(), 2000);
+}
+
+// ---------------------------------------------------------------------------------
+// A program folder that cannot be written: per-user mirror
+
+namespace {
+
+int asNobody(const std::function<int()> &f)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(255);
+        ::_exit(f());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? (WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status)) : -1;
+}
+
+void openUp(const QString &host)
+{
+    QString p = host;
+    while (p.size() > 1) {
+        struct stat st {};
+        ::stat(QFile::encodeName(p).constData(), &st);
+        ::chmod(QFile::encodeName(p).constData(), (st.st_mode & 07777) | 0055);
+        p = QFileInfo(p).absolutePath();
+    }
+}
+
+}  // namespace
+
+TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
+{
+    drives.setProgramFolder("C:\\Programmer\\Backup");
+    drives.writeFile("C:\\Programmer\\Backup\\BackupUtelat.txt", "\"tmp\"\r\n");
+    drives.writeFile("C:\\Programmer\\Backup\\Error_Backup.txt", "gammel\r\n");
+    drives.makeDir("C:\\Brukere\\ola\\AppData\\Local");
+    qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
+    const QString programHost = drives.host("C:\\Programmer\\Backup");
+    openUp(programHost);
+    ::chmod(QFile::encodeName(programHost).constData(), 0755);
+    ::chmod(QFile::encodeName(drives.host("C:\\Programmer\\Backup\\Error_Backup.txt")).constData(), 0644);
+    ::chown(QFile::encodeName(drives.host("C:\\Brukere")).constData(), 65534, 65534);
+    for (QDirIterator it(drives.host("C:\\Brukere"), QDirIterator::Subdirectories); it.hasNext();)
+        ::chown(QFile::encodeName(it.next()).constData(), 65534, 65534);
+
+    const QString mirror = "C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\";
+    const int rc = asNobody([&] {
+        try {
+            if (!hostfs::virtualStoreMirror("C:\\Programmer\\Backup\\BackupMal.txt"))
+                return 1;
+            // Reads take the program folder's copy while there is no mirror copy.
+            if (readTextFile("C:\\Programmer\\Backup\\BackupUtelat.txt") != "\"tmp\"\r\n")
+                return 2;
+            // A refused write lands in the mirror...
+            writeTextFile("C:\\Programmer\\Backup\\BackupMal.txt", "\"mal\"\r\n");
+            if (!fileExists(mirror + "BackupMal.txt") || !fileExists("C:\\Programmer\\Backup\\BackupMal.txt"))
+                return 3;
+            // ...and reads prefer the mirror copy from then on.
+            writeTextFile("C:\\Programmer\\Backup\\BackupUtelat.txt", "\"log\"\r\n");
+            if (readTextFile("C:\\Programmer\\Backup\\BackupUtelat.txt") != "\"log\"\r\n")
+                return 4;
+            // An append starts from the program folder's copy.
+            appendTextFile("C:\\Programmer\\Backup\\Error_Backup.txt", "ny\r\n");
+            if (readTextFile("C:\\Programmer\\Backup\\Error_Backup.txt") != "gammel\r\nny\r\n")
+                return 5;
+            if (readTextFile(mirror + "Error_Backup.txt") != "gammel\r\nny\r\n")
+                return 6;
+        } catch (const PlatformError &e) {
+            return 10 + e.number() % 100;
+        }
+        return 0;
+    });
+    qunsetenv("LocalAppData");
+    if (rc == -1)
+        GTEST_SKIP() << "cannot run as another user here";
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(drives.readFile("C:\\Programmer\\Backup\\BackupUtelat.txt"), "\"tmp\"\r\n");
+    EXPECT_EQ(drives.readFile("C:\\Programmer\\Backup\\Error_Backup.txt"), "gammel\r\n");
+    EXPECT_FALSE(drives.exists("C:\\Programmer\\Backup\\BackupMal.txt"));
+    EXPECT_EQ(drives.readFile("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\BackupMal.txt"),
+              "\"mal\"\r\n");
+}
+
+TEST_F(TextFileTest, WritableProgramFolderHasNoMirror)
+{
+    drives.makeDir("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Program\\Backup");
+    drives.writeFile("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Program\\Backup\\a.txt", "speil");
+    drives.writeFile("C:\\Program\\Backup\\a.txt", "egen");
+    qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
+    EXPECT_FALSE(hostfs::virtualStoreMirror("C:\\Program\\Backup\\a.txt"));
+    EXPECT_EQ(readTextFile("C:\\Program\\Backup\\a.txt"), "egen");
+    writeTextFile("C:\\Program\\Backup\\a.txt", "ny");
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\a.txt"), "ny");
+    qunsetenv("LocalAppData");
+}
