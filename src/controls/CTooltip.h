@@ -70,7 +70,8 @@ protected:
 
 private:
     void applyTitle();
-    void applyColors();
+    void applyForeColor();
+    void applyBackColor();
     void hideTip();
 
     int m_style = Standard;
@@ -88,4 +89,5 @@ private:
     QTimer m_delayTimer;
     QTimer m_hideTimer;
     QPoint m_lastGlobalPos;
+    bool m_spent = false;  // shown and timed out (or clicked away) until the pointer leaves
 };

@@ -7,6 +7,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QRadialGradient>
 #include <QRegularExpression>
 #include <algorithm>
@@ -255,13 +256,26 @@ QPainterPath roundRectFigure(qreal left, qreal top, qreal right, qreal bottom, q
     return path;
 }
 
+// Strokes through the outline of the stroke, so corners are mitred and crisp at any
+// width (the painter's own thin-pen path rounds them off).
+void strokeFigure(QPainter &p, const QPainterPath &figure, const QPen &pen)
+{
+    QPainterPathStroker stroker;
+    stroker.setWidth(pen.widthF() <= 0 ? 1.0 : pen.widthF());
+    stroker.setJoinStyle(Qt::MiterJoin);
+    stroker.setCapStyle(pen.capStyle());
+    QPainterPath outline = stroker.createStroke(figure);
+    outline.setFillRule(Qt::WindingFill);
+    p.fillPath(outline, pen.brush());
+}
+
 void fillAndStroke(QPainter &p, const QPainterPath &figure, const QBrush &brush, bool haveBrush, const QPen &pen,
                    bool havePen)
 {
     if (haveBrush)
         p.fillPath(figure, brush);
     if (havePen)
-        p.strokePath(figure, pen);
+        strokeFigure(p, figure, pen);
 }
 
 // The second pen over the right and bottom sides.
@@ -272,38 +286,41 @@ void lowerRightPass(QPainter &p, qreal left, qreal top, qreal right, qreal botto
     pen.setWidthF(penWidth);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
-    p.setPen(pen);
-    p.setBrush(Qt::NoBrush);
     const qreal d = 2 * r;
+    auto line = [&](QPointF a, QPointF b) {
+        QPainterPath path(a);
+        path.lineTo(b);
+        strokeFigure(p, path, pen);
+    };
     if (r == 0 || (!roundTop && !roundBottom)) {
         const int half = penWidth / 2;
-        p.drawLine(QPointF(right, top + half), QPointF(right, bottom + half));
-        p.drawLine(QPointF(right + half, bottom), QPointF(left + half, bottom));
+        line(QPointF(right, top + half), QPointF(right, bottom + half));
+        line(QPointF(right + half, bottom), QPointF(left + half, bottom));
         return;
     }
     auto arc = [&](const QRectF &square, qreal start, qreal sweep) {
         QPainterPath path;
         path.arcMoveTo(square, start);
         path.arcTo(square, start, sweep);
-        p.drawPath(path);
+        strokeFigure(p, path, pen);
     };
     if (roundTop) {
         arc(QRectF(right - d, top, d, d), 45, -45);
-        p.drawLine(QPointF(right, top + r - 1), QPointF(right, roundBottom ? bottom - r + 1 : bottom));
+        line(QPointF(right, top + r - 1), QPointF(right, roundBottom ? bottom - r + 1 : bottom));
     } else {
-        p.drawLine(QPointF(right, top), QPointF(right, bottom - r + 1));
+        line(QPointF(right, top), QPointF(right, bottom - r + 1));
     }
     if (roundBottom) {
         arc(QRectF(right - d, bottom - d, d, d), 0, -90);
-        p.drawLine(QPointF(left + r - 1, bottom), QPointF(right - r + 1, bottom));
+        line(QPointF(left + r - 1, bottom), QPointF(right - r + 1, bottom));
         arc(QRectF(left, bottom - d, d, d), -90, -45);
     } else {
-        p.drawLine(QPointF(left, bottom), QPointF(right - r + 1, bottom));
+        line(QPointF(left, bottom), QPointF(right - r + 1, bottom));
     }
 }
 
 void drawRoundShape(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 radius,
-                    bool roundTop, bool roundBottom, bool lowerRightAllowed, qint32 fillKind, qint32 penWidth,
+                    bool roundTop, bool roundBottom, qint32 fillKind, qint32 penWidth,
                     qint32 lineKind, Argb lineColor, Argb lowerRightColor, Argb color1, Argb color2,
                     qint32 gradientMode, const QString &fillPicture, const QString &linePicture)
 {
@@ -337,7 +354,7 @@ void drawRoundShape(QPainter &surface, qint32 left, qint32 top, qint32 right, qi
         haveBrush = false;
     }
     fillAndStroke(surface, figure, brush, haveBrush, pen, havePen);
-    if (lowerRightColor != 0 && lowerRightAllowed)
+    if (lowerRightColor != 0)
         lowerRightPass(surface, left, top, right, bottom, r, penWidth, lowerRightColor, roundTop, roundBottom);
 }
 
@@ -405,13 +422,20 @@ void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2,
                   qint32 startCap, qint32 endCap, bool antiAlias)
 {
     Scope scope(surface, antiAlias);
-    scope.pixelCentres();
     QPen pen(ArgbToQColor(color));
     pen.setWidthF(penWidth);
     // One cap style per pen here: the start cap decides unless only the end cap is set.
     pen.setCapStyle(penCap(startCap != CapFlat ? startCap : endCap));
-    surface.setPen(pen);
-    surface.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+    if (antiAlias) {
+        scope.pixelCentres();
+        QPainterPath path(QPointF(x1, y1));
+        path.lineTo(QPointF(x2, y2));
+        strokeFigure(surface, path, pen);
+    } else {
+        // Aliased drawing already puts whole coordinates on their pixels, both ends included.
+        surface.setPen(pen);
+        surface.drawLine(QPoint(x1, y1), QPoint(x2, y2));
+    }
 }
 
 void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
@@ -478,7 +502,7 @@ void DrawRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right,
                        Argb color1, Argb color2, qint32 gradientMode, const QString &fillPicture,
                        const QString &linePicture)
 {
-    drawRoundShape(surface, left, top, right, bottom, radius, true, true, true, fillKind, penWidth, lineKind,
+    drawRoundShape(surface, left, top, right, bottom, radius, true, true, fillKind, penWidth, lineKind,
                    lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
 }
 
@@ -489,7 +513,7 @@ void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 ri
 {
     const bool roundTop = topOnly || !bottomOnly;
     const bool roundBottom = !topOnly;
-    drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, true, fillKind, penWidth,
+    drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth,
                    lineKind, lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
 }
 

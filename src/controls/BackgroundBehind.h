@@ -1,0 +1,20 @@
+#pragma once
+#include <QImage>
+#include <QRect>
+
+class QWidget;
+
+// What lies behind a drawn control, for the looks that show through (drop shadow,
+// see-through blending, the framed panel and bar styles).
+namespace BackgroundBehind {
+
+enum class Container { None, Window, ShadeBox, Other };
+
+Container KindOf(const QWidget *control);
+
+// The part area (control coordinates) of what lies behind control:
+// a window container gives its background colour, a gradient panel its painted
+// surface, any other container its own painting without its children.
+QImage Capture(const QWidget *control, const QRect &area);
+
+}  // namespace BackgroundBehind
