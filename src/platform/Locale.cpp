@@ -90,8 +90,9 @@ QString formatNumber(double value, int decimals, bool grouped)
     if (decimals > 0)
         out += loc.decimalPoint() + frac;
     const bool nonZero = digits.find_first_not_of('0') != std::string::npos;
+    // A plain hyphen, as the platform's formatting writes it (not CLDR's U+2212).
     if (value < 0 && nonZero)
-        out.prepend(loc.negativeSign());
+        out.prepend(u'-');
     return out;
 }
 
