@@ -1,4 +1,5 @@
 #include "engine/modBackup.h"
+#include "platform/PlatformError.h"
 #include "platform/Settings.h"
 #include "support/EngineFixture.h"
 

@@ -56,8 +56,9 @@ TEST_F(ZipTest, ArchiveIsNamedByTheMinuteAndPassesUnzip)
     EXPECT_TRUE(l.contains("Til zipfil: \t\tJa\r\n"));
     EXPECT_TRUE(l.contains("  C:\\Data\\Dokumenter\\a.txt\r\n"));
     EXPECT_TRUE(l.contains("Fullført: \t\t07.12.2026   kl. 17:47:06\r\n"));
-    if (!(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive))
+    if (!(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive)) {
         EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\.skjult") & Attr::Archive);
+    }
     if (!haveUnzip())
         GTEST_SKIP() << "unzip is not installed";
     const QString host = drives.host(kArchive);

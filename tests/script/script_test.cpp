@@ -6,12 +6,12 @@
 using namespace qv;
 
 namespace {
-struct Run {
+struct ScriptRun {
     int code;
     QString out;
 };
 
-Run runScript(const QString &script)
+ScriptRun runScript(const QString &script)
 {
     QString out;
     QTextStream stream(&out);
@@ -29,7 +29,7 @@ TEST(ScriptDriver, SavesScansAndPrintsTheTranscript)
     qvtest::TempDrives drives("CD");
     drives.writeFile("C:\\Data\\a.txt", QByteArray(1536, 'a'));
     drives.writeFile("C:\\Data\\b.tmp", "b");
-    const Run r = runScript(
+    const ScriptRun r = runScript(
         "startup\n"
         "exclude tmp\n"
         "source C:\\Data\\\n"
@@ -56,7 +56,7 @@ TEST(ScriptDriver, UnansweredDialogueEndsTheRunWithCodeThree)
 {
     qvtest::TempDrives drives("CD");
     drives.writeFile("C:\\Program\\Backup\\BackupMal.txt", "\"A\",\"C:\\A\\\",\"D:\\A\\\",-1,0,\"\",0\r\n");
-    const Run r = runScript("startup\nselect A\ndelete\nprint state\n");
+    const ScriptRun r = runScript("startup\nselect A\ndelete\nprint state\n");
     EXPECT_EQ(r.code, ScriptRunner::UnexpectedDialogue);
     EXPECT_TRUE(r.out.contains("MSGBOX [YesNo] [Question] default=1 title=\"Backup\": Vil du slette malen (A) fra listen?"))
         << r.out.toStdString();
@@ -66,7 +66,7 @@ TEST(ScriptDriver, UnansweredDialogueEndsTheRunWithCodeThree)
 TEST(ScriptDriver, BadScriptLinesAreReportedWithTheirNumber)
 {
     qvtest::TempDrives drives("C");
-    const Run r = runScript("startup\n\nfrobnicate\n");
+    const ScriptRun r = runScript("startup\n\nfrobnicate\n");
     EXPECT_EQ(r.code, ScriptRunner::ScriptError);
     EXPECT_TRUE(r.out.contains("ERROR: line 3: unknown command \"frobnicate\"")) << r.out.toStdString();
 }

@@ -50,6 +50,7 @@ QString TempDrives::writeFile(const QString &windowsPath, const QByteArray &cont
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return {};
     f.write(content);
+    f.flush();  // a buffered write at close would move the time again
     if (mtime.isValid())
         f.setFileTime(mtime, QFileDevice::FileModificationTime);
     f.close();

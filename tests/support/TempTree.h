@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/QtPrinters.h"
+
 namespace qvtest {
 
 // A temporary folder mapped as drive letters through QVBACKUP_DRIVES for the
