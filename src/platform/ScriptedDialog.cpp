@@ -2,6 +2,18 @@
 
 namespace qv {
 
+bool ScriptedDialog::fits(Answer a, Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::OK: return a == Answer::OK;
+    case Buttons::OKCancel: return a == Answer::OK || a == Answer::Cancel;
+    case Buttons::YesNoCancel: return a == Answer::Yes || a == Answer::No || a == Answer::Cancel;
+    case Buttons::YesNo: return a == Answer::Yes || a == Answer::No;
+    case Buttons::RetryCancel: return a == Answer::Retry || a == Answer::Cancel;
+    }
+    return false;
+}
+
 QString ScriptedDialog::escapeText(QString text)
 {
     text.replace("\r\n", "\\n");
@@ -31,6 +43,13 @@ Answer ScriptedDialog::messageBox(const QString &text, Buttons buttons, Icon ico
     }
     const Answer a = m_answers.front();
     m_answers.pop_front();
+    if (!fits(a, buttons)) {
+        m_unexpected = true;
+        m_transcript << head << QStringLiteral("  -> (answer %1 is not a button of this box)").arg(answerName(a));
+        if (m_onUnexpected)
+            m_onUnexpected(head);
+        return defaultAnswer(buttons, 1);
+    }
     m_transcript << head << QStringLiteral("  -> ") + answerName(a);
     return a;
 }

@@ -39,6 +39,7 @@ public:
     void clearRecord();
 
     static QString escapeText(QString text);  // line breaks shown as \n
+    static bool fits(Answer a, Buttons buttons);  // the answer is one of the box's buttons
 
 private:
     std::deque<Answer> m_answers;

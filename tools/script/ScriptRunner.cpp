@@ -240,7 +240,11 @@ void ScriptRunner::execute(const QString &command, const QStringList &args, cons
     }
 }
 
-void ScriptRunner::printStatus() { m_out << "  STATUS: " << m_engine->state.shbStatus << "\n"; }
+void ScriptRunner::printStatus()
+{
+    flushDialogue();  // the exchanges of the action come before its outcome
+    m_out << "  STATUS: " << m_engine->state.shbStatus << "\n";
+}
 
 void ScriptRunner::printFiles()
 {
