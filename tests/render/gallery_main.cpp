@@ -1,10 +1,13 @@
 // Renders every shot of the control catalog to <build>/gallery/<name>.png and lists
-// them in index.txt. An argument limits the run to shots whose name contains it.
+// them in index.txt, with one enlarged contact sheet per control family.
+// Usage: qv_gallery [name filter] [sheet zoom, default 2]
 #include "Gallery.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QMap>
+#include <QPainter>
 #include <QFile>
 #include <QTextStream>
 #include <QTimer>
@@ -20,6 +23,38 @@ void settleEvents(int ms)
     do {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     } while (t.elapsed() < ms);
+}
+
+struct Picture {
+    QString caption;
+    QImage image;
+};
+
+// One sheet per control family (the name up to its first "_"), every picture enlarged
+// under its caption, for looking at many small pictures at once.
+void writeSheets(const QString &outDir, const QMap<QString, QList<Picture>> &groups, int zoom)
+{
+    constexpr int gap = 6, captionHeight = 16;
+    for (auto it = groups.begin(); it != groups.end(); ++it) {
+        int w = 560, h = gap;  // room for the captions
+        for (const Picture &pic : it.value()) {
+            w = std::max(w, pic.image.width() * zoom);
+            h += captionHeight + pic.image.height() * zoom + gap;
+        }
+        QImage sheet(w + 2 * gap, h, QImage::Format_ARGB32_Premultiplied);
+        sheet.fill(QColor(128, 128, 128));
+        QPainter p(&sheet);
+        int y = gap;
+        for (const Picture &pic : it.value()) {
+            p.setPen(Qt::white);
+            p.drawText(QRect(gap, y, w, captionHeight), Qt::AlignLeft | Qt::AlignVCenter, pic.caption);
+            y += captionHeight;
+            p.drawImage(QRect(gap, y, pic.image.width() * zoom, pic.image.height() * zoom), pic.image);
+            y += pic.image.height() * zoom + gap;
+        }
+        p.end();
+        sheet.save(outDir + QStringLiteral("/sheet_") + it.key() + QStringLiteral(".png"));
+    }
 }
 
 }  // namespace
@@ -40,6 +75,7 @@ int main(int argc, char **argv)
     }
     QTextStream index(&indexFile);
     int written = 0;
+    QMap<QString, QList<Picture>> groups;
     for (const qvcatalog::Shot &shot : qvcatalog::shots()) {
         if (!filter.isEmpty() && !shot.name.contains(filter))
             continue;
@@ -63,7 +99,10 @@ int main(int argc, char **argv)
         }
         index << file << "  " << picture.width() << "x" << picture.height() << "  " << shot.caption << "\n";
         ++written;
+        groups[shot.name.section(QLatin1Char('_'), 0, 0)].append({shot.name + QStringLiteral(": ") + shot.caption,
+                                                                  picture.toImage()});
     }
+    writeSheets(outDir, groups, argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 2);
     std::printf("%d pictures in %s\n", written, qPrintable(outDir));
     return written > 0 ? 0 : 1;
 }
