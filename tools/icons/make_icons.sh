@@ -1,0 +1,8 @@
+#!/bin/sh
+# Rebuilds the tool button pictures in res/ from make_icons.cpp.
+set -e
+here=$(cd "$(dirname "$0")" && pwd)
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+g++ -std=c++20 -O1 -fPIC -o "$out/make_icons" "$here/make_icons.cpp" $(pkg-config --cflags --libs Qt6Gui)
+QT_QPA_PLATFORM=offscreen "$out/make_icons" "$here/../../res"
