@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -521,6 +522,30 @@ TEST_F(ZipLibraryTest, FileOver4GiBGivesZip64Archive)
         const UnzipRun test = unzip({"-t", zipHost});
         EXPECT_EQ(test.exitCode, 0) << test.output.toStdString();
     }
+}
+
+// Writes more than 4 GiB of real data: run with QVTEST_LARGE_ZIP=1.
+TEST_F(ZipLibraryTest, ArchiveOver4GiBKeepsLaterEntriesReachable)
+{
+    if (qEnvironmentVariableIsEmpty("QVTEST_LARGE_ZIP"))
+        GTEST_SKIP() << "set QVTEST_LARGE_ZIP=1 to write a 4 GiB archive";
+    if (QStandardPaths::findExecutable("unzip").isEmpty())
+        GTEST_SKIP() << "unzip is not installed";
+    const qint64 size = (qint64(4) << 30) + 4096;
+    const QString host = drives.writeFile("C:\\Data\\stor.img", "");
+    ASSERT_TRUE(QFile::resize(host, size));
+    drives.writeFile("C:\\Data\\etter.txt", "etter");
+
+    setLevel('0');  // stored: the archive itself passes 4 GiB
+    ASSERT_EQ(archive(zipName, {"C:\\Data\\stor.img", "C:\\Data\\etter.txt"}), ZpOk);
+    QFile::remove(host);
+    const QString zipHost = drives.host(zipName);
+    EXPECT_GT(QFileInfo(zipHost).size(), size);
+    const UnzipRun test = unzip({"-t", zipHost});
+    EXPECT_EQ(test.exitCode, 0) << test.output.toStdString();
+    const UnzipRun last = unzip({"-p", zipHost, "Data/etter.txt"});
+    EXPECT_EQ(last.output, "etter");
+    QFile::remove(zipHost);
 }
 
 }  // namespace
