@@ -432,7 +432,10 @@ void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2,
         path.lineTo(QPointF(x2, y2));
         strokeFigure(surface, path, pen);
     } else {
-        // Aliased drawing already puts whole coordinates on their pixels, both ends included.
+        // Aliased drawing already puts whole coordinates on their pixels; a one-pixel
+        // line includes both end pixels.
+        if (pen.capStyle() == Qt::FlatCap && penWidth <= 1)
+            pen.setCapStyle(Qt::SquareCap);
         surface.setPen(pen);
         surface.drawLine(QPoint(x1, y1), QPoint(x2, y2));
     }
