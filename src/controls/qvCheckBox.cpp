@@ -129,8 +129,8 @@ QRect qvCheckBox::boxRect() const
 
 QRect qvCheckBox::captionArea() const
 {
-    // The caption keeps two pixels clear of the box (plus IconSpace).
-    const int reserve = boxWidth() + 2;
+    // The boxes take 15 pixels before IconSpace; the wider switch takes its width and two.
+    const int reserve = Style() == 3 ? SwitchWidth + 2 : 15;
     const int left = IconAlign() <= 1 ? IconSpace() + reserve : IconSpace();
     const int right = IconAlign() <= 1 ? width() : width() - reserve - IconSpace();
     return QRect(left, 0, qMax(0, right - left), height());
