@@ -16,7 +16,8 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Text-like files (about 3:1 under deflate) and some incompressible ones, as a
 // documents folder with pictures in it would be.
@@ -113,7 +114,7 @@ double timeZip(const QString &zip, const QString &root)
     return s;
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {

@@ -23,7 +23,8 @@
 #include <unordered_map>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Bytes read from a file between two service calls: a few milliseconds of deflate,
 // so Esc takes effect at once without the callback costing anything noticeable.
@@ -44,10 +45,10 @@ bool g_busy = false;
 
 // One entry to be written.
 struct Item {
-    std::string entry;  // "Data/a.txt", folders "Data/sub/"
+    std::string entry; // "Data/a.txt", folders "Data/sub/"
     QByteArray hostPath;
     bool isDir = false;
-    bool walk = false;  // a folder whose content goes in as well
+    bool walk = false; // a folder whose content goes in as well
     std::uint64_t size = 0;
     time_t mtime = 0;
     mode_t mode = 0;
@@ -83,9 +84,15 @@ struct Source {
     }
 };
 
-QString fromUtf8(const char *text) { return QString::fromUtf8(text); }
+QString fromUtf8(const char *text)
+{
+    return QString::fromUtf8(text);
+}
 
-bool isSeparator(QChar c) { return c == u'\\' || c == u'/'; }
+bool isSeparator(QChar c)
+{
+    return c == u'\\' || c == u'/';
+}
 
 // Windows path -> entry name: the path without its drive (or relative to the root
 // folder when it lies inside it), "/" separators, "." and ".." folded away.
@@ -125,15 +132,17 @@ QString entryNameFor(const QString &windowsPath, const QString &rootFolder)
 
 bool statItem(const QByteArray &hostPath, Item &item, bool &special)
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (::stat(hostPath.constData(), &st) != 0)
         return false;
-    struct stat lst {};
+    struct stat lst {
+    };
     const bool isLink = ::lstat(hostPath.constData(), &lst) == 0 && S_ISLNK(lst.st_mode);
     special = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
     item.hostPath = hostPath;
     item.isDir = S_ISDIR(st.st_mode);
-    item.walk = item.isDir && !isLink;  // a linked folder goes in, its content does not
+    item.walk = item.isDir && !isLink; // a linked folder goes in, its content does not
     item.size = S_ISREG(st.st_mode) ? std::uint64_t(st.st_size) : 0;
     item.mtime = st.st_mtim.tv_sec;
     item.mode = st.st_mode;
@@ -142,7 +151,8 @@ bool statItem(const QByteArray &hostPath, Item &item, bool &special)
     return true;
 }
 
-class Collector {
+class Collector
+{
 public:
     explicit Collector(const Settings &settings) : m_settings(settings) {}
 
@@ -159,7 +169,7 @@ public:
             if (!inserted) {
                 const Item &earlier = items[it->second];
                 if (earlier.dev == item.dev && earlier.ino == item.ino)
-                    return true;  // the same file named twice
+                    return true; // the same file named twice
                 failure = Failure::Clash;
                 return false;
             }
@@ -184,7 +194,7 @@ private:
             if (std::strcmp(n, ".") == 0 || std::strcmp(n, "..") == 0)
                 continue;
             if (std::strchr(n, '\\'))
-                continue;  // cannot be named by a Windows path
+                continue; // cannot be named by a Windows path
             if (n[0] == '.' && !m_settings.includeHidden)
                 continue;
             names.emplace_back(n);
@@ -196,9 +206,9 @@ private:
             bool special = false;
             const QByteArray path = folder + '/' + QByteArray::fromStdString(name);
             if (!statItem(path, child, special))
-                continue;  // a dangling link or a file gone since the listing
+                continue; // a dangling link or a file gone since the listing
             if (special)
-                continue;  // sockets, pipes and devices hold no data to keep
+                continue; // sockets, pipes and devices hold no data to keep
             child.entry = prefix + QFile::decodeName(QByteArray::fromStdString(name)).toStdString();
             if (!add(std::move(child)))
                 return false;
@@ -380,7 +390,7 @@ int archive(int count, const char *archiveName, const char *const *names)
             return resultFromFailure(collector.failure);
     }
     if (collector.items.empty())
-        return ZpNothingToDo;  // only special files, or a drive root without recursion
+        return ZpNothingToDo; // only special files, or a drive root without recursion
 
     const std::optional<QByteArray> target = hostPathOf(fromUtf8(archiveName));
     if (!target)
@@ -388,7 +398,8 @@ int archive(int count, const char *archiveName, const char *const *names)
     {
         const int slash = target->lastIndexOf('/');
         const QByteArray folder = slash <= 0 ? QByteArray("/") : target->left(slash);
-        struct stat st {};
+        struct stat st {
+        };
         if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             return ZpCreateError;
         if (::stat(target->constData(), &st) == 0 && S_ISDIR(st.st_mode))
@@ -428,18 +439,18 @@ int archive(int count, const char *archiveName, const char *const *names)
         if (zip_set_file_compression(za.get(), index, store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
                                      store ? 0 : zip_uint32_t(settings.level)) != 0 ||
             zip_file_set_mtime(za.get(), index, item.mtime, 0) != 0 ||
-            zip_file_set_external_attributes(za.get(), index, 0, ZIP_OPSYS_UNIX,
-                                             externalAttributes(item)) != 0)
+            zip_file_set_external_attributes(za.get(), index, 0, ZIP_OPSYS_UNIX, externalAttributes(item)) !=
+                0)
             return zipFailure();
     }
 
     if (zip_close(za.get()) != 0)
         return run.failure != Failure::None ? resultFromFailure(run.failure) : zipFailure();
-    za.release();  // zip_close freed it
+    za.release(); // zip_close freed it
     return ZpOk;
 }
 
-}  // namespace
+} // namespace
 
 extern "C" {
 
@@ -492,4 +503,4 @@ int ZpArchive(int count, const char *archiveName, const char *const *names)
     return result;
 }
 
-}  // extern "C"
+} // extern "C"

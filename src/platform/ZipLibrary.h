@@ -24,14 +24,14 @@ struct ZipUserFunctions {
 };
 
 // Index into ZipOptions::values of the two values the program sets.
-constexpr int ZipOptionSystemAndHidden = 3;  // byte offset 24 in the native record
-constexpr int ZipOptionRecurse = 26;         // byte offset 116
+constexpr int ZipOptionSystemAndHidden = 3; // byte offset 24 in the native record
+constexpr int ZipOptionRecurse = 26;        // byte offset 116
 constexpr int ZipOptionValueCount = 28;
 
 struct ZipOptions {
-    const char *date;        // must be empty or null: no date filter
-    const char *rootFolder;  // empty/null, or a Windows folder entry names are made relative to
-    const char *tempFolder;  // ignored: the archive is always built beside its final name
+    const char *date;       // must be empty or null: no date filter
+    const char *rootFolder; // empty/null, or a Windows folder entry names are made relative to
+    const char *tempFolder; // ignored: the archive is always built beside its final name
     std::int32_t values[ZipOptionValueCount];
     // '0' (store) to '9'; a zero byte takes the default, 6.
     char level;
@@ -40,12 +40,12 @@ struct ZipOptions {
 // Result codes.
 constexpr int ZpOk = 0;
 constexpr int ZpOutOfMemory = 4;
-constexpr int ZpLogicError = 5;      // internal error, or a call from inside a callback
-constexpr int ZpAborted = 9;         // the service callback returned 1
-constexpr int ZpNothingToDo = 12;    // count 0 or no file name given
-constexpr int ZpCreateError = 15;    // the archive could not be created, written or renamed
-constexpr int ZpBadOption = 16;      // bad option record, bad archive name, clashing entry names
-constexpr int ZpOpenError = 18;      // a file was missing or could not be opened or read
+constexpr int ZpLogicError = 5;   // internal error, or a call from inside a callback
+constexpr int ZpAborted = 9;      // the service callback returned 1
+constexpr int ZpNothingToDo = 12; // count 0 or no file name given
+constexpr int ZpCreateError = 15; // the archive could not be created, written or renamed
+constexpr int ZpBadOption = 16;   // bad option record, bad archive name, clashing entry names
+constexpr int ZpOpenError = 18;   // a file was missing or could not be opened or read
 
 // Keeps a copy of the callbacks (null: none). Returns ZpOk.
 int ZpInit(const ZipUserFunctions *callbacks);
@@ -57,4 +57,4 @@ int ZpSetOptions(const ZipOptions *options);
 // leaves no archive and no temporary file behind.
 int ZpArchive(int count, const char *archiveName, const char *const *names);
 
-}  // extern "C"
+} // extern "C"
