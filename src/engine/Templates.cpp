@@ -27,6 +27,17 @@ Templates::Templates(RunState &state) : s(state)
     s.cboMal.onClick = [this] { cboMal_Click(); };
 }
 
+// The template file's text, or a null text when there is none; the box and the
+// table are emptied for the load.
+QString Templates::beginLoad()
+{
+    s.cboMal.clear();
+    s.lsv1.clear();
+    s.lsv1.sorted = false;
+    const QString path = programFile(Files::Maler);
+    return fileExists(path) ? readTextFile(path) : QString();
+}
+
 void Templates::finishLoad()
 {
     s.lsv1.sortByName();
@@ -36,13 +47,10 @@ void Templates::finishLoad()
 
 void Templates::General_LesMal()
 {
-    s.cboMal.clear();
-    s.lsv1.clear();
-    s.lsv1.sorted = false;
     try {
-        const QString path = programFile(Files::Maler);
-        if (fileExists(path)) {
-            FieldReader in(readTextFile(path));
+        const QString text = beginLoad();
+        if (!text.isNull()) {
+            FieldReader in(text);
             while (!in.atEnd()) {
                 BackupMal m;
                 for (QString *f : {&m.Malnavn, &m.Fra, &m.Til, &m.Underkat, &m.Endrede, &m.SistKjort, &m.LagZip})
@@ -71,13 +79,9 @@ void Templates::General_LesMal()
 // file unconverted and untouched.
 void Templates::General_LesMalOld()
 {
-    s.cboMal.clear();
-    s.lsv1.clear();
-    s.lsv1.sorted = false;
     try {
-        const QString path = programFile(Files::Maler);
-        if (fileExists(path)) {
-            const QString text = readTextFile(path);
+        const QString text = beginLoad();
+        if (!text.isNull()) {
             for (QString line : text.split('\n')) {
                 if (line.endsWith('\r'))
                     line.chop(1);
@@ -233,22 +237,32 @@ void Templates::cboMal_Click()
     }
 }
 
-void Templates::General_NyMal()
+void Templates::clearActiveTemplate()
 {
-    s.cboMal.setListIndexQuietly(0);
     s.txtSistKjort.text.clear();
     s.txtFra = TextBox{{}, {}, s.txtFra.enabled};
     s.txtTil = TextBox{{}, {}, s.txtTil.enabled};
     s.Fra.clear();
     s.Til.clear();
+}
+
+void Templates::disableTemplateCommands()
+{
+    for (Command *c : {&s.qvbSlett, &s.qvbStart, &s.qvbLagre, &s.mnuRedigerSlettMal, &s.mnuFilStart,
+                       &s.mnuRedigerLagreMal})
+        c->enabled = false;
+}
+
+void Templates::General_NyMal()
+{
+    s.cboMal.setListIndexQuietly(0);
+    clearActiveTemplate();
     setAlleMaler(false);
     s.chkUnderkat.value = true;
     s.chkZip.value = false;
     s.chkZip.enabled = false;
     s.setOptAlle(true);
-    for (Command *c : {&s.qvbSlett, &s.qvbStart, &s.qvbLagre, &s.mnuRedigerSlettMal, &s.mnuFilStart,
-                       &s.mnuRedigerLagreMal})
-        c->enabled = false;
+    disableTemplateCommands();
 }
 
 void Templates::qvbNy_Click()
@@ -273,14 +287,8 @@ void Templates::qvbSlett_Click()
         General_LoggFeil(kModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
         return;
     }
-    s.txtSistKjort.text.clear();
-    s.txtFra = TextBox{{}, {}, s.txtFra.enabled};
-    s.txtTil = TextBox{{}, {}, s.txtTil.enabled};
-    s.Fra.clear();
-    s.Til.clear();
-    for (Command *c : {&s.qvbSlett, &s.qvbStart, &s.qvbLagre, &s.mnuRedigerSlettMal, &s.mnuFilStart,
-                       &s.mnuRedigerLagreMal})
-        c->enabled = false;
+    clearActiveTemplate();
+    disableTemplateCommands();
     s.chkAlleMaler.enabled = false;
     s.General_Opptatt(false);
     try {

@@ -31,7 +31,10 @@ public:
     static const QString kUnreadableCopy;
 
 private:
+    QString beginLoad();
     void finishLoad();
+    void clearActiveTemplate();
+    void disableTemplateCommands();
     void keepUnreadableCopy();
     BackupMal windowValues(const QString &name) const;
     static QString fileLine(const BackupMal &m, bool quotedFlags);

@@ -139,9 +139,14 @@ int ZipBackup::ZipPrint(const char *text, unsigned long length)
     return 0;
 }
 
+// Asked between blocks of every file: letting pending input through here is what
+// makes Esc stop a large file, not only the next one.
 int ZipBackup::ZipService(const char *, unsigned long)
 {
-    return s_active && s_active->s.ZipAvbryt == 1 ? 1 : 0;
+    if (!s_active)
+        return 0;
+    dialog().processEvents();
+    return s_active->s.ZipAvbryt == 1 ? 1 : 0;
 }
 
 int ZipBackup::ZipPassord(char *buffer, int size, const char *, const char *)

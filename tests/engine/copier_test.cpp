@@ -58,13 +58,6 @@ protected:
             files << r.path;
         return files;
     }
-    // Start, Yes to go, No to the log question.
-    void startAndConfirm()
-    {
-        dialog.queueAnswer(Answer::Yes);
-        dialog.queueAnswer(Answer::No);
-        start();
-    }
 };
 
 TEST_F(CopyTest, TwoCopiedFilesGiveTheExactLogAndMirrorTheTree)

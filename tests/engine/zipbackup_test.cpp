@@ -33,12 +33,6 @@ protected:
         useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, true, true}});
         select("Dok");
     }
-    void startAndConfirm()
-    {
-        dialog.queueAnswer(Answer::Yes);
-        dialog.queueAnswer(Answer::No);
-        start();
-    }
     bool haveUnzip() const { return !QStandardPaths::findExecutable("unzip").isEmpty(); }
 };
 

@@ -36,6 +36,13 @@ protected:
     }
     void select(const QString &name) { state().cboMal.setListIndex(state().cboMal.items().indexOf(name)); }
     void start() { engine().run.qvbStart_Click(); }
+    // Start, Yes to go, No to the log question.
+    void startAndConfirm()
+    {
+        dialog.queueAnswer(qv::Answer::Yes);
+        dialog.queueAnswer(qv::Answer::No);
+        start();
+    }
     QString log(const QString &name = "BackupLoggEnkel.txt") { return QString::fromLatin1(programFileBytes(name)); }
     QString runTime() const { return clock.now().toString("dd.MM.yyyy   'kl.' HH:mm:ss"); }
 
