@@ -95,8 +95,13 @@ void QtUserDialog::setBusyPointer(bool busy)
 
 void QtUserDialog::processEvents()
 {
-    if (m_before)
+    // Pushing the state to the screen at most ~30 times a second keeps a run of
+    // many small files from spending its time repainting; input is still taken
+    // at every call, so Esc stays responsive.
+    if (m_before && (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshIntervalMs)) {
+        m_sinceRefresh.start();
         m_before();
+    }
     QApplication::processEvents();
 }
 

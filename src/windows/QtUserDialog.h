@@ -1,6 +1,8 @@
 #pragma once
 #include "platform/UserDialog.h"
 
+#include <QElapsedTimer>
+
 #include <functional>
 
 namespace qv {
@@ -15,12 +17,15 @@ public:
     void setBusyPointer(bool busy) override;
     void processEvents() override;
 
-    // Runs before every pending-events call: the main window pushes its state to
-    // the screen here.
+    // Runs before a pending-events call, at most every kRefreshIntervalMs: the main
+    // window pushes its state to the screen here.
     void setBeforeProcessEvents(std::function<void()> f) { m_before = std::move(f); }
+
+    static constexpr int kRefreshIntervalMs = 33;
 
 private:
     std::function<void()> m_before;
+    QElapsedTimer m_sinceRefresh;
     bool m_busy = false;
 };
 

@@ -1,0 +1,107 @@
+#include "windows/QtUserDialog.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+namespace {
+// Presses the button with the given text on the message box that is about to open.
+void pressLater(const QString &buttonText)
+{
+    QTimer::singleShot(0, [buttonText] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(w);
+            if (!box || !box->isVisible())
+                continue;
+            for (QAbstractButton *b : box->buttons())
+                if (b->text() == buttonText)
+                    QTest::mouseClick(b, Qt::LeftButton);
+        }
+    });
+}
+
+QMessageBox *openBox()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+            return box;
+    return nullptr;
+}
+}  // namespace
+
+TEST(QtUserDialog, NorwegianButtonsAnswerWhatWasPressed)
+{
+    QtUserDialog d;
+    pressLater("Nei");
+    EXPECT_EQ(d.messageBox("Vil du?", Buttons::YesNo, Icon::Question, "Backup", 1), Answer::No);
+    pressLater("Avbryt");
+    EXPECT_EQ(d.messageBox("Full", Buttons::OKCancel, Icon::Exclamation, "Backup", 1), Answer::Cancel);
+    pressLater("Ja");
+    EXPECT_EQ(d.messageBox("Lagre?", Buttons::YesNoCancel, Icon::Question, "Backup", 1), Answer::Yes);
+}
+
+TEST(QtUserDialog, TitleIconDefaultButtonAndEnterTakesTheDefault)
+{
+    QtUserDialog d;
+    QString title, defaultText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        QMessageBox *box = openBox();
+        ASSERT_NE(box, nullptr);
+        title = box->windowTitle();
+        icon = box->icon();
+        defaultText = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_EQ(d.messageBox("Tekst", Buttons::YesNo, Icon::Critical, "Kopiering avbrutt", 2), Answer::No);
+    EXPECT_EQ(title, "Kopiering avbrutt");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(defaultText, "Nei");
+}
+
+TEST(QtUserDialog, PromptGivesTheTypedTextOrEmptyOnCancel)
+{
+    QtUserDialog d;
+    QTimer::singleShot(0, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *dlg = qobject_cast<QInputDialog *>(w); dlg && dlg->isVisible()) {
+                QLineEdit *edit = dlg->findChild<QLineEdit *>();
+                edit->selectAll();
+                QTest::keyClicks(edit, "Bilder");
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+    });
+    EXPECT_EQ(d.prompt("Skriv navn på den nye backupmalen.", "Backup", "[ Ny mal ]"), "Bilder");
+    QTimer::singleShot(0, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *dlg = qobject_cast<QInputDialog *>(w); dlg && dlg->isVisible())
+                QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    EXPECT_EQ(d.prompt("Skriv navn", "Backup", "x"), "");
+}
+
+TEST(QtUserDialog, ScreenRefreshIsLimitedWhileEveryCallTakesInput)
+{
+    QtUserDialog d;
+    int refreshes = 0;
+    d.setBeforeProcessEvents([&] { ++refreshes; });
+    QElapsedTimer t;
+    t.start();
+    int calls = 0;
+    while (t.elapsed() < 200) {
+        d.processEvents();
+        ++calls;
+    }
+    EXPECT_GT(calls, 1000);
+    EXPECT_GE(refreshes, 2);
+    EXPECT_LE(refreshes, 200 / QtUserDialog::kRefreshIntervalMs + 2);
+}
