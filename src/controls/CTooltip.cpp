@@ -129,9 +129,11 @@ bool CTooltip::eventFilter(QObject *watched, QEvent *event)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::Enter:
-        m_spent = false;
+        // Enter also comes without a Leave (a window above went away): a tip that has
+        // had its turn waits for a real Leave.
         m_lastGlobalPos = static_cast<QEnterEvent *>(event)->globalPosition().toPoint();
-        m_delayTimer.start(std::max(0, m_delayTime));
+        if (!m_window->isVisible() && !m_spent)
+            m_delayTimer.start(std::max(0, m_delayTime));
         break;
     case QEvent::MouseMove:
         m_lastGlobalPos = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
@@ -142,6 +144,7 @@ bool CTooltip::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Leave:
     case QEvent::Hide:
         hideTip();
+        m_spent = false;
         break;
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:
