@@ -168,7 +168,7 @@ TEST(CommandPaint, PressedCaptionMovesOnePixel)
         for (int y = 4; y < img.height() - 4; ++y)
             for (int x = 4; x < img.width() - 4; ++x) {
                 const QColor c = img.pixelColor(x, y);
-                if (c.red() + c.green() + c.blue() < 200)
+                if (c.red() + c.green() + c.blue() < 40)
                     box |= QRect(x, y, 1, 1);
             }
         return box;

@@ -59,13 +59,13 @@ TEST_F(RunCommandTest, AllTemplatesGiveOneBlockEachAndRestoreTheSelection)
     start();
     EXPECT_TRUE(dialog.messages()[0].startsWith("Du har valgt å ta backup av alle malene i en fortløpende prosess,\n"));
     EXPECT_EQ(dialog.messages()[1], "Sikkerhetskopiering fullført.\nVil du se loggfilen for detaljer?");
-    const QStringList b = blocks(log("BackupLoggAlle.txt"));
-    ASSERT_EQ(b.size(), 4);  // three blocks and the final line end
-    EXPECT_TRUE(b[0].contains("Startet: "));
-    EXPECT_TRUE(b[1].startsWith("Backup mal: \t\t2 To\r\n"));
-    EXPECT_TRUE(b[1].endsWith("Antall filer: \t\t0\r\n"));
-    EXPECT_TRUE(b[2].contains("  C:\\Tre\\c.txt\r\n"));
-    EXPECT_EQ(b[3], "\r\n");
+    using namespace qvtest;
+    const QString done = "Fullført: \t\t" + runTime() + kCrLf;
+    EXPECT_EQ(log("BackupLoggAlle.txt"),
+              logHeader("1 En", "C:\\En\\", "D:\\S\\", 1, runTime()) + "  C:\\En\\a.txt" + kCrLf + done + blockEnd() +
+                  logHeader("2 To", "C:\\To\\", "D:\\S\\", 0, runTime()) + blockEnd() +
+                  logHeader("3 Tre", "C:\\Tre\\", "D:\\S\\", 1, runTime()) + "  C:\\Tre\\c.txt" + kCrLf + done +
+                  blockEnd() + kCrLf);
     EXPECT_EQ(state().cboMal.text(), "3 Tre");
     EXPECT_FALSE(drives.exists("C:\\Program\\Backup\\BackupLoggEnkel.txt"));
     EXPECT_FALSE(state().AlleMalerKjorer);

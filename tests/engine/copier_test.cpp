@@ -15,19 +15,9 @@ using namespace qv;
 using qvtest::RunTest;
 
 namespace {
-const QString kCrLf = "\r\n";
-const QString kAsterisks = QString(49, '*');
-
-QString header(const QString &name, const QString &fra, const QString &til, int count, const QString &time,
-               const QString &type = "Alle filer", const QString &zip = "Nei")
-{
-    QString h = "Backup mal: \t\t" + name + kCrLf + "Backup type: \t\t" + type + kCrLf + "Kilde: \t\t\t" + fra + kCrLf +
-                "Inkl. undermapper: \tJa" + kCrLf + "Destinasjon: \t\t" + til + kCrLf + "Til zipfil: \t\t" + zip +
-                kCrLf + "Antall filer: \t\t" + QString::number(count) + kCrLf;
-    if (count > 0)
-        h += "Startet: \t\t" + time + kCrLf;
-    return h;
-}
+using qvtest::kCrLf;
+using qvtest::kAsterisks;
+using qvtest::logHeader;
 
 QStringList leftoverTemporaries(const QString &hostDir)
 {
@@ -67,7 +57,7 @@ TEST_F(CopyTest, TwoCopiedFilesGiveTheExactLogAndMirrorTheTree)
     EXPECT_EQ(dialog.messages()[0], "Fant 2 fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?");
     EXPECT_EQ(dialog.messages()[1], "Backup fullført.\nVil du se loggfilen for detaljer?");
     const QStringList files = foundFiles();
-    const QString expected = header("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " + files[0] +
+    const QString expected = logHeader("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " + files[0] +
                              kCrLf + "  " + files[1] + kCrLf + "Fullført: \t\t" + runTime() + kCrLf + kAsterisks +
                              kCrLf + kCrLf + kCrLf + kCrLf + kCrLf;
     EXPECT_EQ(log(), expected);
@@ -139,7 +129,7 @@ TEST_F(CopyTest, UnreadableFileIsListedApartAndTheOthersAreCopied)
     EXPECT_EQ(dialog.messages().last(),
               "Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,\nVil du se loggfilen for "
               "detaljer?");
-    const QString expected = header("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " +
+    const QString expected = logHeader("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " +
                              "C:\\Data\\Dokumenter\\brev\\b.doc" + kCrLf + "Fullført: \t\t" + runTime() + kCrLf +
                              QString(49, '-') + kCrLf + "Filer som ikke ble kopiert pga. tilgangsfeil." + kCrLf +
                              QString(49, '-') + kCrLf + locked + kCrLf + kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf +

@@ -11,8 +11,7 @@
 //                         [](QWidget *host) { auto *p = new qvProgress(host); ...; return p; }});
 //     }
 //
-// Include this header as "ControlCatalog.h" (not through the tests/ include root): the
-// bench compiles the shot files straight from this folder.
+// Include this header as "ControlCatalog.h": the shot files live beside it.
 #include <QSize>
 #include <QString>
 #include <QWidget>

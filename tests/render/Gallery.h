@@ -6,5 +6,6 @@
 // QV_CATALOG (see ControlCatalog.h). No CMake edit is needed to add one.
 //   drawn_gallery.cpp   - panels, form background, progress bars, tooltips, drawing helpers
 //   buttons_gallery.cpp - qvTButton, qvCommand, qvCheckBox (owned by the buttons work)
-// bench/paint_bench.cpp compiles the same files, so a shot added here is timed too.
+// bench/paint_bench links the same files (tests/render/CMakeLists.txt attaches them), so
+// a shot added here is timed too.
 #include "ControlCatalog.h"

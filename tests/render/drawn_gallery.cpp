@@ -227,6 +227,14 @@ QV_CATALOG(shadeBoxShots)
                     }});
 }
 
+// One paint of the form background: the target painted and shown.
+static void paintForm(QWidget *control)
+{
+    auto *form = static_cast<qvShadeForm *>(control);
+    form->PaintTarget();
+    form->Target()->grab();
+}
+
 QV_CATALOG(shadeFormShots)
 {
     for (int fade = 0; fade <= 2; ++fade)
@@ -240,7 +248,7 @@ QV_CATALOG(shadeFormShots)
                             f->Refresh();
                             return static_cast<QWidget *>(f);
                         },
-                        [](QWidget *c) { static_cast<qvShadeForm *>(c)->PaintTarget(); }, {}, true});
+                        paintForm, {}, true});
     qvcatalog::add({"shadeform_double_box", "qvShadeForm FadeDouble on a picture box with Border", {260, 120},
                     [](QWidget *host) {
                         auto *box = new QWidget(host);
@@ -253,7 +261,7 @@ QV_CATALOG(shadeFormShots)
                         f->Refresh();
                         return static_cast<QWidget *>(f);
                     },
-                    [](QWidget *c) { static_cast<qvShadeForm *>(c)->PaintTarget(); }, {}, true});
+                    paintForm, {}, true});
 }
 
 QV_CATALOG(progressShots)

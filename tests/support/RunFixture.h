@@ -49,4 +49,21 @@ protected:
     qv::FixedClock clock;
 };
 
+inline const QString kCrLf = "\r\n";
+inline const QString kAsterisks = QString(49, '*');
+
+// Lines 1 to 8 of a log block, as a run with subfolders writes them.
+inline QString logHeader(const QString &name, const QString &fra, const QString &til, int count, const QString &time,
+                         const QString &type = "Alle filer", const QString &zip = "Nei")
+{
+    QString h = "Backup mal: \t\t" + name + kCrLf + "Backup type: \t\t" + type + kCrLf + "Kilde: \t\t\t" + fra + kCrLf +
+                "Inkl. undermapper: \tJa" + kCrLf + "Destinasjon: \t\t" + til + kCrLf + "Til zipfil: \t\t" + zip +
+                kCrLf + "Antall filer: \t\t" + QString::number(count) + kCrLf;
+    if (count > 0)
+        h += "Startet: \t\t" + time + kCrLf;
+    return h;
+}
+// The asterisk line and the three empty lines that close a block.
+inline QString blockEnd() { return kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf; }
+
 }  // namespace qvtest

@@ -1,6 +1,7 @@
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QTemporaryDir>
 
@@ -28,6 +29,7 @@ void setUpProcessEnvironment()
     setDir("XDG_DATA_HOME", root + "/data");
     setDir("XDG_CACHE_HOME", root + "/cache");
     setDir("XDG_RUNTIME_DIR", root + "/runtime");
+    QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(root + "/c/Program/Backup");
     qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + root + "/c"));
     qputenv("QVBACKUP_PROGRAM_DIR", "C:\\Program\\Backup");
