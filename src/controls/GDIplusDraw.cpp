@@ -324,6 +324,25 @@ void drawRoundShape(QPainter &surface, qint32 left, qint32 top, qint32 right, qi
                     qint32 lineKind, Argb lineColor, Argb lowerRightColor, Argb color1, Argb color2,
                     qint32 gradientMode, const QString &fillPicture, const QString &linePicture)
 {
+    if (radius == 0 && penWidth == 1 && lineKind == LineSolid && lowerRightColor == 0 && left < right &&
+        top < bottom && (fillKind == FillSolid ? (lineColor >> 24) == 0xFF : fillKind != FillTexture &&
+                                                                                 fillKind != FillCentreGradient &&
+                                                                                 fillKind != FillLinearGradient)) {
+        // A one-pixel outline on whole coordinates covers exactly the edge pixels, and an
+        // opaque outline hides the half-covered edge of the fill: plain rectangles.
+        surface.save();
+        surface.setRenderHint(QPainter::Antialiasing, false);
+        surface.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        if (fillKind == FillSolid && right - left > 1 && bottom - top > 1)
+            surface.fillRect(QRect(QPoint(left + 1, top + 1), QPoint(right - 1, bottom - 1)), ArgbToQColor(color1));
+        const QColor line = ArgbToQColor(lineColor);
+        surface.fillRect(QRect(QPoint(left, top), QPoint(right, top)), line);
+        surface.fillRect(QRect(QPoint(left, bottom), QPoint(right, bottom)), line);
+        surface.fillRect(QRect(QPoint(left, top + 1), QPoint(left, bottom - 1)), line);
+        surface.fillRect(QRect(QPoint(right, top + 1), QPoint(right, bottom - 1)), line);
+        surface.restore();
+        return;
+    }
     Scope scope(surface, true);
     scope.pixelCentres();
     const qreal r = radius;
@@ -431,9 +450,13 @@ void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2,
         QPainterPath path(QPointF(x1, y1));
         path.lineTo(QPointF(x2, y2));
         strokeFigure(surface, path, pen);
+    } else if (penWidth <= 1 && (x1 == x2 || y1 == y2)) {
+        // Aliased one-pixel lines cover both end pixels; straight ones are exactly a
+        // one-pixel rectangle (and far quicker so, with a see-through colour).
+        surface.fillRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))),
+                         ArgbToQColor(color));
     } else {
-        // Aliased drawing already puts whole coordinates on their pixels; a one-pixel
-        // line includes both end pixels.
+        // Aliased drawing already puts whole coordinates on their pixels.
         if (pen.capStyle() == Qt::FlatCap && penWidth <= 1)
             pen.setCapStyle(Qt::SquareCap);
         surface.setPen(pen);

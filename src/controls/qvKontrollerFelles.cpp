@@ -95,6 +95,29 @@ QRect deviceBoundsInPainter(const QPainter &p)
     return bounds;
 }
 
+// The surface's own pixels when opaque pixels can be written straight into them: a
+// 32-bit image not shared with anyone, no clip, a whole-pixel translation, plain
+// drawing. offset maps painter coordinates to image pixels.
+QImage *directImage(QPainter &p, QPoint &offset)
+{
+    QPaintDevice *dev = p.device();
+    if (!dev || dev->devType() != QInternal::Image || p.hasClipping() || p.opacity() != 1.0)
+        return nullptr;
+    const QPainter::CompositionMode mode = p.compositionMode();
+    if (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source)
+        return nullptr;
+    const QTransform &t = p.worldTransform();
+    if (t.type() > QTransform::TxTranslate || t.dx() != std::floor(t.dx()) || t.dy() != std::floor(t.dy()))
+        return nullptr;
+    auto *img = static_cast<QImage *>(dev);
+    const QImage::Format f = img->format();
+    if ((f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_ARGB32 && f != QImage::Format_RGB32) ||
+        !img->isDetached())
+        return nullptr;
+    offset = QPoint(int(t.dx()), int(t.dy()));
+    return img;
+}
+
 // Draws image at (x, y) pixel for pixel.
 void blit(QPainter &p, int x, int y, const QImage &image)
 {
@@ -106,21 +129,20 @@ void blit(QPainter &p, int x, int y, const QImage &image)
     p.restore();
 }
 
-// One triangle of the gradient fill into buf, whose pixel (0, 0) is (originX, originY).
+// One triangle of the gradient fill into target, whose pixel (0, 0) is (originX,
+// originY) in fill coordinates; only rows and columns within clip (fill coordinates).
 // Rows from the top vertex to the bottom one (bottom excluded); in each row the span
 // between the two edges (right end excluded), edges followed right to left so the
 // rounding is the same for every triangle sharing them.
-void rasterTriangle(QImage &buf, int originX, int originY, const TriVertex *in, const QRect &clip)
+void rasterTriangle(QImage &target, int originX, int originY, const TriVertex *in, const QRect &clip)
 {
     TriVertex v[3] = {in[0], in[1], in[2]};
     std::stable_sort(v, v + 3, [](const TriVertex &a, const TriVertex &b) { return a.y < b.y; });
     if (v[0].y == v[2].y)
         return;
-    qint64 det = qint64(v[1].x - v[0].x) * (v[2].y - v[0].y) - qint64(v[2].x - v[0].x) * (v[1].y - v[0].y);
+    const qint64 det = qint64(v[1].x - v[0].x) * (v[2].y - v[0].y) - qint64(v[2].x - v[0].x) * (v[1].y - v[0].y);
     if (det == 0)
         return;
-    const int sign = det < 0 ? -1 : 1;
-    const qint64 d256 = det * sign * 256;
 
     auto edge = [](qint64 y, qint64 x1, qint64 y1, qint64 x2, qint64 y2) -> qint64 {
         if (x2 > x1)
@@ -138,6 +160,17 @@ void rasterTriangle(QImage &buf, int originX, int originY, const TriVertex *in, 
     const qint64 ey1 = v[1].y - v[0].y, ey2 = v[2].y - v[0].y;
     const qint64 ex1 = v[1].x - v[0].x, ex2 = v[2].x - v[0].x;
     const quint16 TriVertex::*channels[3] = {&TriVertex::Red, &TriVertex::Green, &TriVertex::Blue};
+    // Channel value at a pixel: floor(N / (256 det)) with N an integer that steps by a
+    // constant along the row. Quotients that are not whole lie at least 1 / (256 |det|)
+    // from a whole number, far beyond double rounding, so a quarter of that step keeps
+    // the floor exact while guarding whole quotients against rounding just below them.
+    const bool exactInDouble = std::abs(det) < (qint64(1) << 30);
+    const double inv = 1.0 / (256.0 * double(det));
+    const double guard = det > 0 ? 0.25 : -0.25;
+    qint64 cv[3][3];
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k)
+            cv[c][k] = v[k].*channels[c];
 
     for (int y = top; y < bottom; ++y) {
         const qint64 x1 = y < v[1].y ? edge(y, v[0].x, v[0].y, v[1].x, v[1].y)
@@ -151,25 +184,43 @@ void rasterTriangle(QImage &buf, int originX, int originY, const TriVertex *in, 
         // Numerators of the weights of v1 and v2 at (left, y); they step linearly in x.
         const qint64 n1 = (left - v[0].x) * ey2 - ex2 * (y - v[0].y);
         const qint64 n2 = ex1 * (y - v[0].y) - (left - v[0].x) * ey1;
-        qint64 q[3], r[3], dq[3], dr[3];
+        auto *line = reinterpret_cast<QRgb *>(target.scanLine(y - originY)) - originX;
+        if (exactInDouble) {
+            double n[3], dn[3];
+            for (int c = 0; c < 3; ++c) {
+                n[c] = double(cv[c][0] * (det - n1 - n2) + cv[c][1] * n1 + cv[c][2] * n2) + guard;
+                dn[c] = double(cv[c][0] * (ey1 - ey2) + cv[c][1] * ey2 - cv[c][2] * ey1);
+            }
+            // Truncation is the floor here: negative values are cut to 0 anyway.
+            auto byte = [](double q) { return q <= 0.0 ? 0 : (q >= 255.0 ? 255 : int(q)); };
+            for (int x = left; x < right; ++x) {
+                line[x] = qRgb(byte(n[0] * inv), byte(n[1] * inv), byte(n[2] * inv));
+                n[0] += dn[0];
+                n[1] += dn[1];
+                n[2] += dn[2];
+            }
+            continue;
+        }
+        // Very large triangles: whole-number stepping of quotient and remainder.
+        const int sign = det < 0 ? -1 : 1;
+        const qint64 d256 = det * sign * 256;
+        qint64 q[3], rem[3], dq[3], dr[3];
         for (int c = 0; c < 3; ++c) {
-            const qint64 c0 = v[0].*channels[c], c1 = v[1].*channels[c], c2 = v[2].*channels[c];
-            const qint64 n = sign * (c0 * (det - n1 - n2) + c1 * n1 + c2 * n2);
-            const qint64 dn = sign * (c0 * (ey1 - ey2) + c1 * ey2 - c2 * ey1);
+            const qint64 n = sign * (cv[c][0] * (det - n1 - n2) + cv[c][1] * n1 + cv[c][2] * n2);
+            const qint64 dn = sign * (cv[c][0] * (ey1 - ey2) + cv[c][1] * ey2 - cv[c][2] * ey1);
             q[c] = floorDiv(n, d256);
-            r[c] = n - q[c] * d256;
+            rem[c] = n - q[c] * d256;
             dq[c] = floorDiv(dn, d256);
             dr[c] = dn - dq[c] * d256;
         }
-        auto *line = reinterpret_cast<QRgb *>(buf.scanLine(y - originY));
         for (int x = left; x < right; ++x) {
-            line[x - originX] = qRgb(clampByte(q[0]), clampByte(q[1]), clampByte(q[2]));
+            line[x] = qRgb(clampByte(q[0]), clampByte(q[1]), clampByte(q[2]));
             for (int c = 0; c < 3; ++c) {
                 q[c] += dq[c];
-                r[c] += dr[c];
-                if (r[c] >= d256) {
+                rem[c] += dr[c];
+                if (rem[c] >= d256) {
                     ++q[c];
-                    r[c] -= d256;
+                    rem[c] -= d256;
                 }
             }
         }
@@ -223,18 +274,38 @@ void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVe
     const qint64 len = horizontal ? qint64(b.x) - a.x : qint64(b.y) - a.y;
     const int from = horizontal ? area.left() : area.top();
     const int count = horizontal ? area.width() : area.height();
-    QImage strip = horizontal ? QImage(count, 1, QImage::Format_ARGB32_Premultiplied)
-                              : QImage(1, count, QImage::Format_ARGB32_Premultiplied);
-    for (int i = 0; i < count; ++i) {
+    auto colourAt = [&](int i) {
         const qint64 pos = from + i - start;
         auto channel = [&](quint16 c0, quint16 c1) {
             return clampByte((qint64(c0) * (len - pos) + qint64(c1) * pos) / len / 256);
         };
-        const QRgb px = qRgb(channel(a.Red, b.Red), channel(a.Green, b.Green), channel(a.Blue, b.Blue));
+        return qRgb(channel(a.Red, b.Red), channel(a.Green, b.Green), channel(a.Blue, b.Blue));
+    };
+
+    QPoint offset;
+    if (QImage *img = directImage(surface, offset)) {
+        const QRect px = area.translated(offset);
+        if (horizontal) {
+            auto *first = reinterpret_cast<QRgb *>(img->scanLine(px.top())) + px.left();
+            for (int i = 0; i < count; ++i)
+                first[i] = colourAt(i);
+            for (int y = px.top() + 1; y <= px.bottom(); ++y)
+                std::copy(first, first + count, reinterpret_cast<QRgb *>(img->scanLine(y)) + px.left());
+        } else {
+            for (int i = 0; i < count; ++i) {
+                auto *row = reinterpret_cast<QRgb *>(img->scanLine(px.top() + i)) + px.left();
+                std::fill(row, row + px.width(), colourAt(i));
+            }
+        }
+        return;
+    }
+    QImage strip = horizontal ? QImage(count, 1, QImage::Format_ARGB32_Premultiplied)
+                              : QImage(1, count, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < count; ++i) {
         if (horizontal)
-            reinterpret_cast<QRgb *>(strip.scanLine(0))[i] = px;
+            reinterpret_cast<QRgb *>(strip.scanLine(0))[i] = colourAt(i);
         else
-            reinterpret_cast<QRgb *>(strip.scanLine(i))[0] = px;
+            reinterpret_cast<QRgb *>(strip.scanLine(i))[0] = colourAt(i);
     }
     surface.save();
     surface.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -269,17 +340,26 @@ void GradientCorners(QPainter &surface, OleColor topLeft, OleColor topRight, Ole
 {
     const TriVertex v[4] = {MakeVertex(left, top, topLeft), MakeVertex(right, top, topRight),
                             MakeVertex(right, bottom, bottomRight), MakeVertex(left, bottom, bottomLeft)};
-    static const int mesh[4][3] = {{0, 1, 2}, {0, 2, 3}, {1, 2, 3}, {0, 1, 3}};
+    // The mesh is {0, 1, 2}, {0, 2, 3}, {1, 2, 3}, {0, 1, 3}: the rectangle along one
+    // diagonal, then along the other. The second pair shares its diagonal edge with the
+    // same rounding and covers every pixel of the rectangle, so only it can show.
+    static const int visible[2][3] = {{1, 2, 3}, {0, 1, 3}};
     QRect box(QPoint(std::min(left, right), std::min(top, bottom)),
               QPoint(std::max(left, right) - 1, std::max(top, bottom) - 1));
     box &= deviceBoundsInPainter(surface);
     if (box.isEmpty())
         return;
-    // All four triangles go into one buffer: later ones cover earlier ones exactly as
-    // they would on the surface, and the surface is touched once.
+    QPoint offset;
+    if (QImage *img = directImage(surface, offset)) {
+        for (const auto &tri : visible) {
+            const TriVertex t[3] = {v[tri[0]], v[tri[1]], v[tri[2]]};
+            rasterTriangle(*img, -offset.x(), -offset.y(), t, box);
+        }
+        return;
+    }
     QImage buf(box.size(), QImage::Format_ARGB32_Premultiplied);
     buf.fill(Qt::transparent);
-    for (const auto &tri : mesh) {
+    for (const auto &tri : visible) {
         const TriVertex t[3] = {v[tri[0]], v[tri[1]], v[tri[2]]};
         rasterTriangle(buf, box.left(), box.top(), t, box);
     }
