@@ -618,6 +618,8 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
 
 }  // namespace
 
+DriveTable DriveTable::fromMountInfo(const QByteArray &mountInfo) { return buildDefaultTable(mountInfo); }
+
 DriveTable DriveTable::fromDrives(std::vector<Drive> drives)
 {
     DriveTable t;
@@ -652,7 +654,7 @@ const DriveTable &DriveTable::current()
         return *tables.back();
     const QByteArray mountInfo = readSmallFile(QStringLiteral("/proc/self/mountinfo"));
     if (tables.empty() || !lastWasDefault || mountInfo != lastMountInfo) {
-        tables.push_back(std::make_unique<DriveTable>(buildDefaultTable(mountInfo)));
+        tables.push_back(std::make_unique<DriveTable>(fromMountInfo(mountInfo)));
         lastMountInfo = mountInfo;
         lastWasDefault = true;
     }

@@ -26,6 +26,10 @@ public:
     static const DriveTable &current();
     static DriveTable parse(const QString &spec);  // the QVBACKUP_DRIVES syntax
     static DriveTable fromDrives(std::vector<Drive> drives);
+    // The default table from /proc/self/mountinfo text: C: = "/" plus the volumes
+    // under /media, /run/media and /mnt, with the letters remembered in the
+    // "qvbackup"/"drives" settings.
+    static DriveTable fromMountInfo(const QByteArray &mountInfo);
 
     const std::vector<Drive> &drives() const { return m_drives; }
     const Drive *drive(QChar letter) const;

@@ -163,3 +163,43 @@ TEST(DriveTableTest, ProgramFolderAndLocalAppData)
     qputenv("XDG_DATA_HOME", oldData);
     EXPECT_EQ(environmentVariable("QVBACKUP_NO_SUCH_VARIABLE"), "");
 }
+
+TEST(DriveTableTest, MountedVolumesKeepTheirLetters)
+{
+    const QByteArray root = "22 1 0:21 / / rw,relatime shared:1 - ext4 /dev/nodisk rw\n";
+    const QByteArray usb = "40 22 0:40 / /media/ola/USB\\040PINNE rw shared:2 - vfat /dev/nousb1 rw\n";
+    const QByteArray nas = "41 22 0:41 / /mnt/nas rw shared:3 - nfs4 nas.local:/export/data rw\n";
+    const QByteArray cd = "42 22 0:42 / /run/media/ola/CD rw shared:4 - iso9660 /dev/nocd ro\n";
+    const QByteArray ram = "43 22 0:43 / /mnt/ram rw shared:5 - tmpfs tmpfs rw\n";
+    const QByteArray other = "44 22 0:44 / /srv/data rw shared:6 - ext4 /dev/noother rw\n";
+    const QByteArray smb = "45 22 0:45 / /mnt/del rw shared:7 - cifs //server/del rw\n";
+
+    const DriveTable first = DriveTable::fromMountInfo(root + usb + nas + cd + ram + other);
+    ASSERT_TRUE(first.drive('C'));
+    EXPECT_EQ(first.drive('C')->hostDir, "/");
+    EXPECT_EQ(first.drive('D')->hostDir, "/media/ola/USB PINNE");
+    EXPECT_EQ(first.drive('E')->hostDir, "/mnt/nas");
+    EXPECT_EQ(first.drive('E')->type, DriveType::Network);
+    EXPECT_EQ(first.drive('E')->share, "\\\\nas.local\\export\\data");
+    EXPECT_EQ(first.drive('F')->type, DriveType::CdRom);
+    EXPECT_EQ(first.drive('G')->type, DriveType::RamDisk);
+    EXPECT_EQ(first.drives().size(), 5u);  // /srv is no volume folder
+    EXPECT_EQ(first.toWindows("/media/ola/USB PINNE/bilder"), "D:\\bilder");
+    EXPECT_EQ(first.toWindows("/srv/data/x"), "C:\\srv\\data\\x");
+
+    // The stick is pulled: its letter stays taken, a new volume gets the next free one.
+    const DriveTable second = DriveTable::fromMountInfo(root + nas + smb);
+    ASSERT_TRUE(second.drive('D'));
+    EXPECT_FALSE(second.drive('D')->mounted);
+    EXPECT_FALSE(second.toHost("D:\\bilder"));
+    EXPECT_EQ(second.drive('E')->hostDir, "/mnt/nas");
+    EXPECT_EQ(second.drive('H')->hostDir, "/mnt/del");
+    EXPECT_EQ(second.drive('H')->share, "\\\\server\\del");
+
+    // Back again, in another order: the same letters.
+    const DriveTable third = DriveTable::fromMountInfo(root + smb + cd + usb);
+    EXPECT_EQ(third.drive('D')->hostDir, "/media/ola/USB PINNE");
+    EXPECT_TRUE(third.drive('D')->mounted);
+    EXPECT_EQ(third.drive('F')->hostDir, "/run/media/ola/CD");
+    EXPECT_EQ(third.drive('H')->hostDir, "/mnt/del");
+}
