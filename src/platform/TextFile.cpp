@@ -78,12 +78,17 @@ void appendBytes(const QString &host, const QByteArray &bytes)
 {
     const QByteArray b = hostPathBytes(host);
     struct stat st;
+    const bool existed = ::stat(b.constData(), &st) == 0;
     // The platform refuses to write into a read-only file.
-    if (::stat(b.constData(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+    if (existed && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
         raiseError(Err::PermissionDenied);
     const int fd = ::open(b.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
         hostfs::raise(host, errno);
+    if (!existed) {
+        const qsizetype slash = host.lastIndexOf(u'/');
+        hostcache::noteCreated(slash <= 0 ? QStringLiteral("/") : host.left(slash), host.mid(slash + 1));
+    }
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
