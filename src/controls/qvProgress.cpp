@@ -175,12 +175,9 @@ void qvProgress::paint(bool force)
     const OleColor colorA = TranslateColor(m_colorA, pal), colorB = TranslateColor(m_colorB, pal);
     const int inset = m_border ? 1 : 0;
     switch (m_style) {
-    case 0: {
-        const int block = h / 3;
-        for (int x = 2; x <= filled; x += block + 1)
-            GdiPrimitives::Rectangle(painter, x, 2, x + block, h - 2, ToQColor(colorA), ToQColor(colorB));
+    case 0:
+        drawBlocks(surface, h / 3, filled, ToQColor(colorA).rgb(), ToQColor(colorB).rgb());
         break;
-    }
     case 1:
         // Nothing to fill at the very start: the band would fall on the border.
         if (filled - inset > inset)
@@ -198,7 +195,7 @@ void qvProgress::paint(bool force)
     case 4:
     case 5:
     case 6:
-        drawSegmented(painter, w, h, filled);
+        drawSegmented(painter, surface, w, h, filled);
         break;
     case 7:
         drawDark(painter, w, h, filled);
@@ -219,29 +216,72 @@ void qvProgress::paint(bool force)
     update();
 }
 
-void qvProgress::drawSegmented(QPainter &p, int w, int h, int filled)
+// Blocks from (x, 2) to (x + block, H - 2), filled with fill and outlined with outline,
+// for x = 2, 3 + block, ... while x <= filled. Every block is the same, so two rows
+// (outline row, middle row) are made once and copied down.
+void qvProgress::drawBlocks(QImage &surface, int block, int filled, QRgb outline, QRgb fill)
+{
+    const int w = surface.width(), h = surface.height();
+    if (block < 1 || h - 4 < 1)
+        return;
+    QList<QRgb> edgeRow(w), middleRow(w);
+    auto *first = reinterpret_cast<const QRgb *>(surface.constScanLine(2));
+    std::copy(first, first + w, edgeRow.begin());
+    std::copy(first, first + w, middleRow.begin());
+    for (int x = 2; x <= filled; x += block + 1) {
+        for (int i = x; i < x + block && i < w; ++i) {
+            edgeRow[i] = outline;
+            middleRow[i] = (i == x || i == x + block - 1) ? outline : fill;
+        }
+    }
+    for (int y = 2; y < h - 2; ++y) {
+        const QList<QRgb> &row = (y == 2 || y == h - 3) ? edgeRow : middleRow;
+        std::copy(row.begin(), row.end(), reinterpret_cast<QRgb *>(surface.scanLine(y)));
+    }
+}
+
+void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int filled)
 {
     p.drawImage(QPoint(0, 0), BackgroundBehind::Capture(this, QRect(0, 0, w, h)));
     GdiPrimitives::Rectangle(p, 3, 2, w - 2, h - 2, Qt::white, Qt::white);
     const SegmentColours c = segmentColours(m_style);
     const Argb line = ColorToArgb(c.line, 255);
-    for (int x = 4; x <= filled; x += 7) {
-        GradientRect(p, c.light, c.dark, x, 3, x + 6, h - 4, false);
-        DrawLinePlus(p, x, 3, x + 5, 3, 1, line, 0, 0, false);
-        DrawLinePlus(p, x, h - 4, x + 5, h - 4, 1, line, 0, 0, false);
+    if (filled >= 4) {
+        GradientRect(p, c.light, c.dark, 4, 3, 10, h - 4, false);
+        DrawLinePlus(p, 4, 3, 9, 3, 1, line, 0, 0, false);
+        DrawLinePlus(p, 4, h - 4, 9, h - 4, 1, line, 0, 0, false);
+        // The other segments are the same pixels seven columns on: copied.
+        const int top = 3, bottom = std::min(h - 4, h - 1);
+        for (int x = 11; x <= filled && x < w; x += 7) {
+            const int n = std::min(6, w - x);
+            for (int y = top; y <= bottom; ++y) {
+                auto *row = reinterpret_cast<QRgb *>(surface.scanLine(y));
+                std::copy(row + 4, row + 4 + n, row + x);
+            }
+        }
     }
-    if (m_viewPercent) {
-        const int mid = RoundHalfEven(w / 2.0);
-        DrawRoundRectPlus(p, mid - 15, 3, mid + 19, h - 4, 2, FillSolid, 1, LineSolid, MakeArgb(255, 55, 55, 55), 0,
-                          MakeArgb(180, 236, 233, 216), 0, 0);
+    if (m_frameSize != QSize(w, h) || m_frameWithBox != m_viewPercent) {
+        // Box and frame depend on the size alone: painted once, laid over every paint.
+        m_frame = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+        m_frame.fill(Qt::transparent);
+        QPainter f(&m_frame);
+        if (m_viewPercent) {
+            const int mid = RoundHalfEven(w / 2.0);
+            DrawRoundRectPlus(f, mid - 15, 3, mid + 19, h - 4, 2, FillSolid, 1, LineSolid, MakeArgb(255, 55, 55, 55),
+                              0, MakeArgb(180, 236, 233, 216), 0, 0);
+        }
+        GdiPrimitives::Line(f, 2, 1, w - 2, 1, grey(190));
+        GdiPrimitives::Line(f, 2, 2, w - 2, 2, grey(239));
+        GdiPrimitives::Line(f, 2, h - 2, w - 2, h - 2, grey(239));
+        GdiPrimitives::Line(f, 1, 2, 1, h - 2, grey(190));
+        GdiPrimitives::Line(f, 2, 3, 2, h - 2, grey(239));
+        GdiPrimitives::Line(f, w - 2, 1, w - 2, h - 2, grey(239));
+        DrawRoundRectPlus(f, 0, 0, w - 1, h - 1, 3, -1, 1, LineSolid, MakeArgb(255, 104, 104, 104), 0, 0, 0, 0);
+        f.end();
+        m_frameSize = QSize(w, h);
+        m_frameWithBox = m_viewPercent;
     }
-    GdiPrimitives::Line(p, 2, 1, w - 2, 1, grey(190));
-    GdiPrimitives::Line(p, 2, 2, w - 2, 2, grey(239));
-    GdiPrimitives::Line(p, 2, h - 2, w - 2, h - 2, grey(239));
-    GdiPrimitives::Line(p, 1, 2, 1, h - 2, grey(190));
-    GdiPrimitives::Line(p, 2, 3, 2, h - 2, grey(239));
-    GdiPrimitives::Line(p, w - 2, 1, w - 2, h - 2, grey(239));
-    DrawRoundRectPlus(p, 0, 0, w - 1, h - 1, 3, -1, 1, LineSolid, MakeArgb(255, 104, 104, 104), 0, 0, 0, 0);
+    p.drawImage(QPoint(0, 0), m_frame);
 }
 
 void qvProgress::drawDark(QPainter &p, int w, int h, int filled)

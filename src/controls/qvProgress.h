@@ -90,7 +90,8 @@ protected:
 private:
     void changed(const char *name);
     void paint(bool force);
-    void drawSegmented(QPainter &p, int w, int h, int filled);
+    void drawBlocks(QImage &surface, int block, int filled, QRgb outline, QRgb fill);
+    void drawSegmented(QPainter &p, QImage &surface, int w, int h, int filled);
     void drawDark(QPainter &p, int w, int h, int filled);
 
     int m_value = 0;
@@ -106,6 +107,9 @@ private:
     int m_mousePointer = 0;
     QPixmap m_mouseIcon;
 
+    QImage m_frame;  // box and frame of the segmented looks, for m_frameSize
+    QSize m_frameSize;
+    bool m_frameWithBox = false;
     int m_lastPercent = 0;
     int m_paintCount = 0;
     QImage m_surface;

@@ -286,14 +286,53 @@ void qvShadeBox::paintShadow(QPainter &p, int w, int h)
     }
 }
 
+bool qvShadeBox::BackgroundKey::operator==(const BackgroundKey &o) const
+{
+    return size == o.size && style == o.style && fadeType == o.fadeType && fadeDoublePoint == o.fadeDoublePoint &&
+           fadeDouble == o.fadeDouble && border == o.border && borderTopBottom == o.borderTopBottom &&
+           std::equal(std::begin(colours), std::end(colours), std::begin(o.colours));
+}
+
+qvShadeBox::BackgroundKey qvShadeBox::backgroundKey(int w, int h) const
+{
+    const QPalette &pal = palette();
+    BackgroundKey k;
+    k.size = QSize(w, h);
+    k.style = m_style;
+    k.fadeType = m_fadeType;
+    k.fadeDoublePoint = m_fadeDoublePoint;
+    k.fadeDouble = m_fadeDouble;
+    k.border = m_border;
+    k.borderTopBottom = m_borderTopBottom;
+    const OleColor stored[7] = {m_colorA, m_colorB, m_triTL, m_triTR, m_triBL, m_triBR, m_borderColor};
+    for (int i = 0; i < 7; ++i)
+        k.colours[i] = TranslateColor(stored[i], pal);
+    return k;
+}
+
 void qvShadeBox::paintBackground(QPainter &p, int w, int h)
+{
+    if (m_style == 9 || m_style == 10) {
+        paintFramed(p, w, h);
+        return;
+    }
+    const BackgroundKey key = backgroundKey(w, h);
+    if (m_background.isNull() || !(key == m_backgroundKey)) {
+        QImage layer(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QPainter lp(&layer);
+        paintGradientOrScheme(lp, w, h);
+        lp.end();
+        m_background = layer;
+        m_backgroundKey = key;
+    }
+    p.drawImage(QPoint(0, 0), m_background);
+}
+
+void qvShadeBox::paintGradientOrScheme(QPainter &p, int w, int h)
 {
     if (m_style >= 1 && m_style <= 8) {
         paintScheme(p, w, h);
-        return;
-    }
-    if (m_style == 9 || m_style == 10) {
-        paintFramed(p, w, h);
         return;
     }
     const QPalette &pal = palette();

@@ -191,6 +191,7 @@ private:
     bool overGrip(const QPoint &pos) const;
     void paintShadow(QPainter &p, int w, int h);
     void paintBackground(QPainter &p, int w, int h);
+    void paintGradientOrScheme(QPainter &p, int w, int h);
     void paintScheme(QPainter &p, int w, int h);
     void paintFramed(QPainter &p, int w, int h);
     void paintSeeThrough(QPainter &p, int w, int h);
@@ -237,7 +238,20 @@ private:
     int m_lineAlpha = 255;
     bool m_linesHorizontal = false;
 
+    // What the background of a style-0 to style-8 panel depends on; while it stays the
+    // same (a new Text, the lines, the free texts) the painted background is reused.
+    struct BackgroundKey {
+        QSize size;
+        int style = 0, fadeType = 0, fadeDoublePoint = 0;
+        bool fadeDouble = false, border = false, borderTopBottom = false;
+        OleColor colours[7] = {};
+        bool operator==(const BackgroundKey &o) const;
+    };
+    BackgroundKey backgroundKey(int w, int h) const;
+
     QTimer m_refreshTimer;
+    BackgroundKey m_backgroundKey;
+    QImage m_background;
     QImage m_surface;
     int m_paintCount = 0;
     bool m_gripResizing = false;
