@@ -414,11 +414,10 @@ quint32 fileAttributes(const QString &path)
     return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
 }
 
-void clearArchive(const QString &path)
+namespace {
+
+void clearArchiveOf(const QString &host, const struct stat &st)
 {
-    const QString host = hostfs::readPath(path);
-    struct stat st;
-    statOrThrow(host, &st);
     if (!S_ISREG(st.st_mode))
         return;
     const QByteArray b = hostPathBytes(host);
@@ -432,17 +431,32 @@ void clearArchive(const QString &path)
         hostfs::raise(host, err);
 }
 
-void setArchive(const QString &path)
+void setArchiveOf(const QString &host, const struct stat &st)
 {
-    const QString host = hostfs::readPath(path);
-    struct stat st;
-    statOrThrow(host, &st);
     if (!S_ISREG(st.st_mode))
         return;
     const QByteArray b = hostPathBytes(host);
     const int err = withOwnerWrite(b.constData(), st, [&] { return ::removexattr(b.constData(), kMarkName); });
     if (err != 0 && err != ENODATA && err != ENOTSUP)
         hostfs::raise(host, err);
+}
+
+}  // namespace
+
+void clearArchive(const QString &path)
+{
+    const QString host = hostfs::readPath(path);
+    struct stat st;
+    statOrThrow(host, &st);
+    clearArchiveOf(host, st);
+}
+
+void setArchive(const QString &path)
+{
+    const QString host = hostfs::readPath(path);
+    struct stat st;
+    statOrThrow(host, &st);
+    setArchiveOf(host, st);
 }
 
 void setFileAttributes(const QString &path, quint32 attributes)
@@ -454,14 +468,15 @@ void setFileAttributes(const QString &path, quint32 attributes)
     const bool wantReadOnly = attributes & Attr::ReadOnly;
     const bool isReadOnly = !(st.st_mode & S_IWUSR);
     const mode_t mode = st.st_mode & 07777;
-    if (isReadOnly && !wantReadOnly && ::chmod(b.constData(), mode | S_IWUSR) != 0)
-        hostfs::raise(host, errno);
-    if (S_ISREG(st.st_mode)) {
-        if (attributes & Attr::Archive)
-            setArchive(path);
-        else
-            clearArchive(path);
+    if (isReadOnly && !wantReadOnly) {
+        if (::chmod(b.constData(), mode | S_IWUSR) != 0)
+            hostfs::raise(host, errno);
+        st.st_mode |= S_IWUSR;
     }
+    if (attributes & Attr::Archive)
+        setArchiveOf(host, st);
+    else
+        clearArchiveOf(host, st);
     if (wantReadOnly && !isReadOnly && ::chmod(b.constData(), mode & ~mode_t(0222)) != 0)
         hostfs::raise(host, errno);
 }
