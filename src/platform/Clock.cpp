@@ -2,9 +2,11 @@
 
 #include <atomic>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 std::atomic<const Clock *> g_clock{nullptr};
 }
 
@@ -14,6 +16,9 @@ QDateTime now()
     return c ? c->now() : QDateTime::currentDateTime();
 }
 
-void setClock(const Clock *clock) { g_clock.store(clock); }
+void setClock(const Clock *clock)
+{
+    g_clock.store(clock);
+}
 
-}  // namespace qv
+} // namespace qv

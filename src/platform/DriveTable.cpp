@@ -17,12 +17,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace qv {
+namespace qv
+{
 
 // ---------------------------------------------------------------------------------
 // Host name bytes <-> QString
 
-namespace {
+namespace
+{
 
 void appendUtf8(QByteArray &out, char32_t c)
 {
@@ -71,7 +73,7 @@ int utf8Sequence(const unsigned char *p, qsizetype left, char32_t *cp)
     return n;
 }
 
-}  // namespace
+} // namespace
 
 QString hostPathFromBytes(const char *bytes, qsizetype length)
 {
@@ -137,15 +139,17 @@ QByteArray hostPathBytes(const QString &hostPath)
 // ---------------------------------------------------------------------------------
 // Case-insensitive lookup of names, one index per searched folder
 
-namespace {
+namespace
+{
 
 struct FolderIndex {
-    struct timespec mtime {};
+    struct timespec mtime {
+    };
     ino_t inode = 0;
     // Read while the folder's time was still within a clock tick: a change made in the
     // same tick would not move the time, so read again on the next lookup.
     bool recheck = false;
-    QHash<QString, QString> byFolded;  // first name in directory order per folded name
+    QHash<QString, QString> byFolded; // first name in directory order per folded name
 };
 
 QMutex g_indexMutex;
@@ -173,7 +177,8 @@ std::optional<QString> lookupFolded(const QByteArray &dir, const QString &name)
         idx.inode = st.st_ino;
         struct timespec now;
         ::clock_gettime(CLOCK_REALTIME, &now);
-        const long long ageNs = (now.tv_sec - st.st_mtim.tv_sec) * 1000000000LL + (now.tv_nsec - st.st_mtim.tv_nsec);
+        const long long ageNs =
+            (now.tv_sec - st.st_mtim.tv_sec) * 1000000000LL + (now.tv_nsec - st.st_mtim.tv_nsec);
         idx.recheck = ageNs < 50000000LL;
         while (const dirent *e = ::readdir(dp)) {
             const char *n = e->d_name;
@@ -195,9 +200,10 @@ std::optional<QString> lookupFolded(const QByteArray &dir, const QString &name)
     return *found;
 }
 
-}  // namespace
+} // namespace
 
-namespace hostcache {
+namespace hostcache
+{
 
 void noteCreated(const QString &hostDir, const QString &name)
 {
@@ -224,7 +230,7 @@ void forget(const QString &hostDir)
     g_indexes.remove(hostPathBytes(hostDir));
 }
 
-}  // namespace hostcache
+} // namespace hostcache
 
 // ---------------------------------------------------------------------------------
 // The table
@@ -238,7 +244,8 @@ const Drive *DriveTable::drive(QChar letter) const
     return nullptr;
 }
 
-namespace {
+namespace
+{
 
 QString trimHostDir(QString dir)
 {
@@ -253,7 +260,7 @@ void sortByLetter(std::vector<Drive> &drives)
               [](const Drive &a, const Drive &b) { return a.letter < b.letter; });
 }
 
-}  // namespace
+} // namespace
 
 DriveTable DriveTable::parse(const QString &spec)
 {
@@ -261,7 +268,8 @@ DriveTable DriveTable::parse(const QString &spec)
     for (const QString &item : spec.split(u';', Qt::SkipEmptyParts)) {
         const qsizetype eq = item.indexOf(u'=');
         const QString letterText = item.left(eq).trimmed();
-        if (eq < 0 || letterText.size() != 1 || !letterText.at(0).isLetter() || letterText.at(0).unicode() > 127)
+        if (eq < 0 || letterText.size() != 1 || !letterText.at(0).isLetter() ||
+            letterText.at(0).unicode() > 127)
             continue;
         const QStringList parts = item.mid(eq + 1).split(u':');
         Drive d;
@@ -384,7 +392,8 @@ std::optional<QString> DriveTable::toWindows(const QString &hostPath) const
 // ---------------------------------------------------------------------------------
 // The default table: the root plus mounted volumes, with letters that stay
 
-namespace {
+namespace
+{
 
 struct MountInfo {
     QString mountPoint;
@@ -436,8 +445,8 @@ std::vector<MountInfo> parseMountInfo(const QByteArray &text)
 
 bool isVolumeMount(const QString &mp)
 {
-    return mp.startsWith(QStringLiteral("/media/")) || mp.startsWith(QStringLiteral("/run/media/")) || mp == QStringLiteral("/mnt") ||
-           mp.startsWith(QStringLiteral("/mnt/"));
+    return mp.startsWith(QStringLiteral("/media/")) || mp.startsWith(QStringLiteral("/run/media/")) ||
+           mp == QStringLiteral("/mnt") || mp.startsWith(QStringLiteral("/mnt/"));
 }
 
 QByteArray readSmallFile(const QString &path)
@@ -450,7 +459,7 @@ bool isRemovableDevice(int major, int minor)
 {
     const QString dev = QStringLiteral("/sys/dev/block/%1:%2").arg(major).arg(minor);
     QByteArray flag = readSmallFile(dev + "/removable").trimmed();
-    if (flag.isEmpty())  // a partition: the flag sits on the whole disk
+    if (flag.isEmpty()) // a partition: the flag sits on the whole disk
         flag = readSmallFile(dev + "/../removable").trimmed();
     return flag == "1";
 }
@@ -502,11 +511,11 @@ QHash<QString, QString> diskNames(const QString &folder)
 QString shareName(const MountInfo &m)
 {
     QString s = m.source;
-    if (s.startsWith(QStringLiteral("//"))) {  // cifs: //server/share
+    if (s.startsWith(QStringLiteral("//"))) { // cifs: //server/share
         s.replace(u'/', u'\\');
         return s;
     }
-    const qsizetype colon = s.indexOf(u':');  // nfs: server:/path
+    const qsizetype colon = s.indexOf(u':'); // nfs: server:/path
     if (colon > 0 && m.fsType.startsWith(QStringLiteral("nfs"))) {
         QString path = s.mid(colon + 1);
         path.replace(u'/', u'\\');
@@ -545,7 +554,7 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
     drives.push_back(c);
 
     QSettings store(QStringLiteral("qvbackup"), QStringLiteral("drives"));
-    QHash<QString, QChar> remembered;   // settings key -> letter
+    QHash<QString, QChar> remembered; // settings key -> letter
     QHash<QString, QString> rememberedLabel;
     store.beginGroup(QStringLiteral("volumes"));
     for (const QString &k : store.childKeys()) {
@@ -616,9 +625,12 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
     return DriveTable::fromDrives(std::move(drives));
 }
 
-}  // namespace
+} // namespace
 
-DriveTable DriveTable::fromMountInfo(const QByteArray &mountInfo) { return buildDefaultTable(mountInfo); }
+DriveTable DriveTable::fromMountInfo(const QByteArray &mountInfo)
+{
+    return buildDefaultTable(mountInfo);
+}
 
 DriveTable DriveTable::fromDrives(std::vector<Drive> drives)
 {
@@ -694,4 +706,4 @@ QString environmentVariable(const QString &name)
     return qEnvironmentVariable(name.toLocal8Bit().constData());
 }
 
-}  // namespace qv
+} // namespace qv

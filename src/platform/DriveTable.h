@@ -4,27 +4,37 @@
 #include <optional>
 #include <vector>
 
-namespace qv {
+namespace qv
+{
 
 // Drive type codes as the platform reports them.
-enum class DriveType { Unknown = 0, NoRoot = 1, Removable = 2, Fixed = 3, Network = 4, CdRom = 5, RamDisk = 6 };
+enum class DriveType {
+    Unknown = 0,
+    NoRoot = 1,
+    Removable = 2,
+    Fixed = 3,
+    Network = 4,
+    CdRom = 5,
+    RamDisk = 6
+};
 
 struct Drive {
-    QChar letter;      // upper case
-    QString hostDir;   // absolute host folder, no trailing "/" (except "/")
+    QChar letter;    // upper case
+    QString hostDir; // absolute host folder, no trailing "/" (except "/")
     DriveType type = DriveType::Fixed;
     QString label;
-    QString share;     // "\\server\share" for network drives, else empty
-    bool mounted = true;  // a remembered volume that is not mounted keeps its letter
+    QString share;       // "\\server\share" for network drives, else empty
+    bool mounted = true; // a remembered volume that is not mounted keeps its letter
 };
 
 // Letter -> host folder. From QVBACKUP_DRIVES when set
 // ("C=/srv/c;D=/media/usb:2:USB;X=/net/share:4::\\server\share"), else C: = "/" plus
 // mounted volumes with stable letters. Re-read whenever QVBACKUP_DRIVES changes.
-class DriveTable {
+class DriveTable
+{
 public:
     static const DriveTable &current();
-    static DriveTable parse(const QString &spec);  // the QVBACKUP_DRIVES syntax
+    static DriveTable parse(const QString &spec); // the QVBACKUP_DRIVES syntax
     static DriveTable fromDrives(std::vector<Drive> drives);
     // The default table from /proc/self/mountinfo text: C: = "/" plus the volumes
     // under /media, /run/media and /mnt, with the letters remembered in the
@@ -64,13 +74,17 @@ QString localAppDataFolder();
 // so any host name converts back to the very same bytes.
 QByteArray hostPathBytes(const QString &hostPath);
 QString hostPathFromBytes(const char *bytes, qsizetype length);
-inline QString hostPathFromBytes(const QByteArray &b) { return hostPathFromBytes(b.constData(), b.size()); }
+inline QString hostPathFromBytes(const QByteArray &b)
+{
+    return hostPathFromBytes(b.constData(), b.size());
+}
 
 // Host-layer internals: toHost keeps a case-insensitive index of the folders it
 // searched; the layer's own writes keep it current.
-namespace hostcache {
+namespace hostcache
+{
 void noteCreated(const QString &hostDir, const QString &name);
 void forget(const QString &hostDir);
-}  // namespace hostcache
+} // namespace hostcache
 
-}  // namespace qv
+} // namespace qv

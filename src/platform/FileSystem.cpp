@@ -16,9 +16,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 
 constexpr const char *kMarkName = "user.qvbackup.archived";
 constexpr size_t kBlock = 1 << 20;
@@ -29,7 +31,10 @@ QString dirOf(const QString &hostPath)
     return i <= 0 ? QStringLiteral("/") : hostPath.left(i);
 }
 
-QString nameOf(const QString &hostPath) { return hostPath.mid(hostPath.lastIndexOf(u'/') + 1); }
+QString nameOf(const QString &hostPath)
+{
+    return hostPath.mid(hostPath.lastIndexOf(u'/') + 1);
+}
 
 mode_t defaultFileMode()
 {
@@ -86,8 +91,7 @@ quint32 attributeWord(const QString &name, const struct stat &st, bool archiveCl
 
 // Runs op on a file that refuses it for want of the owner's write permission with
 // that permission granted for the moment.
-template <typename Op>
-int withOwnerWrite(const char *path, const struct stat &st, Op op)
+template <typename Op> int withOwnerWrite(const char *path, const struct stat &st, Op op)
 {
     if (op() == 0)
         return 0;
@@ -110,25 +114,27 @@ void statOrThrow(const QString &host, struct stat *st)
     const int err = errno;
     struct stat lst;
     if (err == ENOENT && ::lstat(b.constData(), &lst) == 0)
-        raiseError(Err::FileNotFound);  // a link that leads nowhere
+        raiseError(Err::FileNotFound); // a link that leads nowhere
     hostfs::raise(host, err);
 }
 
 CopyFaultHook g_copyHook;
 QMutex g_hookMutex;
 
-}  // namespace
+} // namespace
 
 // ---------------------------------------------------------------------------------
 
-namespace hostfs {
+namespace hostfs
+{
 
 QString toHostOrThrow(const QString &windowsPath)
 {
     const DriveTable &table = DriveTable::current();
     if (auto h = table.toHost(windowsPath))
         return *h;
-    const Drive *d = windowsPath.size() >= 2 && windowsPath.at(1) == u':' ? table.drive(windowsPath.at(0)) : nullptr;
+    const Drive *d =
+        windowsPath.size() >= 2 && windowsPath.at(1) == u':' ? table.drive(windowsPath.at(0)) : nullptr;
     raiseError(d && !d->mounted ? Err::DeviceUnavailable : Err::PathNotFound);
 }
 
@@ -173,13 +179,18 @@ int errorNumber(const QString &hostPath, int err)
     if (err != ENOENT)
         return PlatformError::numberFromErrno(err);
     struct stat st;
-    const bool folderThere = ::stat(hostPathBytes(dirOf(hostPath)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    const bool folderThere =
+        ::stat(hostPathBytes(dirOf(hostPath)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
     return PlatformError::numberFromErrno(err, !folderThere);
 }
 
-void raise(const QString &hostPath, int err) { raiseError(errorNumber(hostPath, err)); }
+void raise(const QString &hostPath, int err)
+{
+    raiseError(errorNumber(hostPath, err));
+}
 
-namespace {
+namespace
+{
 
 // The temporary file lives beside the target so the final rename is atomic.
 struct TempFile {
@@ -198,7 +209,7 @@ struct TempFile {
 void openTemp(const QString &target, TempFile &tmp)
 {
     QByteArray name = hostPathBytes(nameOf(target));
-    if (name.size() > 200)  // keep ".qvb-<name>-XXXXXX" within the name limit
+    if (name.size() > 200) // keep ".qvb-<name>-XXXXXX" within the name limit
         name.truncate(200);
     QByteArray tmpl = hostPathBytes(dirOf(target));
     if (!tmpl.endsWith('/'))
@@ -252,7 +263,7 @@ void writeAll(const QString &target, int fd, const char *data, size_t size)
     }
 }
 
-}  // namespace
+} // namespace
 
 void writeAtomically(const QString &hostPath, const QByteArray &content)
 {
@@ -265,12 +276,13 @@ void writeAtomically(const QString &hostPath, const QByteArray &content)
     finish(hostPath, tmp);
 }
 
-}  // namespace hostfs
+} // namespace hostfs
 
 // ---------------------------------------------------------------------------------
 // Listing
 
-namespace {
+namespace
+{
 
 // Case-insensitive wildcard match of a folded pattern against a name.
 bool globMatch(QStringView pattern, QStringView name)
@@ -294,7 +306,10 @@ bool globMatch(QStringView pattern, QStringView name)
     return p == pattern.size();
 }
 
-bool matchesAll(const QString &pattern) { return pattern == u"*" || pattern == u"*.*"; }
+bool matchesAll(const QString &pattern)
+{
+    return pattern == u"*" || pattern == u"*.*";
+}
 
 bool matchFolded(const QString &folded, const QString &name)
 {
@@ -308,7 +323,7 @@ bool matchFolded(const QString &folded, const QString &name)
     return false;
 }
 
-}  // namespace
+} // namespace
 
 bool wildcardMatch(const QString &pattern, const QString &name)
 {
@@ -359,7 +374,8 @@ void forEachDirEntry(const QString &folder, const QString &pattern,
 
     bool go = true;
     const WinPath trimmed = WinPath(folder).withoutTrailingSeparator();
-    const bool driveRoot = trimmed.isDriveRoot() || (trimmed.text().size() == 2 && !trimmed.driveLetter().isNull());
+    const bool driveRoot =
+        trimmed.isDriveRoot() || (trimmed.text().size() == 2 && !trimmed.driveLetter().isNull());
     if (!driveRoot) {
         for (const char *dot : {".", ".."}) {
             const QString name = QString::fromLatin1(dot);
@@ -414,7 +430,8 @@ quint32 fileAttributes(const QString &path)
     return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
 }
 
-namespace {
+namespace
+{
 
 void clearArchiveOf(const QString &host, const struct stat &st)
 {
@@ -422,9 +439,8 @@ void clearArchiveOf(const QString &host, const struct stat &st)
         return;
     const QByteArray b = hostPathBytes(host);
     const std::string mark = markFor(st);
-    const int err = withOwnerWrite(b.constData(), st, [&] {
-        return ::setxattr(b.constData(), kMarkName, mark.data(), mark.size(), 0);
-    });
+    const int err = withOwnerWrite(
+        b.constData(), st, [&] { return ::setxattr(b.constData(), kMarkName, mark.data(), mark.size(), 0); });
     // Without extended attributes (or on a read-only volume) the attribute stays set:
     // the file is simply taken again next time.
     if (err != 0 && err != ENOTSUP && err != EROFS)
@@ -436,12 +452,13 @@ void setArchiveOf(const QString &host, const struct stat &st)
     if (!S_ISREG(st.st_mode))
         return;
     const QByteArray b = hostPathBytes(host);
-    const int err = withOwnerWrite(b.constData(), st, [&] { return ::removexattr(b.constData(), kMarkName); });
+    const int err =
+        withOwnerWrite(b.constData(), st, [&] { return ::removexattr(b.constData(), kMarkName); });
     if (err != 0 && err != ENODATA && err != ENOTSUP)
         hostfs::raise(host, err);
 }
 
-}  // namespace
+} // namespace
 
 void clearArchive(const QString &path)
 {
@@ -552,7 +569,8 @@ void setCopyFaultHook(CopyFaultHook hook)
     g_copyHook = std::move(hook);
 }
 
-namespace {
+namespace
+{
 
 struct Fd {
     int fd = -1;
@@ -569,7 +587,7 @@ char *copyBuffer()
     return buf.get();
 }
 
-}  // namespace
+} // namespace
 
 void copyFile(const QString &source, const QString &destination)
 {
@@ -606,7 +624,8 @@ void copyFile(const QString &source, const QString &destination)
             // Not offered between these file systems, or a file that claims to be
             // empty (procfs and the like): plain reads and writes.
             if ((n < 0 && written == 0 &&
-                 (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)) ||
+                 (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+                  errno == EBADF)) ||
                 (n == 0 && written == 0)) {
                 ranged = false;
                 continue;
@@ -633,4 +652,4 @@ void copyFile(const QString &source, const QString &destination)
     hostfs::finish(dstHost, tmp);
 }
 
-}  // namespace qv
+} // namespace qv

@@ -6,21 +6,23 @@
 #include <optional>
 #include <vector>
 
-namespace qv {
+namespace qv
+{
 
 // Attribute bits as the platform reports them.
-namespace Attr {
-constexpr quint32 ReadOnly = 1, Hidden = 2, System = 4, Directory = 16, Archive = 32,
-                  Normal = 128, Temporary = 256, Compressed = 2048, Encrypted = 16384;
+namespace Attr
+{
+constexpr quint32 ReadOnly = 1, Hidden = 2, System = 4, Directory = 16, Archive = 32, Normal = 128,
+                  Temporary = 256, Compressed = 2048, Encrypted = 16384;
 }
 
 // One entry of a folder listing, as find-first/find-next delivers it.
 struct DirEntry {
     QString name;
     quint32 attributes = 0;
-    quint64 size = 0;         // of the link target for a symbolic link to a file
-    QDateTime lastWriteUtc;   // UTC
-    bool isLink = false;      // a symbolic link (walks never follow one to a folder)
+    quint64 size = 0;       // of the link target for a symbolic link to a file
+    QDateTime lastWriteUtc; // UTC
+    bool isLink = false;    // a symbolic link (walks never follow one to a folder)
 };
 // A symbolic link is listed as what it points to (a folder link with the directory
 // attribute, a file link with the target's size, time and attributes) and carries
@@ -46,11 +48,11 @@ void setFileAttributes(const QString &path, quint32 attributes);
 void clearArchive(const QString &path);
 void setArchive(const QString &path);
 
-bool fileExists(const QString &path);     // an entry exists and is not a folder
+bool fileExists(const QString &path); // an entry exists and is not a folder
 bool folderExists(const QString &path);
 // Creates every missing folder of the path; true when the folder exists afterwards.
 bool makePath(const QString &folder);
-void deleteFile(const QString &path);     // throws 53, 70, 75 ...
+void deleteFile(const QString &path); // throws 53, 70, 75 ...
 
 // Copies the content of source to destination, replacing an existing file there.
 // Written to a temporary name in the destination folder and renamed over the target
@@ -62,10 +64,11 @@ void copyFile(const QString &source, const QString &destination);
 // Test seam for the copy: called with the destination and the bytes written so far
 // before each block; may throw a PlatformError (e.g. 61 after N bytes).
 using CopyFaultHook = std::function<void(const QString &destination, quint64 bytesWritten)>;
-void setCopyFaultHook(CopyFaultHook hook);  // empty hook: none
+void setCopyFaultHook(CopyFaultHook hook); // empty hook: none
 
 // Host-layer internals shared by the file and text-file code.
-namespace hostfs {
+namespace hostfs
+{
 // Host path of a Windows path; throws 76 (no such drive) or 68 (drive not mounted).
 QString toHostOrThrow(const QString &windowsPath);
 // The per-user mirror (LocalAppData\VirtualStore\...) of a path inside a program
@@ -80,6 +83,6 @@ int errorNumber(const QString &hostPath, int err);
 // Replaces hostPath with content through a temporary file and a rename; a read-only
 // target refuses (70). A new file gets the default mode, a replaced one keeps its own.
 void writeAtomically(const QString &hostPath, const QByteArray &content);
-}  // namespace hostfs
+} // namespace hostfs
 
-}  // namespace qv
+} // namespace qv

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <string>
 
-namespace qv {
+namespace qv
+{
 
 QString timeSeparator()
 {
@@ -32,9 +33,13 @@ QChar decimalSeparator()
     return d.isEmpty() ? QChar(u'.') : d.at(0);
 }
 
-QString groupSeparator() { return QLocale().groupSeparator(); }
+QString groupSeparator()
+{
+    return QLocale().groupSeparator();
+}
 
-namespace {
+namespace
+{
 
 // Rounds on the decimal digits a person would see (15 significant digits), halves
 // away from zero, so 1.005 gives 1.01 rather than the binary neighbour's 1.00.
@@ -51,7 +56,7 @@ QString formatNumber(double value, int decimals, bool grouped)
     const char *p = buf + 2;
     while (*p >= '0' && *p <= '9')
         digits += *p++;
-    int pointPos = std::atoi(p + 1) + 1;  // digits before the decimal point
+    int pointPos = std::atoi(p + 1) + 1; // digits before the decimal point
     const int keep = pointPos + decimals;
     if (keep < 0) {
         digits.clear();
@@ -96,13 +101,22 @@ QString formatNumber(double value, int decimals, bool grouped)
     return out;
 }
 
-QString two(int v) { return QString::number(v).rightJustified(2, u'0'); }
+QString two(int v)
+{
+    return QString::number(v).rightJustified(2, u'0');
+}
 
-}  // namespace
+} // namespace
 
-QString formatGrouped(double value, int decimals) { return formatNumber(value, decimals, true); }
+QString formatGrouped(double value, int decimals)
+{
+    return formatNumber(value, decimals, true);
+}
 
-QString formatPlain(double value, int decimals) { return formatNumber(value, decimals, false); }
+QString formatPlain(double value, int decimals)
+{
+    return formatNumber(value, decimals, false);
+}
 
 QString formatRunTime(const QDateTime &local)
 {
@@ -128,10 +142,11 @@ QString formatGeneralDate(const QDateTime &local)
     const QString sep = timeSeparator();
     QString time;
     if (loc.timeFormat(QLocale::ShortFormat).contains(u'A', Qt::CaseInsensitive))
-        time = loc.toString(t, QStringLiteral("h") + sep + QStringLiteral("mm") + sep + QStringLiteral("ss AP"));
+        time =
+            loc.toString(t, QStringLiteral("h") + sep + QStringLiteral("mm") + sep + QStringLiteral("ss AP"));
     else
         time = two(t.hour()) + sep + two(t.minute()) + sep + two(t.second());
     return loc.toString(local.date(), QLocale::ShortFormat) + u' ' + time;
 }
 
-}  // namespace qv
+} // namespace qv

@@ -2,7 +2,8 @@
 #include <QDateTime>
 #include <QString>
 
-namespace qv {
+namespace qv
+{
 
 // Number and time formatting after the user's locale (QLocale(); tests pin nb_NO).
 QString timeSeparator();
@@ -21,4 +22,4 @@ QString formatFileTime(const QDateTime &local);
 // The general date conversion: short date, blank, time with seconds ("07.12.2026 17:47:08")
 QString formatGeneralDate(const QDateTime &local);
 
-}  // namespace qv
+} // namespace qv

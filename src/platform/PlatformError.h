@@ -2,10 +2,12 @@
 #include <QString>
 #include <exception>
 
-namespace qv {
+namespace qv
+{
 
 // The platform runtime's error numbers, as every error handler switches on them.
-namespace Err {
+namespace Err
+{
 constexpr int InvalidCall = 5;
 constexpr int BadFileName = 52;
 constexpr int FileNotFound = 53;
@@ -17,13 +19,14 @@ constexpr int PathFileAccess = 75;
 constexpr int PathNotFound = 76;
 constexpr int InvalidPropertyValue = 380;
 constexpr int IndexOutOfBounds = 35600;
-}  // namespace Err
+} // namespace Err
 
 // The one exception type that crosses module boundaries.
-class PlatformError : public std::exception {
+class PlatformError : public std::exception
+{
 public:
     PlatformError(int number, QString description);
-    explicit PlatformError(int number);  // standard description of the number
+    explicit PlatformError(int number); // standard description of the number
 
     int number() const { return m_number; }
     const QString &description() const { return m_description; }
@@ -43,4 +46,4 @@ private:
 
 [[noreturn]] void raiseError(int number);
 
-}  // namespace qv
+} // namespace qv

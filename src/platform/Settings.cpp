@@ -2,7 +2,8 @@
 
 #include <QSettings>
 
-namespace qv {
+namespace qv
+{
 
 // Organisation "Backup" without an application name: one file, Backup.conf, in the
 // user's configuration folder.
@@ -19,4 +20,4 @@ void saveSetting(const QString &section, const QString &key, const QString &valu
     s.sync();
 }
 
-}  // namespace qv
+} // namespace qv

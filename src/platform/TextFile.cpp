@@ -10,16 +10,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 
 // 0x80..0x9F of Windows-1252. The five unassigned bytes map to the C1 controls of
 // the same value, as the platform's own conversion does.
-constexpr char16_t kHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 const QByteArray kBom("\xEF\xBB\xBF", 3);
 
@@ -128,7 +130,10 @@ void appendText(const QString &host, const QString &text)
     }
 }
 
-bool refused(const PlatformError &e) { return e.number() == Err::PermissionDenied; }
+bool refused(const PlatformError &e)
+{
+    return e.number() == Err::PermissionDenied;
+}
 
 // Host path of the mirror copy (created folders included) for a write the program
 // folder refused.
@@ -144,7 +149,7 @@ bool hostExists(const QString &host)
     return ::lstat(hostPathBytes(host).constData(), &st) == 0;
 }
 
-}  // namespace
+} // namespace
 
 bool fitsWindows1252(const QString &text)
 {
@@ -172,7 +177,10 @@ QByteArray encodeCodePage(const QString &text)
     return fitsWindows1252(text) ? encode1252(text) : kBom + text.toUtf8();
 }
 
-QString readTextFile(const QString &path) { return decodeCodePage(readAll(hostfs::readPath(path))); }
+QString readTextFile(const QString &path)
+{
+    return decodeCodePage(readAll(hostfs::readPath(path)));
+}
 
 void writeTextFile(const QString &path, const QString &text)
 {
@@ -221,10 +229,17 @@ void appendTextFile(const QString &path, const QString &text)
 
 FieldReader::FieldReader(QString text) : m_text(std::move(text)) {}
 
-namespace {
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
-bool isLineEnd(QChar c) { return c == u'\r' || c == u'\n'; }
-}  // namespace
+namespace
+{
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+bool isLineEnd(QChar c)
+{
+    return c == u'\r' || c == u'\n';
+}
+} // namespace
 
 bool FieldReader::atEnd() const
 {
@@ -246,7 +261,7 @@ QString FieldReader::next()
         raiseError(Err::InputPastEnd);
     }
     QString field;
-    qsizetype stop;  // where the separator search starts
+    qsizetype stop; // where the separator search starts
     if (t[p] == u'"') {
         qsizetype close = m_text.indexOf(u'"', p + 1);
         if (close < 0)
@@ -275,4 +290,4 @@ QString FieldReader::next()
     return field;
 }
 
-}  // namespace qv
+} // namespace qv

@@ -11,9 +11,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 
 QString viewerProgram()
 {
@@ -26,7 +28,7 @@ QString viewerProgram()
     return QStandardPaths::findExecutable(name);
 }
 
-}  // namespace
+} // namespace
 
 void startTextViewer(const QString &windowsPath)
 {
@@ -63,4 +65,4 @@ QString logonName()
     return name;
 }
 
-}  // namespace qv
+} // namespace qv

@@ -1,7 +1,8 @@
 #pragma once
 #include <QString>
 
-namespace qv {
+namespace qv
+{
 
 // Starts the text viewer on a file without waiting: QVBACKUP_TEXT_VIEWER when set
 // (a program, run with the host path as its argument), else xdg-open.
@@ -12,4 +13,4 @@ void startTextViewer(const QString &windowsPath);
 QString windowsFolder();
 QString logonName();
 
-}  // namespace qv
+} // namespace qv

@@ -1,19 +1,27 @@
 #include "platform/WinPath.h"
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 const QChar kSep = u'\\';
 
 bool hasDrivePrefix(const QString &t)
 {
     return t.size() >= 2 && t.at(1) == u':' && t.at(0).isLetter() && t.at(0).unicode() < 128;
 }
-}  // namespace
+} // namespace
 
-bool WinPath::isDriveRoot() const { return m_text.size() == 3 && hasDrivePrefix(m_text) && m_text.at(2) == kSep; }
+bool WinPath::isDriveRoot() const
+{
+    return m_text.size() == 3 && hasDrivePrefix(m_text) && m_text.at(2) == kSep;
+}
 
-QChar WinPath::driveLetter() const { return hasDrivePrefix(m_text) ? m_text.at(0).toUpper() : QChar(); }
+QChar WinPath::driveLetter() const
+{
+    return hasDrivePrefix(m_text) ? m_text.at(0).toUpper() : QChar();
+}
 
 QString WinPath::driveRoot() const
 {
@@ -21,7 +29,10 @@ QString WinPath::driveRoot() const
     return l.isNull() ? QString() : QString(l) + QStringLiteral(":\\");
 }
 
-bool WinPath::endsWithSeparator() const { return m_text.endsWith(kSep); }
+bool WinPath::endsWithSeparator() const
+{
+    return m_text.endsWith(kSep);
+}
 
 WinPath WinPath::withTrailingSeparator() const
 {
@@ -90,4 +101,4 @@ bool WinPath::equals(const WinPath &other) const
     return m_text.compare(other.m_text, Qt::CaseInsensitive) == 0;
 }
 
-}  // namespace qv
+} // namespace qv

@@ -1,39 +1,41 @@
 #pragma once
 #include <QString>
 
-namespace qv {
+namespace qv
+{
 
 // A Windows path text: "\" separators, drive roots of three characters ("C:\"),
 // compared without regard to case. Only the host layer maps it to host paths.
-class WinPath {
+class WinPath
+{
 public:
     WinPath() = default;
-    WinPath(QString text) : m_text(std::move(text)) {}  // NOLINT: implicit on purpose
+    WinPath(QString text) : m_text(std::move(text)) {} // NOLINT: implicit on purpose
 
     const QString &text() const { return m_text; }
     bool isEmpty() const { return m_text.isEmpty(); }
 
-    bool isDriveRoot() const;           // "C:\" (exactly three characters)
-    QChar driveLetter() const;          // upper case; null when no "X:" prefix
-    QString driveRoot() const;          // "C:\" or empty
+    bool isDriveRoot() const;  // "C:\" (exactly three characters)
+    QChar driveLetter() const; // upper case; null when no "X:" prefix
+    QString driveRoot() const; // "C:\" or empty
     bool endsWithSeparator() const;
     WinPath withTrailingSeparator() const;
-    WinPath withoutTrailingSeparator() const;  // keeps "C:\"
-    WinPath operator/(const QString &name) const;  // joins with exactly one "\"
-    QString fileName() const;           // text after the last "\" (whole text if none)
-    WinPath parent() const;             // folder part including the last "\"; empty if none
-    QString lastFolder() const;         // "C:\Data\Bilder\" -> "Bilder"; "C:\" -> "C:"
+    WinPath withoutTrailingSeparator() const;     // keeps "C:\"
+    WinPath operator/(const QString &name) const; // joins with exactly one "\"
+    QString fileName() const;                     // text after the last "\" (whole text if none)
+    WinPath parent() const;                       // folder part including the last "\"; empty if none
+    QString lastFolder() const;                   // "C:\Data\Bilder\" -> "Bilder"; "C:\" -> "C:"
     // Text after folder's prefix (without a leading "\"); the whole text when folder
     // is not a prefix.
     QString relativeTo(const WinPath &folder) const;
-    bool startsWith(const WinPath &prefix) const;      // case-insensitive prefix
-    bool containsText(const WinPath &other) const;     // case-insensitive substring
+    bool startsWith(const WinPath &prefix) const;  // case-insensitive prefix
+    bool containsText(const WinPath &other) const; // case-insensitive substring
 
-    bool equals(const WinPath &other) const;  // case-insensitive
+    bool equals(const WinPath &other) const; // case-insensitive
     bool operator==(const WinPath &other) const { return equals(other); }
 
 private:
     QString m_text;
 };
 
-}  // namespace qv
+} // namespace qv

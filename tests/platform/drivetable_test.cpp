@@ -14,7 +14,8 @@ using namespace qv;
 
 TEST(DriveTableTest, ParsesTheEnvironmentSyntax)
 {
-    const DriveTable t = DriveTable::parse("c=/srv/c/;D=/media/usb:2:USB;X=/net/share:4::\\\\server\\share;;bad;Q=");
+    const DriveTable t =
+        DriveTable::parse("c=/srv/c/;D=/media/usb:2:USB;X=/net/share:4::\\\\server\\share;;bad;Q=");
     ASSERT_EQ(t.drives().size(), 3u);
     const Drive *c = t.drive('c');
     ASSERT_TRUE(c);
@@ -67,7 +68,8 @@ TEST(DriveTableTest, ExactNameWinsAndFirstCaseMatchIsStable)
     EXPECT_EQ(t.toHost("C:\\d\\ABC.txt"), drives.hostRoot('C') + "/d/ABC.txt");
     const auto mixed = t.toHost("C:\\d\\Abc.TXT");
     ASSERT_TRUE(mixed);
-    EXPECT_TRUE(*mixed == drives.hostRoot('C') + "/d/abc.txt" || *mixed == drives.hostRoot('C') + "/d/ABC.txt");
+    EXPECT_TRUE(*mixed == drives.hostRoot('C') + "/d/abc.txt" ||
+                *mixed == drives.hostRoot('C') + "/d/ABC.txt");
     EXPECT_EQ(t.toHost("C:\\d\\aBC.txt"), mixed);
 }
 
@@ -117,9 +119,13 @@ TEST(DriveTableTest, FollowsTheEnvironmentWhenItChanges)
 
 TEST(DriveTableTest, HostBytesRoundTrip)
 {
-    const QByteArray samples[] = {QByteArray("plain/ascii"), QByteArray("bl\xC3\xA5" "b\xC3\xA6r"),
-                                  QByteArray("latin1 \xE6\xF8\xE5"), QByteArray("trunc \xC3"),
-                                  QByteArray("surrogate \xED\xA0\x80"), QByteArray("overlong \xC0\xAF"),
+    const QByteArray samples[] = {QByteArray("plain/ascii"),
+                                  QByteArray("bl\xC3\xA5"
+                                             "b\xC3\xA6r"),
+                                  QByteArray("latin1 \xE6\xF8\xE5"),
+                                  QByteArray("trunc \xC3"),
+                                  QByteArray("surrogate \xED\xA0\x80"),
+                                  QByteArray("overlong \xC0\xAF"),
                                   QByteArray("emoji \xF0\x9F\x98\x80")};
     for (const QByteArray &b : samples)
         EXPECT_EQ(hostPathBytes(hostPathFromBytes(b)), b) << b.toHex().constData();
@@ -183,7 +189,7 @@ TEST(DriveTableTest, MountedVolumesKeepTheirLetters)
     EXPECT_EQ(first.drive('E')->share, "\\\\nas.local\\export\\data");
     EXPECT_EQ(first.drive('F')->type, DriveType::CdRom);
     EXPECT_EQ(first.drive('G')->type, DriveType::RamDisk);
-    EXPECT_EQ(first.drives().size(), 5u);  // /srv is no volume folder
+    EXPECT_EQ(first.drives().size(), 5u); // /srv is no volume folder
     EXPECT_EQ(first.toWindows("/media/ola/USB PINNE/bilder"), "D:\\bilder");
     EXPECT_EQ(first.toWindows("/srv/data/x"), "C:\\srv\\data\\x");
 

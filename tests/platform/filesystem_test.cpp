@@ -22,7 +22,8 @@ using namespace qv;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
 
-namespace {
+namespace
+{
 
 QStringList names(const std::vector<DirEntry> &entries)
 {
@@ -60,17 +61,22 @@ bool xattrsWork(const QString &dir)
     return ok;
 }
 
-void setMode(const QString &host, mode_t mode) { ::chmod(QFile::encodeName(host).constData(), mode); }
+void setMode(const QString &host, mode_t mode)
+{
+    ::chmod(QFile::encodeName(host).constData(), mode);
+}
 
 mode_t modeOf(const QString &host)
 {
-    struct stat st {};
+    struct stat st {
+    };
     ::lstat(QFile::encodeName(host).constData(), &st);
     return st.st_mode & 07777;
 }
 
 // Sets the modification time after the file is closed, so no late flush moves it.
-QString writeWithTime(qvtest::TempDrives &drives, const QString &path, const QByteArray &content, const QDateTime &when)
+QString writeWithTime(qvtest::TempDrives &drives, const QString &path, const QByteArray &content,
+                      const QDateTime &when)
 {
     const QString host = drives.writeFile(path, content);
     const qint64 ms = when.toMSecsSinceEpoch();
@@ -81,7 +87,8 @@ QString writeWithTime(qvtest::TempDrives &drives, const QString &path, const QBy
 
 struct timespec mtimeOf(const QString &host)
 {
-    struct stat st {};
+    struct stat st {
+    };
     ::stat(QFile::encodeName(host).constData(), &st);
     return st.st_mtim;
 }
@@ -107,28 +114,32 @@ void giveToNobody(const QString &hostRoot)
     // Every folder above the tree must be passable for the other account.
     QString p = hostRoot;
     while (p.size() > 1) {
-        struct stat st {};
+        struct stat st {
+        };
         ::stat(QFile::encodeName(p).constData(), &st);
         ::chmod(QFile::encodeName(p).constData(), (st.st_mode & 07777) | 0055);
         p = QFileInfo(p).absolutePath();
     }
-    QDirIterator it(hostRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(hostRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     ::chown(QFile::encodeName(hostRoot).constData(), 65534, 65534);
     while (it.hasNext())
         ::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534);
 }
 
-class FileSystemTest : public ::testing::Test {
+class FileSystemTest : public ::testing::Test
+{
 protected:
     qvtest::TempDrives drives{"CD"};
     QString root() const { return drives.hostRoot('C'); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FileSystemTest, ListingMatchesWindowsPatterns)
 {
-    for (const char *n : {"a.txt", "B.TXT", "noext", ".hidden", "to.dots.here.doc", "æøå ÆØÅ.txt", "with space.txt"})
+    for (const char *n :
+         {"a.txt", "B.TXT", "noext", ".hidden", "to.dots.here.doc", "æøå ÆØÅ.txt", "with space.txt"})
         drives.writeFile(QString("C:\\d\\") + QString::fromUtf8(n), "x");
     drives.makeDir("C:\\d\\Sub.dir");
 
@@ -138,8 +149,9 @@ TEST_F(FileSystemTest, ListingMatchesWindowsPatterns)
     EXPECT_EQ(all[1].name, "..");
     EXPECT_EQ(all[0].attributes, Attr::Directory);
     EXPECT_EQ(all[1].attributes, Attr::Directory);
-    EXPECT_THAT(names(all), UnorderedElementsAre(".", "..", "a.txt", "B.TXT", "noext", ".hidden",
-                                                 "to.dots.here.doc", "æøå ÆØÅ.txt", "with space.txt", "Sub.dir"));
+    EXPECT_THAT(names(all),
+                UnorderedElementsAre(".", "..", "a.txt", "B.TXT", "noext", ".hidden", "to.dots.here.doc",
+                                     "æøå ÆØÅ.txt", "with space.txt", "Sub.dir"));
     EXPECT_EQ(names(listDirectory("C:\\d\\", "*.*")), names(all));
 
     EXPECT_THAT(names(listDirectory("C:\\D", "*.TXT")),
@@ -206,7 +218,7 @@ TEST_F(FileSystemTest, AttributeWordFollowsTheHost)
 TEST_F(FileSystemTest, SizesAndTimes)
 {
     const QString big = drives.writeFile("C:\\d\\stor.bin");
-    ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), 5LL << 30), 0);  // sparse
+    ASSERT_EQ(::truncate(QFile::encodeName(big).constData(), 5LL << 30), 0); // sparse
     const QDateTime when(QDate(2024, 2, 29), QTime(23, 59, 58), Qt::UTC);
     writeWithTime(drives, "C:\\d\\tid.txt", "12345", when);
 
@@ -229,12 +241,13 @@ TEST_F(FileSystemTest, OddNamesAreListedAndCopyable)
     ::close(bs);
 
     const auto entries = listDirectory("C:\\d", "*.txt");
-    ASSERT_EQ(entries.size(), 1u);  // the name with "\" cannot be addressed
+    ASSERT_EQ(entries.size(), 1u); // the name with "\" cannot be addressed
     const QString name = entries[0].name;
     EXPECT_EQ(name, QString("latin1-") + QChar(0xDCE6) + QChar(0xDCF8) + QChar(0xDCE5) + ".txt");
 
     copyFile("C:\\d\\" + name, "D:\\" + name);
-    const int cfd = ::open((QFile::encodeName(drives.hostRoot('D')) + "/latin1-\xE6\xF8\xE5.txt").constData(), O_RDONLY);
+    const int cfd =
+        ::open((QFile::encodeName(drives.hostRoot('D')) + "/latin1-\xE6\xF8\xE5.txt").constData(), O_RDONLY);
     ASSERT_GE(cfd, 0);
     char buf[16] = {};
     EXPECT_EQ(::read(cfd, buf, sizeof buf), 7);
@@ -248,7 +261,7 @@ TEST_F(FileSystemTest, SymbolicLinks)
     drives.makeDir("C:\\d\\folder");
     const QByteArray d = QFile::encodeName(root() + "/d");
     ASSERT_EQ(::symlink("folder", (d + "/dirlink").constData()), 0);
-    ASSERT_EQ(::symlink(".", (d + "/selfloop").constData()), 0);  // a folder that contains itself
+    ASSERT_EQ(::symlink(".", (d + "/selfloop").constData()), 0); // a folder that contains itself
     ASSERT_EQ(::symlink("target.txt", (d + "/filelink").constData()), 0);
     ASSERT_EQ(::symlink("gone.txt", (d + "/dangling").constData()), 0);
     ASSERT_EQ(::symlink("loop2", (d + "/loop1").constData()), 0);
@@ -256,7 +269,8 @@ TEST_F(FileSystemTest, SymbolicLinks)
     ASSERT_EQ(::mkfifo((d + "/pipe").constData(), 0644), 0);
 
     const auto entries = listDirectory("C:\\d", "*");
-    EXPECT_THAT(names(entries), UnorderedElementsAre(".", "..", "target.txt", "folder", "dirlink", "selfloop", "filelink"));
+    EXPECT_THAT(names(entries),
+                UnorderedElementsAre(".", "..", "target.txt", "folder", "dirlink", "selfloop", "filelink"));
     EXPECT_TRUE(find(entries, "dirlink")->isLink);
     EXPECT_EQ(find(entries, "dirlink")->attributes & Attr::Directory, Attr::Directory);
     EXPECT_TRUE(find(entries, "selfloop")->isLink);
@@ -290,7 +304,7 @@ TEST_F(FileSystemTest, ExistenceAndFolders)
     EXPECT_FALSE(folderExists("Q:\\"));
 
     EXPECT_TRUE(makePath("C:\\D\\ny\\dypere\\enda\\"));
-    EXPECT_TRUE(QFileInfo(root() + "/d/ny/dypere/enda").isDir());  // existing "d" reused, not "D"
+    EXPECT_TRUE(QFileInfo(root() + "/d/ny/dypere/enda").isDir()); // existing "d" reused, not "D"
     EXPECT_FALSE(QFileInfo::exists(root() + "/D"));
     EXPECT_TRUE(makePath("C:\\d\\ny"));
     EXPECT_FALSE(makePath("C:\\d\\f.txt\\under"));
@@ -314,7 +328,8 @@ TEST_F(FileSystemTest, DeleteFile)
     EXPECT_TRUE(fileExists("C:\\d\\f.txt"));
 }
 
-class ArchiveMarkTest : public FileSystemTest {
+class ArchiveMarkTest : public FileSystemTest
+{
 protected:
     void SetUp() override
     {
@@ -334,7 +349,7 @@ TEST_F(ArchiveMarkTest, ClearAndSet)
     EXPECT_EQ(find(listDirectory("C:\\d", "*"), "f.txt")->attributes, Attr::Normal);
     setArchive("C:\\d\\f.txt");
     EXPECT_TRUE(archived("C:\\d\\f.txt"));
-    setArchive("C:\\d\\f.txt");  // no mark to remove: fine
+    setArchive("C:\\d\\f.txt"); // no mark to remove: fine
 
     setFileAttributes("C:\\d\\f.txt", fileAttributes("C:\\d\\f.txt") - Attr::Archive);
     EXPECT_FALSE(archived("C:\\d\\f.txt"));
@@ -348,7 +363,7 @@ TEST_F(ArchiveMarkTest, AnyChangeSetsTheAttributeAgain)
     const QByteArray b = QFile::encodeName(host);
 
     clearArchive("C:\\d\\f.txt");
-    {  // same size, new content
+    { // same size, new content
         QFile f(host);
         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
         f.write("xyz");
@@ -357,11 +372,11 @@ TEST_F(ArchiveMarkTest, AnyChangeSetsTheAttributeAgain)
 
     clearArchive("C:\\d\\f.txt");
     const struct timespec later[2] = {{0, UTIME_OMIT}, {mtimeOf(host).tv_sec + 5, 0}};
-    ::utimensat(AT_FDCWD, b.constData(), later, 0);  // touched
+    ::utimensat(AT_FDCWD, b.constData(), later, 0); // touched
     EXPECT_TRUE(archived("C:\\d\\f.txt"));
 
     clearArchive("C:\\d\\f.txt");
-    {  // replaced by rename, keeping time, size and even the mark
+    { // replaced by rename, keeping time, size and even the mark
         const QString other = drives.writeFile("C:\\d\\ny.tmp", "xyz");
         char mark[96];
         const ssize_t n = ::getxattr(b.constData(), "user.qvbackup.archived", mark, sizeof mark);
@@ -446,7 +461,8 @@ TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode)
     EXPECT_EQ(mtimeOf(drives.host("D:\\mål\\stor.bin")).tv_sec, mtimeOf(src).tv_sec);
     EXPECT_EQ(find(listDirectory("D:\\mål", "*"), "liten.txt")->lastWriteUtc, when);
     EXPECT_EQ(modeOf(drives.host("D:\\mål\\liten.txt")), 0444u);
-    EXPECT_THAT(names(listDirectory("D:\\mål", "*")), UnorderedElementsAre(".", "..", "stor.bin", "liten.txt"));
+    EXPECT_THAT(names(listDirectory("D:\\mål", "*")),
+                UnorderedElementsAre(".", "..", "stor.bin", "liten.txt"));
 
     drives.writeFile("C:\\kilde\\tom.txt");
     copyFile("C:\\kilde\\tom.txt", "D:\\tom.txt");
@@ -458,7 +474,7 @@ TEST_F(FileSystemTest, CopyReplacesAndRefuses)
 {
     drives.writeFile("C:\\k\\a.txt", "ny");
     drives.writeFile("D:\\m\\A.TXT", "gammel");
-    copyFile("C:\\k\\a.txt", "D:\\m\\a.txt");  // the existing name, in its own case
+    copyFile("C:\\k\\a.txt", "D:\\m\\a.txt"); // the existing name, in its own case
     EXPECT_EQ(drives.readFile("D:\\m\\A.TXT"), "ny");
     EXPECT_FALSE(drives.exists("D:\\m\\a.txt"));
 
@@ -474,7 +490,8 @@ TEST_F(FileSystemTest, CopyReplacesAndRefuses)
     EXPECT_EQ(errorOf([] { copyFile("C:\\k", "D:\\m\\b.txt"); }), 75);
     drives.makeDir("D:\\m\\mappe");
     EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\mappe"); }), 75);
-    EXPECT_THAT(names(listDirectory("D:\\m", "*")), UnorderedElementsAre(".", "..", "A.TXT", "ro.txt", "mappe"));
+    EXPECT_THAT(names(listDirectory("D:\\m", "*")),
+                UnorderedElementsAre(".", "..", "A.TXT", "ro.txt", "mappe"));
 }
 
 TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile)

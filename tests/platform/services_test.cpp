@@ -17,7 +17,8 @@
 
 using namespace qv;
 
-namespace {
+namespace
+{
 const QString nbsp(QChar(0x00A0));
 
 // Pins a locale for one test and puts the suite's locale back afterwards.
@@ -26,7 +27,7 @@ struct LocaleScope {
     explicit LocaleScope(const QLocale &l) { QLocale::setDefault(l); }
     ~LocaleScope() { QLocale::setDefault(old); }
 };
-}  // namespace
+} // namespace
 
 TEST(LocaleTest, NorwegianSeparators)
 {
@@ -132,7 +133,8 @@ TEST(UserDialogTest, InstalledDialogueReceivesEveryCall)
         QStringList calls;
         Answer messageBox(const QString &text, Buttons b, Icon i, const QString &title, int def) override
         {
-            calls << text + "|" + buttonsName(b) + "|" + iconName(i) + "|" + title + "|" + QString::number(def);
+            calls << text + "|" + buttonsName(b) + "|" + iconName(i) + "|" + title + "|" +
+                         QString::number(def);
             return Answer::Yes;
         }
         QString prompt(const QString &, const QString &, const QString &d) override { return d; }
@@ -155,7 +157,9 @@ TEST(TextViewerTest, StartsTheConfiguredViewerWithTheHostPath)
     {
         QFile f(script);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(("#!/bin/sh\nprintf '%s' \"$1\" > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\n").toUtf8());
+        f.write(
+            ("#!/bin/sh\nprintf '%s' \"$1\" > '" + out + ".part' && mv '" + out + ".part' '" + out + "'\n")
+                .toUtf8());
     }
     QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("QVBACKUP_TEXT_VIEWER", QFile::encodeName(script));
@@ -189,6 +193,6 @@ TEST(TextViewerTest, WindowsFolderAndLogonName)
     EXPECT_EQ(logonName(), "ola");
     qunsetenv("USER");
     qunsetenv("LOGNAME");
-    EXPECT_FALSE(logonName().isEmpty());  // from the account database
+    EXPECT_FALSE(logonName().isEmpty()); // from the account database
     qputenv("USER", oldUser);
 }

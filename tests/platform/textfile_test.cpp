@@ -18,7 +18,8 @@
 
 using namespace qv;
 
-namespace {
+namespace
+{
 
 const QByteArray kBom("\xEF\xBB\xBF");
 
@@ -41,14 +42,15 @@ QStringList readAllFields(const QString &text)
     return out;
 }
 
-}  // namespace
+} // namespace
 
 TEST(CodePageTest, Windows1252RoundTrip)
 {
     const QString text = QString::fromUtf8("æøåÆØÅ€ – “sitat” ‰ Œ ž ÿ é\r\n");
     ASSERT_TRUE(fitsWindows1252(text));
     const QByteArray bytes = encodeCodePage(text);
-    EXPECT_EQ(bytes, QByteArray("\xE6\xF8\xE5\xC6\xD8\xC5\x80 \x96 \x93sitat\x94 \x89 \x8C \x9E \xFF \xE9\r\n"));
+    EXPECT_EQ(bytes,
+              QByteArray("\xE6\xF8\xE5\xC6\xD8\xC5\x80 \x96 \x93sitat\x94 \x89 \x8C \x9E \xFF \xE9\r\n"));
     EXPECT_EQ(decodeCodePage(bytes), text);
 
     QByteArray every(256, 0);
@@ -56,7 +58,7 @@ TEST(CodePageTest, Windows1252RoundTrip)
         every[i] = char(i);
     const QString decoded = decodeCodePage(every);
     EXPECT_EQ(decoded.size(), 256);
-    EXPECT_EQ(decoded.at(0x81), QChar(0x81));  // unassigned bytes keep their value
+    EXPECT_EQ(decoded.at(0x81), QChar(0x81)); // unassigned bytes keep their value
     EXPECT_EQ(decoded.at(0x9D), QChar(0x9D));
     EXPECT_EQ(decoded.at(0x80), QChar(0x20AC));
     EXPECT_EQ(encodeCodePage(decoded), every);
@@ -69,13 +71,14 @@ TEST(CodePageTest, TextOutsideTheCodePageGoesToUtf8WithBom)
     const QByteArray bytes = encodeCodePage(text);
     EXPECT_EQ(bytes, kBom + text.toUtf8());
     EXPECT_EQ(decodeCodePage(bytes), text);
-    EXPECT_FALSE(fitsWindows1252(QString(QChar(0x80))));  // a C1 control that 1252 has not got
+    EXPECT_FALSE(fitsWindows1252(QString(QChar(0x80)))); // a C1 control that 1252 has not got
     EXPECT_TRUE(fitsWindows1252(QString(QChar(0x8D))));
     // Without a BOM, UTF-8 bytes are read as Windows-1252, as the platform does.
     EXPECT_EQ(decodeCodePage("bl\xC3\xA5"), QString::fromUtf8("blÃ¥"));
 }
 
-class TextFileTest : public ::testing::Test {
+class TextFileTest : public ::testing::Test
+{
 protected:
     qvtest::TempDrives drives{"C"};
 };
@@ -83,16 +86,19 @@ protected:
 TEST_F(TextFileTest, WriteReadAndReplace)
 {
     writeTextFile("C:\\Program\\Backup\\BackupMal.txt", QString::fromUtf8("\"Mal æøå\",\"C:\\\"\r\n"));
-    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\BackupMal.txt"), QByteArray("\"Mal \xE6\xF8\xE5\",\"C:\\\"\r\n"));
-    EXPECT_EQ(readTextFile("c:\\program\\backup\\backupmal.TXT"), QString::fromUtf8("\"Mal æøå\",\"C:\\\"\r\n"));
+    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\BackupMal.txt"),
+              QByteArray("\"Mal \xE6\xF8\xE5\",\"C:\\\"\r\n"));
+    EXPECT_EQ(readTextFile("c:\\program\\backup\\backupmal.TXT"),
+              QString::fromUtf8("\"Mal æøå\",\"C:\\\"\r\n"));
 
     const QString host = drives.host("C:\\Program\\Backup\\BackupMal.txt");
     ::chmod(QFile::encodeName(host).constData(), 0640);
     writeTextFile("C:\\Program\\Backup\\BackupMal.txt", QString::fromUtf8("ny\r\n"));
     EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\BackupMal.txt"), "ny\r\n");
-    struct stat st {};
+    struct stat st {
+    };
     ::stat(QFile::encodeName(host).constData(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);  // a rewrite keeps the file's mode
+    EXPECT_EQ(st.st_mode & 0777, 0640u); // a rewrite keeps the file's mode
 
     // Nothing but the file itself is left in the folder.
     QStringList left;
@@ -141,9 +147,8 @@ TEST(FieldReaderTest, FieldsAcrossLinesQuotedAndBare)
     const QString text = "\"Min mal\",\"C:\\Data, gamle\\\",\"D:\\\",-1,0,\"\",\"-1\"\r\n"
                          "  \"Neste\"  ,  bar tekst   ,\"x\"etter,\r\n"
                          "a\tb\t ,,\"\"\r\n\r\n  \r\n";
-    EXPECT_EQ(readAllFields(text),
-              (QStringList{"Min mal", "C:\\Data, gamle\\", "D:\\", "-1", "0", "", "-1", "Neste", "bar tekst", "x",
-                           "a\tb", "", ""}));
+    EXPECT_EQ(readAllFields(text), (QStringList{"Min mal", "C:\\Data, gamle\\", "D:\\", "-1", "0", "", "-1",
+                                                "Neste", "bar tekst", "x", "a\tb", "", ""}));
     // Line ends alone, LF alone and CR alone separate fields too.
     EXPECT_EQ(readAllFields("a\nb\rc\r\nd"), (QStringList{"a", "b", "c", "d"}));
 }
@@ -191,7 +196,7 @@ TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
     t.start();
     FieldReader r(line);
     EXPECT_EQ(r.next().size(), 999);
-    EXPECT_EQ(r.next().size(), 5 * 1024 * 1024 - 1);  // after the comma, to the end
+    EXPECT_EQ(r.next().size(), 5 * 1024 * 1024 - 1); // after the comma, to the end
     EXPECT_TRUE(r.atEnd());
     EXPECT_LT(t.elapsed(), 2000);
 }
@@ -199,7 +204,8 @@ TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
 // ---------------------------------------------------------------------------------
 // A program folder that cannot be written: per-user mirror
 
-namespace {
+namespace
+{
 
 int asNobody(const std::function<int()> &f)
 {
@@ -218,14 +224,15 @@ void openUp(const QString &host)
 {
     QString p = host;
     while (p.size() > 1) {
-        struct stat st {};
+        struct stat st {
+        };
         ::stat(QFile::encodeName(p).constData(), &st);
         ::chmod(QFile::encodeName(p).constData(), (st.st_mode & 07777) | 0055);
         p = QFileInfo(p).absolutePath();
     }
 }
 
-}  // namespace
+} // namespace
 
 TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
 {
@@ -276,8 +283,9 @@ TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
     EXPECT_EQ(drives.readFile("C:\\Programmer\\Backup\\BackupUtelat.txt"), "\"tmp\"\r\n");
     EXPECT_EQ(drives.readFile("C:\\Programmer\\Backup\\Error_Backup.txt"), "gammel\r\n");
     EXPECT_FALSE(drives.exists("C:\\Programmer\\Backup\\BackupMal.txt"));
-    EXPECT_EQ(drives.readFile("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\BackupMal.txt"),
-              "\"mal\"\r\n");
+    EXPECT_EQ(
+        drives.readFile("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\BackupMal.txt"),
+        "\"mal\"\r\n");
 }
 
 TEST_F(TextFileTest, WritableProgramFolderHasNoMirror)
