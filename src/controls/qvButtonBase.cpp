@@ -15,6 +15,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QShortcutEvent>
 #include <QStyle>
 #include <QStyleOption>
@@ -63,68 +64,68 @@ void qvButtonBase::setCaption(const QString &caption)
     m_caption = caption;
     m_captionSet = true;
     updateShortcut();
-    update();
+    changed();
 }
 
 void qvButtonBase::setStyle(int style)
 {
     m_style = style;
-    update();
+    changed();
 }
 
 void qvButtonBase::setBackColor(uint color)
 {
     m_backColor = color;
-    update();
+    changed();
 }
 
 void qvButtonBase::setForeColor(uint color)
 {
     m_foreColor = color;
-    update();
+    changed();
 }
 
 void qvButtonBase::setIconDefault(const QPixmap &picture)
 {
     m_iconDefault = picture;
     m_iconFaded = QPixmap();
-    update();
+    changed();
 }
 
 void qvButtonBase::setIconAlign(int align)
 {
     m_iconAlign = align;
-    update();
+    changed();
 }
 
 void qvButtonBase::setAlign(int align)
 {
     m_align = align;
-    update();
+    changed();
 }
 
 void qvButtonBase::setAlignSpace(int space)
 {
     m_alignSpace = space;
-    update();
+    changed();
 }
 
 void qvButtonBase::setIconSpacing(int space)
 {
     m_iconSpace = space;
-    update();
+    changed();
 }
 
 void qvButtonBase::setIconEdgeSpacing(int space)
 {
     m_iconEdgeSpace = space;
-    update();
+    changed();
 }
 
 void qvButtonBase::setTransparentBackground(bool on)
 {
     m_transparentBG = on;
-    update();
+    changed();
 }
 
 void qvButtonBase::setQvToolTip(const QString &text)
@@ -190,7 +191,7 @@ void qvButtonBase::setOLEDropMode(int mode)
 void qvButtonBase::setMode(int mode)
 {
     m_mode = mode;
-    update();
+    changed();
 }
 
 void qvButtonBase::setGruppeID(const QString &id)
@@ -260,6 +261,7 @@ void qvButtonBase::loadIcon()
 {
     m_icon = QImage();
     m_iconFaded = QPixmap();
+    m_iconHalfAlpha = QImage();
     const QString host = GDIplusDraw::PictureHostPath(m_iconPath);
     const int size = m_iconSizeA;
     QImage img;
@@ -293,7 +295,7 @@ void qvButtonBase::loadIcon()
         m_icon = img.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                      .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    update();
+    changed();
 }
 
 QSize qvButtonBase::iconExtent() const
@@ -322,8 +324,11 @@ void qvButtonBase::drawIcon(QPainter &p, QPoint at) const
             }
             return;
         }
-        GDIPlusPicture::DrawPictureImage(m_icon, p, at.x(), at.y(), m_iconSizeA, m_iconSizeA, isEnabled(),
-                                         false);
+        // Faded once: the halved alpha of a disabled picture is the same on every paint.
+        if (!isEnabled() && m_iconHalfAlpha.isNull())
+            m_iconHalfAlpha = GDIPlusPicture::FadedImage(m_icon);
+        GDIPlusPicture::DrawPictureImage(isEnabled() ? m_icon : m_iconHalfAlpha, p, at.x(), at.y(),
+                                         m_iconSizeA, m_iconSizeA, true, false);
         return;
     }
     if (m_iconDefault.isNull())
@@ -372,25 +377,90 @@ void qvButtonBase::fillBackground(QPainter &p) const
         p.fillRect(rect(), backColor());
 }
 
-void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap,
-                               bool embossed) const
+QString qvButtonBase::plainCaption(const QString &text, int *index)
+{
+    QString out;
+    out.reserve(text.size());
+    int key = -1;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('&')) {
+            if (++i >= text.size())
+                break;
+            if (text[i] != QLatin1Char('&') && key < 0)
+                key = int(out.size());
+        }
+        out += text[i];
+    }
+    if (index)
+        *index = key;
+    return out;
+}
+
+void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap, bool embossed,
+                               const QFont *font, int align, QRect *drawn) const
 {
     const QString text = Caption();
     if (text.isEmpty() || r.isEmpty())
         return;
-    int flags = Qt::TextShowMnemonic;
-    flags |= m_align == 0 ? Qt::AlignLeft : m_align == 2 ? Qt::AlignRight : Qt::AlignHCenter;
-    flags |= wrap ? (Qt::TextWordWrap | Qt::AlignTop) : (Qt::TextSingleLine | Qt::AlignVCenter);
+    const QFont f = font ? *font : this->font();
+    if (align < 0)
+        align = m_align;
+    const int hAlign = align == 0 ? Qt::AlignLeft : align == 2 ? Qt::AlignRight : Qt::AlignHCenter;
+    const QColor ink = embossed ? QColor(160, 160, 160) : color;
     p.save();
-    p.setFont(font());
-    if (embossed) {
-        p.setPen(Qt::white);
-        p.drawText(r.translated(1, 1), flags, text);
-        p.setPen(QColor(160, 160, 160));
-    } else {
-        p.setPen(color);
+    p.setFont(f);
+    if (wrap) {
+        const int flags = Qt::TextShowMnemonic | Qt::TextWordWrap | Qt::AlignTop | hAlign;
+        if (embossed) {
+            p.setPen(Qt::white);
+            p.drawText(r.translated(1, 1), flags, text);
+        }
+        p.setPen(ink);
+        p.drawText(r, flags, text, drawn);
+        p.restore();
+        return;
     }
-    p.drawText(r, flags, text);
+    if (m_shaped.text != text || m_shaped.font != f) {
+        m_shaped.text = text;
+        m_shaped.font = f;
+        const QString plain = plainCaption(text, &m_shaped.accessKey);
+        m_shaped.plain = QStaticText(plain);
+        m_shaped.plain.setTextFormat(Qt::PlainText);
+        m_shaped.plain.setPerformanceHint(QStaticText::AggressiveCaching);
+        m_shaped.plain.prepare(QTransform(), f);
+        const QFontMetricsF fm(f);
+        m_shaped.width = m_shaped.plain.size().width();
+        m_shaped.height = fm.height();
+        m_shaped.underlineY = qRound(fm.ascent() + qMax<qreal>(1, fm.underlinePos()));
+        m_shaped.lineWidth = qMax<qreal>(1, fm.lineWidth());
+        if (m_shaped.accessKey >= 0) {
+            m_shaped.underlineX = fm.horizontalAdvance(plain.left(m_shaped.accessKey));
+            m_shaped.underlineWidth = fm.horizontalAdvance(plain.mid(m_shaped.accessKey, 1));
+        }
+    }
+    const qreal w = m_shaped.width, h = m_shaped.height;
+    qreal x = r.left();
+    if (hAlign == Qt::AlignHCenter)
+        x += (r.width() - w) / 2;
+    else if (hAlign == Qt::AlignRight)
+        x += r.width() - w;
+    const QPointF at(qRound(x), qRound(r.top() + (r.height() - h) / 2));
+    if (drawn)
+        *drawn = QRectF(at, QSizeF(w, h)).toAlignedRect().intersected(r);
+    const bool clip = w > r.width() || h > r.height();
+    if (clip)
+        p.setClipRect(r, Qt::IntersectClip);
+    auto draw = [&](const QPointF &pos, const QColor &c) {
+        p.setPen(c);
+        p.drawStaticText(pos, m_shaped.plain);
+        if (m_shaped.accessKey >= 0)
+            p.fillRect(QRectF(pos.x() + m_shaped.underlineX, pos.y() + m_shaped.underlineY,
+                              m_shaped.underlineWidth, m_shaped.lineWidth),
+                       c);
+    };
+    if (embossed)
+        draw(at + QPointF(1, 1), Qt::white);
+    draw(at, ink);
     p.restore();
 }
 
@@ -419,6 +489,12 @@ int qvButtonBase::pointerState() const
     return m_pressed ? 2 : 1;
 }
 
+void qvButtonBase::changed()
+{
+    m_faces.clear();
+    update();
+}
+
 QImage qvButtonBase::renderFace(int pointer, bool overDownPart)
 {
     const qreal dpr = devicePixelRatioF();
@@ -426,28 +502,49 @@ QImage qvButtonBase::renderFace(int pointer, bool overDownPart)
     img.setDevicePixelRatio(dpr);
     img.fill(Qt::transparent);
     QPainter p(&img);
-    paintFace(p, Look{pointer, overDownPart});
+    const Look look{pointer, overDownPart};
+    paintBackground(p, look);
+    paintContent(p, look);
     return img;
 }
 
 void qvButtonBase::paintEvent(QPaintEvent *)
 {
-    // The whole face goes to one surface first and reaches the screen in one copy.
-    const qreal dpr = devicePixelRatioF();
-    const QSize px = size() * dpr;
-    const QImage::Format format =
-        m_transparentBG ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    if (m_surface.size() != px || m_surface.format() != format)
-        m_surface = QImage(px, format);
-    m_surface.setDevicePixelRatio(dpr);
-    if (m_transparentBG)
-        m_surface.fill(Qt::transparent);
-    {
-        QPainter sp(&m_surface);
-        paintFace(sp, Look{pointerState(), m_overDown});
+    // Qt paints into an off-screen backing store that reaches the screen in one copy; the
+    // background of each look is drawn once and kept.
+    const Look look{pointerState(), m_overDown};
+    const quint32 key = quint32(look.pointer) | (look.overDownPart ? 4u : 0u) | (m_value ? 8u : 0u) |
+                        (isEnabled() ? 16u : 0u) | (quint32(faceKeyExtra()) << 5);
+    const QImage *face = nullptr;
+    for (const KeptFace &kept : std::as_const(m_faces))
+        if (kept.key == key)
+            face = &kept.image;
+    if (!face) {
+        // An opaque face is copied, not blended.
+        const qreal dpr = devicePixelRatioF();
+        QImage img(size() * dpr,
+                   m_transparentBG ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+        img.setDevicePixelRatio(dpr);
+        if (m_transparentBG)
+            img.fill(Qt::transparent);
+        {
+            QPainter fp(&img);
+            paintBackground(fp, look);
+        }
+        if (m_faces.size() >= 8)
+            m_faces.removeFirst();
+        m_faces.append({key, img});
+        face = &m_faces.last().image;
     }
     QPainter p(this);
-    p.drawImage(0, 0, m_surface);
+    p.drawImage(0, 0, *face);
+    paintContent(p, look);
+}
+
+void qvButtonBase::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    m_faces.clear();
 }
 
 QSize qvButtonBase::sizeHint() const
@@ -701,7 +798,7 @@ void qvButtonBase::changeEvent(QEvent *e)
     }
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange ||
         e->type() == QEvent::PaletteChange || e->type() == QEvent::StyleChange)
-        update();
+        changed();
     QWidget::changeEvent(e);
 }
 

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
+#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 
@@ -134,7 +135,15 @@ protected:
 
     // The left click of the control's kind (mouse release inside, keys, access key).
     virtual void leftClick() = 0;
-    virtual void paintFace(QPainter &p, const Look &look) = 0;
+    // The face under caption and icon (fill, bands, frames, boxes and marks). Each look's
+    // background is kept after its first paint, so it may depend only on the look, the
+    // properties, Value, Enabled and faceKeyExtra().
+    virtual void paintBackground(QPainter &p, const Look &look) = 0;
+    // Caption, icon, arrow and focus frame, drawn over the background on every paint.
+    virtual void paintContent(QPainter &p, const Look &look) = 0;
+    virtual int faceKeyExtra() const { return 0; }
+    // A property changed: forget the kept backgrounds and repaint.
+    void changed();
     // Width of a separately reacting part at the right edge (0: none).
     virtual int downPartWidth() const { return 0; }
     // Keys that click (before KeyDown is raised).
@@ -185,8 +194,14 @@ protected:
     void fillBackground(QPainter &p) const;
     // Caption with the access key underlined; alignment by Align; one line centred
     // vertically unless wrap. Embossed: the grey, white-shadowed look of a disabled text.
+    // The font is the control's unless one is given; align -1 follows Align. drawn gets
+    // the rectangle the text took.
     void drawCaption(QPainter &p, const QRect &r, const QColor &color, bool wrap = false,
-                     bool embossed = false) const;
+                     bool embossed = false, const QFont *font = nullptr, int align = -1,
+                     QRect *drawn = nullptr) const;
+    // The caption without its access-key marks ("&x" is x, "&&" is "&"); index gets the
+    // position of the access key in the result, or -1.
+    static QString plainCaption(const QString &text, int *index = nullptr);
     // Dotted focus frame through the corner pixels of r.
     void drawFocusFrame(QPainter &p, const QRect &r) const;
     // Polls the pointer after ms milliseconds, then every 100 ms while it is inside.
@@ -205,6 +220,7 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *e) override;
     void dropEvent(QDropEvent *e) override;
     void changeEvent(QEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     bool event(QEvent *e) override;
@@ -249,6 +265,7 @@ private:
     int m_iconNumber = 0;
     QImage m_icon;               // loaded picture of the icon source
     mutable QPixmap m_iconFaded; // the disabled look, made on first use
+    mutable QImage m_iconHalfAlpha;
 
     bool m_hovering = false;
     bool m_pressed = false;
@@ -260,7 +277,21 @@ private:
     QTimer m_tmrRefresh;
     std::unique_ptr<CTooltip> m_tip;
     bool m_tipShown = false;
-    QImage m_surface;
+    struct KeptFace {
+        quint32 key;
+        QImage image;
+    };
+    QList<KeptFace> m_faces;
+    // The caption shaped once for as long as text and font stay.
+    struct ShapedCaption {
+        QString text;
+        QFont font;
+        QStaticText plain;
+        int accessKey = -1;
+        qreal underlineX = 0, underlineWidth = 0;
+        qreal width = 0, height = 0, underlineY = 0, lineWidth = 1;
+    };
+    mutable ShapedCaption m_shaped;
 
     static QPointer<qvButtonBase> s_pressed;
 };

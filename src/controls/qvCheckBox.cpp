@@ -45,31 +45,31 @@ void qvCheckBox::setValue(bool value)
 void qvCheckBox::setFocusRectangle(bool on)
 {
     m_focusRectangle = on;
-    update();
+    changed();
 }
 
 void qvCheckBox::setTabBorderColor(uint color)
 {
     m_tabBorderColor = color;
-    update();
+    changed();
 }
 
 void qvCheckBox::setTabSelectedColor(uint color)
 {
     m_tabSelectedColor = color;
-    update();
+    changed();
 }
 
 void qvCheckBox::setGrayWhenDisabled(bool on)
 {
     m_grayWhenDisabled = on;
-    update();
+    changed();
 }
 
 void qvCheckBox::setSoftStyle(bool on)
 {
     m_softStyle = on;
-    update();
+    changed();
 }
 
 // ---- clicks -----------------------------------------------------------------------
@@ -138,7 +138,7 @@ QRect qvCheckBox::captionArea() const
 
 // ---- painting ---------------------------------------------------------------------
 
-void qvCheckBox::paintFace(QPainter &p, const Look &look)
+void qvCheckBox::paintBackground(QPainter &p, const Look &look)
 {
     fillBackground(p);
     const int state = isEnabled() ? look.pointer : 0;
@@ -154,12 +154,30 @@ void qvCheckBox::paintFace(QPainter &p, const Look &look)
         break;
     case 4:
         paintTab(p, state, true);
-        return;
+        break;
     case 5:
         paintTab(p, state, false);
-        return;
-    case 6: {
+        break;
+    case 6:
         CommandFace(p, width(), height(), Value() ? 2 : state, isEnabled(), m_softStyle);
+        break;
+    default:
+        paintSquare(p, state);
+        break;
+    }
+}
+
+void qvCheckBox::paintContent(QPainter &p, const Look &look)
+{
+    switch (Style()) {
+    case 4:
+        paintTabContent(p, true);
+        break;
+    case 5:
+        paintTabContent(p, false);
+        break;
+    case 6: {
+        const int state = isEnabled() ? look.pointer : 0;
         const int shift = Value() || state == 2 ? 1 : 0;
         const qv::IconLayout layout = currentLayout();
         const bool grey = !isEnabled() && m_grayWhenDisabled;
@@ -168,30 +186,20 @@ void qvCheckBox::paintFace(QPainter &p, const Look &look)
         drawIcon(p, layout.iconPos + QPoint(shift, shift));
         if (m_focusRectangle && hasFocus())
             drawFocusFrame(p, rect().adjusted(3, 3, -3, -3));
-        return;
-    }
-    default:
-        paintSquare(p, state);
         break;
     }
-    paintBoxCaption(p);
+    default:
+        paintBoxCaption(p);
+        break;
+    }
 }
 
 void qvCheckBox::paintBoxCaption(QPainter &p)
 {
-    const QString text = Caption();
-    if (text.isEmpty())
-        return;
-    const QRect area = captionArea();
     const QColor color = !isEnabled() && m_grayWhenDisabled ? QColor(160, 160, 160) : foreColor();
-    p.save();
-    p.setFont(font());
-    p.setPen(color);
-    const int flags = Qt::TextShowMnemonic | Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignVCenter;
     QRect used;
-    p.drawText(area, flags, text, &used);
-    p.restore();
-    if (m_focusRectangle && hasFocus())
+    drawCaption(p, captionArea(), color, false, false, nullptr, 0, &used);
+    if (m_focusRectangle && hasFocus() && !used.isEmpty())
         drawFocusFrame(p, used.adjusted(-1, 0, 1, 0).intersected(rect()));
 }
 
@@ -305,11 +313,17 @@ void qvCheckBox::paintTab(QPainter &p, int state, bool atTop)
         const int y = atTop ? top + 1 : bottom - strip;
         p.fillRect(QRect(2, y, W - 4, strip), c);
     }
-    const qv::IconLayout layout = currentLayout();
+}
+
+void qvCheckBox::paintTabContent(QPainter &p, bool atTop)
+{
+    // A tab that is not selected stands back by two pixels; its content moves half of it.
+    const int back = Value() ? 0 : 2;
     const int shift = atTop ? back / 2 : -back / 2;
-    const QColor text = !enabled && m_grayWhenDisabled ? QColor(160, 160, 160) : foreColor();
+    const qv::IconLayout layout = currentLayout();
+    const QColor text = !isEnabled() && m_grayWhenDisabled ? QColor(160, 160, 160) : foreColor();
     drawCaption(p, layout.captionRect.translated(0, shift), text);
     drawIcon(p, layout.iconPos + QPoint(0, shift));
     if (m_focusRectangle && hasFocus())
-        drawFocusFrame(p, rect().adjusted(3, top + 3, -3, -(H - 1 - bottom) - 3));
+        drawFocusFrame(p, rect().adjusted(3, (atTop ? back : 0) + 3, -3, -(atTop ? 0 : back) - 3));
 }

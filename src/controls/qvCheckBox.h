@@ -63,7 +63,8 @@ public:
 protected:
     void leftClick() override;
     bool keyClicks(int qtKey) const override;
-    void paintFace(QPainter &p, const Look &look) override;
+    void paintBackground(QPainter &p, const Look &look) override;
+    void paintContent(QPainter &p, const Look &look) override;
 
 private:
     void select(); // mode 2: this one down, the rest of the group up
@@ -74,6 +75,7 @@ private:
     void paintFlatSquare(QPainter &p, int state);
     void paintSwitch(QPainter &p, int state);
     void paintTab(QPainter &p, int state, bool atTop);
+    void paintTabContent(QPainter &p, bool atTop);
     void paintBoxCaption(QPainter &p);
 
     bool m_focusRectangle = true;

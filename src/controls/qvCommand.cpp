@@ -64,19 +64,19 @@ qvCommand::qvCommand(QWidget *parent) : qvButtonBase(1, 2, parent)
 void qvCommand::setFocusRectangle(bool on)
 {
     m_focusRectangle = on;
-    update();
+    changed();
 }
 
 void qvCommand::setPicture(const QPixmap &picture)
 {
     m_picture = picture;
-    update();
+    changed();
 }
 
 void qvCommand::setDefaultView(bool on)
 {
     m_defaultView = on;
-    update();
+    changed();
 }
 
 void qvCommand::setDefault(bool on)
@@ -84,13 +84,13 @@ void qvCommand::setDefault(bool on)
     if (m_default == on)
         return;
     m_default = on;
-    update();
+    changed();
 }
 
 void qvCommand::setSoftStyle(bool on)
 {
     m_softStyle = on;
-    update();
+    changed();
 }
 
 void qvCommand::leftClick()
@@ -99,7 +99,7 @@ void qvCommand::leftClick()
     emit Click();
 }
 
-void qvCommand::paintFace(QPainter &p, const Look &look)
+void qvCommand::paintBackground(QPainter &p, const Look &look)
 {
     const int W = width(), H = height();
     const bool enabled = isEnabled();
@@ -135,7 +135,12 @@ void qvCommand::paintFace(QPainter &p, const Look &look)
             Outline(p, 1, 1, W - 2, H - 2, opaque(51, 153, 255));
         break;
     }
+}
 
+void qvCommand::paintContent(QPainter &p, const Look &look)
+{
+    const bool enabled = isEnabled();
+    const int state = enabled ? look.pointer : 0;
     // A pressed face moves its content one pixel down and to the right.
     const int shift = state == 2 ? 1 : 0;
     const qv::IconLayout layout = currentLayout();

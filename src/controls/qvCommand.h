@@ -35,7 +35,9 @@ public:
 
 protected:
     void leftClick() override;
-    void paintFace(QPainter &p, const Look &look) override;
+    void paintBackground(QPainter &p, const Look &look) override;
+    void paintContent(QPainter &p, const Look &look) override;
+    int faceKeyExtra() const override { return m_default ? 1 : 0; }
 
 private:
     void paintClassic(QPainter &p, int state);

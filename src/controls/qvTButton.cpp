@@ -17,18 +17,6 @@ Argb opaque(int r, int g, int b)
     return GDIplusDraw::MakeArgb(255, quint8(r), quint8(g), quint8(b));
 }
 
-// The caption as plain text: "&x" is x, "&&" is "&".
-QString withoutAccessKey(const QString &text)
-{
-    QString out;
-    out.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('&') && i + 1 < text.size())
-            ++i;
-        out += text[i];
-    }
-    return out;
-}
 } // namespace
 
 qvTButton::qvTButton(QWidget *parent) : qvButtonBase(8, 3, parent)
@@ -57,31 +45,31 @@ void qvTButton::setValue(bool value)
 void qvTButton::setRenderingStyle(int style)
 {
     m_renderingStyle = style;
-    update();
+    changed();
 }
 
 void qvTButton::setWordWrap(bool on)
 {
     m_wordWrap = on;
-    update();
+    changed();
 }
 
 void qvTButton::setDownButton(bool on)
 {
     m_downButton = on;
-    update();
+    changed();
 }
 
 void qvTButton::setDownButtonWidth(int width)
 {
     m_downButtonWidth = width;
-    update();
+    changed();
 }
 
 void qvTButton::setDrawDownIcon(bool on)
 {
     m_drawDownIcon = on;
-    update();
+    changed();
 }
 
 int qvTButton::repeatInterval(int clicksSoFar)
@@ -172,29 +160,13 @@ void qvTButton::repeatTick()
 
 // ---- painting ---------------------------------------------------------------------
 
-void qvTButton::paintFace(QPainter &p, const Look &look)
+void qvTButton::paintBackground(QPainter &p, const Look &look)
 {
     fillBackground(p);
     switch (Style()) {
-    case 0: {
-        // Caption only; the pointer shows in the caption itself.
-        const int state = faceState(look);
-        QRect r = currentLayout().captionRect;
-        QFont f = font();
-        if (state == 1 && isEnabled())
-            f.setUnderline(true);
-        if (state == 2)
-            r.translate(1, 1);
-        p.save();
-        p.setFont(f);
-        const QColor c = state != 0 && isEnabled() ? kf::ToQColor(kf::RGB(0, 0, 128)) : foreColor();
-        drawCaption(p, r, c, m_wordWrap, !isEnabled());
-        p.restore();
-        break;
-    }
+    case 0:
     case 1:
-        paintContent(p, 0, QColor(), true);
-        break;
+        break; // no face of their own
     case 7:
         paintStyle7(p, look);
         break;
@@ -207,33 +179,68 @@ void qvTButton::paintFace(QPainter &p, const Look &look)
     }
 }
 
-void qvTButton::paintContent(QPainter &p, int state, const QColor &arrow, bool withIcon)
+void qvTButton::paintContent(QPainter &p, const Look &look)
 {
-    Q_UNUSED(state);
-    const int W = width(), H = height();
-    if (arrow.isValid() && (m_drawDownIcon || m_downButton))
-        DownArrow(p, W, H, m_downButtonWidth, arrow);
+    const int state = faceState(look);
     const qv::IconLayout layout = currentLayout();
-    const QString caption = Caption();
-    if (!caption.isEmpty()) {
-        if (m_renderingStyle == 0) {
-            drawCaption(p, layout.captionRect, foreColor(), m_wordWrap, !isEnabled());
-        } else {
-            const QRect r = layout.captionRect;
-            const QFont f = font();
-            const qint32 fontStyle =
-                (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
-            const QColor c = isEnabled() ? foreColor() : QColor(160, 160, 160);
-            const qint32 alignment = Align() + (m_wordWrap ? 0 : 3);
-            const qint32 flags =
-                GDIplusDraw::FormatFlag::NoFitBlackBox | (m_wordWrap ? 0 : GDIplusDraw::FormatFlag::NoWrap);
-            GDIplusDraw::DrawTextPlus(p, r.x(), r.y(), r.width(), r.height(), withoutAccessKey(caption),
-                                      f.family(), float(f.pointSizeF()), fontStyle, alignment, c.rgba(),
-                                      m_renderingStyle, true, flags);
-        }
+    if (Style() == 0) {
+        // Caption only; the pointer shows in the caption itself.
+        QFont f = font();
+        if (state == 1 && isEnabled())
+            f.setUnderline(true);
+        const QRect r = layout.captionRect.translated(state == 2 ? 1 : 0, state == 2 ? 1 : 0);
+        const QColor c = state != 0 && isEnabled() ? kf::ToQColor(kf::RGB(0, 0, 128)) : foreColor();
+        drawCaption(p, r, c, m_wordWrap, !isEnabled(), &f);
+        return;
     }
-    if (withIcon)
-        drawIcon(p, layout.iconPos);
+    if (Style() != 1 && (m_drawDownIcon || m_downButton)) {
+        const QColor arrow = !isEnabled()   ? QColor(150, 150, 150)
+                             : Style() == 7 ? QColor(18, 19, 32)
+                                            : QColor(21, 66, 139);
+        DownArrow(p, width(), height(), m_downButtonWidth, arrow);
+    }
+    paintCaption(p, layout.captionRect);
+    drawIcon(p, layout.iconPos);
+}
+
+void qvTButton::paintCaption(QPainter &p, const QRect &r)
+{
+    const QString caption = Caption();
+    if (caption.isEmpty())
+        return;
+    if (m_renderingStyle == 0) {
+        drawCaption(p, r, foreColor(), m_wordWrap, !isEnabled());
+        return;
+    }
+    // The text operation lays the text out anew on every call: draw it once per look and keep it.
+    const QFont f = font();
+    const QColor c = isEnabled() ? foreColor() : QColor(160, 160, 160);
+    const QString key = QStringLiteral("%1|%2|%3x%4|%5|%6|%7|%8")
+                            .arg(caption, f.toString())
+                            .arg(r.width())
+                            .arg(r.height())
+                            .arg(c.rgba())
+                            .arg(m_renderingStyle)
+                            .arg(Align())
+                            .arg(m_wordWrap);
+    if (m_smooth.key != key) {
+        const qint32 fontStyle =
+            (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
+        const qint32 alignment = Align() + (m_wordWrap ? 0 : 3);
+        const qint32 flags =
+            GDIplusDraw::FormatFlag::NoFitBlackBox | (m_wordWrap ? 0 : GDIplusDraw::FormatFlag::NoWrap);
+        const qreal dpr = p.device()->devicePixelRatioF();
+        QImage img(r.size() * dpr, QImage::Format_ARGB32_Premultiplied);
+        img.setDevicePixelRatio(dpr);
+        img.fill(Qt::transparent);
+        QPainter ip(&img);
+        GDIplusDraw::DrawTextPlus(ip, 0, 0, r.width(), r.height(), plainCaption(caption), f.family(),
+                                  float(f.pointSizeF()), fontStyle, alignment, c.rgba(), m_renderingStyle,
+                                  true, flags);
+        ip.end();
+        m_smooth = {key, img};
+    }
+    p.drawImage(r.topLeft(), m_smooth.image);
 }
 
 void qvTButton::paintStyle8(QPainter &p, const Look &look)
@@ -266,7 +273,6 @@ void qvTButton::paintStyle8(QPainter &p, const Look &look)
         }
         Frame(p, 0, 0, W - 1, H - 1, navy);
     }
-    paintContent(p, state, isEnabled() ? QColor(21, 66, 139) : QColor(150, 150, 150));
 }
 
 void qvTButton::paintStyle9(QPainter &p, const Look &look)
@@ -313,15 +319,14 @@ void qvTButton::paintStyle9(QPainter &p, const Look &look)
         }
         Outline(p, 0, 0, W - 1, H - 1, opaque(142, 129, 101));
     }
-    paintContent(p, state, isEnabled() ? QColor(21, 66, 139) : QColor(150, 150, 150));
 }
 
 void qvTButton::paintStyle7(QPainter &p, const Look &look)
 {
     // The cool palette, dark to light.
-    const OleColor ink = RGB(18, 19, 32), deepRim = RGB(65, 68, 115), hoverRim = RGB(100, 138, 218),
-                   steel = RGB(145, 151, 167), mist = RGB(169, 173, 185), grey = RGB(210, 210, 210),
-                   light = RGB(230, 230, 230), pale = RGB(250, 250, 250), white = RGB(255, 255, 255);
+    const OleColor deepRim = RGB(65, 68, 115), hoverRim = RGB(100, 138, 218), steel = RGB(145, 151, 167),
+                   mist = RGB(169, 173, 185), grey = RGB(210, 210, 210), light = RGB(230, 230, 230),
+                   pale = RGB(250, 250, 250), white = RGB(255, 255, 255);
     const int W = width(), H = height();
     const int h = kf::PercentOf(50, H);
     const int D = m_downButton ? m_downButtonWidth : 0;
@@ -355,5 +360,4 @@ void qvTButton::paintStyle7(QPainter &p, const Look &look)
         Outline(p, 1, 1, W - 2, H - 2, GDIplusDraw::ColorToArgb(state == 2 ? light : white, 255));
         Outline(p, 0, 0, W - 1, H - 1, GDIplusDraw::ColorToArgb(rim, 255));
     }
-    paintContent(p, state, isEnabled() ? kf::ToQColor(ink) : QColor(150, 150, 150));
 }

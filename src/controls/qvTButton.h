@@ -66,7 +66,8 @@ signals:
 
 protected:
     void leftClick() override;
-    void paintFace(QPainter &p, const Look &look) override;
+    void paintBackground(QPainter &p, const Look &look) override;
+    void paintContent(QPainter &p, const Look &look) override;
     int downPartWidth() const override;
     void pressStarted(int button, int shift, QPoint pos) override;
     void pressEnded() override;
@@ -79,7 +80,7 @@ private:
     void paintStyle8(QPainter &p, const Look &look);
     void paintStyle9(QPainter &p, const Look &look);
     void paintStyle7(QPainter &p, const Look &look);
-    void paintContent(QPainter &p, int state, const QColor &arrow, bool withIcon = true);
+    void paintCaption(QPainter &p, const QRect &r);
 
     bool m_repeat = false;
     int m_renderingStyle = 0;
@@ -90,4 +91,10 @@ private:
     bool m_pressInDownPart = false;
     int m_repeatCount = 0;
     QTimer m_tmrRepeat;
+    // The anti-aliased caption as drawn through the text operation, with what it was drawn for.
+    struct SmoothCaption {
+        QString key;
+        QImage image;
+    };
+    SmoothCaption m_smooth;
 };
