@@ -447,22 +447,33 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
 void qvShadeBox::paintFramed(QPainter &p, int w, int h)
 {
     p.drawImage(QPoint(0, 0), BackgroundBehind::Capture(this, QRect(0, 0, w, h)));
-    const bool rounded = m_style == 10;
-    struct Outline {
-        int l, t, r, b, radius;
-        OleColor color;
-    };
-    const Outline outlines[5] = {{0, 0, w - 1, h - 1, rounded ? 5 : 0, RGB(49, 81, 102)},
-                                 {0, 1, w - 1, h - 1, rounded ? 5 : 0, RGB(66, 110, 138)},
-                                 {1, 2, w - 2, h - 2, rounded ? 5 : 0, RGB(79, 131, 165)},
-                                 {2, 3, w - 3, h - 3, rounded ? 3 : 0, RGB(88, 145, 183)},
-                                 {3, 4, w - 4, h - 4, rounded ? 2 : 0, RGB(92, 152, 191)}};
-    for (int i = 0; i < 5; ++i) {
-        const Outline &o = outlines[i];
-        const Argb c = ColorToArgb(o.color, 255);
-        const bool filled = i == 4 || (rounded && i == 0);
-        DrawRoundRectPlus(p, o.l, o.t, o.r, o.b, o.radius, filled ? FillSolid : -1, 1, LineSolid, c, 0, c, 0, 0);
+    if (m_framedSize != QSize(w, h) || m_framedStyle != m_style) {
+        // The outlines depend on size and style alone: painted once, laid over the copied
+        // background at every paint.
+        m_framed = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+        m_framed.fill(Qt::transparent);
+        QPainter f(&m_framed);
+        const bool rounded = m_style == 10;
+        struct Outline {
+            int l, t, r, b, radius;
+            OleColor color;
+        };
+        const Outline outlines[5] = {{0, 0, w - 1, h - 1, rounded ? 5 : 0, RGB(49, 81, 102)},
+                                     {0, 1, w - 1, h - 1, rounded ? 5 : 0, RGB(66, 110, 138)},
+                                     {1, 2, w - 2, h - 2, rounded ? 5 : 0, RGB(79, 131, 165)},
+                                     {2, 3, w - 3, h - 3, rounded ? 3 : 0, RGB(88, 145, 183)},
+                                     {3, 4, w - 4, h - 4, rounded ? 2 : 0, RGB(92, 152, 191)}};
+        for (int i = 0; i < 5; ++i) {
+            const Outline &o = outlines[i];
+            const Argb c = ColorToArgb(o.color, 255);
+            const bool filled = i == 4 || (rounded && i == 0);
+            DrawRoundRectPlus(f, o.l, o.t, o.r, o.b, o.radius, filled ? FillSolid : -1, 1, LineSolid, c, 0, c, 0, 0);
+        }
+        f.end();
+        m_framedSize = QSize(w, h);
+        m_framedStyle = m_style;
     }
+    p.drawImage(QPoint(0, 0), m_framed);
 }
 
 void qvShadeBox::paintSeeThrough(QPainter &p, int w, int h)
@@ -493,6 +504,33 @@ void qvShadeBox::paintGrip(QPainter &p, int w, int h)
 }
 
 void qvShadeBox::paintText(QPainter &p, int w, int h)
+{
+    // Laying out the text is the dearest step of a paint: the laid-out text is kept
+    // while nothing it depends on changes.
+    const QStringList key = {m_text,
+                             m_font.toString(),
+                             QString::number(w),
+                             QString::number(h),
+                             QString::number(m_statusBar),
+                             QString::number(m_textFromEdge),
+                             QString::number(m_textFromTop),
+                             QString::number(m_textAlign),
+                             QString::number(m_textAlpha),
+                             QString::number(m_textHoldAtTop),
+                             QString::number(isEnabled()),
+                             QString::number(TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()))};
+    if (m_textLayer.isNull() || key != m_textKey) {
+        m_textLayer = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+        m_textLayer.fill(Qt::transparent);
+        QPainter tp(&m_textLayer);
+        layOutText(tp, w, h);
+        tp.end();
+        m_textKey = key;
+    }
+    p.drawImage(QPoint(0, 0), m_textLayer);
+}
+
+void qvShadeBox::layOutText(QPainter &p, int w, int h)
 {
     const int grip = m_statusBar ? 12 : 0;
     const int left = m_textFromEdge, top = m_textFromTop;

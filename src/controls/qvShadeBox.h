@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QImage>
 #include <QList>
+#include <QStringList>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
@@ -197,6 +198,7 @@ private:
     void paintSeeThrough(QPainter &p, int w, int h);
     void paintGrip(QPainter &p, int w, int h);
     void paintText(QPainter &p, int w, int h);
+    void layOutText(QPainter &p, int w, int h);
     void paintFreeTexts(QPainter &p);
     void paintLines(QPainter &p, int w, int h);
 
@@ -252,6 +254,11 @@ private:
     QTimer m_refreshTimer;
     BackgroundKey m_backgroundKey;
     QImage m_background;
+    QImage m_framed;  // outlines of styles 9 and 10 for m_framedSize
+    QSize m_framedSize;
+    int m_framedStyle = 0;
+    QImage m_textLayer;  // the text as laid out for m_textKey
+    QStringList m_textKey;
     QImage m_surface;
     int m_paintCount = 0;
     bool m_gripResizing = false;

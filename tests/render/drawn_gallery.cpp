@@ -164,6 +164,20 @@ QV_CATALOG(shadeBoxShots)
                             b->setText(QStringLiteral("12 filer funnet (1 234 kb).  3 mapper gjennomsøkt."));
                         });
                     }});
+    qvcatalog::add({"shadebox_text_changing", "Status text that changes at every paint, as during a backup run",
+                    {520, 24},
+                    [](QWidget *host) {
+                        return panel(host, [](qvShadeBox *b) {
+                            b->setTextAlign(0);
+                            b->setText(QStringLiteral("Legger til i zip: C:\\Data\\Bilder\\2024\\ferie.jpg"));
+                        });
+                    },
+                    [](QWidget *control) {
+                        static int n = 0;
+                        auto *box = static_cast<qvShadeBox *>(control);
+                        box->setText(QString::number(++n) + QStringLiteral(" filer funnet (1 234 kb).  3 mapper gjennomsøkt."));
+                        box->grab();
+                    }});
     qvcatalog::add({"shadebox_text_centre_alpha", "Text centred, anti-aliased (TextAlpha)", {520, 24},
                     [](QWidget *host) {
                         return panel(host, [](qvShadeBox *b) {
