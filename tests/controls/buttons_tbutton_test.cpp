@@ -573,3 +573,37 @@ TEST(TButtonPaint, CaptionMovesAsideForTheIcon)
     EXPECT_FALSE(anyPixel(img, QRect(0, 0, 4 + 16 + 3, 30), QColor(0, 0, 0), 90));
     EXPECT_TRUE(anyPixel(img, QRect(23, 0, 3, 30), QColor(0, 0, 0), 90));
 }
+
+TEST(TButtonPaint, KeptLooksFollowEveryChange)
+{
+    ShownForm f;
+    qvTButton *b = makeButton(&f.form, {10, 10, 80, 30}, 9);
+    b->setCaption(QString());
+    QTest::mouseMove(b, {20, 15});
+    ASSERT_EQ(b->pointerState(), 1);
+    EXPECT_TRUE(colorNear(at(b->grab().toImage(), 40, 3), QColor(255, 250, 208), 6));
+
+    b->setStyle(8);  // same look key, other painter
+    QImage img = b->grab().toImage();
+    EXPECT_TRUE(colorNear(at(img, 40, 0), QColor(0, 0, 128)));
+
+    b->resize(120, 30);  // a kept face of the old size must not come back
+    img = b->grab().toImage();
+    EXPECT_TRUE(colorNear(at(img, 119, 15), QColor(0, 0, 128)));
+
+    b->setTransparentBG(false);
+    b->setBackColor(0x00FF00);  // green
+    QTest::mouseMove(&f.form, {300, 150});
+    img = b->grab().toImage();
+    EXPECT_TRUE(colorNear(at(img, 60, 15), QColor(0, 255, 0)));
+    b->setBackColor(0x0000FF);
+    EXPECT_TRUE(colorNear(at(b->grab().toImage(), 60, 15), QColor(255, 0, 0)));
+
+    b->setForeColor(0x000000);
+    b->setCaption(QStringLiteral("MMMM"));
+    img = b->grab().toImage();
+    EXPECT_TRUE(anyPixel(img, QRect(30, 5, 60, 20), QColor(0, 0, 0), 90));
+    b->setCaption(QStringLiteral("."));
+    img = b->grab().toImage();
+    EXPECT_FALSE(anyPixel(img, QRect(30, 5, 25, 20), QColor(0, 0, 0), 90));
+}
