@@ -74,7 +74,7 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
                 ++folders;
             }
             return true;
-        });
+        }, ListDetail::Kinds);
     }
 
     double total = 0;

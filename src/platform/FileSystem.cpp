@@ -331,7 +331,7 @@ bool wildcardMatch(const QString &pattern, const QString &name)
 }
 
 void forEachDirEntry(const QString &folder, const QString &pattern,
-                     const std::function<bool(const DirEntry &)> &visit)
+                     const std::function<bool(const DirEntry &)> &visit, ListDetail detail)
 {
     const auto host = DriveTable::current().toHost(folder);
     if (!host || pattern.isEmpty())
@@ -393,6 +393,20 @@ void forEachDirEntry(const QString &folder, const QString &pattern,
         const QString name = hostPathFromBytes(n, qsizetype(std::strlen(n)));
         if (name.contains(u'\\') || !matches(name))
             continue;
+        if (detail == ListDetail::Kinds && d->d_type != DT_UNKNOWN) {
+            if (d->d_type != DT_REG && d->d_type != DT_DIR && d->d_type != DT_LNK)
+                continue;
+            e = DirEntry{};
+            e.name = name;
+            e.isLink = d->d_type == DT_LNK;
+            e.attributes = d->d_type == DT_DIR ? Attr::Directory : 0;
+            if (name.startsWith(u'.'))
+                e.attributes |= Attr::Hidden;
+            if (e.attributes == 0)
+                e.attributes = Attr::Normal;
+            go = visit(e);
+            continue;
+        }
         if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         const bool link = S_ISLNK(st.st_mode);

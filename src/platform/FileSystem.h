@@ -37,8 +37,13 @@ struct DirEntry {
 // (unaddressable) are left out.
 std::vector<DirEntry> listDirectory(const QString &folder, const QString &pattern);
 // Streams the same entries without building a list; return false to stop early.
+// How much of each entry a listing fills in. Kinds: the name, the directory and
+// hidden bits and the link flag only, from the folder itself where the file
+// system tells the kind (a walk looking for sub-folders needs no more, and skips a
+// stat and an attribute read per file); a link's target is not looked at.
+enum class ListDetail { Full, Kinds };
 void forEachDirEntry(const QString &folder, const QString &pattern,
-                     const std::function<bool(const DirEntry &)> &visit);
+                     const std::function<bool(const DirEntry &)> &visit, ListDetail detail = ListDetail::Full);
 bool wildcardMatch(const QString &pattern, const QString &name);
 
 // Attribute word of a path (throws 53 file / 76 path not found, 70, ...).

@@ -18,6 +18,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <map>
+
 using namespace qv;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
@@ -287,6 +289,37 @@ TEST_F(FileSystemTest, SymbolicLinks)
     EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\dangling"); }), 53);
     copyFile("C:\\d\\filelink", "D:\\copy.txt");
     EXPECT_EQ(drives.readFile("D:\\copy.txt"), "0123456789");
+}
+
+// The kinds-only listing a sub-folder walk uses must agree with the full one on
+// everything such a walk looks at.
+TEST_F(FileSystemTest, KindsListingAgreesWithTheFullListing)
+{
+    drives.writeFile("C:\\k\\a.txt", "a");
+    drives.writeFile("C:\\k\\.skjult", "h");
+    drives.makeDir("C:\\k\\Mappe");
+    drives.makeDir("C:\\k\\.skjult mappe");
+    const QByteArray k = QFile::encodeName(root() + "/k");
+    ASSERT_EQ(::symlink("Mappe", (k + "/lenke").constData()), 0);
+    ASSERT_EQ(::mkfifo((k + "/pipe").constData(), 0644), 0);
+    std::map<QString, std::pair<quint32, bool>> full, kinds;
+    const quint32 looked = Attr::Directory | Attr::Hidden;
+    forEachDirEntry("C:\\k", "*", [&](const DirEntry &e) {
+        full[e.name] = {e.attributes & looked, e.isLink};
+        return true;
+    });
+    forEachDirEntry("C:\\k", "*", [&](const DirEntry &e) {
+        kinds[e.name] = {e.attributes & looked, e.isLink};
+        return true;
+    }, ListDetail::Kinds);
+    EXPECT_EQ(kinds.size(), 7u);  // ".", "..", two files, two folders, the link; no pipe
+    for (const auto &[name, k] : kinds) {
+        if (k.second)
+            continue;  // a link's target is not looked at: it is never walked into
+        ASSERT_TRUE(full.count(name)) << name.toStdString();
+        EXPECT_EQ(full[name], k) << name.toStdString();
+    }
+    EXPECT_TRUE(kinds["lenke"].second);
 }
 
 TEST_F(FileSystemTest, ExistenceAndFolders)
