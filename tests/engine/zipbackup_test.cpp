@@ -156,3 +156,19 @@ TEST_F(ZipTest, MoreThanSevenThousandFilesArePacked)
         GTEST_SKIP() << "unzip is not installed";
     EXPECT_EQ(unzip({"-t", "-q", drives.host("D:\\Sikring\\Backup av Mange 2026_12_07  kl_1747.zip")}).code, 0);
 }
+
+TEST_F(ZipTest, NamesThatAreNotValidUtf8AreArchived)
+{
+    const QByteArray bad = QFile::encodeName(drives.host("C:\\Data\\Dokumenter")) + "/ugyldig\xff.txt";
+    FILE *fp = fopen(bad.constData(), "w");
+    ASSERT_NE(fp, nullptr);
+    fputs("rare bytes", fp);
+    fclose(fp);
+    engine().scan.General_SokFiler();
+    ASSERT_EQ(state().lvw1().GetCount(), 4);
+    EXPECT_TRUE(engine().zip.General_ZipBackup()) << dialog.messages().join('|').toStdString();
+    ::unlink(bad.constData());
+    if (!haveUnzip())
+        GTEST_SKIP() << "unzip is not installed";
+    EXPECT_EQ(unzip({"-t", "-q", drives.host(kArchive)}).code, 0);
+}
