@@ -258,6 +258,17 @@ TEST(Shapes, RadiusZeroIsThePlainRectangleWithoutSecondPass)
     EXPECT_TRUE(near(img, 4, 12, RGB(255, 255, 255), 0));
 }
 
+TEST(Shapes, SeeThroughOutlineCoversEveryEdgePixelOnce)
+{
+    QImage img = canvas(40, 30);
+    QPainter p(&img);
+    DrawRoundRectPlus(p, 5, 5, 30, 20, 0, -1, 1, LineSolid, MakeArgb(128, 0, 0, 0), 0, 0, 0, 0);
+    p.end();
+    for (const QPoint pt : {QPoint(5, 5), QPoint(30, 20), QPoint(17, 5), QPoint(30, 12), QPoint(5, 20)})
+        EXPECT_TRUE(near(img, pt.x(), pt.y(), RGB(127, 127, 127), 1)) << pt.x() << "," << pt.y();
+    EXPECT_TRUE(near(img, 17, 12, RGB(255, 255, 255), 0));
+}
+
 TEST(Shapes, LowerRightLineRedrawsRightAndBottomSides)
 {
     QImage img = canvas(40, 30);

@@ -142,6 +142,30 @@ TEST(ShadeBoxPaint, OnlyTextChangesRepaintAtOnce)
     EXPECT_EQ(changed.at(0).at(0).toString(), QStringLiteral("Text"));
 }
 
+TEST(ShadeBoxPaint, EveryNewTextIsLaidOutAgain)
+{
+    qvShadeBox box;
+    box.resize(300, 24);
+    makePlain(box);
+    box.setTextAlign(0);
+    box.setText(QStringLiteral("Mal"));
+    const int shortText = ink(box.Surface()).width();
+    box.setText(QStringLiteral("Sikkerhetskopiering fullført."));
+    EXPECT_GT(ink(box.Surface()).width(), 2 * shortText);
+    box.setTextColor(RGB(255, 0, 0));
+    box.Refresh();
+    const QRect text = ink(box.Surface(), 200);
+    bool red = false;
+    for (int x = text.left(); x <= text.right() && !red; ++x)
+        for (int y = text.top(); y <= text.bottom() && !red; ++y) {
+            const QRgb px = box.Surface().pixel(x, y);
+            red = qRed(px) > 200 && qGreen(px) < 60;
+        }
+    EXPECT_TRUE(red);
+    box.setText(QString());
+    EXPECT_TRUE(ink(box.Surface(), 250).isEmpty());
+}
+
 TEST(ShadeBoxPaint, RefreshingRepaintsOnceAfterTheDelay)
 {
     qvShadeBox box;
