@@ -3,6 +3,7 @@
 #include "engine/BackupLabel.h"
 #include "engine/modBackup.h"
 #include "platform/Clock.h"
+#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/PlatformError.h"
@@ -54,11 +55,12 @@ bool ZipBackup::General_ZipBackup()
             msgBox(QStringLiteral("Filen finnes fra før."), Buttons::OK, Icon::Exclamation);
             return fail();
         }
-        m_archive = name.toUtf8();
+        m_archive = hostPathBytes(name);
         ZipFilnavn.clear();
         ZipFilnavn.reserve(size_t(n));
         for (int i = 1; i <= n; ++i) {
-            ZipFilnavn.push_back(s.lvw1().GetFile(i).toUtf8());
+            // UTF-8, with the bytes of names that are not valid UTF-8 kept as they are.
+            ZipFilnavn.push_back(hostPathBytes(s.lvw1().GetFile(i)));
             s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
         }
         const short result = ZipArkiver();

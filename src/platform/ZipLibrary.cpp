@@ -84,9 +84,10 @@ struct Source {
     }
 };
 
+// UTF-8, where the bytes of names that are not valid UTF-8 stand for themselves.
 QString fromUtf8(const char *text)
 {
-    return QString::fromUtf8(text);
+    return qv::hostPathFromBytes(text, qsizetype(std::strlen(text)));
 }
 
 bool isSeparator(QChar c)
