@@ -7,11 +7,14 @@
 #include "controls/MousePointer.h"
 #include "controls/qvKontrollerFelles.h"
 
+#include <QCoreApplication>
 #include <QCursor>
 #include <QDragEnterEvent>
+#include <QEnterEvent>
 #include <QIcon>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,6 +36,9 @@ qvButtonBase::qvButtonBase(int defaultStyle, int iconSpaceDefault, QWidget *pare
     : QWidget(parent), m_style(defaultStyle), m_iconSpace(iconSpaceDefault),
       m_tip(std::make_unique<CTooltip>())
 {
+    m_gdiToken = kf::StartGdiPlus();
+    if (m_gdiToken == 0)
+        QMessageBox::critical(nullptr, QString(), QStringLiteral("Feil ved lasting av GDI+"));
     setMouseTracking(true);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     m_tmrRefresh.setInterval(PollInterval);
@@ -47,6 +53,8 @@ qvButtonBase::qvButtonBase(int defaultStyle, int iconSpaceDefault, QWidget *pare
 
 qvButtonBase::~qvButtonBase()
 {
+    if (m_gdiToken != 0)
+        kf::StopGdiPlus(m_gdiToken);
     if (s_pressed == this)
         s_pressed = nullptr;
 }
@@ -578,7 +586,7 @@ void qvButtonBase::trackPointer(Qt::MouseButtons buttons, QPoint pos)
     }
     if (!m_hovering) {
         m_hovering = true;
-        showTip();
+        showTip(pos);
         changed = true;
     }
     if ((buttons & Qt::LeftButton) && m_leftHeld && !m_pressed) {
@@ -627,7 +635,7 @@ void qvButtonBase::leaveEvent(QEvent *e)
     goOutside();
 }
 
-void qvButtonBase::showTip()
+void qvButtonBase::showTip(QPoint pos)
 {
     if (m_tipShown || (m_tipText.isEmpty() && m_tipHeader.isEmpty()))
         return;
@@ -639,6 +647,9 @@ void qvButtonBase::showTip()
     m_tip->setTTDelayTime(m_tipDelay);
     m_tip->TTCreate(this);
     m_tipShown = true;
+    // The tip watches its widget from now on, but the pointer has already come in.
+    const QPoint global = mapToGlobal(pos);
+    QCoreApplication::postEvent(this, new QEnterEvent(QPointF(pos), QPointF(pos), QPointF(global)));
 }
 
 void qvButtonBase::hideTip()

@@ -232,7 +232,7 @@ private:
     void trackPointer(Qt::MouseButtons buttons, QPoint pos);
     void goOutside();
     void pollPointer();
-    void showTip();
+    void showTip(QPoint pos);
     void hideTip();
     void loadIcon();
     void updateShortcut();
@@ -292,6 +292,8 @@ private:
         qreal width = 0, height = 0, underlineY = 0, lineWidth = 1;
     };
     mutable ShapedCaption m_shaped;
+
+    qint32 m_gdiToken = 0;
 
     static QPointer<qvButtonBase> s_pressed;
 };

@@ -2,6 +2,7 @@
 #include "controls/buttons_testutil.h"
 #include "support/TempTree.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QSignalSpy>
@@ -172,6 +173,31 @@ TEST(TButtonPointer, DoubleClickIsASecondPress)
     EXPECT_EQ(b->pointerState(), 2);
     QTest::mouseRelease(b, Qt::LeftButton, {}, {30, 20});
     EXPECT_EQ(click.count(), 2);
+}
+
+TEST(TButtonPointer, TooltipShowsAfterTheDelayAndGoesWithThePointer)
+{
+    ShownForm f;
+    qvTButton *b = makeButton(&f.form, {10, 10, 80, 40});
+    qvTButton *plain = makeButton(&f.form, {100, 10, 80, 40});  // no tooltip text
+    b->setQvToolTip(QStringLiteral("Start backup."));
+    b->setQvToolTipHeader(QStringLiteral("Start"));
+    b->setQvToolTipDelayTime(60);
+    auto shownTips = [&] {
+        int n = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            n += w != &f.form && w->isVisible() ? 1 : 0;
+        return n;
+    };
+    QTest::mouseMove(b, {20, 15});
+    EXPECT_EQ(shownTips(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownTips() == 1; }, 2000));
+    QTest::mouseMove(&f.form, {250, 120});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownTips() == 0; }, 1000));
+
+    QTest::mouseMove(plain, {20, 15});
+    QTest::qWait(700);
+    EXPECT_EQ(shownTips(), 0);
 }
 
 // ---- modes ---------------------------------------------------------------------------
