@@ -6,6 +6,7 @@
 #include "controls/qvShadeForm.h"
 #include "platform/PlatformError.h"
 
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -316,6 +317,37 @@ TEST(ShadeBoxMouse, ClickAndButtonEvents)
     EXPECT_FLOAT_EQ(downs.at(0).at(2).toFloat(), 12.0f);
     QTest::mouseDClick(&box, Qt::LeftButton, {}, QPoint(12, 5));
     EXPECT_EQ(doubles.count(), 1);
+}
+
+TEST(ShadeBoxMouse, TakesTheMouseAndDropsWhenAsked)
+{
+    qvShadeBox box;
+    box.resize(100, 20);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.AllowMove(false);
+    EXPECT_EQ(QWidget::mouseGrabber(), &box);
+    box.releaseMouse();
+
+    QMimeData mime;
+    mime.setText(QStringLiteral("C:\\Data"));
+    QSignalSpy drops(&box, &qvShadeBox::OLEDragDrop);
+    auto dragAndDrop = [&](QPointF at, Qt::KeyboardModifiers modifiers) {
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(&box, &enter);
+        const bool accepted = enter.isAccepted();
+        QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, modifiers);
+        if (accepted)
+            QApplication::sendEvent(&box, &drop);
+        return accepted;
+    };
+    EXPECT_FALSE(dragAndDrop(QPointF(5, 5), {}));
+    box.setOLEDropMode(1);
+    EXPECT_TRUE(dragAndDrop(QPointF(7, 9), Qt::ShiftModifier));
+    ASSERT_EQ(drops.count(), 1);
+    EXPECT_EQ(drops.at(0).at(2).toInt(), 1);
+    EXPECT_EQ(drops.at(0).at(3).toInt(), 1);
+    EXPECT_FLOAT_EQ(drops.at(0).at(4).toFloat(), 7.0f);
 }
 
 TEST(ShadeBoxLines, AlphaAboveRangeIsCutAndPositionsAreColumns)
