@@ -633,3 +633,40 @@ TEST(TButtonPaint, KeptLooksFollowEveryChange)
     img = b->grab().toImage();
     EXPECT_FALSE(anyPixel(img, QRect(30, 5, 25, 20), QColor(0, 0, 0), 90));
 }
+
+TEST(TButtonPaint, IconFileSources)
+{
+    QTemporaryDir dir;
+    QImage pic(32, 32, QImage::Format_ARGB32);
+    pic.fill(QColor(0, 160, 0));
+    ASSERT_TRUE(pic.save(dir.path() + "/a.ico"));
+    ASSERT_TRUE(pic.save(dir.path() + "/a.bmp"));
+    QWidget host;
+    qvTButton *b = makeButton(&host, {0, 0, 40, 40}, 1);
+    b->setCaption(QString());
+
+    b->IconFromICO(dir.path() + "/a.ico", 16);  // scaled to the size asked for
+    EXPECT_EQ(b->iconExtent(), QSize(16, 16));
+    QImage img = b->renderFace(0);
+    EXPECT_TRUE(colorNear(at(img, 12, 12), QColor(0, 160, 0)));
+    EXPECT_EQ(at(img, 11, 11).alpha(), 0);
+    b->setEnabled(false);  // the platform's disabled look: no longer green
+    EXPECT_FALSE(colorNear(at(b->renderFace(0), 20, 20), QColor(0, 160, 0), 30));
+
+    b->setEnabled(true);
+    b->IconFromFile(dir.path() + "/a.bmp", 24);
+    EXPECT_EQ(b->iconExtent(), QSize(24, 24));
+    EXPECT_TRUE(colorNear(at(b->renderFace(0), 8, 8), QColor(0, 160, 0)));
+
+    b->IconFromDLL(dir.path() + "/a.ico", 0, 20);
+    EXPECT_EQ(b->iconExtent(), QSize(20, 20));
+    b->IconFromDLL(dir.path() + "/a.ico", 5, 20);  // no such icon number
+    EXPECT_TRUE(b->iconExtent().isEmpty());
+
+    // Without a source the default picture shows at its own size.
+    QPixmap def(10, 6);
+    def.fill(Qt::blue);
+    b->setIconDefault(def);
+    EXPECT_EQ(b->iconExtent(), QSize(10, 6));
+    EXPECT_TRUE(colorNear(at(b->renderFace(0), 20, 20), QColor(0, 0, 255)));
+}
