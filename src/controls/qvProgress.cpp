@@ -205,7 +205,7 @@ void qvProgress::paint(bool force)
     }
 
     if (m_viewPercent)
-        DrawTextPlus(painter, float(w / 2 - 14), 0.0f, 33.0f, float(h), percentText, QStringLiteral("Arial"), 8.0f, 0,
+        DrawTextPlus(painter, w / 2.0f - 14.0f, 0.0f, 33.0f, float(h), percentText, QStringLiteral("Arial"), 8.0f, 0,
                      1, ColorToArgb(TranslateColor(m_foreColor, pal), 255), 0, false, 4);
 
     if (m_style >= 0 && m_style <= 2 && m_border)
