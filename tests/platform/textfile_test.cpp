@@ -3,6 +3,7 @@
 #include "platform/PlatformError.h"
 #include "platform/TextFile.h"
 
+#include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 #include <QDirIterator>
@@ -204,36 +205,6 @@ TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
 // ---------------------------------------------------------------------------------
 // A program folder that cannot be written: per-user mirror
 
-namespace
-{
-
-int asNobody(const std::function<int()> &f)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-            ::_exit(255);
-        ::_exit(f());
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? (WEXITSTATUS(status) == 255 ? -1 : WEXITSTATUS(status)) : -1;
-}
-
-void openUp(const QString &host)
-{
-    QString p = host;
-    while (p.size() > 1) {
-        struct stat st {
-        };
-        ::stat(QFile::encodeName(p).constData(), &st);
-        ::chmod(QFile::encodeName(p).constData(), (st.st_mode & 07777) | 0055);
-        p = QFileInfo(p).absolutePath();
-    }
-}
-
-} // namespace
-
 TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
 {
     drives.setProgramFolder("C:\\Programmer\\Backup");
@@ -242,7 +213,7 @@ TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
     drives.makeDir("C:\\Brukere\\ola\\AppData\\Local");
     qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
     const QString programHost = drives.host("C:\\Programmer\\Backup");
-    openUp(programHost);
+    qvtest::openUpToRoot(programHost);
     ::chmod(QFile::encodeName(programHost).constData(), 0755);
     ::chmod(QFile::encodeName(drives.host("C:\\Programmer\\Backup\\Error_Backup.txt")).constData(), 0644);
     ::chown(QFile::encodeName(drives.host("C:\\Brukere")).constData(), 65534, 65534);
@@ -250,7 +221,7 @@ TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
         ::chown(QFile::encodeName(it.next()).constData(), 65534, 65534);
 
     const QString mirror = "C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\";
-    const int rc = asNobody([&] {
+    const int rc = qvtest::asNobody([&] {
         try {
             if (!hostfs::virtualStoreMirror("C:\\Programmer\\Backup\\BackupMal.txt"))
                 return 1;

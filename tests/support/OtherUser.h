@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+// Permission bits do not bind root: tests of refusals run their check as "nobody".
+namespace qvtest {
+
+// Runs f in a child process under the "nobody" account. Returns f's result, or -1
+// when the child could not drop its rights.
+int asNobody(const std::function<int()> &f);
+// Makes every folder from host up to the root passable for other accounts.
+void openUpToRoot(const QString &host);
+// openUpToRoot, and hands the whole tree below hostRoot to "nobody".
+void giveToNobody(const QString &hostRoot);
+
+}  // namespace qvtest
