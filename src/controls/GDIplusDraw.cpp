@@ -86,7 +86,7 @@ public:
         m_p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     ~Scope() { m_p.restore(); }
-    // Pixel centres at whole coordinates, as the original drawing layer has them.
+    // Pixel centres at whole coordinates, so one-pixel outlines stay crisp.
     void pixelCentres() { m_p.translate(0.5, 0.5); }
 
 private:

@@ -7,9 +7,9 @@
 
 class QPainter;
 
-// Anti-aliased text, lines, ellipses and rounded rectangles. Coordinates follow the
-// pixel-centre convention of the original drawing layer: (x, y) is the centre of
-// pixel (x, y), so a one-pixel outline at x covers exactly column x.
+// Anti-aliased text, lines, ellipses and rounded rectangles. Coordinates name pixel
+// centres: (x, y) is the centre of pixel (x, y), so a one-pixel outline at x covers
+// exactly column x.
 namespace GDIplusDraw {
 
 using qvKontrollerFelles::OleColor;
