@@ -133,3 +133,19 @@ TEST_F(RunCommandTest, LogsHoldNorwegianLettersInOneByteEach)
     EXPECT_TRUE(bytes.contains("  C:\\En\\bl\xE5\x62\xE6r.txt\r\n"));
     EXPECT_FALSE(bytes.startsWith("\xEF\xBB\xBF"));
 }
+
+TEST_F(RunCommandTest, UnwritableLogIsReportedByTheRunAndItsTextKept)
+{
+    drives.makeDir("C:\\Program\\Backup\\BackupLoggEnkel.txt");  // a folder where the log goes
+    select("1 En");
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::No);
+    dialog.queueAnswer(Answer::OK);  // the error message
+    start();
+    ASSERT_EQ(dialog.messages().size(), 3);
+    EXPECT_TRUE(dialog.messages()[2].contains("Prosedyre: qvbStart_Click")) << dialog.messages()[2].toStdString();
+    EXPECT_TRUE(state().LoggTekst.startsWith("Backup mal: \t\t1 En\r\n"));
+    EXPECT_FALSE(state().Avbrutt);
+    EXPECT_TRUE(state().qvbStart.enabled);
+    EXPECT_TRUE(programFileBytes("Error_Backup.txt").contains("Prosedyre: qvbStart_Click"));
+}
