@@ -29,19 +29,24 @@ void Outline(QPainter &p, int left, int top, int right, int bottom, Argb color)
 
 void Frame(QPainter &p, int left, int top, int right, int bottom, OleColor color)
 {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kf::ToQColor(color), 0));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)));
-    p.restore();
+    const QColor c = kf::ToQColor(color);
+    p.fillRect(QRect(left, top, right - left + 1, 1), c);
+    p.fillRect(QRect(left, bottom, right - left + 1, 1), c);
+    p.fillRect(QRect(left, top + 1, 1, bottom - top - 1), c);
+    p.fillRect(QRect(right, top + 1, 1, bottom - top - 1), c);
 }
 
 void Line(QPainter &p, int x1, int y1, int x2, int y2, OleColor color)
 {
+    // Straight one-pixel lines are spans of whole pixels.
+    const QColor c = kf::ToQColor(color);
+    if (y1 == y2 || x1 == x2) {
+        p.fillRect(QRect(QPoint(qMin(x1, x2), qMin(y1, y2)), QPoint(qMax(x1, x2), qMax(y1, y2))), c);
+        return;
+    }
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(kf::ToQColor(color), 0));
+    p.setPen(QPen(c, 0));
     p.drawLine(x1, y1, x2, y2);
     p.restore();
 }

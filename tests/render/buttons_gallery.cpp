@@ -11,7 +11,8 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 
-namespace {
+namespace
+{
 
 // The pictures of the main window's tool buttons, from the source tree.
 QString resPicture(const QString &name)
@@ -43,12 +44,16 @@ template <class T> T *placed(QWidget *host, QSize size)
 
 enum class State { Rest, Hover, Pressed, HoverDownPart, PressedDownPart };
 
-void park() { QCursor::setPos(4000, 4000); }
+void park()
+{
+    QCursor::setPos(4000, 4000);
+}
 
 void pointAt(QWidget *c, State state)
 {
     const bool downPart = state == State::HoverDownPart || state == State::PressedDownPart;
-    const QPoint at = downPart ? QPoint(c->width() - 5, c->height() / 2) : QPoint(c->width() / 3, c->height() / 2);
+    const QPoint at =
+        downPart ? QPoint(c->width() - 5, c->height() / 2) : QPoint(c->width() / 3, c->height() / 2);
     if (state == State::Rest) {
         park();
         return;
@@ -65,11 +70,16 @@ void pointAt(QWidget *c, State state)
 const char *stateName(State s)
 {
     switch (s) {
-    case State::Rest: return "rest";
-    case State::Hover: return "hover";
-    case State::Pressed: return "pressed";
-    case State::HoverDownPart: return "hover-down-part";
-    case State::PressedDownPart: return "pressed-down-part";
+    case State::Rest:
+        return "rest";
+    case State::Hover:
+        return "hover";
+    case State::Pressed:
+        return "pressed";
+    case State::HoverDownPart:
+        return "hover-down-part";
+    case State::PressedDownPart:
+        return "pressed-down-part";
     }
     return "";
 }
@@ -109,7 +119,7 @@ void toolButton(qvTButton *b, int style, const QString &caption, const QString &
         b->IconFromPNG(resPicture(picture), 24);
 }
 
-}  // namespace
+} // namespace
 
 QV_CATALOG(toolButtonShots)
 {
@@ -117,7 +127,8 @@ QV_CATALOG(toolButtonShots)
     for (int style : {9, 8, 7}) {
         const QString n = QStringLiteral("qvTButton_s%1").arg(style);
         const QString c = QStringLiteral("qvTButton style %1").arg(style);
-        addStates<qvTButton>(n, c, tool, [style](qvTButton *b) { toolButton(b, style, "Start", "Start.png"); });
+        addStates<qvTButton>(n, c, tool,
+                             [style](qvTButton *b) { toolButton(b, style, "Start", "Start.png"); });
         addStates<qvTButton>(n + "_down", c + ", mode 1 down", tool, [style](qvTButton *b) {
             toolButton(b, style, "Utelat", "Utelat.png");
             b->setMode(1);
@@ -133,48 +144,53 @@ QV_CATALOG(toolButtonShots)
             b->setValue(true);
             b->setEnabled(false);
         });
-        addStates<qvTButton>(n + "_split", c + ", DownButton", QSize(96, 28),
-                             [style](qvTButton *b) {
-                                 b->setStyle(style);
-                                 b->setCaption("Favoritter");
-                                 b->setDownButton(true);
-                                 b->IconFromPNG(resPicture("NyMal.png"), 16);
-                             },
-                             {State::Rest, State::Hover, State::Pressed, State::HoverDownPart,
-                              State::PressedDownPart});
+        addStates<qvTButton>(
+            n + "_split", c + ", DownButton", QSize(96, 28),
+            [style](qvTButton *b) {
+                b->setStyle(style);
+                b->setCaption("Favoritter");
+                b->setDownButton(true);
+                b->IconFromPNG(resPicture("NyMal.png"), 16);
+            },
+            {State::Rest, State::Hover, State::Pressed, State::HoverDownPart, State::PressedDownPart});
     }
-    addStates<qvTButton>("qvTButton_s8_arrow", "qvTButton style 8, DrawDownIcon", QSize(96, 28), [](qvTButton *b) {
-        b->setCaption("Vis");
-        b->setDrawDownIcon(true);
-    });
+    addStates<qvTButton>("qvTButton_s8_arrow", "qvTButton style 8, DrawDownIcon", QSize(96, 28),
+                         [](qvTButton *b) {
+                             b->setCaption("Vis");
+                             b->setDrawDownIcon(true);
+                         });
     for (int style : {0, 1})
-        addStates<qvTButton>(QStringLiteral("qvTButton_s%1").arg(style), QStringLiteral("qvTButton style %1").arg(style),
-                             QSize(90, 28), [style](qvTButton *b) {
+        addStates<qvTButton>(QStringLiteral("qvTButton_s%1").arg(style),
+                             QStringLiteral("qvTButton style %1").arg(style), QSize(90, 28),
+                             [style](qvTButton *b) {
                                  b->setStyle(style);
                                  b->setCaption("&Avslutt");
                                  b->IconFromPNG(resPicture("Exit.png"), 16);
                              });
-    addShot<qvTButton>("qvTButton_s9_antialiased", "qvTButton style 9, RenderingStyle 4, WordWrap", QSize(62, 50),
-                       [](qvTButton *b) {
-                           b->setStyle(9);
-                           b->setCaption("Lagre valgt mal");
-                           b->setRenderingStyle(4);
-                           b->setWordWrap(true);
-                       },
-                       State::Hover);
-    addShot<qvTButton>("qvTButton_s9_icon-only", "qvTButton style 9, icon only, Align 2, DownButton", QSize(48, 26),
-                       [](qvTButton *b) {
-                           b->setStyle(9);
-                           b->setCaption(QString());
-                           b->setAlign(2);
-                           b->setDownButton(true);
-                           b->IconFromPNG(resPicture("NyMal.png"), 16);
-                       },
-                       State::Hover);
-    addStates<qvTButton>("qvTButton_s9_wide", "qvTButton style 9, 520 x 40", QSize(520, 40), [](qvTButton *b) {
-        toolButton(b, 9, "Start backup", "Start.png");
-        b->setIconAlign(0);
-    });
+    addShot<qvTButton>(
+        "qvTButton_s9_antialiased", "qvTButton style 9, RenderingStyle 4, WordWrap", QSize(62, 50),
+        [](qvTButton *b) {
+            b->setStyle(9);
+            b->setCaption("Lagre valgt mal");
+            b->setRenderingStyle(4);
+            b->setWordWrap(true);
+        },
+        State::Hover);
+    addShot<qvTButton>(
+        "qvTButton_s9_icon-only", "qvTButton style 9, icon only, Align 2, DownButton", QSize(48, 26),
+        [](qvTButton *b) {
+            b->setStyle(9);
+            b->setCaption(QString());
+            b->setAlign(2);
+            b->setDownButton(true);
+            b->IconFromPNG(resPicture("NyMal.png"), 16);
+        },
+        State::Hover);
+    addStates<qvTButton>("qvTButton_s9_wide", "qvTButton style 9, 508 x 28 (520 x 40 with its margin)",
+                         QSize(508, 28), [](qvTButton *b) {
+                             toolButton(b, 9, "Start backup", "Start.png");
+                             b->setIconAlign(0);
+                         });
 }
 
 QV_CATALOG(commandShots)
@@ -210,23 +226,26 @@ QV_CATALOG(commandShots)
         b->setCaption("&Avbryt");
         b->setFocus();
     });
-    addStates<qvCommand>("qvCommand_s5_icon", "qvCommand style 5, with icon", QSize(100, 28), [](qvCommand *b) {
-        b->setStyle(5);
-        b->setCaption("&Til mappe");
-        b->IconFromPNG(resPicture("NyMal.png"), 16);
-    });
-    addShot<qvCommand>("qvCommand_s5_soft", "qvCommand style 5, SoftStyle", size,
-                       [](qvCommand *b) {
-                           b->setStyle(5);
-                           b->setCaption("&Fjern");
-                           b->setSoftStyle(true);
-                       },
-                       State::Hover);
-    addStates<qvCommand>("qvCommand_s5_wide", "qvCommand style 5, 520 x 40", QSize(520, 40), [](qvCommand *b) {
-        b->setStyle(5);
-        b->setCaption("Start &backup nå");
-        b->setDefault(true);
-    });
+    addStates<qvCommand>("qvCommand_s5_icon", "qvCommand style 5, with icon", QSize(100, 28),
+                         [](qvCommand *b) {
+                             b->setStyle(5);
+                             b->setCaption("&Til mappe");
+                             b->IconFromPNG(resPicture("NyMal.png"), 16);
+                         });
+    addShot<qvCommand>(
+        "qvCommand_s5_soft", "qvCommand style 5, SoftStyle", size,
+        [](qvCommand *b) {
+            b->setStyle(5);
+            b->setCaption("&Fjern");
+            b->setSoftStyle(true);
+        },
+        State::Hover);
+    addStates<qvCommand>("qvCommand_s5_wide", "qvCommand style 5, 508 x 28 (520 x 40 with its margin)",
+                         QSize(508, 28), [](qvCommand *b) {
+                             b->setStyle(5);
+                             b->setCaption("Start &backup nå");
+                             b->setDefault(true);
+                         });
 }
 
 QV_CATALOG(checkBoxShots)
@@ -255,13 +274,14 @@ QV_CATALOG(checkBoxShots)
             b->setValue(true);
             b->setEnabled(false);
         });
-        addShot<qvCheckBox>(n + "_disabled-gray", c + ", disabled, GrayWhenDisabled", size, [=](qvCheckBox *b) {
-            b->setStyle(style);
-            b->setMode(mode);
-            b->setCaption("&Lag zipfil.");
-            b->setGrayWhenDisabled(true);
-            b->setEnabled(false);
-        });
+        addShot<qvCheckBox>(n + "_disabled-gray", c + ", disabled, GrayWhenDisabled", size,
+                            [=](qvCheckBox *b) {
+                                b->setStyle(style);
+                                b->setMode(mode);
+                                b->setCaption("&Lag zipfil.");
+                                b->setGrayWhenDisabled(true);
+                                b->setEnabled(false);
+                            });
         addShot<qvCheckBox>(n + "_right", c + ", box at the right", size, [=](qvCheckBox *b) {
             b->setStyle(style);
             b->setMode(mode);
@@ -305,8 +325,10 @@ QV_CATALOG(checkBoxShots)
                               b->setCaption("&Vis sti");
                               b->setValue(true);
                           });
-    addStates<qvCheckBox>("qvCheckBox_s0_wide", "qvCheckBox style 0, 520 x 40", QSize(520, 40), [](qvCheckBox *b) {
-        b->setCaption("Sett kryss for å ta backup av alle maler i en fortløpende prosess.");
-        b->setValue(true);
-    });
+    addStates<qvCheckBox>("qvCheckBox_s0_wide", "qvCheckBox style 0, 508 x 28 (520 x 40 with its margin)",
+                          QSize(508, 28), [](qvCheckBox *b) {
+                              b->setCaption(
+                                  "Sett kryss for å ta backup av alle maler i en fortløpende prosess.");
+                              b->setValue(true);
+                          });
 }
