@@ -616,8 +616,10 @@ void qvButtonBase::pollPointer()
         return;
     m_tmrRefresh.stop();
     hideTip();
+    QPointer<qvButtonBase> alive(this);
     emit MouseLeave();
-    goOutside();
+    if (alive)
+        goOutside();
 }
 
 void qvButtonBase::leaveEvent(QEvent *e)
@@ -630,7 +632,10 @@ void qvButtonBase::leaveEvent(QEvent *e)
     if (m_tmrRefresh.isActive() || m_hovering) {
         m_tmrRefresh.stop();
         hideTip();
+        QPointer<qvButtonBase> alive(this);
         emit MouseLeave();
+        if (!alive)
+            return;
     }
     goOutside();
 }
