@@ -1,11 +1,12 @@
-#include "controls/qvCheckBox.h"
 #include "controls/buttons_testutil.h"
+#include "controls/qvCheckBox.h"
 
 #include <QSignalSpy>
 
 using namespace buttonstest;
 
-namespace {
+namespace
+{
 
 qvCheckBox *makeBox(QWidget *parent, QRect geometry, int style = 0)
 {
@@ -21,7 +22,7 @@ const QColor Green(33, 161, 33);
 const QColor Rim(28, 81, 128);
 const QColor Faded(182, 180, 167);
 
-}  // namespace
+} // namespace
 
 TEST(CheckBox, Defaults)
 {
@@ -48,7 +49,7 @@ TEST(CheckBox, ClickTogglesAndNotifiesBothWays)
     QSignalSpy up(b, &qvButtonBase::MouseUp);
     QTest::mouseClick(b, Qt::LeftButton, {}, {5, 8});
     EXPECT_TRUE(b->Value());
-    QTest::mouseClick(b, Qt::LeftButton, {}, {80, 8});  // the caption reacts too
+    QTest::mouseClick(b, Qt::LeftButton, {}, {80, 8}); // the caption reacts too
     EXPECT_FALSE(b->Value());
     EXPECT_EQ(click.count(), 2);
     EXPECT_EQ(up.count(), 2);
@@ -78,7 +79,8 @@ TEST(CheckBox, KeysClickBeforeKeyDown)
     b->setFocus();
     QStringList order;
     QObject::connect(b, &qvButtonBase::Click, [&] { order << QStringLiteral("Click"); });
-    QObject::connect(b, &qvButtonBase::KeyDown, [&](int code, int) { order << QStringLiteral("KeyDown %1").arg(code); });
+    QObject::connect(b, &qvButtonBase::KeyDown,
+                     [&](int code, int) { order << QStringLiteral("KeyDown %1").arg(code); });
 
     QTest::keyClick(b, Qt::Key_Space);
     EXPECT_TRUE(b->Value());
@@ -100,7 +102,7 @@ TEST(CheckBox, OptionGroupOfTheForm)
     ShownForm f;
     qvCheckBox *alle = makeBox(&f.form, {10, 10, 150, 17}, 2);
     qvCheckBox *endrede = makeBox(&f.form, {10, 30, 150, 17}, 2);
-    qvCheckBox *chk = makeBox(&f.form, {10, 50, 150, 17}, 0);  // a check box, same (empty) id
+    qvCheckBox *chk = makeBox(&f.form, {10, 50, 150, 17}, 0); // a check box, same (empty) id
     for (qvCheckBox *o : {alle, endrede})
         o->setMode(2), o->setGruppeID(QStringLiteral("Backup av"));
     alle->setValue(true);
@@ -113,7 +115,7 @@ TEST(CheckBox, OptionGroupOfTheForm)
     EXPECT_FALSE(alle->Value());
     EXPECT_TRUE(chk->Value());
     EXPECT_EQ(clickEndrede.count(), 1);
-    EXPECT_EQ(clickAlle.count(), 0);  // the one set up hears nothing
+    EXPECT_EQ(clickAlle.count(), 0); // the one set up hears nothing
 
     // Space on the focused option selects it.
     alle->setFocus();
@@ -136,7 +138,7 @@ TEST(CheckBox, SelectedTabComesToTheFront)
     auto index = [&](QWidget *w) { return f.form.children().indexOf(w); };
     ASSERT_LT(index(a), index(b));
     a->setValue(true);
-    EXPECT_GT(index(a), index(b));  // last child paints on top
+    EXPECT_GT(index(a), index(b)); // last child paints on top
     EXPECT_TRUE(a->Value());
 }
 
@@ -149,18 +151,18 @@ TEST(CheckBoxPaint, SquareBox)
     EXPECT_TRUE(colorNear(at(img, 12, 12), Rim));
     EXPECT_EQ(at(img, 13, 6).alpha(), 0);
     EXPECT_EQ(at(img, 6, 13).alpha(), 0);
-    EXPECT_TRUE(colorNear(at(img, 1, 1), QColor(215, 215, 210)));  // four-corner gradient
+    EXPECT_TRUE(colorNear(at(img, 1, 1), QColor(215, 215, 210))); // four-corner gradient
     EXPECT_FALSE(anyPixel(img, QRect(1, 1, 11, 11), Green, 40));
 
     img = b->renderFace(1);
     EXPECT_TRUE(colorNear(at(img, 1, 1), QColor(255, 240, 207)));
-    EXPECT_TRUE(colorNear(at(img, 3, 3), QColor(224, 224, 219)));  // inner square
+    EXPECT_TRUE(colorNear(at(img, 3, 3), QColor(224, 224, 219))); // inner square
     EXPECT_TRUE(colorNear(at(b->renderFace(2), 1, 1), QColor(176, 176, 167)));
 
     b->setValue(true);
     img = b->renderFace(0);
-    EXPECT_TRUE(colorNear(at(img, 5, 8), Green, 30));  // bottom of the check
-    EXPECT_TRUE(colorNear(at(img, 9, 4), Green, 30));  // its right arm
+    EXPECT_TRUE(colorNear(at(img, 5, 8), Green, 30)); // bottom of the check
+    EXPECT_TRUE(colorNear(at(img, 9, 4), Green, 30)); // its right arm
     EXPECT_FALSE(anyPixel(img, QRect(1, 1, 2, 2), Green, 40));
 
     b->setEnabled(false);
@@ -190,8 +192,8 @@ TEST(CheckBoxPaint, RoundBoxWithDot)
     qvCheckBox *b = makeBox(&host, {0, 0, 150, 17}, 2);
     b->setMode(2);
     QImage img = b->renderFace(0);
-    EXPECT_TRUE(colorNear(at(img, 6, 0), Rim, 40));   // top of the circle
-    EXPECT_EQ(at(img, 0, 0).alpha(), 0);              // corners stay clear
+    EXPECT_TRUE(colorNear(at(img, 6, 0), Rim, 40)); // top of the circle
+    EXPECT_EQ(at(img, 0, 0).alpha(), 0);            // corners stay clear
     EXPECT_FALSE(colorNear(at(img, 6, 6), Green, 60));
     b->setValue(true);
     img = b->renderFace(0);

@@ -1,12 +1,13 @@
-#include "controls/qvCommand.h"
 #include "controls/buttons_testutil.h"
+#include "controls/qvCommand.h"
 
 #include <QKeyEvent>
 #include <QSignalSpy>
 
 using namespace buttonstest;
 
-namespace {
+namespace
+{
 
 qvCommand *makeCommand(QWidget *parent, QRect geometry, int style = 5)
 {
@@ -24,7 +25,7 @@ struct KeyWindow : QWidget {
     void keyPressEvent(QKeyEvent *e) override { keys.append(e->key()); }
 };
 
-}  // namespace
+} // namespace
 
 TEST(Command, DefaultsAndPropertiesByName)
 {
@@ -116,7 +117,7 @@ TEST(CommandPaint, Style5States)
 
     img = b->renderFace(1);
     EXPECT_TRUE(colorNear(at(img, 50, 0), QColor(219, 206, 153)));
-    EXPECT_TRUE(colorNear(at(img, 50, 1), QColor(255, 253, 243)));  // inner outline
+    EXPECT_TRUE(colorNear(at(img, 50, 1), QColor(255, 253, 243))); // inner outline
     EXPECT_TRUE(colorNear(at(img, 50, 2), QColor(255, 251, 210), 6));
     EXPECT_TRUE(colorNear(at(img, 50, h), QColor(255, 215, 76)));
 
@@ -146,7 +147,7 @@ TEST(CommandPaint, DefaultLookOnlyWhenMarkedAndShown)
     EXPECT_TRUE(colorNear(at(img, 50, 1), QColor(255, 252, 217)));
     // The band ends at H / 7 = 4.
     EXPECT_FALSE(colorNear(at(img, 50, 4), QColor(255, 215, 76), 30));
-    EXPECT_FALSE(colorNear(at(img, 1, 1), QColor(255, 252, 217), 10));  // not over the corner
+    EXPECT_FALSE(colorNear(at(img, 1, 1), QColor(255, 252, 217), 10)); // not over the corner
     EXPECT_TRUE(colorNear(at(b->renderFace(2), 50, 1), QColor(252, 211, 167)));
 
     b->setEnabled(false);
@@ -160,7 +161,7 @@ TEST(CommandPaint, DefaultLookOnlyWhenMarkedAndShown)
 TEST(CommandPaint, PressedCaptionMovesOnePixel)
 {
     QWidget host;
-    qvCommand *b = makeCommand(&host, {0, 0, 100, 26}, 0);  // a flat face: only the ink differs
+    qvCommand *b = makeCommand(&host, {0, 0, 100, 26}, 0); // a flat face: only the ink differs
     b->setBackColor(0xFFFFFF);
     b->setCaption(QStringLiteral("MMMM"));
     b->setForeColor(0x000000);

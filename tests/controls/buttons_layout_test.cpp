@@ -5,7 +5,8 @@
 using qv::IconLayoutInput;
 using qv::layoutIconAndCaption;
 
-namespace {
+namespace
+{
 
 IconLayoutInput face(int W, int H, QSize icon, bool caption = true, int d = 0)
 {
@@ -17,7 +18,7 @@ IconLayoutInput face(int W, int H, QSize icon, bool caption = true, int d = 0)
     return in;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ButtonLayout, IconSidesWithCaption)
 {
@@ -26,7 +27,7 @@ TEST(ButtonLayout, IconSidesWithCaption)
 
     in.iconAlign = 0;
     EXPECT_EQ(layoutIconAndCaption(in).iconPos, QPoint(4, 8));
-    in.iconAlign = 1;  // centred over the part left of the down part
+    in.iconAlign = 1; // centred over the part left of the down part
     EXPECT_EQ(layoutIconAndCaption(in).iconPos, QPoint(50 - 12 - 8, 4));
     in.iconAlign = 2;
     EXPECT_EQ(layoutIconAndCaption(in).iconPos, QPoint(100 - 24 - 4 - 16, 8));
@@ -38,7 +39,7 @@ TEST(ButtonLayout, LoneIconFollowsAlign)
 {
     IconLayoutInput in = face(80, 30, {16, 16}, false);
     in.alignSpace = 3;
-    in.iconAlign = 0;  // ignored without a caption
+    in.iconAlign = 0; // ignored without a caption
     in.align = 0;
     EXPECT_EQ(layoutIconAndCaption(in).iconPos, QPoint(3, 7));
     in.align = 1;
@@ -54,7 +55,8 @@ TEST(ButtonLayout, CaptionRectangle)
 {
     IconLayoutInput in = face(120, 30, {}, true, 16);
     in.alignSpace = 3;
-    EXPECT_EQ(layoutIconAndCaption(in).captionRect, QRect(QPoint(3, 3), QPoint(120 - 3 - 16 - 1, 30 - 3 - 1)));
+    EXPECT_EQ(layoutIconAndCaption(in).captionRect,
+              QRect(QPoint(3, 3), QPoint(120 - 3 - 16 - 1, 30 - 3 - 1)));
 
     in = face(120, 30, {20, 20}, true, 0);
     in.alignSpace = 3;

@@ -8,7 +8,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-namespace buttonstest {
+namespace buttonstest
+{
 
 // A shown, exposed top-level form at a known place; the pointer starts outside it.
 struct ShownForm {
@@ -29,12 +30,16 @@ inline ::testing::AssertionResult colorNear(const QColor &got, const QColor &wan
                        qAbs(got.blue() - want.blue()));
     if (d <= tolerance && qAbs(got.alpha() - want.alpha()) <= tolerance + 2)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "got rgba(" << got.red() << ", " << got.green() << ", " << got.blue()
-                                         << ", " << got.alpha() << ") want rgba(" << want.red() << ", "
-                                         << want.green() << ", " << want.blue() << ", " << want.alpha() << ")";
+    return ::testing::AssertionFailure()
+           << "got rgba(" << got.red() << ", " << got.green() << ", " << got.blue() << ", " << got.alpha()
+           << ") want rgba(" << want.red() << ", " << want.green() << ", " << want.blue() << ", "
+           << want.alpha() << ")";
 }
 
-inline QColor at(const QImage &img, int x, int y) { return img.pixelColor(x, y); }
+inline QColor at(const QImage &img, int x, int y)
+{
+    return img.pixelColor(x, y);
+}
 
 // True when some pixel of the rectangle has (about) the colour.
 inline bool anyPixel(const QImage &img, const QRect &r, const QColor &want, int tolerance = 12)
@@ -46,4 +51,4 @@ inline bool anyPixel(const QImage &img, const QRect &r, const QColor &want, int 
     return false;
 }
 
-}  // namespace buttonstest
+} // namespace buttonstest
