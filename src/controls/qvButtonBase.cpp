@@ -417,8 +417,11 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
     const QColor ink = embossed ? QColor(160, 160, 160) : color;
     p.save();
     p.setFont(f);
-    if (wrap) {
-        const int flags = Qt::TextShowMnemonic | Qt::TextWordWrap | Qt::AlignTop | hAlign;
+    // Wrapped text, and fonts with lines through or under them (which the kept shaping
+    // places wrongly), are laid out on every paint.
+    if (wrap || f.underline() || f.strikeOut()) {
+        const int flags = Qt::TextShowMnemonic | hAlign |
+                          (wrap ? Qt::TextWordWrap | Qt::AlignTop : Qt::TextSingleLine | Qt::AlignVCenter);
         if (embossed) {
             p.setPen(Qt::white);
             p.drawText(r.translated(1, 1), flags, text);
