@@ -417,11 +417,8 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
     const QColor ink = embossed ? QColor(160, 160, 160) : color;
     p.save();
     p.setFont(f);
-    // Wrapped text, and fonts with lines through or under them (which the kept shaping
-    // places wrongly), are laid out on every paint.
-    if (wrap || f.underline() || f.strikeOut()) {
-        const int flags = Qt::TextShowMnemonic | hAlign |
-                          (wrap ? Qt::TextWordWrap | Qt::AlignTop : Qt::TextSingleLine | Qt::AlignVCenter);
+    if (wrap) {
+        const int flags = Qt::TextShowMnemonic | Qt::TextWordWrap | Qt::AlignTop | hAlign;
         if (embossed) {
             p.setPen(Qt::white);
             p.drawText(r.translated(1, 1), flags, text);
@@ -435,11 +432,17 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
         m_shaped.text = text;
         m_shaped.font = f;
         const QString plain = plainCaption(text, &m_shaped.accessKey);
+        // Shaped without its lines: kept shaping would place them wrongly, so they are
+        // drawn here like the access key's.
+        m_shaped.bare = f;
+        m_shaped.bare.setUnderline(false);
+        m_shaped.bare.setStrikeOut(false);
         m_shaped.plain = QStaticText(plain);
         m_shaped.plain.setTextFormat(Qt::PlainText);
         m_shaped.plain.setPerformanceHint(QStaticText::AggressiveCaching);
-        m_shaped.plain.prepare(QTransform(), f);
+        m_shaped.plain.prepare(QTransform(), m_shaped.bare);
         const QFontMetricsF fm(f);
+        m_shaped.strikeY = qRound(fm.ascent() - fm.strikeOutPos());
         m_shaped.width = m_shaped.plain.size().width();
         m_shaped.height = fm.height();
         m_shaped.underlineY = qRound(fm.ascent() + qMax<qreal>(1, fm.underlinePos()));
@@ -461,9 +464,15 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
     const bool clip = w > r.width() || h > r.height();
     if (clip)
         p.setClipRect(r, Qt::IntersectClip);
+    // Static text draws with the painter's font.
+    p.setFont(m_shaped.bare);
     auto draw = [&](const QPointF &pos, const QColor &c) {
         p.setPen(c);
         p.drawStaticText(pos, m_shaped.plain);
+        if (f.underline())
+            p.fillRect(QRectF(pos.x(), pos.y() + m_shaped.underlineY, w, m_shaped.lineWidth), c);
+        if (f.strikeOut())
+            p.fillRect(QRectF(pos.x(), pos.y() + m_shaped.strikeY, w, m_shaped.lineWidth), c);
         if (m_shaped.accessKey >= 0)
             p.fillRect(QRectF(pos.x() + m_shaped.underlineX, pos.y() + m_shaped.underlineY,
                               m_shaped.underlineWidth, m_shaped.lineWidth),

@@ -286,10 +286,11 @@ private:
     struct ShapedCaption {
         QString text;
         QFont font;
+        QFont bare; // without underline and strike-out
         QStaticText plain;
         int accessKey = -1;
         qreal underlineX = 0, underlineWidth = 0;
-        qreal width = 0, height = 0, underlineY = 0, lineWidth = 1;
+        qreal width = 0, height = 0, underlineY = 0, strikeY = 0, lineWidth = 1;
     };
     mutable ShapedCaption m_shaped;
 

@@ -674,3 +674,37 @@ TEST(TButtonPaint, IconFileSources)
     EXPECT_EQ(b->iconExtent(), QSize(10, 6));
     EXPECT_TRUE(colorNear(at(b->renderFace(0), 20, 20), QColor(0, 0, 255)));
 }
+
+TEST(TButtonPaint, UnderlinedCaptionLineRunsUnderTheText)
+{
+    ShownForm f;
+    qvTButton *b = makeButton(&f.form, {10, 10, 90, 28}, 0);
+    b->setCaption(QStringLiteral("&Avslutt"));
+    QTemporaryDir dir;
+    b->IconFromPNG(writePng(dir.path() + "/x.png", {16, 16}, Qt::red), 16);  // style 0 leaves it out
+    b->setTransparentBG(false);
+    b->setBackColor(0xFFFFFF);
+    b->grab();                   // at rest first, as on screen
+    QTest::mouseMove(b, {5, 5}); // style 0 underlines its caption on hover
+    ASSERT_EQ(b->pointerState(), 1);
+    const QImage img = b->grab().toImage();
+    auto ink = [&](int x, int y) { return img.pixelColor(x, y).blue() - img.pixelColor(x, y).red() > 100; };
+    // The underline is the row with the most ink; the glyphs are the ink above it.
+    int lineRow = -1, most = 0;
+    for (int y = 0; y < img.height(); ++y) {
+        int n = 0;
+        for (int x = 0; x < img.width(); ++x)
+            n += ink(x, y) ? 1 : 0;
+        if (n > most)
+            most = n, lineRow = y;
+    }
+    ASSERT_GT(most, 20);
+    auto firstInk = [&](int fromRow, int toRow) {
+        for (int x = 0; x < img.width(); ++x)
+            for (int y = fromRow; y < toRow; ++y)
+                if (ink(x, y))
+                    return x;
+        return -1;
+    };
+    EXPECT_NEAR(firstInk(lineRow, lineRow + 1), firstInk(0, lineRow - 1), 1);
+}
