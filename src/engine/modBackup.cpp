@@ -16,13 +16,6 @@ namespace qv {
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString versionText(int revisionDigits)
-{
-    return QStringLiteral("%1.%2.%3")
-        .arg(ProgramVersion::Major)
-        .arg(ProgramVersion::Minor)
-        .arg(ProgramVersion::Revision, revisionDigits, 10, QChar('0'));
-}
 }  // namespace
 
 QString programFile(const QString &name)
@@ -31,29 +24,10 @@ QString programFile(const QString &name)
     return folder.endsWith('\\') ? folder + name : folder + '\\' + name;
 }
 
-QString errorRecord(const QString &module, const QString &procedure, qint32 number,
-                    const QString &description)
-{
-    QString r;
-    r += "*** Feil registrert " + formatGeneralDate(now()) + " på " + kProgramTitle + " " + versionText(1) +
-         " ***" + kCrLf;
-    r += QString(60, '-') + kCrLf;
-    r += "Feil nr: " + QString::number(number) + kCrLf;
-    r += "Beskrivelse: " + description + kCrLf;
-    r += "Modul: " + module + kCrLf;
-    r += "Prosedyre: " + procedure + kCrLf;
-    r += kCrLf + kCrLf;
-    return r;
-}
-
 void General_LoggFeil(const QString &module, const QString &procedure, qint32 number,
                       const QString &description)
 {
-    try {
-        appendTextFile(programFile(Files::Feil), errorRecord(module, procedure, number, description));
-    } catch (const PlatformError &) {
-        // An unwritable program folder loses the record; the message still shows.
-    }
+    appendErrorRecord(Files::Feil, module, procedure, number, description);
     const QString text = QStringList{
         "Feil nr: " + QString::number(number),
         "Beskrivelse: " + description,

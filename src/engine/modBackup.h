@@ -2,13 +2,10 @@
 #include <QFont>
 #include <QString>
 
+#include "platform/ErrorRecord.h"
+
 namespace qv {
 
-// Program identity used by the error log and message titles.
-struct ProgramVersion {
-    static constexpr int Major = 3, Minor = 0, Revision = 3;
-};
-inline const QString kProgramTitle = QStringLiteral("Backup");
 inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
 
 // Files of the program folder.
@@ -27,9 +24,6 @@ QString programFile(const QString &name);
 // Never fails: a step that cannot be done is skipped.
 void General_LoggFeil(const QString &module, const QString &procedure, qint32 number,
                       const QString &description);
-// The error record as written (eight lines, CR LF).
-QString errorRecord(const QString &module, const QString &procedure, qint32 number,
-                    const QString &description);
 
 QString General_FinnDatamappe();
 QString General_FinnFilendelsen(const QString &name);
