@@ -1,0 +1,61 @@
+#include "platform/ChangeWatch.h"
+#include "platform/PlatformError.h"
+#include "support/TempTree.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+namespace {
+bool changedWithin(ChangeWatch &w, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (w.takeChanged())
+            return true;
+    }
+    return false;
+}
+}  // namespace
+
+TEST(ChangeWatch, RaisesItsFlagOnceForAChangeAndOnlyThen)
+{
+    qvtest::TempDrives drives("C");
+    drives.makeDir("C:\\Mappe");
+    ChangeWatch w("C:\\mappe");  // resolved without regard to case
+    ASSERT_TRUE(w.valid());
+    EXPECT_FALSE(changedWithin(w, 100));
+    drives.writeFile("C:\\Mappe\\ny.txt", "x");
+    EXPECT_TRUE(changedWithin(w, 2000));
+    EXPECT_FALSE(w.takeChanged());
+    EXPECT_FALSE(ChangeWatch("C:\\Finnes ikke").valid());
+}
+
+TEST(ChangeWatch, TrashOrDeleteRemovesFilesAndWholeFolders)
+{
+    qvtest::TempDrives drives("C");
+    drives.writeFile("C:\\Mappe\\Under\\a.txt", "a");
+    drives.writeFile("C:\\b.txt", "b");
+    moveToTrash("C:\\b.txt");
+    moveToTrash("C:\\Mappe");
+    EXPECT_FALSE(drives.exists("C:\\b.txt"));
+    EXPECT_FALSE(drives.exists("C:\\Mappe"));
+    try {
+        moveToTrash("C:\\Mappe");
+        FAIL() << "no error";
+    } catch (const PlatformError &e) {
+        EXPECT_EQ(e.number(), 53);
+    }
+}
+
+TEST(ChangeWatch, TypeNames)
+{
+    EXPECT_EQ(typeName("C:\\Data", true), "Filmappe");
+    EXPECT_FALSE(typeName("C:\\a.txt", false).isEmpty());
+    EXPECT_EQ(typeName("C:\\a.qvzz", false), "QVZZ fil");
+    EXPECT_EQ(typeName("C:\\qvukjentnavn", false), "Fil");
+}
