@@ -1,0 +1,63 @@
+// Renders the program's windows, filled with a small sample, to PNG files under
+// <build folder>/gallery/windows_*.png, for a look with one's own eyes.
+#include "engine/BackupEngine.h"
+#include "platform/ScriptedDialog.h"
+#include "windows/frmUtelat.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+bool save(QWidget &w, const QString &dir, const QString &name)
+{
+    w.show();
+    QApplication::processEvents();
+    QApplication::processEvents();
+    const QString path = dir + "/windows_" + name + ".png";
+    const bool ok = w.grab().save(path);
+    QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << path << "\n";
+    return ok;
+}
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir sample;
+    const QString c = sample.path() + "/c";
+    writeFile(c + "/Program/Backup/BackupUtelat.txt", "\"tmp\"\r\n\"bak\"\r\n\"swp\"\r\n\"~$\"\r\n");
+    writeFile(c + "/Program/Backup/BackupMal.txt",
+              "\"Dokumenter\",\"C:\\Data\\Dokumenter\\\",\"D:\\Sikring\\\",-1,-1,\"07.12.2026   kl. 17:47:06\",-1\r\n");
+    qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + c + ";D=" + sample.path() + "/d"));
+    qputenv("QVBACKUP_PROGRAM_DIR", "C:\\Program\\Backup");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(sample.path() + "/config"));
+
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::NorwegianBokmal, QLocale::Norway));
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QV_GALLERY_DIR);
+    QDir().mkpath(dir);
+    qv::ScriptedDialog quiet;
+    qv::setDialog(&quiet);
+
+    qv::BackupEngine engine;
+    engine.startUp();
+    bool ok = true;
+    {
+        qv::frmUtelat utelat(engine.exclusions);
+        ok &= save(utelat, dir, "frmUtelat");
+    }
+    qv::setDialog(nullptr);
+    return ok ? 0 : 1;
+}
