@@ -1,0 +1,9 @@
+#pragma once
+#include <QIcon>
+#include <QString>
+#include <QStringList>
+
+// The tree's 16 x 16 pictures under their image keys ("harddisk", "ClosedFolder",
+// "SharedHiddenOpen", ...); an unknown key gives a null icon.
+QIcon qvTreeIcon(const QString &imageKey);
+QStringList qvTreeImageKeys();
