@@ -72,6 +72,7 @@ private:
 
 qvTree::qvTree(QWidget *parent) : QWidget(parent)
 {
+    qRegisterMetaType<QStandardItem *>();
     m_model = new qvTreeModel(this);
     m_view = new qvTreeView(this);
     m_view->setModel(m_model);
@@ -518,7 +519,9 @@ void qvTree::UserControl_Show()
                 selectNode(c);
             setGetPath(QStringLiteral("c:\\"));
         }
-        applyColours(m_view->isEnabled());
+        // The nodes were coloured as they were added; a disabled tree greys them.
+        if (!m_view->isEnabled())
+            applyColours(false);
         armWatch(m_getPath);
     } catch (const PlatformError &e) {
         LogTreeError(QStringLiteral("UserControl_Show"), e.number(), e.description(), false);
