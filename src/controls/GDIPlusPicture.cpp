@@ -1,9 +1,11 @@
 #include "controls/GDIPlusPicture.h"
 
+#include "controls/DecodedPictureCache.h"
 #include "controls/qvKontrollerFelles.h"
 #include "platform/PlatformError.h"
 
-#include <QImageReader>
+#include <QHash>
+#include <QMutex>
 #include <QPainter>
 
 namespace GDIPlusPicture {
@@ -25,6 +27,46 @@ QImage FadedImage(const QImage &image)
     }
     return faded;
 }
+
+namespace {
+
+// Faded copies of the pictures drawn disabled, by the picture's cache key: fading every
+// pixel at every paint is the dearest part of drawing a small picture.
+struct Faded {
+    QImage image;
+    quint64 lastUse = 0;
+};
+
+constexpr int MaxFaded = 64;
+QMutex fadedMutex;
+QHash<qint64, Faded> fadedPictures;
+quint64 fadedUses = 0;
+
+QImage fadedOnce(const QImage &image)
+{
+    const qint64 key = image.cacheKey();
+    {
+        QMutexLocker lock(&fadedMutex);
+        auto it = fadedPictures.find(key);
+        if (it != fadedPictures.end()) {
+            it->lastUse = ++fadedUses;
+            return it->image;
+        }
+    }
+    const QImage faded = FadedImage(image);
+    QMutexLocker lock(&fadedMutex);
+    if (fadedPictures.size() >= MaxFaded) {
+        auto oldest = fadedPictures.begin();
+        for (auto it = fadedPictures.begin(); it != fadedPictures.end(); ++it)
+            if (it->lastUse < oldest->lastUse)
+                oldest = it;
+        fadedPictures.erase(oldest);
+    }
+    fadedPictures.insert(key, Faded{faded, ++fadedUses});
+    return faded;
+}
+
+}  // namespace
 
 QSize KeepAspectSize(int imageWidth, int imageHeight, int boxWidth, int boxHeight)
 {
@@ -51,23 +93,17 @@ void DrawPictureImage(const QImage &image, QPainter &surface, qint32 x, qint32 y
     surface.setRenderHint(QPainter::SmoothPixmapTransform, true);
     surface.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QRect target(QPoint(x, y), drawn);
-    if (enabled)
-        surface.drawImage(target, image);
-    else
-        surface.drawImage(target, FadedImage(image));
+    // Scaled pictures are drawn straight onto the surface: scaling depends on where the
+    // picture lands, so a picture scaled once elsewhere would not give the same pixels.
+    surface.drawImage(target, enabled ? image : fadedOnce(image));
     surface.restore();
 }
 
 void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y, qint32 &width, qint32 &height,
                      bool enabled, bool keepAspect)
 {
-    QImage image;
-    const QString host = GDIplusDraw::PictureHostPath(path);
-    if (!host.isEmpty()) {
-        QImageReader reader(host);
-        reader.setAutoTransform(false);
-        image = reader.read();
-    }
+    // Decoded once per version of the file: a changed file is read again.
+    const QImage image = DecodedPictureCache::LoadAsStored(GDIplusDraw::PictureHostPath(path));
     if (image.isNull())
         throw qv::PlatformError(PictureLoadError, QStringLiteral("Feil ved lasting av bilde ") + path);
     if (width == -1 || height == -1) {

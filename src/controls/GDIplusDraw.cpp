@@ -1,5 +1,6 @@
 #include "controls/GDIplusDraw.h"
 
+#include "controls/DecodedPictureCache.h"
 #include "platform/DriveTable.h"
 
 #include <QFileInfo>
@@ -9,7 +10,6 @@
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -57,8 +57,10 @@ QColor ArgbToQColor(Argb argb)
 
 QString PictureHostPath(const QString &path)
 {
-    static const QRegularExpression drivePath(QStringLiteral("^[A-Za-z]:(\\\\|$)"));
-    if (drivePath.match(path).hasMatch()) {
+    // "X:" alone or followed by a backslash, X an ASCII letter.
+    const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).unicode() < 128 &&
+                           path.at(0).isLetter() && (path.size() == 2 || path.at(2) == QLatin1Char('\\'));
+    if (drivePath) {
         const auto host = qv::DriveTable::current().toHost(path);
         return host ? *host : QString();
     }
@@ -107,9 +109,9 @@ Qt::PenCapStyle penCap(qint32 cap)
 
 QImage loadPicture(const QString &path)
 {
-    if (path.isEmpty() || !PictureFileExists(path))
+    if (path.isEmpty())
         return {};
-    return QImage(PictureHostPath(path));
+    return DecodedPictureCache::Load(PictureHostPath(path));
 }
 
 // A tiled texture aligned to the surface's pixel grid (the painter is shifted by half

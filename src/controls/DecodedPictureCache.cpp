@@ -1,0 +1,90 @@
+#include "controls/DecodedPictureCache.h"
+
+#include <QFile>
+#include <QHash>
+#include <QImageReader>
+#include <QMutex>
+#include <sys/stat.h>
+
+namespace DecodedPictureCache {
+
+namespace {
+
+// What tells one version of a file from the next.
+struct FileVersion {
+    qint64 mtimeSeconds = 0, mtimeNanoseconds = 0, size = 0;
+    quint64 device = 0, inode = 0;
+    bool operator==(const FileVersion &) const = default;
+};
+
+struct Entry {
+    FileVersion version;
+    QImage image;
+    quint64 lastUse = 0;
+};
+
+constexpr int MaxEntries = 64;
+
+QMutex mutex;
+QHash<QString, Entry> entries;  // key: reading mode + path
+quint64 useCounter = 0;
+
+bool versionOf(const QString &hostPath, FileVersion &out)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(hostPath).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
+    out.mtimeSeconds = qint64(st.st_mtim.tv_sec);
+    out.mtimeNanoseconds = qint64(st.st_mtim.tv_nsec);
+    out.size = qint64(st.st_size);
+    out.device = quint64(st.st_dev);
+    out.inode = quint64(st.st_ino);
+    return true;
+}
+
+}  // namespace
+
+static QImage load(const QString &hostPath, bool asStored)
+{
+    if (hostPath.isEmpty())
+        return {};
+    FileVersion version;
+    if (!versionOf(hostPath, version))
+        return {};
+    const QString key = (asStored ? QLatin1Char('s') : QLatin1Char('d')) + hostPath;
+    {
+        QMutexLocker lock(&mutex);
+        auto it = entries.find(key);
+        if (it != entries.end() && it->version == version) {
+            it->lastUse = ++useCounter;
+            return it->image;
+        }
+    }
+    QImageReader reader(hostPath);
+    if (asStored)
+        reader.setAutoTransform(false);
+    const QImage image = reader.read();
+
+    QMutexLocker lock(&mutex);
+    if (entries.size() >= MaxEntries && !entries.contains(key)) {
+        auto oldest = entries.begin();
+        for (auto it = entries.begin(); it != entries.end(); ++it)
+            if (it->lastUse < oldest->lastUse)
+                oldest = it;
+        entries.erase(oldest);
+    }
+    entries.insert(key, Entry{version, image, ++useCounter});
+    return image;
+}
+
+QImage Load(const QString &hostPath) { return load(hostPath, false); }
+
+QImage LoadAsStored(const QString &hostPath) { return load(hostPath, true); }
+
+void Clear()
+{
+    QMutexLocker lock(&mutex);
+    entries.clear();
+}
+
+}  // namespace DecodedPictureCache
