@@ -161,6 +161,7 @@ qvFileList::qvFileList(QWidget *parent)
 
     setMultiSelect(true);
     setLabelEdit(1);
+    setOLEDropMode(m_oleDropMode);
     setHideColumnHeaders(true);
     applyViewMode();
     applyBorder();
