@@ -1,11 +1,12 @@
-#include <QApplication>
-#include <QTextStream>
+#include "windows/frmBackup.h"
 
-// The windows are not built yet; until they are, scripts/run.sh demonstrates the
-// engine through the scripting driver.
+#include <QApplication>
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QTextStream(stderr) << "qvbackup: the main window is not built yet; scripts/run.sh shows the engine at work\n";
-    return 1;
+    app.setApplicationName(QStringLiteral("Backup"));
+    qv::frmBackup window;
+    window.show();
+    return app.exec();
 }
