@@ -55,13 +55,14 @@ public:
         auto *line = qobject_cast<QLineEdit *>(editor);
         if (!line)
             return;
+        // Read before the rename: a change of the node's data refills an open editor.
+        const QString typed = line->text();
         bool cancel = false;
-        m_owner->tvwDir_AfterLabelEdit(line->text(), &cancel);
-        // The rename may have rebuilt the tree: the index is then gone.
+        m_owner->tvwDir_AfterLabelEdit(typed, &cancel);
         if (!cancel && index.isValid() && index.model() == model) {
-            const QString text = line->text().trimmed();
-            model->setData(index, text, Qt::DisplayRole);
-            model->setData(index, text.toLower(), qvTreeModel::SortTextRole);
+            QStandardItem *item = m_owner->m_model->itemFromIndex(index);
+            item->setText(typed.trimmed());
+            item->setData(typed.trimmed().toLower(), qvTreeModel::SortTextRole);
         }
     }
 
@@ -424,10 +425,23 @@ void qvTree::CollapsAll()
     freeze(false);
 }
 
+// The view moves its current node off a removed one; that is no click.
+void qvTree::removeNodeQuietly(const QString &key)
+{
+    const bool was = std::exchange(m_programmatic, true);
+    try {
+        m_model->removeNode(key);
+    } catch (...) {
+        m_programmatic = was;
+        throw;
+    }
+    m_programmatic = was;
+}
+
 void qvTree::RemoveNode(const QString &nKey)
 {
     try {
-        m_model->removeNode(nKey);
+        removeNodeQuietly(nKey);
     } catch (const PlatformError &) {
     }
 }
@@ -764,7 +778,7 @@ void qvTree::tvwDir_NodeClick(QStandardItem *n)
             const int num = e.number();
             if (num == qv::Err::FileNotFound || num == qv::Err::PathNotFound) {
                 qv::msgBox(key + QStringLiteral(" finnes ikke."), qv::Buttons::OK, qv::Icon::Critical);
-                m_model->removeNode(key);
+                removeNodeQuietly(key);
                 n = nullptr;
             } else if (num == qv::Err::PathFileAccess || num == qv::Err::InvalidCall ||
                        num == qv::Err::PermissionDenied || num == qv::Err::DeviceUnavailable) {

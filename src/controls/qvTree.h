@@ -198,6 +198,7 @@ private:
     bool isVisibleFolder(quint32 attributes) const;
     void selectNode(QStandardItem *n);
     void selectKey(const QString &key); // throws 35601
+    void removeNodeQuietly(const QString &key); // throws 35601
     void expandNode(QStandardItem *n);
     void reselectCurrent();
     void onCurrentChanged(const QModelIndex &current);

@@ -165,8 +165,10 @@ bool qvTree::General_zEndreFilnavn(const QString &oldPath, QString newPath)
         // Keys stay lower case, so the renamed node is found like any other.
         m_model->rekey(s, newPath.toLower());
         setGetPath(newPath);
+        // The children's keys still hold the old path. The rebuild waits until the
+        // edit has closed, as it removes the node being edited.
         if (s->rowCount() > 0)
-            Refresh(); // the children's keys still hold the old path
+            QMetaObject::invokeMethod(this, [this] { Refresh(); }, Qt::QueuedConnection);
         return true;
     } catch (const PlatformError &e) {
         if (e.number() != qvTreeModel::ErrNotSet)
@@ -204,7 +206,7 @@ void qvTree::DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent)
         }
         if (failed || !aborted) {
             if (!isFolder(target) && m_model->node(target.toLower())) {
-                m_model->removeNode(target.toLower());
+                removeNodeQuietly(target.toLower());
                 reselectCurrent();
                 if (QStandardItem *now = selectedNode()) {
                     setGetPath(qvTreeModel::key(now));

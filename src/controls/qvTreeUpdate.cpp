@@ -165,7 +165,7 @@ void qvTree::tmr1_Timer()
         // 4. the selected folder vanished
         QStandardItem *s = selectedNode();
         if (s && qvTreeModel::key(s) != ComputerKey && !isFolder(qvTreeModel::key(s))) {
-            m_model->removeNode(qvTreeModel::key(s));
+            removeNodeQuietly(qvTreeModel::key(s));
             reselectCurrent();
             s = selectedNode();
             if (s)
