@@ -208,6 +208,8 @@ void qvFileList::applyViewMode()
         m_list->setIconSize(QSize(32, 32));
         m_list->setGridSize(QSize(76, 64));
         m_list->setWordWrap(true);
+        m_list->setFlow(QListView::LeftToRight);
+        m_list->setWrapping(true);
     } else {
         m_list->setViewMode(QListView::ListMode);
         m_list->setIconSize(QSize(16, 16));
@@ -359,10 +361,10 @@ void qvFileList::showEvent(QShowEvent *event)
     m_shown = true;
     rearmWatch();
     m_tmr1->start();
-    if (m_fillMode == 0 && !m_filled)
-        General_zFyllListe();
-    else
+    if (m_fillMode == 1)
         Refresh();
+    else if (!m_filled)
+        General_zFyllListe();
 }
 
 bool qvFileList::eventFilter(QObject *watched, QEvent *event)

@@ -120,6 +120,9 @@ public:
     // Sort state (0-based column, 0 ascending / 1 descending).
     int sortColumn() const { return m_sortColumn; }
     int sortDirection() const { return m_sortDescending ? 1 : 0; }
+    // The column showing an arrow (-1: none) and whether it points up.
+    int arrowColumn() const;
+    bool arrowUp() const;
 
     // ---- properties
     int Appearance() const { return m_appearance; }
@@ -244,6 +247,7 @@ private:
     void loadIconsAround();
     void autoUpdateTick();
     void onColumnClick(int column);
+    void showSortArrow(int column, bool up);
     void rearmWatch();
     bool maybeStartDrag(QMouseEvent *event);
     bool handleDragEvent(QWidget *viewport, QEvent *event);

@@ -213,8 +213,9 @@ void qvFileList::General_zFyllListe()
     m_model->sortRows(m_sortColumn, m_sortDescending, [this](const qvFileListModel::Row &r) {
         return m_showFolders && m_sortColumn == 0 && r.sub[3].contains(u'd');
     });
-    if (m_sortColumn == 0 && m_showFolders)
-        m_tree->header()->setSortIndicator(0, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    if (m_sortColumn == 0 && m_showFolders) {
+        showSortArrow(0, !m_sortDescending);
+    }
     if (m_loadFileIcons != 0) {
         if (m_view != 3 || m_model->count() <= DeferIconsAbove)
             General_zFyllBildelister();

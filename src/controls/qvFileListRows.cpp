@@ -402,6 +402,20 @@ void qvFileList::AutoColWidth()
 
 // ---- sorting
 
+int qvFileList::arrowColumn() const
+{
+    return m_tree->header()->isSortIndicatorShown() ? m_tree->header()->sortIndicatorSection() : -1;
+}
+
+bool qvFileList::arrowUp() const { return m_tree->header()->sortIndicatorOrder() == Qt::DescendingOrder; }
+
+void qvFileList::showSortArrow(int column, bool up)
+{
+    // The header draws a descending order as the upward arrow.
+    m_tree->header()->setSortIndicatorShown(true);
+    m_tree->header()->setSortIndicator(column, up ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 void qvFileList::onColumnClick(int column)
 {
     emit ColumnClick(column);
@@ -415,8 +429,7 @@ void qvFileList::onColumnClick(int column)
         m_lastClickedTitle = title;
         m_sortDescending = false;
     }
-    m_tree->header()->setSortIndicatorShown(true);
-    m_tree->header()->setSortIndicator(column, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    showSortArrow(column, !m_sortDescending);
     if (column == 0 && (m_showFolders || m_fillMode == 1))
         General_zSorterMapperFoerst();
     else
@@ -431,8 +444,7 @@ void qvFileList::SortColumn(int lColumnIndex, int eDirection)
     m_sorted = true;
     m_sortColumn = lColumnIndex;
     m_sortDescending = eDirection == 1;
-    m_tree->header()->setSortIndicatorShown(true);
-    m_tree->header()->setSortIndicator(lColumnIndex, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    showSortArrow(lColumnIndex, !m_sortDescending);
     if (lColumnIndex == 0 && m_showFolders) {
         m_sorted = false;
         General_zFyllListe();

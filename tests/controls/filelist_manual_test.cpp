@@ -164,9 +164,12 @@ TEST_F(ListFixture, SizeColumnClicksToggleAscendingDescendingAscending)
     clickHeader(2);
     EXPECT_EQ(names(), QStringList({"liten.txt", "mellom.txt", "stor.txt"}));
     EXPECT_EQ(list.sortDirection(), 0);
+    EXPECT_EQ(list.arrowColumn(), 2);
+    EXPECT_TRUE(list.arrowUp());
     clickHeader(2);
     EXPECT_EQ(names(), QStringList({"stor.txt", "mellom.txt", "liten.txt"}));
     EXPECT_EQ(list.sortDirection(), 1);
+    EXPECT_FALSE(list.arrowUp());
     clickHeader(2);
     EXPECT_EQ(names(), QStringList({"liten.txt", "mellom.txt", "stor.txt"}));
     ASSERT_EQ(clicks.size(), 3);
