@@ -86,8 +86,8 @@ qvTree::qvTree(QWidget *parent) : QWidget(parent)
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_view->header()->setStretchLastSection(false);
-    m_view->setAcceptDrops(m_oleDropMode == 1);
-    m_view->setDragEnabled(m_oleDragMode == 1);
+    setOLEDropMode(m_oleDropMode);
+    setOLEDragMode(m_oleDragMode);
     applyTreeStyle();
     connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) { onCurrentChanged(current); });
