@@ -1,0 +1,92 @@
+// The tree's folder operations: one folder made, renamed in place or in letter case,
+// removed for good without following links, and whether a drive answers.
+#include "platform/FileSystem.h"
+#include "platform/FolderOps.h"
+#include "platform/PlatformError.h"
+
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const PlatformError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+TEST(FolderOps, CreateMakesExactlyOneFolder)
+{
+    qvtest::TempDrives drives;
+    EXPECT_TRUE(createFolder(u"C:\\Ny mappe"_s));
+    EXPECT_TRUE(QFileInfo(drives.host(u"C:\\Ny mappe"_s)).isDir());
+    EXPECT_FALSE(createFolder(u"C:\\NY MAPPE"_s)) << "taken in another letter case";
+    EXPECT_FALSE(createFolder(u"C:\\Mangler\\Under"_s)) << "the parent must exist";
+    EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Mangler"_s)));
+    drives.writeFile(u"C:\\fil"_s, "x");
+    EXPECT_FALSE(createFolder(u"C:\\fil"_s));
+    EXPECT_FALSE(createFolder(u"C:\\a/b"_s)) << "a name the host cannot hold";
+    EXPECT_FALSE(createFolder(u"Q:\\x"_s));
+    // Found at once through the case-insensitive resolution.
+    EXPECT_TRUE(folderExists(u"c:\\ny MAPPE"_s));
+}
+
+TEST(FolderOps, RenameInPlaceAndInLetterCase)
+{
+    qvtest::TempDrives drives;
+    drives.writeFile(u"C:\\Data\\Foto\\bilde.jpg"_s, "jpg");
+    renameFolder(u"c:\\data\\foto"_s, u"c:\\data\\Bilder"_s);
+    EXPECT_EQ(drives.readFile(u"C:\\Data\\Bilder\\bilde.jpg"_s), "jpg");
+    EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Data\\Foto"_s)));
+
+    renameFolder(u"c:\\data\\bilder"_s, u"c:\\data\\BILDER"_s);
+    EXPECT_EQ(QDir(drives.host(u"C:\\Data"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{u"BILDER"_s});
+
+    drives.makeDir(u"C:\\Data\\Annet"_s);
+    EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\bilder"_s); }), 58)
+        << "another folder of that name (in any case) is never replaced";
+    EXPECT_TRUE(QFileInfo::exists(drives.host(u"C:\\Data\\BILDER\\bilde.jpg"_s)));
+    EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\borte"_s, u"c:\\data\\ny"_s); }), Err::PathNotFound);
+    EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\a/b"_s); }), Err::BadFileName);
+}
+
+TEST(FolderOps, DeleteForGoodStopsAtLinks)
+{
+    qvtest::TempDrives drives;
+    drives.writeFile(u"C:\\Behold\\viktig.txt"_s, "v");
+    drives.writeFile(u"C:\\Slett\\Under\\fil.txt"_s, "f");
+    ASSERT_TRUE(QFile::link(drives.host(u"C:\\Behold"_s), drives.host(u"C:\\Slett\\Under\\lenke"_s)));
+    ASSERT_TRUE(QFile::link(drives.host(u"C:\\Slett"_s), drives.host(u"C:\\Slett\\sirkel"_s)));
+    deleteFolderForGood(u"C:\\Slett"_s);
+    EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Slett"_s)));
+    EXPECT_EQ(drives.readFile(u"C:\\Behold\\viktig.txt"_s), "v");
+
+    ASSERT_TRUE(QFile::link(drives.host(u"C:\\Behold"_s), drives.host(u"C:\\Snarvei"_s)));
+    deleteFolderForGood(u"C:\\Snarvei"_s);
+    EXPECT_FALSE(QFileInfo(drives.host(u"C:\\Snarvei"_s)).isSymLink());
+    EXPECT_EQ(drives.readFile(u"C:\\Behold\\viktig.txt"_s), "v");
+    EXPECT_EQ(errorOf([] { deleteFolderForGood(u"C:\\Borte"_s); }), Err::PathNotFound);
+}
+
+TEST(FolderOps, DriveReadyOnlyForAMountedReadableRoot)
+{
+    qvtest::TempDrives drives(u"CD"_s);
+    EXPECT_TRUE(driveReady(u'c'));
+    EXPECT_FALSE(driveReady(u'Q'));
+    QDir(drives.hostRoot(u'D')).removeRecursively();
+    EXPECT_FALSE(driveReady(u'D'));
+}
+
+} // namespace
