@@ -14,7 +14,11 @@ void FileListBinding::AddItem(const QString &path, const QString &ext, const QSt
 
 int FileListBinding::GetCount() const { return m_list.GetCount(); }
 QString FileListBinding::GetFile(int row) const { return m_list.GetFile(row); }
-void FileListBinding::Refresh() { m_list.Refresh(); }
+void FileListBinding::Refresh()
+{
+    m_list.Refresh();
+    m_list.AutoColWidth();  // the new rows' texts decide the widths
+}
 bool FileListBinding::Enabled() const { return m_list.isEnabled(); }
 void FileListBinding::setEnabled(bool on) { m_list.setEnabled(on); }
 bool FileListBinding::ShowFullPath() const { return m_list.ShowFullPath(); }

@@ -96,6 +96,7 @@ void frmBackup::Form_Initialize()
     auto tool = [&](const QString &caption, const QString &tip, int x, int width) {
         auto *b = placed(new qvTButton(m_shbTopp), x, 3, width, 52);
         b->setStyle(9);
+        b->setIconAlign(1);  // picture above the caption, as on a tool bar
         b->setCaption(caption);
         b->setQvToolTip(tip);
         return b;
@@ -111,11 +112,11 @@ void frmBackup::Form_Initialize()
     m_qvbSlett->setEnabled(false);
 
     m_lblMal = placed(new QLabel(QStringLiteral("&Velg backupmal:"), m_client), 10, 66, 100, 20);
-    m_cboMal = placed(new QComboBox(m_client), 110, 64, 196, 24);
+    m_cboMal = placed(new QComboBox(m_client), 110, 64, 166, 24);
     m_cboMal->setToolTip(QStringLiteral("Velg mal som skal kjøres. "));
     m_lblMal->setBuddy(m_cboMal);
-    m_lblSistKjort1 = placed(new QLabel(QStringLiteral("Sist kjørt:"), m_client), 314, 66, 60, 20);
-    m_txtSistKjort = placed(new QLineEdit(m_client), 372, 64, 142, 24);
+    m_lblSistKjort1 = placed(new QLabel(QStringLiteral("Sist kjørt:"), m_client), 284, 66, 60, 20);
+    m_txtSistKjort = placed(new QLineEdit(m_client), 342, 64, 172, 24);
     m_txtSistKjort->setReadOnly(true);
 
     placed(new DoubleLine(m_client), 0, 98, 520, 2);
@@ -171,6 +172,7 @@ void frmBackup::Form_Initialize()
                        QStringLiteral("Vis sti"), 10, 240, 150);
     m_lvw1 = placed(new qvFileList(m_client), 6, 262, 508, 174);
     m_lvw1->setFillMode(1);  // rows come from the scan, not from a folder
+    m_lvw1->setHideColumnHeaders(false);
     m_pgr1 = placed(new qvProgress(m_client), 6, 440, 508, 14);
     m_pgr1->setVisible(false);
     m_shbStatus = placed(new qvShadeBox(m_client), 0, 458, 520, 22);
@@ -301,6 +303,7 @@ void frmBackup::Form_Load()
     for (const auto &[button, file] : pictures)
         button->IconFromPNG(BildeMappe + file, 24);
     m_shbTopp->Lines({124, 358, 431}, qvKontrollerFelles::RGB(83, 136, 215), 180, true);
+    m_shbTopp->Refresh();
     m_chkZip->setQvToolTipStyle(0);
     m_chkZip->setQvToolTipIcon(1);
     m_chkZip->setQvToolTipTime(20000);

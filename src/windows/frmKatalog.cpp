@@ -39,6 +39,7 @@ frmKatalog::frmKatalog(const QString &valgtMappe, QWidget *owner) : QDialog(owne
     m_picKatTre = new qvShadeBox(this);
     m_picKatTre->setText(QStringLiteral("Mappetre"));
     m_picKatTre->setStyle(3);
+    m_picKatTre->setTextAlign(0);  // the heading at the left, clear of the two buttons
     const char *tips[2][2] = {{"Viser dine favorittmapper om disse er opprettet i Kelvaro.", "Favorittmapper"},
                               {"Opprett ny undermappe i mappen du nå står i.", "Ny mappe"}};
     for (int i = 0; i < 2; ++i) {

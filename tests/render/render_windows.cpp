@@ -2,6 +2,8 @@
 // <build folder>/gallery/windows_*.png, for a look with one's own eyes.
 #include "engine/BackupEngine.h"
 #include "platform/ScriptedDialog.h"
+#include "windows/frmBackup.h"
+#include "windows/frmKatalog.h"
 #include "windows/frmUtelat.h"
 
 #include <QApplication>
@@ -37,9 +39,16 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir sample;
     const QString c = sample.path() + "/c";
+    writeFile(c + "/Data/Dokumenter/Årsrapport 2026.docx", QByteArray(48000, 'r'));
+    writeFile(c + "/Data/Dokumenter/budsjett.xlsx", QByteArray(12500, 'b'));
+    writeFile(c + "/Data/Dokumenter/Brev/til banken.txt", "Hei");
+    writeFile(c + "/Data/Dokumenter/kladd.tmp", "x");
     writeFile(c + "/Program/Backup/BackupUtelat.txt", "\"tmp\"\r\n\"bak\"\r\n\"swp\"\r\n\"~$\"\r\n");
     writeFile(c + "/Program/Backup/BackupMal.txt",
               "\"Dokumenter\",\"C:\\Data\\Dokumenter\\\",\"D:\\Sikring\\\",-1,-1,\"07.12.2026   kl. 17:47:06\",-1\r\n");
+    QDir().mkpath(c + "/Program/Backup/Res");
+    for (const char *picture : {"Start.png", "NyMal.png", "FileSave.png", "SlettMal.png", "Utelat.png", "Exit.png"})
+        QFile::copy(QStringLiteral(QV_RES_DIR "/") + picture, c + "/Program/Backup/Res/" + picture);
     qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + c + ";D=" + sample.path() + "/d"));
     qputenv("QVBACKUP_PROGRAM_DIR", "C:\\Program\\Backup");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(sample.path() + "/config"));
@@ -57,6 +66,21 @@ int main(int argc, char **argv)
     {
         qv::frmUtelat utelat(engine.exclusions);
         ok &= save(utelat, dir, "frmUtelat");
+    }
+    {
+        qv::frmKatalog katalog("C:\\Data\\Dokumenter\\");
+        katalog.setWindowTitle("Velg FRA-mappe");
+        ok &= save(katalog, dir, "frmKatalog");
+    }
+    {
+        qv::frmBackup main;
+        main.show();
+        qv::setDialog(&quiet);
+        main.engine().state.cboMal.setListIndex(1);
+        main.engine().scan.General_SokFiler();
+        main.engine().state.lvw1().Refresh();
+        main.showState();
+        ok &= save(main, dir, "frmBackup");
     }
     qv::setDialog(nullptr);
     return ok ? 0 : 1;
