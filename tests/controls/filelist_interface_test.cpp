@@ -1,0 +1,142 @@
+// File list events and the row operations that read the disk: label editing, keys
+// and mouse events with the platform's codes, AddFile and UpdateItem.
+#include "controls/qvFileList.h"
+#include "controls/qvFileListFormat.h"
+#include "controls/qvFileListModel.h"
+#include "platform/FileSystem.h"
+#include "support/TempTree.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime When(QDate(2026, 5, 17), QTime(23, 59, 0));
+
+struct EventFixture : ::testing::Test {
+    qvtest::TempDrives drives;
+    qvFileList list;
+
+    void SetUp() override
+    {
+        list.setFillMode(1);
+        list.resize(500, 200);
+        list.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+        for (const char *n : {"en.txt", "to.txt", "tre.txt"})
+            list.AddItem(QString("C:\\d\\") + n, "txt", qvFileListFormat::sizeText(1, 2), " ", "a");
+        list.Refresh();
+    }
+    QPoint rowPoint(int row)
+    {
+        const QRect r = list.reportView()->visualRect(list.model()->index(row - 1, 0));
+        return QPoint(r.left() + 10, r.center().y());
+    }
+    QLineEdit *editor() { return list.reportView()->viewport()->findChild<QLineEdit *>(); }
+};
+
+}  // namespace
+
+TEST_F(EventFixture, LabelEditAsksBeforeAndAfterAndKeepsTheTag)
+{
+    QTest::mouseClick(list.reportView()->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(2));
+    bool refuseStart = true, refuseEnd = false;
+    QString seen;
+    QObject::connect(&list, &qvFileList::BeforeLabelEdit, &list, [&](bool *cancel) { *cancel = refuseStart; });
+    QObject::connect(&list, &qvFileList::AfterLabelEdit, &list, [&](bool *cancel, QString *text) {
+        seen = *text;
+        *cancel = refuseEnd;
+    });
+    list.StartLabelEdit();
+    QApplication::processEvents();
+    EXPECT_EQ(editor(), nullptr);
+
+    refuseStart = false;
+    list.StartLabelEdit();
+    QApplication::processEvents();
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "nytt.txt");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();  // the editor commits on the next turn
+    EXPECT_EQ(seen, "nytt.txt");
+    EXPECT_EQ(list.GetItem(0, 2), "nytt.txt");
+    EXPECT_EQ(list.GetFile(2), "C:\\d\\to.txt");
+
+    refuseEnd = true;
+    list.StartLabelEdit();
+    QApplication::processEvents();
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    QTest::keyClicks(editor(), "avvist.txt");
+    QTest::keyClick(editor(), Qt::Key_Return);
+    QApplication::processEvents();  // the editor commits on the next turn
+    EXPECT_EQ(seen, "avvist.txt");
+    EXPECT_EQ(list.GetItem(0, 2), "nytt.txt");
+}
+
+TEST_F(EventFixture, KeysAndMouseWithPlatformCodes)
+{
+    QSignalSpy down(&list, &qvFileList::KeyDown), press(&list, &qvFileList::KeyPress), up(&list, &qvFileList::KeyUp);
+    QSignalSpy mouseDown(&list, &qvFileList::MouseDown), mouseUp(&list, &qvFileList::MouseUp);
+    QSignalSpy click(&list, &qvFileList::Click), dbl(&list, &qvFileList::DblClick);
+    list.reportView()->setFocus();
+    QTest::keyClick(list.reportView(), Qt::Key_Delete);
+    ASSERT_EQ(down.size(), 1);
+    EXPECT_EQ(down.at(0).at(0).toInt(), 46);
+    EXPECT_EQ(up.at(0).at(0).toInt(), 46);
+    EXPECT_EQ(press.size(), 0);
+    QTest::keyClick(list.reportView(), Qt::Key_A, Qt::ShiftModifier);
+    EXPECT_EQ(down.last().at(0).toInt(), 65);
+    EXPECT_EQ(down.last().at(1).toInt(), 1);
+
+    const QPoint at = rowPoint(3);
+    QTest::mouseClick(list.reportView()->viewport(), Qt::LeftButton, Qt::ControlModifier, at);
+    ASSERT_EQ(mouseDown.size(), 1);
+    EXPECT_EQ(mouseDown.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(mouseDown.at(0).at(1).toInt(), 2);
+    const QPoint inList = list.reportView()->viewport()->mapTo(&list, at);
+    EXPECT_EQ(mouseDown.at(0).at(2).toInt(), inList.x());
+    EXPECT_EQ(mouseDown.at(0).at(3).toInt(), inList.y());
+    EXPECT_EQ(mouseUp.size(), 1);
+    QApplication::processEvents();
+    EXPECT_EQ(click.size(), 1);
+    EXPECT_EQ(list.HitTest(inList.x(), inList.y()), 3);
+    EXPECT_EQ(list.HitTest(inList.x(), list.height() - 3), 0);
+    QTest::mouseDClick(list.reportView()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(dbl.size(), 1);
+}
+
+TEST(FileListAddFile, ReadsTheEntryOrDoesNothing)
+{
+    qvtest::TempDrives drives;
+    drives.writeFile("C:\\Ny\\rapport.txt", QByteArray(1536, 'r'), When);
+    drives.makeDir("C:\\Ny\\Mappe");
+    qvFileList list;
+    list.setFillMode(1);
+    list.AddFile("C:\\Ny\\finnes-ikke.txt");
+    EXPECT_EQ(list.GetCount(), 0);
+    list.AddFile("C:\\Ny\\rapport.txt");
+    list.AddFile("C:\\Ny\\Mappe");
+    ASSERT_EQ(list.GetCount(), 2);
+    EXPECT_EQ(list.GetItem(0, 1), "rapport.txt");
+    EXPECT_EQ(list.GetItem(1, 1), "TXT");
+    EXPECT_EQ(list.GetItem(2, 1), QString(8, ' ') + "1,50 kb.");
+    EXPECT_EQ(list.GetItem(3, 1), "2026.05.17  23:59");
+    EXPECT_EQ(list.GetItem(4, 1), "a");
+    EXPECT_EQ(list.GetItem(1, 2), "Mappe");
+    EXPECT_EQ(list.GetItem(2, 2), "");
+    EXPECT_EQ(list.GetCount(1), 1);
+    // The icon came with the row.
+    EXPECT_FALSE(list.model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+
+    drives.writeFile("C:\\Ny\\rapport.txt", QByteArray(3072, 'r'), When);
+    qv::setFileAttributes("C:\\Ny\\rapport.txt", qv::Attr::ReadOnly | qv::Attr::Archive);
+    list.UpdateItem(1);
+    EXPECT_EQ(list.GetItem(2, 1), QString(8, ' ') + "3,00 kb.");
+    EXPECT_EQ(list.GetItem(4, 1), "ar");
+}
