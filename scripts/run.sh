@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# Starts the program. Until the main window lands this runs a short scripted
-# demonstration through the headless driver: a small folder tree on a temporary
-# drive table, a saved template, a scan, a copy backup and a zip backup.
+# Starts the program (its main window). Without a display (or with --demo) it runs a
+# short scripted demonstration through the headless driver instead: a small folder
+# tree on a temporary drive table, a saved template, a scan, a copy backup and a
+# zip backup.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ -x build/tools/script/qvbackup-script ] || { scripts/setup.sh && scripts/build.sh; }
+[ -x build/tools/script/qvbackup-script ] && [ -x build/src/app/qvbackup ] || { scripts/setup.sh && scripts/build.sh; }
+if [ "${1:-}" != "--demo" ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
+  exec build/src/app/qvbackup
+fi
+[ "${1:-}" = "--demo" ] || echo "(no display: running the scripted demonstration; the window needs X11 or Wayland)"
 
 demo=$(mktemp -d /tmp/qvbackup-demo-XXXXXX)
 mkdir -p "$demo/c/Program/Backup" "$demo/c/Data/Dokumenter/Brev" "$demo/d"
