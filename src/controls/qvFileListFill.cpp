@@ -342,7 +342,8 @@ void qvFileList::loadIconsAround()
         return;
     }
     m_model->flush();
-    const int first = std::max(0, HitTest(m_tree->viewport()->x() + 2, m_tree->viewport()->y() + 2) - 1);
+    const QModelIndex top = m_tree->indexAt(QPoint(1, 1));
+    const int first = top.isValid() ? top.row() : 0;
     const int page = std::max(1, GetVisibleCount());
     const int from = std::max(0, first - 24), to = std::min(n - 1, first + page + 24);
     for (int i = from; i <= to; ++i)

@@ -312,3 +312,24 @@ TEST_F(FolderFixture, DragOverAFolderRowHighlightsIt)
     EXPECT_EQ(drops, 1);
     EXPECT_EQ(list->GetHighlightItem(), 0);
 }
+
+TEST_F(FolderFixture, IconsOfLongReportListsLoadAroundTheVisibleRows)
+{
+    for (int i = 0; i < 450; ++i)
+        drives.writeFile(QString("C:\\Mange\\fil%1.q%2").arg(i, 3, 10, QChar('0')).arg(i), "x", When);
+    list->setPath("C:\\Mange");
+    list->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+    qvFileListModel *m = list->model();
+    ASSERT_EQ(m->count(), 450);
+    const auto loaded = [&](int row) { return !m->row(row).iconKey.isEmpty(); };
+    ASSERT_TRUE(waitFor([&] { return loaded(0); }, 2000));
+    const int page = list->GetVisibleCount();
+    EXPECT_TRUE(loaded(page + 20));
+    EXPECT_FALSE(loaded(page + 30));
+    EXPECT_FALSE(loaded(449));
+
+    list->reportView()->scrollToBottom();
+    EXPECT_TRUE(waitFor([&] { return loaded(449); }, 2000));
+    EXPECT_FALSE(loaded(200));
+}
