@@ -4,12 +4,13 @@
 // 520 x 40 pixels are expected within 5 times the empty grab. A paint is the control's
 // own repaint (Refresh where it has one) followed by a grab of the control.
 //
-// Usage: paint_bench [iterations] [name filter]
+// Usage: paint_bench [iterations] [name filter, a regular expression matched anywhere in the name]
 #include "../tests/render/ControlCatalog.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMetaMethod>
+#include <QRegularExpression>
 #include <cstdio>
 #include <memory>
 
@@ -77,7 +78,7 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int n = argc > 1 ? std::max(1, atoi(argv[1])) : 1000;
-    const QString filter = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    const QRegularExpression filter(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString());
 
 #ifndef QV_HAVE_CONTROL_CATALOG
     std::printf("paint_bench: built without the control catalog (tests are off); nothing to time\n");
@@ -85,7 +86,7 @@ int main(int argc, char **argv)
     std::printf("%-40s %9s %12s %12s %7s\n", "control state", "size", "paint us", "empty us", "ratio");
     int measured = 0, inTarget = 0, over = 0;
     for (const qvcatalog::Shot &shot : qvcatalog::shots()) {
-        if (!filter.isEmpty() && !shot.name.contains(filter))
+        if (!filter.pattern().isEmpty() && !shot.name.contains(filter))
             continue;
         auto host = std::make_unique<QWidget>();
         host->resize(shot.size);

@@ -4,6 +4,9 @@
 #include "platform/DriveTable.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QHash>
+#include <QMutex>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -12,6 +15,7 @@
 #include <QRadialGradient>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace GDIplusDraw {
 
@@ -393,12 +397,12 @@ Qt::Alignment horizontalAlignment(int code, bool rightToLeft)
 
 }  // namespace
 
-void DrawTextPlus(QPainter &surface, float x, float y, float width, float height, const QString &text,
-                  const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
-                  qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
+namespace {
+
+void drawTextDirect(QPainter &surface, float x, float y, float width, float height, const QString &text,
+                    const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
+                    qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
 {
-    if (text.isEmpty() || fontSize <= 0)
-        return;
     const bool antiAlias = !(renderingHint == 1 || renderingHint == 2);
     Scope scope(surface, antiAlias);
     surface.setRenderHint(QPainter::TextAntialiasing, antiAlias);
@@ -437,6 +441,182 @@ void DrawTextPlus(QPainter &surface, float x, float y, float width, float height
     if (!(formatFlags & FormatFlag::NoClip))
         surface.setClipRect(box, Qt::IntersectClip);
     surface.drawText(box, textFlags, text);
+}
+
+// Texts drawn over the same pixels as before give the same pixels as before: a text
+// drawn onto an image keeps the pixels of its box before and after, and when it is
+// drawn again over unchanged pixels the pixels after are copied instead (laying out and
+// blending a text is the dearest step of a small paint). Only where nothing but the
+// listed inputs decides the outcome: no clip, a whole-pixel shift at most, the text
+// clipped to its box.
+struct TextKey {
+    QString text, fontName;
+    float fontSize = 0;
+    qint32 fontStyle = 0, alignment = 0, renderingHint = 0, formatFlags = 0;
+    Argb color = 0;
+    bool gridAlignment = false;
+    double boxX = 0, boxY = 0, boxWidth = 0, boxHeight = 0;  // relative to the area's corner
+    int areaWidth = 0, areaHeight = 0;
+    int dpiX = 0, dpiY = 0, renderHints = 0, direction = 0, format = 0;
+    double opacity = 1;
+    bool operator==(const TextKey &) const = default;
+};
+
+size_t qHash(const TextKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.text, k.fontName, k.fontSize, k.fontStyle, k.alignment, k.renderingHint,
+                      k.formatFlags, k.color, k.gridAlignment, k.boxX, k.boxY, k.boxWidth, k.boxHeight,
+                      k.areaWidth, k.areaHeight, k.dpiX, k.dpiY, k.renderHints, k.direction, k.format, k.opacity);
+}
+
+struct DrawnText {
+    QImage before, after;
+    quint64 lastUse = 0;
+};
+
+constexpr int MaxDrawnTexts = 256;
+constexpr qint64 MaxDrawnTextBytes = 16 << 20;
+
+class DrawnTexts {
+public:
+    // The pixels after, when the entry's pixels before are those of area in image.
+    QImage after(const TextKey &key, const QImage &image, const QRect &area)
+    {
+        QMutexLocker lock(&m_mutex);
+        auto it = m_texts.find(key);
+        if (it == m_texts.end())
+            return {};
+        const QImage &before = it->before;
+        const qsizetype rowBytes = qsizetype(area.width()) * 4;
+        for (int y = 0; y < area.height(); ++y) {
+            const uchar *now = image.constScanLine(area.top() + y) + qsizetype(area.left()) * 4;
+            if (std::memcmp(now, before.constScanLine(y), size_t(rowBytes)) != 0)
+                return {};
+        }
+        it->lastUse = ++m_uses;
+        return it->after;
+    }
+
+    void insert(const TextKey &key, const QImage &before, const QImage &after)
+    {
+        const qint64 bytes = before.sizeInBytes() + after.sizeInBytes();
+        QMutexLocker lock(&m_mutex);
+        if (auto it = m_texts.find(key); it != m_texts.end()) {
+            m_bytes -= it->before.sizeInBytes() + it->after.sizeInBytes();
+            m_texts.erase(it);
+        }
+        while (!m_texts.isEmpty() && (m_texts.size() >= MaxDrawnTexts || m_bytes + bytes > MaxDrawnTextBytes)) {
+            auto oldest = m_texts.begin();
+            for (auto it = m_texts.begin(); it != m_texts.end(); ++it)
+                if (it->lastUse < oldest->lastUse)
+                    oldest = it;
+            m_bytes -= oldest->before.sizeInBytes() + oldest->after.sizeInBytes();
+            m_texts.erase(oldest);
+        }
+        m_bytes += bytes;
+        m_texts.insert(key, DrawnText{before, after, ++m_uses});
+    }
+
+    // The application font fills in what a text's font leaves open: a new one makes every
+    // kept text stale.
+    void forgetOnNewDefaultFont()
+    {
+        const QFont current = QGuiApplication::font();
+        QMutexLocker lock(&m_mutex);
+        if (current == m_defaultFont)
+            return;
+        m_defaultFont = current;
+        m_texts.clear();
+        m_bytes = 0;
+    }
+
+private:
+    QMutex m_mutex;
+    QFont m_defaultFont;
+    QHash<TextKey, DrawnText> m_texts;
+    qint64 m_bytes = 0;
+    quint64 m_uses = 0;
+};
+
+DrawnTexts &drawnTexts()
+{
+    static DrawnTexts texts;
+    return texts;
+}
+
+bool wholePixels(double v) { return v == std::floor(v); }
+
+// The image under the painter when the text's outcome can be kept, else null; area is
+// then the box's pixels in the image.
+QImage *keepableTarget(QPainter &p, float x, float y, float width, float height, qint32 formatFlags, QRect &area)
+{
+    QPaintDevice *dev = p.device();
+    if (!dev || dev->devType() != QInternal::Image || dev->devicePixelRatio() != 1 || p.hasClipping() ||
+        p.backgroundMode() != Qt::TransparentMode || (formatFlags & FormatFlag::NoClip) || width <= 0 ||
+        height <= 0)
+        return nullptr;
+    auto *img = static_cast<QImage *>(dev);
+    if (img->format() != QImage::Format_ARGB32_Premultiplied && img->format() != QImage::Format_RGB32)
+        return nullptr;
+    const QTransform &t = p.worldTransform();
+    if (t.type() > QTransform::TxTranslate || !wholePixels(t.dx()) || !wholePixels(t.dy()))
+        return nullptr;
+    area = QRectF(x + t.dx(), y + t.dy(), width, height).toAlignedRect() & img->rect();
+    if (area.isEmpty() || qint64(area.width()) * area.height() > (1 << 18))
+        return nullptr;
+    return img;
+}
+
+}  // namespace
+
+void DrawTextPlus(QPainter &surface, float x, float y, float width, float height, const QString &text,
+                  const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
+                  qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
+{
+    if (text.isEmpty() || fontSize <= 0)
+        return;
+    QRect area;
+    QImage *target = keepableTarget(surface, x, y, width, height, formatFlags, area);
+    if (!target) {
+        drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment, textColor,
+                       renderingHint, gridAlignment, formatFlags);
+        return;
+    }
+    drawnTexts().forgetOnNewDefaultFont();
+    const QTransform &t = surface.worldTransform();
+    const TextKey key{text,
+                      fontName,
+                      fontSize,
+                      fontStyle,
+                      alignment,
+                      renderingHint,
+                      formatFlags,
+                      textColor,
+                      gridAlignment,
+                      x + t.dx() - area.left(),
+                      y + t.dy() - area.top(),
+                      width,
+                      height,
+                      area.width(),
+                      area.height(),
+                      target->logicalDpiX(),
+                      target->logicalDpiY(),
+                      int(surface.renderHints()),
+                      int(surface.layoutDirection()),
+                      int(target->format()),
+                      surface.opacity()};
+    const QImage kept = drawnTexts().after(key, *target, area);
+    if (!kept.isNull()) {
+        const QPainter::CompositionMode mode = surface.compositionMode();
+        surface.setCompositionMode(QPainter::CompositionMode_Source);
+        surface.drawImage(area.topLeft() - QPoint(int(t.dx()), int(t.dy())), kept);
+        surface.setCompositionMode(mode);
+        return;
+    }
+    const QImage before = target->copy(area);
+    drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment, textColor,
+                   renderingHint, gridAlignment, formatFlags);
+    drawnTexts().insert(key, before, target->copy(area));
 }
 
 void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,

@@ -85,6 +85,11 @@ void qvShadeForm::PaintTarget()
         target->update();
         return;
     }
+    const BackgroundKey key = backgroundKey(target);
+    if (!m_background.isNull() && key == m_backgroundKey) {
+        target->update();
+        return;
+    }
     const int w = target->width(), h = target->height();
     QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -112,15 +117,33 @@ void qvShadeForm::PaintTarget()
         GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
     p.end();
     m_background = image;
+    m_backgroundKey = key;
     target->update();
+}
+
+qvShadeForm::BackgroundKey qvShadeForm::backgroundKey(const QWidget *target) const
+{
+    const QPalette &pal = target->palette();
+    BackgroundKey k;
+    k.size = target->size();
+    k.fadeType = m_fadeType;
+    k.fadeDouble = m_fadeDouble;
+    k.framed = m_destinasjon == 1 && m_border;
+    const OleColor stored[7] = {m_colorA, m_colorB, m_triTL, m_triTR, m_triBL, m_triBR, m_borderColor};
+    for (int i = 0; i < 7; ++i)
+        k.colours[i] = TranslateColor(stored[i], pal);
+    return k;
 }
 
 bool qvShadeForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watched) {
         if (event->type() == QEvent::Paint && !m_background.isNull()) {
-            // Drawn under the target's own painting and its children.
+            // Drawn under the target's own painting and its children. The gradients cover
+            // every pixel with an opaque colour: copied rather than blended.
             QPainter p(m_watched.data());
+            if (m_backgroundKey.fadeType >= 0 && m_backgroundKey.fadeType <= 2)
+                p.setCompositionMode(QPainter::CompositionMode_Source);
             p.drawImage(QPoint(0, 0), m_background);
         } else if (event->type() == QEvent::Resize && !m_background.isNull()) {
             // The background fits the target's size: paint it again for the new one.
