@@ -142,6 +142,10 @@ public:
     void runUpdateTick() { tmr1_Timer(); }
     QStringList SubFolderNames() const { return m_subFolderNames; }
 
+    // The tree's own error log: the record goes to "ERROR_qvTree.txt" in the program
+    // folder and, unless silent, the error message is shown.
+    void LogTreeError(const QString &procedure, int number, const QString &description, bool silent);
+
     // Path helpers of the tree's key rules.
     static QString FolderName(const QString &path);
     static QString ParentPath(const QString &path);
@@ -224,7 +228,6 @@ private:
     void tmr1_Timer();
     void armWatch(const QString &key);
     void closeWatch();
-    void LogTreeError(const QString &procedure, int number, const QString &description, bool silent);
     QString driveListEntry(QChar letter) const;
     QString volumeLabel(QChar letter) const;
     static QString driveImage(int type);

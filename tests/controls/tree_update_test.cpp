@@ -214,3 +214,68 @@ TEST_F(TreeDrag, ThePointerAtTheLowerEdgeScrollsOneLinePerStep)
 }
 
 } // namespace
+
+namespace
+{
+
+class TreeCd : public TreeTest
+{
+protected:
+    TreeCd() : TreeTest(QStringLiteral("C")) {}
+};
+
+TEST_F(TreeCd, ADiscInACdDriveIsReadOnceAndItsRemovalMovesTheTreeToC)
+{
+    const QString cdDir = drives.hostRoot(u'C') + u"/../E"_s;
+    QDir().mkpath(cdDir + u"/Film"_s);
+    qputenv("QVBACKUP_DRIVES", qgetenv("QVBACKUP_DRIVES") + ";E=" + QFile::encodeName(cdDir) + ":5:FILMER");
+    show();
+    tree->setAutoUpdate(true);
+    int changes = 0;
+    QObject::connect(tree.get(), &qvTree::DriveCountChange, tree.get(), [&] { ++changes; });
+    ASSERT_TRUE(node(u"e:\\"_s));
+    EXPECT_EQ(qvTreeModel::image(node(u"e:\\"_s)), u"cdrom"_s);
+
+    // The first tick sees the disc and makes the drive anew with its label and folders.
+    tree->runUpdateTick();
+    EXPECT_EQ(changes, 1);
+    ASSERT_TRUE(node(u"e:\\"_s));
+    EXPECT_EQ(node(u"e:\\"_s)->text(), u"E: FILMER"_s);
+    EXPECT_EQ(childKeys(u"e:\\"_s), QStringList{u"e:\\film"_s});
+    tree->runUpdateTick();
+    EXPECT_EQ(changes, 1) << "nothing new while the disc stays";
+
+    tree->setGoToPath(u"E:\\Film"_s);
+    ASSERT_EQ(tree->GetPath(), u"e:\\film"_s);
+    QDir(cdDir).removeRecursively(); // the disc is taken out
+    tree->runUpdateTick();
+    EXPECT_EQ(changes, 2);
+    ASSERT_TRUE(node(u"e:\\"_s));
+    EXPECT_EQ(node(u"e:\\"_s)->text(), u"E:"_s);
+    EXPECT_EQ(node(u"e:\\"_s)->rowCount(), 0);
+    EXPECT_EQ(tree->GetPath(), u"c:\\"_s);
+}
+
+TEST_F(TreeCd, TheErrorLogWritesItsRecordAndShowsTheMessageUnlessSilent)
+{
+    show();
+    const QString log = drives.programFolder() + u"\\ERROR_qvTree.txt"_s;
+    tree->LogTreeError(u"tmr1"_s, 76, u"Path not found"_s, true);
+    EXPECT_TRUE(dialog.messages().isEmpty());
+    const QString first = QString::fromUtf8(drives.readFile(log));
+    EXPECT_TRUE(first.contains(u"Modul: qvTree\r\n"_s));
+    EXPECT_TRUE(first.contains(u"Prosedyre: tmr1\r\n"_s));
+
+    dialog.queueAnswer(qv::Answer::OK);
+    tree->LogTreeError(u"tvwDir_NodeClick"_s, 5, u"Invalid procedure call"_s, false);
+    ASSERT_EQ(dialog.messages().size(), 1);
+    const QString text = dialog.messages().at(0);
+    EXPECT_TRUE(text.startsWith(u"Feil nr: 5\r\nBeskrivelse: Invalid procedure call\r\n\r\nModul: qvTree\r\n"_s));
+    EXPECT_TRUE(text.contains(u"Feilmeldingene over er kopiert til filen ERROR_qvTree.txt,\r\n"_s));
+    EXPECT_TRUE(text.contains(u"denne ligger i mappen til Kelvaro."_s));
+    EXPECT_TRUE(dialog.transcript().join(u'\n').contains(u"En feil har oppstått. Programversion: 3.0.0003"_s));
+    const QString both = QString::fromUtf8(drives.readFile(log));
+    EXPECT_EQ(both.count(u"Modul: qvTree"_s), 2) << "records are appended";
+}
+
+} // namespace
