@@ -45,9 +45,18 @@ QMessageBox::Icon qtIcon(Icon i)
 
 }  // namespace
 
+void QtUserDialog::refreshNow()
+{
+    if (!m_before)
+        return;
+    m_sinceRefresh.start();
+    m_before();
+}
+
 Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                                 int defaultButton)
 {
+    refreshNow();  // the window behind the question shows the state it asks about
     QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
     const QList<ButtonSpec> specs = buttonsOf(buttons);
     QList<QPushButton *> made;
@@ -73,6 +82,7 @@ Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon,
 
 QString QtUserDialog::prompt(const QString &text, const QString &title, const QString &defaultAnswer)
 {
+    refreshNow();
     QInputDialog dlg(QApplication::activeWindow());
     dlg.setWindowTitle(title);
     dlg.setLabelText(text);
@@ -98,10 +108,8 @@ void QtUserDialog::processEvents()
     // Pushing the state to the screen at most ~30 times a second keeps a run of
     // many small files from spending its time repainting; input is still taken
     // at every call, so Esc stays responsive.
-    if (m_before && (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshIntervalMs)) {
-        m_sinceRefresh.start();
-        m_before();
-    }
+    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshIntervalMs)
+        refreshNow();
     QApplication::processEvents();
 }
 

@@ -24,6 +24,8 @@ public:
     static constexpr int kRefreshIntervalMs = 33;
 
 private:
+    void refreshNow();
+
     std::function<void()> m_before;
     QElapsedTimer m_sinceRefresh;
     bool m_busy = false;

@@ -105,3 +105,14 @@ TEST(QtUserDialog, ScreenRefreshIsLimitedWhileEveryCallTakesInput)
     EXPECT_GE(refreshes, 2);
     EXPECT_LE(refreshes, 200 / QtUserDialog::kRefreshIntervalMs + 2);
 }
+
+TEST(QtUserDialog, TheScreenIsBroughtUpToDateBeforeEveryQuestion)
+{
+    QtUserDialog d;
+    int refreshes = 0;
+    d.setBeforeProcessEvents([&] { ++refreshes; });
+    d.processEvents();  // refreshes, and starts the interval
+    pressLater("OK");
+    d.messageBox("Tekst", Buttons::OK, Icon::Information, "Backup", 1);  // within the interval, still refreshed
+    EXPECT_EQ(refreshes, 2);
+}
