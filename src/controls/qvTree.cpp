@@ -95,9 +95,14 @@ qvTree::qvTree(QWidget *parent) : QWidget(parent)
             [this](const QModelIndex &i) { tvwDir_Expand(m_model->itemFromIndex(i)); });
     connect(m_view, &QTreeView::collapsed, this,
             [this](const QModelIndex &i) { tvwDir_Collapse(m_model->itemFromIndex(i)); });
-    connect(m_view, &QTreeView::clicked, this, [this] {
+    connect(m_view, &QTreeView::clicked, this, [this](const QModelIndex &i) {
         emit Click();
         m_inRenameModus = false;
+        // A click on the node that was already selected is a node click too.
+        QStandardItem *n = m_model->itemFromIndex(i);
+        if (n && m_lastButton == 1 && !m_keyBeforePress.isEmpty() && qvTreeModel::key(n) == m_keyBeforePress &&
+            n == selectedNode())
+            tvwDir_NodeClick(n);
     });
 
     m_tmr1.setInterval(1000);
@@ -908,6 +913,7 @@ void qvTree::viewMouseDown(QMouseEvent *e)
     m_lastShift = shift;
     m_lastButton = button;
     QStandardItem *s = selectedNode();
+    m_keyBeforePress = qvTreeModel::key(s);
     if (s && qvTreeModel::key(s) != ComputerKey)
         m_previousKey = qvTreeModel::key(s);
     const QModelIndex at = m_view->indexAt(e->position().toPoint());

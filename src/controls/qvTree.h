@@ -254,7 +254,7 @@ private:
     int m_subFolderCount = 0;
     QStringList m_subFolderNames{QString()};
     std::vector<bool> m_subFolderLinks;
-    QString m_previousKey;
+    QString m_previousKey, m_keyBeforePress;
     int m_lastButton = 1, m_lastShift = 0;
     QString m_mouseDownKey;
     QString m_mouseUpText;

@@ -200,8 +200,11 @@ void qvTree::DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent)
                     qv::deleteFolderForGood(target);
                 else
                     qv::moveToTrash(target);
-            } catch (const PlatformError &) {
+            } catch (const PlatformError &e) {
+                // The platform tells why, as the shell would have.
                 failed = true;
+                qv::msgBox(QStringLiteral("Kan ikke slette mappen «%1»: %2").arg(FolderName(target), e.description()),
+                           qv::Buttons::OK, qv::Icon::Critical);
             }
         }
         if (failed || !aborted) {

@@ -259,3 +259,39 @@ TEST(TreePaths, FolderNameParentPathAndStrip)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(TreeBrowse, ClickingTheSelectedFolderAgainFindsItGone)
+{
+    show();
+    clickExpander(u"c:\\"_s);
+    clickNode(u"c:\\tom"_s);
+    ASSERT_EQ(tree->GetPath(), u"c:\\tom"_s);
+    QDir(drives.host(u"C:\\Tom"_s)).removeRecursively();
+    tree->setAutoUpdate(false);
+    dialog.queueAnswer(qv::Answer::OK);
+    clickNode(u"c:\\tom"_s);
+    EXPECT_EQ(dialog.messages().value(0), u"c:\\tom finnes ikke."_s);
+    EXPECT_EQ(node(u"c:\\tom"_s), nullptr);
+    EXPECT_EQ(tree->GetPath(), u"c:\\"_s);
+}
+
+TEST_F(TreeBrowse, MouseDownNodeAndTheLabelDuringMouseUp)
+{
+    show();
+    clickExpander(u"c:\\"_s);
+    QString textInMouseUp;
+    QObject::connect(tree.get(), &qvTree::MouseUp, tree.get(),
+                     [&](int, int, float, float) { textInMouseUp = tree->NodeText2(); });
+    clickNode(u"c:\\data"_s);
+    ASSERT_TRUE(tree->GetMouseDownNode());
+    EXPECT_EQ(qvTreeModel::key(tree->GetMouseDownNode()), u"c:\\data"_s);
+    EXPECT_EQ(textInMouseUp, u"Data"_s);
+    clickNode(u"R1"_s);
+    EXPECT_EQ(tree->GetMouseDownNode(), nullptr) << "the computer is no folder";
+    EXPECT_EQ(tree->GetPath(), u"c:\\data"_s) << "a click on the computer keeps the path";
+}
+
+} // namespace
