@@ -1,12 +1,14 @@
 #include "controls/GDIPlusPicture.h"
 
 #include "controls/DecodedPictureCache.h"
+#include "controls/DrawnOutcomeCache.h"
 #include "controls/qvKontrollerFelles.h"
 #include "platform/PlatformError.h"
 
 #include <QHash>
 #include <QMutex>
 #include <QPainter>
+#include <cmath>
 
 namespace GDIPlusPicture {
 
@@ -66,6 +68,29 @@ QImage fadedOnce(const QImage &image)
     return faded;
 }
 
+// Scaling a picture is the dearest step of drawing it, and its pixels depend on where it
+// lands: a picture drawn again at the same place over the same pixels copies its
+// earlier outcome (DrawnOutcomeCache).
+struct PictureKey {
+    qint64 image = 0;
+    QRect target;  // device pixels
+    int renderHints = 0, format = 0;
+    double opacity = 1;
+    bool operator==(const PictureKey &) const = default;
+};
+
+size_t qHash(const PictureKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.image, k.target.x(), k.target.y(), k.target.width(), k.target.height(), k.renderHints,
+                      k.format, k.opacity);
+}
+
+DrawnOutcomeCache<PictureKey> &drawnPictures()
+{
+    static DrawnOutcomeCache<PictureKey> pictures(128, 16 << 20);
+    return pictures;
+}
+
 }  // namespace
 
 QSize KeepAspectSize(int imageWidth, int imageHeight, int boxWidth, int boxHeight)
@@ -93,9 +118,26 @@ void DrawPictureImage(const QImage &image, QPainter &surface, qint32 x, qint32 y
     surface.setRenderHint(QPainter::SmoothPixmapTransform, true);
     surface.setCompositionMode(QPainter::CompositionMode_SourceOver);
     const QRect target(QPoint(x, y), drawn);
-    // Scaled pictures are drawn straight onto the surface: scaling depends on where the
-    // picture lands, so a picture scaled once elsewhere would not give the same pixels.
-    surface.drawImage(target, enabled ? image : fadedOnce(image));
+    const QImage &source = enabled ? image : fadedOnce(image);
+    const QTransform &t = surface.worldTransform();
+    QRect area;
+    QImage *device = nullptr;
+    if (drawn != source.size() && !surface.hasClipping() && t.type() <= QTransform::TxTranslate &&
+        t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()))
+        device = DrawnOutcomeCache<PictureKey>::Target(surface, target.translated(int(t.dx()), int(t.dy())), area);
+    if (!device) {
+        surface.drawImage(target, source);
+        surface.restore();
+        return;
+    }
+    const QPoint shift(int(t.dx()), int(t.dy()));
+    const PictureKey key{source.cacheKey(), target.translated(shift), int(surface.renderHints()),
+                         int(device->format()), surface.opacity()};
+    if (!drawnPictures().Replay(surface, *device, area, shift, key)) {
+        const QImage before = device->copy(area);
+        surface.drawImage(target, source);
+        drawnPictures().Record(key, before, device->copy(area));
+    }
     surface.restore();
 }
 

@@ -1,6 +1,7 @@
 #include "controls/GDIplusDraw.h"
 
 #include "controls/DecodedPictureCache.h"
+#include "controls/DrawnOutcomeCache.h"
 #include "platform/DriveTable.h"
 
 #include <QFileInfo>
@@ -443,12 +444,10 @@ void drawTextDirect(QPainter &surface, float x, float y, float width, float heig
     surface.drawText(box, textFlags, text);
 }
 
-// Texts drawn over the same pixels as before give the same pixels as before: a text
-// drawn onto an image keeps the pixels of its box before and after, and when it is
-// drawn again over unchanged pixels the pixels after are copied instead (laying out and
-// blending a text is the dearest step of a small paint). Only where nothing but the
-// listed inputs decides the outcome: no clip, a whole-pixel shift at most, the text
-// clipped to its box.
+// Laying out and blending a text is the dearest step of a small paint: a text drawn
+// again over the same pixels copies its earlier outcome (DrawnOutcomeCache). Only where
+// nothing but the key decides the outcome: no clip, a whole-pixel shift at most, the
+// text clipped to its box.
 struct TextKey {
     QString text, fontName;
     float fontSize = 0;
@@ -469,103 +468,27 @@ size_t qHash(const TextKey &k, size_t seed = 0)
                       k.areaWidth, k.areaHeight, k.dpiX, k.dpiY, k.renderHints, k.direction, k.format, k.opacity);
 }
 
-struct DrawnText {
-    QImage before, after;
-    quint64 lastUse = 0;
-};
-
-constexpr int MaxDrawnTexts = 256;
-constexpr qint64 MaxDrawnTextBytes = 16 << 20;
-
-class DrawnTexts {
-public:
-    // The pixels after, when the entry's pixels before are those of area in image.
-    QImage after(const TextKey &key, const QImage &image, const QRect &area)
-    {
-        QMutexLocker lock(&m_mutex);
-        auto it = m_texts.find(key);
-        if (it == m_texts.end())
-            return {};
-        const QImage &before = it->before;
-        const qsizetype rowBytes = qsizetype(area.width()) * 4;
-        for (int y = 0; y < area.height(); ++y) {
-            const uchar *now = image.constScanLine(area.top() + y) + qsizetype(area.left()) * 4;
-            if (std::memcmp(now, before.constScanLine(y), size_t(rowBytes)) != 0)
-                return {};
-        }
-        it->lastUse = ++m_uses;
-        return it->after;
-    }
-
-    void insert(const TextKey &key, const QImage &before, const QImage &after)
-    {
-        const qint64 bytes = before.sizeInBytes() + after.sizeInBytes();
-        QMutexLocker lock(&m_mutex);
-        if (auto it = m_texts.find(key); it != m_texts.end()) {
-            m_bytes -= it->before.sizeInBytes() + it->after.sizeInBytes();
-            m_texts.erase(it);
-        }
-        while (!m_texts.isEmpty() && (m_texts.size() >= MaxDrawnTexts || m_bytes + bytes > MaxDrawnTextBytes)) {
-            auto oldest = m_texts.begin();
-            for (auto it = m_texts.begin(); it != m_texts.end(); ++it)
-                if (it->lastUse < oldest->lastUse)
-                    oldest = it;
-            m_bytes -= oldest->before.sizeInBytes() + oldest->after.sizeInBytes();
-            m_texts.erase(oldest);
-        }
-        m_bytes += bytes;
-        m_texts.insert(key, DrawnText{before, after, ++m_uses});
-    }
-
-    // The application font fills in what a text's font leaves open: a new one makes every
-    // kept text stale.
-    void forgetOnNewDefaultFont()
-    {
-        const QFont current = QGuiApplication::font();
-        QMutexLocker lock(&m_mutex);
-        if (current == m_defaultFont)
-            return;
-        m_defaultFont = current;
-        m_texts.clear();
-        m_bytes = 0;
-    }
-
-private:
-    QMutex m_mutex;
-    QFont m_defaultFont;
-    QHash<TextKey, DrawnText> m_texts;
-    qint64 m_bytes = 0;
-    quint64 m_uses = 0;
-};
-
-DrawnTexts &drawnTexts()
+DrawnOutcomeCache<TextKey> &drawnTexts()
 {
-    static DrawnTexts texts;
+    static DrawnOutcomeCache<TextKey> texts(256, 16 << 20);
     return texts;
 }
 
-bool wholePixels(double v) { return v == std::floor(v); }
-
-// The image under the painter when the text's outcome can be kept, else null; area is
-// then the box's pixels in the image.
-QImage *keepableTarget(QPainter &p, float x, float y, float width, float height, qint32 formatFlags, QRect &area)
+// The application font fills in what a text's font leaves open: a new one makes every
+// kept text stale.
+void forgetTextsOnNewDefaultFont()
 {
-    QPaintDevice *dev = p.device();
-    if (!dev || dev->devType() != QInternal::Image || dev->devicePixelRatio() != 1 || p.hasClipping() ||
-        p.backgroundMode() != Qt::TransparentMode || (formatFlags & FormatFlag::NoClip) || width <= 0 ||
-        height <= 0)
-        return nullptr;
-    auto *img = static_cast<QImage *>(dev);
-    if (img->format() != QImage::Format_ARGB32_Premultiplied && img->format() != QImage::Format_RGB32)
-        return nullptr;
-    const QTransform &t = p.worldTransform();
-    if (t.type() > QTransform::TxTranslate || !wholePixels(t.dx()) || !wholePixels(t.dy()))
-        return nullptr;
-    area = QRectF(x + t.dx(), y + t.dy(), width, height).toAlignedRect() & img->rect();
-    if (area.isEmpty() || qint64(area.width()) * area.height() > (1 << 18))
-        return nullptr;
-    return img;
+    static QMutex mutex;
+    static QFont defaultFont;
+    const QFont current = QGuiApplication::font();
+    QMutexLocker lock(&mutex);
+    if (current == defaultFont)
+        return;
+    defaultFont = current;
+    drawnTexts().Clear();
 }
+
+bool wholePixels(double v) { return v == std::floor(v); }
 
 }  // namespace
 
@@ -575,15 +498,21 @@ void DrawTextPlus(QPainter &surface, float x, float y, float width, float height
 {
     if (text.isEmpty() || fontSize <= 0)
         return;
+    const QTransform &t = surface.worldTransform();
+    const bool keepable = !surface.hasClipping() && surface.backgroundMode() == Qt::TransparentMode &&
+                          !(formatFlags & FormatFlag::NoClip) && width > 0 && height > 0 &&
+                          t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) && wholePixels(t.dy());
     QRect area;
-    QImage *target = keepableTarget(surface, x, y, width, height, formatFlags, area);
+    QImage *target = keepable ? DrawnOutcomeCache<TextKey>::Target(
+                                    surface, QRectF(x + t.dx(), y + t.dy(), width, height).toAlignedRect(), area)
+                              : nullptr;
     if (!target) {
         drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment, textColor,
                        renderingHint, gridAlignment, formatFlags);
         return;
     }
-    drawnTexts().forgetOnNewDefaultFont();
-    const QTransform &t = surface.worldTransform();
+    forgetTextsOnNewDefaultFont();
+    const QPoint shift(int(t.dx()), int(t.dy()));
     const TextKey key{text,
                       fontName,
                       fontSize,
@@ -605,18 +534,12 @@ void DrawTextPlus(QPainter &surface, float x, float y, float width, float height
                       int(surface.layoutDirection()),
                       int(target->format()),
                       surface.opacity()};
-    const QImage kept = drawnTexts().after(key, *target, area);
-    if (!kept.isNull()) {
-        const QPainter::CompositionMode mode = surface.compositionMode();
-        surface.setCompositionMode(QPainter::CompositionMode_Source);
-        surface.drawImage(area.topLeft() - QPoint(int(t.dx()), int(t.dy())), kept);
-        surface.setCompositionMode(mode);
+    if (drawnTexts().Replay(surface, *target, area, shift, key))
         return;
-    }
     const QImage before = target->copy(area);
     drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment, textColor,
                    renderingHint, gridAlignment, formatFlags);
-    drawnTexts().insert(key, before, target->copy(area));
+    drawnTexts().Record(key, before, target->copy(area));
 }
 
 void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
