@@ -10,7 +10,10 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
+#include <QMimeData>
+#include <QDragMoveEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,4 +142,51 @@ TEST(FileListAddFile, ReadsTheEntryOrDoesNothing)
     list.UpdateItem(1);
     EXPECT_EQ(list.GetItem(2, 1), QString(8, ' ') + "3,00 kb.");
     EXPECT_EQ(list.GetItem(4, 1), "ar");
+}
+
+TEST(FileListOwnDrag, OwnRowsDropOnlyOntoFolderRows)
+{
+    qvtest::TempDrives drives;
+    drives.makeDir("C:\\Dra\\Mappe");
+    drives.writeFile("C:\\Dra\\a.txt", "a", When);
+    drives.writeFile("C:\\Dra\\b.txt", "b", When);
+    qvFileList list;
+    list.setOLEDragMode(1);
+    list.setShowFolders(true);
+    list.resize(400, 200);
+    list.setPath("C:\\Dra");
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    ASSERT_EQ(list.GetItem(0, 1), "Mappe");
+    QWidget *vp = list.reportView()->viewport();
+    const auto centreOf = [&](int row) { return list.reportView()->visualRect(list.model()->index(row - 1, 0)).center(); };
+
+    std::vector<int> effects;
+    std::vector<int> highlights;
+    bool activeDuring = false;
+    int completed = -1;
+    QObject::connect(&list, &qvFileList::OLEDragOver, &list,
+                     [&](const QMimeData *, int *effect, int, int, int, int, int) { effects.push_back(*effect); });
+    QObject::connect(&list, &qvFileList::OLECompleteDrag, &list, [&](int effect) { completed = effect; });
+    // The drag is under way while its start is announced: hover over the list then.
+    QObject::connect(&list, &qvFileList::OLEStartDrag, &list, [&](QMimeData *data, int *) {
+        activeDuring = list.IsDragActive();
+        QDragEnterEvent overFolder(centreOf(1), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &overFolder);
+        highlights.push_back(list.GetHighlightItem());
+        QDragMoveEvent overFile(centreOf(3), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(vp, &overFile);
+        highlights.push_back(list.GetHighlightItem());
+    });
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, centreOf(2));
+    QTest::mouseMove(vp, centreOf(2) + QPoint(30, 0));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, centreOf(2) + QPoint(30, 0));
+
+    EXPECT_TRUE(activeDuring);
+    ASSERT_EQ(effects.size(), 2u);
+    EXPECT_EQ(effects[0], 1);  // over a folder row: copy
+    EXPECT_EQ(effects[1], 0);  // over one of its own file rows: no drop
+    EXPECT_EQ(highlights, std::vector<int>({1, 0}));
+    EXPECT_GE(completed, 0);
+    EXPECT_FALSE(list.IsDragActive());
 }
