@@ -232,10 +232,9 @@ void qvTree::setShowTreeLines(bool v)
 
 void qvTree::applyTreeStyle()
 {
-    // Without lines the branches show only the expanders.
     m_view->setRootIsDecorated(true);
-    m_view->setStyleSheet(m_showTreeLines ? QString() : QStringLiteral("QTreeView::branch { border-image: none; }"));
     m_view->setIndentation(m_showTreeLines ? 19 : 16);
+    m_view->viewport()->update();
 }
 
 void qvTree::setOLEDragMode(int m)
@@ -960,6 +959,30 @@ bool qvTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *eve
             return false;
     }
     return QTreeView::edit(index, trigger, event);
+}
+
+// Dotted lines joining each node to its parent and its next sibling, under the
+// expanders, when the tree shows lines.
+void qvTreeView::drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const
+{
+    if (m_owner->m_showTreeLines) {
+        const int indent = indentation();
+        painter->save();
+        painter->setPen(QPen(QColor(128, 128, 128), 1, Qt::DotLine));
+        const int cy = rect.top() + rect.height() / 2;
+        const int ownLeft = rect.right() + 1 - indent;
+        const int cx = ownLeft + indent / 2;
+        const bool hasNext = index.sibling(index.row() + 1, 0).isValid();
+        painter->drawLine(cx, rect.top(), cx, hasNext ? rect.bottom() : cy);
+        painter->drawLine(cx, cy, rect.right(), cy);
+        int x = ownLeft - indent;
+        for (QModelIndex a = index.parent(); a.isValid(); a = a.parent(), x -= indent) {
+            if (a.sibling(a.row() + 1, 0).isValid())
+                painter->drawLine(x + indent / 2, rect.top(), x + indent / 2, rect.bottom());
+        }
+        painter->restore();
+    }
+    QTreeView::drawBranches(painter, rect, index);
 }
 
 void qvTreeView::mousePressEvent(QMouseEvent *e)

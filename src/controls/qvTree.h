@@ -40,6 +40,7 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *e) override;
     void dropEvent(QDropEvent *e) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
 
 private:
     qvTree *m_owner;
