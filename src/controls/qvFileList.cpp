@@ -346,13 +346,6 @@ void qvFileList::paintEvent(QPaintEvent *)
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void qvFileList::resizeEvent(QResizeEvent *event) { QWidget::resizeEvent(event); }
-
-void qvFileList::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-}
-
 void qvFileList::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);

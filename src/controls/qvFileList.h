@@ -229,8 +229,6 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -243,6 +241,7 @@ private:
     void General_zFyllBildelisterEnkle(const QString &fullPath);
     void General_zSjekkListe();
     void General_zSorterMapperFoerst();
+    void placeNewRow();
     void loadIconsFor(int row);
     void loadIconsAround();
     void autoUpdateTick();
@@ -279,7 +278,7 @@ private:
     // Sort state: column 0-based, the list's own sorting on or off, the last title.
     int m_sortColumn = 0;
     bool m_sortDescending = false;
-    bool m_sorted = true;
+    bool m_sorted = false;
     QString m_lastClickedTitle;
     // Drag state.
     bool m_dragActive = false;

@@ -113,6 +113,7 @@ void qvFileList::AddFile(const QString &sFile, int lIndex, bool AutoRefresh, qin
         r.dimmed = e->attributes & qv::Attr::Hidden;
         r.link = e->isLink;
         m_model->append(std::move(r));
+        placeNewRow();
         if (AutoRefresh && m_loadFileIcons != 0) {
             m_model->flush();
             if (m_model->count() > DeferIconsAbove)
@@ -150,6 +151,16 @@ void qvFileList::rearmWatch()
     m_watch.reset();
     if (m_fillMode == 0 && m_autoUpdate && !m_path.isEmpty())
         m_watch = std::make_unique<qv::ChangeWatch>(m_path);
+}
+
+// A row added while the list keeps itself sorted goes to its place in the order.
+void qvFileList::placeNewRow()
+{
+    m_model->flush();
+    if (m_sorted)
+        m_model->sortRows(m_sortColumn, m_sortDescending, [this](const qvFileListModel::Row &r) {
+            return m_showFolders && m_sortColumn == 0 && r.sub[3].contains(u'd');
+        });
 }
 
 // ---- the folder listing
@@ -208,6 +219,7 @@ void qvFileList::General_zFyllListe()
             logError(QStringLiteral("General_zFyllListe"), n, err.description());
     }
     m_model->flush();
+    m_sorted = true;
     // The listing comes in the host's directory order; the list shows it sorted, with
     // the folders above the files when they are listed.
     m_model->sortRows(m_sortColumn, m_sortDescending, [this](const qvFileListModel::Row &r) {
@@ -296,9 +308,9 @@ void qvFileList::General_zFyllListeEnkle(const QString &fullPath)
         r.dimmed = e->attributes & qv::Attr::Hidden;
         r.link = e->isLink;
         m_model->append(std::move(r));
-        m_model->flush();
+        placeNewRow();
         if (m_loadFileIcons != 0)
-            loadIconsFor(m_model->count() - 1);
+            General_zFyllBildelisterEnkle(fullPath);
     } catch (const qv::PlatformError &err) {
         logError(QStringLiteral("General_zFyllListeEnkle"), err.number(), err.description());
     }

@@ -196,17 +196,20 @@ TEST_F(FolderFixture, ParentFolderOnlyWhenItExists)
 
 TEST_F(FolderFixture, FollowsNewAndRemovedFilesOfTheFolder)
 {
+    drives.writeFile("C:\\Kilde\\zz.txt", "z", When);
     list->setPath("C:\\Kilde");
     list->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
-    ASSERT_EQ(list->GetCount(), 3);
+    ASSERT_EQ(list->GetCount(), 4);
     drives.writeFile("C:\\Kilde\\ny.txt", QByteArray(3072, 'y'), When);
     EXPECT_TRUE(waitFor([&] { return list->GetFileIndex("ny.txt") > 0; }, 6000));
+    // Placed in the name order the list keeps.
+    EXPECT_EQ(column(0), QStringList({"a.txt", "B.DOC", "LESMEG", "ny.txt", "zz.txt"}));
     EXPECT_EQ(list->GetItem(2, list->GetFileIndex("ny.txt")), pad("3,00 kb."));
 
     QFile::remove(drives.host("C:\\Kilde\\B.DOC"));
     EXPECT_TRUE(waitFor([&] { return !list->ListItemExist("B.DOC"); }, 6000));
-    EXPECT_EQ(list->GetCount(), 3);
+    EXPECT_EQ(list->GetCount(), 4);
 }
 
 TEST_F(FolderFixture, IconsPerTypeAndPerFileInEveryView)
