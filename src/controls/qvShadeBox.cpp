@@ -249,10 +249,15 @@ void qvShadeBox::paint()
     const int w = panel.width(), h = panel.height();
     ++m_paintCount;
 
-    // The whole control, so the shadow beside and below the panel is shown as well.
-    QImage surface(cw, ch, QImage::Format_ARGB32_Premultiplied);
-    surface.fill(Qt::black);
-    QPainter p(&surface);
+    // The whole control, so the shadow beside and below the panel is shown as well. The
+    // surface is painted again in place while its size stays (a copy handed out keeps
+    // its pixels: painting detaches it).
+    if (m_surface.size() != QSize(cw, ch))
+        m_surface = QImage(cw, ch, QImage::Format_ARGB32_Premultiplied);
+    // An opaque background covering the whole control leaves nothing of the black ground.
+    if (m_shadow || !backgroundCovers(w, h))
+        m_surface.fill(Qt::black);
+    QPainter p(&m_surface);
     if (m_shadow)
         paintShadow(p, w, h);
     paintBackground(p, w, h);
@@ -265,7 +270,6 @@ void qvShadeBox::paint()
     paintFreeTexts(p);
     paintLines(p, w, h);
     p.end();
-    m_surface = surface;
     update();
 }
 
@@ -325,8 +329,30 @@ void qvShadeBox::paintBackground(QPainter &p, int w, int h)
         lp.end();
         m_background = layer;
         m_backgroundKey = key;
+        m_backgroundOpaque = isOpaque(m_background);
     }
+    // Laying an opaque picture over anything gives the picture: copied, not blended.
+    if (m_backgroundOpaque)
+        p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(QPoint(0, 0), m_background);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+bool qvShadeBox::isOpaque(const QImage &image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 255)
+                return false;
+    }
+    return true;
+}
+
+bool qvShadeBox::backgroundCovers(int w, int h) const
+{
+    return m_style != 9 && m_style != 10 && m_backgroundOpaque && !m_background.isNull() &&
+           m_background.size() == m_surface.size() && backgroundKey(w, h) == m_backgroundKey;
 }
 
 void qvShadeBox::paintGradientOrScheme(QPainter &p, int w, int h)
@@ -507,27 +533,48 @@ void qvShadeBox::paintText(QPainter &p, int w, int h)
 {
     // Laying out the text is the dearest step of a paint: the laid-out text is kept
     // while nothing it depends on changes.
-    const QStringList key = {m_text,
-                             m_font.toString(),
-                             QString::number(w),
-                             QString::number(h),
-                             QString::number(m_statusBar),
-                             QString::number(m_textFromEdge),
-                             QString::number(m_textFromTop),
-                             QString::number(m_textAlign),
-                             QString::number(m_textAlpha),
-                             QString::number(m_textHoldAtTop),
-                             QString::number(isEnabled()),
-                             QString::number(TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()))};
-    if (m_textLayer.isNull() || key != m_textKey) {
+    const TextKey key{m_text,
+                      m_font,
+                      QSize(w, h),
+                      m_statusBar,
+                      m_textFromEdge,
+                      m_textFromTop,
+                      m_textAlign,
+                      m_textAlpha,
+                      m_textHoldAtTop,
+                      isEnabled(),
+                      TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()),
+                      logicalDpiX(),
+                      logicalDpiY()};
+    if (m_textLayer.isNull() || !(key == m_textKey)) {
         m_textLayer = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
         m_textLayer.fill(Qt::transparent);
         QPainter tp(&m_textLayer);
         layOutText(tp, w, h);
         tp.end();
         m_textKey = key;
+        m_textInk = inkBounds(m_textLayer);
     }
-    p.drawImage(QPoint(0, 0), m_textLayer);
+    // Only the pixels the text covers: the rest of the layer is transparent.
+    if (!m_textInk.isEmpty())
+        p.drawImage(m_textInk.topLeft(), m_textLayer, m_textInk);
+}
+
+QRect qvShadeBox::inkBounds(const QImage &layer)
+{
+    int left = layer.width(), right = -1, top = layer.height(), bottom = -1;
+    for (int y = 0; y < layer.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
+        for (int x = 0; x < layer.width(); ++x) {
+            if (line[x] != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = y;
+            }
+        }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 void qvShadeBox::layOutText(QPainter &p, int w, int h)
@@ -605,10 +652,13 @@ bool qvShadeBox::overGrip(const QPoint &pos) const
 void qvShadeBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    if (m_surface.isNull())
+    if (m_surface.isNull()) {
         p.fillRect(rect(), Qt::black);
-    else
+    } else {
+        // Every pixel of the surface is opaque (it starts black): copied, not blended.
+        p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(QPoint(0, 0), m_surface);
+    }
 }
 
 void qvShadeBox::resizeEvent(QResizeEvent *) { resizeHandling(); }

@@ -250,15 +250,34 @@ private:
         bool operator==(const BackgroundKey &o) const;
     };
     BackgroundKey backgroundKey(int w, int h) const;
+    // True when the kept background will be painted over the whole surface opaquely.
+    bool backgroundCovers(int w, int h) const;
+    static bool isOpaque(const QImage &image);
 
     QTimer m_refreshTimer;
     BackgroundKey m_backgroundKey;
     QImage m_background;
+    bool m_backgroundOpaque = false;
     QImage m_framed;  // outlines of styles 9 and 10 for m_framedSize
     QSize m_framedSize;
     int m_framedStyle = 0;
+    // What the laid-out text depends on.
+    struct TextKey {
+        QString text;
+        QFont font;
+        QSize size;
+        bool statusBar = false;
+        int fromEdge = 0, fromTop = 0, align = 0;
+        bool alpha = false, holdAtTop = false, enabled = true;
+        OleColor color = 0;
+        int dpiX = 0, dpiY = 0;
+        bool operator==(const TextKey &) const = default;
+    };
+    static QRect inkBounds(const QImage &layer);
+
     QImage m_textLayer;  // the text as laid out for m_textKey
-    QStringList m_textKey;
+    QRect m_textInk;     // where m_textLayer is not transparent
+    TextKey m_textKey;
     QImage m_surface;
     int m_paintCount = 0;
     bool m_gripResizing = false;
