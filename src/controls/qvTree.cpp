@@ -58,7 +58,7 @@ public:
         // Read before the rename: a change of the node's data refills an open editor.
         const QString typed = line->text();
         bool cancel = false;
-        m_owner->tvwDir_AfterLabelEdit(typed, &cancel);
+        m_owner->tvwDir_AfterLabelEdit(m_owner->m_model->itemFromIndex(index), typed, &cancel);
         if (!cancel && index.isValid() && index.model() == model) {
             QStandardItem *item = m_owner->m_model->itemFromIndex(index);
             item->setText(typed.trimmed());
@@ -666,8 +666,18 @@ void qvTree::General_zFinnMapper(const QString &path)
         LogTreeError(QStringLiteral("General_zFinnMapper"), e.number(), e.description(), true);
         return;
     }
-    if (missingParent)
-        Refresh();
+    // A folder that came after its parent's level was read: rebuild, but only once
+    // the walk that asked has ended, as the rebuild replaces every node.
+    if (missingParent && !m_refreshQueued) {
+        m_refreshQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_refreshQueued = false;
+                Refresh();
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 int qvTree::General_zFindSubDirNum(const QString &path, long &fileCount)

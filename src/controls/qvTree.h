@@ -215,7 +215,7 @@ private:
 
     // Editing
     bool tvwDir_BeforeLabelEdit();
-    void tvwDir_AfterLabelEdit(QString newString, bool *cancel);
+    void tvwDir_AfterLabelEdit(QStandardItem *edited, QString newString, bool *cancel);
     void labelEditEnded();
     bool General_zEndreFilnavn(const QString &oldPath, QString newPath);
 
@@ -240,6 +240,7 @@ private:
 
     bool m_started = false;
     bool m_programmatic = false; // selection changes made by the control raise no click
+    bool m_refreshQueued = false;
     int m_appearance = 1;
     bool m_showHidden = false, m_showSystem = false, m_allowRenaming = false, m_showTreeLines = false;
     bool m_autoUpdate = true, m_border = true;

@@ -124,14 +124,17 @@ void qvTree::labelEditEnded()
     armWatch(qvTreeModel::key(selectedNode()));
 }
 
-void qvTree::tvwDir_AfterLabelEdit(QString newString, bool *cancelOut)
+void qvTree::tvwDir_AfterLabelEdit(QStandardItem *edited, QString newString, bool *cancelOut)
 {
     armWatch(qvTreeModel::key(selectedNode()));
     m_inRenameModus = false;
     newString = newString.trimmed();
     int cancel = 0;
-    const QString oldPath = StripTrailingBackslash(m_path);
-    const QString newPath = ParentPath(m_path) + newString;
+    // The folder renamed is the one whose label was edited, even when Path has
+    // moved on to a folder without a node of its own.
+    const QString editedPath = edited ? qvTreeModel::key(edited) : m_path;
+    const QString oldPath = StripTrailingBackslash(editedPath);
+    const QString newPath = ParentPath(editedPath) + newString;
     if (newString.isEmpty()) {
         cancel = 1;
     } else if (!General_zEndreFilnavn(oldPath, newPath)) {
@@ -184,7 +187,9 @@ void qvTree::DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent)
         return;
     m_tmr1.stop();
     try {
-        const QString target = StripTrailingBackslash(m_path);
+        // The selected node's own folder: Path may name a folder further down that
+        // has no node (below a link), which is not what the user sees selected.
+        const QString target = StripTrailingBackslash(qvTreeModel::key(s));
         bool aborted = false;
         bool failed = false;
         if (!HindreBekreft) {

@@ -237,3 +237,29 @@ TEST_F(TreeEdit, DeletingALinkForGoodLeavesWhatItPointsTo)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(TreeEdit, DeleteTakesTheSelectedNodesFolderEvenWhenPathLiesBeyondALink)
+{
+    drives.writeFile(u"C:\\Loop\\Inne\\fil.txt"_s, "f");
+    ASSERT_TRUE(makeLink(u"C:\\Loop\\Inne\\tilbake"_s, u"C:\\Loop"_s));
+    tree->Refresh();
+    tree->setGoToPath(u"C:\\Loop\\Inne\\tilbake\\Inne"_s);
+    ASSERT_EQ(qvTreeModel::key(tree->selectedNode()), u"c:\\loop\\inne\\tilbake"_s);
+    tree->DeleteSelectedFolder(true, true);
+    EXPECT_EQ(drives.readFile(u"C:\\Loop\\Inne\\fil.txt"_s), "f") << "the folder behind the link is kept";
+    EXPECT_FALSE(QFileInfo(drives.host(u"C:\\Loop\\Inne\\tilbake"_s)).isSymLink());
+}
+
+TEST_F(TreeEdit, AFolderNewerThanItsParentsLevelComesWithARebuild)
+{
+    drives.makeDir(u"C:\\Senere\\Under"_s);
+    clickExpander(u"c:\\"_s); // C:\Senere has no node yet: its level is asked for anyway
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(node(u"c:\\senere"_s));
+    EXPECT_EQ(tree->GetPath(), u"c:\\"_s);
+}
+
+} // namespace
