@@ -326,8 +326,7 @@ void qvFileList::setColumnWidthAt(int c, int w)
 void qvFileList::setShowFullPath(bool on)
 {
     m_showFullPath = on;
-    for (int i = 0; i < m_model->count(); ++i)
-        m_model->setText(i, shownText(m_model->row(i).tag));
+    m_model->retextAll([this](const QString &tag) { return shownText(tag); });
 }
 
 QString qvFileList::shownText(const QString &fullPath) const

@@ -60,6 +60,14 @@ void qvFileListModel::setText(int i, const QString &text)
         emit dataChanged(index(i, 0), index(i, 0));
 }
 
+void qvFileListModel::retextAll(const std::function<QString(const QString &)> &textOf)
+{
+    for (Row &r : m_rows)
+        r.text = textOf(r.tag);
+    if (m_shown > 0)
+        emit dataChanged(index(0, 0), index(m_shown - 1, 0), {Qt::DisplayRole, Qt::EditRole});
+}
+
 void qvFileListModel::setSub(int i, int column, const QString &text)
 {
     m_rows[size_t(i)].sub[column - 1] = text;

@@ -33,6 +33,8 @@ public:
     void removeAt(int i);
     // Changes of a row that is announced are signalled; others wait for the insert.
     void setText(int i, const QString &text);
+    // Every row's text from its tag, announced as one change.
+    void retextAll(const std::function<QString(const QString &tag)> &textOf);
     void setTag(int i, const QString &tag) { m_rows[size_t(i)].tag = tag; }
     void setSub(int i, int column, const QString &text);
     void setColor(int i, const QColor &color);
