@@ -149,6 +149,18 @@ bool qvTree::isFolder(const QString &path) const
     return qv::folderExists(path);
 }
 
+// Listings read only the kind of each entry (no stat per file in a large folder);
+// a link is looked at to tell whether it leads to a folder, which it is then listed as.
+qv::DirEntry qvTree::withLinkKind(const QString &folder, const qv::DirEntry &entry)
+{
+    if (!entry.isLink)
+        return entry;
+    qv::DirEntry e = entry;
+    if (qv::folderExists(folder + e.name))
+        e.attributes = (e.attributes & ~quint32(qv::Attr::Normal)) | qv::Attr::Directory;
+    return e;
+}
+
 bool qvTree::isVisibleFolder(quint32 attributes) const
 {
     if (!(attributes & qv::Attr::Directory))
@@ -631,9 +643,10 @@ void qvTree::General_zFinnMapper(const QString &path)
         return;
     bool missingParent = false;
     try {
-        qv::forEachDirEntry(list, QStringLiteral("*.*"), [&](const qv::DirEntry &e) {
-            if (e.name == u"." || e.name == u"..")
+        qv::forEachDirEntry(list, QStringLiteral("*.*"), [&](const qv::DirEntry &entry) {
+            if (entry.name == u"." || entry.name == u"..")
                 return true;
+            const qv::DirEntry e = withLinkKind(list, entry);
             if (!isVisibleFolder(e.attributes))
                 return true;
             const QString name = e.name.left(e.name.indexOf(QChar(0)) < 0 ? e.name.size() : e.name.indexOf(QChar(0)));
@@ -661,7 +674,7 @@ void qvTree::General_zFinnMapper(const QString &path)
                     throw;
             }
             return true;
-        });
+        }, qv::ListDetail::Kinds);
     } catch (const PlatformError &e) {
         LogTreeError(QStringLiteral("General_zFinnMapper"), e.number(), e.description(), true);
         return;
@@ -694,9 +707,10 @@ int qvTree::General_zFindSubDirNum(const QString &path, long &fileCount)
     long total = 0, dirs = 0;
     int visible = 0;
     try {
-        qv::forEachDirEntry(p, QStringLiteral("*"), [&](const qv::DirEntry &e) {
-            if (e.name == u"." || e.name == u"..")
+        qv::forEachDirEntry(p, QStringLiteral("*"), [&](const qv::DirEntry &entry) {
+            if (entry.name == u"." || entry.name == u"..")
                 return true;
+            const qv::DirEntry e = withLinkKind(p, entry);
             ++total;
             if (e.attributes & qv::Attr::Directory)
                 ++dirs;
@@ -707,7 +721,7 @@ int qvTree::General_zFindSubDirNum(const QString &path, long &fileCount)
                 ++visible;
             }
             return true;
-        });
+        }, qv::ListDetail::Kinds);
     } catch (const PlatformError &e) {
         LogTreeError(QStringLiteral("General_zFindSubDirNum"), e.number(), e.description(), false);
     }

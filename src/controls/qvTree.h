@@ -7,6 +7,8 @@
 #include <QTreeView>
 #include <QWidget>
 #include <memory>
+
+#include "platform/FileSystem.h"
 #include <vector>
 
 class QMimeData;
@@ -201,6 +203,7 @@ private:
     void layoutView();
     bool isFolder(const QString &path) const;
     bool isVisibleFolder(quint32 attributes) const;
+    static qv::DirEntry withLinkKind(const QString &folder, const qv::DirEntry &entry);
     void selectNode(QStandardItem *n);
     void selectKey(const QString &key); // throws 35601
     void removeNodeQuietly(const QString &key); // throws 35601
@@ -241,6 +244,7 @@ private:
     bool m_started = false;
     bool m_programmatic = false; // selection changes made by the control raise no click
     bool m_refreshQueued = false;
+    bool m_inTick = false;
     int m_appearance = 1;
     bool m_showHidden = false, m_showSystem = false, m_allowRenaming = false, m_showTreeLines = false;
     bool m_autoUpdate = true, m_border = true;

@@ -9,6 +9,7 @@
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
 
+#include <QScopeGuard>
 #include <QStringList>
 
 using qv::PlatformError;
@@ -76,8 +77,11 @@ void qvTree::LogTreeError(const QString &procedure, int number, const QString &d
 
 void qvTree::tmr1_Timer()
 {
-    if (!m_autoUpdate)
+    // The wait for a new drive lets events in, among them this timer's next tick.
+    if (!m_autoUpdate || m_inTick)
         return;
+    m_inTick = true;
+    const auto leave = qScopeGuard([this] { m_inTick = false; });
     try {
         // 1. the watch (a flag: the wait never blocks)
         const bool fired = m_watch && m_watch->takeChanged();
