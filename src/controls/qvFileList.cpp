@@ -21,15 +21,20 @@
 
 const QString qvFileList::ErrorFile = QStringLiteral("ERROR_qvFileList.txt");
 
-namespace {
+namespace
+{
 
 const QString SupportAddress = QStringLiteral("kontroller@qvbackup.no");
 
 // Without full-row selection only the name column shows the highlight; editing
 // asks the control first.
-class RowDelegate : public QStyledItemDelegate {
+class RowDelegate : public QStyledItemDelegate
+{
 public:
-    RowDelegate(qvFileList *list, const bool *fullRow) : QStyledItemDelegate(list), m_list(list), m_fullRow(fullRow) {}
+    RowDelegate(qvFileList *list, const bool *fullRow)
+        : QStyledItemDelegate(list), m_list(list), m_fullRow(fullRow)
+    {
+    }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -38,7 +43,8 @@ public:
             o.state &= ~QStyle::State_Selected;
         QStyledItemDelegate::paint(painter, o, index);
     }
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
     {
         bool cancel = false;
         emit m_list->BeforeLabelEdit(&cancel);
@@ -52,7 +58,8 @@ private:
 
 int shiftState(Qt::KeyboardModifiers m)
 {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+           (m & Qt::AltModifier ? 4 : 0);
 }
 
 int buttonCode(Qt::MouseButtons b)
@@ -68,34 +75,54 @@ int keyCode(int key)
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return 112 + (key - Qt::Key_F1);
     switch (key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return key & 0xFFFF;
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_PageUp:
+        return 33;
+    case Qt::Key_PageDown:
+        return 34;
+    case Qt::Key_End:
+        return 35;
+    case Qt::Key_Home:
+        return 36;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Insert:
+        return 45;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return key & 0xFFFF;
     }
 }
 
-}  // namespace
+} // namespace
 
 qvFileList::qvFileList(QWidget *parent)
-    : QWidget(parent), m_model(new qvFileListModel(this)), m_tree(new QTreeView(this)), m_list(new QListView(this)),
-      m_tmr1(new QTimer(this)), m_tmr2(new QTimer(this)), m_tmrDragScroll(new QTimer(this))
+    : QWidget(parent), m_model(new qvFileListModel(this)), m_tree(new QTreeView(this)),
+      m_list(new QListView(this)), m_tmr1(new QTimer(this)), m_tmr2(new QTimer(this)),
+      m_tmrDragScroll(new QTimer(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
@@ -117,8 +144,10 @@ qvFileList::qvFileList(QWidget *parent)
     for (int c = 0; c < qvFileListModel::Columns; ++c)
         m_tree->header()->resizeSection(c, m_columnWidths[c]);
     connect(m_tree->header(), &QHeaderView::sectionClicked, this, &qvFileList::onColumnClick);
-    connect(m_tree->header(), &QHeaderView::sectionResized, this,
-            [this](int c, int, int w) { if (c >= 0 && c < 5) m_columnWidths[c] = w; });
+    connect(m_tree->header(), &QHeaderView::sectionResized, this, [this](int c, int, int w) {
+        if (c >= 0 && c < 5)
+            m_columnWidths[c] = w;
+    });
 
     m_list->setModel(m_model);
     m_list->setSelectionModel(m_tree->selectionModel());
@@ -129,17 +158,16 @@ qvFileList::qvFileList(QWidget *parent)
     m_list->setMovement(QListView::Static);
     m_list->setItemDelegate(new RowDelegate(this, &m_fullRowSelect));
 
-    for (QAbstractItemView *v : {static_cast<QAbstractItemView *>(m_tree), static_cast<QAbstractItemView *>(m_list)}) {
+    for (QAbstractItemView *v :
+         {static_cast<QAbstractItemView *>(m_tree), static_cast<QAbstractItemView *>(m_list)}) {
         v->installEventFilter(this);
         v->viewport()->installEventFilter(this);
         v->setDragDropMode(QAbstractItemView::NoDragDrop);
-        connect(v, &QAbstractItemView::clicked, this, [this](const QModelIndex &i) {
-            emit ItemClick(i.row() + 1);
-        });
+        connect(v, &QAbstractItemView::clicked, this,
+                [this](const QModelIndex &i) { emit ItemClick(i.row() + 1); });
     }
-    connect(m_model, &qvFileListModel::labelEdited, this, [this](int, QString *text, bool *cancel) {
-        emit AfterLabelEdit(cancel, text);
-    });
+    connect(m_model, &qvFileListModel::labelEdited, this,
+            [this](int, QString *text, bool *cancel) { emit AfterLabelEdit(cancel, text); });
 
     m_tmr1->setInterval(2000);
     connect(m_tmr1, &QTimer::timeout, this, &qvFileList::autoUpdateTick);
@@ -179,9 +207,15 @@ QAbstractItemView *qvFileList::activeView() const
     return m_view == 3 ? static_cast<QAbstractItemView *>(m_tree) : static_cast<QAbstractItemView *>(m_list);
 }
 
-QWidget *qvFileList::hWnd() const { return activeView(); }
+QWidget *qvFileList::hWnd() const
+{
+    return activeView();
+}
 
-QItemSelectionModel *qvFileList::selection() const { return m_tree->selectionModel(); }
+QItemSelectionModel *qvFileList::selection() const
+{
+    return m_tree->selectionModel();
+}
 
 // ---- properties passed on to the views
 
@@ -190,7 +224,8 @@ void qvFileList::applyBorder()
     const int m = m_border ? 1 : 0;
     layout()->setContentsMargins(m, m, m, m);
     const QFrame::Shape shape = m_borderStyle != 0 ? QFrame::StyledPanel : QFrame::NoFrame;
-    for (QAbstractItemView *v : {static_cast<QAbstractItemView *>(m_tree), static_cast<QAbstractItemView *>(m_list)}) {
+    for (QAbstractItemView *v :
+         {static_cast<QAbstractItemView *>(m_tree), static_cast<QAbstractItemView *>(m_list)}) {
         v->setFrameShape(shape);
         v->setFrameShadow(m_appearance != 0 ? QFrame::Sunken : QFrame::Plain);
     }
@@ -288,7 +323,10 @@ void qvFileList::setLabelEdit(int v)
     m_list->setEditTriggers(triggers);
 }
 
-void qvFileList::setOLEDragMode(int v) { m_oleDragMode = v; }
+void qvFileList::setOLEDragMode(int v)
+{
+    m_oleDragMode = v;
+}
 
 void qvFileList::setOLEDropMode(int v)
 {
@@ -315,7 +353,10 @@ void qvFileList::qvToolTipDestroy()
     setToolTip({});
 }
 
-int qvFileList::columnWidthAt(int c) const { return m_columnWidths[c]; }
+int qvFileList::columnWidthAt(int c) const
+{
+    return m_columnWidths[c];
+}
 
 void qvFileList::setColumnWidthAt(int c, int w)
 {
@@ -421,19 +462,21 @@ void qvFileList::logError(const QString &procedure, int number, const QString &d
     if (quiet)
         return;
     const QString crlf = QStringLiteral("\r\n");
-    const QString text = QStringList{
-        "Feil nr: " + QString::number(number),
-        "Beskrivelse: " + description,
-        QString(),
-        "Modul: " + module,
-        "Prosedyre: " + procedure,
-        QString(),
-        "Feilmeldingene over er kopiert til filen " + ErrorFile + ",",
-        QStringLiteral("denne ligger i mappen til Kelvaro."),
-        QStringLiteral("Det hadde vært fint om du vil sende filen til"),
-        "e-post adressen, [" + SupportAddress + "].",
-        QStringLiteral("På denne måten kan evt. feil utbedres."),
-    }.join(crlf);
+    const QString text =
+        QStringList{
+            "Feil nr: " + QString::number(number),
+            "Beskrivelse: " + description,
+            QString(),
+            "Modul: " + module,
+            "Prosedyre: " + procedure,
+            QString(),
+            "Feilmeldingene over er kopiert til filen " + ErrorFile + ",",
+            QStringLiteral("denne ligger i mappen til Kelvaro."),
+            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
+            "e-post adressen, [" + SupportAddress + "].",
+            QStringLiteral("På denne måten kan evt. feil utbedres."),
+        }
+            .join(crlf);
     qv::dialog().messageBox(text, qv::Buttons::OK, qv::Icon::Critical,
                             "En feil har oppstått. Programversion: " + qv::versionText(4), 1);
 }

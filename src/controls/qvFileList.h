@@ -13,7 +13,8 @@ class QMouseEvent;
 class QItemSelectionModel;
 class QAbstractItemView;
 class qvFileListModel;
-namespace qv {
+namespace qv
+{
 class ChangeWatch;
 }
 
@@ -21,7 +22,8 @@ class ChangeWatch;
 // adds (manual mode), in report, icon or list view, with folders kept above files
 // when sorted by name. Rows are numbered from 1 in display order; each row's tag is
 // its full Windows path.
-class qvFileList : public QWidget {
+class qvFileList : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(int Appearance READ Appearance WRITE setAppearance)
     Q_PROPERTY(int BorderStyle READ BorderStyle WRITE setBorderStyle)
@@ -65,15 +67,15 @@ public:
     using OleColor = qvKontrollerFelles::OleColor;
     // No colour passed: the palette's text colour.
     static constexpr qint64 NoColor = -1;
-    static const QString ErrorFile;  // "ERROR_qvFileList.txt"
+    static const QString ErrorFile; // "ERROR_qvFileList.txt"
 
     explicit qvFileList(QWidget *parent = nullptr);
     ~qvFileList() override;
 
     // ---- filling
     void Clear();
-    bool AddItem(const QString &sFilnavn, const QString &sEgen, const QString &sStorrelse, const QString &sDato,
-                 const QString &sAttr, qint64 lItemColor = NoColor);
+    bool AddItem(const QString &sFilnavn, const QString &sEgen, const QString &sStorrelse,
+                 const QString &sDato, const QString &sAttr, qint64 lItemColor = NoColor);
     void AddFile(const QString &sFile, int lIndex = 0, bool AutoRefresh = true, qint64 lItemColor = NoColor);
     void Refresh();
 
@@ -108,7 +110,7 @@ public:
     void SortColumn(int lColumnIndex, int eDirection);
     OleColor ItemColor(int lIndex) const;
     void setItemColor(int lIndex, OleColor color);
-    int HitTest(int x, int y) const;  // row number, 0 for none
+    int HitTest(int x, int y) const; // row number, 0 for none
     int GetHighlightItem() const { return m_dropHighlight; }
     int GetVisibleCount() const;
     QString GetParentFolder() const;
@@ -209,8 +211,8 @@ public:
 signals:
     void AfterLabelEdit(bool *Cancel, QString *NewString);
     void BeforeLabelEdit(bool *Cancel);
-    void ColumnClick(int ColumnHeader);  // 0-based
-    void ItemClick(int Item);            // 1-based
+    void ColumnClick(int ColumnHeader); // 0-based
+    void ItemClick(int Item);           // 1-based
     void Click();
     void DblClick();
     void KeyDown(int KeyCode, int Shift);
@@ -261,7 +263,7 @@ private:
     void applyBorder();
     int columnWidthAt(int c) const;
     void setColumnWidthAt(int c, int w);
-    int modelRowOf(int lIndex) const;  // -1 outside
+    int modelRowOf(int lIndex) const; // -1 outside
     QItemSelectionModel *selection() const;
 
     qvFileListModel *m_model;
@@ -271,9 +273,9 @@ private:
     std::unique_ptr<qv::ChangeWatch> m_watch;
     QStringList m_subFolders;
     int m_subFolderCount = 0;
-    QString m_iconKeys;  // "#key##key#..."
+    QString m_iconKeys; // "#key##key#..."
     bool m_shown = false;
-    bool m_filled = false;  // an automatic fill has run
+    bool m_filled = false; // an automatic fill has run
     QPoint m_dragStart;
     // Sort state: column 0-based, the list's own sorting on or off, the last title.
     int m_sortColumn = 0;
@@ -282,7 +284,7 @@ private:
     QString m_lastClickedTitle;
     // Drag state.
     bool m_dragActive = false;
-    int m_dragScrollStep = 0;  // -1 line up, +1 line down
+    int m_dragScrollStep = 0; // -1 line up, +1 line down
     int m_dropHighlight = 0;
 
     int m_appearance = 0, m_borderStyle = 0;

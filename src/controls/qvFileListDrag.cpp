@@ -14,13 +14,15 @@
 #include <QTimer>
 #include <QUrl>
 
-namespace {
+namespace
+{
 constexpr int EffectNone = 0, EffectCopy = 1, EffectMove = 2;
 constexpr int ScrollBand = 40;
 
 int shiftOf(Qt::KeyboardModifiers m)
 {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
+           (m & Qt::AltModifier ? 4 : 0);
 }
 int buttonsOf(Qt::MouseButtons b)
 {
@@ -30,7 +32,7 @@ Qt::DropAction actionOf(int effect)
 {
     return effect & EffectMove ? Qt::MoveAction : effect & EffectCopy ? Qt::CopyAction : Qt::IgnoreAction;
 }
-}  // namespace
+} // namespace
 
 bool qvFileList::maybeStartDrag(QMouseEvent *event)
 {
@@ -54,7 +56,9 @@ bool qvFileList::maybeStartDrag(QMouseEvent *event)
     auto *drag = new QDrag(this);
     drag->setMimeData(data);
     const Qt::DropAction done = drag->exec(actionOf(allowed & EffectCopy) | actionOf(allowed & EffectMove));
-    emit OLECompleteDrag(done == Qt::MoveAction ? EffectMove : done == Qt::CopyAction ? EffectCopy : EffectNone);
+    emit OLECompleteDrag(done == Qt::MoveAction   ? EffectMove
+                         : done == Qt::CopyAction ? EffectCopy
+                                                  : EffectNone);
     m_dragActive = false;
     return true;
 }
@@ -106,7 +110,8 @@ bool qvFileList::handleDragEvent(QWidget *viewport, QEvent *event)
         auto *e = static_cast<QDropEvent *>(event);
         const QPoint at = viewport->mapTo(this, e->position().toPoint());
         int effect = EffectCopy;
-        emit OLEDragDrop(e->mimeData(), &effect, buttonsOf(e->buttons()), shiftOf(e->modifiers()), at.x(), at.y());
+        emit OLEDragDrop(e->mimeData(), &effect, buttonsOf(e->buttons()), shiftOf(e->modifiers()), at.x(),
+                         at.y());
         m_dropHighlight = 0;
         m_model->setDropRow(-1);
         m_tmrDragScroll->stop();

@@ -22,11 +22,15 @@ using namespace qvFileListFormat;
 using qvKontrollerFelles::ToQColor;
 using qvKontrollerFelles::TranslateColor;
 
-namespace {
+namespace
+{
 
 constexpr int DeferIconsAbove = 400;
 
-bool isDots(const QString &n) { return n == QLatin1String(".") || n == QLatin1String(".."); }
+bool isDots(const QString &n)
+{
+    return n == QLatin1String(".") || n == QLatin1String("..");
+}
 
 // The directory entry of one path, as a listing of its folder gives it.
 std::optional<qv::DirEntry> entryOf(const QString &fullPath)
@@ -42,7 +46,7 @@ std::optional<qv::DirEntry> entryOf(const QString &fullPath)
         if (e.name.compare(name, Qt::CaseInsensitive) != 0)
             return true;
         found = e;
-        return e.name != name;  // an exact match ends the search
+        return e.name != name; // an exact match ends the search
     });
     return found;
 }
@@ -56,7 +60,7 @@ bool shownByAttributes(quint32 a, bool showHidden, bool showSystem)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 QColor qvFileList::rowColor(const QString &attr, qint64 itemColor) const
 {
@@ -95,7 +99,7 @@ bool qvFileList::AddItem(const QString &sFilnavn, const QString &sEgen, const QS
 
 void qvFileList::AddFile(const QString &sFile, int lIndex, bool AutoRefresh, qint64 lItemColor)
 {
-    Q_UNUSED(lIndex);  // rows are always appended; the sort places them
+    Q_UNUSED(lIndex); // rows are always appended; the sort places them
     try {
         const std::optional<qv::DirEntry> e = entryOf(sFile);
         if (!e)
@@ -215,7 +219,8 @@ void qvFileList::General_zFyllListe()
         }
     } catch (const qv::PlatformError &err) {
         const int n = err.number();
-        if (n != qv::Err::DeviceUnavailable && n != qv::Err::PathNotFound && n != qv::Err::InvalidPropertyValue)
+        if (n != qv::Err::DeviceUnavailable && n != qv::Err::PathNotFound &&
+            n != qv::Err::InvalidPropertyValue)
             logError(QStringLiteral("General_zFyllListe"), n, err.description());
     }
     m_model->flush();
@@ -247,13 +252,16 @@ int qvFileList::General_zFindSubFolders(const QString &folder)
 {
     m_subFolders.clear();
     try {
-        qv::forEachDirEntry(folder, QStringLiteral("*"), [&](const qv::DirEntry &e) {
-            if (isDots(e.name) || !(e.attributes & qv::Attr::Directory))
+        qv::forEachDirEntry(
+            folder, QStringLiteral("*"),
+            [&](const qv::DirEntry &e) {
+                if (isDots(e.name) || !(e.attributes & qv::Attr::Directory))
+                    return true;
+                if (shownByAttributes(e.attributes, m_showHidden, m_showSystem))
+                    m_subFolders << e.name;
                 return true;
-            if (shownByAttributes(e.attributes, m_showHidden, m_showSystem))
-                m_subFolders << e.name;
-            return true;
-        }, qv::ListDetail::Kinds);
+            },
+            qv::ListDetail::Kinds);
     } catch (const qv::PlatformError &err) {
         logError(QStringLiteral("General_zFindSubFolders"), err.number(), err.description(), false,
                  QStringLiteral("zFindSubFolders"));
@@ -332,7 +340,8 @@ void qvFileList::loadIconsFor(int row)
 
 void qvFileList::General_zFyllBildelister()
 {
-    m_model->setShowIcons(m_loadFileIcons == 1 || m_loadFileIcons == 3, m_loadFileIcons == 2 || m_loadFileIcons == 3);
+    m_model->setShowIcons(m_loadFileIcons == 1 || m_loadFileIcons == 3,
+                          m_loadFileIcons == 2 || m_loadFileIcons == 3);
     for (int i = 0; i < m_model->count(); ++i)
         loadIconsFor(i);
 }

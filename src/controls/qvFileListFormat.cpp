@@ -7,7 +7,8 @@
 
 #include <cmath>
 
-namespace qvFileListFormat {
+namespace qvFileListFormat
+{
 
 QString extensionOf(const QString &name, bool keepCase)
 {
@@ -23,8 +24,8 @@ QString extensionOf(const QString &name, bool keepCase)
 
 QString sizeText(quint64 bytes, int decimals)
 {
-    const QString text = qv::formatGrouped(double(bytes) / 1024.0, std::clamp(decimals, 0, 3)) +
-                         QStringLiteral(" kb.");
+    const QString text =
+        qv::formatGrouped(double(bytes) / 1024.0, std::clamp(decimals, 0, 3)) + QStringLiteral(" kb.");
     return text.size() < 16 ? QString(16 - text.size(), u' ') + text : text;
 }
 
@@ -76,7 +77,7 @@ double kilobytesOf(const QString &sizeColumn)
     QString t = sizeColumn.trimmed();
     if (t.isEmpty())
         return 0;
-    t.chop(4);  // " kb."
+    t.chop(4); // " kb."
     t.remove(qv::groupSeparator());
     t.remove(u' ');
     t.replace(qv::decimalSeparator(), u'.');
@@ -103,4 +104,4 @@ QString shortByteSize(quint64 bytes)
     return QLocale().toString(v, 'f', decimals) + u' ' + QLatin1String(units[unit]);
 }
 
-}  // namespace qvFileListFormat
+} // namespace qvFileListFormat

@@ -5,10 +5,11 @@
 
 // The texts of one file list row, computed from a directory entry, and the reading
 // of those texts back for the totals.
-namespace qvFileListFormat {
+namespace qvFileListFormat
+{
 
 // Text colour of every row whose attribute letters hold "h" (0x00BBGGRR).
-constexpr quint32 HiddenRowColor = 9859416;  // RGB(88, 113, 150)
+constexpr quint32 HiddenRowColor = 9859416; // RGB(88, 113, 150)
 
 // Text after the last "." when that dot follows the last "\", upper case unless
 // keepCase, cut at a NUL; empty when there is no such dot.
@@ -36,4 +37,4 @@ double kilobytesOf(const QString &sizeColumn);
 // The short byte-size text of the shell ("532 byte", "1,50 KB", "23,4 MB", "117 GB").
 QString shortByteSize(quint64 bytes);
 
-}  // namespace qvFileListFormat
+} // namespace qvFileListFormat

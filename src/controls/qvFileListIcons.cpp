@@ -7,18 +7,21 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace qvFileListIcons {
+namespace qvFileListIcons
+{
 
 QString keyFor(const QString &fullPath, const QString &typeText)
 {
-    static const QStringList own = {"EXE", "ICO", "CUR", "LNK", "SCF", "SCR", "MSC", "ANI", "PIF", "URL", "ZIP"};
+    static const QStringList own = {"EXE", "ICO", "CUR", "LNK", "SCF", "SCR",
+                                    "MSC", "ANI", "PIF", "URL", "ZIP"};
     const QString ext = qvFileListFormat::extensionOf(fullPath.mid(fullPath.lastIndexOf(u'\\') + 1));
     if (ext.isEmpty() || own.contains(ext) || typeText == QLatin1String("Filmappe"))
         return u'%' + fullPath.toLower();
     return u'#' + ext + u'#';
 }
 
-namespace {
+namespace
+{
 
 QIcon typeIcon(const QString &fullPath, bool isFolder)
 {
@@ -63,7 +66,7 @@ QPixmap drawn(const QIcon &icon, int size, bool dimmed, bool isLink)
     return pm;
 }
 
-}  // namespace
+} // namespace
 
 Pair iconsFor(const QString &fullPath, bool isFolder, bool dimmed, bool isLink)
 {
@@ -71,4 +74,4 @@ Pair iconsFor(const QString &fullPath, bool isFolder, bool dimmed, bool isLink)
     return {QIcon(drawn(base, 16, dimmed, isLink)), QIcon(drawn(base, 32, dimmed, isLink))};
 }
 
-}  // namespace qvFileListIcons
+} // namespace qvFileListIcons

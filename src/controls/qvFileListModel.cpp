@@ -129,12 +129,13 @@ void qvFileListModel::setDropRow(int row)
             emit dataChanged(index(r, 0), index(r, Columns - 1), {Qt::BackgroundRole});
 }
 
-namespace {
+namespace
+{
 const QString &columnText(const qvFileListModel::Row &r, int column)
 {
     return column == 0 ? r.text : r.sub[column - 1];
 }
-}  // namespace
+} // namespace
 
 void qvFileListModel::sortRows(int column, bool descending, const std::function<bool(const Row &)> &isFolder)
 {
@@ -173,9 +174,15 @@ void qvFileListModel::sortRows(int column, bool descending, const std::function<
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
-int qvFileListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_shown; }
+int qvFileListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_shown;
+}
 
-int qvFileListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : Columns; }
+int qvFileListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : Columns;
+}
 
 QVariant qvFileListModel::data(const QModelIndex &index, int role) const
 {
@@ -222,7 +229,8 @@ Qt::ItemFlags qvFileListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::ItemIsDropEnabled;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags f =
+        Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
     if (m_editable && index.column() == 0)
         f |= Qt::ItemIsEditable;
     return f;

@@ -8,19 +8,20 @@
 // The rows of the file list. Rows are appended to the store at once (so counts and
 // paths answer straight away) and announced to the views in one insert at the next
 // turn of the event loop, or earlier when anything needs the views to agree.
-class qvFileListModel : public QAbstractTableModel {
+class qvFileListModel : public QAbstractTableModel
+{
     Q_OBJECT
 public:
     static constexpr int Columns = 5;
 
     struct Row {
-        QString text;  // column 1 as shown
-        QString tag;   // the full path
+        QString text; // column 1 as shown
+        QString tag;  // the full path
         QString sub[4];
-        QColor color;  // invalid: the palette's text colour
+        QColor color; // invalid: the palette's text colour
         QString iconKey;
-        bool dimmed = false;  // hidden entries get a ghosted icon
-        bool link = false;    // icons carry the shortcut arrow
+        bool dimmed = false; // hidden entries get a ghosted icon
+        bool link = false;   // icons carry the shortcut arrow
     };
 
     explicit qvFileListModel(QObject *parent = nullptr);
@@ -74,7 +75,7 @@ signals:
 private:
     void scheduleFlush();
     std::vector<Row> m_rows;
-    int m_shown = 0;  // rows the views know of
+    int m_shown = 0; // rows the views know of
     int m_dropRow = -1;
     bool m_flushQueued = false;
     QHash<QString, QIcon> m_small, m_large;

@@ -44,13 +44,14 @@ double qvFileList::sizeSum(bool selectedOnly) const
     return kb * 1024.0;
 }
 
-namespace {
+namespace
+{
 QString totalText(double bytes, bool inBytes)
 {
     const qint64 whole = qint64(std::llround(bytes));
     return inBytes ? u' ' + QString::number(whole) : shortByteSize(quint64(std::max<qint64>(0, whole)));
 }
-}  // namespace
+} // namespace
 
 int qvFileList::GetCount(int Include, QString *TotalFileSize, bool TotalFileSizeByte) const
 {
@@ -185,7 +186,8 @@ void qvFileList::setItemColor(int lIndex, OleColor color)
 {
     const int r = modelRowOf(lIndex);
     if (r >= 0)
-        m_model->setColor(r, qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(color, palette())));
+        m_model->setColor(r,
+                          qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(color, palette())));
 }
 
 // ---- removing rows
@@ -265,7 +267,10 @@ int qvFileList::GetFileIndex(const QString &sFile) const
     return 0;
 }
 
-bool qvFileList::ListItemExist(const QString &sFile) const { return GetFileIndex(sFile) > 0; }
+bool qvFileList::ListItemExist(const QString &sFile) const
+{
+    return GetFileIndex(sFile) > 0;
+}
 
 bool qvFileList::ListFind(const QString &sFile, bool bEnsureVisible)
 {
@@ -299,7 +304,8 @@ int qvFileList::GetSelectedFilesString(QString &SelectedFiles) const
 {
     m_model->flush();
     QModelIndexList rows = selection()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &i : rows)
         SelectedFiles += m_model->row(i.row()).tag + QChar(0);
     SelectedFiles += QChar(0);
@@ -310,7 +316,8 @@ void qvFileList::GetSelectedFilesCollection(QStringList &SelectedFiles, bool Onl
 {
     m_model->flush();
     QModelIndexList rows = selection()->selectedRows();
-    std::sort(rows.begin(), rows.end(), [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
+    std::sort(rows.begin(), rows.end(),
+              [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &i : rows) {
         const QString &tag = m_model->row(i.row()).tag;
         SelectedFiles << (OnlyFilename ? tag.mid(tag.lastIndexOf(u'\\') + 1) : tag);
@@ -355,13 +362,14 @@ void qvFileList::StartLabelEdit()
         activeView()->edit(current.siblingAtColumn(0));
 }
 
-namespace {
+namespace
+{
 int columnOfKey(const QString &key)
 {
     static const QStringList keys = {"filnavn", "egen", QString::fromUtf8("størrelse"), "dato", "attr"};
     return int(keys.indexOf(key.toLower()));
 }
-}  // namespace
+} // namespace
 
 int qvFileList::GetColumnWidth(const QString &ColumnKey) const
 {
@@ -407,7 +415,10 @@ int qvFileList::arrowColumn() const
     return m_tree->header()->isSortIndicatorShown() ? m_tree->header()->sortIndicatorSection() : -1;
 }
 
-bool qvFileList::arrowUp() const { return m_tree->header()->sortIndicatorOrder() == Qt::DescendingOrder; }
+bool qvFileList::arrowUp() const
+{
+    return m_tree->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+}
 
 void qvFileList::showSortArrow(int column, bool up)
 {

@@ -12,15 +12,16 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QListView>
-#include <QRegularExpression>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QDateTime When(QDate(2026, 3, 4), QTime(7, 5, 0));
 
@@ -71,9 +72,12 @@ struct FolderFixture : ::testing::Test {
     }
 };
 
-QString pad(const QString &size) { return QString(16 - size.size(), ' ') + size; }
+QString pad(const QString &size)
+{
+    return QString(16 - size.size(), ' ') + size;
+}
 
-}  // namespace
+} // namespace
 
 TEST_F(FolderFixture, ListsTheFilesWithExactTextsSortedByName)
 {
@@ -81,7 +85,7 @@ TEST_F(FolderFixture, ListsTheFilesWithExactTextsSortedByName)
     list->setPath("C:\\Kilde");
     EXPECT_EQ(changed.size(), 1);
     EXPECT_EQ(list->Path(), "C:\\Kilde\\");
-    ASSERT_EQ(list->GetCount(), 3);  // the hidden file and the folders are left out
+    ASSERT_EQ(list->GetCount(), 3); // the hidden file and the folders are left out
     EXPECT_EQ(row(1), QStringList({"a.txt", "TXT", pad("1,50 kb."), "2026.03.04  07:05", "a"}));
     EXPECT_EQ(row(2), QStringList({"B.DOC", "DOC", pad("0,10 kb."), "2026.03.04  07:05", "a"}));
     EXPECT_EQ(row(3), QStringList({"LESMEG", "", pad("2,00 kb."), "2026.03.04  07:05", "a"}));
@@ -132,7 +136,8 @@ TEST_F(FolderFixture, FoldersFirstWithTheirOwnTexts)
     EXPECT_EQ(list->GetItem(1, 1), "Mappe");
     EXPECT_EQ(list->GetItem(2, 1), "");
     EXPECT_TRUE(list->GetItem(4, 1).contains('d'));
-    EXPECT_TRUE(QRegularExpression("^\\d{4}\\.\\d\\d\\.\\d\\d  \\d\\d:\\d\\d$").match(list->GetItem(3, 2)).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression("^\\d{4}\\.\\d\\d\\.\\d\\d  \\d\\d:\\d\\d$").match(list->GetItem(3, 2)).hasMatch())
         << list->GetItem(3, 2).toStdString();
     EXPECT_EQ(list->GetCount(1), 3);
     EXPECT_EQ(list->GetCount(2), 2);
@@ -183,7 +188,7 @@ TEST_F(FolderFixture, AMissingFolderGivesAnEmptyListQuietly)
     EXPECT_EQ(list->GetCount(), 0);
     EXPECT_TRUE(dialog.messages().isEmpty());
     EXPECT_FALSE(drives.exists(drives.programFolder() + "\\ERROR_qvFileList.txt"));
-    EXPECT_EQ(list->GetParentFolder(), "");  // C:\\Finnes does not exist either
+    EXPECT_EQ(list->GetParentFolder(), ""); // C:\\Finnes does not exist either
 }
 
 TEST_F(FolderFixture, ParentFolderOnlyWhenItExists)
@@ -257,18 +262,20 @@ TEST_F(FolderFixture, DragInTheTopBandScrollsOneLineAtATime)
     QMimeData data;
     data.setText("x");
     const auto dragAt = [&](int y) {
-        QDragMoveEvent move(QPoint(30, y), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(QPoint(30, y), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
+                            Qt::NoModifier);
         QCoreApplication::sendEvent(vp, &move);
     };
     // Drags reach a widget that accepted their entry.
-    QDragEnterEvent enter(QPoint(30, vp->height() / 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(30, vp->height() / 2), Qt::CopyAction, &data, Qt::LeftButton,
+                          Qt::NoModifier);
     QCoreApplication::sendEvent(vp, &enter);
     ASSERT_TRUE(enter.isAccepted());
     dragAt(10);
     QTest::qWait(300);
     EXPECT_EQ(bar->value(), start - 1);
     QTest::qWait(300);
-    EXPECT_EQ(bar->value(), start - 1);  // one line per drag-over
+    EXPECT_EQ(bar->value(), start - 1); // one line per drag-over
     dragAt(10);
     QTest::qWait(300);
     EXPECT_EQ(bar->value(), start - 2);
@@ -291,7 +298,7 @@ TEST_F(FolderFixture, DragOverAFolderRowHighlightsIt)
     data.setText("x");
     int lastEffect = -1;
     QObject::connect(list.get(), &qvFileList::OLEDragOver, list.get(),
-            [&](const QMimeData *, int *effect, int, int, int, int, int) { lastEffect = *effect; });
+                     [&](const QMimeData *, int *effect, int, int, int, int, int) { lastEffect = *effect; });
     const auto centreOf = [&](int row) {
         return list->reportView()->visualRect(list->model()->index(row - 1, 0)).center();
     };
@@ -306,7 +313,7 @@ TEST_F(FolderFixture, DragOverAFolderRowHighlightsIt)
     QDragMoveEvent overFile(centreOf(4), Qt::CopyAction, &data, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(vp, &overFile);
     EXPECT_EQ(list->GetHighlightItem(), 0);
-    EXPECT_EQ(lastEffect, 1);  // a drag from elsewhere may drop anywhere
+    EXPECT_EQ(lastEffect, 1); // a drag from elsewhere may drop anywhere
 
     int drops = 0;
     QObject::connect(list.get(), &qvFileList::OLEDragDrop, list.get(), [&] { ++drops; });

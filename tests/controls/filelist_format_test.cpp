@@ -8,7 +8,8 @@
 
 using namespace qvFileListFormat;
 
-namespace {
+namespace
+{
 const QChar Nbsp(0x00A0);
 }
 

@@ -7,16 +7,17 @@
 #include "support/TempTree.h"
 
 #include <QApplication>
+#include <QDragMoveEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
-#include <QMimeData>
-#include <QDragMoveEvent>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 const QDateTime When(QDate(2026, 5, 17), QTime(23, 59, 0));
 
@@ -42,14 +43,15 @@ struct EventFixture : ::testing::Test {
     QLineEdit *editor() { return list.reportView()->viewport()->findChild<QLineEdit *>(); }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(EventFixture, LabelEditAsksBeforeAndAfterAndKeepsTheTag)
 {
     QTest::mouseClick(list.reportView()->viewport(), Qt::LeftButton, Qt::NoModifier, rowPoint(2));
     bool refuseStart = true, refuseEnd = false;
     QString seen;
-    QObject::connect(&list, &qvFileList::BeforeLabelEdit, &list, [&](bool *cancel) { *cancel = refuseStart; });
+    QObject::connect(&list, &qvFileList::BeforeLabelEdit, &list,
+                     [&](bool *cancel) { *cancel = refuseStart; });
     QObject::connect(&list, &qvFileList::AfterLabelEdit, &list, [&](bool *cancel, QString *text) {
         seen = *text;
         *cancel = refuseEnd;
@@ -65,7 +67,7 @@ TEST_F(EventFixture, LabelEditAsksBeforeAndAfterAndKeepsTheTag)
     editor()->selectAll();
     QTest::keyClicks(editor(), "nytt.txt");
     QTest::keyClick(editor(), Qt::Key_Return);
-    QApplication::processEvents();  // the editor commits on the next turn
+    QApplication::processEvents(); // the editor commits on the next turn
     EXPECT_EQ(seen, "nytt.txt");
     EXPECT_EQ(list.GetItem(0, 2), "nytt.txt");
     EXPECT_EQ(list.GetFile(2), "C:\\d\\to.txt");
@@ -77,14 +79,15 @@ TEST_F(EventFixture, LabelEditAsksBeforeAndAfterAndKeepsTheTag)
     editor()->selectAll();
     QTest::keyClicks(editor(), "avvist.txt");
     QTest::keyClick(editor(), Qt::Key_Return);
-    QApplication::processEvents();  // the editor commits on the next turn
+    QApplication::processEvents(); // the editor commits on the next turn
     EXPECT_EQ(seen, "avvist.txt");
     EXPECT_EQ(list.GetItem(0, 2), "nytt.txt");
 }
 
 TEST_F(EventFixture, KeysAndMouseWithPlatformCodes)
 {
-    QSignalSpy down(&list, &qvFileList::KeyDown), press(&list, &qvFileList::KeyPress), up(&list, &qvFileList::KeyUp);
+    QSignalSpy down(&list, &qvFileList::KeyDown), press(&list, &qvFileList::KeyPress),
+        up(&list, &qvFileList::KeyUp);
     QSignalSpy mouseDown(&list, &qvFileList::MouseDown), mouseUp(&list, &qvFileList::MouseUp);
     QSignalSpy click(&list, &qvFileList::Click), dbl(&list, &qvFileList::DblClick);
     list.reportView()->setFocus();
@@ -159,14 +162,17 @@ TEST(FileListOwnDrag, OwnRowsDropOnlyOntoFolderRows)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     ASSERT_EQ(list.GetItem(0, 1), "Mappe");
     QWidget *vp = list.reportView()->viewport();
-    const auto centreOf = [&](int row) { return list.reportView()->visualRect(list.model()->index(row - 1, 0)).center(); };
+    const auto centreOf = [&](int row) {
+        return list.reportView()->visualRect(list.model()->index(row - 1, 0)).center();
+    };
 
     std::vector<int> effects;
     std::vector<int> highlights;
     bool activeDuring = false;
     int completed = -1;
-    QObject::connect(&list, &qvFileList::OLEDragOver, &list,
-                     [&](const QMimeData *, int *effect, int, int, int, int, int) { effects.push_back(*effect); });
+    QObject::connect(
+        &list, &qvFileList::OLEDragOver, &list,
+        [&](const QMimeData *, int *effect, int, int, int, int, int) { effects.push_back(*effect); });
     QObject::connect(&list, &qvFileList::OLECompleteDrag, &list, [&](int effect) { completed = effect; });
     // The drag is under way while its start is announced: hover over the list then.
     QObject::connect(&list, &qvFileList::OLEStartDrag, &list, [&](QMimeData *data, int *) {
@@ -184,8 +190,8 @@ TEST(FileListOwnDrag, OwnRowsDropOnlyOntoFolderRows)
 
     EXPECT_TRUE(activeDuring);
     ASSERT_EQ(effects.size(), 2u);
-    EXPECT_EQ(effects[0], 1);  // over a folder row: copy
-    EXPECT_EQ(effects[1], 0);  // over one of its own file rows: no drop
+    EXPECT_EQ(effects[0], 1); // over a folder row: copy
+    EXPECT_EQ(effects[1], 0); // over one of its own file rows: no drop
     EXPECT_EQ(highlights, std::vector<int>({1, 0}));
     EXPECT_GE(completed, 0);
     EXPECT_FALSE(list.IsDragActive());

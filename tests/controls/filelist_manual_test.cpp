@@ -19,7 +19,8 @@
 
 using qvFileListFormat::sizeText;
 
-namespace {
+namespace
+{
 
 struct ListFixture : ::testing::Test {
     qvtest::TempDrives drives;
@@ -33,10 +34,12 @@ struct ListFixture : ::testing::Test {
         list.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
     }
-    void add(const QString &path, quint64 bytes, const QString &attr = "a", const QString &date = "2026.01.02  10:00")
+    void add(const QString &path, quint64 bytes, const QString &attr = "a",
+             const QString &date = "2026.01.02  10:00")
     {
         const QString name = path.mid(path.lastIndexOf('\\') + 1);
-        list.AddItem(path, qvFileListFormat::extensionOf(name, true).toLower(), sizeText(bytes, 2), date, attr);
+        list.AddItem(path, qvFileListFormat::extensionOf(name, true).toLower(), sizeText(bytes, 2), date,
+                     attr);
     }
     QWidget *viewport() { return list.reportView()->viewport(); }
     void clickRow(int row, Qt::KeyboardModifiers mods = Qt::NoModifier)
@@ -60,7 +63,7 @@ struct ListFixture : ::testing::Test {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(ListFixture, RowsAnswerAtOnceAndReachTheViewsInOneInsert)
 {
@@ -70,13 +73,13 @@ TEST_F(ListFixture, RowsAnswerAtOnceAndReachTheViewsInOneInsert)
     add("C:\\Data\\c", 0);
     EXPECT_EQ(list.GetCount(), 3);
     EXPECT_EQ(list.GetFile(2), "C:\\Data\\Under\\b.doc");
-    EXPECT_EQ(list.model()->rowCount(), 0);  // not yet announced
+    EXPECT_EQ(list.model()->rowCount(), 0); // not yet announced
     QCoreApplication::processEvents();
     EXPECT_EQ(list.model()->rowCount(), 3);
     EXPECT_EQ(inserts.size(), 1);
 
     add("C:\\Data\\d.txt", 1);
-    list.Refresh();  // the engine's Refresh shows the rows at once
+    list.Refresh(); // the engine's Refresh shows the rows at once
     EXPECT_EQ(list.model()->rowCount(), 4);
     EXPECT_EQ(inserts.size(), 2);
 }
@@ -89,7 +92,7 @@ TEST_F(ListFixture, GetFileIsOneBasedWithMinusOneOutside)
     EXPECT_EQ(list.GetFile(2), "C:\\Data\\b.txt");
     EXPECT_EQ(list.GetFile(3), "-1");
     EXPECT_EQ(list.GetFile(-1), "-1");
-    EXPECT_EQ(list.GetFile(0), "");  // no current row
+    EXPECT_EQ(list.GetFile(0), ""); // no current row
     EXPECT_EQ(list.GetFileName(2), "b.txt");
     EXPECT_EQ(list.GetFilePath(2), "C:\\Data\\");
     EXPECT_EQ(list.GetFileName(3), "");
@@ -147,7 +150,7 @@ TEST_F(ListFixture, CountsFilesAndFoldersBySizeTextAndSumsSizes)
     EXPECT_EQ(total, "4,00 KB");
     QString blank = " ";
     EXPECT_EQ(list.GetCount(1, &blank, true), 2);
-    EXPECT_EQ(blank, " ");  // only counted
+    EXPECT_EQ(blank, " "); // only counted
 
     clickRow(2);
     QString selected;
@@ -187,7 +190,7 @@ TEST_F(ListFixture, NameClickPutsExistingFoldersFirstEachGroupSorted)
     list.AddItem("C:\\Kilde\\beta", "", "", " ", "d");
     add("C:\\Kilde\\aaa.txt", 1);
     list.AddItem("C:\\Kilde\\Alfa", "", "", " ", "d");
-    add("C:\\Kilde\\Borte", 1);  // no such folder: a file row
+    add("C:\\Kilde\\Borte", 1); // no such folder: a file row
     clickHeader(0);
     EXPECT_EQ(names(), QStringList({"Alfa", "beta", "aaa.txt", "Borte", "zulu.txt"}));
     clickHeader(0);
@@ -199,7 +202,7 @@ TEST_F(ListFixture, SortKeepsTheSelectionOnItsRows)
     add("C:\\a\\c.txt", 3);
     add("C:\\a\\a.txt", 1);
     add("C:\\a\\b.txt", 2);
-    clickRow(1);  // c.txt
+    clickRow(1); // c.txt
     clickHeader(0);
     EXPECT_EQ(names(), QStringList({"a.txt", "b.txt", "c.txt"}));
     EXPECT_TRUE(list.IsSelected(3));
@@ -244,7 +247,7 @@ TEST_F(ListFixture, SelectionOperationsAndRemovals)
     EXPECT_TRUE(list.ListSelectAll());
     EXPECT_EQ(list.GetSelectedCount(), 5);
     EXPECT_TRUE(list.ListSelect(2, false));
-    EXPECT_TRUE(list.ListSelectAll(true));  // inverts
+    EXPECT_TRUE(list.ListSelectAll(true)); // inverts
     EXPECT_EQ(list.GetSelectedCount(), 1);
     EXPECT_TRUE(list.IsSelected(2));
     EXPECT_FALSE(list.ListSelect(6));

@@ -14,7 +14,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-namespace {
+namespace
+{
 
 // A small folder on a drive of its own, made once per process with fixed times so the
 // pictures do not change from run to run.
@@ -30,9 +31,14 @@ QString sampleRoot()
         const struct {
             const char *name;
             int size;
-        } files[] = {{"Budsjett 2027.xlsx", 48211},  {"Referat styremøte.docx", 19876}, {"notater.txt", 1536},
-                     {"kart.png", 734003},           {"Sikkerhetskopi.zip", 12582912}, {"installer.exe", 2310144},
-                     {"LESMEG", 880},                {".innstillinger", 214}};
+        } files[] = {{"Budsjett 2027.xlsx", 48211},
+                     {"Referat styremøte.docx", 19876},
+                     {"notater.txt", 1536},
+                     {"kart.png", 734003},
+                     {"Sikkerhetskopi.zip", 12582912},
+                     {"installer.exe", 2310144},
+                     {"LESMEG", 880},
+                     {".innstillinger", 214}};
         for (const auto &f : files) {
             QFile file(dir.path() + "/Dokumenter/" + QString::fromUtf8(f.name));
             if (file.open(QIODevice::WriteOnly)) {
@@ -72,12 +78,14 @@ qvFileList *placed(QWidget *host)
     return list;
 }
 
-}  // namespace
+} // namespace
 
 QV_CATALOG(fileListShots)
 {
-    qvcatalog::add({"qvFileList_report", "qvFileList report view, folders first, two rows selected, hidden file shown",
-                    {620, 230}, [](QWidget *host) {
+    qvcatalog::add({"qvFileList_report",
+                    "qvFileList report view, folders first, two rows selected, hidden file shown",
+                    {620, 230},
+                    [](QWidget *host) {
                         auto *list = placed(host);
                         list->setHideColumnHeaders(false);
                         list->setShowFolders(true);
@@ -90,8 +98,10 @@ QV_CATALOG(fileListShots)
                         list->ListSelect(6);
                         return list;
                     }});
-    qvcatalog::add({"qvFileList_report_size_desc", "qvFileList sorted by size, descending, types from the host",
-                    {620, 230}, [](QWidget *host) {
+    qvcatalog::add({"qvFileList_report_size_desc",
+                    "qvFileList sorted by size, descending, types from the host",
+                    {620, 230},
+                    [](QWidget *host) {
                         auto *list = placed(host);
                         list->setHideColumnHeaders(false);
                         list->setShowFileType(true);
@@ -120,8 +130,10 @@ QV_CATALOG(fileListShots)
                             return list;
                         }});
     }
-    qvcatalog::add({"qvFileList_found_files", "qvFileList as the found-file list of a scan (manual mode, full paths)",
-                    {620, 150}, [](QWidget *host) {
+    qvcatalog::add({"qvFileList_found_files",
+                    "qvFileList as the found-file list of a scan (manual mode, full paths)",
+                    {620, 150},
+                    [](QWidget *host) {
                         auto *list = placed(host);
                         list->setFillMode(1);
                         list->setShowFullPath(true);
@@ -134,7 +146,8 @@ QV_CATALOG(fileListShots)
                                       qvFileListFormat::sizeText(182044, 2), date, "a");
                         list->AddItem("C:\\Data\\Regnskap\\bilag 002.pdf", "pdf",
                                       qvFileListFormat::sizeText(95120, 2), date, "a");
-                        list->AddItem("C:\\Data\\Regnskap\\.låst", "", qvFileListFormat::sizeText(12, 2), date, "ah");
+                        list->AddItem("C:\\Data\\Regnskap\\.låst", "", qvFileListFormat::sizeText(12, 2),
+                                      date, "ah");
                         list->AddItem("C:\\Data\\Regnskap\\2026\\årsoppgjør.xlsx", "xlsx",
                                       qvFileListFormat::sizeText(1893210, 2), date, "ar");
                         QLocale::setDefault(oldLocale);
