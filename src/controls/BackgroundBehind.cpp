@@ -49,4 +49,20 @@ QImage Capture(const QWidget *control, const QRect &area)
     return out;
 }
 
+bool PlainColour(const QWidget *control, QColor &colour)
+{
+    const QWidget *parent = control->parentWidget();
+    switch (KindOf(control)) {
+    case Container::None:
+        colour = control->palette().color(QPalette::Window);
+        break;
+    case Container::Window:
+        colour = parent->palette().color(parent->backgroundRole());
+        break;
+    default:
+        return false;
+    }
+    return colour.alpha() == 255;
+}
+
 }  // namespace BackgroundBehind

@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QImage>
 #include <QRect>
 
@@ -16,5 +17,10 @@ Container KindOf(const QWidget *control);
 // a window container gives its background colour, a gradient panel its painted
 // surface, any other container its own painting without its children.
 QImage Capture(const QWidget *control, const QRect &area);
+
+// True when what lies behind control is one opaque colour (no container, or a window
+// container's background colour), given in colour: filling with it gives the pixels of
+// laying Capture over.
+bool PlainColour(const QWidget *control, QColor &colour);
 
 }  // namespace BackgroundBehind

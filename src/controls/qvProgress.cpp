@@ -9,6 +9,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
@@ -162,15 +164,24 @@ void qvProgress::paint(bool force)
         return;
     ++m_paintCount;
 
-    QImage surface(w, h, QImage::Format_ARGB32_Premultiplied);
-    surface.fill(Qt::black);
+    // Painted again in place while the size stays (a copy handed out keeps its pixels:
+    // painting detaches it).
+    if (m_surface.size() != QSize(w, h))
+        m_surface = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    QImage &surface = m_surface;
+    // Styles 0 to 2 cover the whole bar with the back colour first.
+    if (m_style < 0 || m_style > 2)
+        surface.fill(Qt::black);
     QPainter painter(&surface);
     const int filled = RoundHalfEven(double(w) * p / 100.0);
     const QString percentText = QString::number(p) + QLatin1Char('%');
     const QPalette &pal = palette();
 
-    if (m_style >= 0 && m_style <= 2)
+    if (m_style >= 0 && m_style <= 2) {
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
         painter.fillRect(QRect(0, 0, w, h), ToQColor(TranslateColor(m_backColor, pal)));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
 
     const OleColor colorA = TranslateColor(m_colorA, pal), colorB = TranslateColor(m_colorB, pal);
     const int inset = m_border ? 1 : 0;
@@ -212,7 +223,6 @@ void qvProgress::paint(bool force)
         GdiPrimitives::Frame(painter, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
 
     painter.end();
-    m_surface = surface;
     update();
 }
 
@@ -224,25 +234,28 @@ void qvProgress::drawBlocks(QImage &surface, int block, int filled, QRgb outline
     const int w = surface.width(), h = surface.height();
     if (block < 1 || h - 4 < 1)
         return;
-    QList<QRgb> edgeRow(w), middleRow(w);
     auto *first = reinterpret_cast<const QRgb *>(surface.constScanLine(2));
-    std::copy(first, first + w, edgeRow.begin());
-    std::copy(first, first + w, middleRow.begin());
+    std::vector<QRgb> edgeRow(first, first + w), middleRow(first, first + w);
     for (int x = 2; x <= filled; x += block + 1) {
         for (int i = x; i < x + block && i < w; ++i) {
-            edgeRow[i] = outline;
-            middleRow[i] = (i == x || i == x + block - 1) ? outline : fill;
+            edgeRow[size_t(i)] = outline;
+            middleRow[size_t(i)] = (i == x || i == x + block - 1) ? outline : fill;
         }
     }
+    const size_t rowBytes = size_t(w) * sizeof(QRgb);
     for (int y = 2; y < h - 2; ++y) {
-        const QList<QRgb> &row = (y == 2 || y == h - 3) ? edgeRow : middleRow;
-        std::copy(row.begin(), row.end(), reinterpret_cast<QRgb *>(surface.scanLine(y)));
+        const std::vector<QRgb> &row = (y == 2 || y == h - 3) ? edgeRow : middleRow;
+        std::memcpy(surface.scanLine(y), row.data(), rowBytes);
     }
 }
 
 void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int filled)
 {
-    p.drawImage(QPoint(0, 0), BackgroundBehind::Capture(this, QRect(0, 0, w, h)));
+    QColor behind;
+    if (BackgroundBehind::PlainColour(this, behind))
+        p.fillRect(QRect(0, 0, w, h), behind);
+    else
+        p.drawImage(QPoint(0, 0), BackgroundBehind::Capture(this, QRect(0, 0, w, h)));
     GdiPrimitives::Rectangle(p, 3, 2, w - 2, h - 2, Qt::white, Qt::white);
     const SegmentColours c = segmentColours(m_style);
     const Argb line = ColorToArgb(c.line, 255);
@@ -287,15 +300,28 @@ void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int f
 void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
 {
     const int p45 = PercentOf(45, h), p70 = PercentOf(70, h);
-    GradientRect(p, RGB(95, 106, 135), RGB(58, 64, 78), 0, 0, w, p45, false);
-    GradientRect(p, RGB(18, 19, 32), RGB(22, 23, 24), 0, p45, w, p70, false);
-    GradientRect(p, RGB(22, 23, 24), RGB(150, 161, 243), 0, p70, w, h, false);
-    if (m_border) {
-        GdiPrimitives::Line(p, 0, 0, w, 0, QColor(156, 163, 181));
-        GdiPrimitives::Line(p, 0, h - 2, w, h - 2, QColor(110, 116, 130));
-        GdiPrimitives::Line(p, 0, 1, 0, h, QColor(148, 158, 188));
-        GdiPrimitives::Line(p, w - 1, 1, w - 1, h, QColor(148, 158, 188));
+    if (m_darkSize != QSize(w, h) || m_darkBorder != m_border) {
+        // The bands and the border depend on size and border alone: painted once. They
+        // cover the bar with opaque colours, so copying them gives the pixels of painting.
+        m_dark = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+        m_dark.fill(Qt::black);
+        QPainter d(&m_dark);
+        GradientRect(d, RGB(95, 106, 135), RGB(58, 64, 78), 0, 0, w, p45, false);
+        GradientRect(d, RGB(18, 19, 32), RGB(22, 23, 24), 0, p45, w, p70, false);
+        GradientRect(d, RGB(22, 23, 24), RGB(150, 161, 243), 0, p70, w, h, false);
+        if (m_border) {
+            GdiPrimitives::Line(d, 0, 0, w, 0, QColor(156, 163, 181));
+            GdiPrimitives::Line(d, 0, h - 2, w, h - 2, QColor(110, 116, 130));
+            GdiPrimitives::Line(d, 0, 1, 0, h, QColor(148, 158, 188));
+            GdiPrimitives::Line(d, w - 1, 1, w - 1, h, QColor(148, 158, 188));
+        }
+        d.end();
+        m_darkSize = QSize(w, h);
+        m_darkBorder = m_border;
     }
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(QPoint(0, 0), m_dark);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // Nothing to fill at the very start: the bands would fall on the left edge.
     if (filled - 1 <= 1)
         return;
@@ -311,10 +337,14 @@ void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
 void qvProgress::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    if (m_surface.isNull())
+    if (m_surface.isNull()) {
         p.fillRect(rect(), Qt::black);
-    else
+    } else {
+        // Every pixel of the surface is opaque (it starts black or in the back colour):
+        // copied, not blended.
+        p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(QPoint(0, 0), m_surface);
+    }
 }
 
 void qvProgress::resizeEvent(QResizeEvent *)

@@ -110,6 +110,9 @@ private:
     QImage m_frame;  // box and frame of the segmented looks, for m_frameSize
     QSize m_frameSize;
     bool m_frameWithBox = false;
+    QImage m_dark;  // bands and border of style 7, for m_darkSize and m_darkBorder
+    QSize m_darkSize;
+    bool m_darkBorder = false;
     int m_lastPercent = 0;
     int m_paintCount = 0;
     QImage m_surface;
