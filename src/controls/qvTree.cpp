@@ -830,7 +830,8 @@ void qvTree::tvwDir_NodeClick(QStandardItem *n)
         } else if (key.size() == 3) {
             if (QStandardItem *prev = m_model->node(m_previousKey))
                 selectNode(prev);
-            setGetPath(m_previousKey);
+            if (!m_previousKey.isEmpty())
+                setGetPath(m_previousKey);
         } else if (key.size() >= 4) {
             if (qv::driveReady(key.at(0))) {
                 if (QStandardItem *d = m_model->node(key.left(3)))
@@ -839,7 +840,8 @@ void qvTree::tvwDir_NodeClick(QStandardItem *n)
             } else {
                 if (QStandardItem *prev = m_model->node(m_previousKey))
                     selectNode(prev);
-                setGetPath(m_previousKey);
+                if (!m_previousKey.isEmpty())
+                    setGetPath(m_previousKey);
             }
         }
         armWatch(qvTreeModel::key(selectedNode()));

@@ -153,6 +153,11 @@ bool qvTree::General_zEndreFilnavn(const QString &oldPath, QString newPath)
         if (!isFolder(oldPath))
             return false;
         try {
+            // A name with a separator would move the folder elsewhere: the platform
+            // refuses such a name, as Windows does.
+            if (QString::compare(ParentPath(newPath), ParentPath(oldPath), Qt::CaseInsensitive) != 0 ||
+                FolderName(newPath).contains(u'/'))
+                throw PlatformError(qv::Err::BadFileName);
             qv::renameFolder(oldPath, newPath);
         } catch (const PlatformError &e) {
             qv::msgBox(QStringLiteral("Kan ikke gi nytt navn til %1: %2").arg(FolderName(oldPath), e.description()),

@@ -146,6 +146,14 @@ TEST_F(TreeEdit, RenamingOntoAnExistingFolderKeepsTheOldLabel)
     EXPECT_TRUE(hostDir(u"C:\\Tom"_s));
     EXPECT_TRUE(hostDir(u"C:\\Data\\Foto\\2020"_s)) << "the other folder is never replaced";
     EXPECT_EQ(node(u"c:\\tom"_s)->text(), u"Tom"_s);
+
+    // A name with a separator would move the folder into another one.
+    dialog.queueAnswer(qv::Answer::OK);
+    QTest::keyClick(tree->treeView(), Qt::Key_F2);
+    typeName(u"Data\\Tom"_s);
+    EXPECT_EQ(dialog.messages().size(), 2);
+    EXPECT_TRUE(hostDir(u"C:\\Tom"_s));
+    EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Data\\Tom"_s)));
 }
 
 TEST_F(TreeEdit, DrivesAndRecycleBinsKeepTheirNames)
