@@ -271,20 +271,18 @@ TEST_F(FolderFixture, DragInTheTopBandScrollsOneLineAtATime)
                           Qt::NoModifier);
     QCoreApplication::sendEvent(vp, &enter);
     ASSERT_TRUE(enter.isAccepted());
+    const auto scrollsTo = [&](int value) { return waitFor([&] { return bar->value() == value; }, 3000); };
     dragAt(10);
-    QTest::qWait(300);
-    EXPECT_EQ(bar->value(), start - 1);
+    EXPECT_TRUE(scrollsTo(start - 1));
     QTest::qWait(300);
     EXPECT_EQ(bar->value(), start - 1); // one line per drag-over
     dragAt(10);
-    QTest::qWait(300);
-    EXPECT_EQ(bar->value(), start - 2);
+    EXPECT_TRUE(scrollsTo(start - 2));
     dragAt(vp->height() / 2);
     QTest::qWait(300);
     EXPECT_EQ(bar->value(), start - 2);
     dragAt(vp->height() - 5);
-    QTest::qWait(300);
-    EXPECT_EQ(bar->value(), start - 1);
+    EXPECT_TRUE(scrollsTo(start - 1));
 }
 
 TEST_F(FolderFixture, DragOverAFolderRowHighlightsIt)
