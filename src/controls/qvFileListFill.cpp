@@ -388,26 +388,26 @@ void qvFileList::General_zSjekkListe()
         try {
             const qvFileListModel::Row &r = m_model->row(i);
             const std::optional<qv::DirEntry> e = entryOf(r.tag);
-            QString time = timeText(e ? e->lastWriteUtc : QDateTime());
-            if (time.isEmpty())
-                time = QStringLiteral(" ");
+            // A file gone since it was listed keeps its row as it was: the user sees
+            // what was found, and a sort is no reason for an error message.
+            if (!e)
+                continue;
+            const QString time = timeText(e->lastWriteUtc);
             if (time != r.sub[2])
                 m_model->setSub(i, 3, time);
-            if (e && !(e->attributes & qv::Attr::Directory)) {
+            if (!(e->attributes & qv::Attr::Directory)) {
                 const QString size = sizeText(e->size, m_fileDecimals);
                 if (size != r.sub[1])
                     m_model->setSub(i, 2, size);
             }
-            if (e) {
-                const QString attr = attributeText(e->attributes);
-                if (attr != r.sub[3]) {
-                    m_model->setSub(i, 4, attr);
-                    m_model->setColor(i, attr.contains(u'h') ? ToQColor(HiddenRowColor) : QColor(Qt::black));
-                    m_model->setDimmed(i, attr.contains(u'h'));
-                    if (m_loadFileIcons != 0) {
-                        m_model->setIconKey(i, QString());
-                        loadIconsFor(i);
-                    }
+            const QString attr = attributeText(e->attributes);
+            if (attr != r.sub[3]) {
+                m_model->setSub(i, 4, attr);
+                m_model->setColor(i, attr.contains(u'h') ? ToQColor(HiddenRowColor) : QColor(Qt::black));
+                m_model->setDimmed(i, attr.contains(u'h'));
+                if (m_loadFileIcons != 0) {
+                    m_model->setIconKey(i, QString());
+                    loadIconsFor(i);
                 }
             }
         } catch (const qv::PlatformError &err) {

@@ -179,6 +179,9 @@ TEST_F(ListFixture, SizeColumnClicksToggleAscendingDescendingAscending)
     EXPECT_EQ(clicks.at(0).at(0).toInt(), 2);
     // Paths follow the rows.
     EXPECT_EQ(list.GetFile(1), "C:\\a\\liten.txt");
+    // Files that are not there keep the texts the scan gave them.
+    EXPECT_EQ(list.GetItem(3, 1), "2026.01.02  10:00");
+    EXPECT_EQ(list.GetItem(4, 1), "a");
 }
 
 TEST_F(ListFixture, NameClickPutsExistingFoldersFirstEachGroupSorted)
