@@ -10,11 +10,11 @@
 
 #include <QApplication>
 #include <QHeaderView>
-#include <QPainter>
-#include <QStyledItemDelegate>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
 
 using qv::PlatformError;
 
@@ -100,8 +100,8 @@ qvTree::qvTree(QWidget *parent) : QWidget(parent)
         m_inRenameModus = false;
         // A click on the node that was already selected is a node click too.
         QStandardItem *n = m_model->itemFromIndex(i);
-        if (n && m_lastButton == 1 && !m_keyBeforePress.isEmpty() && qvTreeModel::key(n) == m_keyBeforePress &&
-            n == selectedNode())
+        if (n && m_lastButton == 1 && !m_keyBeforePress.isEmpty() &&
+            qvTreeModel::key(n) == m_keyBeforePress && n == selectedNode())
             tvwDir_NodeClick(n);
     });
 
@@ -533,7 +533,8 @@ void qvTree::UserControl_Show()
         applyTreeStyle();
         General_zFinnDisker();
         if (!m_rootFolder.isEmpty() && !isFolder(m_rootFolder)) {
-            qv::msgBox("Finner ikke " + m_rootFolder + "\nDu må taste inn en gyldig bane til en mappe som finnes.",
+            qv::msgBox("Finner ikke " + m_rootFolder +
+                           "\nDu må taste inn en gyldig bane til en mappe som finnes.",
                        qv::Buttons::OK, qv::Icon::Critical);
             return;
         }
@@ -580,8 +581,8 @@ void qvTree::General_zFinnDisker()
         m_driveLetters.clear();
         m_cdLetters.clear();
         if (m_rootFolder.isEmpty()) {
-            QStandardItem *computer =
-                m_model->addNode(QString(), ComputerKey, QStringLiteral("Min datamaskin"), QStringLiteral("stasjoner"));
+            QStandardItem *computer = m_model->addNode(
+                QString(), ComputerKey, QStringLiteral("Min datamaskin"), QStringLiteral("stasjoner"));
             m_model->setTag(computer, ComputerKey);
             for (int i = 0; i < 26; ++i) {
                 const QChar letter(u'A' + i);
@@ -643,38 +644,43 @@ void qvTree::General_zFinnMapper(const QString &path)
         return;
     bool missingParent = false;
     try {
-        qv::forEachDirEntry(list, QStringLiteral("*.*"), [&](const qv::DirEntry &entry) {
-            if (entry.name == u"." || entry.name == u"..")
-                return true;
-            const qv::DirEntry e = withLinkKind(list, entry);
-            if (!isVisibleFolder(e.attributes))
-                return true;
-            const QString name = e.name.left(e.name.indexOf(QChar(0)) < 0 ? e.name.size() : e.name.indexOf(QChar(0)));
-            const QString key = (list + name).toLower();
-            const QString lower = name.toLower();
-            try {
-                QStandardItem *n = nullptr;
-                if (lower == u"recycled" || lower == u"$recycle.bin") {
-                    n = m_model->addNode(parentKey, key, name, QStringLiteral("bosskorg"));
-                    m_model->setTag(n, QStringLiteral("Bosskorg"));
-                    m_model->setForeColor(n, bgr(HiddenColour));
-                } else if (e.attributes & qv::Attr::Hidden) {
-                    n = m_model->addNode(parentKey, key, name, QStringLiteral("HiddenClosed"));
-                    m_model->setForeColor(n, bgr(HiddenColour));
-                } else {
-                    n = m_model->addNode(parentKey, key, name, QStringLiteral("ClosedFolder"));
+        qv::forEachDirEntry(
+            list, QStringLiteral("*.*"),
+            [&](const qv::DirEntry &entry) {
+                if (entry.name == u"." || entry.name == u"..")
+                    return true;
+                const qv::DirEntry e = withLinkKind(list, entry);
+                if (!isVisibleFolder(e.attributes))
+                    return true;
+                const QString name =
+                    e.name.left(e.name.indexOf(QChar(0)) < 0 ? e.name.size() : e.name.indexOf(QChar(0)));
+                const QString key = (list + name).toLower();
+                const QString lower = name.toLower();
+                try {
+                    QStandardItem *n = nullptr;
+                    if (lower == u"recycled" || lower == u"$recycle.bin") {
+                        n = m_model->addNode(parentKey, key, name, QStringLiteral("bosskorg"));
+                        m_model->setTag(n, QStringLiteral("Bosskorg"));
+                        m_model->setForeColor(n, bgr(HiddenColour));
+                    } else if (e.attributes & qv::Attr::Hidden) {
+                        n = m_model->addNode(parentKey, key, name, QStringLiteral("HiddenClosed"));
+                        m_model->setForeColor(n, bgr(HiddenColour));
+                    } else {
+                        n = m_model->addNode(parentKey, key, name, QStringLiteral("ClosedFolder"));
+                    }
+                    n->setData(e.isLink, qvTreeModel::LinkRole);
+                } catch (const PlatformError &err) {
+                    if (err.number() == qvTreeModel::ErrNoSuchNode) {
+                        missingParent = true;
+                        return false;
+                    }
+                    if (err.number() != qvTreeModel::ErrDuplicateKey &&
+                        err.number() != qvTreeModel::ErrNotSet)
+                        throw;
                 }
-                n->setData(e.isLink, qvTreeModel::LinkRole);
-            } catch (const PlatformError &err) {
-                if (err.number() == qvTreeModel::ErrNoSuchNode) {
-                    missingParent = true;
-                    return false;
-                }
-                if (err.number() != qvTreeModel::ErrDuplicateKey && err.number() != qvTreeModel::ErrNotSet)
-                    throw;
-            }
-            return true;
-        }, qv::ListDetail::Kinds);
+                return true;
+            },
+            qv::ListDetail::Kinds);
     } catch (const PlatformError &e) {
         LogTreeError(QStringLiteral("General_zFinnMapper"), e.number(), e.description(), true);
         return;
@@ -707,21 +713,24 @@ int qvTree::General_zFindSubDirNum(const QString &path, long &fileCount)
     long total = 0, dirs = 0;
     int visible = 0;
     try {
-        qv::forEachDirEntry(p, QStringLiteral("*"), [&](const qv::DirEntry &entry) {
-            if (entry.name == u"." || entry.name == u"..")
+        qv::forEachDirEntry(
+            p, QStringLiteral("*"),
+            [&](const qv::DirEntry &entry) {
+                if (entry.name == u"." || entry.name == u"..")
+                    return true;
+                const qv::DirEntry e = withLinkKind(p, entry);
+                ++total;
+                if (e.attributes & qv::Attr::Directory)
+                    ++dirs;
+                if (isVisibleFolder(e.attributes)) {
+                    m_subFolderNames.last() = e.name;
+                    m_subFolderNames.append(QString());
+                    m_subFolderLinks.push_back(e.isLink);
+                    ++visible;
+                }
                 return true;
-            const qv::DirEntry e = withLinkKind(p, entry);
-            ++total;
-            if (e.attributes & qv::Attr::Directory)
-                ++dirs;
-            if (isVisibleFolder(e.attributes)) {
-                m_subFolderNames.last() = e.name;
-                m_subFolderNames.append(QString());
-                m_subFolderLinks.push_back(e.isLink);
-                ++visible;
-            }
-            return true;
-        }, qv::ListDetail::Kinds);
+            },
+            qv::ListDetail::Kinds);
     } catch (const PlatformError &e) {
         LogTreeError(QStringLiteral("General_zFindSubDirNum"), e.number(), e.description(), false);
     }
@@ -762,9 +771,7 @@ void qvTree::tvwDir_Expand(QStandardItem *n)
 
 // Folders shared on the network: the host has no shares a folder could carry, so
 // no folder is marked; the walk stays for hosts that can tell.
-void qvTree::MarkSharedChildren(QStandardItem *)
-{
-}
+void qvTree::MarkSharedChildren(QStandardItem *) {}
 
 void qvTree::tvwDir_Collapse(QStandardItem *n)
 {
@@ -810,7 +817,8 @@ void qvTree::tvwDir_NodeClick(QStandardItem *n)
                 n = nullptr;
             } else if (num == qv::Err::PathFileAccess || num == qv::Err::InvalidCall ||
                        num == qv::Err::PermissionDenied || num == qv::Err::DeviceUnavailable) {
-                qv::msgBox(key + QStringLiteral(" er ikke tilgjengelig."), qv::Buttons::OK, qv::Icon::Critical);
+                qv::msgBox(key + QStringLiteral(" er ikke tilgjengelig."), qv::Buttons::OK,
+                           qv::Icon::Critical);
             } else {
                 throw;
             }

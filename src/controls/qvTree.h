@@ -205,7 +205,7 @@ private:
     bool isVisibleFolder(quint32 attributes) const;
     static qv::DirEntry withLinkKind(const QString &folder, const qv::DirEntry &entry);
     void selectNode(QStandardItem *n);
-    void selectKey(const QString &key); // throws 35601
+    void selectKey(const QString &key);         // throws 35601
     void removeNodeQuietly(const QString &key); // throws 35601
     void expandNode(QStandardItem *n);
     void reselectCurrent();

@@ -18,14 +18,14 @@ using qv::PlatformError;
 namespace
 {
 
-const QString NewFolderFailed = QStringLiteral(
-    "Får ingen tilgang til å opprette mappen. Mulig årsak kan være...\n\n"
-    "- Mappen finnes kanskje fra før.\n"
-    "- Disken kan være skrivebeskyttet.\n"
-    "- Du er på en CD-ROM/DVD stasjon.\n"
-    "- Det er ikke diskett i stasjonen.\n"
-    "- Mappenavnet må ikke inneholde karakterene \\ / : * ? < > \" |\n"
-    "- For mange filer/mapper på root-nivå, maks 75. (Gjelder bare 1.44 mb disketter).");
+const QString NewFolderFailed =
+    QStringLiteral("Får ingen tilgang til å opprette mappen. Mulig årsak kan være...\n\n"
+                   "- Mappen finnes kanskje fra før.\n"
+                   "- Disken kan være skrivebeskyttet.\n"
+                   "- Du er på en CD-ROM/DVD stasjon.\n"
+                   "- Det er ikke diskett i stasjonen.\n"
+                   "- Mappenavnet må ikke inneholde karakterene \\ / : * ? < > \" |\n"
+                   "- For mange filer/mapper på root-nivå, maks 75. (Gjelder bare 1.44 mb disketter).");
 
 } // namespace
 
@@ -59,12 +59,14 @@ long qvTree::CreateNewFolder()
         }
         const QString full = m_path + candidate;
         if (!qv::createFolder(full)) {
-            if (qv::msgBox(NewFolderFailed, qv::Buttons::RetryCancel, qv::Icon::Critical) == qv::Answer::Retry)
+            if (qv::msgBox(NewFolderFailed, qv::Buttons::RetryCancel, qv::Icon::Critical) ==
+                qv::Answer::Retry)
                 CreateNewFolder();
             return -1;
         }
         if (isFolder(full)) {
-            QStandardItem *added = m_model->addNode(m_path.toLower(), full.toLower(), label, QStringLiteral("ClosedFolder"));
+            QStandardItem *added =
+                m_model->addNode(m_path.toLower(), full.toLower(), label, QStringLiteral("ClosedFolder"));
             selectNode(added);
             m_view->scrollTo(added->index());
             const bool allowed = m_allowRenaming;
@@ -107,8 +109,8 @@ bool qvTree::tvwDir_BeforeLabelEdit()
     QStandardItem *s = selectedNode();
     const QString text = s ? s->text() : QString();
     const QString tag = qvTreeModel::tag(s);
-    if (!s || text == u"Skrivebord" || text == u"Mine dokumenter" || text == u"Min datamaskin" || tag == u"Root" ||
-        tag == u"Bosskorg")
+    if (!s || text == u"Skrivebord" || text == u"Mine dokumenter" || text == u"Min datamaskin" ||
+        tag == u"Root" || tag == u"Bosskorg")
         cancel = 1;
     if (cancel) {
         m_inRenameModus = false;
@@ -160,8 +162,9 @@ bool qvTree::General_zEndreFilnavn(const QString &oldPath, QString newPath)
                 throw PlatformError(qv::Err::BadFileName);
             qv::renameFolder(oldPath, newPath);
         } catch (const PlatformError &e) {
-            qv::msgBox(QStringLiteral("Kan ikke gi nytt navn til %1: %2").arg(FolderName(oldPath), e.description()),
-                       qv::Buttons::OK, qv::Icon::Critical);
+            qv::msgBox(
+                QStringLiteral("Kan ikke gi nytt navn til %1: %2").arg(FolderName(oldPath), e.description()),
+                qv::Buttons::OK, qv::Icon::Critical);
             return false;
         }
         const qsizetype nul = newPath.indexOf(QChar(0));
@@ -176,7 +179,8 @@ bool qvTree::General_zEndreFilnavn(const QString &oldPath, QString newPath)
         // The children's keys still hold the old path. The rebuild waits until the
         // edit has closed, as it removes the node being edited.
         if (s->rowCount() > 0)
-            QMetaObject::invokeMethod(this, [this] { Refresh(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { Refresh(); }, Qt::QueuedConnection);
         return true;
     } catch (const PlatformError &e) {
         if (e.number() != qvTreeModel::ErrNotSet)
@@ -198,9 +202,10 @@ void qvTree::DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent)
         bool aborted = false;
         bool failed = false;
         if (!HindreBekreft) {
-            const QString question = SlettPermanent
-                                         ? QStringLiteral("Er du sikker på at du vil slette mappen «%1» og alt innholdet?")
-                                         : QStringLiteral("Er du sikker på at du vil flytte mappen «%1» til papirkurven?");
+            const QString question =
+                SlettPermanent
+                    ? QStringLiteral("Er du sikker på at du vil slette mappen «%1» og alt innholdet?")
+                    : QStringLiteral("Er du sikker på at du vil flytte mappen «%1» til papirkurven?");
             aborted = qv::msgBox(question.arg(FolderName(target)), qv::Buttons::YesNo, qv::Icon::Question) !=
                       qv::Answer::Yes;
         }
@@ -213,7 +218,8 @@ void qvTree::DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent)
             } catch (const PlatformError &e) {
                 // The platform tells why, as the shell would have.
                 failed = true;
-                qv::msgBox(QStringLiteral("Kan ikke slette mappen «%1»: %2").arg(FolderName(target), e.description()),
+                qv::msgBox(QStringLiteral("Kan ikke slette mappen «%1»: %2")
+                               .arg(FolderName(target), e.description()),
                            qv::Buttons::OK, qv::Icon::Critical);
             }
         }

@@ -26,7 +26,8 @@ public:
 
     // Adds a node below the node parentKey (empty: top level). Throws 35602 when the
     // key is taken, 35601 when the parent is missing.
-    QStandardItem *addNode(const QString &parentKey, const QString &key, const QString &text, const QString &image);
+    QStandardItem *addNode(const QString &parentKey, const QString &key, const QString &text,
+                           const QString &image);
     QStandardItem *node(const QString &key) const; // nullptr when none
     QStandardItem *nodeOrThrow(const QString &key) const;
     void removeNode(const QString &key); // throws 35601

@@ -58,19 +58,21 @@ void qvTree::LogTreeError(const QString &procedure, int number, const QString &d
     qv::appendErrorRecord(TreeLog, module, procedure, number, description);
     if (silent)
         return;
-    const QString text = QStringList{
-        "Feil nr: " + QString::number(number),
-        "Beskrivelse: " + description,
-        QString(),
-        "Modul: " + module,
-        "Prosedyre: " + procedure,
-        QString(),
-        "Feilmeldingene over er kopiert til filen " + TreeLog + ",",
-        QStringLiteral("denne ligger i mappen til Kelvaro."),
-        QStringLiteral("Det hadde vært fint om du vil sende filen til"),
-        "e-post adressen, [" + TreeSupportAddress + "].",
-        QStringLiteral("På denne måten kan evt. feil utbedres."),
-    }.join(QStringLiteral("\r\n"));
+    const QString text =
+        QStringList{
+            "Feil nr: " + QString::number(number),
+            "Beskrivelse: " + description,
+            QString(),
+            "Modul: " + module,
+            "Prosedyre: " + procedure,
+            QString(),
+            "Feilmeldingene over er kopiert til filen " + TreeLog + ",",
+            QStringLiteral("denne ligger i mappen til Kelvaro."),
+            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
+            "e-post adressen, [" + TreeSupportAddress + "].",
+            QStringLiteral("På denne måten kan evt. feil utbedres."),
+        }
+            .join(QStringLiteral("\r\n"));
     qv::dialog().messageBox(text, qv::Buttons::OK, qv::Icon::Critical,
                             "En feil har oppstått. Programversion: " + qv::versionText(4), 1);
 }
@@ -152,7 +154,8 @@ void qvTree::tmr1_Timer()
                 continue;
             m_cdMedia[size_t(i)] = ready;
             RemoveNode(root.toLower());
-            QStandardItem *n = m_model->addNode(ComputerKey, root.toLower(), root.left(2), QStringLiteral("cdrom"));
+            QStandardItem *n =
+                m_model->addNode(ComputerKey, root.toLower(), root.left(2), QStringLiteral("cdrom"));
             m_model->setSorted(n);
             m_model->setTag(n, QStringLiteral("Root"));
             if (ready) {
@@ -209,7 +212,8 @@ void qvTree::tmr1_Timer()
                         const QString &name = names.at(i);
                         if (name.isEmpty() || childNames.contains(name.toLower()))
                             continue;
-                        const QString childKey = (key + (key.size() > 3 ? QStringLiteral("\\") : QString()) + name).toLower();
+                        const QString childKey =
+                            (key + (key.size() > 3 ? QStringLiteral("\\") : QString()) + name).toLower();
                         QStandardItem *n = nullptr;
                         try {
                             n = m_model->addNode(key, childKey, name, QStringLiteral("ClosedFolder"));

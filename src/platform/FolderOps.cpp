@@ -52,7 +52,8 @@ bool removeTree(const QString &hostPath)
 {
     bool ok = true;
     QDir dir(hostPath);
-    const auto entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const auto entries =
+        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo &e : entries) {
         const QByteArray b = hostPathBytes(e.filePath());
         if (!e.isSymLink() && isDir(b, false))

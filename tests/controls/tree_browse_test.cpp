@@ -59,7 +59,8 @@ TEST_F(TreeBrowse, ExpandingByClickLoadsTheNextLevelAndClickingAFolderMovesThePa
     clickExpander(u"c:\\"_s);
     recordPaths();
     int clicks = 0;
-    QObject::connect(tree.get(), &qvTree::NodeClick, tree.get(), [&clicks](QStandardItem *, int &) { ++clicks; });
+    QObject::connect(tree.get(), &qvTree::NodeClick, tree.get(),
+                     [&clicks](QStandardItem *, int &) { ++clicks; });
     clickExpander(u"c:\\data"_s);
     EXPECT_TRUE(isExpanded(u"c:\\data"_s));
     EXPECT_EQ(childKeys(u"c:\\data\\foto"_s), QStringList{u"c:\\data\\foto\\2020"_s});

@@ -43,7 +43,8 @@ TEST_F(TreeEdit, NewFoldersTakeTheNextFreeNameAndStartALabelEdit)
 {
     ASSERT_FALSE(tree->AllowRenaming());
     int clicks = 0;
-    QObject::connect(tree.get(), &qvTree::NodeClick, tree.get(), [&clicks](QStandardItem *, int &) { ++clicks; });
+    QObject::connect(tree.get(), &qvTree::NodeClick, tree.get(),
+                     [&clicks](QStandardItem *, int &) { ++clicks; });
     EXPECT_EQ(tree->CreateNewFolder(), 1);
     EXPECT_TRUE(hostDir(u"C:\\Ny mappe"_s)) << "on a drive root directly below the root";
     QStandardItem *made = node(u"c:\\ny mappe"_s);
@@ -93,7 +94,8 @@ TEST_F(TreeEdit, AFolderThatCannotBeMadeOffersRetry)
     EXPECT_EQ(tree->CreateNewFolder(), -1);
     ASSERT_EQ(dialog.messages().size(), 2) << "Retry tries once more";
     EXPECT_EQ(dialog.messages().at(0), dialog.messages().at(1));
-    EXPECT_TRUE(dialog.messages().at(0).startsWith(u"Får ingen tilgang til å opprette mappen. Mulig årsak kan være...\n\n"_s));
+    EXPECT_TRUE(dialog.messages().at(0).startsWith(
+        u"Får ingen tilgang til å opprette mappen. Mulig årsak kan være...\n\n"_s));
     EXPECT_TRUE(dialog.messages().at(0).contains(u"karakterene \\ / : * ? < > \" |\n"_s));
     EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Tom"_s)));
 }
@@ -203,7 +205,8 @@ TEST_F(TreeEdit, DeleteAsksMovesToTheTrashOrDeletesForGood)
     dialog.clearRecord();
     dialog.queueAnswer(qv::Answer::Yes);
     int clicks = 0;
-    QObject::connect(tree.get(), &qvTree::NodeClick, tree.get(), [&clicks](QStandardItem *, int &) { ++clicks; });
+    QObject::connect(tree.get(), &qvTree::NodeClick, tree.get(),
+                     [&clicks](QStandardItem *, int &) { ++clicks; });
     tree->DeleteSelectedFolder(false, false);
     EXPECT_EQ(dialog.messages().size(), 1);
     EXPECT_FALSE(hostDir(u"C:\\Tom"_s));

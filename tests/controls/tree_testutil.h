@@ -21,7 +21,8 @@ protected:
     explicit TreeTest(const QString &letters = QStringLiteral("CD")) : drives(letters)
     {
         qv::setDialog(&dialog);
-        dialog.setOnUnexpected([](const QString &what) { ADD_FAILURE() << "unexpected dialogue: " << what.toStdString(); });
+        dialog.setOnUnexpected(
+            [](const QString &what) { ADD_FAILURE() << "unexpected dialogue: " << what.toStdString(); });
     }
     ~TreeTest() override
     {
@@ -83,7 +84,9 @@ protected:
     void recordPaths()
     {
         QObject::connect(tree.get(), &qvTree::PathChange, tree.get(),
-                         [this](QString &p, QString &prev, int &) { pathChanges.append({p, prev}); });
+                         [this](QString &p, QString &prev, int &) {
+                             pathChanges.append({p, prev});
+                         });
     }
     bool makeLink(const QString &windowsLink, const QString &windowsTarget)
     {

@@ -270,10 +270,12 @@ TEST_F(TreeCd, TheErrorLogWritesItsRecordAndShowsTheMessageUnlessSilent)
     tree->LogTreeError(u"tvwDir_NodeClick"_s, 5, u"Invalid procedure call"_s, false);
     ASSERT_EQ(dialog.messages().size(), 1);
     const QString text = dialog.messages().at(0);
-    EXPECT_TRUE(text.startsWith(u"Feil nr: 5\r\nBeskrivelse: Invalid procedure call\r\n\r\nModul: qvTree\r\n"_s));
+    EXPECT_TRUE(
+        text.startsWith(u"Feil nr: 5\r\nBeskrivelse: Invalid procedure call\r\n\r\nModul: qvTree\r\n"_s));
     EXPECT_TRUE(text.contains(u"Feilmeldingene over er kopiert til filen ERROR_qvTree.txt,\r\n"_s));
     EXPECT_TRUE(text.contains(u"denne ligger i mappen til Kelvaro."_s));
-    EXPECT_TRUE(dialog.transcript().join(u'\n').contains(u"En feil har oppstått. Programversion: 3.0.0003"_s));
+    EXPECT_TRUE(
+        dialog.transcript().join(u'\n').contains(u"En feil har oppstått. Programversion: 3.0.0003"_s));
     const QString both = QString::fromUtf8(drives.readFile(log));
     EXPECT_EQ(both.count(u"Modul: qvTree"_s), 2) << "records are appended";
 }

@@ -52,7 +52,8 @@ TEST(FolderOps, RenameInPlaceAndInLetterCase)
     EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Data\\Foto"_s)));
 
     renameFolder(u"c:\\data\\bilder"_s, u"c:\\data\\BILDER"_s);
-    EXPECT_EQ(QDir(drives.host(u"C:\\Data"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{u"BILDER"_s});
+    EXPECT_EQ(QDir(drives.host(u"C:\\Data"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+              QStringList{u"BILDER"_s});
 
     drives.makeDir(u"C:\\Data\\Annet"_s);
     EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\bilder"_s); }), 58)

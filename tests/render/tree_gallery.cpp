@@ -21,23 +21,27 @@ void useGalleryDrives()
     if (!made) {
         made = true;
         const QString r = root.path();
-        for (const char *d : {"C/Data/Foto/2020/Sommer", "C/Data/Foto/2021", "C/Data/Musikk", "C/Data/.privat",
-                              "C/Program/Backup", "C/$Recycle.Bin", "C/Windows", "D/Bilder", "E", "X/Felles/Prosjekt"})
+        for (const char *d :
+             {"C/Data/Foto/2020/Sommer", "C/Data/Foto/2021", "C/Data/Musikk", "C/Data/.privat",
+              "C/Program/Backup", "C/$Recycle.Bin", "C/Windows", "D/Bilder", "E", "X/Felles/Prosjekt"})
             QDir().mkpath(r + u'/' + QString::fromLatin1(d));
         QFile f(r + QStringLiteral("/C/Data/notat.txt"));
         if (f.open(QIODevice::WriteOnly))
             f.write("x");
     }
     const QString r = root.path();
-    qputenv("QVBACKUP_DRIVES", QFile::encodeName(QStringLiteral("C=%1/C:3:System;D=%1/D:2:MINNEPINNE;E=%1/E:5:FILMER;"
-                                                                "X=%1/X:4::\\\\server\\felles")
-                                                     .arg(r)));
+    qputenv("QVBACKUP_DRIVES",
+            QFile::encodeName(QStringLiteral("C=%1/C:3:System;D=%1/D:2:MINNEPINNE;E=%1/E:5:FILMER;"
+                                             "X=%1/X:4::\\\\server\\felles")
+                                  .arg(r)));
 }
 
 void addTreeShot(const QString &name, const QString &caption, const std::function<void(qvTree *)> &configure,
                  const std::function<void(qvTree *)> &settle = {})
 {
-    qvcatalog::add({name, caption, QSize(240, 260),
+    qvcatalog::add({name,
+                    caption,
+                    QSize(240, 260),
                     [configure](QWidget *host) {
                         useGalleryDrives();
                         auto *t = new qvTree(host);
@@ -58,8 +62,10 @@ void addTreeShot(const QString &name, const QString &caption, const std::functio
 
 QV_CATALOG(treeShots)
 {
-    addTreeShot(QStringLiteral("qvTree_drives"), QStringLiteral("qvTree at start: the computer and its drives"), {});
-    addTreeShot(QStringLiteral("qvTree_path"), QStringLiteral("qvTree with C:\\Data\\Foto opened and selected"),
+    addTreeShot(QStringLiteral("qvTree_drives"),
+                QStringLiteral("qvTree at start: the computer and its drives"), {});
+    addTreeShot(QStringLiteral("qvTree_path"),
+                QStringLiteral("qvTree with C:\\Data\\Foto opened and selected"),
                 [](qvTree *t) { t->setGoToPath(QStringLiteral("C:\\Data\\Foto")); });
     addTreeShot(QStringLiteral("qvTree_hidden-lines"),
                 QStringLiteral("qvTree with hidden folders and tree lines, C:\\Data selected"),
@@ -68,13 +74,14 @@ QV_CATALOG(treeShots)
                     t->setShowTreeLines(true);
                     t->setGoToPath(QStringLiteral("C:\\Data"));
                 });
-    addTreeShot(QStringLiteral("qvTree_rootfolder"), QStringLiteral("qvTree with RootFolder C:\\Data, no border"),
-                [](qvTree *t) {
+    addTreeShot(QStringLiteral("qvTree_rootfolder"),
+                QStringLiteral("qvTree with RootFolder C:\\Data, no border"), [](qvTree *t) {
                     t->setRootFolder(QStringLiteral("C:\\Data"));
                     t->setRootFolderText(QStringLiteral("Mine data"));
                     t->setBorder(false);
                 });
-    addTreeShot(QStringLiteral("qvTree_disabled"), QStringLiteral("qvTree disabled, C:\\Data\\Musikk selected"),
-                [](qvTree *t) { t->setGoToPath(QStringLiteral("C:\\Data\\Musikk")); },
-                [](qvTree *t) { t->setEnabled(false); });
+    addTreeShot(
+        QStringLiteral("qvTree_disabled"), QStringLiteral("qvTree disabled, C:\\Data\\Musikk selected"),
+        [](qvTree *t) { t->setGoToPath(QStringLiteral("C:\\Data\\Musikk")); },
+        [](qvTree *t) { t->setEnabled(false); });
 }
