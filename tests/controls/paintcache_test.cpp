@@ -1,0 +1,365 @@
+// Repaint speed-ups must not change a pixel: the stepped gradient fills against exact
+// arithmetic, kept outcomes and pictures against drawing afresh, and every kept layer
+// of the controls against the property changes that must repaint it.
+#include "controls/GDIPlusPicture.h"
+#include "controls/GDIplusDraw.h"
+#include "controls/GdiPrimitives.h"
+#include "controls/TooltipWindow.h"
+#include "controls/qvKontrollerFelles.h"
+#include "controls/qvProgress.h"
+#include "controls/qvShadeBox.h"
+#include "controls/qvShadeForm.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qvKontrollerFelles;
+using namespace GDIplusDraw;
+
+namespace {
+
+// The channel value the gradient fill gives at (x, y) inside triangle t: the exactly
+// interpolated value, rounded down, kept to 0..255.
+int exactChannel(const TriVertex *t, quint16 TriVertex::*channel, qint64 x, qint64 y)
+{
+    const qint64 det = qint64(t[1].x - t[0].x) * (t[2].y - t[0].y) - qint64(t[2].x - t[0].x) * (t[1].y - t[0].y);
+    const qint64 n1 = (x - t[0].x) * (t[2].y - t[0].y) - qint64(t[2].x - t[0].x) * (y - t[0].y);
+    const qint64 n2 = qint64(t[1].x - t[0].x) * (y - t[0].y) - (x - t[0].x) * (t[1].y - t[0].y);
+    const __int128 n = __int128(t[0].*channel) * (det - n1 - n2) + __int128(t[1].*channel) * n1 +
+                       __int128(t[2].*channel) * n2;
+    const __int128 d = __int128(det) * 256;
+    __int128 q = n / d;
+    if ((n % d != 0) && ((n < 0) != (d < 0)))
+        --q;
+    return int(std::clamp<__int128>(q, 0, 255));
+}
+
+QRgb exactPixel(const TriVertex *t, int x, int y)
+{
+    return qRgb(exactChannel(t, &TriVertex::Red, x, y), exactChannel(t, &TriVertex::Green, x, y),
+                exactChannel(t, &TriVertex::Blue, x, y));
+}
+
+QImage gradientGround(int w, int h)
+{
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 7) % 256, 255 - (y * 5) % 256, (x * y) % 256));
+    return img;
+}
+
+QImage drawn(const QImage &ground, const std::function<void(QPainter &)> &draw, bool clip = false)
+{
+    QImage img = ground.copy();
+    QPainter p(&img);
+    // A clip that hides nothing keeps every outcome from being kept or reused.
+    if (clip)
+        p.setClipRect(img.rect());
+    draw(p);
+    return img;
+}
+
+QString writePng(const QString &path, QColor colour, QSize size)
+{
+    QImage pic(size, QImage::Format_ARGB32);
+    pic.fill(colour);
+    EXPECT_TRUE(pic.save(path, "PNG"));
+    return path;
+}
+
+}  // namespace
+
+TEST(SteppedGradients, CornerFillsGiveTheExactlyInterpolatedColours)
+{
+    QRandomGenerator rng(20241208);
+    for (int round = 0; round < 60; ++round) {
+        // The last rounds reach far beyond the image: the fill is clipped to it and the
+        // triangles are too large for the quicker arithmetic.
+        const bool huge = round >= 55;
+        const int w = 1 + int(rng.bounded(huge ? 40 : 220)), h = 1 + int(rng.bounded(huge ? 40 : 90));
+        const int left = huge ? -40000 : 0, top = huge ? -30000 : 0;
+        const int right = huge ? 41000 : w, bottom = huge ? 29000 : h;
+        OleColor c[4];
+        for (OleColor &colour : c)
+            colour = RGB(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256)));
+        QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        if (round % 3 == 1)
+            p.setClipRect(0, 0, w, h);  // drawn through a buffer instead of straight in
+        GradientCorners(p, c[0], c[1], c[2], c[3], left, top, right, bottom);
+        p.end();
+        const TriVertex v[4] = {MakeVertex(left, top, c[0]), MakeVertex(right, top, c[1]),
+                                MakeVertex(right, bottom, c[3]), MakeVertex(left, bottom, c[2])};
+        const TriVertex lower[3] = {v[1], v[2], v[3]}, upper[3] = {v[0], v[1], v[3]};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const QRgb px = img.pixel(x, y);
+                // Along the diagonal either triangle may have the pixel.
+                ASSERT_TRUE(px == exactPixel(lower, x, y) || px == exactPixel(upper, x, y))
+                    << "round " << round << " pixel (" << x << ", " << y << ") " << std::hex << px;
+            }
+    }
+}
+
+TEST(SteppedGradients, RectangleFillsGiveTheExactlyInterpolatedColours)
+{
+    QRandomGenerator rng(7);
+    for (int round = 0; round < 80; ++round) {
+        const bool horizontal = round % 2 == 0;
+        const int w = 1 + int(rng.bounded(300)), h = 1 + int(rng.bounded(40));
+        const int from = -int(rng.bounded(50)), to = (horizontal ? w : h) + int(rng.bounded(50));
+        const OleColor a = RGB(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256)));
+        const OleColor b = RGB(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256)));
+        const QImage img = drawn(QImage(w, h, QImage::Format_ARGB32_Premultiplied), [&](QPainter &p) {
+            if (horizontal)
+                GradientRect(p, a, b, from, 0, to, h, true);
+            else
+                GradientRect(p, a, b, 0, from, w, to, false);
+        }, round % 4 == 1);
+        const qint64 len = to - from;
+        auto channel = [&](int c0, int c1, qint64 pos) { return int((c0 * 256 * (len - pos) + c1 * 256 * pos) / len / 256); };
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                const qint64 pos = (horizontal ? x : y) - from;
+                const QRgb expected = qRgb(channel(a & 0xFF, b & 0xFF, pos), channel((a >> 8) & 0xFF, (b >> 8) & 0xFF, pos),
+                                           channel((a >> 16) & 0xFF, (b >> 16) & 0xFF, pos));
+                ASSERT_EQ(img.pixel(x, y), expected) << "round " << round << " pixel (" << x << ", " << y << ")";
+            }
+    }
+}
+
+TEST(PixelSpans, FrameAndRectangleCoverEachEdgePixelOnce)
+{
+    const QColor halfRed(255, 0, 0, 128);
+    QImage once(12, 9, QImage::Format_ARGB32_Premultiplied);
+    once.fill(Qt::white);
+    const QImage framed = drawn(once, [&](QPainter &p) { GdiPrimitives::Frame(p, 12, 9, halfRed); });
+    const QImage single = drawn(once, [&](QPainter &p) { p.fillRect(0, 0, 1, 1, halfRed); });
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool edge = x == 0 || y == 0 || x == 11 || y == 8;
+            EXPECT_EQ(framed.pixel(x, y), edge ? single.pixel(0, 0) : qRgb(255, 255, 255)) << x << "," << y;
+        }
+    // Right column and bottom row of the rectangle are left out; the pen outlines the rest.
+    const QImage rect = drawn(once, [](QPainter &p) { GdiPrimitives::Rectangle(p, 2, 1, 8, 6, Qt::blue, Qt::green); });
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool inside = x >= 2 && x <= 7 && y >= 1 && y <= 5;
+            const bool outline = inside && (x == 2 || x == 7 || y == 1 || y == 5);
+            const QRgb expected = outline ? qRgb(0, 0, 255) : inside ? qRgb(0, 255, 0) : qRgb(255, 255, 255);
+            EXPECT_EQ(rect.pixel(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST(KeptOutcomes, TextDrawnAgainMatchesDrawingItAfresh)
+{
+    struct Case {
+        QString text;
+        qint32 alignment, hint, flags;
+        Argb colour;
+        QPoint shift;
+    };
+    const Case cases[] = {
+        {QStringLiteral("37%"), 1, 0, 4, MakeArgb(255, 0, 0, 0), {}},
+        {QStringLiteral("Sikkerhetskopiering pågår"), 4, 5, 4, MakeArgb(255, 0, 0, 128), {3, 2}},
+        {QStringLiteral("Søker etter nye og endrede filer"), 8, 1, 4, MakeArgb(255, 200, 30, 30), {}},
+        {QStringLiteral("Halvt synlig"), 0, 4, 4 | FormatFlag::NoWrap, MakeArgb(120, 0, 90, 0), {-5, 4}},
+    };
+    const QImage ground = gradientGround(120, 40);
+    for (const Case &c : cases) {
+        auto draw = [&](QPainter &p) {
+            p.translate(c.shift);
+            DrawTextPlus(p, 6, 3, 100, 30, c.text, QStringLiteral("Arial"), 9, 0, c.alignment, c.colour, c.hint, true,
+                         c.flags);
+        };
+        const QImage fresh = drawn(ground, draw, true);
+        EXPECT_NE(fresh, ground) << c.text.toStdString();
+        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString();  // drawn and kept
+        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString();  // copied
+        // Other pixels under the same text: drawn again, not copied.
+        const QImage other = gradientGround(120, 40).mirrored(true, false);
+        EXPECT_EQ(drawn(other, draw), drawn(other, draw, true)) << c.text.toStdString();
+    }
+    // A new colour over the same pixels is a new text.
+    auto inColour = [](Argb colour) {
+        return [colour](QPainter &p) {
+            DrawTextPlus(p, 0, 0, 60, 20, QStringLiteral("Mal"), QStringLiteral("Arial"), 10, 0, 0, colour, 4, true, 4);
+        };
+    };
+    const QImage black = drawn(ground, inColour(MakeArgb(255, 0, 0, 0)));
+    EXPECT_EQ(drawn(ground, inColour(MakeArgb(255, 0, 0, 0))), black);
+    EXPECT_NE(drawn(ground, inColour(MakeArgb(255, 255, 255, 255))), black);
+}
+
+TEST(KeptOutcomes, ScaledPictureDrawnAgainMatchesDrawingItAfresh)
+{
+    QImage pic(9, 7, QImage::Format_ARGB32);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 9; ++x)
+            pic.setPixel(x, y, qRgba(x * 28, y * 36, 200, (x + y) % 3 ? 255 : 90));
+    const QImage ground = gradientGround(60, 50);
+    for (const bool enabled : {true, false}) {
+        auto draw = [&](QPainter &p) { GDIPlusPicture::DrawPictureImage(pic, p, 5, 4, 31, 23, enabled, false); };
+        const QImage fresh = drawn(ground, draw, true);
+        EXPECT_EQ(drawn(ground, draw), fresh);
+        EXPECT_EQ(drawn(ground, draw), fresh);
+        const QImage other = ground.mirrored(false, true);
+        EXPECT_EQ(drawn(other, draw), drawn(other, draw, true));
+    }
+}
+
+TEST(DecodedPictures, AChangedFileIsReadAgain)
+{
+    QTemporaryDir dir;
+    const QString path = writePng(dir.filePath("ikon.png"), QColor(200, 0, 0), {6, 6});
+    auto drawFile = [&] {
+        QImage img(10, 10, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        int w = -1, h = -1;
+        GDIPlusPicture::DrawPictureFile(p, path, 0, 0, w, h, true, false);
+        return img.pixel(2, 2);
+    };
+    EXPECT_EQ(drawFile(), qRgb(200, 0, 0));
+    EXPECT_EQ(drawFile(), qRgb(200, 0, 0));
+    // Same size, later modification time.
+    QFile file(path);
+    const QDateTime first = QFileInfo(path).lastModified();
+    writePng(path, QColor(0, 0, 200), {6, 6});
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(first.addSecs(10), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(drawFile(), qRgb(0, 0, 200));
+    // Same modification time, another file size.
+    writePng(path, QColor(0, 150, 0), {8, 8});
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(first.addSecs(10), QFileDevice::FileModificationTime));
+    file.close();
+    EXPECT_EQ(drawFile(), qRgb(0, 150, 0));
+}
+
+TEST(KeptLayers, PanelBackgroundAndTextFollowTheirProperties)
+{
+    qvShadeBox box;
+    box.resize(120, 24);
+    box.setTextAlign(0);
+    box.setText(QStringLiteral("Status"));
+    box.Refresh();
+    const QImage first = box.Surface().copy();
+    const QImage handedOut = box.Surface();
+
+    box.setColorB(RGB(200, 40, 40));
+    box.Refresh();
+    EXPECT_NE(box.Surface().pixel(100, 20), first.pixel(100, 20));
+    EXPECT_EQ(handedOut, first);  // a copy handed out keeps its pixels
+
+    const QImage beforeStyle = box.Surface().copy();
+    box.setStyle(3);
+    box.Refresh();
+    EXPECT_NE(box.Surface().pixel(60, 12), beforeStyle.pixel(60, 12));
+
+    // A system colour follows the palette it is read from.
+    box.setStyle(0);
+    box.setColorA(SysColor::ButtonFace);
+    box.setColorB(SysColor::ButtonFace);
+    QPalette pal = box.palette();
+    pal.setColor(QPalette::Button, QColor(10, 200, 10));
+    box.setPalette(pal);
+    box.Refresh();
+    EXPECT_EQ(box.Surface().pixel(60, 20), qRgb(10, 200, 10));
+    pal.setColor(QPalette::Button, QColor(10, 10, 200));
+    box.setPalette(pal);
+    box.Refresh();
+    EXPECT_EQ(box.Surface().pixel(60, 20), qRgb(10, 10, 200));
+
+    const QImage black = box.Surface().copy();
+    box.setTextColor(RGB(255, 255, 0));
+    box.Refresh();
+    EXPECT_NE(box.Surface(), black);
+    const QImage yellow = box.Surface().copy();
+    QFont big = box.Font();
+    big.setPointSize(big.pointSize() + 4);
+    box.setFontProperty(big);
+    box.Refresh();
+    EXPECT_NE(box.Surface(), yellow);
+
+    box.resize(80, 30);
+    box.Refresh();
+    EXPECT_EQ(box.Surface().size(), QSize(80, 30));
+    EXPECT_EQ(box.Surface().pixel(79, 29), qRgb(0, 0, 0));  // the border at the new size
+}
+
+TEST(KeptLayers, ProgressBandsAndFrameFollowBorderSizeAndWindow)
+{
+    QWidget window;
+    window.resize(220, 40);
+    qvProgress bar(&window);
+    bar.resize(200, 15);
+    bar.setStyle(7);
+    bar.setValue(60);
+    const QRgb withBorder = bar.Surface().pixel(100, 0);
+    bar.setBorder(false);
+    bar.Refresh();
+    EXPECT_NE(bar.Surface().pixel(100, 0), withBorder);
+    bar.resize(200, 21);
+    bar.Refresh();
+    EXPECT_EQ(bar.Surface().size(), QSize(200, 21));
+    const QRgb lowBand = bar.Surface().pixel(150, 19);
+    bar.resize(200, 15);
+    bar.Refresh();
+    EXPECT_NE(bar.Surface().pixel(150, 13), lowBand);
+
+    // The segmented looks show the window's colour in their rounded corners.
+    bar.setStyle(4);
+    QPalette pal = window.palette();
+    pal.setColor(QPalette::Window, QColor(20, 120, 220));
+    window.setPalette(pal);
+    bar.Refresh();
+    EXPECT_EQ(bar.Surface().pixel(0, 0), qRgb(20, 120, 220));
+}
+
+TEST(KeptLayers, FormBackgroundFollowsColoursAndTargetSize)
+{
+    QWidget window;
+    window.resize(100, 60);
+    qvShadeForm form(&window);
+    form.setColorA(RGB(255, 0, 0));
+    form.setColorB(RGB(255, 0, 0));
+    form.PaintTarget();
+    EXPECT_EQ(form.Background().pixel(50, 30), qRgb(255, 0, 0));
+    form.PaintTarget();
+    EXPECT_EQ(form.PaintCount(), 2);
+    form.setColorB(RGB(0, 0, 255));
+    form.PaintTarget();
+    EXPECT_NE(form.Background().pixel(99, 30), qRgb(255, 0, 0));
+    window.resize(140, 70);
+    form.PaintTarget();
+    EXPECT_EQ(form.Background().size(), QSize(140, 70));
+    EXPECT_EQ(window.grab().toImage().pixel(0, 5) | 0xFF000000u, qRgb(255, 0, 0));
+}
+
+TEST(KeptLayers, TooltipPictureFollowsColoursAndText)
+{
+    TooltipWindow tip(false, false);
+    tip.setText(QStringLiteral("Lag en zip-fil"));
+    tip.setBackColor(QColor(255, 255, 225));
+    const QImage first = tip.grab().toImage();
+    EXPECT_EQ(first.pixel(2, 2) | 0xFF000000u, qRgb(255, 255, 225));
+    EXPECT_EQ(tip.grab().toImage(), first);
+    tip.setBackColor(QColor(200, 230, 255));
+    EXPECT_EQ(tip.grab().toImage().pixel(2, 2) | 0xFF000000u, qRgb(200, 230, 255));
+    const QImage blue = tip.grab().toImage();
+    tip.setForeColor(QColor(200, 0, 0));
+    EXPECT_NE(tip.grab().toImage(), blue);
+    const QSize before = tip.size();
+    tip.setText(QStringLiteral("Lag en zip-fil av alle filene i mappen"));
+    EXPECT_GT(tip.width(), before.width());
+    EXPECT_EQ(tip.grab().toImage().size(), tip.size());
+}
