@@ -222,8 +222,14 @@ QString qvTree::GoToPath() const
 void qvTree::setGoToPath(const QString &path)
 {
     m_goToPath = isFolder(path) ? path : m_path;
-    if (m_started)
-        General_zDirekteTil(m_goToPath);
+    // A window opens its folder while it loads, before anything is shown, and reads
+    // Path straight after: the tree is built then.
+    if (!m_started) {
+        m_started = true;
+        UserControl_Show();
+        return;
+    }
+    General_zDirekteTil(m_goToPath);
 }
 
 void qvTree::setRootFolder(const QString &folder)

@@ -296,3 +296,31 @@ TEST_F(TreeBrowse, MouseDownNodeAndTheLabelDuringMouseUp)
 }
 
 } // namespace
+
+namespace
+{
+
+TEST_F(TreeBrowse, OpeningAPathBeforeTheTreeIsShownGivesItsPathAtOnce)
+{
+    qvTree t;
+    t.setGoToPath(u"C:\\Data\\Foto\\"_s);
+    EXPECT_EQ(t.Path(), u"c:\\data\\foto"_s);
+    ASSERT_TRUE(t.node(u"c:\\data\\foto"_s));
+    EXPECT_EQ(qvTreeModel::key(t.selectedNode()), u"c:\\data\\foto"_s);
+    t.show();
+    EXPECT_EQ(t.Path(), u"c:\\data\\foto"_s) << "showing it does not start it again";
+}
+
+TEST_F(TreeBrowse, CollapsingAllReopensThePath)
+{
+    show();
+    tree->setGoToPath(u"C:\\Data\\Foto"_s);
+    clickExpander(u"d:\\"_s);
+    tree->CollapsAll();
+    EXPECT_FALSE(isExpanded(u"d:\\"_s));
+    EXPECT_TRUE(isExpanded(u"c:\\data"_s));
+    EXPECT_EQ(qvTreeModel::key(tree->selectedNode()), u"c:\\data\\foto"_s);
+    EXPECT_EQ(tree->Path(), u"c:\\data\\foto"_s);
+}
+
+} // namespace
