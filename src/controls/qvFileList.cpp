@@ -2,6 +2,7 @@
 // control's error file.
 #include "controls/qvFileList.h"
 
+#include "controls/CTooltip.h"
 #include "controls/qvFileListModel.h"
 #include "platform/ChangeWatch.h"
 #include "platform/ErrorRecord.h"
@@ -122,7 +123,7 @@ int keyCode(int key)
 qvFileList::qvFileList(QWidget *parent)
     : QWidget(parent), m_model(new qvFileListModel(this)), m_tree(new QTreeView(this)),
       m_list(new QListView(this)), m_tmr1(new QTimer(this)), m_tmr2(new QTimer(this)),
-      m_tmrDragScroll(new QTimer(this))
+      m_tmrDragScroll(new QTimer(this)), m_tip(std::make_unique<CTooltip>())
 {
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
@@ -301,6 +302,8 @@ void qvFileList::setView(int view)
         return;
     m_view = view;
     applyViewMode();
+    if (m_tip->TTParent())
+        applyTip();
     if (m_view != 3 && m_loadFileIcons != 0 && m_model->count() > 0 && m_fillMode == 0)
         General_zFyllBildelister();
 }
@@ -341,16 +344,61 @@ void qvFileList::setLoadFileIcons(int v)
     m_model->setShowIcons(v == 1 || v == 3, v == 2 || v == 3);
 }
 
+// The tip sits on the shown view's viewport, where the pointer rests.
+void qvFileList::applyTip()
+{
+    if (m_tipText.isEmpty() && m_tipHeader.isEmpty()) {
+        m_tip->TTDestroy();
+        return;
+    }
+    m_tip->setTTStyle(m_tipStyle);
+    m_tip->setTTIcon(m_tipIcon);
+    m_tip->setTTTitle(m_tipHeader);
+    m_tip->setTTTipText(m_tipText);
+    m_tip->setTTVisibleTime(m_tipTime);
+    m_tip->setTTDelayTime(m_tipDelay);
+    m_tip->TTCreate(activeView()->viewport());
+}
+
 void qvFileList::setqvToolTip(const QString &t)
 {
     m_tipText = t;
-    setToolTip(t);
+    applyTip();
+}
+
+void qvFileList::setqvToolTipHeader(const QString &t)
+{
+    m_tipHeader = t;
+    applyTip();
+}
+
+void qvFileList::setqvToolTipDelayTime(int ms)
+{
+    m_tipDelay = ms;
+    applyTip();
+}
+
+void qvFileList::setqvToolTipTime(int ms)
+{
+    m_tipTime = ms;
+    applyTip();
+}
+
+void qvFileList::setqvToolTipIcon(int v)
+{
+    m_tipIcon = v;
+    applyTip();
+}
+
+void qvFileList::setqvToolTipStyle(int v)
+{
+    m_tipStyle = v;
+    applyTip();
 }
 
 void qvFileList::qvToolTipDestroy()
 {
-    m_tipText.clear();
-    setToolTip({});
+    m_tip->TTDestroy();
 }
 
 int qvFileList::columnWidthAt(int c) const

@@ -13,6 +13,7 @@ class QMouseEvent;
 class QItemSelectionModel;
 class QAbstractItemView;
 class qvFileListModel;
+class CTooltip;
 namespace qv
 {
 class ChangeWatch;
@@ -192,15 +193,15 @@ public:
     QString qvToolTip() const { return m_tipText; }
     void setqvToolTip(const QString &t);
     QString qvToolTipHeader() const { return m_tipHeader; }
-    void setqvToolTipHeader(const QString &t) { m_tipHeader = t; }
+    void setqvToolTipHeader(const QString &t);
     int qvToolTipDelayTime() const { return m_tipDelay; }
-    void setqvToolTipDelayTime(int ms) { m_tipDelay = ms; }
+    void setqvToolTipDelayTime(int ms);
     int qvToolTipTime() const { return m_tipTime; }
-    void setqvToolTipTime(int ms) { m_tipTime = ms; }
+    void setqvToolTipTime(int ms);
     int qvToolTipIcon() const { return m_tipIcon; }
-    void setqvToolTipIcon(int v) { m_tipIcon = v; }
+    void setqvToolTipIcon(int v);
     int qvToolTipStyle() const { return m_tipStyle; }
-    void setqvToolTipStyle(int v) { m_tipStyle = v; }
+    void setqvToolTipStyle(int v);
 
     // The inner views (tests, the main window's layout).
     QTreeView *reportView() const { return m_tree; }
@@ -260,6 +261,7 @@ private:
     bool rowIsFolderForCount(int row) const;
     double sizeSum(bool selectedOnly) const;
     void applyViewMode();
+    void applyTip();
     void applyBorder();
     int columnWidthAt(int c) const;
     void setColumnWidthAt(int c, int w);
@@ -271,6 +273,7 @@ private:
     QListView *m_list;
     QTimer *m_tmr1, *m_tmr2, *m_tmrDragScroll;
     std::unique_ptr<qv::ChangeWatch> m_watch;
+    std::unique_ptr<CTooltip> m_tip;
     QStringList m_subFolders;
     int m_subFolderCount = 0;
     QString m_iconKeys; // "#key##key#..."

@@ -1,5 +1,6 @@
 // File list events and the row operations that read the disk: label editing, keys
 // and mouse events with the platform's codes, AddFile and UpdateItem.
+#include "controls/TooltipWindow.h"
 #include "controls/qvFileList.h"
 #include "controls/qvFileListFormat.h"
 #include "controls/qvFileListModel.h"
@@ -195,4 +196,28 @@ TEST(FileListOwnDrag, OwnRowsDropOnlyOntoFolderRows)
     EXPECT_EQ(highlights, std::vector<int>({1, 0}));
     EXPECT_GE(completed, 0);
     EXPECT_FALSE(list.IsDragActive());
+}
+
+TEST_F(EventFixture, TooltipOnTheListUntilDestroyed)
+{
+    const auto shownTip = []() -> TooltipWindow * {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *tip = dynamic_cast<TooltipWindow *>(w); tip && tip->isVisible())
+                return tip;
+        return nullptr;
+    };
+    list.setqvToolTipDelayTime(50);
+    list.setqvToolTipHeader("Funnet");
+    list.setqvToolTip("Filene som blir tatt backup av");
+    QTest::mouseMove(list.reportView()->viewport(), rowPoint(1));
+    QTest::qWait(300);
+    TooltipWindow *tip = shownTip();
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(tip->title(), "Funnet");
+    EXPECT_EQ(tip->text(), "Filene som blir tatt backup av");
+
+    list.qvToolTipDestroy();
+    QTest::mouseMove(list.reportView()->viewport(), rowPoint(2));
+    QTest::qWait(300);
+    EXPECT_EQ(shownTip(), nullptr);
 }
