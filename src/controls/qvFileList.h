@@ -276,7 +276,6 @@ private:
     std::unique_ptr<CTooltip> m_tip;
     QStringList m_subFolders;
     int m_subFolderCount = 0;
-    QString m_iconKeys; // "#key##key#..."
     bool m_shown = false;
     bool m_filled = false; // an automatic fill has run
     QPoint m_dragStart;

@@ -183,7 +183,6 @@ void qvFileList::General_zFyllListe()
     m_subFolderCount = 0;
     if (!m_path.endsWith(u'\\'))
         m_path += u'\\';
-    m_iconKeys.clear();
     m_model->clearIcons();
     try {
         if (m_showFolders) {
@@ -329,11 +328,15 @@ void qvFileList::General_zFyllListeEnkle(const QString &fullPath)
 void qvFileList::loadIconsFor(int row)
 {
     const qvFileListModel::Row &r = m_model->row(row);
-    const QString key = qvFileListIcons::keyFor(r.tag, r.sub[0]);
+    // A ghosted or linked look is not the type's look: it gets a key of its own.
+    QString key = qvFileListIcons::keyFor(r.tag, r.sub[0]);
+    if (r.dimmed)
+        key += QStringLiteral("|h");
+    if (r.link)
+        key += QStringLiteral("|l");
     if (!m_model->hasIcons(key)) {
         const auto icons = qvFileListIcons::iconsFor(r.tag, r.sub[3].contains(u'd'), r.dimmed, r.link);
         m_model->setIcons(key, icons.small, icons.large);
-        m_iconKeys += u'#' + key + u'#';
     }
     m_model->setIconKey(row, key);
 }

@@ -246,6 +246,31 @@ TEST_F(FolderFixture, IconsPerTypeAndPerFileInEveryView)
     EXPECT_GT(list->GetVisibleCount(), 5);
 }
 
+TEST_F(FolderFixture, AHiddenFileDoesNotGhostTheIconOfItsType)
+{
+    list->setShowHidden(true);
+    list->setPath("C:\\Kilde");
+    qvFileListModel *m = list->model();
+    const int hidden = list->GetFileIndex(".skjult.txt") - 1, plain = list->GetFileIndex("a.txt") - 1;
+    ASSERT_GE(hidden, 0);
+    EXPECT_NE(m->row(hidden).iconKey, m->row(plain).iconKey);
+    const auto image = [&](int row) {
+        return m->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+    };
+    EXPECT_NE(image(hidden), image(plain));
+    // Half strength: the ghosted icon is lighter where the plain one is drawn.
+    const QImage a = image(plain), h = image(hidden);
+    int drawn = 0, lighter = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            if (qAlpha(a.pixel(x, y)) > 200) {
+                ++drawn;
+                lighter += qAlpha(h.pixel(x, y)) < qAlpha(a.pixel(x, y)) ? 1 : 0;
+            }
+    EXPECT_GT(drawn, 0);
+    EXPECT_EQ(lighter, drawn);
+}
+
 TEST_F(FolderFixture, DragInTheTopBandScrollsOneLineAtATime)
 {
     list->setFillMode(1);
