@@ -5,6 +5,7 @@
 #include "controls/GdiPrimitives.h"
 #include "controls/MouseArgs.h"
 #include "controls/MousePointer.h"
+#include "controls/OpaqueImage.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -319,9 +320,7 @@ void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
         m_darkSize = QSize(w, h);
         m_darkBorder = m_border;
     }
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPoint(0, 0), m_dark);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    DrawOpaqueImage(p, QPoint(0, 0), m_dark);
     // Nothing to fill at the very start: the bands would fall on the left edge.
     if (filled - 1 <= 1)
         return;
@@ -340,10 +339,8 @@ void qvProgress::paintEvent(QPaintEvent *)
     if (m_surface.isNull()) {
         p.fillRect(rect(), Qt::black);
     } else {
-        // Every pixel of the surface is opaque (it starts black or in the back colour):
-        // copied, not blended.
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(QPoint(0, 0), m_surface);
+        // Every pixel of the surface is opaque (it starts black or in the back colour).
+        DrawOpaqueImage(p, QPoint(0, 0), m_surface);
     }
 }
 

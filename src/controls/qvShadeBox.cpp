@@ -4,6 +4,7 @@
 #include "controls/GdiPrimitives.h"
 #include "controls/MouseArgs.h"
 #include "controls/MousePointer.h"
+#include "controls/OpaqueImage.h"
 #include "platform/PlatformError.h"
 
 #include <QApplication>
@@ -331,11 +332,10 @@ void qvShadeBox::paintBackground(QPainter &p, int w, int h)
         m_backgroundKey = key;
         m_backgroundOpaque = isOpaque(m_background);
     }
-    // Laying an opaque picture over anything gives the picture: copied, not blended.
     if (m_backgroundOpaque)
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(QPoint(0, 0), m_background);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        DrawOpaqueImage(p, QPoint(0, 0), m_background);
+    else
+        p.drawImage(QPoint(0, 0), m_background);
 }
 
 bool qvShadeBox::isOpaque(const QImage &image)
@@ -553,35 +553,24 @@ void qvShadeBox::paintText(QPainter &p, int w, int h)
         layOutText(tp, w, h);
         tp.end();
         m_textKey = key;
-        m_textInk = inkBounds(m_textLayer);
     }
-    // Only the pixels the text covers: the rest of the layer is transparent.
-    if (!m_textInk.isEmpty())
-        p.drawImage(m_textInk.topLeft(), m_textLayer, m_textInk);
+    // Only the text's box: the text is clipped to it, the rest of the layer is transparent.
+    const QRect box = textBox(w, h) & m_textLayer.rect();
+    if (!box.isEmpty())
+        p.drawImage(box.topLeft(), m_textLayer, box);
 }
 
-QRect qvShadeBox::inkBounds(const QImage &layer)
+QRect qvShadeBox::textBox(int w, int h) const
 {
-    int left = layer.width(), right = -1, top = layer.height(), bottom = -1;
-    for (int y = 0; y < layer.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(layer.constScanLine(y));
-        for (int x = 0; x < layer.width(); ++x) {
-            if (line[x] != 0) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = y;
-            }
-        }
-    }
-    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+    const int grip = m_statusBar ? 12 : 0;
+    return QRect(QPoint(m_textFromEdge, m_textFromTop), QPoint(w - m_textFromEdge - grip - 1, h - 3 - 1));
 }
 
 void qvShadeBox::layOutText(QPainter &p, int w, int h)
 {
-    const int grip = m_statusBar ? 12 : 0;
-    const int left = m_textFromEdge, top = m_textFromTop;
-    const int right = w - m_textFromEdge - grip, bottom = h - 3;
+    const QRect textArea = textBox(w, h);
+    const int left = textArea.left(), top = textArea.top();
+    const int right = textArea.right() + 1, bottom = textArea.bottom() + 1;
     const QPalette &pal = palette();
     if (!m_textAlpha) {
         QFont f = m_font;
@@ -655,9 +644,8 @@ void qvShadeBox::paintEvent(QPaintEvent *)
     if (m_surface.isNull()) {
         p.fillRect(rect(), Qt::black);
     } else {
-        // Every pixel of the surface is opaque (it starts black): copied, not blended.
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(QPoint(0, 0), m_surface);
+        // Every pixel of the surface is opaque (it starts black).
+        DrawOpaqueImage(p, QPoint(0, 0), m_surface);
     }
 }
 

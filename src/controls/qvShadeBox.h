@@ -273,10 +273,10 @@ private:
         int dpiX = 0, dpiY = 0;
         bool operator==(const TextKey &) const = default;
     };
-    static QRect inkBounds(const QImage &layer);
+    // The box the text is laid out and clipped to.
+    QRect textBox(int w, int h) const;
 
     QImage m_textLayer;  // the text as laid out for m_textKey
-    QRect m_textInk;     // where m_textLayer is not transparent
     TextKey m_textKey;
     QImage m_surface;
     int m_paintCount = 0;

@@ -91,7 +91,10 @@ void qvShadeForm::PaintTarget()
         return;
     }
     const int w = target->width(), h = target->height();
-    QImage image(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
+    // The gradients cover every pixel with an opaque colour: an image without alpha is
+    // copied onto the target instead of blended.
+    const bool opaque = m_fadeType >= 0 && m_fadeType <= 2;
+    QImage image(std::max(w, 1), std::max(h, 1), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     const QPalette &pal = target->palette();
@@ -139,11 +142,8 @@ bool qvShadeForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_watched) {
         if (event->type() == QEvent::Paint && !m_background.isNull()) {
-            // Drawn under the target's own painting and its children. The gradients cover
-            // every pixel with an opaque colour: copied rather than blended.
+            // Drawn under the target's own painting and its children.
             QPainter p(m_watched.data());
-            if (m_backgroundKey.fadeType >= 0 && m_backgroundKey.fadeType <= 2)
-                p.setCompositionMode(QPainter::CompositionMode_Source);
             p.drawImage(QPoint(0, 0), m_background);
         } else if (event->type() == QEvent::Resize && !m_background.isNull()) {
             // The background fits the target's size: paint it again for the new one.
