@@ -5,6 +5,7 @@
 #include "controls/MouseArgs.h"
 #include "controls/MousePointer.h"
 #include "controls/OpaqueImage.h"
+#include "controls/SimpleLineText.h"
 #include "platform/PlatformError.h"
 
 #include <QApplication>
@@ -549,9 +550,12 @@ void qvShadeBox::paintText(QPainter &p, int w, int h)
     if (m_textLayer.isNull() || !(key == m_textKey)) {
         m_textLayer = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
         m_textLayer.fill(Qt::transparent);
-        QPainter tp(&m_textLayer);
-        layOutText(tp, w, h);
-        tp.end();
+        if (!drawSimpleText(w, h)) {
+            m_textLayer.fill(Qt::transparent);
+            QPainter tp(&m_textLayer);
+            layOutText(tp, w, h);
+            tp.end();
+        }
         m_textKey = key;
     }
     // Only the text's box: the text is clipped to it, the rest of the layer is transparent.
@@ -566,6 +570,33 @@ QRect qvShadeBox::textBox(int w, int h) const
     return QRect(QPoint(m_textFromEdge, m_textFromTop), QPoint(w - m_textFromEdge - grip - 1, h - 3 - 1));
 }
 
+QFont qvShadeBox::plainTextFont() const
+{
+    QFont f = m_font;
+    const double pointSize = f.pointSizeF() > 0 ? f.pointSizeF() : f.pixelSize() * 72.0 / logicalDpiY();
+    f.setPixelSize(std::max(1, RoundHalfEven(pointSize * logicalDpiY() / 72.0)));
+    f.setWeight(f.bold() ? QFont::Bold : QFont::Medium);
+    return f;
+}
+
+int qvShadeBox::plainTextFlags() const
+{
+    int align = Qt::AlignLeft;
+    if (m_textAlign == 1)
+        align = Qt::AlignHCenter;
+    else if (m_textAlign == 2)
+        align = Qt::AlignRight;
+    return align | Qt::AlignTop | Qt::TextWordWrap;
+}
+
+bool qvShadeBox::drawSimpleText(int w, int h)
+{
+    if (m_textAlpha)
+        return false;
+    const QColor colour = ToQColor(TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()));
+    return SimpleLineText::Draw(m_textLayer, textBox(w, h), plainTextFlags(), m_text, plainTextFont(), colour);
+}
+
 void qvShadeBox::layOutText(QPainter &p, int w, int h)
 {
     const QRect textArea = textBox(w, h);
@@ -573,21 +604,12 @@ void qvShadeBox::layOutText(QPainter &p, int w, int h)
     const int right = textArea.right() + 1, bottom = textArea.bottom() + 1;
     const QPalette &pal = palette();
     if (!m_textAlpha) {
-        QFont f = m_font;
-        const double pointSize = f.pointSizeF() > 0 ? f.pointSizeF() : f.pixelSize() * 72.0 / logicalDpiY();
-        f.setPixelSize(std::max(1, RoundHalfEven(pointSize * logicalDpiY() / 72.0)));
-        f.setWeight(f.bold() ? QFont::Bold : QFont::Medium);
         p.save();
-        p.setFont(f);
+        p.setFont(plainTextFont());
         p.setPen(ToQColor(TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, pal)));
-        int align = Qt::AlignLeft;
-        if (m_textAlign == 1)
-            align = Qt::AlignHCenter;
-        else if (m_textAlign == 2)
-            align = Qt::AlignRight;
         const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
         p.setClipRect(box);
-        p.drawText(box, align | Qt::AlignTop | Qt::TextWordWrap, m_text);
+        p.drawText(box, plainTextFlags(), m_text);
         p.restore();
         return;
     }

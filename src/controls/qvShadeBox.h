@@ -199,6 +199,12 @@ private:
     void paintGrip(QPainter &p, int w, int h);
     void paintText(QPainter &p, int w, int h);
     void layOutText(QPainter &p, int w, int h);
+    // The plain (not anti-aliased through the helpers) text's font and layout flags.
+    QFont plainTextFont() const;
+    int plainTextFlags() const;
+    // The plain text put together from kept glyphs into the (transparent) text layer;
+    // false when it has to be laid out by the painter.
+    bool drawSimpleText(int w, int h);
     void paintFreeTexts(QPainter &p);
     void paintLines(QPainter &p, int w, int h);
 

@@ -4,6 +4,7 @@
 #include "controls/GDIPlusPicture.h"
 #include "controls/GDIplusDraw.h"
 #include "controls/GdiPrimitives.h"
+#include "controls/SimpleLineText.h"
 #include "controls/TooltipWindow.h"
 #include "controls/qvKontrollerFelles.h"
 #include "controls/qvProgress.h"
@@ -196,6 +197,62 @@ TEST(KeptOutcomes, TextDrawnAgainMatchesDrawingItAfresh)
     const QImage black = drawn(ground, inColour(MakeArgb(255, 0, 0, 0)));
     EXPECT_EQ(drawn(ground, inColour(MakeArgb(255, 0, 0, 0))), black);
     EXPECT_NE(drawn(ground, inColour(MakeArgb(255, 255, 255, 255))), black);
+}
+
+TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
+{
+    const QStringList words = {"filer", "funnet", "(1 234 kb).", "mapper", "gjennomsøkt.", "Legger", "til", "i",
+                               "zip:", "C:\\Data\\Bilder\\2024\\ferie.jpg", "pågår...", "AV", "To", "office",
+                               "fjord", "Æble", "Wave", "\"Yo\"", "T.", "17%", "ffi", "Tyr", "é"};
+    QRandomGenerator rng(11);
+    int putTogether = 0;
+    for (int round = 0; round < 400; ++round) {
+        QFont font;
+        font.setPixelSize(11 + round % 3 * 2);
+        font.setWeight(round % 5 == 0 ? QFont::Bold : QFont::Medium);
+        font.setItalic(round % 7 == 0);
+        QString text = QString::number(round);
+        for (int k = int(rng.bounded(1, 7)); k > 0; --k)
+            text += (rng.bounded(3) ? QStringLiteral(" ") : QString()) + words[int(rng.bounded(words.size()))];
+        if (round % 9 == 0)
+            text += QStringLiteral("  ");  // trailing spaces count for the alignment
+        const int align = round % 3 == 0 ? Qt::AlignLeft : round % 3 == 1 ? Qt::AlignRight : Qt::AlignHCenter;
+        const int flags = align | Qt::AlignTop | Qt::TextWordWrap;
+        const QRect box(3 + round % 4, 3, 480 + round % 13, 16 + round % 5);
+        const QColor colour = round % 2 ? QColor(0, 0, 128) : QColor(128, 128, 128);
+        QImage layer(500, 26, QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        QImage painted = layer.copy();
+        QPainter p(&painted);
+        p.setFont(font);
+        p.setPen(colour);
+        p.setClipRect(box);
+        p.drawText(box, flags, text);
+        p.end();
+        if (SimpleLineText::Draw(layer, box, flags, text, font, colour)) {
+            ++putTogether;
+            ASSERT_EQ(layer, painted) << text.toStdString() << " alignment " << align;
+        }
+    }
+    EXPECT_GT(putTogether, 300);  // the common case is put together, not left to the painter
+
+    QFont font;
+    font.setPixelSize(12);
+    QImage layer(200, 20, QImage::Format_ARGB32_Premultiplied);
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    layer.fill(Qt::transparent);
+    EXPECT_TRUE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font, Qt::black));
+    // Left to the painter: a line that would wrap, characters beyond Latin-1, a
+    // see-through colour, only spaces, other layouts.
+    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags,
+                                      QStringLiteral("Søker etter nye og endrede filer i alle undermapper"), font,
+                                      Qt::black));
+    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ω"), font, Qt::black));
+    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font,
+                                      QColor(0, 0, 0, 128)));
+    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("   "), font, Qt::black));
+    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Ferdig"),
+                                      font, Qt::black));
 }
 
 TEST(KeptOutcomes, ScaledPictureDrawnAgainMatchesDrawingItAfresh)
