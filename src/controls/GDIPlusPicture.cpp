@@ -126,7 +126,11 @@ void DrawPictureImage(const QImage &image, QPainter &surface, qint32 x, qint32 y
         t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()))
         device = DrawnOutcomeCache<PictureKey>::Target(surface, target.translated(int(t.dx()), int(t.dy())), area);
     if (!device) {
-        surface.drawImage(target, source);
+        // At its own size the picture is laid over pixel for pixel.
+        if (drawn == source.size())
+            surface.drawImage(target.topLeft(), source);
+        else
+            surface.drawImage(target, source);
         surface.restore();
         return;
     }

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -119,6 +120,19 @@ QImage *directImage(QPainter &p, QPoint &offset)
         return nullptr;
     offset = QPoint(int(t.dx()), int(t.dy()));
     return img;
+}
+
+// count pixels of one colour from line on.
+inline void fillPixels(QRgb *line, int count, QRgb colour)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i four = _mm_set1_epi32(int(colour));
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(line + i), four);
+#endif
+    for (; i < count; ++i)
+        line[i] = colour;
 }
 
 // Draws image at (x, y) pixel for pixel.
@@ -339,12 +353,14 @@ void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVe
             auto *first = reinterpret_cast<QRgb *>(img->scanLine(px.top())) + px.left();
             for (int i = 0; i < count; ++i)
                 first[i] = nextColour();
+            uchar *bits = img->bits();
+            const qsizetype bytesPerLine = img->bytesPerLine();
             for (int y = px.top() + 1; y <= px.bottom(); ++y)
-                std::copy(first, first + count, reinterpret_cast<QRgb *>(img->scanLine(y)) + px.left());
+                std::memcpy(bits + y * bytesPerLine + qsizetype(px.left()) * 4, first, size_t(count) * 4);
         } else {
             for (int i = 0; i < count; ++i) {
                 auto *row = reinterpret_cast<QRgb *>(img->scanLine(px.top() + i)) + px.left();
-                std::fill(row, row + px.width(), nextColour());
+                fillPixels(row, px.width(), nextColour());
             }
         }
         return;
