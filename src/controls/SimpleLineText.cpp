@@ -49,6 +49,7 @@ struct Glyph {
     const uchar *bits = nullptr;
     qsizetype bytesPerLine = 0;
     int width = 0, height = 0;
+    bool outsized = false;
 };
 
 struct Shaped {
@@ -77,7 +78,7 @@ public:
         m_pixelSize = QFontInfo(QFont(font, &m_device)).pixelSize();
         m_supported = m_pixelSize > 0 && selfCheck();
         if (m_supported)
-            m_phaseStep = phaseStep();
+            findPhaseGroups();
     }
 
     bool matches(const QFont &font, const QImage &layer) const
@@ -133,8 +134,8 @@ public:
         }
         if (m_glyphs.size() < m_units.size() * 64)
             m_glyphs.resize(m_units.size() * 64);
-        // Positions within one step of each other give the same glyph (see phaseStep).
-        phase -= phase % m_phaseStep;
+        // Positions in one group give the same glyph (see findPhaseGroups).
+        phase = m_phaseGroup[size_t(phase)];
         std::unique_ptr<Glyph> &g = m_glyphs[size_t(unit) * 64 + size_t(phase)];
         if (!g)
             g = std::make_unique<Glyph>(render(m_units[size_t(unit)].text, phase, colour));
@@ -269,33 +270,38 @@ private:
         return true;
     }
 
-    // The painter renders a glyph at a few positions within a pixel: the widest step in
-    // 1/64 pixel within which sample glyphs come out the same at every position.
-    int phaseStep() const
+    // The painter renders a glyph at a few positions within a pixel only: for every
+    // position in 1/64 pixel, the first one at which sample glyphs come out the same.
+    void findPhaseGroups()
     {
-        int step = 64;
+        std::vector<std::vector<Glyph>> at;
         for (const char16_t c : {u'a', u'f', u'W', u'1'}) {
             if (m_singles[c] == NotSimple)
                 continue;
-            std::vector<QImage> at;
+            std::vector<Glyph> glyphs;
             for (int phase = 0; phase < 64; ++phase)
-                at.push_back(render(QString(QChar(c)), phase, qRgb(0, 0, 0)).image);
-            while (step > 1) {
-                bool same = true;
-                for (int phase = 0; phase < 64 && same; ++phase)
-                    same = at[size_t(phase)] == at[size_t(phase - phase % step)];
-                if (same)
+                glyphs.push_back(render(QString(QChar(c)), phase, qRgb(0, 0, 0)));
+            at.push_back(std::move(glyphs));
+        }
+        for (int phase = 0; phase < 64; ++phase) {
+            m_phaseGroup[size_t(phase)] = phase;
+            for (int earlier = 0; earlier < phase; ++earlier) {
+                bool same = !at.empty();
+                for (const auto &glyphs : at)
+                    same = same && glyphs[size_t(phase)].image == glyphs[size_t(earlier)].image &&
+                           glyphs[size_t(phase)].offset == glyphs[size_t(earlier)].offset;
+                if (same) {
+                    m_phaseGroup[size_t(phase)] = earlier;
                     break;
-                step /= 2;
+                }
             }
         }
-        return step;
     }
 
     Glyph render(const QString &text, int phase, QRgb colour) const
     {
-        const int m = 2 * m_pixelSize + 8;
-        QImage cell(4 * m + 4, 3 * m, QImage::Format_ARGB32_Premultiplied);
+        const int m = m_pixelSize + 8;
+        QImage cell(int(text.size()) * 2 * m + 4, 3 * m, QImage::Format_ARGB32_Premultiplied);
         cell.setDotsPerMeterX(m_device.dotsPerMeterX());
         cell.setDotsPerMeterY(m_device.dotsPerMeterY());
         cell.fill(Qt::transparent);
@@ -304,10 +310,11 @@ private:
         p.setPen(QColor::fromRgba(colour));
         p.drawText(QPointF(m + phase / 64.0, m + (m_ascent & 63) / 64.0), text);
         p.end();
-        int left = cell.width(), right = -1, top = cell.height(), bottom = -1;
-        for (int y = 0; y < cell.height(); ++y) {
+        const int cellWidth = cell.width(), cellHeight = cell.height();
+        int left = cellWidth, right = -1, top = cellHeight, bottom = -1;
+        for (int y = 0; y < cellHeight; ++y) {
             const auto *line = reinterpret_cast<const QRgb *>(cell.constScanLine(y));
-            for (int x = 0; x < cell.width(); ++x)
+            for (int x = 0; x < cellWidth; ++x)
                 if (line[x]) {
                     left = std::min(left, x);
                     right = std::max(right, x);
@@ -317,6 +324,11 @@ private:
         }
         if (right < 0)
             return {};
+        if (left == 0 || top == 0 || right == cellWidth - 1 || bottom == cellHeight - 1) {
+            Glyph outsized;
+            outsized.outsized = true;  // reaches the cell's edge: perhaps cut off
+            return outsized;
+        }
         // Widened to whole groups of four pixels (transparent ones leave the layer as it
         // is), so that the glyph is laid over four pixels at a time.
         const QRect ink(QPoint(left, top), QSize((right - left + 4) / 4 * 4, bottom - top + 1));
@@ -331,7 +343,8 @@ private:
     QFont m_font;
     QImage m_device;  // the layer's resolution, for the layouts
     bool m_supported = false;
-    int m_ascent = 0, m_pixelSize = 0, m_phaseStep = 1;
+    int m_ascent = 0, m_pixelSize = 0;
+    std::array<int, 64> m_phaseGroup{};
     std::vector<int> m_singles;           // per character: its unit id, NotSimple or Unknown
     std::vector<int> m_pairs;             // per character pair: the step, a ligature or NotSimple
     QHash<quint64, int> m_joins;          // the same after a ligature
@@ -445,7 +458,7 @@ bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const
     for (size_t i = 0; i < ids.size(); ++i) {
         const int gx = origin + x[i];
         const Glyph &g = fd.glyph(ids[i], gx & 63, rgba);
-        if (g.bits && !layOver(bits, bytesPerLine, g, gx >> 6, baseline, clip))
+        if (g.outsized || (g.bits && !layOver(bits, bytesPerLine, g, gx >> 6, baseline, clip)))
             return false;
     }
     return true;
