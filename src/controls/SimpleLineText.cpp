@@ -420,7 +420,8 @@ bool layOver(uchar *bits, qsizetype bytesPerLine, const Glyph &g, int x, int y, 
 
 }  // namespace
 
-bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const QFont &font, const QColor &colour)
+bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const QFont &font, const QColor &colour,
+          QRect *inked)
 {
     const int horizontal = flags & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter);
     if (text.isEmpty() || colour.alpha() != 255 || box.isEmpty() || layer.format() != QImage::Format_ARGB32_Premultiplied ||
@@ -455,12 +456,21 @@ bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const
     const QRgb rgba = colour.rgba();
     uchar *bits = layer.bits();
     const qsizetype bytesPerLine = layer.bytesPerLine();
+    int inkLeft = INT_MAX, inkRight = INT_MIN, inkTop = INT_MAX, inkBottom = INT_MIN;
     for (size_t i = 0; i < ids.size(); ++i) {
         const int gx = origin + x[i];
         const Glyph &g = fd.glyph(ids[i], gx & 63, rgba);
         if (g.outsized || (g.bits && !layOver(bits, bytesPerLine, g, gx >> 6, baseline, clip)))
             return false;
+        if (g.bits) {
+            inkLeft = std::min(inkLeft, (gx >> 6) + g.offset.x());
+            inkRight = std::max(inkRight, (gx >> 6) + g.offset.x() + g.width - 1);
+            inkTop = std::min(inkTop, baseline + g.offset.y());
+            inkBottom = std::max(inkBottom, baseline + g.offset.y() + g.height - 1);
+        }
     }
+    if (inked)
+        *inked = inkRight < inkLeft ? QRect() : QRect(QPoint(inkLeft, inkTop), QPoint(inkRight, inkBottom)) & clip;
     return true;
 }
 

@@ -19,7 +19,9 @@ namespace SimpleLineText {
 // box. flags: a horizontal alignment with Qt::AlignTop and Qt::TextWordWrap. Returns
 // false when it cannot promise that; the layer may then hold part of the text and is to
 // be cleared before the painter draws it.
-bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const QFont &font, const QColor &colour);
+// inked, when given, becomes a rectangle holding every pixel drawn.
+bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const QFont &font, const QColor &colour,
+          QRect *inked = nullptr);
 
 // Forgets every font, pair and glyph picture.
 void Clear();

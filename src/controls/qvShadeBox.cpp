@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QWindow>
 #include <algorithm>
+#include <cstring>
 
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
@@ -548,20 +549,41 @@ void qvShadeBox::paintText(QPainter &p, int w, int h)
                       logicalDpiX(),
                       logicalDpiY()};
     if (m_textLayer.isNull() || !(key == m_textKey)) {
-        m_textLayer = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
-        m_textLayer.fill(Qt::transparent);
-        if (!drawSimpleText(w, h)) {
+        // The layer is used again while its size stays: only where the last text was is
+        // it cleared.
+        const QSize layerSize(std::max(w, 1), std::max(h, 1));
+        if (m_textLayer.size() != layerSize) {
+            m_textLayer = QImage(layerSize, QImage::Format_ARGB32_Premultiplied);
+            m_textLayer.fill(Qt::transparent);
+        } else {
+            clearPixels(m_textLayer, m_textUsed);
+        }
+        QRect inked;
+        if (drawSimpleText(w, h, &inked)) {
+            m_textUsed = inked;
+        } else {
             m_textLayer.fill(Qt::transparent);
             QPainter tp(&m_textLayer);
             layOutText(tp, w, h);
             tp.end();
+            // The text is clipped to its box.
+            m_textUsed = textBox(w, h) & m_textLayer.rect();
         }
         m_textKey = key;
     }
-    // Only the text's box: the text is clipped to it, the rest of the layer is transparent.
-    const QRect box = textBox(w, h) & m_textLayer.rect();
-    if (!box.isEmpty())
-        p.drawImage(box.topLeft(), m_textLayer, box);
+    // Only where the text is: the rest of the layer is transparent.
+    if (!m_textUsed.isEmpty())
+        p.drawImage(m_textUsed.topLeft(), m_textLayer, m_textUsed);
+}
+
+void qvShadeBox::clearPixels(QImage &image, const QRect &area)
+{
+    const QRect r = area & image.rect();
+    if (r.isEmpty())
+        return;
+    uchar *bits = image.bits();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        std::memset(bits + y * image.bytesPerLine() + qsizetype(r.left()) * 4, 0, size_t(r.width()) * 4);
 }
 
 QRect qvShadeBox::textBox(int w, int h) const
@@ -589,12 +611,13 @@ int qvShadeBox::plainTextFlags() const
     return align | Qt::AlignTop | Qt::TextWordWrap;
 }
 
-bool qvShadeBox::drawSimpleText(int w, int h)
+bool qvShadeBox::drawSimpleText(int w, int h, QRect *inked)
 {
     if (m_textAlpha)
         return false;
     const QColor colour = ToQColor(TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()));
-    return SimpleLineText::Draw(m_textLayer, textBox(w, h), plainTextFlags(), m_text, plainTextFont(), colour);
+    return SimpleLineText::Draw(m_textLayer, textBox(w, h), plainTextFlags(), m_text, plainTextFont(), colour,
+                                inked);
 }
 
 void qvShadeBox::layOutText(QPainter &p, int w, int h)

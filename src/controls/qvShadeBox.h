@@ -204,7 +204,8 @@ private:
     int plainTextFlags() const;
     // The plain text put together from kept glyphs into the (transparent) text layer;
     // false when it has to be laid out by the painter.
-    bool drawSimpleText(int w, int h);
+    bool drawSimpleText(int w, int h, QRect *inked);
+    static void clearPixels(QImage &image, const QRect &area);
     void paintFreeTexts(QPainter &p);
     void paintLines(QPainter &p, int w, int h);
 
@@ -283,6 +284,7 @@ private:
     QRect textBox(int w, int h) const;
 
     QImage m_textLayer;  // the text as laid out for m_textKey
+    QRect m_textUsed;    // where m_textLayer may not be transparent
     TextKey m_textKey;
     QImage m_surface;
     int m_paintCount = 0;

@@ -353,6 +353,29 @@ TEST(KeptLayers, PanelBackgroundAndTextFollowTheirProperties)
     EXPECT_EQ(box.Surface().pixel(79, 29), qRgb(0, 0, 0));  // the border at the new size
 }
 
+TEST(KeptLayers, PanelTextLeavesNothingOfTheLastText)
+{
+    auto panel = [](qvShadeBox &box, int align) {
+        box.resize(300, 24);
+        box.setTextAlign(align);
+    };
+    const QStringList texts = {QStringLiteral("Legger til i zip: C:\\Data\\Bilder\\2024\\ferie.jpg"),
+                               QStringLiteral("Ferdig"), QStringLiteral("Søker etter nye og endrede filer i alle "
+                                                                       "undermapper av mappen som tas med"),
+                               QStringLiteral("3 filer")};
+    for (int align = 0; align <= 2; ++align) {
+        qvShadeBox reused;
+        panel(reused, align);
+        for (const QString &text : texts) {
+            reused.setText(text);
+            qvShadeBox fresh;
+            panel(fresh, align);
+            fresh.setText(text);
+            ASSERT_EQ(reused.Surface(), fresh.Surface()) << text.toStdString() << " alignment " << align;
+        }
+    }
+}
+
 TEST(KeptLayers, ProgressBandsAndFrameFollowBorderSizeAndWindow)
 {
     QWidget window;
