@@ -333,15 +333,13 @@ void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
     GdiPrimitives::Line(p, filled - 2, 2, filled - 2, h - 2, QColor(94, 111, 142));
 }
 
-void qvProgress::paintEvent(QPaintEvent *)
+void qvProgress::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    if (m_surface.isNull()) {
+    if (m_surface.isNull())
         p.fillRect(rect(), Qt::black);
-    } else {
-        // Every pixel of the surface is opaque (it starts black or in the back colour).
-        DrawOpaqueImage(p, QPoint(0, 0), m_surface);
-    }
+    else
+        DrawImageIn(p, event->region(), m_surface);
 }
 
 void qvProgress::resizeEvent(QResizeEvent *)

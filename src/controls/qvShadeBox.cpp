@@ -683,15 +683,13 @@ bool qvShadeBox::overGrip(const QPoint &pos) const
     return pos.x() >= panel.width() - GripZone && pos.y() >= panel.height() - GripZone;
 }
 
-void qvShadeBox::paintEvent(QPaintEvent *)
+void qvShadeBox::paintEvent(QPaintEvent *event)
 {
     QPainter p(this);
-    if (m_surface.isNull()) {
+    if (m_surface.isNull())
         p.fillRect(rect(), Qt::black);
-    } else {
-        // Every pixel of the surface is opaque (it starts black).
-        DrawOpaqueImage(p, QPoint(0, 0), m_surface);
-    }
+    else
+        DrawImageIn(p, event->region(), m_surface);
 }
 
 void qvShadeBox::resizeEvent(QResizeEvent *) { resizeHandling(); }

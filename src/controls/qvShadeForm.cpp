@@ -1,8 +1,10 @@
 #include "controls/qvShadeForm.h"
 
 #include "controls/GdiPrimitives.h"
+#include "controls/OpaqueImage.h"
 
 #include <QEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 using namespace qvKontrollerFelles;
@@ -144,7 +146,7 @@ bool qvShadeForm::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::Paint && !m_background.isNull()) {
             // Drawn under the target's own painting and its children.
             QPainter p(m_watched.data());
-            p.drawImage(QPoint(0, 0), m_background);
+            DrawImageIn(p, static_cast<QPaintEvent *>(event)->region(), m_background);
         } else if (event->type() == QEvent::Resize && !m_background.isNull()) {
             // The background fits the target's size: paint it again for the new one.
             Refresh();
