@@ -15,6 +15,7 @@
 #include <QPainterPathStroker>
 #include <QRadialGradient>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -490,6 +491,71 @@ void forgetTextsOnNewDefaultFont()
 
 bool wholePixels(double v) { return v == std::floor(v); }
 
+// Anti-aliased outlines and gradient fills are dear; a shape drawn again over the same
+// pixels copies its earlier outcome (DrawnOutcomeCache). The key is every argument and
+// the painter state the outcome depends on.
+struct ShapeKey {
+    int kind = 0;
+    std::array<qint64, 16> args{};
+    int renderHints = 0, format = 0;
+    double opacity = 1;
+    QPoint shift;
+    bool operator==(const ShapeKey &) const = default;
+};
+
+size_t qHash(const ShapeKey &k, size_t seed = 0)
+{
+    return qHashBits(k.args.data(), sizeof(k.args),
+                     qHashMulti(seed, k.kind, k.renderHints, k.format, k.opacity, k.shift.x(), k.shift.y()));
+}
+
+DrawnOutcomeCache<ShapeKey> &drawnShapes()
+{
+    static DrawnOutcomeCache<ShapeKey> shapes(256, 16 << 20);
+    return shapes;
+}
+
+qint64 bitsOf(float v)
+{
+    quint32 b = 0;
+    std::memcpy(&b, &v, sizeof b);
+    return b;
+}
+
+// Runs draw, which changes no pixel outside box (painter coordinates), or copies the
+// outcome of an earlier draw with the same arguments over the same pixels.
+template <class Draw>
+void keptShape(QPainter &surface, int kind, std::initializer_list<qint64> args, const QRect &box, Draw &&draw)
+{
+    const QTransform &t = surface.worldTransform();
+    QRect area;
+    QImage *image = nullptr;
+    const QPoint shift(int(t.dx()), int(t.dy()));
+    if (!surface.hasClipping() && t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) && wholePixels(t.dy()) &&
+        args.size() <= 16)
+        image = DrawnOutcomeCache<ShapeKey>::Target(surface, box.normalized().translated(shift), area);
+    if (!image) {
+        draw();
+        return;
+    }
+    ShapeKey key;
+    key.kind = kind;
+    std::copy(args.begin(), args.end(), key.args.begin());
+    key.renderHints = int(surface.renderHints());
+    key.format = int(image->format());
+    key.opacity = surface.opacity();
+    key.shift = shift;
+    if (drawnShapes().Replay(surface, *image, area, shift, key))
+        return;
+    const QImage before = image->copy(area);
+    draw();
+    drawnShapes().Record(key, before, image->copy(area));
+}
+
+// What an outline of the pen width may reach beyond the shape's corners: mitred corners,
+// caps and the anti-aliased edge.
+int outlineMargin(double penWidth) { return 2 * int(std::ceil(std::abs(penWidth))) + 3; }
+
 }  // namespace
 
 void DrawTextPlus(QPainter &surface, float x, float y, float width, float height, const QString &text,
@@ -542,8 +608,10 @@ void DrawTextPlus(QPainter &surface, float x, float y, float width, float height
     drawnTexts().Record(key, before, target->copy(area));
 }
 
-void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
-                  qint32 startCap, qint32 endCap, bool antiAlias)
+namespace {
+
+void drawLineDirect(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
+                    qint32 startCap, qint32 endCap, bool antiAlias)
 {
     Scope scope(surface, antiAlias);
     QPen pen(ArgbToQColor(color));
@@ -569,9 +637,28 @@ void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2,
     }
 }
 
-void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
-                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY, Argb color1,
-                     Argb color2, qint32, const QString &fillPicture, const QString &linePicture)
+}  // namespace
+
+void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
+                  qint32 startCap, qint32 endCap, bool antiAlias)
+{
+    auto draw = [&] { drawLineDirect(surface, x1, y1, x2, y2, penWidth, color, startCap, endCap, antiAlias); };
+    if (!antiAlias) {
+        draw();
+        return;
+    }
+    const int m = outlineMargin(penWidth);
+    keptShape(surface, 1, {x1, y1, x2, y2, bitsOf(penWidth), color, startCap, endCap},
+              QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)))
+                  .adjusted(-m, -m, m, m),
+              draw);
+}
+
+namespace {
+
+void drawEllipseDirect(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
+                       qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY, Argb color1,
+                       Argb color2, const QString &fillPicture, const QString &linePicture)
 {
     Scope scope(surface, true);
     scope.pixelCentres();
@@ -628,13 +715,38 @@ void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32
     fillAndStroke(surface, figure, brush, haveBrush, pen, havePen);
 }
 
+}  // namespace
+
+void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
+                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY, Argb color1,
+                     Argb color2, qint32, const QString &fillPicture, const QString &linePicture)
+{
+    auto draw = [&] {
+        drawEllipseDirect(surface, x, y, width, height, fillKind, penWidth, lineKind, lineColor, centreX, centreY,
+                          color1, color2, fillPicture, linePicture);
+    };
+    // Pictures may change on disk: drawn afresh.
+    if (fillKind == FillTexture || lineKind == LineTexture) {
+        draw();
+        return;
+    }
+    const int m = outlineMargin(penWidth);
+    keptShape(surface, 2,
+              {x, y, width, height, fillKind, penWidth, lineKind, lineColor, bitsOf(centreX), bitsOf(centreY), color1,
+               color2},
+              QRect(QPoint(std::min(x, x + width), std::min(y, y + height)),
+                    QPoint(std::max(x, x + width), std::max(y, y + height)))
+                  .adjusted(-m, -m, m, m),
+              draw);
+}
+
 void DrawRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 radius,
                        qint32 fillKind, qint32 penWidth, qint32 lineKind, Argb lineColor, Argb lowerRightColor,
                        Argb color1, Argb color2, qint32 gradientMode, const QString &fillPicture,
                        const QString &linePicture)
 {
-    drawRoundShape(surface, left, top, right, bottom, radius, true, true, fillKind, penWidth, lineKind,
-                   lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
+    DrawHalfRoundRectPlus(surface, left, top, right, bottom, radius, false, false, fillKind, penWidth, lineKind,
+                          lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
 }
 
 void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom,
@@ -644,8 +756,24 @@ void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 ri
 {
     const bool roundTop = topOnly || !bottomOnly;
     const bool roundBottom = !topOnly;
-    drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth,
-                   lineKind, lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
+    auto draw = [&] {
+        drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth, lineKind,
+                       lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
+    };
+    // Pictures may change on disk: drawn afresh. Plain one-pixel rectangles are quick.
+    if (fillKind == FillTexture || lineKind == LineTexture ||
+        (radius == 0 && penWidth == 1 && lowerRightColor == 0)) {
+        draw();
+        return;
+    }
+    const int m = outlineMargin(penWidth) + std::abs(radius);
+    keptShape(surface, 3,
+              {left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth, lineKind, lineColor,
+               lowerRightColor, color1, color2, gradientMode},
+              QRect(QPoint(std::min(left, right), std::min(top, bottom)),
+                    QPoint(std::max(left, right), std::max(top, bottom)))
+                  .adjusted(-m, -m, m, m),
+              draw);
 }
 
 }  // namespace GDIplusDraw

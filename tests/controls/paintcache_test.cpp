@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 
 using namespace qvKontrollerFelles;
@@ -253,6 +254,45 @@ TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
     EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("   "), font, Qt::black));
     EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Ferdig"),
                                       font, Qt::black));
+}
+
+TEST(KeptOutcomes, ShapesDrawnAgainMatchDrawingThemAfresh)
+{
+    QRandomGenerator rng(3);
+    const QImage ground = gradientGround(90, 60);
+    for (int round = 0; round < 120; ++round) {
+        const int l = int(rng.bounded(-10, 60)), t = int(rng.bounded(-10, 40));
+        const int r = l + int(rng.bounded(1, 50)), b = t + int(rng.bounded(1, 30));
+        const int radius = int(rng.bounded(0, 9)), pen = int(rng.bounded(0, 4));
+        const int fill = std::array{-1, int(FillSolid), int(FillCentreGradient), int(FillLinearGradient)}[round % 4];
+        const Argb line = MakeArgb(quint8(rng.bounded(60, 256)), 20, 80, 160);
+        const Argb c1 = MakeArgb(quint8(rng.bounded(100, 256)), 250, 230, 200), c2 = MakeArgb(255, 240, 160, 40);
+        const Argb lowerRight = round % 5 == 0 ? MakeArgb(255, 120, 120, 120) : 0;
+        auto draw = [&](QPainter &p) {
+            p.translate(round % 3, -(round % 2));
+            switch (round % 4) {
+            case 0:
+                DrawRoundRectPlus(p, l, t, r, b, radius, fill, pen, LineSolid, line, lowerRight, c1, c2, round % 4);
+                break;
+            case 1:
+                DrawHalfRoundRectPlus(p, l, t, r, b, radius, round % 8 == 1, round % 8 == 5, fill, pen, LineSolid, line,
+                                      lowerRight, c1, c2, 0);
+                break;
+            case 2:
+                DrawEllipsePlus(p, l, t, r - l, b - t, fill, pen, LineSolid, line, round % 3 ? 0.0f : float(l + 4),
+                                round % 3 ? 0.0f : float(t + 3), c1, c2, 0);
+                break;
+            default:
+                DrawLinePlus(p, l, t, r, b, float(pen) + 0.5f, line, round % 3, 0, true);
+                break;
+            }
+        };
+        const QImage fresh = drawn(ground, draw, true);
+        ASSERT_EQ(drawn(ground, draw), fresh) << "round " << round;
+        ASSERT_EQ(drawn(ground, draw), fresh) << "round " << round;
+        const QImage other = ground.mirrored(true, true);
+        ASSERT_EQ(drawn(other, draw), drawn(other, draw, true)) << "round " << round;
+    }
 }
 
 TEST(KeptOutcomes, ScaledPictureDrawnAgainMatchesDrawingItAfresh)
