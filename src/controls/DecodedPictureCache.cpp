@@ -18,6 +18,7 @@ struct FileVersion {
 };
 
 struct Entry {
+    QByteArray encodedPath;
     FileVersion version;
     QImage image;
     quint64 lastUse = 0;
@@ -29,10 +30,10 @@ QMutex mutex;
 QHash<QString, Entry> entries;  // key: reading mode + path
 quint64 useCounter = 0;
 
-bool versionOf(const QString &hostPath, FileVersion &out)
+bool versionOf(const QByteArray &encodedPath, FileVersion &out)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(hostPath).constData(), &st) != 0 || S_ISDIR(st.st_mode))
+    if (::stat(encodedPath.constData(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     out.mtimeSeconds = qint64(st.st_mtim.tv_sec);
     out.mtimeNanoseconds = qint64(st.st_mtim.tv_nsec);
@@ -48,10 +49,17 @@ static QImage load(const QString &hostPath, bool asStored)
 {
     if (hostPath.isEmpty())
         return {};
-    FileVersion version;
-    if (!versionOf(hostPath, version))
-        return {};
     const QString key = (asStored ? QLatin1Char('s') : QLatin1Char('d')) + hostPath;
+    QByteArray encodedPath;
+    {
+        QMutexLocker lock(&mutex);
+        auto it = entries.constFind(key);
+        encodedPath = it != entries.constEnd() ? it->encodedPath : QFile::encodeName(hostPath);
+    }
+    // One look at the file per use: a file changed since it was decoded is read again.
+    FileVersion version;
+    if (!versionOf(encodedPath, version))
+        return {};
     {
         QMutexLocker lock(&mutex);
         auto it = entries.find(key);
@@ -73,7 +81,7 @@ static QImage load(const QString &hostPath, bool asStored)
                 oldest = it;
         entries.erase(oldest);
     }
-    entries.insert(key, Entry{version, image, ++useCounter});
+    entries.insert(key, Entry{encodedPath, version, image, ++useCounter});
     return image;
 }
 

@@ -87,7 +87,7 @@ size_t qHash(const PictureKey &k, size_t seed = 0)
 
 DrawnOutcomeCache<PictureKey> &drawnPictures()
 {
-    static DrawnOutcomeCache<PictureKey> pictures(128, 16 << 20);
+    static DrawnOutcomeCache<PictureKey> pictures(128, 4 << 20);
     return pictures;
 }
 

@@ -471,7 +471,7 @@ size_t qHash(const TextKey &k, size_t seed = 0)
 
 DrawnOutcomeCache<TextKey> &drawnTexts()
 {
-    static DrawnOutcomeCache<TextKey> texts(256, 16 << 20);
+    static DrawnOutcomeCache<TextKey> texts(256, 4 << 20);
     return texts;
 }
 
@@ -511,7 +511,7 @@ size_t qHash(const ShapeKey &k, size_t seed = 0)
 
 DrawnOutcomeCache<ShapeKey> &drawnShapes()
 {
-    static DrawnOutcomeCache<ShapeKey> shapes(256, 16 << 20);
+    static DrawnOutcomeCache<ShapeKey> shapes(256, 4 << 20);
     return shapes;
 }
 
