@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QImageReader>
 #include <QMutex>
+#include <chrono>
 #include <sys/stat.h>
 
 namespace DecodedPictureCache {
@@ -20,9 +21,20 @@ struct FileVersion {
 struct Entry {
     QByteArray encodedPath;
     FileVersion version;
+    qint64 lookedAt = 0;  // steady clock, nanoseconds
     QImage image;
     quint64 lastUse = 0;
 };
+
+// The draws of one paint often show one picture several times: they share one look at
+// the file. A file changed is read again at its first use after that.
+constexpr qint64 LookValidNanoseconds = 2'000'000;
+
+qint64 steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 constexpr int MaxEntries = 64;
 
@@ -51,12 +63,17 @@ static QImage load(const QString &hostPath, bool asStored)
         return {};
     const QString key = (asStored ? QLatin1Char('s') : QLatin1Char('d')) + hostPath;
     QByteArray encodedPath;
+    const qint64 now = steadyNow();
     {
         QMutexLocker lock(&mutex);
-        auto it = entries.constFind(key);
-        encodedPath = it != entries.constEnd() ? it->encodedPath : QFile::encodeName(hostPath);
+        auto it = entries.find(key);
+        if (it != entries.end() && now - it->lookedAt < LookValidNanoseconds) {
+            it->lastUse = ++useCounter;
+            return it->image;
+        }
+        encodedPath = it != entries.end() ? it->encodedPath : QFile::encodeName(hostPath);
     }
-    // One look at the file per use: a file changed since it was decoded is read again.
+    // A look at the file: one changed since it was decoded is read again.
     FileVersion version;
     if (!versionOf(encodedPath, version))
         return {};
@@ -64,6 +81,7 @@ static QImage load(const QString &hostPath, bool asStored)
         QMutexLocker lock(&mutex);
         auto it = entries.find(key);
         if (it != entries.end() && it->version == version) {
+            it->lookedAt = now;
             it->lastUse = ++useCounter;
             return it->image;
         }
@@ -81,7 +99,7 @@ static QImage load(const QString &hostPath, bool asStored)
                 oldest = it;
         entries.erase(oldest);
     }
-    entries.insert(key, Entry{encodedPath, version, image, ++useCounter});
+    entries.insert(key, Entry{encodedPath, version, now, image, ++useCounter});
     return image;
 }
 

@@ -3,7 +3,8 @@
 #include <QString>
 
 // Pictures decoded once per version of their file: a file that changes (modification
-// time, size or the file itself) is decoded again at its next use.
+// time, size or the file itself) is decoded again at its next use; uses within two
+// milliseconds of a look at the file (the draws of one paint) share that look.
 namespace DecodedPictureCache {
 
 // The picture at hostPath (a host file path) as QImage(hostPath) decodes it; a null

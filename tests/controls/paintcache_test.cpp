@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QThread>
 #include <array>
 #include <gtest/gtest.h>
 
@@ -326,19 +327,22 @@ TEST(DecodedPictures, AChangedFileIsReadAgain)
     };
     EXPECT_EQ(drawFile(), qRgb(200, 0, 0));
     EXPECT_EQ(drawFile(), qRgb(200, 0, 0));
-    // Same size, later modification time.
+    // Same size, later modification time. The draws of one paint share one look at the
+    // file: the next paint comes later than that.
     QFile file(path);
     const QDateTime first = QFileInfo(path).lastModified();
     writePng(path, QColor(0, 0, 200), {6, 6});
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(first.addSecs(10), QFileDevice::FileModificationTime));
     file.close();
+    QThread::msleep(5);
     EXPECT_EQ(drawFile(), qRgb(0, 0, 200));
     // Same modification time, another file size.
     writePng(path, QColor(0, 150, 0), {8, 8});
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(first.addSecs(10), QFileDevice::FileModificationTime));
     file.close();
+    QThread::msleep(5);
     EXPECT_EQ(drawFile(), qRgb(0, 150, 0));
 }
 
