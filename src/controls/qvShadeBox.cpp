@@ -252,6 +252,27 @@ void qvShadeBox::paint()
     const int w = panel.width(), h = panel.height();
     ++m_paintCount;
 
+    // A plain panel is its background and its text: while the background on the surface
+    // is the current one, only the last text's pixels are put back and the text laid
+    // over (a status text changes at every step of a run).
+    const bool plain = !m_shadow && m_alphaValue <= 1 && !(m_statusBar && windowNormal()) &&
+                       m_linePositions.isEmpty() && !hasFreeTexts();
+    if (plain && m_surfacePlain && m_surface.size() == QSize(cw, ch) && backgroundCovers(w, h)) {
+        QPainter p(&m_surface);
+        if (!m_surfaceText.isEmpty()) {
+            // The background is opaque and of the surface's format: copied.
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(m_surfaceText.topLeft(), m_background, m_surfaceText);
+            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        if (!m_text.isEmpty())
+            paintText(p, w, h);
+        p.end();
+        m_surfaceText = m_text.isEmpty() ? QRect() : m_textUsed;
+        update();
+        return;
+    }
+
     // The whole control, so the shadow beside and below the panel is shown as well. The
     // surface is painted again in place while its size stays (a copy handed out keeps
     // its pixels: painting detaches it).
@@ -273,7 +294,17 @@ void qvShadeBox::paint()
     paintFreeTexts(p);
     paintLines(p, w, h);
     p.end();
+    m_surfacePlain = plain && m_backgroundOpaque && m_style != 9 && m_style != 10;
+    m_surfaceText = m_text.isEmpty() ? QRect() : m_textUsed;
     update();
+}
+
+bool qvShadeBox::hasFreeTexts() const
+{
+    for (const FreeText &t : std::as_const(m_freeTexts))
+        if (!t.text.isEmpty() && !readsAsZero(t.text))
+            return true;
+    return false;
 }
 
 void qvShadeBox::paintShadow(QPainter &p, int w, int h)

@@ -207,6 +207,7 @@ private:
     bool drawSimpleText(int w, int h, QRect *inked);
     static void clearPixels(QImage &image, const QRect &area);
     void paintFreeTexts(QPainter &p);
+    bool hasFreeTexts() const;
     void paintLines(QPainter &p, int w, int h);
 
     int m_fadeType = 1;
@@ -287,6 +288,8 @@ private:
     QRect m_textUsed;    // where m_textLayer may not be transparent
     TextKey m_textKey;
     QImage m_surface;
+    bool m_surfacePlain = false;  // the surface holds only the background and the text
+    QRect m_surfaceText;          // where the text lies on the surface
     int m_paintCount = 0;
     bool m_gripResizing = false;
     QPoint m_gripDistance;

@@ -420,6 +420,46 @@ TEST(KeptLayers, PanelTextLeavesNothingOfTheLastText)
     }
 }
 
+TEST(KeptLayers, PanelRepaintedInPartsMatchesOnePaintedAfresh)
+{
+    // Each step changes one thing about a plain panel; after each the panel must look
+    // as a new panel set up the same way.
+    struct Setup {
+        QString text;
+        bool lines = false, freeText = false, enabled = true;
+        OleColor colourB = RGB(83, 136, 215);
+    };
+    auto apply = [](qvShadeBox &box, const Setup &s) {
+        box.setTextAlign(0);
+        box.setColorB(s.colourB);
+        box.setEnabledProperty(s.enabled);
+        box.Lines(s.lines ? QList<qint32>{40, 90} : QList<qint32>{}, RGB(200, 0, 0), 255, false);
+        box.PrintText(0, 150, 2, 60, 20, s.freeText ? QStringLiteral("Mal") : QString(), QStringLiteral("Arial"), 9, 0,
+                      0, MakeArgb(255, 0, 0, 0), 4, true);
+        box.setText(s.text);
+        box.Refresh();
+    };
+    const Setup steps[] = {{QStringLiteral("1 fil")},
+                           {QStringLiteral("2 filer funnet")},
+                           {QStringLiteral("2 filer funnet"), true},
+                           {QStringLiteral("3 filer"), false},
+                           {QStringLiteral("3 filer"), false, true},
+                           {QStringLiteral("4 filer"), false, false},
+                           {QStringLiteral("4 filer"), false, false, false},
+                           {QString(), false, false, true},
+                           {QStringLiteral("5"), false, false, true, RGB(10, 200, 10)},
+                           {QStringLiteral("6 filer"), false, false, true, RGB(10, 200, 10)}};
+    qvShadeBox kept;
+    kept.resize(240, 24);
+    for (const Setup &step : steps) {
+        apply(kept, step);
+        qvShadeBox fresh;
+        fresh.resize(240, 24);
+        apply(fresh, step);
+        ASSERT_EQ(kept.Surface(), fresh.Surface()) << step.text.toStdString();
+    }
+}
+
 TEST(KeptLayers, ProgressBandsAndFrameFollowBorderSizeAndWindow)
 {
     QWidget window;
