@@ -226,7 +226,6 @@ protected:
     bool event(QEvent *e) override;
 
     // Virtual-key code of a Qt key (0 for keys without one).
-    static int vbKeyCode(int qtKey);
 
 private:
     void trackPointer(Qt::MouseButtons buttons, QPoint pos);

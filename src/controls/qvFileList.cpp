@@ -2,6 +2,8 @@
 // control's error file.
 #include "controls/qvFileList.h"
 
+#include "controls/MouseArgs.h"
+
 #include "controls/CTooltip.h"
 #include "controls/qvFileListModel.h"
 #include "platform/ChangeWatch.h"
@@ -56,67 +58,6 @@ private:
     qvFileList *m_list;
     const bool *m_fullRow;
 };
-
-int shiftState(Qt::KeyboardModifiers m)
-{
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) |
-           (m & Qt::AltModifier ? 4 : 0);
-}
-
-int buttonCode(Qt::MouseButtons b)
-{
-    return (b & Qt::LeftButton ? 1 : 0) | (b & Qt::RightButton ? 2 : 0) | (b & Qt::MiddleButton ? 4 : 0);
-}
-
-// The platform's virtual key code of a key.
-int keyCode(int key)
-{
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return key;
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return 112 + (key - Qt::Key_F1);
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Shift:
-        return 16;
-    case Qt::Key_Control:
-        return 17;
-    case Qt::Key_Alt:
-        return 18;
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_PageUp:
-        return 33;
-    case Qt::Key_PageDown:
-        return 34;
-    case Qt::Key_End:
-        return 35;
-    case Qt::Key_Home:
-        return 36;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Insert:
-        return 45;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        return key & 0xFFFF;
-    }
-}
 
 } // namespace
 
@@ -461,20 +402,20 @@ bool qvFileList::eventFilter(QObject *watched, QEvent *event)
         case QEvent::MouseButtonDblClick: {
             auto *me = static_cast<QMouseEvent *>(event);
             const QPoint at = w->mapTo(this, me->position().toPoint());
-            const int shift = shiftState(me->modifiers());
+            const int shift = MouseArgs::Shift(me->modifiers());
             if (event->type() == QEvent::MouseButtonPress) {
-                emit MouseDown(buttonCode(me->button()), shift, at.x(), at.y());
+                emit MouseDown(MouseArgs::Button(me->button()), shift, at.x(), at.y());
                 m_dragStart = me->position().toPoint();
             } else if (event->type() == QEvent::MouseMove) {
-                emit MouseMove(buttonCode(me->buttons()), shift, at.x(), at.y());
+                emit MouseMove(MouseArgs::Button(me->buttons()), shift, at.x(), at.y());
                 if (maybeStartDrag(me))
                     return true;
             } else if (event->type() == QEvent::MouseButtonRelease) {
-                emit MouseUp(buttonCode(me->button()), shift, at.x(), at.y());
+                emit MouseUp(MouseArgs::Button(me->button()), shift, at.x(), at.y());
                 if (me->button() == Qt::LeftButton)
                     QTimer::singleShot(0, this, [this] { emit Click(); });
             } else {
-                emit MouseDown(buttonCode(me->button()), shift, at.x(), at.y());
+                emit MouseDown(MouseArgs::Button(me->button()), shift, at.x(), at.y());
                 emit DblClick();
             }
             break;
@@ -490,12 +431,12 @@ bool qvFileList::eventFilter(QObject *watched, QEvent *event)
     } else if (onView) {
         if (event->type() == QEvent::KeyPress) {
             auto *ke = static_cast<QKeyEvent *>(event);
-            emit KeyDown(keyCode(ke->key()), shiftState(ke->modifiers()));
+            emit KeyDown(MouseArgs::KeyCode(ke->key()), MouseArgs::Shift(ke->modifiers()));
             if (!ke->text().isEmpty() && ke->text().at(0).unicode() >= 8)
                 emit KeyPress(ke->text().at(0).unicode());
         } else if (event->type() == QEvent::KeyRelease) {
             auto *ke = static_cast<QKeyEvent *>(event);
-            emit KeyUp(keyCode(ke->key()), shiftState(ke->modifiers()));
+            emit KeyUp(MouseArgs::KeyCode(ke->key()), MouseArgs::Shift(ke->modifiers()));
         }
     }
     return QWidget::eventFilter(watched, event);
