@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStyle>
 #include <QUrl>
 
 namespace qv {
@@ -129,6 +130,7 @@ void frmBackup::Form_Initialize()
         b->setCaption(caption);
         b->setQvToolTip(tip);
         b->setQvToolTipHeader(header);
+        b->setIconDefault(style()->standardPixmap(QStyle::SP_DirOpenIcon).scaled(16, 16));
         return b;
     };
     m_qvbFra = folderButton(QStringLiteral("F&ra mappe"), QStringLiteral("Velg mappen det skal tas backup av."),
