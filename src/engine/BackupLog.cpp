@@ -12,7 +12,6 @@
 namespace qv {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 QString yesNo(bool b) { return b ? QStringLiteral("Ja") : QStringLiteral("Nei"); }
 }  // namespace
 

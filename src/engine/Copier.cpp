@@ -18,8 +18,6 @@ const QString Copier::kDiskFullMessage =
     QStringLiteral("Mottaker-disken er full,\nsett i ny disk og trykk OK om du vil fortsette.");
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
-
 // Errors after which the engine marks the file as not copied and goes on. A
 // vanished folder (76) is the same case as a vanished file.
 bool tolerated(int n)

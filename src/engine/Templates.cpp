@@ -11,8 +11,6 @@ namespace qv {
 
 namespace {
 const QString kModule = QStringLiteral("frmBackup");
-const QString kCrLf = QStringLiteral("\r\n");
-
 bool isFlagText(const QString &t) { return t == QLatin1String("-1") || t == QLatin1String("0"); }
 
 QString quoted(const QString &t) { return '"' + t + '"'; }

@@ -22,7 +22,6 @@ const QString ZipBackup::kFolderMessage = QStringLiteral(
     "eventuelt kan du prøve å lagre zipfilen et annet sted.");
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 struct StepFailed {};
 }  // namespace
 

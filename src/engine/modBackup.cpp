@@ -14,7 +14,6 @@
 namespace qv {
 
 namespace {
-const QString kCrLf = QStringLiteral("\r\n");
 
 }  // namespace
 

@@ -8,6 +8,9 @@ namespace qv {
 
 inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
 
+// Every line of the program's files and logs ends so.
+inline const QString kCrLf = QStringLiteral("\r\n");
+
 // Files of the program folder.
 namespace Files {
 inline const QString Maler = QStringLiteral("BackupMal.txt");

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Clock.h"
+#include "engine/modBackup.h"
 #include "platform/FileSystem.h"
 #include "support/EngineFixture.h"
 
@@ -49,7 +50,7 @@ protected:
     qv::FixedClock clock;
 };
 
-inline const QString kCrLf = "\r\n";
+using qv::kCrLf;
 inline const QString kAsterisks = QString(49, '*');
 
 // Lines 1 to 8 of a log block, as a run with subfolders writes them.
