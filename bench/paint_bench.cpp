@@ -14,7 +14,8 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr double TargetRatio = 5.0;
 constexpr int MaxWidth = 520, MaxHeight = 40;
@@ -30,8 +31,7 @@ void settle()
 // Mean microseconds per call of a and of b over n calls each, after a few calls to warm
 // up. The two run in alternating batches, so that load from elsewhere on the machine
 // falls on both alike.
-template <typename A, typename B>
-std::pair<double, double> meanMicros(int n, A a, B b)
+template <typename A, typename B> std::pair<double, double> meanMicros(int n, A a, B b)
 {
     for (int i = 0; i < 10; ++i) {
         a();
@@ -70,7 +70,7 @@ std::function<void()> fullPaint(const qvcatalog::Shot &shot, QWidget *control)
     return [control] { control->grab(); };
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -98,8 +98,9 @@ int main(int argc, char **argv)
         if (shot.settle)
             shot.settle(control);
 
-        const QSize size = control->isWindow() || shot.grabHost ? (shot.grabHost ? host->size() : control->size())
-                                                                 : control->size();
+        const QSize size = control->isWindow() || shot.grabHost
+                               ? (shot.grabHost ? host->size() : control->size())
+                               : control->size();
         QWidget empty;
         empty.resize(size);
         const auto [controlUs, emptyUs] = meanMicros(n, fullPaint(shot, control), [&empty] { empty.grab(); });
@@ -113,11 +114,12 @@ int main(int argc, char **argv)
                 mark = "  OVER";
             }
         }
-        std::printf("%-40s %4dx%-4d %12.1f %12.1f %7.2f%s\n", qPrintable(shot.name), size.width(), size.height(),
-                    controlUs, emptyUs, ratio, mark);
+        std::printf("%-40s %4dx%-4d %12.1f %12.1f %7.2f%s\n", qPrintable(shot.name), size.width(),
+                    size.height(), controlUs, emptyUs, ratio, mark);
         ++measured;
     }
-    std::printf("%d states timed, %d iterations each; %d of %d states up to %dx%d within %.0fx the empty grab\n",
-                measured, n, inTarget - over, inTarget, MaxWidth, MaxHeight, TargetRatio);
+    std::printf(
+        "%d states timed, %d iterations each; %d of %d states up to %dx%d within %.0fx the empty grab\n",
+        measured, n, inTarget - over, inTarget, MaxWidth, MaxHeight, TargetRatio);
     return 0;
 }

@@ -5,7 +5,8 @@
 #include <QPainter>
 #include <QWidget>
 
-namespace BackgroundBehind {
+namespace BackgroundBehind
+{
 
 Container KindOf(const QWidget *control)
 {
@@ -65,4 +66,4 @@ bool PlainColour(const QWidget *control, QColor &colour)
     return colour.alpha() == 255;
 }
 
-}  // namespace BackgroundBehind
+} // namespace BackgroundBehind

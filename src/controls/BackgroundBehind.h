@@ -7,7 +7,8 @@ class QWidget;
 
 // What lies behind a drawn control, for the looks that show through (drop shadow,
 // see-through blending, the framed panel and bar styles).
-namespace BackgroundBehind {
+namespace BackgroundBehind
+{
 
 enum class Container { None, Window, ShadeBox, Other };
 
@@ -23,4 +24,4 @@ QImage Capture(const QWidget *control, const QRect &area);
 // laying Capture over.
 bool PlainColour(const QWidget *control, QColor &colour);
 
-}  // namespace BackgroundBehind
+} // namespace BackgroundBehind

@@ -18,7 +18,10 @@ CTooltip::CTooltip(QObject *parent) : QObject(parent)
     });
 }
 
-CTooltip::~CTooltip() { TTDestroy(); }
+CTooltip::~CTooltip()
+{
+    TTDestroy();
+}
 
 void CTooltip::TTCreate(QWidget *parentWidget)
 {
@@ -49,7 +52,10 @@ void CTooltip::TTDestroy()
     m_window = nullptr;
 }
 
-QWidget *CTooltip::TTWindow() const { return m_window; }
+QWidget *CTooltip::TTWindow() const
+{
+    return m_window;
+}
 
 void CTooltip::setTTTipText(const QString &text)
 {
@@ -95,14 +101,16 @@ void CTooltip::setTTBackColor(qvKontrollerFelles::OleColor color)
 // 0 stands for the platform's colour, also on a live tip.
 void CTooltip::applyForeColor()
 {
-    m_window->setForeColor(m_foreColor == 0 ? QColor()
-                                            : qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_foreColor)));
+    m_window->setForeColor(
+        m_foreColor == 0 ? QColor()
+                         : qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_foreColor)));
 }
 
 void CTooltip::applyBackColor()
 {
-    m_window->setBackColor(m_backColor == 0 ? QColor()
-                                            : qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_backColor)));
+    m_window->setBackColor(
+        m_backColor == 0 ? QColor()
+                         : qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_backColor)));
 }
 
 void CTooltip::TTShowAt(const QPoint &globalPos)

@@ -13,7 +13,8 @@ class TooltipWindow;
 // one widget. After TTCreate the tooltip watches its widget itself: it shows
 // TTDelayTime ms after the pointer rests on it and hides after TTVisibleTime ms, when
 // the pointer leaves or a button is pressed.
-class CTooltip : public QObject {
+class CTooltip : public QObject
+{
     Q_OBJECT
     Q_PROPERTY(int TTStyle READ TTStyle WRITE setTTStyle)
     Q_PROPERTY(bool TTCentered READ TTCentered WRITE setTTCentered)
@@ -89,5 +90,5 @@ private:
     QTimer m_delayTimer;
     QTimer m_hideTimer;
     QPoint m_lastGlobalPos;
-    bool m_spent = false;  // shown and timed out (or clicked away) until the pointer leaves
+    bool m_spent = false; // shown and timed out (or clicked away) until the pointer leaves
 };

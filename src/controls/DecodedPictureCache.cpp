@@ -7,9 +7,11 @@
 #include <chrono>
 #include <sys/stat.h>
 
-namespace DecodedPictureCache {
+namespace DecodedPictureCache
+{
 
-namespace {
+namespace
+{
 
 // What tells one version of a file from the next.
 struct FileVersion {
@@ -21,7 +23,7 @@ struct FileVersion {
 struct Entry {
     QByteArray encodedPath;
     FileVersion version;
-    qint64 lookedAt = 0;  // steady clock, nanoseconds
+    qint64 lookedAt = 0; // steady clock, nanoseconds
     QImage image;
     quint64 lastUse = 0;
 };
@@ -32,19 +34,21 @@ constexpr qint64 LookValidNanoseconds = 2'000'000;
 
 qint64 steadyNow()
 {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 constexpr int MaxEntries = 64;
 
 QMutex mutex;
-QHash<QString, Entry> entries;  // key: reading mode + path
+QHash<QString, Entry> entries; // key: reading mode + path
 quint64 useCounter = 0;
 
 bool versionOf(const QByteArray &encodedPath, FileVersion &out)
 {
-    struct stat st {};
+    struct stat st {
+    };
     if (::stat(encodedPath.constData(), &st) != 0 || S_ISDIR(st.st_mode))
         return false;
     out.mtimeSeconds = qint64(st.st_mtim.tv_sec);
@@ -55,7 +59,7 @@ bool versionOf(const QByteArray &encodedPath, FileVersion &out)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 static QImage load(const QString &hostPath, bool asStored)
 {
@@ -103,9 +107,15 @@ static QImage load(const QString &hostPath, bool asStored)
     return image;
 }
 
-QImage Load(const QString &hostPath) { return load(hostPath, false); }
+QImage Load(const QString &hostPath)
+{
+    return load(hostPath, false);
+}
 
-QImage LoadAsStored(const QString &hostPath) { return load(hostPath, true); }
+QImage LoadAsStored(const QString &hostPath)
+{
+    return load(hostPath, true);
+}
 
 void Clear()
 {
@@ -113,4 +123,4 @@ void Clear()
     entries.clear();
 }
 
-}  // namespace DecodedPictureCache
+} // namespace DecodedPictureCache

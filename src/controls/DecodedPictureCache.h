@@ -5,7 +5,8 @@
 // Pictures decoded once per version of their file: a file that changes (modification
 // time, size or the file itself) is decoded again at its next use; uses within two
 // milliseconds of a look at the file (the draws of one paint) share that look.
-namespace DecodedPictureCache {
+namespace DecodedPictureCache
+{
 
 // The picture at hostPath (a host file path) as QImage(hostPath) decodes it; a null
 // image when there is no such file or it does not decode.
@@ -16,4 +17,4 @@ QImage LoadAsStored(const QString &hostPath);
 // Forgets every decoded picture.
 void Clear();
 
-}  // namespace DecodedPictureCache
+} // namespace DecodedPictureCache

@@ -11,8 +11,8 @@
 // input besides the pixels), the pixels of its area before and after; drawn again over
 // unchanged pixels, the pixels after are copied in instead of drawing again. Exact: the
 // pixels before are compared in full, not by a digest.
-template <class Key>
-class DrawnOutcomeCache {
+template <class Key> class DrawnOutcomeCache
+{
 public:
     DrawnOutcomeCache(int maxEntries, qint64 maxBytes) : m_maxEntries(maxEntries), m_maxBytes(maxBytes) {}
 

@@ -10,11 +10,15 @@
 #include <QPainter>
 #include <cmath>
 
-namespace GDIPlusPicture {
+namespace GDIPlusPicture
+{
 
 using qvKontrollerFelles::RoundHalfEven;
 
-Argb SetArgbAlpha(Argb argb, quint8 alpha) { return (argb & 0x00FFFFFFu) | (Argb(alpha) << 24); }
+Argb SetArgbAlpha(Argb argb, quint8 alpha)
+{
+    return (argb & 0x00FFFFFFu) | (Argb(alpha) << 24);
+}
 
 QImage FadedImage(const QImage &image)
 {
@@ -30,7 +34,8 @@ QImage FadedImage(const QImage &image)
     return faded;
 }
 
-namespace {
+namespace
+{
 
 // Faded copies of the pictures drawn disabled, by the picture's cache key: fading every
 // pixel at every paint is the dearest part of drawing a small picture.
@@ -73,7 +78,7 @@ QImage fadedOnce(const QImage &image)
 // earlier outcome (DrawnOutcomeCache).
 struct PictureKey {
     qint64 image = 0;
-    QRect target;  // device pixels
+    QRect target; // device pixels
     int renderHints = 0, format = 0;
     double opacity = 1;
     bool operator==(const PictureKey &) const = default;
@@ -81,8 +86,8 @@ struct PictureKey {
 
 size_t qHash(const PictureKey &k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.image, k.target.x(), k.target.y(), k.target.width(), k.target.height(), k.renderHints,
-                      k.format, k.opacity);
+    return qHashMulti(seed, k.image, k.target.x(), k.target.y(), k.target.width(), k.target.height(),
+                      k.renderHints, k.format, k.opacity);
 }
 
 DrawnOutcomeCache<PictureKey> &drawnPictures()
@@ -91,7 +96,7 @@ DrawnOutcomeCache<PictureKey> &drawnPictures()
     return pictures;
 }
 
-}  // namespace
+} // namespace
 
 QSize KeepAspectSize(int imageWidth, int imageHeight, int boxWidth, int boxHeight)
 {
@@ -124,7 +129,8 @@ void DrawPictureImage(const QImage &image, QPainter &surface, qint32 x, qint32 y
     QImage *device = nullptr;
     if (drawn != source.size() && !surface.hasClipping() && t.type() <= QTransform::TxTranslate &&
         t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy()))
-        device = DrawnOutcomeCache<PictureKey>::Target(surface, target.translated(int(t.dx()), int(t.dy())), area);
+        device =
+            DrawnOutcomeCache<PictureKey>::Target(surface, target.translated(int(t.dx()), int(t.dy())), area);
     if (!device) {
         // At its own size the picture is laid over pixel for pixel.
         if (drawn == source.size())
@@ -145,8 +151,8 @@ void DrawPictureImage(const QImage &image, QPainter &surface, qint32 x, qint32 y
     surface.restore();
 }
 
-void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y, qint32 &width, qint32 &height,
-                     bool enabled, bool keepAspect)
+void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y, qint32 &width,
+                     qint32 &height, bool enabled, bool keepAspect)
 {
     // Decoded once per version of the file: a changed file is read again.
     const QImage image = DecodedPictureCache::LoadAsStored(GDIplusDraw::PictureHostPath(path));
@@ -159,4 +165,4 @@ void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y,
     DrawPictureImage(image, surface, x, y, width, height, enabled, keepAspect);
 }
 
-}  // namespace GDIPlusPicture
+} // namespace GDIPlusPicture

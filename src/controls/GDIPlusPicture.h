@@ -7,7 +7,8 @@
 class QPainter;
 
 // Pictures (PNG in practice) drawn at a box, faded when their control is disabled.
-namespace GDIPlusPicture {
+namespace GDIPlusPicture
+{
 
 using GDIplusDraw::Argb;
 
@@ -17,8 +18,8 @@ constexpr int PictureLoadError = 999;
 // Loads path and draws it. A width or height of -1 is replaced by the picture's own
 // size (both), which the caller gets back. A picture that does not load raises
 // qv::PlatformError 999 "Feil ved lasting av bilde " + path and draws nothing.
-void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y, qint32 &width, qint32 &height,
-                     bool enabled, bool keepAspect);
+void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y, qint32 &width,
+                     qint32 &height, bool enabled, bool keepAspect);
 
 // Draws a loaded picture into (x, y, width, height): stretched, or with keepAspect
 // scaled to fit and anchored at the top-left corner of the box. Disabled: every
@@ -34,4 +35,4 @@ QSize KeepAspectSize(int imageWidth, int imageHeight, int boxWidth, int boxHeigh
 
 Argb SetArgbAlpha(Argb argb, quint8 alpha);
 
-}  // namespace GDIPlusPicture
+} // namespace GDIPlusPicture

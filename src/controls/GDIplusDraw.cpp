@@ -7,9 +7,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
-#include <QMutex>
 #include <QImage>
 #include <QLinearGradient>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
@@ -19,11 +19,13 @@
 #include <cmath>
 #include <cstring>
 
-namespace GDIplusDraw {
+namespace GDIplusDraw
+{
 
 Argb ColorToArgb(OleColor rgb, quint8 alpha)
 {
-    return (Argb(alpha) << 24) | (Argb(rgb & 0xFF) << 16) | (Argb((rgb >> 8) & 0xFF) << 8) | Argb((rgb >> 16) & 0xFF);
+    return (Argb(alpha) << 24) | (Argb(rgb & 0xFF) << 16) | (Argb((rgb >> 8) & 0xFF) << 8) |
+           Argb((rgb >> 16) & 0xFF);
 }
 
 Argb MakeArgb(quint8 alpha, quint8 red, quint8 green, quint8 blue)
@@ -42,7 +44,10 @@ ArgbQuad ArgbToQuad(Argb argb)
 }
 
 // A colour with a top byte gives channels above 255, which count as failures: 0.
-quint8 RedOf(OleColor rgb) { return quint8(rgb % 256); }
+quint8 RedOf(OleColor rgb)
+{
+    return quint8(rgb % 256);
+}
 
 quint8 GreenOf(OleColor rgb)
 {
@@ -82,10 +87,12 @@ bool PictureFileExists(const QString &path)
     return info.exists() && !info.isDir();
 }
 
-namespace {
+namespace
+{
 
 // Painter prepared for one operation; restores the caller's state when it ends.
-class Scope {
+class Scope
+{
 public:
     explicit Scope(QPainter &p, bool antiAlias) : m_p(p)
     {
@@ -197,7 +204,8 @@ QBrush roundedCentreGradient(const QRectF &box, double radius, Argb color1, Argb
     for (int y = 0; y < img.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
-            const double t = roundedRectGauge(pixels.left() + x - c.x(), pixels.top() + y - c.y(), a, b, radius);
+            const double t =
+                roundedRectGauge(pixels.left() + x - c.x(), pixels.top() + y - c.y(), a, b, radius);
             line[x] = lerpColor(c1, c2, t).rgba();
         }
     }
@@ -277,8 +285,8 @@ void strokeFigure(QPainter &p, const QPainterPath &figure, const QPen &pen)
     p.fillPath(outline, pen.brush());
 }
 
-void fillAndStroke(QPainter &p, const QPainterPath &figure, const QBrush &brush, bool haveBrush, const QPen &pen,
-                   bool havePen)
+void fillAndStroke(QPainter &p, const QPainterPath &figure, const QBrush &brush, bool haveBrush,
+                   const QPen &pen, bool havePen)
 {
     if (haveBrush)
         p.fillPath(figure, brush);
@@ -328,21 +336,23 @@ void lowerRightPass(QPainter &p, qreal left, qreal top, qreal right, qreal botto
 }
 
 void drawRoundShape(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 radius,
-                    bool roundTop, bool roundBottom, qint32 fillKind, qint32 penWidth,
-                    qint32 lineKind, Argb lineColor, Argb lowerRightColor, Argb color1, Argb color2,
-                    qint32 gradientMode, const QString &fillPicture, const QString &linePicture)
+                    bool roundTop, bool roundBottom, qint32 fillKind, qint32 penWidth, qint32 lineKind,
+                    Argb lineColor, Argb lowerRightColor, Argb color1, Argb color2, qint32 gradientMode,
+                    const QString &fillPicture, const QString &linePicture)
 {
     if (radius == 0 && penWidth == 1 && lineKind == LineSolid && lowerRightColor == 0 && left < right &&
-        top < bottom && (fillKind == FillSolid ? (lineColor >> 24) == 0xFF : fillKind != FillTexture &&
-                                                                                 fillKind != FillCentreGradient &&
-                                                                                 fillKind != FillLinearGradient)) {
+        top < bottom &&
+        (fillKind == FillSolid
+             ? (lineColor >> 24) == 0xFF
+             : fillKind != FillTexture && fillKind != FillCentreGradient && fillKind != FillLinearGradient)) {
         // A one-pixel outline on whole coordinates covers exactly the edge pixels, and an
         // opaque outline hides the half-covered edge of the fill: plain rectangles.
         surface.save();
         surface.setRenderHint(QPainter::Antialiasing, false);
         surface.setCompositionMode(QPainter::CompositionMode_SourceOver);
         if (fillKind == FillSolid && right - left > 1 && bottom - top > 1)
-            surface.fillRect(QRect(QPoint(left + 1, top + 1), QPoint(right - 1, bottom - 1)), ArgbToQColor(color1));
+            surface.fillRect(QRect(QPoint(left + 1, top + 1), QPoint(right - 1, bottom - 1)),
+                             ArgbToQColor(color1));
         const QColor line = ArgbToQColor(lineColor);
         surface.fillRect(QRect(QPoint(left, top), QPoint(right, top)), line);
         surface.fillRect(QRect(QPoint(left, bottom), QPoint(right, bottom)), line);
@@ -382,7 +392,8 @@ void drawRoundShape(QPainter &surface, qint32 left, qint32 top, qint32 right, qi
     }
     fillAndStroke(surface, figure, brush, haveBrush, pen, havePen);
     if (lowerRightColor != 0)
-        lowerRightPass(surface, left, top, right, bottom, r, penWidth, lowerRightColor, roundTop, roundBottom);
+        lowerRightPass(surface, left, top, right, bottom, r, penWidth, lowerRightColor, roundTop,
+                       roundBottom);
 }
 
 Qt::Alignment horizontalAlignment(int code, bool rightToLeft)
@@ -397,13 +408,14 @@ Qt::Alignment horizontalAlignment(int code, bool rightToLeft)
     }
 }
 
-}  // namespace
+} // namespace
 
-namespace {
+namespace
+{
 
 void drawTextDirect(QPainter &surface, float x, float y, float width, float height, const QString &text,
-                    const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
-                    qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
+                    const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment,
+                    Argb textColor, qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
 {
     const bool antiAlias = !(renderingHint == 1 || renderingHint == 2);
     Scope scope(surface, antiAlias);
@@ -455,7 +467,7 @@ struct TextKey {
     qint32 fontStyle = 0, alignment = 0, renderingHint = 0, formatFlags = 0;
     Argb color = 0;
     bool gridAlignment = false;
-    double boxX = 0, boxY = 0, boxWidth = 0, boxHeight = 0;  // relative to the area's corner
+    double boxX = 0, boxY = 0, boxWidth = 0, boxHeight = 0; // relative to the area's corner
     int areaWidth = 0, areaHeight = 0;
     int dpiX = 0, dpiY = 0, renderHints = 0, direction = 0, format = 0;
     double opacity = 1;
@@ -466,7 +478,8 @@ size_t qHash(const TextKey &k, size_t seed = 0)
 {
     return qHashMulti(seed, k.text, k.fontName, k.fontSize, k.fontStyle, k.alignment, k.renderingHint,
                       k.formatFlags, k.color, k.gridAlignment, k.boxX, k.boxY, k.boxWidth, k.boxHeight,
-                      k.areaWidth, k.areaHeight, k.dpiX, k.dpiY, k.renderHints, k.direction, k.format, k.opacity);
+                      k.areaWidth, k.areaHeight, k.dpiX, k.dpiY, k.renderHints, k.direction, k.format,
+                      k.opacity);
 }
 
 DrawnOutcomeCache<TextKey> &drawnTexts()
@@ -489,7 +502,10 @@ void forgetTextsOnNewDefaultFont()
     drawnTexts().Clear();
 }
 
-bool wholePixels(double v) { return v == std::floor(v); }
+bool wholePixels(double v)
+{
+    return v == std::floor(v);
+}
 
 // Anti-aliased outlines and gradient fills are dear; a shape drawn again over the same
 // pixels copies its earlier outcome (DrawnOutcomeCache). The key is every argument and
@@ -531,8 +547,8 @@ void keptShape(QPainter &surface, int kind, std::initializer_list<qint64> args, 
     QRect area;
     QImage *image = nullptr;
     const QPoint shift(int(t.dx()), int(t.dy()));
-    if (!surface.hasClipping() && t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) && wholePixels(t.dy()) &&
-        args.size() <= 16)
+    if (!surface.hasClipping() && t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) &&
+        wholePixels(t.dy()) && args.size() <= 16)
         image = DrawnOutcomeCache<ShapeKey>::Target(surface, box.normalized().translated(shift), area);
     if (!image) {
         draw();
@@ -554,9 +570,12 @@ void keptShape(QPainter &surface, int kind, std::initializer_list<qint64> args, 
 
 // What an outline of the pen width may reach beyond the shape's corners: mitred corners,
 // caps and the anti-aliased edge.
-int outlineMargin(double penWidth) { return 2 * int(std::ceil(std::abs(penWidth))) + 3; }
+int outlineMargin(double penWidth)
+{
+    return 2 * int(std::ceil(std::abs(penWidth))) + 3;
+}
 
-}  // namespace
+} // namespace
 
 void DrawTextPlus(QPainter &surface, float x, float y, float width, float height, const QString &text,
                   const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
@@ -569,12 +588,13 @@ void DrawTextPlus(QPainter &surface, float x, float y, float width, float height
                           !(formatFlags & FormatFlag::NoClip) && width > 0 && height > 0 &&
                           t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) && wholePixels(t.dy());
     QRect area;
-    QImage *target = keepable ? DrawnOutcomeCache<TextKey>::Target(
-                                    surface, QRectF(x + t.dx(), y + t.dy(), width, height).toAlignedRect(), area)
-                              : nullptr;
+    QImage *target = keepable
+                         ? DrawnOutcomeCache<TextKey>::Target(
+                               surface, QRectF(x + t.dx(), y + t.dy(), width, height).toAlignedRect(), area)
+                         : nullptr;
     if (!target) {
-        drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment, textColor,
-                       renderingHint, gridAlignment, formatFlags);
+        drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment,
+                       textColor, renderingHint, gridAlignment, formatFlags);
         return;
     }
     forgetTextsOnNewDefaultFont();
@@ -608,7 +628,8 @@ void DrawTextPlus(QPainter &surface, float x, float y, float width, float height
     drawnTexts().Record(key, before, target->copy(area));
 }
 
-namespace {
+namespace
+{
 
 void drawLineDirect(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
                     qint32 startCap, qint32 endCap, bool antiAlias)
@@ -626,8 +647,9 @@ void drawLineDirect(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y
     } else if (penWidth <= 1 && (x1 == x2 || y1 == y2)) {
         // Aliased one-pixel lines cover both end pixels; straight ones are exactly a
         // one-pixel rectangle (and far quicker so, with a see-through colour).
-        surface.fillRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))),
-                         ArgbToQColor(color));
+        surface.fillRect(
+            QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))),
+            ArgbToQColor(color));
     } else {
         // Aliased drawing already puts whole coordinates on their pixels.
         if (pen.capStyle() == Qt::FlatCap && penWidth <= 1)
@@ -637,12 +659,14 @@ void drawLineDirect(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y
     }
 }
 
-}  // namespace
+} // namespace
 
 void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
                   qint32 startCap, qint32 endCap, bool antiAlias)
 {
-    auto draw = [&] { drawLineDirect(surface, x1, y1, x2, y2, penWidth, color, startCap, endCap, antiAlias); };
+    auto draw = [&] {
+        drawLineDirect(surface, x1, y1, x2, y2, penWidth, color, startCap, endCap, antiAlias);
+    };
     if (!antiAlias) {
         draw();
         return;
@@ -654,11 +678,12 @@ void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2,
               draw);
 }
 
-namespace {
+namespace
+{
 
 void drawEllipseDirect(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
-                       qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY, Argb color1,
-                       Argb color2, const QString &fillPicture, const QString &linePicture)
+                       qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY,
+                       Argb color1, Argb color2, const QString &fillPicture, const QString &linePicture)
 {
     Scope scope(surface, true);
     scope.pixelCentres();
@@ -715,15 +740,15 @@ void drawEllipseDirect(QPainter &surface, qint32 x, qint32 y, qint32 width, qint
     fillAndStroke(surface, figure, brush, haveBrush, pen, havePen);
 }
 
-}  // namespace
+} // namespace
 
 void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
-                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY, Argb color1,
-                     Argb color2, qint32, const QString &fillPicture, const QString &linePicture)
+                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY,
+                     Argb color1, Argb color2, qint32, const QString &fillPicture, const QString &linePicture)
 {
     auto draw = [&] {
-        drawEllipseDirect(surface, x, y, width, height, fillKind, penWidth, lineKind, lineColor, centreX, centreY,
-                          color1, color2, fillPicture, linePicture);
+        drawEllipseDirect(surface, x, y, width, height, fillKind, penWidth, lineKind, lineColor, centreX,
+                          centreY, color1, color2, fillPicture, linePicture);
     };
     // Pictures may change on disk: drawn afresh.
     if (fillKind == FillTexture || lineKind == LineTexture) {
@@ -732,8 +757,8 @@ void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32
     }
     const int m = outlineMargin(penWidth);
     keptShape(surface, 2,
-              {x, y, width, height, fillKind, penWidth, lineKind, lineColor, bitsOf(centreX), bitsOf(centreY), color1,
-               color2},
+              {x, y, width, height, fillKind, penWidth, lineKind, lineColor, bitsOf(centreX), bitsOf(centreY),
+               color1, color2},
               QRect(QPoint(std::min(x, x + width), std::min(y, y + height)),
                     QPoint(std::max(x, x + width), std::max(y, y + height)))
                   .adjusted(-m, -m, m, m),
@@ -741,12 +766,13 @@ void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32
 }
 
 void DrawRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 radius,
-                       qint32 fillKind, qint32 penWidth, qint32 lineKind, Argb lineColor, Argb lowerRightColor,
-                       Argb color1, Argb color2, qint32 gradientMode, const QString &fillPicture,
-                       const QString &linePicture)
+                       qint32 fillKind, qint32 penWidth, qint32 lineKind, Argb lineColor,
+                       Argb lowerRightColor, Argb color1, Argb color2, qint32 gradientMode,
+                       const QString &fillPicture, const QString &linePicture)
 {
-    DrawHalfRoundRectPlus(surface, left, top, right, bottom, radius, false, false, fillKind, penWidth, lineKind,
-                          lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
+    DrawHalfRoundRectPlus(surface, left, top, right, bottom, radius, false, false, fillKind, penWidth,
+                          lineKind, lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture,
+                          linePicture);
 }
 
 void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom,
@@ -757,8 +783,9 @@ void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 ri
     const bool roundTop = topOnly || !bottomOnly;
     const bool roundBottom = !topOnly;
     auto draw = [&] {
-        drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth, lineKind,
-                       lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture, linePicture);
+        drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth,
+                       lineKind, lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture,
+                       linePicture);
     };
     // Pictures may change on disk: drawn afresh. Plain one-pixel rectangles are quick.
     if (fillKind == FillTexture || lineKind == LineTexture ||
@@ -768,12 +795,12 @@ void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 ri
     }
     const int m = outlineMargin(penWidth) + std::abs(radius);
     keptShape(surface, 3,
-              {left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth, lineKind, lineColor,
-               lowerRightColor, color1, color2, gradientMode},
+              {left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth, lineKind,
+               lineColor, lowerRightColor, color1, color2, gradientMode},
               QRect(QPoint(std::min(left, right), std::min(top, bottom)),
                     QPoint(std::max(left, right), std::max(top, bottom)))
                   .adjusted(-m, -m, m, m),
               draw);
 }
 
-}  // namespace GDIplusDraw
+} // namespace GDIplusDraw

@@ -10,10 +10,11 @@ class QPainter;
 // Anti-aliased text, lines, ellipses and rounded rectangles. Coordinates name pixel
 // centres: (x, y) is the centre of pixel (x, y), so a one-pixel outline at x covers
 // exactly column x.
-namespace GDIplusDraw {
+namespace GDIplusDraw
+{
 
 using qvKontrollerFelles::OleColor;
-using Argb = quint32;  // 0xAARRGGBB
+using Argb = quint32; // 0xAARRGGBB
 
 // Memory order blue, green, red, alpha.
 struct ArgbQuad {
@@ -35,16 +36,18 @@ enum LineCap : qint32 { CapFlat = 0, CapSquare = 1, CapRound = 2, CapTriangle = 
 // Text rendering hints: 0 default, 1 single-bit grid-fit, 2 single-bit,
 // 3 anti-alias grid-fit, 4 anti-alias, 5 clear-type grid-fit.
 // String format flags that have an effect here.
-namespace FormatFlag {
+namespace FormatFlag
+{
 constexpr qint32 DirectionRightToLeft = 0x1;
 constexpr qint32 NoFitBlackBox = 0x4;
 constexpr qint32 NoWrap = 0x1000;
 constexpr qint32 LineLimit = 0x2000;
 constexpr qint32 NoClip = 0x4000;
-}  // namespace FormatFlag
+} // namespace FormatFlag
 
 // Font style bits.
-namespace FontStyle {
+namespace FontStyle
+{
 constexpr qint32 Bold = 1, Italic = 2, Underline = 4, Strikeout = 8;
 }
 
@@ -72,16 +75,16 @@ void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2,
 // (centreX, centreY) when either is non-zero; the linear gradient always runs top to
 // bottom (gradientMode is ignored).
 void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
-                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY, Argb color1,
-                     Argb color2, qint32 gradientMode, const QString &fillPicture = QString(),
+                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY,
+                     Argb color1, Argb color2, qint32 gradientMode, const QString &fillPicture = QString(),
                      const QString &linePicture = QString());
 
 // Rounded rectangle (left, top)-(right, bottom). lowerRightColor 0 means no second
 // pass over the right and bottom sides.
 void DrawRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 radius,
-                       qint32 fillKind, qint32 penWidth, qint32 lineKind, Argb lineColor, Argb lowerRightColor,
-                       Argb color1, Argb color2, qint32 gradientMode, const QString &fillPicture = QString(),
-                       const QString &linePicture = QString());
+                       qint32 fillKind, qint32 penWidth, qint32 lineKind, Argb lineColor,
+                       Argb lowerRightColor, Argb color1, Argb color2, qint32 gradientMode,
+                       const QString &fillPicture = QString(), const QString &linePicture = QString());
 
 // As DrawRoundRectPlus with only the top (topOnly) or only the bottom (bottomOnly)
 // corners rounded; both false rounds all four.
@@ -98,4 +101,4 @@ bool PictureFileExists(const QString &path);
 // anything else is taken as a host path.
 QString PictureHostPath(const QString &path);
 
-}  // namespace GDIplusDraw
+} // namespace GDIplusDraw

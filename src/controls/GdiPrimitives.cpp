@@ -4,12 +4,15 @@
 #include <cmath>
 #include <cstdlib>
 
-namespace GdiPrimitives {
+namespace GdiPrimitives
+{
 
-namespace {
+namespace
+{
 
 // Aliased drawing for the duration of one operation, without saving the whole painter.
-class Aliased {
+class Aliased
+{
 public:
     explicit Aliased(QPainter &p) : m_p(p), m_was(p.testRenderHint(QPainter::Antialiasing))
     {
@@ -30,10 +33,11 @@ private:
 bool wholePixelTransform(const QPainter &p)
 {
     const QTransform &t = p.worldTransform();
-    return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) && t.dy() == std::floor(t.dy());
+    return t.type() <= QTransform::TxTranslate && t.dx() == std::floor(t.dx()) &&
+           t.dy() == std::floor(t.dy());
 }
 
-}  // namespace
+} // namespace
 
 void Line(QPainter &p, int x1, int y1, int x2, int y2, const QColor &color, int width)
 {
@@ -108,9 +112,10 @@ void Frame(QPainter &p, int width, int height, const QColor &color)
         p.fillRect(QRect(0, 1, 1, height - 1), color);
         return;
     }
-    Polyline(p, QPolygon({QPoint(0, 0), QPoint(width - 1, 0), QPoint(width - 1, height - 1), QPoint(0, height - 1),
-                          QPoint(0, 0)}),
+    Polyline(p,
+             QPolygon({QPoint(0, 0), QPoint(width - 1, 0), QPoint(width - 1, height - 1),
+                       QPoint(0, height - 1), QPoint(0, 0)}),
              color);
 }
 
-}  // namespace GdiPrimitives
+} // namespace GdiPrimitives

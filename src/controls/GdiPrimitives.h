@@ -10,7 +10,8 @@ class QImage;
 // The plain (aliased) pen and brush operations the controls use beside the drawing
 // helpers, with their pixel rules: a line leaves out its end point, a rectangle leaves
 // out its right column and bottom row.
-namespace GdiPrimitives {
+namespace GdiPrimitives
+{
 
 // Line from (x1, y1) towards (x2, y2), the end point not drawn. Wider pens put a
 // width x width square on every point.
@@ -22,4 +23,4 @@ void Rectangle(QPainter &p, int left, int top, int right, int bottom, const QCol
 // One-pixel frame (0, 0) -> (W - 1, 0) -> (W - 1, H - 1) -> (0, H - 1) -> (0, 0).
 void Frame(QPainter &p, int width, int height, const QColor &color);
 
-}  // namespace GdiPrimitives
+} // namespace GdiPrimitives

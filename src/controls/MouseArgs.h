@@ -3,7 +3,8 @@
 
 // Button, shift and key codes of the controls' mouse and key events: buttons 1 left,
 // 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt; keys as virtual-key codes.
-namespace MouseArgs {
+namespace MouseArgs
+{
 
 inline int Button(Qt::MouseButtons buttons)
 {
@@ -71,4 +72,4 @@ inline int KeyCode(int qtKey)
     }
 }
 
-}  // namespace MouseArgs
+} // namespace MouseArgs

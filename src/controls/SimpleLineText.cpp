@@ -15,20 +15,31 @@
 #include <emmintrin.h>
 #endif
 
-namespace SimpleLineText {
+namespace SimpleLineText
+{
 
-namespace {
+namespace
+{
 
 // Distances and sizes in 1/64 pixel, as the painter's layout counts them.
 constexpr int Unknown = INT_MIN;
 constexpr int NotSimple = INT_MIN + 1;
 
-bool latin1Printable(char16_t c) { return (c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0xFF && c != 0xAD); }
+bool latin1Printable(char16_t c)
+{
+    return (c >= 0x20 && c <= 0x7E) || (c >= 0xA0 && c <= 0xFF && c != 0xAD);
+}
 
-int sixtyFourths(qreal v) { return int(std::lround(v * 64)); }
+int sixtyFourths(qreal v)
+{
+    return int(std::lround(v * 64));
+}
 
 // As the layout turns a position into 1/64 pixels: cut, not rounded.
-int fromReal(qreal v) { return int(v * 64); }
+int fromReal(qreal v)
+{
+    return int(v * 64);
+}
 
 // Qt's premultiplied multiply and blend, so that laying glyph pictures over each other
 // gives the bytes the painter gives when it blends the glyphs into a transparent layer.
@@ -66,9 +77,11 @@ struct Unit {
     bool space = false;
 };
 
-class FontData {
+class FontData
+{
 public:
-    FontData(const QFont &font, const QImage &layer) : m_font(font), m_device(1, 1, QImage::Format_ARGB32_Premultiplied)
+    FontData(const QFont &font, const QImage &layer)
+        : m_font(font), m_device(1, 1, QImage::Format_ARGB32_Premultiplied)
     {
         m_device.setDotsPerMeterX(layer.dotsPerMeterX());
         m_device.setDotsPerMeterY(layer.dotsPerMeterY());
@@ -151,8 +164,8 @@ private:
             return state;
         state = NotSimple;
         Shaped s;
-        if (!QFontMetrics(m_font, &m_device).inFont(QChar(c)) || !shape(QString(QChar(c)), s) || s.x.size() != 1 ||
-            s.x[0] != 0)
+        if (!QFontMetrics(m_font, &m_device).inFont(QChar(c)) || !shape(QString(QChar(c)), s) ||
+            s.x.size() != 1 || s.x[0] != 0)
             return state;
         m_units[c] = Unit{QString(QChar(c)), s.index[0], s.width, c == u' '};
         state = int(c);
@@ -180,7 +193,7 @@ private:
                 m_joins.insert(quint64(unit) << 16 | c, stored);
         }
         if (stored <= -(1 << 20) && stored != NotSimple) {
-            ligature = -(stored + (1 << 20));  // a ligature's id, stored below every step
+            ligature = -(stored + (1 << 20)); // a ligature's id, stored below every step
             return 0;
         }
         return stored;
@@ -326,7 +339,7 @@ private:
             return {};
         if (left == 0 || top == 0 || right == cellWidth - 1 || bottom == cellHeight - 1) {
             Glyph outsized;
-            outsized.outsized = true;  // reaches the cell's edge: perhaps cut off
+            outsized.outsized = true; // reaches the cell's edge: perhaps cut off
             return outsized;
         }
         // Widened to whole groups of four pixels (transparent ones leave the layer as it
@@ -341,16 +354,16 @@ private:
     }
 
     QFont m_font;
-    QImage m_device;  // the layer's resolution, for the layouts
+    QImage m_device; // the layer's resolution, for the layouts
     bool m_supported = false;
     int m_ascent = 0, m_pixelSize = 0;
     std::array<int, 64> m_phaseGroup{};
-    std::vector<int> m_singles;           // per character: its unit id, NotSimple or Unknown
-    std::vector<int> m_pairs;             // per character pair: the step, a ligature or NotSimple
-    QHash<quint64, int> m_joins;          // the same after a ligature
-    std::vector<Unit> m_units;            // 0-255 characters, then ligatures
+    std::vector<int> m_singles;  // per character: its unit id, NotSimple or Unknown
+    std::vector<int> m_pairs;    // per character pair: the step, a ligature or NotSimple
+    QHash<quint64, int> m_joins; // the same after a ligature
+    std::vector<Unit> m_units;   // 0-255 characters, then ligatures
     QRgb m_glyphColour = 0;
-    std::vector<std::unique_ptr<Glyph>> m_glyphs;  // per unit and phase, in m_glyphColour
+    std::vector<std::unique_ptr<Glyph>> m_glyphs; // per unit and phase, in m_glyphColour
 };
 
 QMutex fontsMutex;
@@ -379,7 +392,8 @@ bool layOver(uchar *bits, qsizetype bytesPerLine, const Glyph &g, int x, int y, 
     bool mixed = false;
     for (int row = top; row < bottom; ++row) {
         auto *dst = reinterpret_cast<quint32 *>(bits + row * bytesPerLine);
-        const auto *src = reinterpret_cast<const quint32 *>(g.bits + (row - cornerY) * g.bytesPerLine) - cornerX;
+        const auto *src =
+            reinterpret_cast<const quint32 *>(g.bits + (row - cornerY) * g.bytesPerLine) - cornerX;
         int col = left;
 #if defined(__SSE2__)
         const __m128i colourMask = _mm_set1_epi32(0x00ff00ff), half = _mm_set1_epi16(0x0080),
@@ -392,8 +406,9 @@ bool layOver(uchar *bits, qsizetype bytesPerLine, const Glyph &g, int x, int y, 
             const __m128i sa = _mm_srli_epi32(sv, 24), da = _mm_srli_epi32(dv, 24);
             // alpha(s) in 1..254 over alpha(d) 255 (unsigned: sa - 1 below 254).
             const __m128i saLessOne = _mm_sub_epi32(sa, one);
-            const __m128i sPartial = _mm_cmplt_epi32(_mm_xor_si128(saLessOne, _mm_set1_epi32(int(0x80000000u))),
-                                                     _mm_xor_si128(partial, _mm_set1_epi32(int(0x80000000u))));
+            const __m128i sPartial =
+                _mm_cmplt_epi32(_mm_xor_si128(saLessOne, _mm_set1_epi32(int(0x80000000u))),
+                                _mm_xor_si128(partial, _mm_set1_epi32(int(0x80000000u))));
             mixedPixels = _mm_or_si128(mixedPixels, _mm_and_si128(sPartial, _mm_cmpeq_epi32(da, opaque)));
             __m128i inverse = _mm_or_si128(sa, _mm_slli_epi32(sa, 16));
             inverse = _mm_sub_epi16(full, inverse);
@@ -418,13 +433,14 @@ bool layOver(uchar *bits, qsizetype bytesPerLine, const Glyph &g, int x, int y, 
     return true;
 }
 
-}  // namespace
+} // namespace
 
-bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const QFont &font, const QColor &colour,
-          QRect *inked)
+bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const QFont &font,
+          const QColor &colour, QRect *inked)
 {
     const int horizontal = flags & (Qt::AlignLeft | Qt::AlignRight | Qt::AlignHCenter);
-    if (text.isEmpty() || colour.alpha() != 255 || box.isEmpty() || layer.format() != QImage::Format_ARGB32_Premultiplied ||
+    if (text.isEmpty() || colour.alpha() != 255 || box.isEmpty() ||
+        layer.format() != QImage::Format_ARGB32_Premultiplied ||
         (flags & ~horizontal) != (Qt::AlignTop | Qt::TextWordWrap) ||
         (horizontal != Qt::AlignLeft && horizontal != Qt::AlignRight && horizontal != Qt::AlignHCenter))
         return false;
@@ -470,7 +486,8 @@ bool Draw(QImage &layer, const QRect &box, int flags, const QString &text, const
         }
     }
     if (inked)
-        *inked = inkRight < inkLeft ? QRect() : QRect(QPoint(inkLeft, inkTop), QPoint(inkRight, inkBottom)) & clip;
+        *inked =
+            inkRight < inkLeft ? QRect() : QRect(QPoint(inkLeft, inkTop), QPoint(inkRight, inkBottom)) & clip;
     return true;
 }
 
@@ -480,4 +497,4 @@ void Clear()
     fonts.clear();
 }
 
-}  // namespace SimpleLineText
+} // namespace SimpleLineText

@@ -6,15 +6,16 @@
 #include <QScreen>
 #include <QStyle>
 
-namespace {
+namespace
+{
 constexpr int SquareMargin = 4;
 constexpr int BalloonMargin = 9;
 constexpr int BalloonRadius = 8;
 constexpr int TitleGap = 6;
 constexpr int IconTextGap = 6;
 constexpr int StemWidth = 14;
-constexpr int StemOffset = 16;  // stem's distance from the balloon's near corner
-}  // namespace
+constexpr int StemOffset = 16; // stem's distance from the balloon's near corner
+} // namespace
 
 TooltipWindow::TooltipWindow(bool balloon, bool centred)
     : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -110,10 +111,12 @@ void TooltipWindow::relayout()
         const QPixmap icon = iconPixmap();
         const int iconW = icon.isNull() ? 0 : icon.width() / icon.devicePixelRatio();
         const int iconH = icon.isNull() ? 0 : icon.height() / icon.devicePixelRatio();
-        titleSize = QSize(iconW + (iconW && t.width() ? IconTextGap : 0) + t.width(), std::max(iconH, t.height()));
+        titleSize =
+            QSize(iconW + (iconW && t.width() ? IconTextGap : 0) + t.width(), std::max(iconH, t.height()));
     }
     int w = std::max(textSize.width(), titleSize.width()) + 2 * margin;
-    int h = textSize.height() + titleSize.height() + (hasTitle && !m_text.isEmpty() ? TitleGap : 0) + 2 * margin;
+    int h =
+        textSize.height() + titleSize.height() + (hasTitle && !m_text.isEmpty() ? TitleGap : 0) + 2 * margin;
     if (m_balloon) {
         w = std::max(w, StemOffset + StemWidth + BalloonRadius);
         h += StemHeight;
@@ -128,7 +131,7 @@ void TooltipWindow::showFor(const QWidget *tool, const QPoint &globalPos)
     if (m_centred && tool)
         anchor = tool->mapToGlobal(QPoint(tool->width() / 2, tool->height()));
     else if (!m_balloon)
-        anchor = globalPos + QPoint(0, 20);  // below the pointer
+        anchor = globalPos + QPoint(0, 20); // below the pointer
     m_anchor = anchor;
 
     const QScreen *screen = QGuiApplication::screenAt(anchor);
@@ -147,8 +150,10 @@ void TooltipWindow::showFor(const QWidget *tool, const QPoint &globalPos)
     }
     topLeft.setX(std::clamp(topLeft.x(), avail.left(), std::max(avail.left(), avail.right() + 1 - width())));
     if (!m_balloon)
-        topLeft.setY(std::clamp(topLeft.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - height())));
-    m_stemX = std::clamp(anchor.x() - topLeft.x(), BalloonRadius, std::max(BalloonRadius, width() - BalloonRadius));
+        topLeft.setY(
+            std::clamp(topLeft.y(), avail.top(), std::max(avail.top(), avail.bottom() + 1 - height())));
+    m_stemX =
+        std::clamp(anchor.x() - topLeft.x(), BalloonRadius, std::max(BalloonRadius, width() - BalloonRadius));
     move(topLeft);
     show();
     raise();
@@ -159,8 +164,18 @@ void TooltipWindow::paintEvent(QPaintEvent *)
 {
     // The shape's outline and the laid-out texts are the dear part of a paint: the painted
     // tip is kept while nothing it shows changes.
-    const PictureKey key{size(),     m_stemAbove, m_stemX, m_text,      m_title,       m_icon, foreColor().rgba(),
-                         backColor().rgba(), font(), style(),  logicalDpiX(), logicalDpiY()};
+    const PictureKey key{size(),
+                         m_stemAbove,
+                         m_stemX,
+                         m_text,
+                         m_title,
+                         m_icon,
+                         foreColor().rgba(),
+                         backColor().rgba(),
+                         font(),
+                         style(),
+                         logicalDpiX(),
+                         logicalDpiY()};
     if (m_picture.isNull() || !(key == m_pictureKey)) {
         m_picture = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         // Same resolution as the window, so that the fonts come out the same size.
@@ -226,6 +241,7 @@ void TooltipWindow::paintTip(QPainter &p)
     }
     if (!m_text.isEmpty()) {
         p.setFont(font());
-        p.drawText(QRect(x, y, body.width() - 2 * margin, body.bottom() - y), Qt::AlignLeft | Qt::AlignTop, m_text);
+        p.drawText(QRect(x, y, body.width() - 2 * margin, body.bottom() - y), Qt::AlignLeft | Qt::AlignTop,
+                   m_text);
     }
 }

@@ -7,7 +7,8 @@
 
 // The top-level window of a CTooltip: a square box or a speech balloon with an
 // optional title line (icon and bold title) above the tip text.
-class TooltipWindow : public QWidget {
+class TooltipWindow : public QWidget
+{
 public:
     TooltipWindow(bool balloon, bool centred);
 

@@ -11,13 +11,18 @@
 #include <emmintrin.h>
 #endif
 
-namespace qvKontrollerFelles {
+namespace qvKontrollerFelles
+{
 
-qint32 StartGdiPlus() { return 1; }
+qint32 StartGdiPlus()
+{
+    return 1;
+}
 
 void StopGdiPlus(qint32) {}
 
-namespace {
+namespace
+{
 
 struct SystemRole {
     QPalette::ColorGroup group;
@@ -76,7 +81,10 @@ inline qint64 floorDiv(qint64 n, qint64 d)
     return q;
 }
 
-inline quint8 clampByte(qint64 v) { return quint8(std::clamp<qint64>(v, 0, 255)); }
+inline quint8 clampByte(qint64 v)
+{
+    return quint8(std::clamp<qint64>(v, 0, 255));
+}
 
 // Where the surface's pixels are, in the painter's coordinates, so that nothing is
 // computed for the part of a fill that falls outside.
@@ -115,7 +123,8 @@ QImage *directImage(QPainter &p, QPoint &offset)
         return nullptr;
     auto *img = static_cast<QImage *>(dev);
     const QImage::Format f = img->format();
-    if ((f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_ARGB32 && f != QImage::Format_RGB32) ||
+    if ((f != QImage::Format_ARGB32_Premultiplied && f != QImage::Format_ARGB32 &&
+         f != QImage::Format_RGB32) ||
         !img->isDetached())
         return nullptr;
     offset = QPoint(int(t.dx()), int(t.dy()));
@@ -157,7 +166,8 @@ void rasterTriangle(QImage &target, int originX, int originY, const TriVertex *i
     std::stable_sort(v, v + 3, [](const TriVertex &a, const TriVertex &b) { return a.y < b.y; });
     if (v[0].y == v[2].y)
         return;
-    const qint64 det = qint64(v[1].x - v[0].x) * (v[2].y - v[0].y) - qint64(v[2].x - v[0].x) * (v[1].y - v[0].y);
+    const qint64 det =
+        qint64(v[1].x - v[0].x) * (v[2].y - v[0].y) - qint64(v[2].x - v[0].x) * (v[1].y - v[0].y);
     if (det == 0)
         return;
 
@@ -190,8 +200,8 @@ void rasterTriangle(QImage &target, int originX, int originY, const TriVertex *i
             cv[c][k] = v[k].*channels[c];
 
     for (int y = top; y < bottom; ++y) {
-        const qint64 x1 = y < v[1].y ? edge(y, v[0].x, v[0].y, v[1].x, v[1].y)
-                                     : edge(y, v[1].x, v[1].y, v[2].x, v[2].y);
+        const qint64 x1 =
+            y < v[1].y ? edge(y, v[0].x, v[0].y, v[1].x, v[1].y) : edge(y, v[1].x, v[1].y, v[2].x, v[2].y);
         const qint64 x2 = edge(y, v[0].x, v[0].y, v[2].x, v[2].y);
         const int left = int(std::max<qint64>(clipLeft, std::min(x1, x2)));
         const int right = int(std::min<qint64>(clipRight, std::max(x1, x2)));
@@ -215,7 +225,8 @@ void rasterTriangle(QImage &target, int originX, int originY, const TriVertex *i
             const __m128d low = _mm_setzero_pd(), high = _mm_set1_pd(255.0), scale = _mm_set1_pd(inv);
             __m128d nr = _mm_set_pd(n[0] + dn[0], n[0]), ng = _mm_set_pd(n[1] + dn[1], n[1]),
                     nb = _mm_set_pd(n[2] + dn[2], n[2]);
-            const __m128d sr = _mm_set1_pd(2 * dn[0]), sg = _mm_set1_pd(2 * dn[1]), sb = _mm_set1_pd(2 * dn[2]);
+            const __m128d sr = _mm_set1_pd(2 * dn[0]), sg = _mm_set1_pd(2 * dn[1]),
+                          sb = _mm_set1_pd(2 * dn[2]);
             auto bytes = [&](__m128d num) {
                 return _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(_mm_mul_pd(num, scale), low), high));
             };
@@ -268,7 +279,7 @@ void rasterTriangle(QImage &target, int originX, int originY, const TriVertex *i
     }
 }
 
-}  // namespace
+} // namespace
 
 OleColor TranslateColor(OleColor color, const QPalette &palette)
 {
@@ -281,11 +292,20 @@ OleColor TranslateColor(OleColor color, const QPalette &palette)
     return color & 0x00FFFFFFu;
 }
 
-OleColor TranslateColor(OleColor color) { return TranslateColor(color, QApplication::palette()); }
+OleColor TranslateColor(OleColor color)
+{
+    return TranslateColor(color, QApplication::palette());
+}
 
-QColor ToQColor(OleColor rgb) { return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF)); }
+QColor ToQColor(OleColor rgb)
+{
+    return QColor(int(rgb & 0xFF), int((rgb >> 8) & 0xFF), int((rgb >> 16) & 0xFF));
+}
 
-OleColor FromQColor(const QColor &color) { return RGB(color.red(), color.green(), color.blue()); }
+OleColor FromQColor(const QColor &color)
+{
+    return RGB(color.red(), color.green(), color.blue());
+}
 
 TriVertex MakeVertex(qint32 x, qint32 y, OleColor rgb)
 {
@@ -299,7 +319,8 @@ TriVertex MakeVertex(qint32 x, qint32 y, OleColor rgb)
     return v;
 }
 
-void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVertex &lowerRight, bool horizontal)
+void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVertex &lowerRight,
+                      bool horizontal)
 {
     // The vertex nearer the start of the gradient axis gives the start colour.
     TriVertex a = upperLeft, b = lowerRight;
@@ -448,10 +469,10 @@ qint32 PercentOf(qint32 percent, qint32 value, bool)
 {
     const qint64 product = qint64(percent) * value;
     const qint64 q = floorDiv(product, 100);
-    const qint64 rest = product - q * 100;  // 0..99
+    const qint64 rest = product - q * 100; // 0..99
     if (rest > 50 || (rest == 50 && (q % 2) != 0))
         return qint32(q + 1);
     return qint32(q);
 }
 
-}  // namespace qvKontrollerFelles
+} // namespace qvKontrollerFelles

@@ -7,7 +7,8 @@ class QPainter;
 
 // Shared colour and gradient operations of the drawn controls. Every operation draws
 // through the painter it is given and leaves its state as it found it.
-namespace qvKontrollerFelles {
+namespace qvKontrollerFelles
+{
 
 // 0x00BBGGRR, red in the lowest byte. With the top bit set the low byte is a system
 // colour index (as the control properties store "button face", "window text", ...).
@@ -20,15 +21,16 @@ constexpr OleColor RGB(int red, int green, int blue)
 }
 
 // System colour indices that the controls use as defaults.
-namespace SysColor {
-constexpr OleColor ButtonFace = SystemColorFlag | 15;   // &H8000000F
+namespace SysColor
+{
+constexpr OleColor ButtonFace = SystemColorFlag | 15; // &H8000000F
 constexpr OleColor GrayText = SystemColorFlag | 17;
-constexpr OleColor ButtonText = SystemColorFlag | 18;   // &H80000012
+constexpr OleColor ButtonText = SystemColorFlag | 18; // &H80000012
 constexpr OleColor WindowText = SystemColorFlag | 8;
 constexpr OleColor Window = SystemColorFlag | 5;
 constexpr OleColor InfoText = SystemColorFlag | 23;
 constexpr OleColor InfoBackground = SystemColorFlag | 24;
-}  // namespace SysColor
+} // namespace SysColor
 
 // Painter needs no start-up on this platform; the pair is kept so that callers can
 // keep their paired calls. The token is never 0.
@@ -38,7 +40,7 @@ void StopGdiPlus(qint32 token);
 // Plain RGB for any stored colour: system colours resolve through the palette, the
 // top byte of a plain colour is dropped. An unknown system index gives black.
 OleColor TranslateColor(OleColor color, const QPalette &palette);
-OleColor TranslateColor(OleColor color);  // the application palette
+OleColor TranslateColor(OleColor color); // the application palette
 
 // Plain RGB (0x00BBGGRR) as QColor, opaque.
 QColor ToQColor(OleColor rgb);
@@ -79,4 +81,4 @@ qint32 PercentOf(qint32 percent, qint32 value, bool decimals = false);
 // Rounds to the nearest whole number, halves to the even neighbour.
 qint32 RoundHalfEven(double value);
 
-}  // namespace qvKontrollerFelles
+} // namespace qvKontrollerFelles

@@ -16,7 +16,8 @@
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 
-namespace {
+namespace
+{
 
 struct SegmentColours {
     OleColor light, dark, line;
@@ -36,9 +37,12 @@ SegmentColours segmentColours(int style)
     }
 }
 
-QColor grey(int v) { return QColor(v, v, v); }
+QColor grey(int v)
+{
+    return QColor(v, v, v);
+}
 
-}  // namespace
+} // namespace
 
 qvProgress::qvProgress(QWidget *parent) : QWidget(parent)
 {
@@ -150,7 +154,10 @@ void qvProgress::setMouseIcon(const QPixmap &icon)
     emit PropertyChanged(QStringLiteral("MouseIcon"));
 }
 
-void qvProgress::Refresh() { paint(true); }
+void qvProgress::Refresh()
+{
+    paint(true);
+}
 
 void qvProgress::paint(bool force)
 {
@@ -217,8 +224,8 @@ void qvProgress::paint(bool force)
     }
 
     if (m_viewPercent)
-        DrawTextPlus(painter, w / 2.0f - 14.0f, 0.0f, 33.0f, float(h), percentText, QStringLiteral("Arial"), 8.0f, 0,
-                     1, ColorToArgb(TranslateColor(m_foreColor, pal), 255), 0, false, 4);
+        DrawTextPlus(painter, w / 2.0f - 14.0f, 0.0f, 33.0f, float(h), percentText, QStringLiteral("Arial"),
+                     8.0f, 0, 1, ColorToArgb(TranslateColor(m_foreColor, pal), 255), 0, false, 4);
 
     if (m_style >= 0 && m_style <= 2 && m_border)
         GdiPrimitives::Frame(painter, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
@@ -281,8 +288,8 @@ void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int f
         QPainter f(&m_frame);
         if (m_viewPercent) {
             const int mid = RoundHalfEven(w / 2.0);
-            DrawRoundRectPlus(f, mid - 15, 3, mid + 19, h - 4, 2, FillSolid, 1, LineSolid, MakeArgb(255, 55, 55, 55),
-                              0, MakeArgb(180, 236, 233, 216), 0, 0);
+            DrawRoundRectPlus(f, mid - 15, 3, mid + 19, h - 4, 2, FillSolid, 1, LineSolid,
+                              MakeArgb(255, 55, 55, 55), 0, MakeArgb(180, 236, 233, 216), 0, 0);
         }
         GdiPrimitives::Line(f, 2, 1, w - 2, 1, grey(190));
         GdiPrimitives::Line(f, 2, 2, w - 2, 2, grey(239));
@@ -290,7 +297,8 @@ void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int f
         GdiPrimitives::Line(f, 1, 2, 1, h - 2, grey(190));
         GdiPrimitives::Line(f, 2, 3, 2, h - 2, grey(239));
         GdiPrimitives::Line(f, w - 2, 1, w - 2, h - 2, grey(239));
-        DrawRoundRectPlus(f, 0, 0, w - 1, h - 1, 3, -1, 1, LineSolid, MakeArgb(255, 104, 104, 104), 0, 0, 0, 0);
+        DrawRoundRectPlus(f, 0, 0, w - 1, h - 1, 3, -1, 1, LineSolid, MakeArgb(255, 104, 104, 104), 0, 0, 0,
+                          0);
         f.end();
         m_frameSize = QSize(w, h);
         m_frameWithBox = m_viewPercent;
@@ -326,8 +334,8 @@ void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
         return;
     GradientCorners(p, RGB(116, 129, 156), RGB(218, 238, 255), RGB(76, 90, 114), RGB(144, 196, 255), 1, 2,
                     filled - 1, p45);
-    GradientCorners(p, RGB(35, 47, 68), RGB(118, 179, 240), RGB(39, 50, 62), RGB(109, 175, 238), 1, p45, filled - 1,
-                    p70);
+    GradientCorners(p, RGB(35, 47, 68), RGB(118, 179, 240), RGB(39, 50, 62), RGB(109, 175, 238), 1, p45,
+                    filled - 1, p70);
     GradientCorners(p, RGB(39, 50, 62), RGB(118, 179, 240), RGB(139, 157, 213), RGB(191, 255, 255), 1, p70,
                     filled - 1, h - 2);
     GdiPrimitives::Line(p, filled - 2, 2, filled - 2, h - 2, QColor(94, 111, 142));
@@ -356,8 +364,8 @@ void qvProgress::mousePressEvent(QMouseEvent *e)
 
 void qvProgress::mouseMoveEvent(QMouseEvent *e)
 {
-    emit MouseMove(MouseArgs::Button(e->buttons()), MouseArgs::Shift(e->modifiers()), float(e->position().x()),
-                   float(e->position().y()));
+    emit MouseMove(MouseArgs::Button(e->buttons()), MouseArgs::Shift(e->modifiers()),
+                   float(e->position().x()), float(e->position().y()));
 }
 
 void qvProgress::mouseReleaseEvent(QMouseEvent *e)

@@ -7,7 +7,8 @@
 
 // The drawn progress bar: the filled share of its width in one of eight looks, with
 // the percentage in the middle when asked.
-class qvProgress : public QWidget {
+class qvProgress : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(int Value READ Value WRITE setValue)
     Q_PROPERTY(int MaxValue READ MaxValue WRITE setMaxValue)
@@ -107,10 +108,10 @@ private:
     int m_mousePointer = 0;
     QPixmap m_mouseIcon;
 
-    QImage m_frame;  // box and frame of the segmented looks, for m_frameSize
+    QImage m_frame; // box and frame of the segmented looks, for m_frameSize
     QSize m_frameSize;
     bool m_frameWithBox = false;
-    QImage m_dark;  // bands and border of style 7, for m_darkSize and m_darkBorder
+    QImage m_dark; // bands and border of style 7, for m_darkSize and m_darkBorder
     QSize m_darkSize;
     bool m_darkBorder = false;
     int m_lastPercent = 0;

@@ -21,7 +21,8 @@
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 
-namespace {
+namespace
+{
 
 // Subscript out of range.
 constexpr int SubscriptError = 9;
@@ -29,11 +30,14 @@ constexpr int SubscriptError = 9;
 constexpr int GripZone = 13;
 
 struct Band {
-    int from, to;  // percent along the gradient
+    int from, to; // percent along the gradient
     OleColor start, end;
 };
 
-QColor grey(int v) { return QColor(v, v, v); }
+QColor grey(int v)
+{
+    return QColor(v, v, v);
+}
 
 // Text that reads as the number 0 ("0", " 0 ", "0.0", "0,0"): such a slot is not drawn.
 bool readsAsZero(const QString &text)
@@ -45,7 +49,7 @@ bool readsAsZero(const QString &text)
     return ok && v == 0.0;
 }
 
-}  // namespace
+} // namespace
 
 qvShadeBox::qvShadeBox(QWidget *parent) : QWidget(parent), m_font(QWidget::font())
 {
@@ -65,33 +69,136 @@ qvShadeBox::~qvShadeBox()
         m_dockParent->removeEventFilter(this);
 }
 
-void qvShadeBox::changed(const char *name) { emit PropertyChanged(QString::fromLatin1(name)); }
+void qvShadeBox::changed(const char *name)
+{
+    emit PropertyChanged(QString::fromLatin1(name));
+}
 
-void qvShadeBox::setFadeType(int v) { m_fadeType = v; changed("FadeType"); }
-void qvShadeBox::setColorA(OleColor v) { m_colorA = v; changed("ColorA"); }
-void qvShadeBox::setColorB(OleColor v) { m_colorB = v; changed("ColorB"); }
-void qvShadeBox::setTriColorTL(OleColor v) { m_triTL = v; changed("TriColorTL"); }
-void qvShadeBox::setTriColorTR(OleColor v) { m_triTR = v; changed("TriColorTR"); }
-void qvShadeBox::setTriColorBL(OleColor v) { m_triBL = v; changed("TriColorBL"); }
-void qvShadeBox::setTriColorBR(OleColor v) { m_triBR = v; changed("TriColorBR"); }
-void qvShadeBox::setFadeDouble(bool v) { m_fadeDouble = v; changed("FadeDouble"); }
-void qvShadeBox::setFadeDoublePoint(int v) { m_fadeDoublePoint = v; changed("FadeDoublePoint"); }
-void qvShadeBox::setBorder(bool v) { m_border = v; changed("Border"); }
-void qvShadeBox::setBorderColor(OleColor v) { m_borderColor = v; changed("BorderColor"); }
-void qvShadeBox::setBorderTopBottom(bool v) { m_borderTopBottom = v; changed("BorderTopBottom"); }
-void qvShadeBox::setEnabledProperty(bool v) { setEnabled(v); changed("Enabled"); }
-void qvShadeBox::setStyle(int v) { m_style = v; changed("Style"); }
-void qvShadeBox::setFontProperty(const QFont &v) { m_font = v; changed("Font"); }
-void qvShadeBox::setTextColor(OleColor v) { m_textColor = v; changed("TextColor"); }
-void qvShadeBox::setTextAlign(int v) { m_textAlign = v; changed("TextAlign"); }
-void qvShadeBox::setTextFromTop(int v) { m_textFromTop = v; changed("TextFromTop"); }
-void qvShadeBox::setTextFromEdge(int v) { m_textFromEdge = v; changed("TextFromEdge"); }
-void qvShadeBox::setTextAlpha(bool v) { m_textAlpha = v; changed("TextAlpha"); }
-void qvShadeBox::setTextHoldAtTop(bool v) { m_textHoldAtTop = v; changed("TextHoldAtTop"); }
-void qvShadeBox::setShadow(bool v) { m_shadow = v; changed("Shadow"); }
-void qvShadeBox::setShadowSize(int v) { m_shadowSize = v; changed("ShadowSize"); }
-void qvShadeBox::setShadowPressure(int v) { m_shadowPressure = v; changed("ShadowPressure"); }
-void qvShadeBox::setAlphaValue(int v) { m_alphaValue = v; changed("AlphaValue"); }
+void qvShadeBox::setFadeType(int v)
+{
+    m_fadeType = v;
+    changed("FadeType");
+}
+void qvShadeBox::setColorA(OleColor v)
+{
+    m_colorA = v;
+    changed("ColorA");
+}
+void qvShadeBox::setColorB(OleColor v)
+{
+    m_colorB = v;
+    changed("ColorB");
+}
+void qvShadeBox::setTriColorTL(OleColor v)
+{
+    m_triTL = v;
+    changed("TriColorTL");
+}
+void qvShadeBox::setTriColorTR(OleColor v)
+{
+    m_triTR = v;
+    changed("TriColorTR");
+}
+void qvShadeBox::setTriColorBL(OleColor v)
+{
+    m_triBL = v;
+    changed("TriColorBL");
+}
+void qvShadeBox::setTriColorBR(OleColor v)
+{
+    m_triBR = v;
+    changed("TriColorBR");
+}
+void qvShadeBox::setFadeDouble(bool v)
+{
+    m_fadeDouble = v;
+    changed("FadeDouble");
+}
+void qvShadeBox::setFadeDoublePoint(int v)
+{
+    m_fadeDoublePoint = v;
+    changed("FadeDoublePoint");
+}
+void qvShadeBox::setBorder(bool v)
+{
+    m_border = v;
+    changed("Border");
+}
+void qvShadeBox::setBorderColor(OleColor v)
+{
+    m_borderColor = v;
+    changed("BorderColor");
+}
+void qvShadeBox::setBorderTopBottom(bool v)
+{
+    m_borderTopBottom = v;
+    changed("BorderTopBottom");
+}
+void qvShadeBox::setEnabledProperty(bool v)
+{
+    setEnabled(v);
+    changed("Enabled");
+}
+void qvShadeBox::setStyle(int v)
+{
+    m_style = v;
+    changed("Style");
+}
+void qvShadeBox::setFontProperty(const QFont &v)
+{
+    m_font = v;
+    changed("Font");
+}
+void qvShadeBox::setTextColor(OleColor v)
+{
+    m_textColor = v;
+    changed("TextColor");
+}
+void qvShadeBox::setTextAlign(int v)
+{
+    m_textAlign = v;
+    changed("TextAlign");
+}
+void qvShadeBox::setTextFromTop(int v)
+{
+    m_textFromTop = v;
+    changed("TextFromTop");
+}
+void qvShadeBox::setTextFromEdge(int v)
+{
+    m_textFromEdge = v;
+    changed("TextFromEdge");
+}
+void qvShadeBox::setTextAlpha(bool v)
+{
+    m_textAlpha = v;
+    changed("TextAlpha");
+}
+void qvShadeBox::setTextHoldAtTop(bool v)
+{
+    m_textHoldAtTop = v;
+    changed("TextHoldAtTop");
+}
+void qvShadeBox::setShadow(bool v)
+{
+    m_shadow = v;
+    changed("Shadow");
+}
+void qvShadeBox::setShadowSize(int v)
+{
+    m_shadowSize = v;
+    changed("ShadowSize");
+}
+void qvShadeBox::setShadowPressure(int v)
+{
+    m_shadowPressure = v;
+    changed("ShadowPressure");
+}
+void qvShadeBox::setAlphaValue(int v)
+{
+    m_alphaValue = v;
+    changed("AlphaValue");
+}
 
 void qvShadeBox::setStatusBar(bool v)
 {
@@ -183,7 +290,10 @@ bool qvShadeBox::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void qvShadeBox::Refresh() { paint(); }
+void qvShadeBox::Refresh()
+{
+    paint();
+}
 
 void qvShadeBox::Refreshing(int delayMilliSec)
 {
@@ -199,9 +309,9 @@ void qvShadeBox::Lines(const QList<qint32> &cLinePos, OleColor lColor, int iAlph
     m_linesHorizontal = bLineVertical;
 }
 
-void qvShadeBox::PrintText(int StringID, qint32 X, qint32 Y, qint32 sWidth, qint32 sHeight, const QString &sText,
-                           const QString &sFontName, float sFontSize, qint32 sFontStyle, qint32 StringAlignment,
-                           Argb PenColor, qint32 AntiAliasStyle, bool HoldTextAtTop)
+void qvShadeBox::PrintText(int StringID, qint32 X, qint32 Y, qint32 sWidth, qint32 sHeight,
+                           const QString &sText, const QString &sFontName, float sFontSize, qint32 sFontStyle,
+                           qint32 StringAlignment, Argb PenColor, qint32 AntiAliasStyle, bool HoldTextAtTop)
 {
     if (StringID < 0 || StringID >= m_freeTexts.size())
         throw qv::PlatformError(SubscriptError);
@@ -326,8 +436,9 @@ void qvShadeBox::paintShadow(QPainter &p, int w, int h)
 
 bool qvShadeBox::BackgroundKey::operator==(const BackgroundKey &o) const
 {
-    return size == o.size && style == o.style && fadeType == o.fadeType && fadeDoublePoint == o.fadeDoublePoint &&
-           fadeDouble == o.fadeDouble && border == o.border && borderTopBottom == o.borderTopBottom &&
+    return size == o.size && style == o.style && fadeType == o.fadeType &&
+           fadeDoublePoint == o.fadeDoublePoint && fadeDouble == o.fadeDouble && border == o.border &&
+           borderTopBottom == o.borderTopBottom &&
            std::equal(std::begin(colours), std::end(colours), std::begin(o.colours));
 }
 
@@ -410,8 +521,8 @@ void qvShadeBox::paintGradientOrScheme(QPainter &p, int w, int h)
             GradientRect(p, b, a, 0, s, w, h, false);
         }
     } else if (m_fadeType == 2) {
-        GradientCorners(p, TranslateColor(m_triTL, pal), TranslateColor(m_triTR, pal), TranslateColor(m_triBL, pal),
-                        TranslateColor(m_triBR, pal), 0, 0, w, h);
+        GradientCorners(p, TranslateColor(m_triTL, pal), TranslateColor(m_triTR, pal),
+                        TranslateColor(m_triBL, pal), TranslateColor(m_triBR, pal), 0, 0, w, h);
     }
     if (m_border)
         GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
@@ -419,7 +530,7 @@ void qvShadeBox::paintGradientOrScheme(QPainter &p, int w, int h)
 
 void qvShadeBox::paintScheme(QPainter &p, int w, int h)
 {
-    const int scheme = (m_style + 1) / 2;  // 1..4 for styles 1..8
+    const int scheme = (m_style + 1) / 2; // 1..4 for styles 1..8
     const bool vertical = (m_style % 2) == 1;
     QList<Band> bands;
     switch (scheme) {
@@ -429,18 +540,21 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
                  {70, 100, RGB(22, 23, 24), RGB(150, 161, 243)}};
         break;
     case 2:
-        bands = {{0, 50, RGB(218, 238, 255), RGB(144, 196, 255)}, {50, 100, RGB(118, 179, 240), RGB(191, 255, 255)}};
+        bands = {{0, 50, RGB(218, 238, 255), RGB(144, 196, 255)},
+                 {50, 100, RGB(118, 179, 240), RGB(191, 255, 255)}};
         break;
     case 3:
         bands = {{0, 100, RGB(239, 239, 239), RGB(202, 202, 202)}};
         break;
     default:
-        bands = {{0, 50, RGB(253, 220, 84), RGB(255, 146, 73)}, {50, 100, RGB(208, 91, 48), RGB(253, 220, 84)}};
+        bands = {{0, 50, RGB(253, 220, 84), RGB(255, 146, 73)},
+                 {50, 100, RGB(208, 91, 48), RGB(253, 220, 84)}};
         break;
     }
     for (const Band &band : bands) {
         if (vertical)
-            GradientRect(p, band.start, band.end, 0, PercentOf(band.from, h), w, PercentOf(band.to, h), false);
+            GradientRect(p, band.start, band.end, 0, PercentOf(band.from, h), w, PercentOf(band.to, h),
+                         false);
         else
             GradientRect(p, band.start, band.end, PercentOf(band.from, w), 0, PercentOf(band.to, w), h, true);
     }
@@ -526,7 +640,8 @@ void qvShadeBox::paintFramed(QPainter &p, int w, int h)
             const Outline &o = outlines[i];
             const Argb c = ColorToArgb(o.color, 255);
             const bool filled = i == 4 || (rounded && i == 0);
-            DrawRoundRectPlus(f, o.l, o.t, o.r, o.b, o.radius, filled ? FillSolid : -1, 1, LineSolid, c, 0, c, 0, 0);
+            DrawRoundRectPlus(f, o.l, o.t, o.r, o.b, o.radius, filled ? FillSolid : -1, 1, LineSolid, c, 0, c,
+                              0, 0);
         }
         f.end();
         m_framedSize = QSize(w, h);
@@ -677,10 +792,11 @@ void qvShadeBox::layOutText(QPainter &p, int w, int h)
     if (m_font.strikeOut())
         style |= FontStyle::Strikeout;
     const Argb color = isEnabled() ? ColorToArgb(TranslateColor(m_textColor, pal), 255) : 0xFF808080u;
-    const float size = float(m_font.pointSizeF() > 0 ? m_font.pointSizeF() : m_font.pixelSize() * 72.0 / logicalDpiY());
+    const float size =
+        float(m_font.pointSizeF() > 0 ? m_font.pointSizeF() : m_font.pixelSize() * 72.0 / logicalDpiY());
     // The box is the same as for plain text: from its left and top to its right and bottom.
-    DrawTextPlus(p, float(left), float(top), float(right - left), float(bottom - top), m_text, m_font.family(), size,
-                 style, m_textAlign, color, 5, m_textHoldAtTop, 4);
+    DrawTextPlus(p, float(left), float(top), float(right - left), float(bottom - top), m_text,
+                 m_font.family(), size, style, m_textAlign, color, 5, m_textHoldAtTop, 4);
 }
 
 void qvShadeBox::paintFreeTexts(QPainter &p)
@@ -688,8 +804,8 @@ void qvShadeBox::paintFreeTexts(QPainter &p)
     for (const FreeText &t : std::as_const(m_freeTexts)) {
         if (t.text.isEmpty() || readsAsZero(t.text))
             continue;
-        DrawTextPlus(p, float(t.x), float(t.y), float(t.width), float(t.height), t.text, t.fontName, t.fontSize,
-                     t.fontStyle, t.alignment, t.penColor, t.antiAlias, t.holdAtTop, 4);
+        DrawTextPlus(p, float(t.x), float(t.y), float(t.width), float(t.height), t.text, t.fontName,
+                     t.fontSize, t.fontStyle, t.alignment, t.penColor, t.antiAlias, t.holdAtTop, 4);
     }
 }
 
@@ -723,12 +839,16 @@ void qvShadeBox::paintEvent(QPaintEvent *event)
         DrawImageIn(p, event->region(), m_surface);
 }
 
-void qvShadeBox::resizeEvent(QResizeEvent *) { resizeHandling(); }
+void qvShadeBox::resizeEvent(QResizeEvent *)
+{
+    resizeHandling();
+}
 
 void qvShadeBox::mousePressEvent(QMouseEvent *e)
 {
     const QPoint pos = e->position().toPoint();
-    if (e->button() == Qt::LeftButton && m_statusBar && m_align == AlignBottom && windowNormal() && overGrip(pos)) {
+    if (e->button() == Qt::LeftButton && m_statusBar && m_align == AlignBottom && windowNormal() &&
+        overGrip(pos)) {
         QWidget *win = window();
         const QPoint corner = win->geometry().topLeft() + QPoint(win->width(), win->height());
         m_gripDistance = corner - e->globalPosition().toPoint();
@@ -751,8 +871,8 @@ void qvShadeBox::mouseMoveEvent(QMouseEvent *e)
     } else {
         setCursor(MousePointer::CursorFor(m_mousePointer, m_mouseIcon));
     }
-    emit MouseMove(MouseArgs::Button(e->buttons()), MouseArgs::Shift(e->modifiers()), float(e->position().x()),
-                   float(e->position().y()));
+    emit MouseMove(MouseArgs::Button(e->buttons()), MouseArgs::Shift(e->modifiers()),
+                   float(e->position().x()), float(e->position().y()));
 }
 
 void qvShadeBox::mouseReleaseEvent(QMouseEvent *e)

@@ -5,8 +5,8 @@
 #include <QFont>
 #include <QImage>
 #include <QList>
-#include <QStringList>
 #include <QPixmap>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -17,7 +17,8 @@ class QMimeData;
 // a size grip when it serves as a window's status bar. It paints itself completely
 // into an off-screen surface, on Refresh, a Text change and a resize; other property
 // changes show at the next of those.
-class qvShadeBox : public QWidget {
+class qvShadeBox : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(int FadeType READ FadeType WRITE setFadeType)
     Q_PROPERTY(quint32 ColorA READ ColorA WRITE setColorA)
@@ -266,7 +267,7 @@ private:
     BackgroundKey m_backgroundKey;
     QImage m_background;
     bool m_backgroundOpaque = false;
-    QImage m_framed;  // outlines of styles 9 and 10 for m_framedSize
+    QImage m_framed; // outlines of styles 9 and 10 for m_framedSize
     QSize m_framedSize;
     int m_framedStyle = 0;
     // What the laid-out text depends on.
@@ -284,12 +285,12 @@ private:
     // The box the text is laid out and clipped to.
     QRect textBox(int w, int h) const;
 
-    QImage m_textLayer;  // the text as laid out for m_textKey
-    QRect m_textUsed;    // where m_textLayer may not be transparent
+    QImage m_textLayer; // the text as laid out for m_textKey
+    QRect m_textUsed;   // where m_textLayer may not be transparent
     TextKey m_textKey;
     QImage m_surface;
-    bool m_surfacePlain = false;  // the surface holds only the background and the text
-    QRect m_surfaceText;          // where the text lies on the surface
+    bool m_surfacePlain = false; // the surface holds only the background and the text
+    QRect m_surfaceText;         // where the text lies on the surface
     int m_paintCount = 0;
     bool m_gripResizing = false;
     QPoint m_gripDistance;

@@ -27,19 +27,66 @@ qvShadeForm::~qvShadeForm()
     }
 }
 
-void qvShadeForm::changed(const char *name) { emit PropertyChanged(QString::fromLatin1(name)); }
+void qvShadeForm::changed(const char *name)
+{
+    emit PropertyChanged(QString::fromLatin1(name));
+}
 
-void qvShadeForm::setFadeType(int v) { m_fadeType = v; changed("FadeType"); }
-void qvShadeForm::setColorA(OleColor v) { m_colorA = v; changed("ColorA"); }
-void qvShadeForm::setColorB(OleColor v) { m_colorB = v; changed("ColorB"); }
-void qvShadeForm::setTriColorTL(OleColor v) { m_triTL = v; changed("TriColorTL"); }
-void qvShadeForm::setTriColorTR(OleColor v) { m_triTR = v; changed("TriColorTR"); }
-void qvShadeForm::setTriColorBL(OleColor v) { m_triBL = v; changed("TriColorBL"); }
-void qvShadeForm::setTriColorBR(OleColor v) { m_triBR = v; changed("TriColorBR"); }
-void qvShadeForm::setFadeDouble(bool v) { m_fadeDouble = v; changed("FadeDouble"); }
-void qvShadeForm::setBorder(bool v) { m_border = v; changed("Border"); }
-void qvShadeForm::setBorderColor(OleColor v) { m_borderColor = v; changed("BorderColor"); }
-void qvShadeForm::setEnabledProperty(bool v) { m_enabled = v; changed("Enabled"); }
+void qvShadeForm::setFadeType(int v)
+{
+    m_fadeType = v;
+    changed("FadeType");
+}
+void qvShadeForm::setColorA(OleColor v)
+{
+    m_colorA = v;
+    changed("ColorA");
+}
+void qvShadeForm::setColorB(OleColor v)
+{
+    m_colorB = v;
+    changed("ColorB");
+}
+void qvShadeForm::setTriColorTL(OleColor v)
+{
+    m_triTL = v;
+    changed("TriColorTL");
+}
+void qvShadeForm::setTriColorTR(OleColor v)
+{
+    m_triTR = v;
+    changed("TriColorTR");
+}
+void qvShadeForm::setTriColorBL(OleColor v)
+{
+    m_triBL = v;
+    changed("TriColorBL");
+}
+void qvShadeForm::setTriColorBR(OleColor v)
+{
+    m_triBR = v;
+    changed("TriColorBR");
+}
+void qvShadeForm::setFadeDouble(bool v)
+{
+    m_fadeDouble = v;
+    changed("FadeDouble");
+}
+void qvShadeForm::setBorder(bool v)
+{
+    m_border = v;
+    changed("Border");
+}
+void qvShadeForm::setBorderColor(OleColor v)
+{
+    m_borderColor = v;
+    changed("BorderColor");
+}
+void qvShadeForm::setEnabledProperty(bool v)
+{
+    m_enabled = v;
+    changed("Enabled");
+}
 
 void qvShadeForm::setDestinasjon(int v)
 {
@@ -55,7 +102,10 @@ void qvShadeForm::setBoxName(QWidget *box)
     changed("BoxName");
 }
 
-QWidget *qvShadeForm::Target() const { return m_destinasjon == 1 ? m_box.data() : parentWidget(); }
+QWidget *qvShadeForm::Target() const
+{
+    return m_destinasjon == 1 ? m_box.data() : parentWidget();
+}
 
 void qvShadeForm::watchTarget()
 {
@@ -72,7 +122,10 @@ void qvShadeForm::watchTarget()
         m_watched->installEventFilter(this);
 }
 
-void qvShadeForm::Refresh() { m_paintTimer.start(); }
+void qvShadeForm::Refresh()
+{
+    m_paintTimer.start();
+}
 
 void qvShadeForm::PaintTarget()
 {
@@ -96,7 +149,8 @@ void qvShadeForm::PaintTarget()
     // The gradients cover every pixel with an opaque colour: an image without alpha is
     // copied onto the target instead of blended.
     const bool opaque = m_fadeType >= 0 && m_fadeType <= 2;
-    QImage image(std::max(w, 1), std::max(h, 1), opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    QImage image(std::max(w, 1), std::max(h, 1),
+                 opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
     const QPalette &pal = target->palette();
@@ -115,8 +169,8 @@ void qvShadeForm::PaintTarget()
             GradientRect(p, b, a, 0, split, w, h, false);
         }
     } else if (m_fadeType == 2) {
-        GradientCorners(p, TranslateColor(m_triTL, pal), TranslateColor(m_triTR, pal), TranslateColor(m_triBL, pal),
-                        TranslateColor(m_triBR, pal), 0, 0, w, h);
+        GradientCorners(p, TranslateColor(m_triTL, pal), TranslateColor(m_triTR, pal),
+                        TranslateColor(m_triBL, pal), TranslateColor(m_triBR, pal), 0, 0, w, h);
     }
     if (m_destinasjon == 1 && m_border)
         GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, pal)));

@@ -10,7 +10,8 @@
 // parent window (Destinasjon 0) or onto the widget BoxName (Destinasjon 1). The control
 // itself is a small invisible square. Refresh paints once, on the next turn of the
 // event loop, so several changes in a row paint once.
-class qvShadeForm : public QWidget {
+class qvShadeForm : public QWidget
+{
     Q_OBJECT
     Q_PROPERTY(int FadeType READ FadeType WRITE setFadeType)
     Q_PROPERTY(quint32 ColorA READ ColorA WRITE setColorA)

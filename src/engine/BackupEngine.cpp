@@ -3,7 +3,8 @@
 #include "engine/modBackup.h"
 #include "platform/PlatformError.h"
 
-namespace qv {
+namespace qv
+{
 
 BackupEngine::BackupEngine() = default;
 
@@ -19,7 +20,8 @@ void BackupEngine::startUp()
         exclusions.General_LesUtelat(false);
     } catch (const PlatformError &e) {
         // The window still opens with what was loaded.
-        General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("Form_Load"), e.number(), e.description());
+        General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("Form_Load"), e.number(),
+                         e.description());
     }
 }
 
@@ -37,7 +39,10 @@ void BackupEngine::chkUnderkat_Click()
     state.General_Opptatt(false);
 }
 
-void BackupEngine::chkZip_Click() { chkUnderkat_Click(); }
+void BackupEngine::chkZip_Click()
+{
+    chkUnderkat_Click();
+}
 
 void BackupEngine::optAlle_Click()
 {
@@ -71,4 +76,4 @@ void BackupEngine::folderChosen(FolderField field, const QString &valgtMappe, co
     state.General_SjekkMottaker();
 }
 
-}  // namespace qv
+} // namespace qv

@@ -8,11 +8,13 @@
 #include "engine/Templates.h"
 #include "engine/ZipBackup.h"
 
-namespace qv {
+namespace qv
+{
 
 // The engine behind the main window: its state and the modules that work on it.
 // The window and the scripting driver both drive this one object.
-class BackupEngine {
+class BackupEngine
+{
 public:
     BackupEngine();
     BackupEngine(const BackupEngine &) = delete;
@@ -45,4 +47,4 @@ public:
     void folderChosen(FolderField field, const QString &valgtMappe, const QString &openedWith);
 };
 
-}  // namespace qv
+} // namespace qv

@@ -2,7 +2,8 @@
 
 #include "engine/modBackup.h"
 
-namespace qv {
+namespace qv
+{
 
 QString backupLabel(const QString &fra)
 {
@@ -16,4 +17,4 @@ QString backupDestination(const QString &fra, const QString &til, const QString 
     return til + label + '\\' + file.mid(fra.size());
 }
 
-}  // namespace qv
+} // namespace qv

@@ -9,18 +9,24 @@
 #include "platform/TextViewer.h"
 #include "platform/UserDialog.h"
 
-namespace qv {
+namespace qv
+{
 
-namespace {
-QString yesNo(bool b) { return b ? QStringLiteral("Ja") : QStringLiteral("Nei"); }
-}  // namespace
+namespace
+{
+QString yesNo(bool b)
+{
+    return b ? QStringLiteral("Ja") : QStringLiteral("Nei");
+}
+} // namespace
 
 void BackupLog::General_LoggHode()
 {
     const int n = s.lvw1().GetCount();
     QString &l = s.LoggTekst;
     l += "Backup mal: \t\t" + s.cboMal.text() + kCrLf;
-    l += QStringLiteral("Backup type: \t\t") + (s.optAlle.value ? "Alle filer" : "Bare nye og endrede filer") + kCrLf;
+    l += QStringLiteral("Backup type: \t\t") +
+         (s.optAlle.value ? "Alle filer" : "Bare nye og endrede filer") + kCrLf;
     l += "Kilde: \t\t\t" + s.Fra + kCrLf;
     l += "Inkl. undermapper: \t" + yesNo(s.chkUnderkat.value) + kCrLf;
     l += "Destinasjon: \t\t" + s.Til + kCrLf;
@@ -35,8 +41,8 @@ bool BackupLog::trailer()
     const bool accessErrors = !s.Tilgangsfeil.isEmpty();
     if (accessErrors) {
         const QString hyphens(49, '-');
-        s.LoggTekst += hyphens + kCrLf + "Filer som ikke ble kopiert pga. tilgangsfeil." + kCrLf + hyphens + kCrLf +
-                       s.Tilgangsfeil;
+        s.LoggTekst += hyphens + kCrLf + "Filer som ikke ble kopiert pga. tilgangsfeil." + kCrLf + hyphens +
+                       kCrLf + s.Tilgangsfeil;
         s.Tilgangsfeil.clear();
     }
     s.LoggTekst += QString(49, '*') + kCrLf + kCrLf + kCrLf + kCrLf;
@@ -65,13 +71,20 @@ void BackupLog::General_VisLogg(const QString &path)
         startTextViewer(path);
     } catch (const PlatformError &e) {
         if (e.number() == Err::FileNotFound)
-            msgBox(QStringLiteral("Finner ikke filen Notepad.exe.\n\nSjekk at programmet finnes i Windows mappen."),
+            msgBox(QStringLiteral(
+                       "Finner ikke filen Notepad.exe.\n\nSjekk at programmet finnes i Windows mappen."),
                    Buttons::OK, Icon::Exclamation, QStringLiteral("Åpning av loggfil feilet"));
     }
 }
 
-void BackupLog::mnuFilVisLoggEn_Click() { General_VisLogg(General_FinnDatamappe() + "\\" + Files::LoggEnkel); }
+void BackupLog::mnuFilVisLoggEn_Click()
+{
+    General_VisLogg(General_FinnDatamappe() + "\\" + Files::LoggEnkel);
+}
 
-void BackupLog::mnuFilVisLoggAlle_Click() { General_VisLogg(General_FinnDatamappe() + "\\" + Files::LoggAlle); }
+void BackupLog::mnuFilVisLoggAlle_Click()
+{
+    General_VisLogg(General_FinnDatamappe() + "\\" + Files::LoggAlle);
+}
 
-}  // namespace qv
+} // namespace qv

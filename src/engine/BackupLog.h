@@ -1,11 +1,13 @@
 #pragma once
 #include "engine/RunState.h"
 
-namespace qv {
+namespace qv
+{
 
 // The run's log text: header and trailer of each template's block, the two log
 // files and showing them in the text viewer.
-class BackupLog {
+class BackupLog
+{
 public:
     explicit BackupLog(RunState &state) : s(state) {}
 
@@ -22,4 +24,4 @@ private:
     RunState &s;
 };
 
-}  // namespace qv
+} // namespace qv

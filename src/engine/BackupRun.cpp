@@ -4,13 +4,15 @@
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 const QString kSeLogg = QStringLiteral("\nVil du se loggfilen for detaljer?");
 const QString kTilgangsfeil =
     QStringLiteral("Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,");
-}  // namespace
+} // namespace
 
 void BackupRun::qvbStart_Click()
 {
@@ -24,10 +26,13 @@ void BackupRun::qvbStart_Click()
         else if (General_MappeFinnes(s.Fra))
             runOne();
         else
-            msgBox(QStringLiteral("Mappen du vil ta backup av eksisterer ikke.\nSørg for at det er valgt en gyldig mappe."),
-                   Buttons::OK, Icon::Exclamation);
+            msgBox(
+                QStringLiteral(
+                    "Mappen du vil ta backup av eksisterer ikke.\nSørg for at det er valgt en gyldig mappe."),
+                Buttons::OK, Icon::Exclamation);
     } catch (const PlatformError &e) {
-        General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("qvbStart_Click"), e.number(), e.description());
+        General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("qvbStart_Click"), e.number(),
+                         e.description());
     }
     s.Avbrutt = false;
     s.AlleMalerKjorer = false;
@@ -88,10 +93,11 @@ void BackupRun::runOne()
 
 void BackupRun::runAll()
 {
-    if (msgBox(QStringLiteral("Du har valgt å ta backup av alle malene i en fortløpende prosess,\n"
-                              "trykk knappen OK for å starte.\n\n"
-                              "OBS: Om alle filer tas med, eller bare nye og endrede, bestemmes nå av hva som er "
-                              "lagret i hver enkelt mal."),
+    if (msgBox(QStringLiteral(
+                   "Du har valgt å ta backup av alle malene i en fortløpende prosess,\n"
+                   "trykk knappen OK for å starte.\n\n"
+                   "OBS: Om alle filer tas med, eller bare nye og endrede, bestemmes nå av hva som er "
+                   "lagret i hver enkelt mal."),
                Buttons::OKCancel, Icon::Information) != Answer::OK)
         return;
     s.AlleMalerKjorer = true;
@@ -125,4 +131,4 @@ void BackupRun::runAll()
         m_log.mnuFilVisLoggAlle_Click();
 }
 
-}  // namespace qv
+} // namespace qv

@@ -6,13 +6,16 @@
 #include "engine/Templates.h"
 #include "engine/ZipBackup.h"
 
-namespace qv {
+namespace qv
+{
 
 // The Start command: one template, or all templates in one pass, from the scan to
 // the end message and the log file.
-class BackupRun {
+class BackupRun
+{
 public:
-    BackupRun(RunState &state, Templates &templates, FileScan &scan, Copier &copier, ZipBackup &zip, BackupLog &log)
+    BackupRun(RunState &state, Templates &templates, FileScan &scan, Copier &copier, ZipBackup &zip,
+              BackupLog &log)
         : s(state), t(templates), m_scan(scan), m_copier(copier), m_zip(zip), m_log(log)
     {
     }
@@ -33,4 +36,4 @@ private:
     BackupLog &m_log;
 };
 
-}  // namespace qv
+} // namespace qv

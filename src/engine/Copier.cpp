@@ -8,16 +8,18 @@
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
 
-namespace qv {
+namespace qv
+{
 
-const QString Copier::kFolderMessage = QStringLiteral(
-    "Får ikke tilgang til å opprette nødvendige mapper på mottaker-disken.\n"
-    "Sjekk at den finnes og at den ikke er full eller skrivebeskyttet og prøv igjen,\n"
-    "eventuelt kan du prøve å lagre kopiene et annet sted.");
+const QString Copier::kFolderMessage =
+    QStringLiteral("Får ikke tilgang til å opprette nødvendige mapper på mottaker-disken.\n"
+                   "Sjekk at den finnes og at den ikke er full eller skrivebeskyttet og prøv igjen,\n"
+                   "eventuelt kan du prøve å lagre kopiene et annet sted.");
 const QString Copier::kDiskFullMessage =
     QStringLiteral("Mottaker-disken er full,\nsett i ny disk og trykk OK om du vil fortsette.");
 
-namespace {
+namespace
+{
 // Errors after which the engine marks the file as not copied and goes on. A
 // vanished folder (76) is the same case as a vanished file.
 bool tolerated(int n)
@@ -26,8 +28,9 @@ bool tolerated(int n)
            n == Err::PathFileAccess || n == Err::PathNotFound || n == Err::IndexOutOfBounds;
 }
 
-struct StopCopy {};  // leave for the finish step
-}  // namespace
+struct StopCopy {
+}; // leave for the finish step
+} // namespace
 
 void Copier::General_Kopier()
 {
@@ -83,7 +86,8 @@ void Copier::General_Kopier()
                 feilflagg = true;
                 break;
             }
-            s.shbStatus = "Kopiering pågår, trykk (Esc) for å avbryte. Nå kopieres " + General_FilnavnFraSti(source);
+            s.shbStatus =
+                "Kopiering pågår, trykk (Esc) for å avbryte. Nå kopieres " + General_FilnavnFraSti(source);
             quint32 attributes = 0;
             step([&] { attributes = fileAttributes(source); });
             for (bool again = true; again;) {
@@ -122,7 +126,8 @@ void Copier::General_Kopier()
                 if (msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo, Icon::Question) ==
                     Answer::Yes) {
                     s.Avbrutt = true;
-                    s.LoggTekst += "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;
+                    s.LoggTekst +=
+                        "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;
                     break;
                 }
             }
@@ -145,4 +150,4 @@ void Copier::General_Kopier()
     s.shbStatus = QStringLiteral("Sikkerhetskopiering fullført. ");
 }
 
-}  // namespace qv
+} // namespace qv

@@ -2,11 +2,13 @@
 #include "engine/RunState.h"
 #include "engine/Templates.h"
 
-namespace qv {
+namespace qv
+{
 
 // Copies the found files one by one into the mirrored tree below the destination,
 // clearing each source's archive attribute after its copy.
-class Copier {
+class Copier
+{
 public:
     Copier(RunState &state, Templates &templates) : s(state), t(templates) {}
 
@@ -20,4 +22,4 @@ private:
     Templates &t;
 };
 
-}  // namespace qv
+} // namespace qv

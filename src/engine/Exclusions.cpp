@@ -5,7 +5,8 @@
 #include "platform/PlatformError.h"
 #include "platform/TextFile.h"
 
-namespace qv {
+namespace qv
+{
 
 void Exclusions::General_LesUtelat(bool showInEditor, QStringList *lstFiltyper)
 {
@@ -58,4 +59,4 @@ bool Exclusions::isExcluded(const QString &extension, const QStringList &lowerCa
     return lowerCaseList.contains(extension);
 }
 
-}  // namespace qv
+} // namespace qv

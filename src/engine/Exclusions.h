@@ -1,10 +1,12 @@
 #pragma once
 #include "engine/RunState.h"
 
-namespace qv {
+namespace qv
+{
 
 // The exclusion list UtelatListe and its file BackupUtelat.txt.
-class Exclusions {
+class Exclusions
+{
 public:
     explicit Exclusions(RunState &state) : s(state) {}
 
@@ -22,4 +24,4 @@ private:
     RunState &s;
 };
 
-}  // namespace qv
+} // namespace qv

@@ -8,7 +8,8 @@
 
 #include <cmath>
 
-namespace qv {
+namespace qv
+{
 
 QString FileScan::sizeText(quint64 bytes)
 {
@@ -58,23 +59,27 @@ void FileScan::General_SokFiler()
 double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint32 &files, qint32 &folders)
 {
     const bool newAndChanged = s.optEndrede.value;
-    const quint32 mask = newAndChanged ? Attr::Archive
-                                       : (Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive |
-                                          Attr::Normal | Attr::Temporary | Attr::Compressed | Attr::Encrypted);
+    const quint32 mask = newAndChanged
+                             ? Attr::Archive
+                             : (Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive | Attr::Normal |
+                                Attr::Temporary | Attr::Compressed | Attr::Encrypted);
     if (!folder.endsWith('\\'))
         folder += '\\';
     auto isDots = [](const QString &n) { return n == QLatin1String(".") || n == QLatin1String(".."); };
 
     QStringList subFolders;
     if (s.chkUnderkat.value) {
-        forEachDirEntry(folder, QStringLiteral("*"), [&](const DirEntry &e) {
-            // A link to a folder is never walked into, so every walk ends.
-            if (!isDots(e.name) && (e.attributes & Attr::Directory) && !e.isLink) {
-                subFolders << e.name;
-                ++folders;
-            }
-            return true;
-        }, ListDetail::Kinds);
+        forEachDirEntry(
+            folder, QStringLiteral("*"),
+            [&](const DirEntry &e) {
+                // A link to a folder is never walked into, so every walk ends.
+                if (!isDots(e.name) && (e.attributes & Attr::Directory) && !e.isLink) {
+                    subFolders << e.name;
+                    ++folders;
+                }
+                return true;
+            },
+            ListDetail::Kinds);
     }
 
     double total = 0;
@@ -98,4 +103,4 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
     return total;
 }
 
-}  // namespace qv
+} // namespace qv

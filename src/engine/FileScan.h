@@ -1,12 +1,14 @@
 #pragma once
 #include "engine/RunState.h"
 
-namespace qv {
+namespace qv
+{
 
 // Lists what a backup run takes: the files of the active template's source folder
 // (and below, when subfolders are included), less excluded types and, in
 // new-and-changed mode, less files whose archive attribute is clear.
-class FileScan {
+class FileScan
+{
 public:
     explicit FileScan(RunState &state) : s(state) {}
 
@@ -22,7 +24,7 @@ public:
 
 private:
     RunState &s;
-    QStringList m_excluded;  // the exclusion list in lower case, for one scan
+    QStringList m_excluded; // the exclusion list in lower case, for one scan
 };
 
-}  // namespace qv
+} // namespace qv

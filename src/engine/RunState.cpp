@@ -5,14 +5,16 @@
 
 #include <algorithm>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 bool lessNoCase(const QString &a, const QString &b)
 {
     return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
-}  // namespace
+} // namespace
 
 bool flagValue(const QString &text)
 {
@@ -137,7 +139,10 @@ RunState::RunState()
     chkAlleMaler.enabled = false;
 }
 
-void RunState::setFileList(FoundFileList *list) { m_fileList = list ? list : &m_memoryList; }
+void RunState::setFileList(FoundFileList *list)
+{
+    m_fileList = list ? list : &m_memoryList;
+}
 
 void RunState::setOptAlle(bool on)
 {
@@ -226,4 +231,4 @@ void RunState::General_SjekkMottaker()
     mnuRedigerLagreMal.enabled = false;
 }
 
-}  // namespace qv
+} // namespace qv

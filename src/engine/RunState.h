@@ -8,7 +8,8 @@
 #include <memory>
 #include <vector>
 
-namespace qv {
+namespace qv
+{
 
 // A control as the engine sees it: a value, and enabled/visible flags.
 struct Toggle {
@@ -29,12 +30,13 @@ struct Command {
 
 // The template box cboMal: entries kept sorted without regard to case; entry 0 is
 // the new-template entry once the start-up has inserted it.
-class TemplateBox {
+class TemplateBox
+{
 public:
     static inline const QString kNyMal = QStringLiteral("[ Ny mal ]");
 
     void clear();
-    void addSorted(const QString &text);          // the box's own sorted insertion
+    void addSorted(const QString &text); // the box's own sorted insertion
     void insertAt(int index, const QString &text);
     void removeAt(int index);
     int count() const { return int(m_items.size()); }
@@ -47,7 +49,7 @@ public:
     void setListIndex(int index);
     // Selects without running the Click handler.
     void setListIndexQuietly(int index);
-    QString text() const;  // text of the selected entry, or the edit text
+    QString text() const; // text of the selected entry, or the edit text
     void setText(const QString &t) { m_editText = t; }
 
     bool enabled = true;
@@ -60,7 +62,8 @@ private:
 };
 
 // The hidden template table lsv1: rows numbered from 1.
-class TemplateTable {
+class TemplateTable
+{
 public:
     static const QStringList &columnKeys();
     static const QStringList &columnTitles();
@@ -69,10 +72,10 @@ public:
     bool hasColumns() const { return m_columns; }
     void clear() { m_rows.clear(); }
     void append(const BackupMal &row) { m_rows.push_back(row); }
-    void remove(int row);               // raises 35600 when out of range
-    BackupMal &row(int row);            // raises 35600 when out of range
+    void remove(int row);    // raises 35600 when out of range
+    BackupMal &row(int row); // raises 35600 when out of range
     int count() const { return int(m_rows.size()); }
-    void sortByName();                  // ascending, without regard to case
+    void sortByName(); // ascending, without regard to case
     const std::vector<BackupMal> &rows() const { return m_rows; }
 
     bool sorted = true;
@@ -83,14 +86,15 @@ private:
 };
 
 // What the engine needs of the found-file list lvw1.
-class FoundFileList {
+class FoundFileList
+{
 public:
     virtual ~FoundFileList() = default;
     virtual void Clear() = 0;
-    virtual void AddItem(const QString &path, const QString &ext, const QString &size,
-                         const QString &date, const QString &attributes) = 0;
+    virtual void AddItem(const QString &path, const QString &ext, const QString &size, const QString &date,
+                         const QString &attributes) = 0;
     virtual int GetCount() const = 0;
-    virtual QString GetFile(int row) const = 0;  // 1-based; "-1" outside the rows
+    virtual QString GetFile(int row) const = 0; // 1-based; "-1" outside the rows
     virtual void Refresh() = 0;
     virtual bool Enabled() const = 0;
     virtual void setEnabled(bool on) = 0;
@@ -99,7 +103,8 @@ public:
 };
 
 // The found-file list held in memory (headless runs and tests).
-class InMemoryFileList : public FoundFileList {
+class InMemoryFileList : public FoundFileList
+{
 public:
     struct Row {
         QString path, ext, size, date, attributes;
@@ -132,7 +137,8 @@ struct ProgressBar {
 
 // The main window's state as every engine module reads and writes it, under the
 // names of the window's controls and variables.
-class RunState {
+class RunState
+{
 public:
     RunState();
 
@@ -146,16 +152,15 @@ public:
     TemplateTable lsv1;
     FoundFileList &lvw1() { return *m_fileList; }
     const FoundFileList &lvw1() const { return *m_fileList; }
-    void setFileList(FoundFileList *list);  // not owned; nullptr: the in-memory list
+    void setFileList(FoundFileList *list); // not owned; nullptr: the in-memory list
     InMemoryFileList &memoryFileList() { return m_memoryList; }
 
-    QString shbStatus;  // the status line text
+    QString shbStatus; // the status line text
     ProgressBar pgr1;
 
     // Commands: buttons and menu items carry their own enabled flags.
     Command qvbStart, qvbNy, qvbLagre, qvbSlett, qvbUtelat, qvbAvslutt, qvbFra, qvbTil;
-    Command mnuFilStart, mnuRedigerNyMal, mnuRedigerLagreMal, mnuRedigerSlettMal, mnuFilUtelat,
-        mnuFilAvslutt;
+    Command mnuFilStart, mnuRedigerNyMal, mnuRedigerLagreMal, mnuRedigerSlettMal, mnuFilUtelat, mnuFilAvslutt;
     Command mnuFil, mnuRediger, mnuOm;
 
     // Run flags and texts.
@@ -195,4 +200,4 @@ private:
     FoundFileList *m_fileList = &m_memoryList;
 };
 
-}  // namespace qv
+} // namespace qv

@@ -7,16 +7,27 @@
 #include "platform/TextFile.h"
 #include "platform/UserDialog.h"
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 const QString kModule = QStringLiteral("frmBackup");
-bool isFlagText(const QString &t) { return t == QLatin1String("-1") || t == QLatin1String("0"); }
+bool isFlagText(const QString &t)
+{
+    return t == QLatin1String("-1") || t == QLatin1String("0");
+}
 
-QString quoted(const QString &t) { return '"' + t + '"'; }
+QString quoted(const QString &t)
+{
+    return '"' + t + '"';
+}
 
-bool ignoredPathError(int n) { return n == Err::PathFileAccess || n == Err::PathNotFound; }
-}  // namespace
+bool ignoredPathError(int n)
+{
+    return n == Err::PathFileAccess || n == Err::PathNotFound;
+}
+} // namespace
 
 const QString Templates::kUnreadableCopy = QStringLiteral("BackupMal (uleselig).txt");
 
@@ -51,7 +62,8 @@ void Templates::General_LesMal()
             FieldReader in(text);
             while (!in.atEnd()) {
                 BackupMal m;
-                for (QString *f : {&m.Malnavn, &m.Fra, &m.Til, &m.Underkat, &m.Endrede, &m.SistKjort, &m.LagZip})
+                for (QString *f :
+                     {&m.Malnavn, &m.Fra, &m.Til, &m.Underkat, &m.Endrede, &m.SistKjort, &m.LagZip})
                     *f = in.next();
                 s.lsv1.append(m);
                 if (!isFlagText(m.LagZip))
@@ -92,7 +104,8 @@ void Templates::General_LesMalOld()
                 const bool flagsOk = f.size() >= 6 && isFlagText(f[3]) && isFlagText(f[4]);
                 if (!flagsOk || (f.size() == 7 && !isFlagText(f[6])) || f.size() > 7)
                     raiseError(Err::InputPastEnd);
-                s.lsv1.append({f[0], f[1], f[2], f[3], f[4], f[5], f.size() == 7 ? f[6] : QStringLiteral("0")});
+                s.lsv1.append(
+                    {f[0], f[1], f[2], f[3], f[4], f[5], f.size() == 7 ? f[6] : QStringLiteral("0")});
                 s.cboMal.addSorted(f[0]);
             }
             General_SkrivMalfil();
@@ -119,8 +132,8 @@ void Templates::keepUnreadableCopy()
 QString Templates::fileLine(const BackupMal &m, bool quotedFlags)
 {
     auto flag = [&](const QString &f) { return quotedFlags ? quoted(f) : f; };
-    return QStringList{quoted(m.Malnavn), quoted(m.Fra), quoted(m.Til), flag(m.Underkat), flag(m.Endrede),
-                       quoted(m.SistKjort), flag(m.LagZip)}
+    return QStringList{quoted(m.Malnavn), quoted(m.Fra),       quoted(m.Til), flag(m.Underkat),
+                       flag(m.Endrede),   quoted(m.SistKjort), flag(m.LagZip)}
                .join(',') +
            kCrLf;
 }
@@ -149,13 +162,15 @@ void Templates::General_LagreMal()
     try {
         for (;;) {
             const QString answer =
-                dialog().prompt(QStringLiteral("Skriv navn på den nye backupmalen."), kAppTitle, s.cboMal.text())
+                dialog()
+                    .prompt(QStringLiteral("Skriv navn på den nye backupmalen."), kAppTitle, s.cboMal.text())
                     .trimmed();
             if (answer.compare(TemplateBox::kNyMal, Qt::CaseInsensitive) == 0) {
-                msgBox(QStringLiteral("Oppgi et annet navn enn standerverdien."), Buttons::OK, Icon::Exclamation);
+                msgBox(QStringLiteral("Oppgi et annet navn enn standerverdien."), Buttons::OK,
+                       Icon::Exclamation);
                 continue;
             }
-            if (answer.isEmpty())  // also a cancelled prompt: nothing is saved
+            if (answer.isEmpty()) // also a cancelled prompt: nothing is saved
                 return;
             // The file syntax has no escape for a double quote.
             if (answer.contains('"') || s.Fra.contains('"') || s.Til.contains('"')) {
@@ -171,8 +186,9 @@ void Templates::General_LagreMal()
                 }
             }
             if (equal >= 0) {
-                const Answer a = msgBox(QStringLiteral("Malen finnes allerede i listen, vil du overskrive den?"),
-                                        Buttons::YesNoCancel, Icon::Information);
+                const Answer a =
+                    msgBox(QStringLiteral("Malen finnes allerede i listen, vil du overskrive den?"),
+                           Buttons::YesNoCancel, Icon::Information);
                 if (a == Answer::No)
                     continue;
                 if (a != Answer::Yes)
@@ -273,8 +289,8 @@ void Templates::qvbNy_Click()
 
 void Templates::qvbSlett_Click()
 {
-    const Answer a = msgBox("Vil du slette malen (" + s.cboMal.text() + ") fra listen?", Buttons::YesNo,
-                            Icon::Question);
+    const Answer a =
+        msgBox("Vil du slette malen (" + s.cboMal.text() + ") fra listen?", Buttons::YesNo, Icon::Question);
     if (a != Answer::Yes)
         return;
     const int i = s.cboMal.listIndex();
@@ -330,7 +346,8 @@ void Templates::restoreSelection()
 
 void Templates::storeSelection()
 {
-    saveSetting(QStringLiteral("Tilpass"), QStringLiteral("BackupIndex"), QString::number(s.cboMal.listIndex()));
+    saveSetting(QStringLiteral("Tilpass"), QStringLiteral("BackupIndex"),
+                QString::number(s.cboMal.listIndex()));
 }
 
 bool Templates::queryClose()
@@ -346,4 +363,4 @@ bool Templates::queryClose()
     return true;
 }
 
-}  // namespace qv
+} // namespace qv

@@ -1,11 +1,13 @@
 #pragma once
 #include "engine/RunState.h"
 
-namespace qv {
+namespace qv
+{
 
 // Loading, selecting, saving, overwriting, deleting and resetting templates, and
 // the template file BackupMal.txt in both of its formats.
-class Templates {
+class Templates
+{
 public:
     explicit Templates(RunState &state);
 
@@ -15,7 +17,7 @@ public:
     void General_LagreMal();
     void General_NyMal();
 
-    void cboMal_Click();     // a template was selected
+    void cboMal_Click(); // a template was selected
     void qvbNy_Click();
     void qvbSlett_Click();
     void chkAlleMaler_Click();  // the all-templates box was ticked or unticked
@@ -42,4 +44,4 @@ private:
     RunState &s;
 };
 
-}  // namespace qv
+} // namespace qv

@@ -12,18 +12,21 @@
 
 #include <cstring>
 
-namespace qv {
+namespace qv
+{
 
 ZipBackup *ZipBackup::s_active = nullptr;
 
-const QString ZipBackup::kFolderMessage = QStringLiteral(
-    "Får ikke tilgang til å opprette nødvendig mappe på mottaker-disken.\n"
-    "Sjekk at den finnes og at den ikke er full eller skrivebeskyttet og prøv igjen,\n"
-    "eventuelt kan du prøve å lagre zipfilen et annet sted.");
+const QString ZipBackup::kFolderMessage =
+    QStringLiteral("Får ikke tilgang til å opprette nødvendig mappe på mottaker-disken.\n"
+                   "Sjekk at den finnes og at den ikke er full eller skrivebeskyttet og prøv igjen,\n"
+                   "eventuelt kan du prøve å lagre zipfilen et annet sted.");
 
-namespace {
-struct StepFailed {};
-}  // namespace
+namespace
+{
+struct StepFailed {
+};
+} // namespace
 
 QString ZipBackup::archiveName(const QString &fra, const QString &til, const QDateTime &local)
 {
@@ -85,12 +88,14 @@ bool ZipBackup::General_ZipBackup()
         if (result == ZpAborted) {
             if (s.ZipAvbryt == 1) {
                 s.ZipAvbryt = 0;
-                s.LoggTekst += QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
+                s.LoggTekst +=
+                    QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
             }
         } else if (result == ZpNothingToDo) {
             msgBox(QStringLiteral("Fant ingen filer å pakke."), Buttons::OK, Icon::Exclamation);
         } else {
-            msgBox("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. " + QString::number(result),
+            msgBox("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. " +
+                       QString::number(result),
                    Buttons::OK, Icon::Critical);
         }
     } catch (const PlatformError &) {
@@ -153,7 +158,9 @@ int ZipBackup::ZipService(const char *, unsigned long)
 int ZipBackup::ZipPassord(char *buffer, int size, const char *, const char *)
 {
     const QByteArray answer =
-        dialog().prompt(QStringLiteral("Vennligst tast inn passordet du vil bruke!"), kAppTitle, QString()).toLatin1();
+        dialog()
+            .prompt(QStringLiteral("Vennligst tast inn passordet du vil bruke!"), kAppTitle, QString())
+            .toLatin1();
     if (answer.isEmpty() || size <= 0)
         return 1;
     std::memset(buffer, 0, size_t(size));
@@ -163,7 +170,7 @@ int ZipBackup::ZipPassord(char *buffer, int size, const char *, const char *)
 
 int ZipBackup::ZipKommentar(char *)
 {
-    return 1;  // the comment text is always empty
+    return 1; // the comment text is always empty
 }
 
-}  // namespace qv
+} // namespace qv

@@ -5,11 +5,13 @@
 #include <QByteArray>
 #include <vector>
 
-namespace qv {
+namespace qv
+{
 
 // Packs the found files into one dated archive in the destination folder through
 // the zip library, clearing archive attributes only after the archive was made.
-class ZipBackup {
+class ZipBackup
+{
 public:
     ZipBackup(RunState &state, Templates &templates) : s(state), t(templates) {}
 
@@ -31,10 +33,10 @@ private:
 
     RunState &s;
     Templates &t;
-    std::vector<QByteArray> ZipFilnavn;  // no fixed limit on the number of files
+    std::vector<QByteArray> ZipFilnavn; // no fixed limit on the number of files
     QByteArray m_archive;
     int ZipTeller = 0;
-    static ZipBackup *s_active;  // the library's callbacks carry no context
+    static ZipBackup *s_active; // the library's callbacks carry no context
 };
 
-}  // namespace qv
+} // namespace qv

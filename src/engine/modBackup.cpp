@@ -11,11 +11,13 @@
 
 #include <QFontMetrics>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 
-}  // namespace
+} // namespace
 
 QString programFile(const QString &name)
 {
@@ -27,21 +29,23 @@ void General_LoggFeil(const QString &module, const QString &procedure, qint32 nu
                       const QString &description)
 {
     appendErrorRecord(Files::Feil, module, procedure, number, description);
-    const QString text = QStringList{
-        "Feil nr: " + QString::number(number),
-        "Beskrivelse: " + description,
-        QString(),
-        "Modul: " + module,
-        "Prosedyre: " + procedure,
-        QString(),
-        "Feilmeldingene over er kopiert til filen " + Files::Feil + ",",
-        QStringLiteral("denne ligger i mappen til Kelvaro."),
-        QStringLiteral("Det hadde vært fint om du vil sende filen til"),
-        "e-post adressen, [" + kSupportAddress + "].",
-        QStringLiteral("På denne måten kan evt. feil utbedres."),
-    }.join(kCrLf);
-    dialog().messageBox(text, Buttons::OK, Icon::Critical, "En feil har oppstått. Programversion: " + versionText(4),
-                        1);
+    const QString text =
+        QStringList{
+            "Feil nr: " + QString::number(number),
+            "Beskrivelse: " + description,
+            QString(),
+            "Modul: " + module,
+            "Prosedyre: " + procedure,
+            QString(),
+            "Feilmeldingene over er kopiert til filen " + Files::Feil + ",",
+            QStringLiteral("denne ligger i mappen til Kelvaro."),
+            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
+            "e-post adressen, [" + kSupportAddress + "].",
+            QStringLiteral("På denne måten kan evt. feil utbedres."),
+        }
+            .join(kCrLf);
+    dialog().messageBox(text, Buttons::OK, Icon::Critical,
+                        "En feil har oppstått. Programversion: " + versionText(4), 1);
 }
 
 QString General_FinnDatamappe()
@@ -122,11 +126,20 @@ bool General_LagMappe(const QString &folder)
     return makePath(folder.endsWith('\\') ? folder : folder + '\\');
 }
 
-bool General_FilFinnes(const QString &path) { return fileExists(path); }
+bool General_FilFinnes(const QString &path)
+{
+    return fileExists(path);
+}
 
-bool General_MappeFinnes(const QString &path) { return folderExists(path); }
+bool General_MappeFinnes(const QString &path)
+{
+    return folderExists(path);
+}
 
-QString General_WindowsMappe() { return windowsFolder().left(260); }
+QString General_WindowsMappe()
+{
+    return windowsFolder().left(260);
+}
 
 QString General_BrukerNavn()
 {
@@ -147,9 +160,9 @@ QString General_FjernNull(QString &text)
 QString General_Prosent(qint64 done, qint64 total, bool withDecimal)
 {
     if (total == 0)
-        return QStringLiteral("0%");  // callers avoid it; never divide by zero
+        return QStringLiteral("0%"); // callers avoid it; never divide by zero
     const double p = double(total - done) / double(total) * 100.0;
     return formatPlain(100.0 - p, withDecimal ? 1 : 0) + '%';
 }
 
-}  // namespace qv
+} // namespace qv

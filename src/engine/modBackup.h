@@ -4,7 +4,8 @@
 
 #include "platform/ErrorRecord.h"
 
-namespace qv {
+namespace qv
+{
 
 inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
 
@@ -12,13 +13,14 @@ inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
 inline const QString kCrLf = QStringLiteral("\r\n");
 
 // Files of the program folder.
-namespace Files {
+namespace Files
+{
 inline const QString Maler = QStringLiteral("BackupMal.txt");
 inline const QString Utelat = QStringLiteral("BackupUtelat.txt");
 inline const QString LoggEnkel = QStringLiteral("BackupLoggEnkel.txt");
 inline const QString LoggAlle = QStringLiteral("BackupLoggAlle.txt");
 inline const QString Feil = QStringLiteral("Error_Backup.txt");
-}  // namespace Files
+} // namespace Files
 
 // Program folder + "\" + name.
 QString programFile(const QString &name);
@@ -43,4 +45,4 @@ QString General_BrukerNavn();
 QString General_FjernNull(QString &text);
 QString General_Prosent(qint64 done, qint64 total, bool withDecimal);
 
-}  // namespace qv
+} // namespace qv

@@ -9,7 +9,8 @@
 #include <QFileSystemWatcher>
 #include <QMimeDatabase>
 
-namespace qv {
+namespace qv
+{
 
 ChangeWatch::ChangeWatch(const QString &windowsFolder, QObject *parent)
     : QObject(parent), m_watcher(std::make_unique<QFileSystemWatcher>()), m_folder(windowsFolder)
@@ -41,7 +42,8 @@ void moveToTrash(const QString &windowsPath, bool *wentToTrash)
             *wentToTrash = true;
         return;
     }
-    const bool removed = info.isDir() && !info.isSymLink() ? QDir(*host).removeRecursively() : QFile::remove(*host);
+    const bool removed =
+        info.isDir() && !info.isSymLink() ? QDir(*host).removeRecursively() : QFile::remove(*host);
     if (!removed)
         raiseError(Err::PermissionDenied);
 }
@@ -59,4 +61,4 @@ QString typeName(const QString &windowsPath, bool isFolder)
     return dot < 0 ? QStringLiteral("Fil") : name.mid(dot + 1).toUpper() + QStringLiteral(" fil");
 }
 
-}  // namespace qv
+} // namespace qv

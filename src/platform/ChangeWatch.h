@@ -5,19 +5,21 @@
 
 class QFileSystemWatcher;
 
-namespace qv {
+namespace qv
+{
 
 // A folder watched for changes of its entries. The notification only raises a flag;
 // the controls' timers test and clear it, so nothing ever waits on the file system.
-class ChangeWatch : public QObject {
+class ChangeWatch : public QObject
+{
     Q_OBJECT
 public:
     explicit ChangeWatch(const QString &windowsFolder, QObject *parent = nullptr);
     ~ChangeWatch() override;
 
-    bool valid() const { return m_valid; }   // the folder could be watched
+    bool valid() const { return m_valid; } // the folder could be watched
     const QString &folder() const { return m_folder; }
-    bool takeChanged();                        // the flag, cleared by reading it
+    bool takeChanged(); // the flag, cleared by reading it
 
 private:
     std::unique_ptr<QFileSystemWatcher> m_watcher;
@@ -36,4 +38,4 @@ void moveToTrash(const QString &windowsPath, bool *wentToTrash = nullptr);
 // upper-case extension + " fil" when nothing is known).
 QString typeName(const QString &windowsPath, bool isFolder);
 
-}  // namespace qv
+} // namespace qv

@@ -6,9 +6,11 @@
 #include "platform/PlatformError.h"
 #include "platform/TextFile.h"
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 const QString kCrLf = QStringLiteral("\r\n");
 }
 
@@ -35,8 +37,8 @@ QString errorRecord(const QString &module, const QString &procedure, qint32 numb
     return r;
 }
 
-void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure, qint32 number,
-                       const QString &description)
+void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure,
+                       qint32 number, const QString &description)
 {
     const QString folder = programFolder();
     try {
@@ -46,4 +48,4 @@ void appendErrorRecord(const QString &fileName, const QString &module, const QSt
     }
 }
 
-}  // namespace qv
+} // namespace qv

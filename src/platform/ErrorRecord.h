@@ -1,7 +1,8 @@
 #pragma once
 #include <QString>
 
-namespace qv {
+namespace qv
+{
 
 // Program identity used by the error logs and message titles.
 struct ProgramVersion {
@@ -18,7 +19,7 @@ QString errorRecord(const QString &module, const QString &procedure, qint32 numb
 
 // Appends the record to the named file in the program folder; a folder that cannot
 // be written loses the record without a word.
-void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure, qint32 number,
-                       const QString &description);
+void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure,
+                       qint32 number, const QString &description);
 
-}  // namespace qv
+} // namespace qv

@@ -43,7 +43,8 @@ std::vector<DirEntry> listDirectory(const QString &folder, const QString &patter
 // stat and an attribute read per file); a link's target is not looked at.
 enum class ListDetail { Full, Kinds };
 void forEachDirEntry(const QString &folder, const QString &pattern,
-                     const std::function<bool(const DirEntry &)> &visit, ListDetail detail = ListDetail::Full);
+                     const std::function<bool(const DirEntry &)> &visit,
+                     ListDetail detail = ListDetail::Full);
 bool wildcardMatch(const QString &pattern, const QString &name);
 
 // Attribute word of a path (throws 53 file / 76 path not found, 70, ...).

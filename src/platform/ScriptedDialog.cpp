@@ -1,15 +1,21 @@
 #include "platform/ScriptedDialog.h"
 
-namespace qv {
+namespace qv
+{
 
 bool ScriptedDialog::fits(Answer a, Buttons buttons)
 {
     switch (buttons) {
-    case Buttons::OK: return a == Answer::OK;
-    case Buttons::OKCancel: return a == Answer::OK || a == Answer::Cancel;
-    case Buttons::YesNoCancel: return a == Answer::Yes || a == Answer::No || a == Answer::Cancel;
-    case Buttons::YesNo: return a == Answer::Yes || a == Answer::No;
-    case Buttons::RetryCancel: return a == Answer::Retry || a == Answer::Cancel;
+    case Buttons::OK:
+        return a == Answer::OK;
+    case Buttons::OKCancel:
+        return a == Answer::OK || a == Answer::Cancel;
+    case Buttons::YesNoCancel:
+        return a == Answer::Yes || a == Answer::No || a == Answer::Cancel;
+    case Buttons::YesNo:
+        return a == Answer::Yes || a == Answer::No;
+    case Buttons::RetryCancel:
+        return a == Answer::Retry || a == Answer::Cancel;
     }
     return false;
 }
@@ -22,8 +28,8 @@ QString ScriptedDialog::escapeText(QString text)
     return text;
 }
 
-Answer ScriptedDialog::messageBox(const QString &text, Buttons buttons, Icon icon,
-                                  const QString &title, int defaultButton)
+Answer ScriptedDialog::messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
+                                  int defaultButton)
 {
     m_messages << text;
     const QString head = QStringLiteral("MSGBOX [%1] [%2] default=%3 title=\"%4\": %5")
@@ -36,16 +42,20 @@ Answer ScriptedDialog::messageBox(const QString &text, Buttons buttons, Icon ico
         if (m_onUnexpected)
             m_onUnexpected(head);
         switch (buttons) {
-        case Buttons::OK: return Answer::OK;
-        case Buttons::YesNo: return Answer::No;
-        default: return Answer::Cancel;
+        case Buttons::OK:
+            return Answer::OK;
+        case Buttons::YesNo:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
         }
     }
     const Answer a = m_answers.front();
     m_answers.pop_front();
     if (!fits(a, buttons)) {
         m_unexpected = true;
-        m_transcript << head << QStringLiteral("  -> (answer %1 is not a button of this box)").arg(answerName(a));
+        m_transcript << head
+                     << QStringLiteral("  -> (answer %1 is not a button of this box)").arg(answerName(a));
         if (m_onUnexpected)
             m_onUnexpected(head);
         return defaultAnswer(buttons, 1);
@@ -56,8 +66,8 @@ Answer ScriptedDialog::messageBox(const QString &text, Buttons buttons, Icon ico
 
 QString ScriptedDialog::prompt(const QString &text, const QString &title, const QString &defaultAnswer)
 {
-    const QString head = QStringLiteral("PROMPT title=\"%1\" default=\"%2\": %3")
-                             .arg(title, defaultAnswer, escapeText(text));
+    const QString head =
+        QStringLiteral("PROMPT title=\"%1\" default=\"%2\": %3").arg(title, defaultAnswer, escapeText(text));
     if (m_prompts.empty()) {
         m_unexpected = true;
         m_transcript << head << QStringLiteral("  -> (no answer in script)");
@@ -92,4 +102,4 @@ void ScriptedDialog::clearRecord()
     m_unexpected = false;
 }
 
-}  // namespace qv
+} // namespace qv

@@ -5,11 +5,13 @@
 #include <deque>
 #include <functional>
 
-namespace qv {
+namespace qv
+{
 
 // A dialogue answered from a queue, recording every exchange as transcript lines.
 // Used by tests and by the scripting driver; the same engine code runs under it.
-class ScriptedDialog : public UserDialog {
+class ScriptedDialog : public UserDialog
+{
 public:
     // Queue an answer for the next message box, or a text for the next prompt
     // (an empty text is a cancelled prompt).
@@ -38,8 +40,8 @@ public:
     const QStringList &messages() const { return m_messages; }
     void clearRecord();
 
-    static QString escapeText(QString text);  // line breaks shown as \n
-    static bool fits(Answer a, Buttons buttons);  // the answer is one of the box's buttons
+    static QString escapeText(QString text);     // line breaks shown as \n
+    static bool fits(Answer a, Buttons buttons); // the answer is one of the box's buttons
 
 private:
     std::deque<Answer> m_answers;
@@ -51,4 +53,4 @@ private:
     int m_eventsCount = 0;
 };
 
-}  // namespace qv
+} // namespace qv

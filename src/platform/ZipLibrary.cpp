@@ -360,7 +360,7 @@ std::optional<QByteArray> hostPathOf(const QString &windowsPath)
     const std::optional<QString> host = qv::DriveTable::current().toHost(windowsPath);
     if (!host || host->isEmpty())
         return std::nullopt;
-    return qv::hostPathBytes(*host);  // names that are not valid UTF-8 keep their bytes
+    return qv::hostPathBytes(*host); // names that are not valid UTF-8 keep their bytes
 }
 
 int archive(int count, const char *archiveName, const char *const *names)

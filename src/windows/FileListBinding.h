@@ -3,10 +3,12 @@
 
 class qvFileList;
 
-namespace qv {
+namespace qv
+{
 
 // The found-file list of the engine, shown in the window's file list control.
-class FileListBinding : public FoundFileList {
+class FileListBinding : public FoundFileList
+{
 public:
     explicit FileListBinding(qvFileList &list) : m_list(list) {}
 
@@ -25,4 +27,4 @@ private:
     qvFileList &m_list;
 };
 
-}  // namespace qv
+} // namespace qv

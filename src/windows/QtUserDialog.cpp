@@ -5,8 +5,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-namespace qv {
-namespace {
+namespace qv
+{
+namespace
+{
 
 struct ButtonSpec {
     Answer answer;
@@ -22,11 +24,16 @@ QList<ButtonSpec> buttonsOf(Buttons b)
     const ButtonSpec no{Answer::No, QStringLiteral("Nei"), QMessageBox::NoRole};
     const ButtonSpec retry{Answer::Retry, QStringLiteral("Prøv igjen"), QMessageBox::AcceptRole};
     switch (b) {
-    case Buttons::OK: return {ok};
-    case Buttons::OKCancel: return {ok, cancel};
-    case Buttons::YesNoCancel: return {yes, no, cancel};
-    case Buttons::YesNo: return {yes, no};
-    case Buttons::RetryCancel: return {retry, cancel};
+    case Buttons::OK:
+        return {ok};
+    case Buttons::OKCancel:
+        return {ok, cancel};
+    case Buttons::YesNoCancel:
+        return {yes, no, cancel};
+    case Buttons::YesNo:
+        return {yes, no};
+    case Buttons::RetryCancel:
+        return {retry, cancel};
     }
     return {ok};
 }
@@ -34,16 +41,21 @@ QList<ButtonSpec> buttonsOf(Buttons b)
 QMessageBox::Icon qtIcon(Icon i)
 {
     switch (i) {
-    case Icon::Critical: return QMessageBox::Critical;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::None: break;
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    case Icon::None:
+        break;
     }
     return QMessageBox::NoIcon;
 }
 
-}  // namespace
+} // namespace
 
 void QtUserDialog::refreshNow()
 {
@@ -56,7 +68,7 @@ void QtUserDialog::refreshNow()
 Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                                 int defaultButton)
 {
-    refreshNow();  // the window behind the question shows the state it asks about
+    refreshNow(); // the window behind the question shows the state it asks about
     QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
     const QList<ButtonSpec> specs = buttonsOf(buttons);
     QList<QPushButton *> made;
@@ -113,4 +125,4 @@ void QtUserDialog::processEvents()
     QApplication::processEvents();
 }
 
-}  // namespace qv
+} // namespace qv

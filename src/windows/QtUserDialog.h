@@ -5,11 +5,13 @@
 
 #include <functional>
 
-namespace qv {
+namespace qv
+{
 
 // The window implementation of the user dialogue: QMessageBox / QInputDialog with
 // Norwegian button texts.
-class QtUserDialog : public UserDialog {
+class QtUserDialog : public UserDialog
+{
 public:
     Answer messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                       int defaultButton) override;
@@ -31,4 +33,4 @@ private:
     bool m_busy = false;
 };
 
-}  // namespace qv
+} // namespace qv

@@ -30,9 +30,11 @@
 #include <QStyle>
 #include <QUrl>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 constexpr int kTwipsPerPixel = 15;
 const QString kModule = QStringLiteral("frmBackup");
 const QColor kLineBlue(83, 136, 215);
@@ -40,7 +42,8 @@ const QString kMailAddress = QStringLiteral("support@qvbackup.no");
 const QString kWebAddress = QStringLiteral("https://www.qvbackup.no");
 
 // A double separator line across the window: blue over white.
-class DoubleLine : public QWidget {
+class DoubleLine : public QWidget
+{
 public:
     explicit DoubleLine(QWidget *parent) : QWidget(parent) { setAttribute(Qt::WA_TransparentForMouseEvents); }
 
@@ -60,7 +63,7 @@ template <typename T> T *placed(T *w, int x, int y, int width, int height)
     w->setGeometry(x, y, width, height);
     return w;
 }
-}  // namespace
+} // namespace
 
 frmBackup::frmBackup(QWidget *parent) : QMainWindow(parent), m_dialog(std::make_unique<QtUserDialog>())
 {
@@ -97,7 +100,7 @@ void frmBackup::Form_Initialize()
     auto tool = [&](const QString &caption, const QString &tip, int x, int width) {
         auto *b = placed(new qvTButton(m_shbTopp), x, 3, width, 52);
         b->setStyle(9);
-        b->setIconAlign(1);  // picture above the caption, as on a tool bar
+        b->setIconAlign(1); // picture above the caption, as on a tool bar
         b->setCaption(caption);
         b->setQvToolTip(tip);
         return b;
@@ -105,9 +108,10 @@ void frmBackup::Form_Initialize()
     m_qvbStart = tool(QStringLiteral("Start"), QStringLiteral("Start backup."), 4, 116);
     m_qvbNy = tool(QStringLiteral("Ny mal"), QStringLiteral("Klargjør for ny mal."), 128, 74);
     m_qvbLagre = tool(QStringLiteral("Lagre mal"), QStringLiteral("Lagre valgene som ny mal."), 204, 74);
-    m_qvbSlett = tool(QStringLiteral("Slett mal"), QStringLiteral("Slett den valgte malen fra listen."), 280, 74);
-    m_qvbUtelat = tool(QStringLiteral("Utelat"), QStringLiteral("Legg inn filtyper som du ikke vil ta backup av."),
-                       362, 66);
+    m_qvbSlett =
+        tool(QStringLiteral("Slett mal"), QStringLiteral("Slett den valgte malen fra listen."), 280, 74);
+    m_qvbUtelat = tool(QStringLiteral("Utelat"),
+                       QStringLiteral("Legg inn filtyper som du ikke vil ta backup av."), 362, 66);
     m_qvbAvslutt = tool(QStringLiteral("Avslutt"), QString(), 435, 80);
     m_qvbLagre->setEnabled(false);
     m_qvbSlett->setEnabled(false);
@@ -121,8 +125,8 @@ void frmBackup::Form_Initialize()
     m_txtSistKjort->setReadOnly(true);
 
     placed(new DoubleLine(m_client), 0, 98, 520, 2);
-    m_lblOverskrift = placed(new QLabel(QStringLiteral("Sett innstillinger for ønsket backup:"), m_client), 10, 103,
-                             300, 16);
+    m_lblOverskrift = placed(new QLabel(QStringLiteral("Sett innstillinger for ønsket backup:"), m_client),
+                             10, 103, 300, 16);
 
     auto folderButton = [&](const QString &caption, const QString &tip, const QString &header, int y) {
         auto *b = placed(new qvCommand(m_client), 10, y, 100, 28);
@@ -133,9 +137,11 @@ void frmBackup::Form_Initialize()
         b->setIconDefault(style()->standardPixmap(QStyle::SP_DirOpenIcon).scaled(16, 16));
         return b;
     };
-    m_qvbFra = folderButton(QStringLiteral("F&ra mappe"), QStringLiteral("Velg mappen det skal tas backup av."),
-                            QStringLiteral("Backup av mappe"), 123);
-    m_qvbTil = folderButton(QStringLiteral("&Til mappe"), QStringLiteral("Velg mappe hvor backup skal kopieres til."),
+    m_qvbFra =
+        folderButton(QStringLiteral("F&ra mappe"), QStringLiteral("Velg mappen det skal tas backup av."),
+                     QStringLiteral("Backup av mappe"), 123);
+    m_qvbTil = folderButton(QStringLiteral("&Til mappe"),
+                            QStringLiteral("Velg mappe hvor backup skal kopieres til."),
                             QStringLiteral("Plasser backup i mappe"), 156);
     m_txtFra = placed(new QLineEdit(m_client), 116, 125, 396, 24);
     m_txtTil = placed(new QLineEdit(m_client), 116, 158, 396, 24);
@@ -149,18 +155,20 @@ void frmBackup::Form_Initialize()
         b->setQvToolTipHeader(header);
         return b;
     };
-    m_chkUnderkat = box(QStringLiteral("In&kl. undermapper."), QStringLiteral("Sett kryss for å ta med alle undermapper."),
+    m_chkUnderkat = box(QStringLiteral("In&kl. undermapper."),
+                        QStringLiteral("Sett kryss for å ta med alle undermapper."),
                         QStringLiteral("Søk i undermapper"), 10, 190, 170);
     m_chkAlleMaler = box(QStringLiteral("Alle maler"),
-                         QStringLiteral("Sett kryss for å ta backup av alle maler i en fortøpende prosess."), QString(),
-                         10, 210, 170);
+                         QStringLiteral("Sett kryss for å ta backup av alle maler i en fortøpende prosess."),
+                         QString(), 10, 210, 170);
     m_lblTaMed = placed(new QLabel(QStringLiteral("Ta backup av:"), m_client), 196, 191, 84, 18);
     m_optAlle = box(QStringLiteral("Alle &filer."),
                     QStringLiteral("Ta med alle filer utenom filtyper som er lagt inn i utelat listen."),
                     QStringLiteral("Filer som skal tas med"), 282, 188, 230);
-    m_optEndrede = box(QStringLiteral("Bare nye og &endrede filer."),
-                       QStringLiteral("Ta med bare nye og endrede filer siden forrige gang backup ble kjørt."),
-                       QStringLiteral("Filer som skal tas med"), 282, 209, 160);
+    m_optEndrede =
+        box(QStringLiteral("Bare nye og &endrede filer."),
+            QStringLiteral("Ta med bare nye og endrede filer siden forrige gang backup ble kjørt."),
+            QStringLiteral("Filer som skal tas med"), 282, 209, 160);
     for (qvCheckBox *o : {m_optAlle, m_optEndrede}) {
         o->setStyle(2);
         o->setMode(2);
@@ -170,10 +178,11 @@ void frmBackup::Form_Initialize()
     m_chkZip->setEnabled(false);
 
     placed(new DoubleLine(m_client), 0, 234, 520, 2);
-    m_chkFullSti = box(QStringLiteral("&Vis full sti."), QStringLiteral("Viser/skjuler stien til filene i listen under."),
+    m_chkFullSti = box(QStringLiteral("&Vis full sti."),
+                       QStringLiteral("Viser/skjuler stien til filene i listen under."),
                        QStringLiteral("Vis sti"), 10, 240, 150);
     m_lvw1 = placed(new qvFileList(m_client), 6, 262, 508, 174);
-    m_lvw1->setFillMode(1);  // rows come from the scan, not from a folder
+    m_lvw1->setFillMode(1); // rows come from the scan, not from a folder
     m_lvw1->setHideColumnHeaders(false);
     m_pgr1 = placed(new qvProgress(m_client), 6, 440, 508, 14);
     m_pgr1->setVisible(false);
@@ -186,8 +195,10 @@ void frmBackup::Form_Initialize()
     connect(m_cboMal, qOverload<int>(&QComboBox::activated), this,
             [this](int i) { command([&] { m_engine.state.cboMal.setListIndex(i); }); });
     connect(m_qvbNy, &qvTButton::Click, this, [this] { command([&] { m_engine.templates.qvbNy_Click(); }); });
-    connect(m_qvbLagre, &qvTButton::Click, this, [this] { command([&] { m_engine.templates.General_LagreMal(); }); });
-    connect(m_qvbSlett, &qvTButton::Click, this, [this] { command([&] { m_engine.templates.qvbSlett_Click(); }); });
+    connect(m_qvbLagre, &qvTButton::Click, this,
+            [this] { command([&] { m_engine.templates.General_LagreMal(); }); });
+    connect(m_qvbSlett, &qvTButton::Click, this,
+            [this] { command([&] { m_engine.templates.qvbSlett_Click(); }); });
     connect(m_qvbStart, &qvTButton::Click, this, [this] { command([&] { m_engine.run.qvbStart_Click(); }); });
     connect(m_qvbUtelat, &qvTButton::Click, this, [this] { showExclusionEditor(); });
     connect(m_qvbAvslutt, &qvTButton::Click, this, [this] { close(); });
@@ -279,7 +290,10 @@ void frmBackup::buildMenus()
     item(m_mnuOm, "mnuOmOm5", "Besøk " + kWebAddress, [] { QDesktopServices::openUrl(QUrl(kWebAddress)); });
 }
 
-QAction *frmBackup::action(const QString &name) const { return findChild<QAction *>(name); }
+QAction *frmBackup::action(const QString &name) const
+{
+    return findChild<QAction *>(name);
+}
 
 void frmBackup::Form_Load()
 {
@@ -299,9 +313,9 @@ void frmBackup::Form_Load()
     s.innerWidth = m_client->width();
     m_engine.startUp();
 
-    const std::pair<qvTButton *, const char *> pictures[] = {{m_qvbStart, "Start.png"}, {m_qvbNy, "NyMal.png"},
-                                                             {m_qvbLagre, "FileSave.png"}, {m_qvbSlett, "SlettMal.png"},
-                                                             {m_qvbUtelat, "Utelat.png"}, {m_qvbAvslutt, "Exit.png"}};
+    const std::pair<qvTButton *, const char *> pictures[] = {
+        {m_qvbStart, "Start.png"},    {m_qvbNy, "NyMal.png"},      {m_qvbLagre, "FileSave.png"},
+        {m_qvbSlett, "SlettMal.png"}, {m_qvbUtelat, "Utelat.png"}, {m_qvbAvslutt, "Exit.png"}};
     for (const auto &[button, file] : pictures)
         button->IconFromPNG(BildeMappe + file, 24);
     m_shbTopp->Lines({124, 358, 431}, qvKontrollerFelles::RGB(83, 136, 215), 180, true);
@@ -323,8 +337,7 @@ void frmBackup::showState()
 {
     const RunState &s = m_engine.state;
     m_showing = true;
-    if (m_cboMal->count() != s.cboMal.count() ||
-        [&] {
+    if (m_cboMal->count() != s.cboMal.count() || [&] {
             for (int i = 0; i < s.cboMal.count(); ++i)
                 if (m_cboMal->itemText(i) != s.cboMal.item(i))
                     return true;
@@ -366,10 +379,12 @@ void frmBackup::showState()
         {m_qvbFra, &s.qvbFra},     {m_qvbTil, &s.qvbTil}};
     for (const auto &[w, c] : buttons)
         w->setEnabled(c->enabled);
-    const std::pair<const char *, const Command *> items[] = {
-        {"mnuFilStart", &s.mnuFilStart},         {"mnuRedigerNyMal", &s.mnuRedigerNyMal},
-        {"mnuRedigerLagreMal", &s.mnuRedigerLagreMal}, {"mnuRedigerSlettMal", &s.mnuRedigerSlettMal},
-        {"mnuFilUtelat", &s.mnuFilUtelat},       {"mnuFilAvslutt", &s.mnuFilAvslutt}};
+    const std::pair<const char *, const Command *> items[] = {{"mnuFilStart", &s.mnuFilStart},
+                                                              {"mnuRedigerNyMal", &s.mnuRedigerNyMal},
+                                                              {"mnuRedigerLagreMal", &s.mnuRedigerLagreMal},
+                                                              {"mnuRedigerSlettMal", &s.mnuRedigerSlettMal},
+                                                              {"mnuFilUtelat", &s.mnuFilUtelat},
+                                                              {"mnuFilAvslutt", &s.mnuFilAvslutt}};
     for (const auto &[name, c] : items)
         action(name)->setEnabled(c->enabled);
     m_mnuFil->menuAction()->setEnabled(s.mnuFil.enabled);
@@ -401,10 +416,10 @@ void frmBackup::chooseFolder(BackupEngine::FolderField field)
     qvCommand *button = source ? m_qvbFra : m_qvbTil;
     const QString ValgtMappe = source ? m_engine.state.Fra : m_engine.state.Til;
     button->setEnabled(false);
-    const QString chosen =
-        m_chooseFolder ? m_chooseFolder(source ? QStringLiteral("Velg FRA-mappe") : QStringLiteral("Velg TIL-mappe"),
-                                        ValgtMappe, source)
-                       : QString();
+    const QString chosen = m_chooseFolder ? m_chooseFolder(source ? QStringLiteral("Velg FRA-mappe")
+                                                                  : QStringLiteral("Velg TIL-mappe"),
+                                                           ValgtMappe, source)
+                                          : QString();
     button->setEnabled(true);
     command([&] { m_engine.folderChosen(field, chosen, ValgtMappe); });
 }
@@ -443,4 +458,4 @@ void frmBackup::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-}  // namespace qv
+} // namespace qv

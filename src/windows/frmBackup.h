@@ -18,18 +18,21 @@ class qvShadeBox;
 class qvShadeForm;
 class qvTButton;
 
-namespace qv {
+namespace qv
+{
 class FileListBinding;
 class QtUserDialog;
 
 // The main window: binds the engine's run state to the drawn controls and turns
 // the user's clicks into the engine's commands.
-class frmBackup : public QMainWindow {
+class frmBackup : public QMainWindow
+{
     Q_OBJECT
 public:
     // Opens the folder chooser: title, the folder it opens with, whether its
     // new-folder button is hidden; returns the chosen folder ("" when cancelled).
-    using FolderChooser = std::function<QString(const QString &title, const QString &start, bool hideNewFolder)>;
+    using FolderChooser =
+        std::function<QString(const QString &title, const QString &start, bool hideNewFolder)>;
 
     explicit frmBackup(QWidget *parent = nullptr);
     ~frmBackup() override;
@@ -84,7 +87,7 @@ private:
     std::unique_ptr<FileListBinding> m_fileList;
     FolderChooser m_chooseFolder;
     QString BildeMappe;
-    bool m_showing = false;  // pushing state: control signals are echoes, not clicks
+    bool m_showing = false; // pushing state: control signals are echoes, not clicks
 
     QWidget *m_client = nullptr;
     qvShadeForm *m_background = nullptr;
@@ -95,11 +98,11 @@ private:
     qvTButton *m_qvbStart = nullptr, *m_qvbNy = nullptr, *m_qvbLagre = nullptr, *m_qvbSlett = nullptr,
               *m_qvbUtelat = nullptr, *m_qvbAvslutt = nullptr;
     qvCommand *m_qvbFra = nullptr, *m_qvbTil = nullptr;
-    qvCheckBox *m_chkAlleMaler = nullptr, *m_chkUnderkat = nullptr, *m_optAlle = nullptr, *m_optEndrede = nullptr,
-               *m_chkZip = nullptr, *m_chkFullSti = nullptr;
+    qvCheckBox *m_chkAlleMaler = nullptr, *m_chkUnderkat = nullptr, *m_optAlle = nullptr,
+               *m_optEndrede = nullptr, *m_chkZip = nullptr, *m_chkFullSti = nullptr;
     qvFileList *m_lvw1 = nullptr;
     qvProgress *m_pgr1 = nullptr;
     QMenu *m_mnuFil = nullptr, *m_mnuRediger = nullptr, *m_mnuOm = nullptr;
 };
 
-}  // namespace qv
+} // namespace qv

@@ -21,15 +21,20 @@
 
 #include <algorithm>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 constexpr int kTwipsPerPixel = 15;
 const QString kModule = QStringLiteral("frmKatalog");
 const QString kSection = QStringLiteral("KatalogVindu");
 
-QString withSeparator(const QString &path) { return path.endsWith('\\') ? path : path + '\\'; }
-}  // namespace
+QString withSeparator(const QString &path)
+{
+    return path.endsWith('\\') ? path : path + '\\';
+}
+} // namespace
 
 frmKatalog::frmKatalog(const QString &valgtMappe, QWidget *owner) : QDialog(owner)
 {
@@ -39,9 +44,10 @@ frmKatalog::frmKatalog(const QString &valgtMappe, QWidget *owner) : QDialog(owne
     m_picKatTre = new qvShadeBox(this);
     m_picKatTre->setText(QStringLiteral("Mappetre"));
     m_picKatTre->setStyle(3);
-    m_picKatTre->setTextAlign(0);  // the heading at the left, clear of the two buttons
-    const char *tips[2][2] = {{"Viser dine favorittmapper om disse er opprettet i Kelvaro.", "Favorittmapper"},
-                              {"Opprett ny undermappe i mappen du nå står i.", "Ny mappe"}};
+    m_picKatTre->setTextAlign(0); // the heading at the left, clear of the two buttons
+    const char *tips[2][2] = {
+        {"Viser dine favorittmapper om disse er opprettet i Kelvaro.", "Favorittmapper"},
+        {"Opprett ny undermappe i mappen du nå står i.", "Ny mappe"}};
     for (int i = 0; i < 2; ++i) {
         m_qvbKatalog[i] = new qvTButton(m_picKatTre);
         m_qvbKatalog[i]->setStyle(9);
@@ -217,8 +223,8 @@ QMenu *frmKatalog::buildFavouritesMenu(int button)
             m_mnuFav->addAction(row.gruppe)->setEnabled(false);
             newGroup = false;
         }
-        const QString caption = button == 1 ? General_SisteMappe(row.sti)
-                                            : General_KortSti(m_mnuFav->font(), row.mappe, 500);
+        const QString caption =
+            button == 1 ? General_SisteMappe(row.sti) : General_KortSti(m_mnuFav->font(), row.mappe, 500);
         QAction *entry = m_mnuFav->addAction(QStringLiteral("    ") + caption);
         const QString folder = row.mappe;
         connect(entry, &QAction::triggered, this, [this, folder] {
@@ -244,4 +250,4 @@ void frmKatalog::General_FavoritterMeny(int button)
     menu->popup(mapToGlobal(QPoint(m_picKatTre->x() + m_qvbKatalog[0]->x(), m_tree->y() - 5)));
 }
 
-}  // namespace qv
+} // namespace qv

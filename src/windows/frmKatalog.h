@@ -10,11 +10,13 @@ class qvShadeForm;
 class qvTButton;
 class qvTree;
 
-namespace qv {
+namespace qv
+{
 
 // The folder chooser: a folder tree, a new-folder button and the favourite folders
 // of the sibling file viewer. The chosen folder comes back through ValgtMappe.
-class frmKatalog : public QDialog {
+class frmKatalog : public QDialog
+{
     Q_OBJECT
 public:
     // valgtMappe: the folder to open with ("" opens the program folder).
@@ -33,7 +35,7 @@ public:
     qvShadeBox *shbStatus() const { return m_shbStatus; }
 
     struct Favoritt {
-        QString gruppe, mappe, sti;  // group, the folder opened, the second path
+        QString gruppe, mappe, sti; // group, the folder opened, the second path
     };
     // Reads the favourites file into the sorted store (lvwFav).
     void General_FavoritterLes();
@@ -67,4 +69,4 @@ private:
     bool m_shown = false;
 };
 
-}  // namespace qv
+} // namespace qv

@@ -9,7 +9,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-namespace qv {
+namespace qv
+{
 
 frmUtelat::frmUtelat(Exclusions &exclusions, QWidget *owner) : QDialog(owner), m_exclusions(exclusions)
 {
@@ -21,9 +22,10 @@ frmUtelat::frmUtelat(Exclusions &exclusions, QWidget *owner) : QDialog(owner), m
     m_background->setColorA(qvKontrollerFelles::RGB(156, 219, 248));
     m_background->setColorB(qvKontrollerFelles::RGB(118, 179, 240));
 
-    m_lblTopp[0] = new QLabel(QStringLiteral("Skriv inn filtype endelsen på filer som skal utelates fra kopiering og "
-                                             "trykk knappen Tilføy for å legge de til i utelat-listen."),
-                              this);
+    m_lblTopp[0] =
+        new QLabel(QStringLiteral("Skriv inn filtype endelsen på filer som skal utelates fra kopiering og "
+                                  "trykk knappen Tilføy for å legge de til i utelat-listen."),
+                   this);
     m_lblTopp[0]->setWordWrap(true);
     m_lblTopp[0]->setGeometry(10, 8, 299, 46);
     m_txtFiltype = new QLineEdit(this);
@@ -61,7 +63,10 @@ QStringList frmUtelat::entries() const
     return out;
 }
 
-void frmUtelat::txtFiltype_Change() { m_cmdKnapp[0]->setEnabled(!m_txtFiltype->text().trimmed().isEmpty()); }
+void frmUtelat::txtFiltype_Change()
+{
+    m_cmdKnapp[0]->setEnabled(!m_txtFiltype->text().trimmed().isEmpty());
+}
 
 void frmUtelat::cmdKnapp_Click(int index)
 {
@@ -95,4 +100,4 @@ void frmUtelat::cmdKnapp_Click(int index)
     }
 }
 
-}  // namespace qv
+} // namespace qv

@@ -7,12 +7,14 @@ class QListWidget;
 class qvCommand;
 class qvShadeForm;
 
-namespace qv {
+namespace qv
+{
 class Exclusions;
 
 // The exclusion editor: the stored list of excluded extensions, add and remove,
 // written back on OK.
-class frmUtelat : public QDialog {
+class frmUtelat : public QDialog
+{
     Q_OBJECT
 public:
     frmUtelat(Exclusions &exclusions, QWidget *owner = nullptr);
@@ -34,4 +36,4 @@ private:
     qvCommand *m_cmdKnapp[4] = {};
 };
 
-}  // namespace qv
+} // namespace qv

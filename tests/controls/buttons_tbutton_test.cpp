@@ -681,7 +681,7 @@ TEST(TButtonPaint, UnderlinedCaptionLineRunsUnderTheText)
     qvTButton *b = makeButton(&f.form, {10, 10, 90, 28}, 0);
     b->setCaption(QStringLiteral("&Avslutt"));
     QTemporaryDir dir;
-    b->IconFromPNG(writePng(dir.path() + "/x.png", {16, 16}, Qt::red), 16);  // style 0 leaves it out
+    b->IconFromPNG(writePng(dir.path() + "/x.png", {16, 16}, Qt::red), 16); // style 0 leaves it out
     b->setTransparentBG(false);
     b->setBackColor(0xFFFFFF);
     b->grab();                   // at rest first, as on screen

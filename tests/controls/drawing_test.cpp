@@ -17,7 +17,8 @@
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 
-namespace {
+namespace
+{
 
 QImage canvas(int w, int h, QColor fill = Qt::white)
 {
@@ -33,7 +34,10 @@ std::tuple<int, int, int> rgbAt(const QImage &img, int x, int y)
     return {qRed(px), qGreen(px), qBlue(px)};
 }
 
-std::tuple<int, int, int> rgbOf(OleColor c) { return {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)}; }
+std::tuple<int, int, int> rgbOf(OleColor c)
+{
+    return {int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)};
+}
 
 ::testing::AssertionResult near(const QImage &img, int x, int y, OleColor expected, int tolerance)
 {
@@ -41,8 +45,9 @@ std::tuple<int, int, int> rgbOf(OleColor c) { return {int(c & 0xFF), int((c >> 8
     const auto [er, eg, eb] = rgbOf(expected);
     if (std::abs(r - er) <= tolerance && std::abs(g - eg) <= tolerance && std::abs(b - eb) <= tolerance)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is (" << r << ", " << g << ", " << b
-                                         << "), expected about (" << er << ", " << eg << ", " << eb << ")";
+    return ::testing::AssertionFailure()
+           << "pixel (" << x << ", " << y << ") is (" << r << ", " << g << ", " << b << "), expected about ("
+           << er << ", " << eg << ", " << eb << ")";
 }
 
 // Bounding box of the pixels clearly darker than white.
@@ -62,7 +67,7 @@ QString writePng(const QString &path, const QImage &img)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Colours, PackingAndChannelsFollowTheStoredLayouts)
 {
@@ -147,7 +152,8 @@ TEST(GradientRect, VerticalAndReversedRectangles)
 
 TEST(GradientCorners, EachCornerTakesItsColour)
 {
-    const OleColor tl = RGB(171, 254, 237), tr = RGB(83, 136, 215), bl = RGB(200, 10, 10), br = RGB(10, 200, 10);
+    const OleColor tl = RGB(171, 254, 237), tr = RGB(83, 136, 215), bl = RGB(200, 10, 10),
+                   br = RGB(10, 200, 10);
     QImage img = canvas(260, 260);
     QPainter p(&img);
     GradientCorners(p, tl, tr, bl, br, 2, 2, 258, 258);
@@ -184,10 +190,10 @@ TEST(PercentOf, RoundsHalvesToEven)
     EXPECT_EQ(PercentOf(50, 3), 2);
     EXPECT_EQ(PercentOf(25, 10), 2);
     EXPECT_EQ(PercentOf(35, 10), 4);
-    EXPECT_EQ(PercentOf(45, 15), 7);   // 6.75
-    EXPECT_EQ(PercentOf(-50, 5), -2);  // -2.5
+    EXPECT_EQ(PercentOf(45, 15), 7);  // 6.75
+    EXPECT_EQ(PercentOf(-50, 5), -2); // -2.5
     EXPECT_EQ(PercentOf(50, 5, true), 2);
-    EXPECT_EQ(PercentOf(100000, 100000), 100000000);  // no overflow in the product
+    EXPECT_EQ(PercentOf(100000, 100000), 100000000); // no overflow in the product
     EXPECT_EQ(RoundHalfEven(0.5), 0);
     EXPECT_EQ(RoundHalfEven(1.5), 2);
     EXPECT_EQ(RoundHalfEven(2.5000001), 3);
@@ -198,8 +204,8 @@ QRect textBox(int code, bool grid)
 {
     QImage img = canvas(150, 90);
     QPainter p(&img);
-    DrawTextPlus(p, 0, 0, 150, 90, QStringLiteral("XX"), QStringLiteral("Sans"), 12, 0, code, 0xFF000000u, 4, grid,
-                 4);
+    DrawTextPlus(p, 0, 0, 150, 90, QStringLiteral("XX"), QStringLiteral("Sans"), 12, 0, code, 0xFF000000u, 4,
+                 grid, 4);
     p.end();
     return inkBox(img);
 }
@@ -234,14 +240,14 @@ TEST(DrawTextPlus, WrapsInsideTheBoxAndClipsToIt)
 {
     QImage img = canvas(200, 200);
     QPainter p(&img);
-    DrawTextPlus(p, 10, 10, 80, 150, QStringLiteral("ord ord ord ord ord ord"), QStringLiteral("Sans"), 10, 0, 0,
-                 0xFF000000u, 4, true, 4);
+    DrawTextPlus(p, 10, 10, 80, 150, QStringLiteral("ord ord ord ord ord ord"), QStringLiteral("Sans"), 10, 0,
+                 0, 0xFF000000u, 4, true, 4);
     p.end();
     const QRect ink = inkBox(img);
     EXPECT_GE(ink.left(), 10);
     EXPECT_LE(ink.right(), 90);
     const QFontMetrics fm(QFont(QStringLiteral("Sans"), 10));
-    EXPECT_GT(ink.height(), fm.ascent() + fm.height() / 2);  // more than one line
+    EXPECT_GT(ink.height(), fm.ascent() + fm.height() / 2); // more than one line
 }
 
 TEST(Shapes, RadiusZeroIsThePlainRectangleWithoutSecondPass)
@@ -250,11 +256,11 @@ TEST(Shapes, RadiusZeroIsThePlainRectangleWithoutSecondPass)
     QPainter p(&img);
     DrawRoundRectPlus(p, 5, 5, 30, 20, 0, -1, 1, LineSolid, MakeArgb(255, 0, 0, 255), 0, 0, 0, 0);
     p.end();
-    for (const QPoint pt : {QPoint(5, 5), QPoint(30, 5), QPoint(5, 20), QPoint(30, 20), QPoint(17, 5), QPoint(30, 12),
-                            QPoint(17, 20), QPoint(5, 12)})
+    for (const QPoint pt : {QPoint(5, 5), QPoint(30, 5), QPoint(5, 20), QPoint(30, 20), QPoint(17, 5),
+                            QPoint(30, 12), QPoint(17, 20), QPoint(5, 12)})
         EXPECT_TRUE(near(img, pt.x(), pt.y(), RGB(0, 0, 255), 0)) << pt.x() << "," << pt.y();
-    EXPECT_TRUE(near(img, 17, 12, RGB(255, 255, 255), 0));  // no fill
-    EXPECT_TRUE(near(img, 31, 12, RGB(255, 255, 255), 0));  // one pixel wide
+    EXPECT_TRUE(near(img, 17, 12, RGB(255, 255, 255), 0)); // no fill
+    EXPECT_TRUE(near(img, 31, 12, RGB(255, 255, 255), 0)); // one pixel wide
     EXPECT_TRUE(near(img, 4, 12, RGB(255, 255, 255), 0));
 }
 
@@ -289,8 +295,10 @@ TEST(Shapes, RoundedCornersLeaveTheCornerPixelAndFillKinds)
     QPainter p(&img);
     const Argb red = MakeArgb(255, 255, 0, 0), blue = MakeArgb(255, 0, 0, 255);
     DrawRoundRectPlus(p, 0, 0, 39, 39, 8, FillSolid, 1, LineSolid, blue, 0, red, 0, 0);
-    DrawRoundRectPlus(p, 40, 0, 79, 39, 0, FillLinearGradient, 1, LineKind(-1), 0, 0, red, blue, GradientHorizontal);
-    DrawRoundRectPlus(p, 80, 0, 119, 39, 0, FillLinearGradient, 1, LineKind(-1), 0, 0, red, blue, GradientVertical);
+    DrawRoundRectPlus(p, 40, 0, 79, 39, 0, FillLinearGradient, 1, LineKind(-1), 0, 0, red, blue,
+                      GradientHorizontal);
+    DrawRoundRectPlus(p, 80, 0, 119, 39, 0, FillLinearGradient, 1, LineKind(-1), 0, 0, red, blue,
+                      GradientVertical);
     p.end();
     EXPECT_TRUE(near(img, 0, 0, RGB(255, 255, 255), 0));
     EXPECT_TRUE(near(img, 20, 20, RGB(255, 0, 0), 0));
@@ -308,15 +316,15 @@ TEST(Shapes, CentreGradientRunsFromCentreToOutline)
     DrawEllipsePlus(p, 0, 0, 100, 60, FillCentreGradient, 1, LineKind(-1), 0, 0, 0, MakeArgb(255, 255, 0, 0),
                     MakeArgb(255, 0, 0, 255), 0);
     // Centred on a point of its own.
-    DrawEllipsePlus(p, 100, 0, 100, 60, FillCentreGradient, 1, LineKind(-1), 0, 125, 30, MakeArgb(255, 255, 0, 0),
-                    MakeArgb(255, 0, 0, 255), 0);
+    DrawEllipsePlus(p, 100, 0, 100, 60, FillCentreGradient, 1, LineKind(-1), 0, 125, 30,
+                    MakeArgb(255, 255, 0, 0), MakeArgb(255, 0, 0, 255), 0);
     p.end();
     EXPECT_TRUE(near(img, 50, 30, RGB(255, 0, 0), 8));
     EXPECT_TRUE(near(img, 50, 1, RGB(0, 0, 255), 25));
     EXPECT_TRUE(near(img, 2, 30, RGB(0, 0, 255), 25));
     EXPECT_TRUE(near(img, 0, 0, RGB(255, 255, 255), 0));
     EXPECT_TRUE(near(img, 125, 30, RGB(255, 0, 0), 8));
-    EXPECT_TRUE(near(img, 150, 30, RGB(170, 0, 85), 8));  // a third of the way to the right edge
+    EXPECT_TRUE(near(img, 150, 30, RGB(170, 0, 85), 8)); // a third of the way to the right edge
 }
 
 TEST(Shapes, MissingTexturePictureMeansNoFill)
@@ -410,7 +418,7 @@ TEST(Pictures, KeepAspectFitsAndAnchorsTopLeft)
     p.end();
     EXPECT_EQ(GDIPlusPicture::KeepAspectSize(32, 16, 16, 16), QSize(16, 8));
     EXPECT_EQ(GDIPlusPicture::KeepAspectSize(16, 32, 16, 16), QSize(8, 16));
-    EXPECT_EQ(GDIPlusPicture::KeepAspectSize(3, 2, 5, 5), QSize(5, 3));  // 3.33 -> 3
+    EXPECT_EQ(GDIPlusPicture::KeepAspectSize(3, 2, 5, 5), QSize(5, 3)); // 3.33 -> 3
     EXPECT_TRUE(near(img, 10, 10, RGB(0, 0, 200), 0));
     EXPECT_TRUE(near(img, 25, 17, RGB(0, 0, 200), 0));
     EXPECT_TRUE(near(img, 25, 18, RGB(255, 255, 255), 0));
@@ -454,7 +462,8 @@ TEST(Pictures, PictureThatDoesNotLoadRaises999WithThePath)
     f.write("not a picture");
     f.close();
     QPainter p2(&img);
-    EXPECT_THROW(GDIPlusPicture::DrawPictureFile(p2, f.fileName(), 0, 0, w, h, true, false), qv::PlatformError);
+    EXPECT_THROW(GDIPlusPicture::DrawPictureFile(p2, f.fileName(), 0, 0, w, h, true, false),
+                 qv::PlatformError);
 }
 
 TEST(Pictures, WindowsPathsGoThroughTheDriveTable)

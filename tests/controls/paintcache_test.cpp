@@ -24,13 +24,15 @@
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 
-namespace {
+namespace
+{
 
 // The channel value the gradient fill gives at (x, y) inside triangle t: the exactly
 // interpolated value, rounded down, kept to 0..255.
 int exactChannel(const TriVertex *t, quint16 TriVertex::*channel, qint64 x, qint64 y)
 {
-    const qint64 det = qint64(t[1].x - t[0].x) * (t[2].y - t[0].y) - qint64(t[2].x - t[0].x) * (t[1].y - t[0].y);
+    const qint64 det =
+        qint64(t[1].x - t[0].x) * (t[2].y - t[0].y) - qint64(t[2].x - t[0].x) * (t[1].y - t[0].y);
     const qint64 n1 = (x - t[0].x) * (t[2].y - t[0].y) - qint64(t[2].x - t[0].x) * (y - t[0].y);
     const qint64 n2 = qint64(t[1].x - t[0].x) * (y - t[0].y) - (x - t[0].x) * (t[1].y - t[0].y);
     const __int128 n = __int128(t[0].*channel) * (det - n1 - n2) + __int128(t[1].*channel) * n1 +
@@ -76,7 +78,7 @@ QString writePng(const QString &path, QColor colour, QSize size)
     return path;
 }
 
-}  // namespace
+} // namespace
 
 TEST(SteppedGradients, CornerFillsGiveTheExactlyInterpolatedColours)
 {
@@ -95,7 +97,7 @@ TEST(SteppedGradients, CornerFillsGiveTheExactlyInterpolatedColours)
         img.fill(Qt::transparent);
         QPainter p(&img);
         if (round % 3 == 1)
-            p.setClipRect(0, 0, w, h);  // drawn through a buffer instead of straight in
+            p.setClipRect(0, 0, w, h); // drawn through a buffer instead of straight in
         GradientCorners(p, c[0], c[1], c[2], c[3], left, top, right, bottom);
         p.end();
         const TriVertex v[4] = {MakeVertex(left, top, c[0]), MakeVertex(right, top, c[1]),
@@ -120,20 +122,27 @@ TEST(SteppedGradients, RectangleFillsGiveTheExactlyInterpolatedColours)
         const int from = -int(rng.bounded(50)), to = (horizontal ? w : h) + int(rng.bounded(50));
         const OleColor a = RGB(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256)));
         const OleColor b = RGB(int(rng.bounded(256)), int(rng.bounded(256)), int(rng.bounded(256)));
-        const QImage img = drawn(QImage(w, h, QImage::Format_ARGB32_Premultiplied), [&](QPainter &p) {
-            if (horizontal)
-                GradientRect(p, a, b, from, 0, to, h, true);
-            else
-                GradientRect(p, a, b, 0, from, w, to, false);
-        }, round % 4 == 1);
+        const QImage img = drawn(
+            QImage(w, h, QImage::Format_ARGB32_Premultiplied),
+            [&](QPainter &p) {
+                if (horizontal)
+                    GradientRect(p, a, b, from, 0, to, h, true);
+                else
+                    GradientRect(p, a, b, 0, from, w, to, false);
+            },
+            round % 4 == 1);
         const qint64 len = to - from;
-        auto channel = [&](int c0, int c1, qint64 pos) { return int((c0 * 256 * (len - pos) + c1 * 256 * pos) / len / 256); };
+        auto channel = [&](int c0, int c1, qint64 pos) {
+            return int((c0 * 256 * (len - pos) + c1 * 256 * pos) / len / 256);
+        };
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const qint64 pos = (horizontal ? x : y) - from;
-                const QRgb expected = qRgb(channel(a & 0xFF, b & 0xFF, pos), channel((a >> 8) & 0xFF, (b >> 8) & 0xFF, pos),
-                                           channel((a >> 16) & 0xFF, (b >> 16) & 0xFF, pos));
-                ASSERT_EQ(img.pixel(x, y), expected) << "round " << round << " pixel (" << x << ", " << y << ")";
+                const QRgb expected =
+                    qRgb(channel(a & 0xFF, b & 0xFF, pos), channel((a >> 8) & 0xFF, (b >> 8) & 0xFF, pos),
+                         channel((a >> 16) & 0xFF, (b >> 16) & 0xFF, pos));
+                ASSERT_EQ(img.pixel(x, y), expected)
+                    << "round " << round << " pixel (" << x << ", " << y << ")";
             }
     }
 }
@@ -151,7 +160,8 @@ TEST(PixelSpans, FrameAndRectangleCoverEachEdgePixelOnce)
             EXPECT_EQ(framed.pixel(x, y), edge ? single.pixel(0, 0) : qRgb(255, 255, 255)) << x << "," << y;
         }
     // Right column and bottom row of the rectangle are left out; the pen outlines the rest.
-    const QImage rect = drawn(once, [](QPainter &p) { GdiPrimitives::Rectangle(p, 2, 1, 8, 6, Qt::blue, Qt::green); });
+    const QImage rect =
+        drawn(once, [](QPainter &p) { GdiPrimitives::Rectangle(p, 2, 1, 8, 6, Qt::blue, Qt::green); });
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 12; ++x) {
             const bool inside = x >= 2 && x <= 7 && y >= 1 && y <= 5;
@@ -179,13 +189,13 @@ TEST(KeptOutcomes, TextDrawnAgainMatchesDrawingItAfresh)
     for (const Case &c : cases) {
         auto draw = [&](QPainter &p) {
             p.translate(c.shift);
-            DrawTextPlus(p, 6, 3, 100, 30, c.text, QStringLiteral("Arial"), 9, 0, c.alignment, c.colour, c.hint, true,
-                         c.flags);
+            DrawTextPlus(p, 6, 3, 100, 30, c.text, QStringLiteral("Arial"), 9, 0, c.alignment, c.colour,
+                         c.hint, true, c.flags);
         };
         const QImage fresh = drawn(ground, draw, true);
         EXPECT_NE(fresh, ground) << c.text.toStdString();
-        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString();  // drawn and kept
-        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString();  // copied
+        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString(); // drawn and kept
+        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString(); // copied
         // Other pixels under the same text: drawn again, not copied.
         const QImage other = gradientGround(120, 40).mirrored(true, false);
         EXPECT_EQ(drawn(other, draw), drawn(other, draw, true)) << c.text.toStdString();
@@ -193,7 +203,8 @@ TEST(KeptOutcomes, TextDrawnAgainMatchesDrawingItAfresh)
     // A new colour over the same pixels is a new text.
     auto inColour = [](Argb colour) {
         return [colour](QPainter &p) {
-            DrawTextPlus(p, 0, 0, 60, 20, QStringLiteral("Mal"), QStringLiteral("Arial"), 10, 0, 0, colour, 4, true, 4);
+            DrawTextPlus(p, 0, 0, 60, 20, QStringLiteral("Mal"), QStringLiteral("Arial"), 10, 0, 0, colour, 4,
+                         true, 4);
         };
     };
     const QImage black = drawn(ground, inColour(MakeArgb(255, 0, 0, 0)));
@@ -203,9 +214,29 @@ TEST(KeptOutcomes, TextDrawnAgainMatchesDrawingItAfresh)
 
 TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
 {
-    const QStringList words = {"filer", "funnet", "(1 234 kb).", "mapper", "gjennomsøkt.", "Legger", "til", "i",
-                               "zip:", "C:\\Data\\Bilder\\2024\\ferie.jpg", "pågår...", "AV", "To", "office",
-                               "fjord", "Æble", "Wave", "\"Yo\"", "T.", "17%", "ffi", "Tyr", "é"};
+    const QStringList words = {"filer",
+                               "funnet",
+                               "(1 234 kb).",
+                               "mapper",
+                               "gjennomsøkt.",
+                               "Legger",
+                               "til",
+                               "i",
+                               "zip:",
+                               "C:\\Data\\Bilder\\2024\\ferie.jpg",
+                               "pågår...",
+                               "AV",
+                               "To",
+                               "office",
+                               "fjord",
+                               "Æble",
+                               "Wave",
+                               "\"Yo\"",
+                               "T.",
+                               "17%",
+                               "ffi",
+                               "Tyr",
+                               "é"};
     QRandomGenerator rng(11);
     int putTogether = 0;
     for (int round = 0; round < 400; ++round) {
@@ -215,9 +246,10 @@ TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
         font.setItalic(round % 7 == 0);
         QString text = QString::number(round);
         for (int k = int(rng.bounded(1, 7)); k > 0; --k)
-            text += (rng.bounded(3) ? QStringLiteral(" ") : QString()) + words[int(rng.bounded(words.size()))];
+            text +=
+                (rng.bounded(3) ? QStringLiteral(" ") : QString()) + words[int(rng.bounded(words.size()))];
         if (round % 9 == 0)
-            text += QStringLiteral("  ");  // trailing spaces count for the alignment
+            text += QStringLiteral("  "); // trailing spaces count for the alignment
         const int align = round % 3 == 0 ? Qt::AlignLeft : round % 3 == 1 ? Qt::AlignRight : Qt::AlignHCenter;
         const int flags = align | Qt::AlignTop | Qt::TextWordWrap;
         const QRect box(3 + round % 4, 3, 480 + round % 13, 16 + round % 5);
@@ -236,25 +268,28 @@ TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
             ASSERT_EQ(layer, painted) << text.toStdString() << " alignment " << align;
         }
     }
-    EXPECT_GT(putTogether, 300);  // the common case is put together, not left to the painter
+    EXPECT_GT(putTogether, 300); // the common case is put together, not left to the painter
 
     QFont font;
     font.setPixelSize(12);
     QImage layer(200, 20, QImage::Format_ARGB32_Premultiplied);
     const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
     layer.fill(Qt::transparent);
-    EXPECT_TRUE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font, Qt::black));
+    EXPECT_TRUE(
+        SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font, Qt::black));
     // Left to the painter: a line that would wrap, characters beyond Latin-1, a
     // see-through colour, only spaces, other layouts.
     EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags,
-                                      QStringLiteral("Søker etter nye og endrede filer i alle undermapper"), font,
-                                      Qt::black));
-    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ω"), font, Qt::black));
+                                      QStringLiteral("Søker etter nye og endrede filer i alle undermapper"),
+                                      font, Qt::black));
+    EXPECT_FALSE(
+        SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ω"), font, Qt::black));
     EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font,
                                       QColor(0, 0, 0, 128)));
-    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("   "), font, Qt::black));
-    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Ferdig"),
-                                      font, Qt::black));
+    EXPECT_FALSE(
+        SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("   "), font, Qt::black));
+    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), Qt::AlignLeft | Qt::AlignVCenter,
+                                      QStringLiteral("Ferdig"), font, Qt::black));
 }
 
 TEST(KeptOutcomes, ShapesDrawnAgainMatchDrawingThemAfresh)
@@ -265,23 +300,26 @@ TEST(KeptOutcomes, ShapesDrawnAgainMatchDrawingThemAfresh)
         const int l = int(rng.bounded(-10, 60)), t = int(rng.bounded(-10, 40));
         const int r = l + int(rng.bounded(1, 50)), b = t + int(rng.bounded(1, 30));
         const int radius = int(rng.bounded(0, 9)), pen = int(rng.bounded(0, 4));
-        const int fill = std::array{-1, int(FillSolid), int(FillCentreGradient), int(FillLinearGradient)}[round % 4];
+        const int fill =
+            std::array{-1, int(FillSolid), int(FillCentreGradient), int(FillLinearGradient)}[round % 4];
         const Argb line = MakeArgb(quint8(rng.bounded(60, 256)), 20, 80, 160);
-        const Argb c1 = MakeArgb(quint8(rng.bounded(100, 256)), 250, 230, 200), c2 = MakeArgb(255, 240, 160, 40);
+        const Argb c1 = MakeArgb(quint8(rng.bounded(100, 256)), 250, 230, 200),
+                   c2 = MakeArgb(255, 240, 160, 40);
         const Argb lowerRight = round % 5 == 0 ? MakeArgb(255, 120, 120, 120) : 0;
         auto draw = [&](QPainter &p) {
             p.translate(round % 3, -(round % 2));
             switch (round % 4) {
             case 0:
-                DrawRoundRectPlus(p, l, t, r, b, radius, fill, pen, LineSolid, line, lowerRight, c1, c2, round % 4);
+                DrawRoundRectPlus(p, l, t, r, b, radius, fill, pen, LineSolid, line, lowerRight, c1, c2,
+                                  round % 4);
                 break;
             case 1:
-                DrawHalfRoundRectPlus(p, l, t, r, b, radius, round % 8 == 1, round % 8 == 5, fill, pen, LineSolid, line,
-                                      lowerRight, c1, c2, 0);
+                DrawHalfRoundRectPlus(p, l, t, r, b, radius, round % 8 == 1, round % 8 == 5, fill, pen,
+                                      LineSolid, line, lowerRight, c1, c2, 0);
                 break;
             case 2:
-                DrawEllipsePlus(p, l, t, r - l, b - t, fill, pen, LineSolid, line, round % 3 ? 0.0f : float(l + 4),
-                                round % 3 ? 0.0f : float(t + 3), c1, c2, 0);
+                DrawEllipsePlus(p, l, t, r - l, b - t, fill, pen, LineSolid, line,
+                                round % 3 ? 0.0f : float(l + 4), round % 3 ? 0.0f : float(t + 3), c1, c2, 0);
                 break;
             default:
                 DrawLinePlus(p, l, t, r, b, float(pen) + 0.5f, line, round % 3, 0, true);
@@ -304,7 +342,9 @@ TEST(KeptOutcomes, ScaledPictureDrawnAgainMatchesDrawingItAfresh)
             pic.setPixel(x, y, qRgba(x * 28, y * 36, 200, (x + y) % 3 ? 255 : 90));
     const QImage ground = gradientGround(60, 50);
     for (const bool enabled : {true, false}) {
-        auto draw = [&](QPainter &p) { GDIPlusPicture::DrawPictureImage(pic, p, 5, 4, 31, 23, enabled, false); };
+        auto draw = [&](QPainter &p) {
+            GDIPlusPicture::DrawPictureImage(pic, p, 5, 4, 31, 23, enabled, false);
+        };
         const QImage fresh = drawn(ground, draw, true);
         EXPECT_EQ(drawn(ground, draw), fresh);
         EXPECT_EQ(drawn(ground, draw), fresh);
@@ -359,7 +399,7 @@ TEST(KeptLayers, PanelBackgroundAndTextFollowTheirProperties)
     box.setColorB(RGB(200, 40, 40));
     box.Refresh();
     EXPECT_NE(box.Surface().pixel(100, 20), first.pixel(100, 20));
-    EXPECT_EQ(handedOut, first);  // a copy handed out keeps its pixels
+    EXPECT_EQ(handedOut, first); // a copy handed out keeps its pixels
 
     const QImage beforeStyle = box.Surface().copy();
     box.setStyle(3);
@@ -394,7 +434,7 @@ TEST(KeptLayers, PanelBackgroundAndTextFollowTheirProperties)
     box.resize(80, 30);
     box.Refresh();
     EXPECT_EQ(box.Surface().size(), QSize(80, 30));
-    EXPECT_EQ(box.Surface().pixel(79, 29), qRgb(0, 0, 0));  // the border at the new size
+    EXPECT_EQ(box.Surface().pixel(79, 29), qRgb(0, 0, 0)); // the border at the new size
 }
 
 TEST(KeptLayers, PanelTextLeavesNothingOfTheLastText)
@@ -404,8 +444,9 @@ TEST(KeptLayers, PanelTextLeavesNothingOfTheLastText)
         box.setTextAlign(align);
     };
     const QStringList texts = {QStringLiteral("Legger til i zip: C:\\Data\\Bilder\\2024\\ferie.jpg"),
-                               QStringLiteral("Ferdig"), QStringLiteral("Søker etter nye og endrede filer i alle "
-                                                                       "undermapper av mappen som tas med"),
+                               QStringLiteral("Ferdig"),
+                               QStringLiteral("Søker etter nye og endrede filer i alle "
+                                              "undermapper av mappen som tas med"),
                                QStringLiteral("3 filer")};
     for (int align = 0; align <= 2; ++align) {
         qvShadeBox reused;
@@ -434,8 +475,8 @@ TEST(KeptLayers, PanelRepaintedInPartsMatchesOnePaintedAfresh)
         box.setColorB(s.colourB);
         box.setEnabledProperty(s.enabled);
         box.Lines(s.lines ? QList<qint32>{40, 90} : QList<qint32>{}, RGB(200, 0, 0), 255, false);
-        box.PrintText(0, 150, 2, 60, 20, s.freeText ? QStringLiteral("Mal") : QString(), QStringLiteral("Arial"), 9, 0,
-                      0, MakeArgb(255, 0, 0, 0), 4, true);
+        box.PrintText(0, 150, 2, 60, 20, s.freeText ? QStringLiteral("Mal") : QString(),
+                      QStringLiteral("Arial"), 9, 0, 0, MakeArgb(255, 0, 0, 0), 4, true);
         box.setText(s.text);
         box.Refresh();
     };

@@ -9,19 +9,26 @@
 
 using qvKontrollerFelles::RGB;
 
-namespace {
+namespace
+{
 
-QRgb rgb(int r, int g, int b) { return qRgb(r, g, b); }
+QRgb rgb(int r, int g, int b)
+{
+    return qRgb(r, g, b);
+}
 
-QRgb at(const qvProgress &bar, int x, int y) { return bar.Surface().pixel(x, y) | 0xFF000000u; }
+QRgb at(const qvProgress &bar, int x, int y)
+{
+    return bar.Surface().pixel(x, y) | 0xFF000000u;
+}
 
-}  // namespace
+} // namespace
 
 TEST(ProgressPercent, HalvesToEvenAndZeroMaximum)
 {
     EXPECT_EQ(qvProgress::PercentFor(37, 100), 37);
-    EXPECT_EQ(qvProgress::PercentFor(1, 8), 12);   // 12.5
-    EXPECT_EQ(qvProgress::PercentFor(3, 8), 38);   // 37.5
+    EXPECT_EQ(qvProgress::PercentFor(1, 8), 12); // 12.5
+    EXPECT_EQ(qvProgress::PercentFor(3, 8), 38); // 37.5
     EXPECT_EQ(qvProgress::PercentFor(1, 3), 33);
     EXPECT_EQ(qvProgress::PercentFor(2, 3), 67);
     EXPECT_EQ(qvProgress::PercentFor(100, 100), 100);
@@ -54,8 +61,8 @@ TEST(ProgressPaint, UnchangedPercentageIsNotRepainted)
     bar.setMaxValue(1000);
     bar.setValue(100);
     const int afterTen = bar.PaintCount();
-    bar.setValue(104);  // still 10 %
-    bar.setValue(105);  // 10.5 % shows as 10 %
+    bar.setValue(104); // still 10 %
+    bar.setValue(105); // 10.5 % shows as 10 %
     EXPECT_EQ(bar.PaintCount(), afterTen);
     bar.setValue(106);
     EXPECT_EQ(bar.PaintCount(), afterTen + 1);
@@ -85,21 +92,21 @@ TEST(ProgressPaint, ZeroPercentAlwaysPaints)
 TEST(ProgressLook, StyleZeroBlocksAreOnePixelApart)
 {
     qvProgress bar;
-    bar.resize(200, 15);  // block width 15 / 3 = 5
-    bar.setValue(37);     // filled width 74
+    bar.resize(200, 15); // block width 15 / 3 = 5
+    bar.setValue(37);    // filled width 74
     bar.Refresh();
     const QRgb a = rgb(171, 237, 172), b = rgb(46, 211, 49), white = rgb(255, 255, 255);
     for (int start : {2, 8, 14, 74}) {
-        EXPECT_EQ(at(bar, start, 7), a) << start;      // outline left
-        EXPECT_EQ(at(bar, start + 2, 7), b) << start;  // fill
-        EXPECT_EQ(at(bar, start + 4, 7), a) << start;  // outline right
+        EXPECT_EQ(at(bar, start, 7), a) << start;     // outline left
+        EXPECT_EQ(at(bar, start + 2, 7), b) << start; // fill
+        EXPECT_EQ(at(bar, start + 4, 7), a) << start; // outline right
         EXPECT_EQ(at(bar, start + 5, 7), white) << start;
-        EXPECT_EQ(at(bar, start + 2, 2), a) << start;   // top outline on row 2
-        EXPECT_EQ(at(bar, start + 2, 12), a) << start;  // bottom outline on row H - 3
+        EXPECT_EQ(at(bar, start + 2, 2), a) << start;  // top outline on row 2
+        EXPECT_EQ(at(bar, start + 2, 12), a) << start; // bottom outline on row H - 3
         EXPECT_EQ(at(bar, start + 2, 13), white) << start;
     }
-    EXPECT_EQ(at(bar, 82, 7), white);  // no block past the filled width
-    EXPECT_EQ(at(bar, 0, 0), rgb(0, 0, 0));  // border
+    EXPECT_EQ(at(bar, 82, 7), white);       // no block past the filled width
+    EXPECT_EQ(at(bar, 0, 0), rgb(0, 0, 0)); // border
     EXPECT_EQ(at(bar, 1, 7), white);
 }
 
@@ -112,7 +119,7 @@ TEST(ProgressLook, StyleTwoStartsInsideTheBorderOnlyWithBorder)
     bar.setValue(50);
     bar.Refresh();
     EXPECT_EQ(at(bar, 0, 0), rgb(171, 237, 172));
-    EXPECT_EQ(at(bar, 0, 10), rgb(46, 211, 49));  // the mirror point at half the height
+    EXPECT_EQ(at(bar, 0, 10), rgb(46, 211, 49)); // the mirror point at half the height
     EXPECT_EQ(at(bar, 50, 5), rgb(255, 255, 255));
 
     bar.setBorder(true);
@@ -120,7 +127,7 @@ TEST(ProgressLook, StyleTwoStartsInsideTheBorderOnlyWithBorder)
     EXPECT_EQ(at(bar, 0, 0), rgb(0, 0, 0));
     EXPECT_EQ(at(bar, 1, 1), rgb(171, 237, 172));
     EXPECT_EQ(at(bar, 48, 5) != rgb(255, 255, 255), true);
-    EXPECT_EQ(at(bar, 49, 5), rgb(255, 255, 255));  // the band ends at f - 1
+    EXPECT_EQ(at(bar, 49, 5), rgb(255, 255, 255)); // the band ends at f - 1
 }
 
 TEST(ProgressLook, StyleOneFillsTheShareLeftToRight)
@@ -144,17 +151,17 @@ TEST(ProgressLook, SegmentsOfStylesThreeToSixEverySevenPixels)
     qvProgress bar;
     bar.resize(100, 16);
     bar.setStyle(4);
-    bar.setValue(30);  // f = 30: segments at 4, 11, 18, 25
+    bar.setValue(30); // f = 30: segments at 4, 11, 18, 25
     bar.Refresh();
     const QRgb line = rgb(192, 64, 0);
     for (int x : {4, 11, 18, 25}) {
         EXPECT_EQ(at(bar, x, 3), line) << x;
         EXPECT_EQ(at(bar, x + 5, 12), line) << x;
         EXPECT_EQ(at(bar, x + 3, 4) != rgb(255, 255, 255), true) << x;
-        EXPECT_EQ(at(bar, x + 6, 8), rgb(255, 255, 255)) << x;  // one white column between
+        EXPECT_EQ(at(bar, x + 6, 8), rgb(255, 255, 255)) << x; // one white column between
     }
     EXPECT_EQ(at(bar, 33, 8), rgb(255, 255, 255));
-    EXPECT_EQ(at(bar, 1, 8), rgb(190, 190, 190));  // the frame
+    EXPECT_EQ(at(bar, 1, 8), rgb(190, 190, 190)); // the frame
 }
 
 TEST(ProgressLook, PercentageTextOnlyWhenAsked)

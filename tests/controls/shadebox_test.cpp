@@ -14,11 +14,18 @@
 using namespace qvKontrollerFelles;
 using GDIplusDraw::MakeArgb;
 
-namespace {
+namespace
+{
 
-QRgb rgbOf(OleColor c) { return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+QRgb rgbOf(OleColor c)
+{
+    return qRgb(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
 
-QRgb at(const QImage &img, int x, int y) { return img.pixel(x, y) | 0xFF000000u; }
+QRgb at(const QImage &img, int x, int y)
+{
+    return img.pixel(x, y) | 0xFF000000u;
+}
 
 bool close(QRgb a, QRgb b, int tolerance)
 {
@@ -45,22 +52,40 @@ QRect ink(const QImage &img, int maxGray = 128)
     return box;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ShadeBoxProperties, StoredNamesAndDefaults)
 {
     qvShadeBox box;
-    const QList<std::pair<const char *, QVariant>> expected = {
-        {"FadeType", 1},          {"ColorA", RGB(255, 255, 255)},    {"ColorB", RGB(83, 136, 215)},
-        {"TriColorTL", RGB(171, 254, 237)}, {"TriColorTR", RGB(83, 136, 215)}, {"TriColorBL", RGB(83, 136, 215)},
-        {"TriColorBR", RGB(171, 254, 237)}, {"FadeDouble", false},   {"FadeDoublePoint", 50},
-        {"Border", true},         {"BorderColor", 0u},               {"BorderTopBottom", true},
-        {"Enabled", true},        {"Style", 0},                      {"StatusBar", false},
-        {"Text", QString()},      {"TextColor", 0u},                 {"TextAlign", 2},
-        {"TextFromTop", 3},       {"TextFromEdge", 3},               {"TextAlpha", false},
-        {"TextHoldAtTop", false}, {"Shadow", false},                 {"ShadowSize", 4},
-        {"ShadowPressure", 6},    {"AlphaValue", 1},                 {"PrintTextAmount", 1},
-        {"MousePointer", 0},      {"OLEDropMode", 0}};
+    const QList<std::pair<const char *, QVariant>> expected = {{"FadeType", 1},
+                                                               {"ColorA", RGB(255, 255, 255)},
+                                                               {"ColorB", RGB(83, 136, 215)},
+                                                               {"TriColorTL", RGB(171, 254, 237)},
+                                                               {"TriColorTR", RGB(83, 136, 215)},
+                                                               {"TriColorBL", RGB(83, 136, 215)},
+                                                               {"TriColorBR", RGB(171, 254, 237)},
+                                                               {"FadeDouble", false},
+                                                               {"FadeDoublePoint", 50},
+                                                               {"Border", true},
+                                                               {"BorderColor", 0u},
+                                                               {"BorderTopBottom", true},
+                                                               {"Enabled", true},
+                                                               {"Style", 0},
+                                                               {"StatusBar", false},
+                                                               {"Text", QString()},
+                                                               {"TextColor", 0u},
+                                                               {"TextAlign", 2},
+                                                               {"TextFromTop", 3},
+                                                               {"TextFromEdge", 3},
+                                                               {"TextAlpha", false},
+                                                               {"TextHoldAtTop", false},
+                                                               {"Shadow", false},
+                                                               {"ShadowSize", 4},
+                                                               {"ShadowPressure", 6},
+                                                               {"AlphaValue", 1},
+                                                               {"PrintTextAmount", 1},
+                                                               {"MousePointer", 0},
+                                                               {"OLEDropMode", 0}};
     for (const auto &[name, value] : expected) {
         const QVariant actual = box.property(name);
         ASSERT_TRUE(actual.isValid()) << name;
@@ -118,7 +143,8 @@ TEST(ShadeBoxPaint, BorderOnTheOuterPixels)
     box.setBorderColor(RGB(200, 0, 0));
     box.Refresh();
     const QImage &img = box.Surface();
-    for (const QPoint p : {QPoint(0, 0), QPoint(49, 0), QPoint(49, 19), QPoint(0, 19), QPoint(25, 0), QPoint(0, 10)})
+    for (const QPoint p :
+         {QPoint(0, 0), QPoint(49, 0), QPoint(49, 19), QPoint(0, 19), QPoint(25, 0), QPoint(0, 10)})
         EXPECT_EQ(at(img, p.x(), p.y()), qRgb(200, 0, 0));
     EXPECT_EQ(at(img, 1, 1), qRgb(255, 255, 255));
 }
@@ -232,7 +258,7 @@ TEST(ShadeBoxText, DisabledTextIsGrey)
     for (int y = text.top(); y <= text.bottom(); ++y)
         for (int x = text.left(); x <= text.right(); ++x)
             darkest = std::min(darkest, qGray(box.Surface().pixel(x, y)));
-    EXPECT_GT(darkest, 40);  // grey, not black
+    EXPECT_GT(darkest, 40); // grey, not black
 }
 
 TEST(ShadeBoxStatusBar, OnlyKeptOnAPanelDockedAtTheBottom)
@@ -359,7 +385,7 @@ TEST(ShadeBoxLines, AlphaAboveRangeIsCutAndPositionsAreColumns)
     box.Refresh();
     const QImage &img = box.Surface();
     EXPECT_EQ(at(img, 10, 2), qRgb(0, 0, 0));
-    EXPECT_EQ(at(img, 20, 26), qRgb(0, 0, 0));  // down to H - 4
+    EXPECT_EQ(at(img, 20, 26), qRgb(0, 0, 0)); // down to H - 4
     EXPECT_EQ(at(img, 10, 1), qRgb(255, 255, 255));
     EXPECT_EQ(at(img, 10, 27), qRgb(255, 255, 255));
     EXPECT_EQ(at(img, 15, 10), qRgb(255, 255, 255));
@@ -368,12 +394,12 @@ TEST(ShadeBoxLines, AlphaAboveRangeIsCutAndPositionsAreColumns)
     box.Lines({10}, RGB(0, 0, 0), 128, false);
     box.Refresh();
     EXPECT_NEAR(qRed(at(box.Surface(), 10, 10)), 127, 2);
-    EXPECT_EQ(at(box.Surface(), 20, 10), qRgb(255, 255, 255));  // the list was replaced
+    EXPECT_EQ(at(box.Surface(), 20, 10), qRgb(255, 255, 255)); // the list was replaced
 
     box.Lines({5}, RGB(0, 0, 255), 255, true);
     box.Refresh();
     EXPECT_EQ(at(box.Surface(), 2, 5), qRgb(0, 0, 255));
-    EXPECT_EQ(at(box.Surface(), 56, 5), qRgb(0, 0, 255));  // to W - 4
+    EXPECT_EQ(at(box.Surface(), 56, 5), qRgb(0, 0, 255)); // to W - 4
     EXPECT_EQ(at(box.Surface(), 57, 5), qRgb(255, 255, 255));
 }
 
@@ -383,7 +409,8 @@ TEST(ShadeBoxFreeText, SlotsAndSubscriptError)
     box.resize(200, 40);
     makePlain(box);
     try {
-        box.PrintText(1, 0, 0, 100, 20, QStringLiteral("X"), QStringLiteral("Sans"), 10, 0, 0, 0xFF000000u, 4, true);
+        box.PrintText(1, 0, 0, 100, 20, QStringLiteral("X"), QStringLiteral("Sans"), 10, 0, 0, 0xFF000000u, 4,
+                      true);
         FAIL() << "slot 1 of 1 accepted";
     } catch (const qv::PlatformError &e) {
         EXPECT_EQ(e.number(), 9);
@@ -391,11 +418,13 @@ TEST(ShadeBoxFreeText, SlotsAndSubscriptError)
     EXPECT_THROW(box.PrintText(-1, 0, 0, 1, 1, {}, {}, 10, 0, 0, 0, 0, false), qv::PlatformError);
 
     box.setPrintTextAmount(7);
-    box.PrintText(0, 0, 0, 60, 40, QStringLiteral("0"), QStringLiteral("Sans"), 14, 1, 0, 0xFF000000u, 4, true);
-    box.PrintText(6, 100, 0, 100, 40, QStringLiteral("XX"), QStringLiteral("Sans"), 14, 1, 0, 0xFF000000u, 4, true);
+    box.PrintText(0, 0, 0, 60, 40, QStringLiteral("0"), QStringLiteral("Sans"), 14, 1, 0, 0xFF000000u, 4,
+                  true);
+    box.PrintText(6, 100, 0, 100, 40, QStringLiteral("XX"), QStringLiteral("Sans"), 14, 1, 0, 0xFF000000u, 4,
+                  true);
     box.Refresh();
     const QImage &img = box.Surface();
-    EXPECT_TRUE(ink(img.copy(0, 0, 100, 40)).isEmpty());  // a slot reading as 0 is left out
+    EXPECT_TRUE(ink(img.copy(0, 0, 100, 40)).isEmpty()); // a slot reading as 0 is left out
     EXPECT_FALSE(ink(img.copy(100, 0, 100, 40)).isEmpty());
 }
 
@@ -409,14 +438,14 @@ TEST(ShadeBoxLooks, FixedSchemeLines)
     EXPECT_EQ(at(box.Surface(), 40, 1), qRgb(255, 255, 255));
     EXPECT_EQ(at(box.Surface(), 40, 29), qRgb(109, 169, 238));
     EXPECT_EQ(at(box.Surface(), 0, 10), qRgb(118, 179, 240));
-    EXPECT_EQ(at(box.Surface(), 40, 15), qRgb(118, 179, 240));  // second band starts at 50 %
+    EXPECT_EQ(at(box.Surface(), 40, 15), qRgb(118, 179, 240)); // second band starts at 50 %
     box.setBorderTopBottom(false);
     box.setBorder(false);
     box.Refresh();
     EXPECT_EQ(at(box.Surface(), 40, 0), qRgb(218, 238, 255));
     EXPECT_EQ(at(box.Surface(), 0, 10) != qRgb(118, 179, 240), true);
 
-    box.setStyle(6);  // left to right
+    box.setStyle(6); // left to right
     box.Refresh();
     EXPECT_EQ(at(box.Surface(), 0, 15), qRgb(239, 239, 239));
     EXPECT_TRUE(close(at(box.Surface(), 79, 15), qRgb(202, 202, 202), 1));
@@ -445,7 +474,7 @@ TEST(ShadeBoxLooks, NestedOutlinesOfStylesNineAndTen)
     EXPECT_EQ(at(box.Surface(), 50, 20), qRgb(92, 152, 191));
     box.setStyle(10);
     box.Refresh();
-    EXPECT_EQ(at(box.Surface(), 0, 0), qRgb(10, 200, 10));  // the window shows in the round corner
+    EXPECT_EQ(at(box.Surface(), 0, 0), qRgb(10, 200, 10)); // the window shows in the round corner
     EXPECT_EQ(at(box.Surface(), 50, 20), qRgb(92, 152, 191));
 }
 
@@ -463,12 +492,12 @@ TEST(ShadeBoxLooks, ShadowRightOfAndBelowThePanel)
     box.Refresh();
     EXPECT_EQ(box.PanelSize(), QSize(96, 36));
     const QImage &img = box.Surface();
-    EXPECT_EQ(at(img, 95, 20), qRgb(255, 255, 255));  // the panel
+    EXPECT_EQ(at(img, 95, 20), qRgb(255, 255, 255)); // the panel
     const int next = qGray(at(img, 96, 20)), outer = qGray(at(img, 98, 20));
     EXPECT_LT(next, 200);
-    EXPECT_LT(next, outer);  // darkest next to the panel
+    EXPECT_LT(next, outer); // darkest next to the panel
     EXPECT_LT(qGray(at(img, 50, 36)), 200);
-    EXPECT_EQ(at(img, 99, 1), qRgb(255, 255, 255));  // above the shadow: the background
+    EXPECT_EQ(at(img, 99, 1), qRgb(255, 255, 255)); // above the shadow: the background
 }
 
 TEST(ShadeBoxLooks, SeeThroughBlendsTheContainingPanel)
@@ -534,7 +563,7 @@ TEST(ShadeForm, RefreshPaintsTheWindowOnceOnTheNextTurn)
     EXPECT_EQ(form.PaintCount(), 1);
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(at(shot, 0, 10), qRgb(255, 0, 0));
-    EXPECT_EQ(at(shot, 100, 10), qRgb(0, 0, 255));  // 100.5 rounds to the even 100
+    EXPECT_EQ(at(shot, 100, 10), qRgb(0, 0, 255)); // 100.5 rounds to the even 100
     EXPECT_TRUE(close(at(shot, 200, 10), qRgb(255, 0, 0), 3));
 
     form.setEnabledProperty(false);

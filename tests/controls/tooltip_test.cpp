@@ -10,9 +10,13 @@
 
 using qvKontrollerFelles::RGB;
 
-namespace {
+namespace
+{
 
-TooltipWindow *windowOf(const CTooltip &tip) { return static_cast<TooltipWindow *>(tip.TTWindow()); }
+TooltipWindow *windowOf(const CTooltip &tip)
+{
+    return static_cast<TooltipWindow *>(tip.TTWindow());
+}
 
 struct Shown {
     QWidget tool;
@@ -27,7 +31,7 @@ struct Shown {
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST(TooltipText, HashBecomesLineBreak)
 {
@@ -89,13 +93,13 @@ TEST(TooltipShape, BalloonHasTransparentCornersAndAStem)
     TooltipWindow *w = windowOf(s.tip);
     ASSERT_TRUE(w->isBalloon());
     EXPECT_EQ(w->anchor(), pointer);
-    EXPECT_EQ(w->geometry().top(), pointer.y());  // the stem's tip at the pointer
+    EXPECT_EQ(w->geometry().top(), pointer.y()); // the stem's tip at the pointer
     const QImage shot = w->grab().toImage();
     const QRect body = w->bodyRect();
     EXPECT_EQ(qAlpha(shot.pixel(0, body.top())), 0);
     EXPECT_EQ(qAlpha(shot.pixel(w->width() - 1, w->height() - 1)), 0);
     EXPECT_EQ(qAlpha(shot.pixel(w->width() / 2, body.center().y())), 255);
-    EXPECT_GT(qAlpha(shot.pixel(pointer.x() - w->x() + 2, 4)), 0);  // the stem
+    EXPECT_GT(qAlpha(shot.pixel(pointer.x() - w->x() + 2, 4)), 0); // the stem
 
     CTooltip square;
     square.setTTTipText(QStringLiteral("Firkant"));
@@ -103,7 +107,7 @@ TEST(TooltipShape, BalloonHasTransparentCornersAndAStem)
     square.TTShowAt(pointer);
     const QImage squareShot = windowOf(square)->grab().toImage();
     EXPECT_EQ(qAlpha(squareShot.pixel(0, 0)), 255);
-    EXPECT_GT(windowOf(square)->y(), pointer.y());  // below the pointer
+    EXPECT_GT(windowOf(square)->y(), pointer.y()); // below the pointer
 }
 
 TEST(TooltipShape, CentredTipSitsBelowTheMiddleOfItsWidget)
@@ -163,7 +167,7 @@ TEST(TooltipTiming, PressHidesAndLeavingCancels)
     other.TTCreate(&second);
     QTest::mouseMove(&second, QPoint(5, 5));
     QTest::qWait(30);
-    QTest::mouseMove(&s.tool, QPoint(20, 10));  // leaves before the delay
+    QTest::mouseMove(&s.tool, QPoint(20, 10)); // leaves before the delay
     QTest::qWait(200);
     EXPECT_FALSE(other.TTWindow()->isVisible());
 }

@@ -3,14 +3,16 @@
 using namespace qv;
 using qvtest::RunTest;
 
-class RunCommandTest : public RunTest {
+class RunCommandTest : public RunTest
+{
 protected:
     void SetUp() override
     {
         drives.writeFile("C:\\En\\a.txt", "a");
         drives.makeDir("C:\\To");
         drives.writeFile("C:\\Tre\\c.txt", "c");
-        useTemplates({{"1 En", "C:\\En\\", "D:\\S\\"}, {"2 To", "C:\\To\\", "D:\\S\\", true, true, true},
+        useTemplates({{"1 En", "C:\\En\\", "D:\\S\\"},
+                      {"2 To", "C:\\To\\", "D:\\S\\", true, true, true},
                       {"3 Tre", "C:\\Tre\\", "D:\\S\\"}});
     }
     QStringList blocks(const QString &l) { return l.split(QString(49, '*') + "\r\n\r\n\r\n\r\n"); }
@@ -45,27 +47,31 @@ TEST_F(RunCommandTest, MissingSourceFolderIsCaughtBeforeTheScan)
     dialog.queueAnswer(Answer::OK);
     start();
     EXPECT_EQ(dialog.messages(),
-              QStringList{"Mappen du vil ta backup av eksisterer ikke.\nSørg for at det er valgt en gyldig mappe."});
+              QStringList{
+                  "Mappen du vil ta backup av eksisterer ikke.\nSørg for at det er valgt en gyldig mappe."});
 }
 
 TEST_F(RunCommandTest, AllTemplatesGiveOneBlockEachAndRestoreTheSelection)
 {
-    useTemplates({{"1 En", "C:\\En\\", "D:\\S\\"}, {"2 To", "C:\\To\\", "D:\\S\\"}, {"3 Tre", "C:\\Tre\\", "D:\\S\\"}});
+    useTemplates({{"1 En", "C:\\En\\", "D:\\S\\"},
+                  {"2 To", "C:\\To\\", "D:\\S\\"},
+                  {"3 Tre", "C:\\Tre\\", "D:\\S\\"}});
     select("3 Tre");
     engine().templates.setAlleMaler(true);
     EXPECT_FALSE(state().optAlle.visible);
     dialog.queueAnswer(Answer::OK);
     dialog.queueAnswer(Answer::No);
     start();
-    EXPECT_TRUE(dialog.messages()[0].startsWith("Du har valgt å ta backup av alle malene i en fortløpende prosess,\n"));
+    EXPECT_TRUE(dialog.messages()[0].startsWith(
+        "Du har valgt å ta backup av alle malene i en fortløpende prosess,\n"));
     EXPECT_EQ(dialog.messages()[1], "Sikkerhetskopiering fullført.\nVil du se loggfilen for detaljer?");
     using namespace qvtest;
     const QString done = "Fullført: \t\t" + runTime() + kCrLf;
     EXPECT_EQ(log("BackupLoggAlle.txt"),
-              logHeader("1 En", "C:\\En\\", "D:\\S\\", 1, runTime()) + "  C:\\En\\a.txt" + kCrLf + done + blockEnd() +
-                  logHeader("2 To", "C:\\To\\", "D:\\S\\", 0, runTime()) + blockEnd() +
-                  logHeader("3 Tre", "C:\\Tre\\", "D:\\S\\", 1, runTime()) + "  C:\\Tre\\c.txt" + kCrLf + done +
-                  blockEnd() + kCrLf);
+              logHeader("1 En", "C:\\En\\", "D:\\S\\", 1, runTime()) + "  C:\\En\\a.txt" + kCrLf + done +
+                  blockEnd() + logHeader("2 To", "C:\\To\\", "D:\\S\\", 0, runTime()) + blockEnd() +
+                  logHeader("3 Tre", "C:\\Tre\\", "D:\\S\\", 1, runTime()) + "  C:\\Tre\\c.txt" + kCrLf +
+                  done + blockEnd() + kCrLf);
     EXPECT_EQ(state().cboMal.text(), "3 Tre");
     EXPECT_FALSE(drives.exists("C:\\Program\\Backup\\BackupLoggEnkel.txt"));
     EXPECT_FALSE(state().AlleMalerKjorer);
@@ -82,13 +88,13 @@ TEST_F(RunCommandTest, AllTemplatesStopAfterAFailingZipTemplate)
     select("1 En");
     engine().templates.setAlleMaler(true);
     dialog.queueAnswer(Answer::OK);
-    dialog.queueAnswer(Answer::OK);  // "Filen finnes fra før."
+    dialog.queueAnswer(Answer::OK); // "Filen finnes fra før."
     dialog.queueAnswer(Answer::No);
     start();
     EXPECT_EQ(dialog.messages()[1], "Filen finnes fra før.");
     EXPECT_EQ(dialog.messages()[2], "Sikkerhetskopiering avbrutt.\nVil du se loggfilen for detaljer?");
     const QStringList b = blocks(log("BackupLoggAlle.txt"));
-    ASSERT_EQ(b.size(), 3);  // two blocks: the third template is not run
+    ASSERT_EQ(b.size(), 3); // two blocks: the third template is not run
     EXPECT_TRUE(b[1].contains("Til zipfil: \t\tJa"));
     EXPECT_FALSE(drives.exists("D:\\S\\Backup av Tre\\c.txt"));
     EXPECT_FALSE(state().Avbrutt);
@@ -110,14 +116,16 @@ TEST_F(RunCommandTest, ShowingLogs)
 {
     dialog.queueAnswer(Answer::OK);
     engine().log.mnuFilVisLoggAlle_Click();
-    EXPECT_EQ(dialog.messages(), QStringList{"C:\\Program\\Backup\\BackupLoggAlle.txt\nblir ikke opprettet før en "
-                                             "backup er kjørt."});
+    EXPECT_EQ(dialog.messages(),
+              QStringList{"C:\\Program\\Backup\\BackupLoggAlle.txt\nblir ikke opprettet før en "
+                          "backup er kjørt."});
     writeProgramFile("BackupLoggEnkel.txt", "x");
     qputenv("QVBACKUP_TEXT_VIEWER", "/ingen/slik/viser");
     dialog.queueAnswer(Answer::OK);
     engine().log.mnuFilVisLoggEn_Click();
     qunsetenv("QVBACKUP_TEXT_VIEWER");
-    EXPECT_EQ(dialog.messages().last(), "Finner ikke filen Notepad.exe.\n\nSjekk at programmet finnes i Windows mappen.");
+    EXPECT_EQ(dialog.messages().last(),
+              "Finner ikke filen Notepad.exe.\n\nSjekk at programmet finnes i Windows mappen.");
     EXPECT_TRUE(dialog.transcript().last().contains("-> OK"));
     EXPECT_TRUE(dialog.transcript().join('\n').contains("title=\"Åpning av loggfil feilet\""));
 }
@@ -136,14 +144,15 @@ TEST_F(RunCommandTest, LogsHoldNorwegianLettersInOneByteEach)
 
 TEST_F(RunCommandTest, UnwritableLogIsReportedByTheRunAndItsTextKept)
 {
-    drives.makeDir("C:\\Program\\Backup\\BackupLoggEnkel.txt");  // a folder where the log goes
+    drives.makeDir("C:\\Program\\Backup\\BackupLoggEnkel.txt"); // a folder where the log goes
     select("1 En");
     dialog.queueAnswer(Answer::Yes);
     dialog.queueAnswer(Answer::No);
-    dialog.queueAnswer(Answer::OK);  // the error message
+    dialog.queueAnswer(Answer::OK); // the error message
     start();
     ASSERT_EQ(dialog.messages().size(), 3);
-    EXPECT_TRUE(dialog.messages()[2].contains("Prosedyre: qvbStart_Click")) << dialog.messages()[2].toStdString();
+    EXPECT_TRUE(dialog.messages()[2].contains("Prosedyre: qvbStart_Click"))
+        << dialog.messages()[2].toStdString();
     EXPECT_TRUE(state().LoggTekst.startsWith("Backup mal: \t\t1 En\r\n"));
     EXPECT_FALSE(state().Avbrutt);
     EXPECT_TRUE(state().qvbStart.enabled);

@@ -14,9 +14,10 @@
 using namespace qv;
 using qvtest::RunTest;
 
-namespace {
-using qvtest::kCrLf;
+namespace
+{
 using qvtest::kAsterisks;
+using qvtest::kCrLf;
 using qvtest::logHeader;
 
 QStringList leftoverTemporaries(const QString &hostDir)
@@ -30,9 +31,10 @@ QStringList leftoverTemporaries(const QString &hostDir)
     }
     return found;
 }
-}  // namespace
+} // namespace
 
-class CopyTest : public RunTest {
+class CopyTest : public RunTest
+{
 protected:
     void SetUp() override
     {
@@ -54,12 +56,13 @@ TEST_F(CopyTest, TwoCopiedFilesGiveTheExactLogAndMirrorTheTree)
 {
     startAndConfirm();
     ASSERT_EQ(dialog.messages().size(), 2) << dialog.transcript().join('\n').toStdString();
-    EXPECT_EQ(dialog.messages()[0], "Fant 2 fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?");
+    EXPECT_EQ(dialog.messages()[0],
+              "Fant 2 fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?");
     EXPECT_EQ(dialog.messages()[1], "Backup fullført.\nVil du se loggfilen for detaljer?");
     const QStringList files = foundFiles();
-    const QString expected = logHeader("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " + files[0] +
-                             kCrLf + "  " + files[1] + kCrLf + "Fullført: \t\t" + runTime() + kCrLf + kAsterisks +
-                             kCrLf + kCrLf + kCrLf + kCrLf + kCrLf;
+    const QString expected = logHeader("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) +
+                             "  " + files[0] + kCrLf + "  " + files[1] + kCrLf + "Fullført: \t\t" +
+                             runTime() + kCrLf + kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf + kCrLf;
     EXPECT_EQ(log(), expected);
     EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\a.txt"), "innhold a");
     EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc"), QByteArray(5000, 'b'));
@@ -80,7 +83,8 @@ TEST_F(CopyTest, CopiesKeepTimeAndModeAndClearTheSourceArchiveAttribute)
     startAndConfirm();
     const QFileInfo copy(drives.host("D:\\Sikring\\Backup av Dokumenter\\a.txt"));
     EXPECT_EQ(copy.lastModified(), old);
-    EXPECT_EQ(int(copy.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)),
+    EXPECT_EQ(int(copy.permissions() &
+                  (QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther)),
               int(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
     EXPECT_TRUE(fileAttributes("D:\\Sikring\\Backup av Dokumenter\\a.txt") & Attr::Archive)
         << "the copy took the source's archive mark";
@@ -118,7 +122,7 @@ TEST_F(CopyTest, UnreadableFileIsListedApartAndTheOthersAreCopied)
     const QString locked = "C:\\Data\\Dokumenter\\a.txt";
     if (geteuid() != 0)
         ::chmod(QFile::encodeName(drives.host(locked)).constData(), 0);
-    else  // root reads everything: the platform's copy refuses instead
+    else // root reads everything: the platform's copy refuses instead
         setCopyFaultHook([](const QString &dest, quint64) {
             if (dest.endsWith("\\a.txt"))
                 throw PlatformError(Err::PermissionDenied);
@@ -126,14 +130,14 @@ TEST_F(CopyTest, UnreadableFileIsListedApartAndTheOthersAreCopied)
     dialog.queueAnswer(Answer::Yes);
     dialog.queueAnswer(Answer::No);
     start();
-    EXPECT_EQ(dialog.messages().last(),
-              "Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,\nVil du se loggfilen for "
-              "detaljer?");
-    const QString expected = logHeader("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) + "  " +
-                             "C:\\Data\\Dokumenter\\brev\\b.doc" + kCrLf + "Fullført: \t\t" + runTime() + kCrLf +
-                             QString(49, '-') + kCrLf + "Filer som ikke ble kopiert pga. tilgangsfeil." + kCrLf +
-                             QString(49, '-') + kCrLf + locked + kCrLf + kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf +
-                             kCrLf;
+    EXPECT_EQ(dialog.messages().last(), "Backup fullført, men en eller flere filer ble ikke kopiert pga. "
+                                        "tilgangsfeil,\nVil du se loggfilen for "
+                                        "detaljer?");
+    const QString expected = logHeader("Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", 2, runTime()) +
+                             "  " + "C:\\Data\\Dokumenter\\brev\\b.doc" + kCrLf + "Fullført: \t\t" +
+                             runTime() + kCrLf + QString(49, '-') + kCrLf +
+                             "Filer som ikke ble kopiert pga. tilgangsfeil." + kCrLf + QString(49, '-') +
+                             kCrLf + locked + kCrLf + kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf + kCrLf;
     EXPECT_EQ(log(), expected);
     EXPECT_FALSE(drives.exists("D:\\Sikring\\Backup av Dokumenter\\a.txt"));
     EXPECT_TRUE(fileAttributes(locked) & Attr::Archive);
@@ -143,7 +147,8 @@ TEST_F(CopyTest, UnreadableFileIsListedApartAndTheOthersAreCopied)
 TEST_F(CopyTest, VanishedFileAndReadOnlyDestinationLandInTheAccessList)
 {
     drives.writeFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc", "gammel kopi");
-    ::chmod(QFile::encodeName(drives.host("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc")).constData(), 0444);
+    ::chmod(QFile::encodeName(drives.host("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc")).constData(),
+            0444);
     engine().scan.General_SokFiler();
     QFile::remove(drives.host("C:\\Data\\Dokumenter\\a.txt"));
     state().LoggTekst.clear();
@@ -188,9 +193,9 @@ TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsAndStillStampsTheRun)
         if (state().fileInProgress == 3)
             state().escPressed();
     });
-    dialog.queueAnswer(Answer::Yes);  // confirm the run
-    dialog.queueAnswer(Answer::Yes);  // abort the copy
-    dialog.queueAnswer(Answer::No);   // no log viewer
+    dialog.queueAnswer(Answer::Yes); // confirm the run
+    dialog.queueAnswer(Answer::Yes); // abort the copy
+    dialog.queueAnswer(Answer::No);  // no log viewer
     start();
     EXPECT_EQ(dialog.messages()[2], "Backup avbrutt av bruker.\nVil du se loggfilen for detaljer?");
     const QString l = log();
@@ -198,7 +203,7 @@ TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsAndStillStampsTheRun)
     EXPECT_TRUE(l.contains("Manuelt avbrutt: \t3 filer ble fullført.\r\n" + kAsterisks));
     EXPECT_FALSE(l.contains("Fullført: \t\t"));
     EXPECT_EQ(state().txtSistKjort.text, "07.12.2026   kl. 17:47:06");
-    EXPECT_FALSE(state().Avbrutt);  // lowered at the end of the command
+    EXPECT_FALSE(state().Avbrutt); // lowered at the end of the command
 }
 
 TEST_F(CopyTest, EscWhileIdleIsActedOnRightAfterTheFirstFile)
@@ -226,7 +231,8 @@ TEST_F(CopyTest, DiskFullOkCopiesTheSameFileAgainAndCancelStopsWithoutStamp)
     engine().scan.General_SokFiler();
     dialog.queueAnswer(Answer::OK);
     engine().copier.General_Kopier();
-    EXPECT_EQ(dialog.messages(), QStringList{"Mottaker-disken er full,\nsett i ny disk og trykk OK om du vil fortsette."});
+    EXPECT_EQ(dialog.messages(),
+              QStringList{"Mottaker-disken er full,\nsett i ny disk og trykk OK om du vil fortsette."});
     EXPECT_TRUE(dialog.transcript()[0].contains("[OKCancel] [Exclamation] default=1"));
     EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc"), QByteArray(5000, 'b'));
     EXPECT_TRUE(state().Tilgangsfeil.isEmpty());
@@ -299,7 +305,8 @@ TEST_F(CopyTest, PreparationPassesReportTheirProgress)
 }
 
 // A real full disk: a small tmpfs as the destination drive. Needs root and mount.
-class SmallDisk {
+class SmallDisk
+{
 public:
     explicit SmallDisk(const QString &dir)
         : m_dir(dir),
@@ -319,7 +326,8 @@ private:
 };
 
 // Frees space when the disk-full question comes, like a user changing the disk.
-class FreeingDialog : public ScriptedDialog {
+class FreeingDialog : public ScriptedDialog
+{
 public:
     QString filler;
     Answer messageBox(const QString &text, Buttons b, Icon i, const QString &title, int def) override
@@ -334,7 +342,8 @@ TEST_F(CopyTest, RealDiskFullOnASmallTmpfs)
 {
     SmallDisk disk(drives.hostRoot('D'));
     if (!disk.mounted())
-        GTEST_SKIP() << "cannot mount a tmpfs here (needs root): disk-full covered by the fault-injection test";
+        GTEST_SKIP()
+            << "cannot mount a tmpfs here (needs root): disk-full covered by the fault-injection test";
     FreeingDialog freeing;
     setDialog(&freeing);
     drives.writeFile("C:\\Data\\Dokumenter\\stor.bin", QByteArray(1024 * 1024, 's'));

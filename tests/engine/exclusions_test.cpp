@@ -7,7 +7,8 @@ using ExclusionsTest = EngineTest;
 
 TEST_F(ExclusionsTest, HandEditedFileWithBlankLinesDotsQuotesAndCommas)
 {
-    writeProgramFile("BackupUtelat.txt", "\"tmp\"\r\n\r\n  \"bak\"\r\n.log\r\n\"a,b\"\r\nTMP,swp\r\n\"\"\r\n");
+    writeProgramFile("BackupUtelat.txt",
+                     "\"tmp\"\r\n\r\n  \"bak\"\r\n.log\r\n\"a,b\"\r\nTMP,swp\r\n\"\"\r\n");
     QStringList editor;
     engine().exclusions.General_LesUtelat(true, &editor);
     const QStringList expected{"tmp", "bak", ".log", "a,b", "TMP", "swp", ""};
@@ -51,7 +52,7 @@ TEST(ExclusionMatching, ExactLowerCaseComparison)
 {
     const QStringList list = Exclusions::lowerCased({"TMP", ".log", "gz"});
     EXPECT_TRUE(Exclusions::isExcluded("tmp", list));
-    EXPECT_FALSE(Exclusions::isExcluded("log", list));  // typed with the dot: never matches
+    EXPECT_FALSE(Exclusions::isExcluded("log", list)); // typed with the dot: never matches
     EXPECT_FALSE(Exclusions::isExcluded("tm", list));
     EXPECT_FALSE(Exclusions::isExcluded("", list));
     EXPECT_TRUE(Exclusions::isExcluded("", Exclusions::lowerCased({""})));

@@ -12,18 +12,23 @@
 using namespace qv;
 using qvtest::EngineTest;
 
-namespace {
+namespace
+{
 const QString nbsp = QString(QChar(0x00A0));
 
-QDateTime localTime(int y, int mo, int d, int h, int mi) { return QDateTime(QDate(y, mo, d), QTime(h, mi, 7)); }
+QDateTime localTime(int y, int mo, int d, int h, int mi)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, 7));
+}
 
 QString rowText(const InMemoryFileList::Row &r)
 {
     return QStringList{r.path, r.ext, r.size, r.date, r.attributes}.join(" | ");
 }
-}  // namespace
+} // namespace
 
-class FileScanTest : public EngineTest {
+class FileScanTest : public EngineTest
+{
 protected:
     void scan(const QString &fra, bool subfolders = true, bool onlyChanged = false)
     {
@@ -50,7 +55,8 @@ TEST_F(FileScanTest, RowsCarryTheExactTextsOfEachFile)
     drives.writeFile("C:\\Data\\Rapport.DOCX", QByteArray(1536, 'r'), localTime(2026, 3, 4, 5, 6));
     drives.writeFile("C:\\Data\\.skjult", {}, localTime(2025, 12, 31, 23, 59));
     drives.writeFile("C:\\Data\\README", QByteArray(100, 'x'), localTime(2024, 1, 2, 13, 0));
-    const QString ro = drives.writeFile("C:\\Data\\les meg.v2.txt", QByteArray(2048, 'l'), localTime(2026, 7, 8, 9, 10));
+    const QString ro =
+        drives.writeFile("C:\\Data\\les meg.v2.txt", QByteArray(2048, 'l'), localTime(2026, 7, 8, 9, 10));
     ::chmod(QFile::encodeName(ro).constData(), 0444);
 
     scan("C:\\Data\\");
@@ -76,7 +82,7 @@ TEST_F(FileScanTest, OwnFilesComeBeforeEachSubfolderDepthFirst)
     drives.makeDir("C:\\Data\\.skjult mappe");
     drives.writeFile("C:\\Data\\.skjult mappe\\e.txt", "e");
 
-    scan("C:\\Data");  // a missing trailing backslash is added
+    scan("C:\\Data"); // a missing trailing backslash is added
     ASSERT_EQ(rows().size(), 5u);
     EXPECT_EQ(rows()[0].path, "C:\\Data\\a.txt");
     const auto pos = [&](const QString &p) {
@@ -172,7 +178,8 @@ TEST_F(FileScanTest, HugeFilesShowTheirFullSizeAndLongTextsStillGetBlanks)
     sizes.sort();
     EXPECT_TRUE(sizes.contains(" 10" + nbsp + "000" + nbsp + "000,00 kb.")) << sizes.join('|').toStdString();
     EXPECT_TRUE(sizes.contains("5" + nbsp + "242" + nbsp + "880,00 kb.")) << sizes.join('|').toStdString();
-    EXPECT_EQ(state().shbStatus, "2 filer funnet (15" + nbsp + "242" + nbsp + "880 kb).  1 mapper gjennomsøkt.");
+    EXPECT_EQ(state().shbStatus,
+              "2 filer funnet (15" + nbsp + "242" + nbsp + "880 kb).  1 mapper gjennomsøkt.");
 }
 
 TEST_F(FileScanTest, MissingSourceGivesAnEmptyListAndOneFolder)
@@ -198,10 +205,12 @@ TEST_F(FileScanTest, LinksToFoldersAreNeverWalkedAndLinksToFilesAreListed)
 
 // A list that removes a folder the first time a row comes in, as when a folder
 // vanishes while the scan runs.
-class VanishingList : public InMemoryFileList {
+class VanishingList : public InMemoryFileList
+{
 public:
     QString toRemove;
-    void AddItem(const QString &p, const QString &e, const QString &s, const QString &d, const QString &a) override
+    void AddItem(const QString &p, const QString &e, const QString &s, const QString &d,
+                 const QString &a) override
     {
         if (!toRemove.isEmpty()) {
             QDir(toRemove).removeRecursively();
@@ -228,8 +237,12 @@ TEST_F(FileScanTest, FolderVanishingDuringTheScanContributesNothing)
 
 TEST_F(FileScanTest, UnusualNamesAreListedWithTheirExtension)
 {
-    const QStringList names{QString::fromUtf8("Årsrapport ÆØÅ æøå.docx"), "med  to  mellomrom.txt", "a.b.c.d",
-                            "ingenpunktum", ".profile", "slutter.med.punktum."};
+    const QStringList names{QString::fromUtf8("Årsrapport ÆØÅ æøå.docx"),
+                            "med  to  mellomrom.txt",
+                            "a.b.c.d",
+                            "ingenpunktum",
+                            ".profile",
+                            "slutter.med.punktum."};
     for (const QString &n : names)
         drives.writeFile("C:\\Navn\\" + n, "x");
     const QByteArray invalid = QFile::encodeName(drives.host("C:\\Navn")) + "/ugyldig\xff\xfe.txt";
@@ -256,7 +269,7 @@ TEST_F(FileScanTest, UnusualNamesAreListedWithTheirExtension)
             ++txtCount;
         }
     EXPECT_EQ(txtCount, 1);
-    ::unlink(invalid.constData());  // the temporary folder's clean-up cannot name it
+    ::unlink(invalid.constData()); // the temporary folder's clean-up cannot name it
 }
 
 TEST(FileScanTexts, SizeTextIsPaddedToSixteenAndBeyondByTheExcess)
@@ -265,6 +278,8 @@ TEST(FileScanTexts, SizeTextIsPaddedToSixteenAndBeyondByTheExcess)
     EXPECT_EQ(FileScan::sizeText(0), "        0,00 kb.");
     EXPECT_EQ(FileScan::sizeText(5), "        0,00 kb.");
     EXPECT_EQ(FileScan::attributeLetters(0), " ");
-    EXPECT_EQ(FileScan::attributeLetters(Attr::Archive | Attr::Hidden | Attr::ReadOnly | Attr::System), "ahrs");
-    EXPECT_EQ(FileScan::summaryText(12, 1234, 2), "12 filer funnet (1" + nbsp + "234 kb).  3 mapper gjennomsøkt.");
+    EXPECT_EQ(FileScan::attributeLetters(Attr::Archive | Attr::Hidden | Attr::ReadOnly | Attr::System),
+              "ahrs");
+    EXPECT_EQ(FileScan::summaryText(12, 1234, 2),
+              "12 filer funnet (1" + nbsp + "234 kb).  3 mapper gjennomsøkt.");
 }

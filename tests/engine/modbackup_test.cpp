@@ -33,15 +33,16 @@ TEST(PathHelpers, PercentRoundsAndUsesTheLocaleDecimalSeparator)
     EXPECT_EQ(General_Prosent(1, 3, true), "33,3%");
     EXPECT_EQ(General_Prosent(200, 200, false), "100%");
     EXPECT_EQ(General_Prosent(50, 200, false), "25%");
-    EXPECT_EQ(General_Prosent(1, 8, false), "13%");  // 12.5 rounds away from zero
-    EXPECT_EQ(General_Prosent(0, 0, false), "0%");   // no division by zero
+    EXPECT_EQ(General_Prosent(1, 8, false), "13%"); // 12.5 rounds away from zero
+    EXPECT_EQ(General_Prosent(0, 0, false), "0%");  // no division by zero
 }
 
 TEST(PathHelpers, ShortPathFitsTheWidthAndKeepsStartAndLastComponent)
 {
     QFont font;
     const QFontMetrics fm(font);
-    const QString path = "C:\\Dokumenter og innstillinger\\Bruker\\Mine dokumenter\\Prosjekter\\Årsrapport 2026\\";
+    const QString path =
+        "C:\\Dokumenter og innstillinger\\Bruker\\Mine dokumenter\\Prosjekter\\Årsrapport 2026\\";
     EXPECT_EQ(General_KortSti(font, "C:\\Data\\", 400), "C:\\Data\\");
     for (int width : {400, 250, 160, 120}) {
         const QString shortPath = General_KortSti(font, path, width);
@@ -63,7 +64,7 @@ TEST_F(EngineTest, ErrorRecordsAreAppendedWholeAndTheMessageNamesTheVersion)
     General_LoggFeil("modBackup", "General_FinnFilendelsen", -5, "");
     const QString log = QString::fromLatin1(programFileBytes("Error_Backup.txt"));
     const QStringList lines = log.split("\r\n");
-    ASSERT_EQ(lines.size(), 17);  // two eight-line records and the end
+    ASSERT_EQ(lines.size(), 17); // two eight-line records and the end
     EXPECT_TRUE(lines[0].startsWith("*** Feil registrert "));
     EXPECT_TRUE(lines[0].endsWith(QString::fromUtf8(" på Backup 3.0.3 ***")));
     EXPECT_EQ(lines[1], QString(60, '-'));
@@ -76,14 +77,16 @@ TEST_F(EngineTest, ErrorRecordsAreAppendedWholeAndTheMessageNamesTheVersion)
     EXPECT_EQ(lines[10], "Feil nr: -5");
     EXPECT_EQ(lines[11], "Beskrivelse: ");
     ASSERT_EQ(dialog.messages().size(), 2);
-    EXPECT_TRUE(dialog.messages()[0].startsWith("Feil nr: 53\r\nBeskrivelse: File not found\r\n\r\nModul: frmBackup"));
-    EXPECT_TRUE(dialog.transcript().join('\n').contains("title=\"En feil har oppstått. Programversion: 3.0.0003\""));
+    EXPECT_TRUE(dialog.messages()[0].startsWith(
+        "Feil nr: 53\r\nBeskrivelse: File not found\r\n\r\nModul: frmBackup"));
+    EXPECT_TRUE(
+        dialog.transcript().join('\n').contains("title=\"En feil har oppstått. Programversion: 3.0.0003\""));
     EXPECT_TRUE(dialog.transcript().join('\n').contains("[OK] [Critical]"));
 }
 
 TEST_F(EngineTest, UnwritableProgramFolderLosesTheRecordButStillShowsTheMessage)
 {
-    qputenv("QVBACKUP_PROGRAM_DIR", "Q:\\Ingen\\Backup");  // no drive Q:
+    qputenv("QVBACKUP_PROGRAM_DIR", "Q:\\Ingen\\Backup"); // no drive Q:
     dialog.queueAnswer(Answer::OK);
     General_LoggFeil("frmBackup", "qvbStart_Click", 70, "Permission denied");
     EXPECT_EQ(dialog.messages().size(), 1);

@@ -4,7 +4,8 @@
 
 using namespace qv;
 
-namespace {
+namespace
+{
 RunState withTemplates(int count)
 {
     RunState s;
@@ -13,7 +14,7 @@ RunState withTemplates(int count)
         s.cboMal.addSorted(QString("Mal %1").arg(i));
     return s;
 }
-}  // namespace
+} // namespace
 
 TEST(RunState, BusyDisablesEverythingAndIdleEnablesByTheRules)
 {
@@ -29,7 +30,7 @@ TEST(RunState, BusyDisablesEverythingAndIdleEnablesByTheRules)
     EXPECT_FALSE(s.mnuFil.enabled);
     EXPECT_FALSE(s.chkZip.enabled);
     EXPECT_FALSE(s.lvw1().Enabled());
-    EXPECT_TRUE(s.mnuFilStart.enabled);  // items keep their own flags under a disabled menu
+    EXPECT_TRUE(s.mnuFilStart.enabled); // items keep their own flags under a disabled menu
 
     s.General_Opptatt(false);
     EXPECT_TRUE(s.qvbStart.enabled);
@@ -37,7 +38,7 @@ TEST(RunState, BusyDisablesEverythingAndIdleEnablesByTheRules)
     EXPECT_TRUE(s.chkAlleMaler.enabled);
     EXPECT_TRUE(s.chkZip.enabled);
     EXPECT_TRUE(s.lvw1().Enabled());
-    EXPECT_FALSE(s.qvbLagre.enabled);  // MalEndret false: stays as the busy phase left it
+    EXPECT_FALSE(s.qvbLagre.enabled); // MalEndret false: stays as the busy phase left it
 }
 
 TEST(RunState, IdleLeavesFlagsWhoseConditionIsFalseAsTheyWere)
@@ -49,11 +50,11 @@ TEST(RunState, IdleLeavesFlagsWhoseConditionIsFalseAsTheyWere)
     s.General_Opptatt(false);
     EXPECT_TRUE(s.mnuRedigerLagreMal.enabled);
     EXPECT_FALSE(s.qvbLagre.enabled);
-    EXPECT_FALSE(s.chkAlleMaler.enabled);  // only the new-template entry
+    EXPECT_FALSE(s.chkAlleMaler.enabled); // only the new-template entry
     s.setOptAlle(true);
     s.chkZip.enabled = true;
     s.General_Opptatt(false);
-    EXPECT_FALSE(s.chkZip.enabled);  // the one flag idle can turn off
+    EXPECT_FALSE(s.chkZip.enabled); // the one flag idle can turn off
 }
 
 TEST(RunState, DestinationCheckRejectsEitherFolderInsideTheOther)
@@ -81,7 +82,7 @@ TEST(RunState, DestinationCheckRejectsEitherFolderInsideTheOther)
     empty.Fra = "C:\\Data\\";
     empty.qvbStart.enabled = false;
     empty.General_SjekkMottaker();
-    EXPECT_FALSE(empty.qvbStart.enabled);  // only a source: nothing happens
+    EXPECT_FALSE(empty.qvbStart.enabled); // only a source: nothing happens
 }
 
 TEST(RunState, EscSetsBothAbortRequestsWhateverTheState)

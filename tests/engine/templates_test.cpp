@@ -6,7 +6,8 @@
 using namespace qv;
 using qvtest::EngineTest;
 
-namespace {
+namespace
+{
 QByteArray crlf(const QStringList &lines)
 {
     QByteArray out;
@@ -14,9 +15,10 @@ QByteArray crlf(const QStringList &lines)
         out += l.toLatin1() + "\r\n";
     return out;
 }
-}  // namespace
+} // namespace
 
-class TemplatesTest : public EngineTest {
+class TemplatesTest : public EngineTest
+{
 protected:
     // A window state with both folders chosen, as the user leaves it before saving.
     void chooseFolders(const QString &fra = "C:\\Data\\", const QString &til = "D:\\Sikring\\")
@@ -52,12 +54,13 @@ TEST_F(TemplatesTest, FirstSaveAppendsOneLineWithBareFlagsAndSelectsIt)
     EXPECT_TRUE(state().MalEndret);
     engine().optEndrede_Click();
     saveAs("  Dokumenter  ");
-    EXPECT_EQ(programFileBytes("BackupMal.txt"), "\"Dokumenter\",\"C:\\Data\\\",\"D:\\Sikring\\\",-1,-1,\"\",0\r\n");
+    EXPECT_EQ(programFileBytes("BackupMal.txt"),
+              "\"Dokumenter\",\"C:\\Data\\\",\"D:\\Sikring\\\",-1,-1,\"\",0\r\n");
     EXPECT_EQ(state().cboMal.text(), "Dokumenter");
     EXPECT_EQ(state().cboMal.listIndex(), 1);
     EXPECT_FALSE(state().MalEndret);
     EXPECT_TRUE(state().qvbSlett.enabled);
-    EXPECT_TRUE(state().chkZip.enabled);  // new-and-changed offers zip
+    EXPECT_TRUE(state().chkZip.enabled); // new-and-changed offers zip
 }
 
 TEST_F(TemplatesTest, NewEntryNameIsRefusedInAnyCaseAndThePromptComesBack)
@@ -66,7 +69,7 @@ TEST_F(TemplatesTest, NewEntryNameIsRefusedInAnyCaseAndThePromptComesBack)
     chooseFolders();
     dialog.queuePromptText("[ NY MAL ]");
     dialog.queueAnswer(Answer::OK);
-    dialog.queuePromptText("");  // then cancelled
+    dialog.queuePromptText(""); // then cancelled
     engine().templates.General_LagreMal();
     ASSERT_EQ(dialog.messages(), QStringList{"Oppgi et annet navn enn standerverdien."});
     EXPECT_TRUE(dialog.transcript()[0].startsWith("PROMPT title=\"Backup\" default=\"[ Ny mal ]\""));
@@ -82,7 +85,8 @@ TEST_F(TemplatesTest, NamesAndFoldersWithADoubleQuoteAreRefused)
     dialog.queueAnswer(Answer::OK);
     dialog.queuePromptText("Mal A");
     engine().templates.General_LagreMal();
-    EXPECT_EQ(dialog.messages(), QStringList{QString::fromUtf8("Navn og mapper kan ikke inneholde anførselstegn (\").")});
+    EXPECT_EQ(dialog.messages(),
+              QStringList{QString::fromUtf8("Navn og mapper kan ikke inneholde anførselstegn (\").")});
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "Mal A"}));
 
     engine().folderChosen(BackupEngine::FolderField::Fra, "C:\\Rar\"mappe\\", state().Fra);
@@ -116,15 +120,17 @@ TEST_F(TemplatesTest, ExistingNameInOtherCaseAsksToOverwrite)
     dialog.queuePromptText("dokumenter");
     dialog.queueAnswer(Answer::Yes);
     engine().templates.General_LagreMal();
-    EXPECT_EQ(fileLines(), (QStringList{"\"Bilder\",\"C:\\Data\\\",\"D:\\Sikring\\\",\"-1\",\"0\",\"\",\"0\"",
-                                        "\"Dokumenter\",\"C:\\Data\\\",\"D:\\Ny\\\",\"-1\",\"0\",\"\",\"0\"", ""}));
+    EXPECT_EQ(fileLines(),
+              (QStringList{"\"Bilder\",\"C:\\Data\\\",\"D:\\Sikring\\\",\"-1\",\"0\",\"\",\"0\"",
+                           "\"Dokumenter\",\"C:\\Data\\\",\"D:\\Ny\\\",\"-1\",\"0\",\"\",\"0\"", ""}));
     EXPECT_FALSE(state().MalEndret);
 }
 
 TEST_F(TemplatesTest, SelectingLoadsTheTemplateAndTheDestinationCheckRuns)
 {
-    writeProgramFile("BackupMal.txt", crlf({R"("Alle","C:\Data\","D:\Sikring\",0,0,"01.02.2026   kl. 10:00:00",-1)",
-                                            R"("Inni","C:\Data\","C:\data\Sikring\",-1,-1,"",-1)"}));
+    writeProgramFile("BackupMal.txt",
+                     crlf({R"("Alle","C:\Data\","D:\Sikring\",0,0,"01.02.2026   kl. 10:00:00",-1)",
+                           R"("Inni","C:\Data\","C:\data\Sikring\",-1,-1,"",-1)"}));
     engine().startUp();
     state().cboMal.setListIndex(1);
     EXPECT_EQ(state().Fra, "C:\\Data\\");
@@ -133,11 +139,11 @@ TEST_F(TemplatesTest, SelectingLoadsTheTemplateAndTheDestinationCheckRuns)
     EXPECT_TRUE(state().optAlle.value);
     EXPECT_FALSE(state().optEndrede.value);
     EXPECT_FALSE(state().chkUnderkat.value);
-    EXPECT_FALSE(state().chkZip.enabled);  // zip only with new-and-changed files
+    EXPECT_FALSE(state().chkZip.enabled); // zip only with new-and-changed files
     EXPECT_TRUE(state().qvbStart.enabled);
     EXPECT_TRUE(state().chkAlleMaler.enabled);
 
-    state().cboMal.setListIndex(2);  // destination inside the source, other case
+    state().cboMal.setListIndex(2); // destination inside the source, other case
     EXPECT_EQ(state().txtTil.text, "Finn en gyldig mottaker-mappe.");
     EXPECT_EQ(state().Til, "C:\\data\\Sikring\\");
     EXPECT_FALSE(state().qvbStart.enabled);
@@ -147,7 +153,8 @@ TEST_F(TemplatesTest, SelectingLoadsTheTemplateAndTheDestinationCheckRuns)
 
 TEST_F(TemplatesTest, DeleteAsksAndRewritesEveryLineQuoted)
 {
-    writeProgramFile("BackupMal.txt", crlf({R"("A","C:\A\","D:\A\",-1,0,"",0)", R"("B","C:\B\","D:\B\",-1,-1,"",-1)"}));
+    writeProgramFile("BackupMal.txt",
+                     crlf({R"("A","C:\A\","D:\A\",-1,0,"",0)", R"("B","C:\B\","D:\B\",-1,-1,"",-1)"}));
     engine().startUp();
     state().cboMal.setListIndex(1);
     dialog.queueAnswer(Answer::No);
@@ -156,7 +163,8 @@ TEST_F(TemplatesTest, DeleteAsksAndRewritesEveryLineQuoted)
     dialog.queueAnswer(Answer::Yes);
     engine().templates.qvbSlett_Click();
     EXPECT_EQ(dialog.messages().last(), "Vil du slette malen (A) fra listen?");
-    EXPECT_EQ(programFileBytes("BackupMal.txt"), "\"B\",\"C:\\B\\\",\"D:\\B\\\",\"-1\",\"-1\",\"\",\"-1\"\r\n");
+    EXPECT_EQ(programFileBytes("BackupMal.txt"),
+              "\"B\",\"C:\\B\\\",\"D:\\B\\\",\"-1\",\"-1\",\"\",\"-1\"\r\n");
     EXPECT_EQ(state().cboMal.listIndex(), 0);
     EXPECT_TRUE(state().Fra.isEmpty());
     EXPECT_FALSE(state().qvbStart.enabled);
@@ -178,8 +186,9 @@ TEST_F(TemplatesTest, DeletingTheOnlyTemplateLeavesTheNewEntryAndTheAllBoxOff)
 
 TEST_F(TemplatesTest, RememberedIndexBeyondTheLastSelectsTheLastTemplate)
 {
-    writeProgramFile("BackupMal.txt", crlf({R"("C","C:\C\","D:\C\",-1,0,"",0)", R"("a","C:\A\","D:\A\",-1,0,"",0)",
-                                            R"("B","C:\B\","D:\B\",-1,0,"",0)"}));
+    writeProgramFile("BackupMal.txt",
+                     crlf({R"("C","C:\C\","D:\C\",-1,0,"",0)", R"("a","C:\A\","D:\A\",-1,0,"",0)",
+                           R"("B","C:\B\","D:\B\",-1,0,"",0)"}));
     saveSetting("Tilpass", "BackupIndex", "5");
     engine().startUp();
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "a", "B", "C"}));
@@ -211,7 +220,8 @@ TEST_F(TemplatesTest, ListIndexOutOfRangeRaisesInvalidValue)
 
 TEST_F(TemplatesTest, SixFieldFileIsConvertedAndRewritten)
 {
-    writeProgramFile("BackupMal.txt", crlf({R"("To","C:\To\","D:\To\",-1,0,"")", R"("En","C:\En\","D:\En\","0","-1","x")"}));
+    writeProgramFile("BackupMal.txt",
+                     crlf({R"("To","C:\To\","D:\To\",-1,0,"")", R"("En","C:\En\","D:\En\","0","-1","x")"}));
     engine().startUp();
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "En", "To"}));
     EXPECT_EQ(state().lsv1.row(1).LagZip, "0");
@@ -223,8 +233,9 @@ TEST_F(TemplatesTest, SixFieldFileIsConvertedAndRewritten)
 
 TEST_F(TemplatesTest, MixedOldAndNewLinesConvertWithoutShiftingFields)
 {
-    writeProgramFile("BackupMal.txt", crlf({R"("Ny","C:\Ny\","D:\Ny\",-1,-1,"",-1)", R"("Gammel","C:\G\","D:\G\",0,0,"")",
-                                            R"("Ny2","C:\N2\","D:\N2\",-1,0,"",0)"}));
+    writeProgramFile("BackupMal.txt",
+                     crlf({R"("Ny","C:\Ny\","D:\Ny\",-1,-1,"",-1)", R"("Gammel","C:\G\","D:\G\",0,0,"")",
+                           R"("Ny2","C:\N2\","D:\N2\",-1,0,"",0)"}));
     engine().startUp();
     ASSERT_EQ(state().lsv1.count(), 3);
     EXPECT_EQ(state().lsv1.row(1).Malnavn, "Gammel");
@@ -237,7 +248,9 @@ TEST_F(TemplatesTest, MixedOldAndNewLinesConvertWithoutShiftingFields)
 TEST_F(TemplatesTest, QuotedCommasUtf8BomAndNorwegianNamesReadBack)
 {
     QByteArray bytes = "\xEF\xBB\xBF";
-    bytes += QString::fromUtf8("\"Bilder, ferie ÆØÅ\",\"C:\\Bilder, 2026\\\",\"D:\\Sikring\\\",-1,0,\"\",0\r\n").toUtf8();
+    bytes +=
+        QString::fromUtf8("\"Bilder, ferie ÆØÅ\",\"C:\\Bilder, 2026\\\",\"D:\\Sikring\\\",-1,0,\"\",0\r\n")
+            .toUtf8();
     writeProgramFile("BackupMal.txt", bytes);
     engine().startUp();
     ASSERT_EQ(state().cboMal.count(), 2);
@@ -252,7 +265,8 @@ TEST_F(TemplatesTest, NamesOutsideTheCodePageAreStoredAsUtf8AndReadBack)
     saveAs(QString::fromUtf8("Κόπια ✓"));
     saveAs(QString::fromUtf8("Årlig"));
     restart().startUp();
-    EXPECT_EQ(state().cboMal.items().mid(1), (QStringList{QString::fromUtf8("Årlig"), QString::fromUtf8("Κόπια ✓")}));
+    EXPECT_EQ(state().cboMal.items().mid(1),
+              (QStringList{QString::fromUtf8("Årlig"), QString::fromUtf8("Κόπια ✓")}));
     EXPECT_FALSE(programFileBytes("BackupMal.txt").contains('?'));
 }
 
@@ -269,9 +283,9 @@ TEST_F(TemplatesTest, EmptyFileGivesNoTemplatesAndNoError)
 TEST_F(TemplatesTest, UnreadableFilesAreReportedAndKept)
 {
     const QList<QByteArray> bad = {
-        crlf({R"("A","C:\A\","D:\A\",-1,0,"",0)"}) + "\"B\",\"C:\\B\\\",\"D:\\",  // truncated mid-field
-        QByteArray("\x00\x01\xff\xfe garbage \x80\x81,,,\"\x02\r\n\x7f", 24),          // binary garbage
-        "\"" + QByteArray(10 * 1024 * 1024, 'x') + "\"\r\n",                            // 10 MB of one line
+        crlf({R"("A","C:\A\","D:\A\",-1,0,"",0)"}) + "\"B\",\"C:\\B\\\",\"D:\\", // truncated mid-field
+        QByteArray("\x00\x01\xff\xfe garbage \x80\x81,,,\"\x02\r\n\x7f", 24),    // binary garbage
+        "\"" + QByteArray(10 * 1024 * 1024, 'x') + "\"\r\n",                     // 10 MB of one line
     };
     for (const QByteArray &bytes : bad) {
         writeProgramFile("BackupMal.txt", bytes);
@@ -313,7 +327,7 @@ TEST_F(TemplatesTest, UnsavedChangesAreOfferedAtClose)
     writeProgramFile("BackupMal.txt", crlf({R"("A","C:\A\","D:\A\",0,-1,"",0)"}));
     engine().startUp();
     state().cboMal.setListIndex(1);
-    EXPECT_TRUE(engine().close());  // nothing changed: no question
+    EXPECT_TRUE(engine().close()); // nothing changed: no question
     EXPECT_TRUE(dialog.messages().isEmpty());
 
     state().chkUnderkat.value = true;

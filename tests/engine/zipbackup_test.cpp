@@ -7,7 +7,8 @@
 using namespace qv;
 using qvtest::RunTest;
 
-namespace {
+namespace
+{
 const QString kArchive = "D:\\Sikring\\Backup av Dokumenter 2026_12_07  kl_1747.zip";
 
 struct Unzip {
@@ -21,9 +22,10 @@ Unzip unzip(const QStringList &args)
     p.waitForFinished(120000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
 }
-}  // namespace
+} // namespace
 
-class ZipTest : public RunTest {
+class ZipTest : public RunTest
+{
 protected:
     void SetUp() override
     {
@@ -67,7 +69,7 @@ TEST_F(ZipTest, ArchiveIsNamedByTheMinuteAndPassesUnzip)
 TEST_F(ZipTest, SameMinuteTwiceFindsTheNameTakenAndReportsAnAbort)
 {
     startAndConfirm();
-    useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, false, true}});  // all files: copy
+    useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, false, true}}); // all files: copy
     select("Dok");
     useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, true, true}});
     select("Dok");
@@ -113,7 +115,8 @@ TEST_F(ZipTest, VanishedFileGivesTheUnexpectedErrorWithItsNumber)
     dialog.queueAnswer(Answer::OK);
     EXPECT_FALSE(engine().zip.General_ZipBackup());
     ASSERT_EQ(dialog.messages().size(), 1);
-    EXPECT_TRUE(dialog.messages()[0].startsWith("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. "));
+    EXPECT_TRUE(dialog.messages()[0].startsWith(
+        "Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. "));
     EXPECT_NE(dialog.messages()[0], "Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. 0");
     EXPECT_FALSE(drives.exists(kArchive));
 }
@@ -154,7 +157,8 @@ TEST_F(ZipTest, MoreThanSevenThousandFilesArePacked)
     EXPECT_EQ(state().pgr1.Value, 7002);
     if (!haveUnzip())
         GTEST_SKIP() << "unzip is not installed";
-    EXPECT_EQ(unzip({"-t", "-q", drives.host("D:\\Sikring\\Backup av Mange 2026_12_07  kl_1747.zip")}).code, 0);
+    EXPECT_EQ(unzip({"-t", "-q", drives.host("D:\\Sikring\\Backup av Mange 2026_12_07  kl_1747.zip")}).code,
+              0);
 }
 
 TEST_F(ZipTest, NamesThatAreNotValidUtf8AreArchived)

@@ -8,7 +8,8 @@
 
 using namespace qv;
 
-namespace {
+namespace
+{
 bool changedWithin(ChangeWatch &w, int ms)
 {
     QElapsedTimer t;
@@ -20,13 +21,13 @@ bool changedWithin(ChangeWatch &w, int ms)
     }
     return false;
 }
-}  // namespace
+} // namespace
 
 TEST(ChangeWatch, RaisesItsFlagOnceForAChangeAndOnlyThen)
 {
     qvtest::TempDrives drives("C");
     drives.makeDir("C:\\Mappe");
-    ChangeWatch w("C:\\mappe");  // resolved without regard to case
+    ChangeWatch w("C:\\mappe"); // resolved without regard to case
     ASSERT_TRUE(w.valid());
     EXPECT_FALSE(changedWithin(w, 100));
     drives.writeFile("C:\\Mappe\\ny.txt", "x");

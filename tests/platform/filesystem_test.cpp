@@ -280,14 +280,17 @@ TEST_F(FileSystemTest, KindsListingAgreesWithTheFullListing)
         full[e.name] = {e.attributes & looked, e.isLink};
         return true;
     });
-    forEachDirEntry("C:\\k", "*", [&](const DirEntry &e) {
-        kinds[e.name] = {e.attributes & looked, e.isLink};
-        return true;
-    }, ListDetail::Kinds);
-    EXPECT_EQ(kinds.size(), 7u);  // ".", "..", two files, two folders, the link; no pipe
+    forEachDirEntry(
+        "C:\\k", "*",
+        [&](const DirEntry &e) {
+            kinds[e.name] = {e.attributes & looked, e.isLink};
+            return true;
+        },
+        ListDetail::Kinds);
+    EXPECT_EQ(kinds.size(), 7u); // ".", "..", two files, two folders, the link; no pipe
     for (const auto &[name, k] : kinds) {
         if (k.second)
-            continue;  // a link's target is not looked at: it is never walked into
+            continue; // a link's target is not looked at: it is never walked into
         ASSERT_TRUE(full.count(name)) << name.toStdString();
         EXPECT_EQ(full[name], k) << name.toStdString();
     }

@@ -18,12 +18,13 @@
 #include <functional>
 #include <vector>
 
-namespace qvcatalog {
+namespace qvcatalog
+{
 
 struct Shot {
-    QString name;     // file name stem of the picture, unique
-    QString caption;  // its line in the gallery index
-    QSize size;       // size of the host widget the control lives in
+    QString name;    // file name stem of the picture, unique
+    QString caption; // its line in the gallery index
+    QSize size;      // size of the host widget the control lives in
     // Builds the control(s) inside host (already sized) in the wanted state and returns
     // the control the bench times.
     std::function<QWidget *(QWidget *host)> build;
@@ -43,15 +44,18 @@ inline std::vector<Shot> &shots()
     return all;
 }
 
-inline void add(Shot shot) { shots().push_back(std::move(shot)); }
+inline void add(Shot shot)
+{
+    shots().push_back(std::move(shot));
+}
 
 struct Registrar {
     explicit Registrar(void (*registerShots)()) { registerShots(); }
 };
 
-}  // namespace qvcatalog
+} // namespace qvcatalog
 
-#define QV_CATALOG(name)                                                                                        \
-    static void name();                                                                                        \
-    static const qvcatalog::Registrar name##_registrar(&name);                                                 \
+#define QV_CATALOG(name)                                                                                     \
+    static void name();                                                                                      \
+    static const qvcatalog::Registrar name##_registrar(&name);                                               \
     static void name()

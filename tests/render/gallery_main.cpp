@@ -6,15 +6,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMap>
 #include <QPainter>
-#include <QFile>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
 
-namespace {
+namespace
+{
 
 void settleEvents(int ms)
 {
@@ -36,7 +37,7 @@ void writeSheets(const QString &outDir, const QMap<QString, QList<Picture>> &gro
 {
     constexpr int gap = 6, captionHeight = 16;
     for (auto it = groups.begin(); it != groups.end(); ++it) {
-        int w = 560, h = gap;  // room for the captions
+        int w = 560, h = gap; // room for the captions
         for (const Picture &pic : it.value()) {
             w = std::max(w, pic.image.width() * zoom);
             h += captionHeight + pic.image.height() * zoom + gap;
@@ -57,7 +58,7 @@ void writeSheets(const QString &outDir, const QMap<QString, QList<Picture>> &gro
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -99,8 +100,8 @@ int main(int argc, char **argv)
         }
         index << file << "  " << picture.width() << "x" << picture.height() << "  " << shot.caption << "\n";
         ++written;
-        groups[shot.name.section(QLatin1Char('_'), 0, 0)].append({shot.name + QStringLiteral(": ") + shot.caption,
-                                                                  picture.toImage()});
+        groups[shot.name.section(QLatin1Char('_'), 0, 0)].append(
+            {shot.name + QStringLiteral(": ") + shot.caption, picture.toImage()});
     }
     writeSheets(outDir, groups, argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 2);
     std::printf("%d pictures in %s\n", written, qPrintable(outDir));

@@ -12,7 +12,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-namespace {
+namespace
+{
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -31,7 +32,7 @@ bool save(QWidget &w, const QString &dir, const QString &name)
     QTextStream(stdout) << (ok ? "wrote " : "FAILED ") << path << "\n";
     return ok;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -45,9 +46,11 @@ int main(int argc, char **argv)
     writeFile(c + "/Data/Dokumenter/kladd.tmp", "x");
     writeFile(c + "/Program/Backup/BackupUtelat.txt", "\"tmp\"\r\n\"bak\"\r\n\"swp\"\r\n\"~$\"\r\n");
     writeFile(c + "/Program/Backup/BackupMal.txt",
-              "\"Dokumenter\",\"C:\\Data\\Dokumenter\\\",\"D:\\Sikring\\\",-1,-1,\"07.12.2026   kl. 17:47:06\",-1\r\n");
+              "\"Dokumenter\",\"C:\\Data\\Dokumenter\\\",\"D:\\Sikring\\\",-1,-1,\"07.12.2026   kl. "
+              "17:47:06\",-1\r\n");
     QDir().mkpath(c + "/Program/Backup/Res");
-    for (const char *picture : {"Start.png", "NyMal.png", "FileSave.png", "SlettMal.png", "Utelat.png", "Exit.png"})
+    for (const char *picture :
+         {"Start.png", "NyMal.png", "FileSave.png", "SlettMal.png", "Utelat.png", "Exit.png"})
         QFile::copy(QStringLiteral(QV_RES_DIR "/") + picture, c + "/Program/Backup/Res/" + picture);
     qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + c + ";D=" + sample.path() + "/d"));
     qputenv("QVBACKUP_PROGRAM_DIR", "C:\\Program\\Backup");

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace qvtest {
+namespace qvtest
+{
 
 // A program folder on a temporary C: (D: for destinations, S: for a whole-drive source), a scripted dialogue
 // and a fresh engine for each test.
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::Test
+{
 protected:
     EngineTest() : drives("CDS") { qv::setDialog(&dialog); }
     ~EngineTest() override { qv::setDialog(nullptr); }
@@ -44,4 +46,4 @@ private:
     std::unique_ptr<qv::BackupEngine> m_engine;
 };
 
-}  // namespace qvtest
+} // namespace qvtest

@@ -8,7 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace qvtest {
+namespace qvtest
+{
 
 int asNobody(const std::function<int()> &f)
 {
@@ -27,7 +28,8 @@ void openUpToRoot(const QString &host)
 {
     QString p = host;
     while (p.size() > 1) {
-        struct stat st {};
+        struct stat st {
+        };
         ::stat(QFile::encodeName(p).constData(), &st);
         ::chmod(QFile::encodeName(p).constData(), (st.st_mode & 07777) | 0055);
         p = QFileInfo(p).absolutePath();
@@ -37,10 +39,11 @@ void openUpToRoot(const QString &host)
 void giveToNobody(const QString &hostRoot)
 {
     openUpToRoot(hostRoot);
-    QDirIterator it(hostRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(hostRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     ::chown(QFile::encodeName(hostRoot).constData(), 65534, 65534);
     while (it.hasNext())
         ::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534);
 }
 
-}  // namespace qvtest
+} // namespace qvtest

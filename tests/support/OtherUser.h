@@ -3,7 +3,8 @@
 #include <functional>
 
 // Permission bits do not bind root: tests of refusals run their check as "nobody".
-namespace qvtest {
+namespace qvtest
+{
 
 // Runs f in a child process under the "nobody" account. Returns f's result, or -1
 // when the child could not drop its rights.
@@ -13,4 +14,4 @@ void openUpToRoot(const QString &host);
 // openUpToRoot, and hands the whole tree below hostRoot to "nobody".
 void giveToNobody(const QString &hostRoot);
 
-}  // namespace qvtest
+} // namespace qvtest

@@ -6,7 +6,10 @@
 
 // Readable failure messages for Qt strings in GoogleTest.
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 inline void PrintTo(const QStringList &l, std::ostream *os)
 {
     *os << "{";
@@ -14,5 +17,8 @@ inline void PrintTo(const QStringList &l, std::ostream *os)
         *os << "\n  \"" << s.toStdString() << '"';
     *os << " }";
 }
-inline void PrintTo(const QByteArray &b, std::ostream *os) { *os << '"' << b.toStdString() << '"'; }
+inline void PrintTo(const QByteArray &b, std::ostream *os)
+{
+    *os << '"' << b.toStdString() << '"';
+}
 QT_END_NAMESPACE

@@ -1,16 +1,18 @@
 #pragma once
-#include "platform/Clock.h"
 #include "engine/modBackup.h"
+#include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "support/EngineFixture.h"
 
 #include <QDateTime>
 
-namespace qvtest {
+namespace qvtest
+{
 
 // Templates written straight into the program folder, a fixed clock, and helpers to
 // run Start as the user does.
-class RunTest : public EngineTest {
+class RunTest : public EngineTest
+{
 protected:
     RunTest() : clock(QDateTime(QDate(2026, 12, 7), QTime(17, 47, 6))) { qv::setClock(&clock); }
     ~RunTest() override
@@ -44,7 +46,10 @@ protected:
         dialog.queueAnswer(qv::Answer::No);
         start();
     }
-    QString log(const QString &name = "BackupLoggEnkel.txt") { return QString::fromLatin1(programFileBytes(name)); }
+    QString log(const QString &name = "BackupLoggEnkel.txt")
+    {
+        return QString::fromLatin1(programFileBytes(name));
+    }
     QString runTime() const { return clock.now().toString("dd.MM.yyyy   'kl.' HH:mm:ss"); }
 
     qv::FixedClock clock;
@@ -54,17 +59,20 @@ using qv::kCrLf;
 inline const QString kAsterisks = QString(49, '*');
 
 // Lines 1 to 8 of a log block, as a run with subfolders writes them.
-inline QString logHeader(const QString &name, const QString &fra, const QString &til, int count, const QString &time,
-                         const QString &type = "Alle filer", const QString &zip = "Nei")
+inline QString logHeader(const QString &name, const QString &fra, const QString &til, int count,
+                         const QString &time, const QString &type = "Alle filer", const QString &zip = "Nei")
 {
-    QString h = "Backup mal: \t\t" + name + kCrLf + "Backup type: \t\t" + type + kCrLf + "Kilde: \t\t\t" + fra + kCrLf +
-                "Inkl. undermapper: \tJa" + kCrLf + "Destinasjon: \t\t" + til + kCrLf + "Til zipfil: \t\t" + zip +
-                kCrLf + "Antall filer: \t\t" + QString::number(count) + kCrLf;
+    QString h = "Backup mal: \t\t" + name + kCrLf + "Backup type: \t\t" + type + kCrLf + "Kilde: \t\t\t" +
+                fra + kCrLf + "Inkl. undermapper: \tJa" + kCrLf + "Destinasjon: \t\t" + til + kCrLf +
+                "Til zipfil: \t\t" + zip + kCrLf + "Antall filer: \t\t" + QString::number(count) + kCrLf;
     if (count > 0)
         h += "Startet: \t\t" + time + kCrLf;
     return h;
 }
 // The asterisk line and the three empty lines that close a block.
-inline QString blockEnd() { return kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf; }
+inline QString blockEnd()
+{
+    return kAsterisks + kCrLf + kCrLf + kCrLf + kCrLf;
+}
 
-}  // namespace qvtest
+} // namespace qvtest

@@ -4,7 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace qvtest {
+namespace qvtest
+{
 
 TempDrives::TempDrives(const QString &letters)
     : m_oldDrives(qgetenv("QVBACKUP_DRIVES")), m_oldProgram(qgetenv("QVBACKUP_PROGRAM_DIR"))
@@ -25,7 +26,10 @@ TempDrives::~TempDrives()
     qputenv("QVBACKUP_PROGRAM_DIR", m_oldProgram);
 }
 
-QString TempDrives::hostRoot(QChar letter) const { return m_dir.path() + "/" + letter.toUpper(); }
+QString TempDrives::hostRoot(QChar letter) const
+{
+    return m_dir.path() + "/" + letter.toUpper();
+}
 
 QString TempDrives::host(const QString &windowsPath) const
 {
@@ -41,8 +45,7 @@ void TempDrives::setProgramFolder(const QString &windowsPath)
     qputenv("QVBACKUP_PROGRAM_DIR", windowsPath.toUtf8());
 }
 
-QString TempDrives::writeFile(const QString &windowsPath, const QByteArray &content,
-                              const QDateTime &mtime)
+QString TempDrives::writeFile(const QString &windowsPath, const QByteArray &content, const QDateTime &mtime)
 {
     const QString path = host(windowsPath);
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -50,14 +53,17 @@ QString TempDrives::writeFile(const QString &windowsPath, const QByteArray &cont
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return {};
     f.write(content);
-    f.flush();  // a buffered write at close would move the time again
+    f.flush(); // a buffered write at close would move the time again
     if (mtime.isValid())
         f.setFileTime(mtime, QFileDevice::FileModificationTime);
     f.close();
     return path;
 }
 
-void TempDrives::makeDir(const QString &windowsPath) { QDir().mkpath(host(windowsPath)); }
+void TempDrives::makeDir(const QString &windowsPath)
+{
+    QDir().mkpath(host(windowsPath));
+}
 
 QByteArray TempDrives::readFile(const QString &windowsPath) const
 {
@@ -65,6 +71,9 @@ QByteArray TempDrives::readFile(const QString &windowsPath) const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool TempDrives::exists(const QString &windowsPath) const { return QFileInfo::exists(host(windowsPath)); }
+bool TempDrives::exists(const QString &windowsPath) const
+{
+    return QFileInfo::exists(host(windowsPath));
+}
 
-}  // namespace qvtest
+} // namespace qvtest

@@ -6,11 +6,13 @@
 
 #include "support/QtPrinters.h"
 
-namespace qvtest {
+namespace qvtest
+{
 
 // A temporary folder mapped as drive letters through QVBACKUP_DRIVES for the
 // lifetime of the object; the previous table comes back on destruction.
-class TempDrives {
+class TempDrives
+{
 public:
     // letters: the drives to create, each a sub-folder of the temporary folder.
     explicit TempDrives(const QString &letters = "C");
@@ -18,8 +20,8 @@ public:
     TempDrives(const TempDrives &) = delete;
     TempDrives &operator=(const TempDrives &) = delete;
 
-    QString hostRoot(QChar letter) const;                 // host folder of a drive
-    QString host(const QString &windowsPath) const;       // "C:\a\b" -> host path (no case folding)
+    QString hostRoot(QChar letter) const;           // host folder of a drive
+    QString host(const QString &windowsPath) const; // "C:\a\b" -> host path (no case folding)
     // Program folder as a Windows path (default C:\Program\Backup), created and
     // made the program folder through QVBACKUP_PROGRAM_DIR.
     QString programFolder() const { return m_programFolder; }
@@ -38,4 +40,4 @@ private:
     QString m_programFolder;
 };
 
-}  // namespace qvtest
+} // namespace qvtest

@@ -7,8 +7,10 @@
 
 #include <cstdlib>
 
-namespace qvtest {
-namespace {
+namespace qvtest
+{
+namespace
+{
 QTemporaryDir *g_root = nullptr;
 
 void setDir(const char *var, const QString &path)
@@ -16,7 +18,7 @@ void setDir(const char *var, const QString &path)
     QDir().mkpath(path);
     qputenv(var, QFile::encodeName(path));
 }
-}  // namespace
+} // namespace
 
 void setUpProcessEnvironment()
 {
@@ -44,6 +46,9 @@ void setUpApplicationDefaults()
     QLocale::setDefault(QLocale(QLocale::NorwegianBokmal, QLocale::Norway));
 }
 
-QString processRoot() { return g_root ? g_root->path() : QString(); }
+QString processRoot()
+{
+    return g_root ? g_root->path() : QString();
+}
 
-}  // namespace qvtest
+} // namespace qvtest

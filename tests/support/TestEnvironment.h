@@ -3,11 +3,12 @@
 
 // Gives every test process a private world: temporary XDG folders and HOME, a
 // drive table whose C: is a temporary folder, nb_NO number formatting.
-namespace qvtest {
+namespace qvtest
+{
 
-void setUpProcessEnvironment();   // call before the Q*Application exists
-void setUpApplicationDefaults();  // call after it exists
+void setUpProcessEnvironment();  // call before the Q*Application exists
+void setUpApplicationDefaults(); // call after it exists
 
-QString processRoot();  // host folder that holds the private world
+QString processRoot(); // host folder that holds the private world
 
-}  // namespace qvtest
+} // namespace qvtest

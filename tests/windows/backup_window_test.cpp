@@ -22,7 +22,8 @@ using namespace qv;
 
 // The main window over a temporary drive table; message boxes are answered by
 // pressing their buttons for real.
-class BackupWindowTest : public ::testing::Test {
+class BackupWindowTest : public ::testing::Test
+{
 protected:
     BackupWindowTest() : drives("CD")
     {
@@ -90,7 +91,7 @@ TEST_F(BackupWindowTest, ChoosingFoldersEnablesStartAndOptionsGateZip)
     click(window->qvbFra());
     EXPECT_EQ(chooserTitles, QStringList{"Velg FRA-mappe"});
     EXPECT_EQ(window->txtFra()->text(), "C:\\Data\\");
-    EXPECT_FALSE(window->qvbStart()->isEnabled());  // only a source
+    EXPECT_FALSE(window->qvbStart()->isEnabled()); // only a source
     chosen = {"D:\\Sikring\\"};
     click(window->qvbTil());
     EXPECT_TRUE(window->qvbStart()->isEnabled());
@@ -123,7 +124,8 @@ TEST_F(BackupWindowTest, StartRunsTheBackupAndShowsWhatWasFound)
     click(window->qvbTil());
     answerBoxes({"Ja", "Nei"});
     click(window->qvbStart());
-    EXPECT_EQ(seenBoxes.value(0), "Fant 2 fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?");
+    EXPECT_EQ(seenBoxes.value(0),
+              "Fant 2 fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?");
     EXPECT_EQ(seenBoxes.value(1), "Backup fullført.\nVil du se loggfilen for detaljer?");
     EXPECT_EQ(window->lvw1()->GetCount(), 2);
     EXPECT_EQ(window->shbStatus()->Text(), "Sikkerhetskopiering fullført. ");
@@ -133,12 +135,13 @@ TEST_F(BackupWindowTest, StartRunsTheBackupAndShowsWhatWasFound)
 
 TEST_F(BackupWindowTest, SaveSelectAndTheAllTemplatesBox)
 {
-    drives.writeFile("C:\\Program\\Backup\\BackupMal.txt",
-                     "\"A\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n\"B\",\"C:\\Data\\\",\"D:\\B\\\",-1,-1,\"\",-1\r\n");
+    drives.writeFile(
+        "C:\\Program\\Backup\\BackupMal.txt",
+        "\"A\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n\"B\",\"C:\\Data\\\",\"D:\\B\\\",-1,-1,\"\",-1\r\n");
     open();
     ASSERT_EQ(window->cboMal()->count(), 3);
     click(window->chkAlleMaler());
-    EXPECT_EQ(window->cboMal()->currentText(), "A");  // the first template is selected
+    EXPECT_EQ(window->cboMal()->currentText(), "A"); // the first template is selected
     EXPECT_FALSE(window->optAlle()->isVisible());
     EXPECT_FALSE(window->lblTaMed()->isVisible());
     click(window->chkAlleMaler());
@@ -164,7 +167,8 @@ TEST_F(BackupWindowTest, EscIsSeenByTheWindowWhateverHasFocus)
 
 TEST_F(BackupWindowTest, CloseStoresPositionAndSelection)
 {
-    drives.writeFile("C:\\Program\\Backup\\BackupMal.txt", "\"A\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n");
+    drives.writeFile("C:\\Program\\Backup\\BackupMal.txt",
+                     "\"A\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n");
     saveSetting("Vindu", "Venstre", "1500");
     saveSetting("Vindu", "Topp", "750");
     saveSetting("Tilpass", "BackupIndex", "1");

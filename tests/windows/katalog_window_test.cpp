@@ -14,7 +14,8 @@
 
 using namespace qv;
 
-class KatalogWindowTest : public ::testing::Test {
+class KatalogWindowTest : public ::testing::Test
+{
 protected:
     KatalogWindowTest() : drives("CD")
     {
@@ -57,7 +58,7 @@ TEST_F(KatalogWindowTest, OkHandsBackTheFolderAndTellsWhetherItChanged)
 
     w = open("D:\\");
     QTest::mouseClick(w->qvbOk(), Qt::LeftButton);
-    EXPECT_EQ(w->ValgtMappe().toUpper(), "D:\\");  // a drive root keeps a single backslash
+    EXPECT_EQ(w->ValgtMappe().toUpper(), "D:\\"); // a drive root keeps a single backslash
 }
 
 TEST_F(KatalogWindowTest, CancelAndTheCloseBoxChooseNothing)

@@ -13,7 +13,8 @@
 
 using namespace qv;
 
-namespace {
+namespace
+{
 // Presses the button with the given text on the message box that is about to open.
 void pressLater(const QString &buttonText)
 {
@@ -36,7 +37,7 @@ QMessageBox *openBox()
             return box;
     return nullptr;
 }
-}  // namespace
+} // namespace
 
 TEST(QtUserDialog, NorwegianButtonsAnswerWhatWasPressed)
 {
@@ -111,8 +112,9 @@ TEST(QtUserDialog, TheScreenIsBroughtUpToDateBeforeEveryQuestion)
     QtUserDialog d;
     int refreshes = 0;
     d.setBeforeProcessEvents([&] { ++refreshes; });
-    d.processEvents();  // refreshes, and starts the interval
+    d.processEvents(); // refreshes, and starts the interval
     pressLater("OK");
-    d.messageBox("Tekst", Buttons::OK, Icon::Information, "Backup", 1);  // within the interval, still refreshed
+    d.messageBox("Tekst", Buttons::OK, Icon::Information, "Backup",
+                 1); // within the interval, still refreshed
     EXPECT_EQ(refreshes, 2);
 }

@@ -9,7 +9,8 @@
 using namespace qv;
 using qvtest::EngineTest;
 
-class UtelatWindowTest : public EngineTest {
+class UtelatWindowTest : public EngineTest
+{
 protected:
     void SetUp() override
     {
@@ -52,19 +53,19 @@ TEST_F(UtelatWindowTest, AddTrimsLowersAndPutsTheEntryOnTop)
 
     type("SWP");
     click(0);
-    EXPECT_EQ(window->entries().size(), 4);        // already there in another case
-    EXPECT_EQ(window->txtFiltype()->text(), "SWP");  // the text stays
+    EXPECT_EQ(window->entries().size(), 4);         // already there in another case
+    EXPECT_EQ(window->txtFiltype()->text(), "SWP"); // the text stays
 }
 
 TEST_F(UtelatWindowTest, RemoveSelectsTheRowThatMovedUp)
 {
-    click(1);  // nothing selected: nothing happens
+    click(1); // nothing selected: nothing happens
     EXPECT_EQ(window->entries().size(), 3);
     selectRow(1);
     click(1);
     EXPECT_EQ(window->entries(), (QStringList{"bak", "log"}));
     EXPECT_EQ(window->lstFiltyper()->currentRow(), 1);
-    click(1);  // the last row: nothing is selected afterwards
+    click(1); // the last row: nothing is selected afterwards
     EXPECT_EQ(window->entries(), QStringList{"bak"});
     EXPECT_TRUE(window->lstFiltyper()->selectedItems().isEmpty());
 }

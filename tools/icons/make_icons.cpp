@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
+namespace
+{
 
 constexpr int Size = 24;
 
@@ -194,7 +195,7 @@ QImage exitProgram()
     });
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -203,8 +204,9 @@ int main(int argc, char **argv)
     const struct {
         const char *name;
         QImage image;
-    } icons[] = {{"Start.png", start()},         {"NyMal.png", newTemplate()}, {"FileSave.png", save()},
-                 {"SlettMal.png", deleteTemplate()}, {"Utelat.png", exclude()},   {"Exit.png", exitProgram()}};
+    } icons[] = {{"Start.png", start()},    {"NyMal.png", newTemplate()},
+                 {"FileSave.png", save()},  {"SlettMal.png", deleteTemplate()},
+                 {"Utelat.png", exclude()}, {"Exit.png", exitProgram()}};
     int failed = 0;
     for (const auto &icon : icons) {
         const QString path = dir + QLatin1Char('/') + QLatin1String(icon.name);

@@ -7,16 +7,22 @@
 
 #include <QRegularExpression>
 
-namespace qv {
+namespace qv
+{
 
-namespace {
+namespace
+{
 // Unwinds a run when a dialogue came that the script did not answer.
-struct UnexpectedDialogueStop {};
+struct UnexpectedDialogueStop {
+};
 struct ScriptLineError {
     QString message;
 };
 
-QString onOff(bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); }
+QString onOff(bool b)
+{
+    return b ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 bool parseOnOff(const QString &word)
 {
@@ -30,7 +36,7 @@ bool parseOnOff(const QString &word)
 
 Answer parseAnswer(const QString &word)
 {
-    static const QHash<QString, Answer> answers{{"ok", Answer::OK},       {"cancel", Answer::Cancel},
+    static const QHash<QString, Answer> answers{{"ok", Answer::OK},         {"cancel", Answer::Cancel},
                                                 {"avbryt", Answer::Cancel}, {"yes", Answer::Yes},
                                                 {"ja", Answer::Yes},        {"no", Answer::No},
                                                 {"nei", Answer::No},        {"retry", Answer::Retry}};
@@ -48,7 +54,7 @@ QString unquote(QString t)
         t = t.mid(1, t.size() - 2);
     return t;
 }
-}  // namespace
+} // namespace
 
 ScriptRunner::ScriptRunner(QTextStream &out) : m_out(out)
 {
@@ -242,7 +248,7 @@ void ScriptRunner::execute(const QString &command, const QStringList &args, cons
 
 void ScriptRunner::printStatus()
 {
-    flushDialogue();  // the exchanges of the action come before its outcome
+    flushDialogue(); // the exchanges of the action come before its outcome
     m_out << "  STATUS: " << m_engine->state.shbStatus << "\n";
 }
 
@@ -253,8 +259,8 @@ void ScriptRunner::printFiles()
     if (!list)
         return;
     for (const auto &r : list->rows())
-        m_out << "  | " << r.path << " | " << r.ext << " | " << r.size << " | " << r.date << " | " << r.attributes
-              << " |\n";
+        m_out << "  | " << r.path << " | " << r.ext << " | " << r.size << " | " << r.date << " | "
+              << r.attributes << " |\n";
 }
 
 void ScriptRunner::printState()
@@ -265,11 +271,12 @@ void ScriptRunner::printState()
               << " visible=" << onOff(t.visible) << "\n";
     };
     auto text = [&](const char *name, const TextBox &t) {
-        m_out << "  " << name << ": \"" << t.text << "\" tooltip=\"" << t.tooltip << "\" enabled=" << onOff(t.enabled)
-              << "\n";
+        m_out << "  " << name << ": \"" << t.text << "\" tooltip=\"" << t.tooltip
+              << "\" enabled=" << onOff(t.enabled) << "\n";
     };
     m_out << "  cboMal: index=" << s.cboMal.listIndex() << " text=\"" << s.cboMal.text()
-          << "\" enabled=" << onOff(s.cboMal.enabled) << " entries=[" << s.cboMal.items().join(" | ") << "]\n";
+          << "\" enabled=" << onOff(s.cboMal.enabled) << " entries=[" << s.cboMal.items().join(" | ")
+          << "]\n";
     m_out << "  Fra: \"" << s.Fra << "\"\n  Til: \"" << s.Til << "\"\n";
     text("txtFra", s.txtFra);
     text("txtTil", s.txtTil);
@@ -313,7 +320,9 @@ void ScriptRunner::printState()
 void ScriptRunner::printTemplates()
 {
     for (const BackupMal &m : m_engine->state.lsv1.rows())
-        m_out << "  | " << QStringList{m.Malnavn, m.Fra, m.Til, m.Underkat, m.Endrede, m.SistKjort, m.LagZip}.join(" | ")
+        m_out << "  | "
+              << QStringList{m.Malnavn, m.Fra, m.Til, m.Underkat, m.Endrede, m.SistKjort, m.LagZip}.join(
+                     " | ")
               << " |\n";
 }
 
@@ -331,4 +340,4 @@ void ScriptRunner::printTextFile(const QString &name)
     }
 }
 
-}  // namespace qv
+} // namespace qv

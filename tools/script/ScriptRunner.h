@@ -7,11 +7,13 @@
 #include <QTextStream>
 #include <memory>
 
-namespace qv {
+namespace qv
+{
 
 // Runs a script of user actions against the engine, answering every dialogue from
 // the script, and writes a transcript. The format is in docs/scripting.md.
-class ScriptRunner {
+class ScriptRunner
+{
 public:
     enum Result { Ok = 0, ScriptError = 2, UnexpectedDialogue = 3 };
 
@@ -36,7 +38,7 @@ private:
     ScriptedDialog m_dialog;
     std::unique_ptr<BackupEngine> m_engine;
     std::unique_ptr<FixedClock> m_clock;
-    int m_escAfterEvents = -1;  // process-events call at which a scripted Esc arrives
+    int m_escAfterEvents = -1; // process-events call at which a scripted Esc arrives
 };
 
-}  // namespace qv
+} // namespace qv

@@ -20,7 +20,8 @@ int main(int argc, char **argv)
     QStringList lines;
     for (const QString &path : args) {
         QFile f;
-        if (path == "-" ? !f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(path), !f.open(QIODevice::ReadOnly))) {
+        if (path == "-" ? !f.open(stdin, QIODevice::ReadOnly)
+                        : (f.setFileName(path), !f.open(QIODevice::ReadOnly))) {
             QTextStream(stderr) << "cannot read " << path << "\n";
             return 2;
         }
