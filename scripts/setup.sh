@@ -8,7 +8,7 @@ packages=(
   libzip-dev zip unzip
   libgtest-dev libgmock-dev
   fonts-dejavu-core
-  rsync python3
+  rsync python3 clang-format
 )
 missing=()
 for p in "${packages[@]}"; do
