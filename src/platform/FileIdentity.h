@@ -1,0 +1,29 @@
+#pragma once
+#include <QByteArray>
+#include <cstdint>
+
+struct stat;
+
+namespace qv
+{
+
+// What a file is, as far as its archive mark is concerned: any replacement, edit or
+// metadata change gives another identity.
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+    std::int64_t ctimeNs = 0;
+
+    static FileIdentity of(const struct stat &st);
+    bool operator==(const FileIdentity &) const = default;
+};
+
+// What a copy or the zip step read of a file: its identity from the open descriptor
+// before the first byte, and whether that identity still held after the last one.
+// Clearing the file's archive attribute afterwards records this identity, or leaves
+// the attribute set when the file moved while it was read. Thread-safe.
+void noteReadIdentity(const QByteArray &hostPath, const FileIdentity &before, bool unchangedAfter);
+
+} // namespace qv
