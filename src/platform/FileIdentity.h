@@ -27,3 +27,13 @@ struct FileIdentity {
 void noteReadIdentity(const QByteArray &hostPath, const FileIdentity &before, bool unchangedAfter);
 
 } // namespace qv
+
+namespace qv
+{
+// The read noted for hostPath, taken out of the record (nothing when none was noted).
+struct NotedRead {
+    FileIdentity before;
+    bool unchangedAfter = false;
+};
+bool takeReadIdentity(const QByteArray &hostPath, NotedRead &out);
+} // namespace qv
