@@ -1,9 +1,9 @@
 // The file list filled as a backup scan fills it: 100,000 AddItem calls, then the
 // rows shown, against a plain std::vector push of the same five texts.
 // Usage: filelist_bench [rows, default 100000]
-#include "controls/qvFileList.h"
-#include "controls/qvFileListFormat.h"
-#include "controls/qvFileListModel.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/filelist/qvFileListFormat.h"
+#include "controls/filelist/qvFileListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "windows/FileListBinding.h"
 
-#include "controls/qvFileList.h"
+#include "controls/filelist/qvFileList.h"
 
 namespace qv
 {

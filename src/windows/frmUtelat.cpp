@@ -1,8 +1,8 @@
 #include "windows/frmUtelat.h"
 
-#include "controls/qvCommand.h"
-#include "controls/qvKontrollerFelles.h"
-#include "controls/qvShadeForm.h"
+#include "controls/buttons/qvCommand.h"
+#include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/qvShadeForm.h"
 #include "engine/Exclusions.h"
 
 #include <QLabel>

@@ -1,5 +1,5 @@
+#include "controls/buttons/qvCheckBox.h"
 #include "controls/buttons_testutil.h"
-#include "controls/qvCheckBox.h"
 
 #include <QSignalSpy>
 

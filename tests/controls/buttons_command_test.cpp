@@ -1,5 +1,5 @@
+#include "controls/buttons/qvCommand.h"
 #include "controls/buttons_testutil.h"
-#include "controls/qvCommand.h"
 
 #include <QKeyEvent>
 #include <QSignalSpy>

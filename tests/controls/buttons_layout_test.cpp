@@ -1,4 +1,4 @@
-#include "controls/qvIconLayout.h"
+#include "controls/buttons/qvIconLayout.h"
 
 #include <gtest/gtest.h>
 

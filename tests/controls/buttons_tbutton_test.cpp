@@ -1,5 +1,5 @@
+#include "controls/buttons/qvTButton.h"
 #include "controls/buttons_testutil.h"
-#include "controls/qvTButton.h"
 #include "support/TempTree.h"
 
 #include <QApplication>

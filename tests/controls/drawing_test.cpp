@@ -1,8 +1,8 @@
 // Drawing helpers: colours, gradient fills, percentages, text placement, shapes and
 // pictures, checked on the pixels they produce.
-#include "controls/GDIPlusPicture.h"
-#include "controls/GDIplusDraw.h"
-#include "controls/qvKontrollerFelles.h"
+#include "controls/drawing/GDIPlusPicture.h"
+#include "controls/drawing/GDIplusDraw.h"
+#include "controls/drawing/qvKontrollerFelles.h"
 #include "platform/PlatformError.h"
 #include "support/TempTree.h"
 

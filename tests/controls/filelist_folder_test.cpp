@@ -1,9 +1,9 @@
 // File list in automatic mode over a real folder under the test drive: the rows and
 // their exact texts, patterns, hidden files, folders first, the automatic update,
 // icons, and dragging over the list.
-#include "controls/qvFileList.h"
-#include "controls/qvFileListFormat.h"
-#include "controls/qvFileListModel.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/filelist/qvFileListFormat.h"
+#include "controls/filelist/qvFileListModel.h"
 #include "platform/FileSystem.h"
 #include "platform/ScriptedDialog.h"
 #include "support/TempTree.h"

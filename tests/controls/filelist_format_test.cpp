@@ -1,7 +1,7 @@
 // File list row texts: type, padded size, time, attributes, and the totals' reading
 // of the size texts back.
-#include "controls/qvFileListFormat.h"
-#include "controls/qvFileListIcons.h"
+#include "controls/filelist/qvFileListFormat.h"
+#include "controls/filelist/qvFileListIcons.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // File list events and the row operations that read the disk: label editing, keys
 // and mouse events with the platform's codes, AddFile and UpdateItem.
-#include "controls/TooltipWindow.h"
-#include "controls/qvFileList.h"
-#include "controls/qvFileListFormat.h"
-#include "controls/qvFileListModel.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/filelist/qvFileListFormat.h"
+#include "controls/filelist/qvFileListModel.h"
+#include "controls/panels/TooltipWindow.h"
 #include "platform/FileSystem.h"
 #include "support/TempTree.h"
 

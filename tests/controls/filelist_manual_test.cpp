@@ -1,9 +1,9 @@
 // File list in manual mode, as the backup scan fills it: rows by AddItem, queries by
 // row number, the batched announcement to the views, sorting by header clicks, the
 // selection by mouse, totals and the speed of a large fill.
-#include "controls/qvFileList.h"
-#include "controls/qvFileListFormat.h"
-#include "controls/qvFileListModel.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/filelist/qvFileListFormat.h"
+#include "controls/filelist/qvFileListModel.h"
 #include "support/TempTree.h"
 
 #include <QApplication>

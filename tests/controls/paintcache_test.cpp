@@ -1,15 +1,15 @@
 // Repaint speed-ups must not change a pixel: the stepped gradient fills against exact
 // arithmetic, kept outcomes and pictures against drawing afresh, and every kept layer
 // of the controls against the property changes that must repaint it.
-#include "controls/GDIPlusPicture.h"
-#include "controls/GDIplusDraw.h"
-#include "controls/GdiPrimitives.h"
-#include "controls/SimpleLineText.h"
-#include "controls/TooltipWindow.h"
-#include "controls/qvKontrollerFelles.h"
-#include "controls/qvProgress.h"
-#include "controls/qvShadeBox.h"
-#include "controls/qvShadeForm.h"
+#include "controls/drawing/GDIPlusPicture.h"
+#include "controls/drawing/GDIplusDraw.h"
+#include "controls/drawing/GdiPrimitives.h"
+#include "controls/drawing/SimpleLineText.h"
+#include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/TooltipWindow.h"
+#include "controls/panels/qvProgress.h"
+#include "controls/panels/qvShadeBox.h"
+#include "controls/panels/qvShadeForm.h"
 
 #include <QDateTime>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Progress bar: percentage and clamping, the no-repaint rule, the looks' geometry and
 // mouse events.
-#include "controls/qvKontrollerFelles.h"
-#include "controls/qvProgress.h"
+#include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/qvProgress.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,9 +1,9 @@
 // Gradient panel and form background: stored properties, paint steps on the pixels,
 // repaint rules, text placement, lines, free texts, the size grip and mouse input.
-#include "controls/GDIplusDraw.h"
-#include "controls/qvKontrollerFelles.h"
-#include "controls/qvShadeBox.h"
-#include "controls/qvShadeForm.h"
+#include "controls/drawing/GDIplusDraw.h"
+#include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/qvShadeBox.h"
+#include "controls/panels/qvShadeForm.h"
 #include "platform/PlatformError.h"
 
 #include <QMimeData>

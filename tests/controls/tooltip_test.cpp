@@ -1,8 +1,8 @@
 // Tooltip: text with "#" breaks, title and icon rules, colours, shapes, centring and the
 // timing with real pointer events.
-#include "controls/CTooltip.h"
-#include "controls/TooltipWindow.h"
-#include "controls/qvKontrollerFelles.h"
+#include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/CTooltip.h"
+#include "controls/panels/TooltipWindow.h"
 
 #include <QPointer>
 #include <QTest>

@@ -1,8 +1,8 @@
 #pragma once
 // A shown qvTree over temporary drives, with a scripted dialogue, and helpers that
 // work it with real mouse and key input.
-#include "controls/qvTree.h"
-#include "controls/qvTreeModel.h"
+#include "controls/tree/qvTree.h"
+#include "controls/tree/qvTreeModel.h"
 #include "platform/PlatformError.h"
 #include "platform/ScriptedDialog.h"
 #include "support/TempTree.h"

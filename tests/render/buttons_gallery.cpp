@@ -2,9 +2,9 @@
 // every style in every state it has (rest, hover, pressed, down, disabled).
 #include "ControlCatalog.h"
 
-#include "controls/qvCheckBox.h"
-#include "controls/qvCommand.h"
-#include "controls/qvTButton.h"
+#include "controls/buttons/qvCheckBox.h"
+#include "controls/buttons/qvCommand.h"
+#include "controls/buttons/qvTButton.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -2,13 +2,13 @@
 // bar and the tooltip.
 #include "ControlCatalog.h"
 
-#include "controls/CTooltip.h"
-#include "controls/GDIPlusPicture.h"
-#include "controls/GDIplusDraw.h"
-#include "controls/qvKontrollerFelles.h"
-#include "controls/qvProgress.h"
-#include "controls/qvShadeBox.h"
-#include "controls/qvShadeForm.h"
+#include "controls/drawing/GDIPlusPicture.h"
+#include "controls/drawing/GDIplusDraw.h"
+#include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/CTooltip.h"
+#include "controls/panels/qvProgress.h"
+#include "controls/panels/qvShadeBox.h"
+#include "controls/panels/qvShadeForm.h"
 
 #include <QDir>
 #include <QPainter>

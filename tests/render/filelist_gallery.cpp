@@ -2,8 +2,8 @@
 // hidden file; the icon, small-icon and list views; the found-file list of a scan.
 #include "ControlCatalog.h"
 
-#include "controls/qvFileList.h"
-#include "controls/qvFileListFormat.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/filelist/qvFileListFormat.h"
 
 #include <QDateTime>
 #include <QDir>

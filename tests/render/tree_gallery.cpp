@@ -3,7 +3,7 @@
 // root folder and a disabled tree.
 #include "ControlCatalog.h"
 
-#include "controls/qvTree.h"
+#include "controls/tree/qvTree.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "controls/qvCommand.h"
+#include "controls/buttons/qvCommand.h"
 #include "support/EngineFixture.h"
 #include "windows/frmUtelat.h"
 

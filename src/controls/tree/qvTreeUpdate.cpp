@@ -1,0 +1,266 @@
+// Keeping the tree in step with the disk while it is shown, and the tree's error log.
+#include "controls/tree/qvTree.h"
+
+#include "controls/tree/qvTreeModel.h"
+#include "platform/ChangeWatch.h"
+#include "platform/DriveTable.h"
+#include "platform/ErrorRecord.h"
+#include "platform/FolderOps.h"
+#include "platform/PlatformError.h"
+#include "platform/UserDialog.h"
+
+#include <QScopeGuard>
+#include <QStringList>
+
+using qv::PlatformError;
+
+namespace
+{
+
+const QString TreeLog = QStringLiteral("ERROR_qvTree.txt");
+const QString TreeSupportAddress = QStringLiteral("qvtree@qvbackup.no");
+
+QColor hiddenColour()
+{
+    return QColor(88, 113, 150);
+}
+
+QString freshDriveLetters()
+{
+    QString letters;
+    for (int i = 0; i < 26; ++i) {
+        const QChar letter(u'A' + i);
+        const qv::Drive *d = qv::DriveTable::current().drive(letter);
+        if (d && d->mounted)
+            letters += letter;
+    }
+    return letters;
+}
+
+} // namespace
+
+void qvTree::armWatch(const QString &key)
+{
+    closeWatch();
+    if (key.size() < 3 || key.at(1) != u':')
+        return;
+    m_watch = std::make_unique<qv::ChangeWatch>(key);
+}
+
+void qvTree::closeWatch()
+{
+    m_watch.reset();
+}
+
+void qvTree::LogTreeError(const QString &procedure, int number, const QString &description, bool silent)
+{
+    const QString module = QStringLiteral("qvTree");
+    qv::appendErrorRecord(TreeLog, module, procedure, number, description);
+    if (silent)
+        return;
+    const QString text =
+        QStringList{
+            "Feil nr: " + QString::number(number),
+            "Beskrivelse: " + description,
+            QString(),
+            "Modul: " + module,
+            "Prosedyre: " + procedure,
+            QString(),
+            "Feilmeldingene over er kopiert til filen " + TreeLog + ",",
+            QStringLiteral("denne ligger i mappen til Kelvaro."),
+            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
+            "e-post adressen, [" + TreeSupportAddress + "].",
+            QStringLiteral("På denne måten kan evt. feil utbedres."),
+        }
+            .join(QStringLiteral("\r\n"));
+    qv::dialog().messageBox(text, qv::Buttons::OK, qv::Icon::Critical,
+                            "En feil har oppstått. Programversion: " + qv::versionText(4), 1);
+}
+
+void qvTree::tmr1_Timer()
+{
+    // The wait for a new drive lets events in, among them this timer's next tick.
+    if (!m_autoUpdate || m_inTick)
+        return;
+    m_inTick = true;
+    const auto leave = qScopeGuard([this] { m_inTick = false; });
+    try {
+        // 1. the watch (a flag: the wait never blocks)
+        const bool fired = m_watch && m_watch->takeChanged();
+
+        // 2. drives
+        if (m_rootFolder.isEmpty()) {
+            const QString fresh = freshDriveLetters();
+            m_driveLettersPublic = fresh;
+            m_driveCount = int(fresh.size());
+            if (fresh.size() > m_driveLetters.size()) {
+                QChar letter;
+                for (QChar c : fresh)
+                    if (!m_driveLetters.contains(c)) {
+                        letter = c;
+                        break;
+                    }
+                if (!letter.isNull()) {
+                    const qv::Drive *d = qv::DriveTable::current().drive(letter);
+                    const int type = d ? int(d->type) : 0;
+                    const QString image = driveImage(type);
+                    for (int tries = 0; tries < 199 && !qv::driveReady(letter); ++tries)
+                        qv::dialog().processEvents();
+                    const QString root = QString(letter) + QStringLiteral(":\\");
+                    QStandardItem *n = m_model->addNode(ComputerKey, root.toLower(), root.left(2), image);
+                    m_model->setSorted(n);
+                    m_model->setTag(n, QStringLiteral("Root"));
+                    if (type == 4) {
+                        const QString entry = driveListEntry(letter);
+                        if (!entry.isEmpty())
+                            n->setText(root.left(2) + entry.mid(2));
+                    } else {
+                        n->setText(root.left(2) + u' ' + volumeLabel(letter));
+                    }
+                    General_zFinnMapper(root);
+                    m_driveLetters = fresh;
+                    emit DriveCountChange();
+                }
+            } else if (fresh.size() < m_driveLetters.size()) {
+                QChar letter;
+                for (QChar c : std::as_const(m_driveLetters))
+                    if (!fresh.contains(c)) {
+                        letter = c;
+                        break;
+                    }
+                if (!letter.isNull()) {
+                    const QString root = QString(letter) + QStringLiteral(":\\");
+                    RemoveNode(root.toLower());
+                    m_driveLetters = fresh;
+                    if (m_path.left(3).toUpper() == root) {
+                        if (QStandardItem *c = m_model->node(QStringLiteral("c:\\")))
+                            selectNode(c);
+                        setGetPath(QStringLiteral("c:\\"));
+                    } else {
+                        reselectCurrent();
+                    }
+                    emit DriveCountChange();
+                }
+            }
+        }
+
+        // 3. CD media
+        m_cdMedia.resize(size_t(m_cdLetters.size()), false);
+        for (qsizetype i = 0; i < m_cdLetters.size(); ++i) {
+            const QChar letter = m_cdLetters.at(i);
+            const QString root = QString(letter) + QStringLiteral(":\\");
+            const bool ready = qv::driveReady(letter);
+            if (ready == m_cdMedia[size_t(i)])
+                continue;
+            m_cdMedia[size_t(i)] = ready;
+            RemoveNode(root.toLower());
+            QStandardItem *n =
+                m_model->addNode(ComputerKey, root.toLower(), root.left(2), QStringLiteral("cdrom"));
+            m_model->setSorted(n);
+            m_model->setTag(n, QStringLiteral("Root"));
+            if (ready) {
+                n->setText(root.left(2) + u' ' + volumeLabel(letter));
+                General_zFinnMapper(root);
+            } else if (!m_path.isEmpty() && m_path.at(0).toUpper() == letter) {
+                if (QStandardItem *c = m_model->node(QStringLiteral("c:\\")))
+                    selectNode(c);
+                setGetPath(QStringLiteral("c:\\"));
+            }
+            emit DriveCountChange();
+        }
+
+        // 4. the selected folder vanished
+        QStandardItem *s = selectedNode();
+        if (s && qvTreeModel::key(s) != ComputerKey && !isFolder(qvTreeModel::key(s))) {
+            removeNodeQuietly(qvTreeModel::key(s));
+            reselectCurrent();
+            s = selectedNode();
+            if (s)
+                setGetPath(qvTreeModel::key(s));
+        }
+        if (!s)
+            return;
+        const QString key = qvTreeModel::key(s);
+        if (key == ComputerKey)
+            return;
+
+        // 5. the number of sub-folders of the selected folder
+        const bool expanded = m_view->isExpanded(s->index());
+        m_subFolderCount = s->rowCount();
+        const int old = s->rowCount();
+        if (expanded || old == 0) {
+            int now = old;
+            if (fired) {
+                long files = 0;
+                now = General_zFindSubDirNum(key, files);
+                armWatch(key);
+            }
+            if (now != old) {
+                QStringList childKeys;
+                for (int r = 0; r < s->rowCount(); ++r)
+                    childKeys << qvTreeModel::key(s->child(r));
+                if (now < old) {
+                    for (const QString &k : std::as_const(childKeys))
+                        if (!isFolder(k))
+                            RemoveNode(k);
+                } else {
+                    QStringList childNames;
+                    for (const QString &k : std::as_const(childKeys))
+                        childNames << FolderName(k).toLower();
+                    const QStringList names = m_subFolderNames;
+                    for (int i = 0; i < now && i < names.size(); ++i) {
+                        const QString &name = names.at(i);
+                        if (name.isEmpty() || childNames.contains(name.toLower()))
+                            continue;
+                        const QString childKey =
+                            (key + (key.size() > 3 ? QStringLiteral("\\") : QString()) + name).toLower();
+                        QStandardItem *n = nullptr;
+                        try {
+                            n = m_model->addNode(key, childKey, name, QStringLiteral("ClosedFolder"));
+                        } catch (const PlatformError &e) {
+                            if (e.number() != qvTreeModel::ErrDuplicateKey)
+                                throw;
+                            continue;
+                        }
+                        if (name.startsWith(u'.')) {
+                            m_model->setImage(n, QStringLiteral("HiddenClosed"));
+                            m_model->setForeColor(n, hiddenColour());
+                        }
+                        if (i < int(m_subFolderLinks.size()))
+                            n->setData(bool(m_subFolderLinks[size_t(i)]), qvTreeModel::LinkRole);
+                    }
+                    // Redraw the expander of a folder that had none.
+                    freeze(true);
+                    if (m_view->isExpanded(s->index())) {
+                        m_view->collapse(s->index());
+                        m_view->expand(s->index());
+                    }
+                    freeze(false);
+                }
+                long count = now;
+                m_subFolderCount = now;
+                emit SubFolderCountChange(count);
+            }
+        }
+
+        // 6. a child folder renamed or removed outside
+        if (fired && m_view->isExpanded(s->index()) && s->rowCount() > 0) {
+            for (int r = 0; r < s->rowCount(); ++r) {
+                if (!isFolder(qvTreeModel::key(s->child(r)))) {
+                    Refresh();
+                    break;
+                }
+            }
+        }
+    } catch (const PlatformError &e) {
+        switch (e.number()) {
+        case 91:
+        case 75:
+        case 76:
+        case 35602:
+            break;
+        default:
+            LogTreeError(QStringLiteral("tmr1"), e.number(), e.description(), true);
+        }
+    }
+}
