@@ -1,5 +1,7 @@
 #include "platform/DriveTable.h"
 
+#include "platform/MountTable.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -395,54 +397,6 @@ std::optional<QString> DriveTable::toWindows(const QString &hostPath) const
 namespace
 {
 
-struct MountInfo {
-    QString mountPoint;
-    QString fsType;
-    QString source;
-    int major = 0, minor = 0;
-};
-
-QString unescapeMount(const QByteArray &field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int v = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out.append(char(v));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(field[i]);
-    }
-    return hostPathFromBytes(out);
-}
-
-std::vector<MountInfo> parseMountInfo(const QByteArray &text)
-{
-    std::vector<MountInfo> mounts;
-    for (const QByteArray &line : text.split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        const qsizetype dash = f.indexOf("-");
-        if (f.size() < 5 || dash < 0 || dash + 2 >= f.size())
-            continue;
-        MountInfo m;
-        const QList<QByteArray> mm = f.at(2).split(':');
-        m.major = mm.value(0).toInt();
-        m.minor = mm.value(1).toInt();
-        m.mountPoint = unescapeMount(f.at(4));
-        m.fsType = QString::fromUtf8(f.at(dash + 1));
-        m.source = unescapeMount(f.at(dash + 2));
-        // A later mount on the same point hides the earlier one.
-        std::erase_if(mounts, [&](const MountInfo &o) { return o.mountPoint == m.mountPoint; });
-        mounts.push_back(std::move(m));
-    }
-    return mounts;
-}
-
 bool isVolumeMount(const QString &mp)
 {
     return mp.startsWith(QStringLiteral("/media/")) || mp.startsWith(QStringLiteral("/run/media/")) ||
@@ -477,35 +431,6 @@ DriveType typeOf(const MountInfo &m)
     if (m.major != 0 && isRemovableDevice(m.major, m.minor))
         return DriveType::Removable;
     return DriveType::Fixed;
-}
-
-// udev names escape blanks and other bytes as \xHH.
-QString unescapeUdev(const QString &name)
-{
-    QByteArray in = name.toUtf8(), out;
-    for (qsizetype i = 0; i < in.size(); ++i) {
-        if (in[i] == '\\' && i + 3 < in.size() && in[i + 1] == 'x') {
-            bool ok = false;
-            const int v = in.mid(i + 2, 2).toInt(&ok, 16);
-            if (ok) {
-                out.append(char(v));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(in[i]);
-    }
-    return QString::fromUtf8(out);
-}
-
-// Device path -> name from /dev/disk/by-label or by-uuid.
-QHash<QString, QString> diskNames(const QString &folder)
-{
-    QHash<QString, QString> names;
-    QDir dir(folder);
-    for (const QFileInfo &fi : dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
-        names.insert(fi.canonicalFilePath(), unescapeUdev(fi.fileName()));
-    return names;
 }
 
 QString shareName(const MountInfo &m)

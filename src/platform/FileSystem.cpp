@@ -1,6 +1,8 @@
 #include "platform/FileSystem.h"
 
+#include "platform/ArchiveMarks.h"
 #include "platform/DriveTable.h"
+#include "platform/FileIdentity.h"
 #include "platform/PlatformError.h"
 #include "platform/WinPath.h"
 
@@ -13,7 +15,6 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace qv
@@ -22,7 +23,6 @@ namespace qv
 namespace
 {
 
-constexpr const char *kMarkName = "user.qvbackup.archived";
 constexpr size_t kBlock = 1 << 20;
 
 QString dirOf(const QString &hostPath)
@@ -51,28 +51,6 @@ QDateTime utcTime(const struct timespec &t)
     return QDateTime::fromMSecsSinceEpoch(qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000, Qt::UTC);
 }
 
-// "<inode>:<mtime in ns>:<size>": any replacement, touch or change of content gives a
-// file that no longer matches its mark.
-std::string markFor(const struct stat &st)
-{
-    const long long ns = (long long)st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-    return std::to_string((unsigned long long)st.st_ino) + ':' + std::to_string(ns) + ':' +
-           std::to_string((long long)st.st_size);
-}
-
-enum class MarkState { Valid, Absent, Unsupported };
-
-MarkState readMark(const char *path, const struct stat &st)
-{
-    char buf[96];
-    const ssize_t n = ::getxattr(path, kMarkName, buf, sizeof buf);
-    if (n < 0)
-        return errno == ENOTSUP ? MarkState::Unsupported : MarkState::Absent;
-    const std::string want = markFor(st);
-    return size_t(n) == want.size() && std::memcmp(buf, want.data(), n) == 0 ? MarkState::Valid
-                                                                             : MarkState::Absent;
-}
-
 quint32 attributeWord(const QString &name, const struct stat &st, bool archiveClear)
 {
     quint32 a = 0;
@@ -89,21 +67,9 @@ quint32 attributeWord(const QString &name, const struct stat &st, bool archiveCl
     return a;
 }
 
-// Runs op on a file that refuses it for want of the owner's write permission with
-// that permission granted for the moment.
-template <typename Op> int withOwnerWrite(const char *path, const struct stat &st, Op op)
+marks::Location markLocation(const QString &host)
 {
-    if (op() == 0)
-        return 0;
-    const int err = errno;
-    if ((err != EACCES && err != EPERM) || (st.st_mode & S_IWUSR))
-        return err;
-    if (::chmod(path, (st.st_mode & 07777) | S_IWUSR) != 0)
-        return err;
-    const int rc = op();
-    const int err2 = errno;
-    ::chmod(path, st.st_mode & 07777);
-    return rc == 0 ? 0 : err2;
+    return marks::childOf(marks::locateFolder(hostPathBytes(dirOf(host))), hostPathBytes(nameOf(host)));
 }
 
 void statOrThrow(const QString &host, struct stat *st)
@@ -349,20 +315,18 @@ void forEachDirEntry(const QString &folder, const QString &pattern,
     const QString folded = pattern.toCaseFolded();
     const auto matches = [&](const QString &name) { return all || matchFolded(folded, name); };
 
-    std::string full(dirBytes.constData(), size_t(dirBytes.size()));
-    if (full.empty() || full.back() != '/')
-        full += '/';
-    const size_t dirLen = full.size();
-    bool xattrs = true;
+    // The folder's place in the mark catalog, found when the first file needs it.
+    std::optional<marks::Location> folderLocation;
     DirEntry e;
     struct stat st;
 
     const auto deliver = [&](const QString &name, const struct stat &s, bool link, const char *path) {
         bool archiveClear = false;
-        if (S_ISREG(s.st_mode) && xattrs) {
-            const MarkState m = readMark(path, s);
-            archiveClear = m == MarkState::Valid;
-            xattrs = m != MarkState::Unsupported;
+        if (S_ISREG(s.st_mode) && path) {
+            if (!folderLocation)
+                folderLocation = marks::locateFolder(dirBytes);
+            archiveClear =
+                marks::isClear(marks::childOf(*folderLocation, QByteArray(path)), FileIdentity::of(s));
         }
         e.name = name;
         e.attributes = attributeWord(name, s, archiveClear);
@@ -414,9 +378,7 @@ void forEachDirEntry(const QString &folder, const QString &pattern,
             continue;
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
             continue;
-        full.resize(dirLen);
-        full += n;
-        go = deliver(name, st, link, full.c_str());
+        go = deliver(name, st, link, n);
     }
     ::closedir(dp);
 }
@@ -439,8 +401,7 @@ quint32 fileAttributes(const QString &path)
     const QString host = hostfs::readPath(path);
     struct stat st;
     statOrThrow(host, &st);
-    const QByteArray b = hostPathBytes(host);
-    const bool clear = S_ISREG(st.st_mode) && readMark(b.constData(), st) == MarkState::Valid;
+    const bool clear = S_ISREG(st.st_mode) && marks::isClear(markLocation(host), FileIdentity::of(st));
     return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
 }
 
@@ -451,25 +412,24 @@ void clearArchiveOf(const QString &host, const struct stat &st)
 {
     if (!S_ISREG(st.st_mode))
         return;
-    const QByteArray b = hostPathBytes(host);
-    const std::string mark = markFor(st);
-    const int err = withOwnerWrite(
-        b.constData(), st, [&] { return ::setxattr(b.constData(), kMarkName, mark.data(), mark.size(), 0); });
-    // Without extended attributes (or on a read-only volume) the attribute stays set:
-    // the file is simply taken again next time.
-    if (err != 0 && err != ENOTSUP && err != EROFS)
-        hostfs::raise(host, err);
+    // A file just copied is marked as it was read, and not at all when it changed
+    // while it was read: that edit is not in the backup.
+    FileIdentity identity = FileIdentity::of(st);
+    NotedRead read;
+    if (takeReadIdentity(hostPathBytes(host), read)) {
+        if (!read.unchangedAfter) {
+            marks::set(markLocation(host));
+            return;
+        }
+        identity = read.before;
+    }
+    marks::clear(markLocation(host), identity);
 }
 
 void setArchiveOf(const QString &host, const struct stat &st)
 {
-    if (!S_ISREG(st.st_mode))
-        return;
-    const QByteArray b = hostPathBytes(host);
-    const int err =
-        withOwnerWrite(b.constData(), st, [&] { return ::removexattr(b.constData(), kMarkName); });
-    if (err != 0 && err != ENODATA && err != ENOTSUP)
-        hostfs::raise(host, err);
+    if (S_ISREG(st.st_mode))
+        marks::set(markLocation(host));
 }
 
 } // namespace

@@ -30,6 +30,7 @@ void setUpProcessEnvironment()
     setDir("XDG_CONFIG_HOME", root + "/config");
     setDir("XDG_DATA_HOME", root + "/data");
     setDir("XDG_CACHE_HOME", root + "/cache");
+    setDir("XDG_STATE_HOME", root + "/state");
     setDir("XDG_RUNTIME_DIR", root + "/runtime");
     QFile::setPermissions(root + "/runtime", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QDir().mkpath(root + "/c/Program/Backup");

@@ -1,0 +1,57 @@
+#pragma once
+// The archive mark of a file: a row in a per-user catalog (SQLite) under the XDG state
+// folder, never anything written into the source tree. A file's archive attribute is
+// clear exactly while its row matches the file's identity; no row, another identity,
+// or a catalog that cannot be read all mean "set", so every doubt takes the file again.
+#include "platform/FileIdentity.h"
+
+#include <QByteArray>
+#include <QString>
+#include <string>
+#include <unordered_map>
+
+namespace qv::marks
+{
+
+// Where a file's row is kept: the volume and the path within it, so a removable or
+// network volume keeps its marks wherever it is mounted. Files on the root volume
+// are keyed by their host path.
+struct Location {
+    QByteArray volume;
+    QByteArray path;
+};
+
+// Location of a folder given by its host path (symbolic links resolved here) and the
+// device it lives on; a file's location is its folder's plus "/" and its name.
+Location locateFolder(const QByteArray &hostFolder);
+Location childOf(const Location &folder, const QByteArray &name);
+
+// "$XDG_STATE_HOME/qvbackup/archive-marks.sqlite" (~/.local/state when unset).
+QString catalogPath();
+
+bool isClear(const Location &where, const FileIdentity &identity);
+// Records the identity as backed up. Kept in a transaction committed at least once a
+// second (see commitIfDue) and by commit().
+void clear(const Location &where, const FileIdentity &identity);
+void set(const Location &where);
+void commit();
+void commitIfDue();
+
+// The rows below one folder, read once for a whole scan, keyed by the path below it
+// ("sub/name"). Rows of files a scan no longer finds are pruned by prune().
+class FolderRows
+{
+public:
+    explicit FolderRows(const Location &folder);
+    bool isClear(const std::string &relative, const FileIdentity &identity) const;
+    void seen(const std::string &relative);
+    // Deletes the rows not seen below the folders that were read completely.
+    // recursive: every folder below was read (less those named unreadable).
+    void prune(bool recursive, const std::vector<std::string> &unreadableFolders);
+
+private:
+    Location m_folder;
+    std::unordered_map<std::string, std::pair<FileIdentity, bool>> m_rows;
+};
+
+} // namespace qv::marks
