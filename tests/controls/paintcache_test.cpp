@@ -17,7 +17,6 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QThread>
 #include <array>
 #include <gtest/gtest.h>
 
@@ -48,15 +47,6 @@ QRgb exactPixel(const TriVertex *t, int x, int y)
 {
     return qRgb(exactChannel(t, &TriVertex::Red, x, y), exactChannel(t, &TriVertex::Green, x, y),
                 exactChannel(t, &TriVertex::Blue, x, y));
-}
-
-QImage gradientGround(int w, int h)
-{
-    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, qRgb((x * 7) % 256, 255 - (y * 5) % 256, (x * y) % 256));
-    return img;
 }
 
 QImage drawn(const QImage &ground, const std::function<void(QPainter &)> &draw, bool clip = false)
@@ -171,47 +161,6 @@ TEST(PixelSpans, FrameAndRectangleCoverEachEdgePixelOnce)
         }
 }
 
-TEST(KeptOutcomes, TextDrawnAgainMatchesDrawingItAfresh)
-{
-    struct Case {
-        QString text;
-        qint32 alignment, hint, flags;
-        Argb colour;
-        QPoint shift;
-    };
-    const Case cases[] = {
-        {QStringLiteral("37%"), 1, 0, 4, MakeArgb(255, 0, 0, 0), {}},
-        {QStringLiteral("Sikkerhetskopiering pågår"), 4, 5, 4, MakeArgb(255, 0, 0, 128), {3, 2}},
-        {QStringLiteral("Søker etter nye og endrede filer"), 8, 1, 4, MakeArgb(255, 200, 30, 30), {}},
-        {QStringLiteral("Halvt synlig"), 0, 4, 4 | FormatFlag::NoWrap, MakeArgb(120, 0, 90, 0), {-5, 4}},
-    };
-    const QImage ground = gradientGround(120, 40);
-    for (const Case &c : cases) {
-        auto draw = [&](QPainter &p) {
-            p.translate(c.shift);
-            DrawTextPlus(p, 6, 3, 100, 30, c.text, QStringLiteral("Arial"), 9, 0, c.alignment, c.colour,
-                         c.hint, true, c.flags);
-        };
-        const QImage fresh = drawn(ground, draw, true);
-        EXPECT_NE(fresh, ground) << c.text.toStdString();
-        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString(); // drawn and kept
-        EXPECT_EQ(drawn(ground, draw), fresh) << c.text.toStdString(); // copied
-        // Other pixels under the same text: drawn again, not copied.
-        const QImage other = gradientGround(120, 40).mirrored(true, false);
-        EXPECT_EQ(drawn(other, draw), drawn(other, draw, true)) << c.text.toStdString();
-    }
-    // A new colour over the same pixels is a new text.
-    auto inColour = [](Argb colour) {
-        return [colour](QPainter &p) {
-            DrawTextPlus(p, 0, 0, 60, 20, QStringLiteral("Mal"), QStringLiteral("Arial"), 10, 0, 0, colour, 4,
-                         true, 4);
-        };
-    };
-    const QImage black = drawn(ground, inColour(MakeArgb(255, 0, 0, 0)));
-    EXPECT_EQ(drawn(ground, inColour(MakeArgb(255, 0, 0, 0))), black);
-    EXPECT_NE(drawn(ground, inColour(MakeArgb(255, 255, 255, 255))), black);
-}
-
 TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
 {
     const QStringList words = {"filer",
@@ -292,67 +241,6 @@ TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
                                       QStringLiteral("Ferdig"), font, Qt::black));
 }
 
-TEST(KeptOutcomes, ShapesDrawnAgainMatchDrawingThemAfresh)
-{
-    QRandomGenerator rng(3);
-    const QImage ground = gradientGround(90, 60);
-    for (int round = 0; round < 120; ++round) {
-        const int l = int(rng.bounded(-10, 60)), t = int(rng.bounded(-10, 40));
-        const int r = l + int(rng.bounded(1, 50)), b = t + int(rng.bounded(1, 30));
-        const int radius = int(rng.bounded(0, 9)), pen = int(rng.bounded(0, 4));
-        const int fill =
-            std::array{-1, int(FillSolid), int(FillCentreGradient), int(FillLinearGradient)}[round % 4];
-        const Argb line = MakeArgb(quint8(rng.bounded(60, 256)), 20, 80, 160);
-        const Argb c1 = MakeArgb(quint8(rng.bounded(100, 256)), 250, 230, 200),
-                   c2 = MakeArgb(255, 240, 160, 40);
-        const Argb lowerRight = round % 5 == 0 ? MakeArgb(255, 120, 120, 120) : 0;
-        auto draw = [&](QPainter &p) {
-            p.translate(round % 3, -(round % 2));
-            switch (round % 4) {
-            case 0:
-                DrawRoundRectPlus(p, l, t, r, b, radius, fill, pen, LineSolid, line, lowerRight, c1, c2,
-                                  round % 4);
-                break;
-            case 1:
-                DrawHalfRoundRectPlus(p, l, t, r, b, radius, round % 8 == 1, round % 8 == 5, fill, pen,
-                                      LineSolid, line, lowerRight, c1, c2, 0);
-                break;
-            case 2:
-                DrawEllipsePlus(p, l, t, r - l, b - t, fill, pen, LineSolid, line,
-                                round % 3 ? 0.0f : float(l + 4), round % 3 ? 0.0f : float(t + 3), c1, c2, 0);
-                break;
-            default:
-                DrawLinePlus(p, l, t, r, b, float(pen) + 0.5f, line, round % 3, 0, true);
-                break;
-            }
-        };
-        const QImage fresh = drawn(ground, draw, true);
-        ASSERT_EQ(drawn(ground, draw), fresh) << "round " << round;
-        ASSERT_EQ(drawn(ground, draw), fresh) << "round " << round;
-        const QImage other = ground.mirrored(true, true);
-        ASSERT_EQ(drawn(other, draw), drawn(other, draw, true)) << "round " << round;
-    }
-}
-
-TEST(KeptOutcomes, ScaledPictureDrawnAgainMatchesDrawingItAfresh)
-{
-    QImage pic(9, 7, QImage::Format_ARGB32);
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 9; ++x)
-            pic.setPixel(x, y, qRgba(x * 28, y * 36, 200, (x + y) % 3 ? 255 : 90));
-    const QImage ground = gradientGround(60, 50);
-    for (const bool enabled : {true, false}) {
-        auto draw = [&](QPainter &p) {
-            GDIPlusPicture::DrawPictureImage(pic, p, 5, 4, 31, 23, enabled, false);
-        };
-        const QImage fresh = drawn(ground, draw, true);
-        EXPECT_EQ(drawn(ground, draw), fresh);
-        EXPECT_EQ(drawn(ground, draw), fresh);
-        const QImage other = ground.mirrored(false, true);
-        EXPECT_EQ(drawn(other, draw), drawn(other, draw, true));
-    }
-}
-
 TEST(DecodedPictures, AChangedFileIsReadAgain)
 {
     QTemporaryDir dir;
@@ -367,22 +255,19 @@ TEST(DecodedPictures, AChangedFileIsReadAgain)
     };
     EXPECT_EQ(drawFile(), qRgb(200, 0, 0));
     EXPECT_EQ(drawFile(), qRgb(200, 0, 0));
-    // Same size, later modification time. The draws of one paint share one look at the
-    // file: the next paint comes later than that.
+    // Same size, later modification time.
     QFile file(path);
     const QDateTime first = QFileInfo(path).lastModified();
     writePng(path, QColor(0, 0, 200), {6, 6});
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(first.addSecs(10), QFileDevice::FileModificationTime));
     file.close();
-    QThread::msleep(5);
     EXPECT_EQ(drawFile(), qRgb(0, 0, 200));
     // Same modification time, another file size.
     writePng(path, QColor(0, 150, 0), {8, 8});
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
     ASSERT_TRUE(file.setFileTime(first.addSecs(10), QFileDevice::FileModificationTime));
     file.close();
-    QThread::msleep(5);
     EXPECT_EQ(drawFile(), qRgb(0, 150, 0));
 }
 

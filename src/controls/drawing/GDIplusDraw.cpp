@@ -1,23 +1,16 @@
 #include "controls/drawing/GDIplusDraw.h"
 
-#include "controls/drawing/DecodedPictureCache.h"
-#include "controls/drawing/DrawnOutcomeCache.h"
 #include "platform/DriveTable.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QHash>
 #include <QImage>
 #include <QLinearGradient>
-#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPainterPathStroker>
 #include <QRadialGradient>
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstring>
 
 namespace GDIplusDraw
 {
@@ -124,7 +117,7 @@ QImage loadPicture(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    return DecodedPictureCache::Load(PictureHostPath(path));
+    return QImage(PictureHostPath(path));
 }
 
 // A tiled texture aligned to the surface's pixel grid (the painter is shifted by half
@@ -410,13 +403,12 @@ Qt::Alignment horizontalAlignment(int code, bool rightToLeft)
 
 } // namespace
 
-namespace
+void DrawTextPlus(QPainter &surface, float x, float y, float width, float height, const QString &text,
+                  const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
+                  qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
 {
-
-void drawTextDirect(QPainter &surface, float x, float y, float width, float height, const QString &text,
-                    const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment,
-                    Argb textColor, qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
-{
+    if (text.isEmpty() || fontSize <= 0)
+        return;
     const bool antiAlias = !(renderingHint == 1 || renderingHint == 2);
     Scope scope(surface, antiAlias);
     surface.setRenderHint(QPainter::TextAntialiasing, antiAlias);
@@ -457,182 +449,8 @@ void drawTextDirect(QPainter &surface, float x, float y, float width, float heig
     surface.drawText(box, textFlags, text);
 }
 
-// Laying out and blending a text is the dearest step of a small paint: a text drawn
-// again over the same pixels copies its earlier outcome (DrawnOutcomeCache). Only where
-// nothing but the key decides the outcome: no clip, a whole-pixel shift at most, the
-// text clipped to its box.
-struct TextKey {
-    QString text, fontName;
-    float fontSize = 0;
-    qint32 fontStyle = 0, alignment = 0, renderingHint = 0, formatFlags = 0;
-    Argb color = 0;
-    bool gridAlignment = false;
-    double boxX = 0, boxY = 0, boxWidth = 0, boxHeight = 0; // relative to the area's corner
-    int areaWidth = 0, areaHeight = 0;
-    int dpiX = 0, dpiY = 0, renderHints = 0, direction = 0, format = 0;
-    double opacity = 1;
-    bool operator==(const TextKey &) const = default;
-};
-
-size_t qHash(const TextKey &k, size_t seed = 0)
-{
-    return qHashMulti(seed, k.text, k.fontName, k.fontSize, k.fontStyle, k.alignment, k.renderingHint,
-                      k.formatFlags, k.color, k.gridAlignment, k.boxX, k.boxY, k.boxWidth, k.boxHeight,
-                      k.areaWidth, k.areaHeight, k.dpiX, k.dpiY, k.renderHints, k.direction, k.format,
-                      k.opacity);
-}
-
-DrawnOutcomeCache<TextKey> &drawnTexts()
-{
-    static DrawnOutcomeCache<TextKey> texts(256, 4 << 20);
-    return texts;
-}
-
-// The application font fills in what a text's font leaves open: a new one makes every
-// kept text stale.
-void forgetTextsOnNewDefaultFont()
-{
-    static QMutex mutex;
-    static QFont defaultFont;
-    const QFont current = QGuiApplication::font();
-    QMutexLocker lock(&mutex);
-    if (current == defaultFont)
-        return;
-    defaultFont = current;
-    drawnTexts().Clear();
-}
-
-bool wholePixels(double v)
-{
-    return v == std::floor(v);
-}
-
-// Anti-aliased outlines and gradient fills are dear; a shape drawn again over the same
-// pixels copies its earlier outcome (DrawnOutcomeCache). The key is every argument and
-// the painter state the outcome depends on.
-struct ShapeKey {
-    int kind = 0;
-    std::array<qint64, 16> args{};
-    int renderHints = 0, format = 0;
-    double opacity = 1;
-    QPoint shift;
-    bool operator==(const ShapeKey &) const = default;
-};
-
-size_t qHash(const ShapeKey &k, size_t seed = 0)
-{
-    return qHashBits(k.args.data(), sizeof(k.args),
-                     qHashMulti(seed, k.kind, k.renderHints, k.format, k.opacity, k.shift.x(), k.shift.y()));
-}
-
-DrawnOutcomeCache<ShapeKey> &drawnShapes()
-{
-    static DrawnOutcomeCache<ShapeKey> shapes(256, 4 << 20);
-    return shapes;
-}
-
-qint64 bitsOf(float v)
-{
-    quint32 b = 0;
-    std::memcpy(&b, &v, sizeof b);
-    return b;
-}
-
-// Runs draw, which changes no pixel outside box (painter coordinates), or copies the
-// outcome of an earlier draw with the same arguments over the same pixels.
-template <class Draw>
-void keptShape(QPainter &surface, int kind, std::initializer_list<qint64> args, const QRect &box, Draw &&draw)
-{
-    const QTransform &t = surface.worldTransform();
-    QRect area;
-    QImage *image = nullptr;
-    const QPoint shift(int(t.dx()), int(t.dy()));
-    if (!surface.hasClipping() && t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) &&
-        wholePixels(t.dy()) && args.size() <= 16)
-        image = DrawnOutcomeCache<ShapeKey>::Target(surface, box.normalized().translated(shift), area);
-    if (!image) {
-        draw();
-        return;
-    }
-    ShapeKey key;
-    key.kind = kind;
-    std::copy(args.begin(), args.end(), key.args.begin());
-    key.renderHints = int(surface.renderHints());
-    key.format = int(image->format());
-    key.opacity = surface.opacity();
-    key.shift = shift;
-    if (drawnShapes().Replay(surface, *image, area, shift, key))
-        return;
-    const QImage before = image->copy(area);
-    draw();
-    drawnShapes().Record(key, before, image->copy(area));
-}
-
-// What an outline of the pen width may reach beyond the shape's corners: mitred corners,
-// caps and the anti-aliased edge.
-int outlineMargin(double penWidth)
-{
-    return 2 * int(std::ceil(std::abs(penWidth))) + 3;
-}
-
-} // namespace
-
-void DrawTextPlus(QPainter &surface, float x, float y, float width, float height, const QString &text,
-                  const QString &fontName, float fontSize, qint32 fontStyle, qint32 alignment, Argb textColor,
-                  qint32 renderingHint, bool gridAlignment, qint32 formatFlags)
-{
-    if (text.isEmpty() || fontSize <= 0)
-        return;
-    const QTransform &t = surface.worldTransform();
-    const bool keepable = !surface.hasClipping() && surface.backgroundMode() == Qt::TransparentMode &&
-                          !(formatFlags & FormatFlag::NoClip) && width > 0 && height > 0 &&
-                          t.type() <= QTransform::TxTranslate && wholePixels(t.dx()) && wholePixels(t.dy());
-    QRect area;
-    QImage *target = keepable
-                         ? DrawnOutcomeCache<TextKey>::Target(
-                               surface, QRectF(x + t.dx(), y + t.dy(), width, height).toAlignedRect(), area)
-                         : nullptr;
-    if (!target) {
-        drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment,
-                       textColor, renderingHint, gridAlignment, formatFlags);
-        return;
-    }
-    forgetTextsOnNewDefaultFont();
-    const QPoint shift(int(t.dx()), int(t.dy()));
-    const TextKey key{text,
-                      fontName,
-                      fontSize,
-                      fontStyle,
-                      alignment,
-                      renderingHint,
-                      formatFlags,
-                      textColor,
-                      gridAlignment,
-                      x + t.dx() - area.left(),
-                      y + t.dy() - area.top(),
-                      width,
-                      height,
-                      area.width(),
-                      area.height(),
-                      target->logicalDpiX(),
-                      target->logicalDpiY(),
-                      int(surface.renderHints()),
-                      int(surface.layoutDirection()),
-                      int(target->format()),
-                      surface.opacity()};
-    if (drawnTexts().Replay(surface, *target, area, shift, key))
-        return;
-    const QImage before = target->copy(area);
-    drawTextDirect(surface, x, y, width, height, text, fontName, fontSize, fontStyle, alignment, textColor,
-                   renderingHint, gridAlignment, formatFlags);
-    drawnTexts().Record(key, before, target->copy(area));
-}
-
-namespace
-{
-
-void drawLineDirect(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
-                    qint32 startCap, qint32 endCap, bool antiAlias)
+void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
+                  qint32 startCap, qint32 endCap, bool antiAlias)
 {
     Scope scope(surface, antiAlias);
     QPen pen(ArgbToQColor(color));
@@ -659,31 +477,9 @@ void drawLineDirect(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y
     }
 }
 
-} // namespace
-
-void DrawLinePlus(QPainter &surface, qint32 x1, qint32 y1, qint32 x2, qint32 y2, float penWidth, Argb color,
-                  qint32 startCap, qint32 endCap, bool antiAlias)
-{
-    auto draw = [&] {
-        drawLineDirect(surface, x1, y1, x2, y2, penWidth, color, startCap, endCap, antiAlias);
-    };
-    if (!antiAlias) {
-        draw();
-        return;
-    }
-    const int m = outlineMargin(penWidth);
-    keptShape(surface, 1, {x1, y1, x2, y2, bitsOf(penWidth), color, startCap, endCap},
-              QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2)))
-                  .adjusted(-m, -m, m, m),
-              draw);
-}
-
-namespace
-{
-
-void drawEllipseDirect(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
-                       qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY,
-                       Argb color1, Argb color2, const QString &fillPicture, const QString &linePicture)
+void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
+                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY,
+                     Argb color1, Argb color2, qint32, const QString &fillPicture, const QString &linePicture)
 {
     Scope scope(surface, true);
     scope.pixelCentres();
@@ -740,31 +536,6 @@ void drawEllipseDirect(QPainter &surface, qint32 x, qint32 y, qint32 width, qint
     fillAndStroke(surface, figure, brush, haveBrush, pen, havePen);
 }
 
-} // namespace
-
-void DrawEllipsePlus(QPainter &surface, qint32 x, qint32 y, qint32 width, qint32 height, qint32 fillKind,
-                     qint32 penWidth, qint32 lineKind, Argb lineColor, float centreX, float centreY,
-                     Argb color1, Argb color2, qint32, const QString &fillPicture, const QString &linePicture)
-{
-    auto draw = [&] {
-        drawEllipseDirect(surface, x, y, width, height, fillKind, penWidth, lineKind, lineColor, centreX,
-                          centreY, color1, color2, fillPicture, linePicture);
-    };
-    // Pictures may change on disk: drawn afresh.
-    if (fillKind == FillTexture || lineKind == LineTexture) {
-        draw();
-        return;
-    }
-    const int m = outlineMargin(penWidth);
-    keptShape(surface, 2,
-              {x, y, width, height, fillKind, penWidth, lineKind, lineColor, bitsOf(centreX), bitsOf(centreY),
-               color1, color2},
-              QRect(QPoint(std::min(x, x + width), std::min(y, y + height)),
-                    QPoint(std::max(x, x + width), std::max(y, y + height)))
-                  .adjusted(-m, -m, m, m),
-              draw);
-}
-
 void DrawRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 right, qint32 bottom, qint32 radius,
                        qint32 fillKind, qint32 penWidth, qint32 lineKind, Argb lineColor,
                        Argb lowerRightColor, Argb color1, Argb color2, qint32 gradientMode,
@@ -780,27 +551,9 @@ void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 ri
                            qint32 lineKind, Argb lineColor, Argb lowerRightColor, Argb color1, Argb color2,
                            qint32 gradientMode, const QString &fillPicture, const QString &linePicture)
 {
-    const bool roundTop = topOnly || !bottomOnly;
-    const bool roundBottom = !topOnly;
-    auto draw = [&] {
-        drawRoundShape(surface, left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth,
-                       lineKind, lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture,
-                       linePicture);
-    };
-    // Pictures may change on disk: drawn afresh. Plain one-pixel rectangles are quick.
-    if (fillKind == FillTexture || lineKind == LineTexture ||
-        (radius == 0 && penWidth == 1 && lowerRightColor == 0)) {
-        draw();
-        return;
-    }
-    const int m = outlineMargin(penWidth) + std::abs(radius);
-    keptShape(surface, 3,
-              {left, top, right, bottom, radius, roundTop, roundBottom, fillKind, penWidth, lineKind,
-               lineColor, lowerRightColor, color1, color2, gradientMode},
-              QRect(QPoint(std::min(left, right), std::min(top, bottom)),
-                    QPoint(std::max(left, right), std::max(top, bottom)))
-                  .adjusted(-m, -m, m, m),
-              draw);
+    drawRoundShape(surface, left, top, right, bottom, radius, topOnly || !bottomOnly, !topOnly, fillKind,
+                   penWidth, lineKind, lineColor, lowerRightColor, color1, color2, gradientMode, fillPicture,
+                   linePicture);
 }
 
 } // namespace GDIplusDraw

@@ -7,9 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace qvKontrollerFelles
 {
@@ -131,19 +128,6 @@ QImage *directImage(QPainter &p, QPoint &offset)
     return img;
 }
 
-// count pixels of one colour from line on.
-inline void fillPixels(QRgb *line, int count, QRgb colour)
-{
-    int i = 0;
-#if defined(__SSE2__)
-    const __m128i four = _mm_set1_epi32(int(colour));
-    for (; i + 4 <= count; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(line + i), four);
-#endif
-    for (; i < count; ++i)
-        line[i] = colour;
-}
-
 // Draws image at (x, y) pixel for pixel.
 void blit(QPainter &p, int x, int y, const QImage &image)
 {
@@ -218,34 +202,9 @@ void rasterTriangle(QImage &target, int originX, int originY, const TriVertex *i
                 n[c] = double(cv[c][0] * (det - n1 - n2) + cv[c][1] * n1 + cv[c][2] * n2) + guard;
                 dn[c] = double(cv[c][0] * (ey1 - ey2) + cv[c][1] * ey2 - cv[c][2] * ey1);
             }
-            int x = left;
-#if defined(__SSE2__)
-            // The same arithmetic two pixels at a time: the numerators stay whole numbers
-            // plus the guard, so every quotient is rounded once, as below.
-            const __m128d low = _mm_setzero_pd(), high = _mm_set1_pd(255.0), scale = _mm_set1_pd(inv);
-            __m128d nr = _mm_set_pd(n[0] + dn[0], n[0]), ng = _mm_set_pd(n[1] + dn[1], n[1]),
-                    nb = _mm_set_pd(n[2] + dn[2], n[2]);
-            const __m128d sr = _mm_set1_pd(2 * dn[0]), sg = _mm_set1_pd(2 * dn[1]),
-                          sb = _mm_set1_pd(2 * dn[2]);
-            auto bytes = [&](__m128d num) {
-                return _mm_cvttpd_epi32(_mm_min_pd(_mm_max_pd(_mm_mul_pd(num, scale), low), high));
-            };
-            const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
-            for (; x + 1 < right; x += 2) {
-                const __m128i px = _mm_or_si128(_mm_or_si128(opaque, _mm_slli_epi32(bytes(nr), 16)),
-                                                _mm_or_si128(_mm_slli_epi32(bytes(ng), 8), bytes(nb)));
-                _mm_storel_epi64(reinterpret_cast<__m128i *>(line + x), px);
-                nr = _mm_add_pd(nr, sr);
-                ng = _mm_add_pd(ng, sg);
-                nb = _mm_add_pd(nb, sb);
-            }
-            n[0] = _mm_cvtsd_f64(nr);
-            n[1] = _mm_cvtsd_f64(ng);
-            n[2] = _mm_cvtsd_f64(nb);
-#endif
             // Truncation is the floor here: negative values are cut to 0 anyway.
             auto byte = [](double q) { return q <= 0.0 ? 0 : (q >= 255.0 ? 255 : int(q)); };
-            for (; x < right; ++x) {
+            for (int x = left; x < right; ++x) {
                 line[x] = qRgb(byte(n[0] * inv), byte(n[1] * inv), byte(n[2] * inv));
                 n[0] += dn[0];
                 n[1] += dn[1];
@@ -381,7 +340,7 @@ void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVe
         } else {
             for (int i = 0; i < count; ++i) {
                 auto *row = reinterpret_cast<QRgb *>(img->scanLine(px.top() + i)) + px.left();
-                fillPixels(row, px.width(), nextColour());
+                std::fill_n(row, px.width(), nextColour());
             }
         }
         return;

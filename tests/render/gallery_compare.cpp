@@ -1,0 +1,56 @@
+// Compares two gallery folders picture by picture and lists every picture that differs,
+// with the number of differing pixels and their bounding box.
+// Usage: qv_gallery_compare <before folder> <after folder>
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QRect>
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: %s <before> <after>\n", argv[0]);
+        return 2;
+    }
+    const QDir before(QString::fromLocal8Bit(argv[1])), after(QString::fromLocal8Bit(argv[2]));
+    int differing = 0, same = 0;
+    for (const QString &name : before.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name)) {
+        if (name.startsWith(QLatin1String("sheet_")))
+            continue;
+        const QImage a = QImage(before.filePath(name)).convertToFormat(QImage::Format_ARGB32);
+        const QImage b = QImage(after.filePath(name)).convertToFormat(QImage::Format_ARGB32);
+        if (b.isNull()) {
+            std::printf("%s: missing after\n", qPrintable(name));
+            ++differing;
+            continue;
+        }
+        if (a.size() != b.size()) {
+            std::printf("%s: size %dx%d -> %dx%d\n", qPrintable(name), a.width(), a.height(), b.width(),
+                        b.height());
+            ++differing;
+            continue;
+        }
+        int count = 0;
+        QRect box;
+        for (int y = 0; y < a.height(); ++y) {
+            const auto *ra = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+            const auto *rb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+            for (int x = 0; x < a.width(); ++x)
+                if (ra[x] != rb[x]) {
+                    ++count;
+                    box |= QRect(x, y, 1, 1);
+                }
+        }
+        if (count == 0) {
+            ++same;
+            continue;
+        }
+        ++differing;
+        std::printf("%s: %d pixels differ in (%d,%d %dx%d)\n", qPrintable(name), count, box.x(), box.y(),
+                    box.width(), box.height());
+    }
+    std::printf("%d same, %d differ\n", same, differing);
+    return differing == 0 ? 0 : 1;
+}
