@@ -42,6 +42,8 @@ void FileScan::General_SokFiler()
     dialog().setBusyPointer(true);
     s.lvw1().Clear();
     QString folder = s.Fra;
+    if (!folder.endsWith('\\'))
+        folder += '\\';
     const QString pattern = QStringLiteral("*.*");
     if (s.optAlle.value)
         s.shbStatus = QStringLiteral("Søker etter alle filer...");
@@ -50,8 +52,18 @@ void FileScan::General_SokFiler()
     dialog().processEvents();
     qint32 files = 0, folders = 0;
     m_excluded = Exclusions::lowerCased(s.UtelatListe);
+    double total;
+    {
+        TreeScan tree(folder, s.chkUnderkat.value);
+        m_tree = &tree;
+        total = General_FinnFiler(folder, pattern, files, folders);
+        m_tree = nullptr;
+        // Nothing is left out without a word: what could not be read is named in the log.
+        for (const QString &path : tree.problems())
+            s.Tilgangsfeil += path + kCrLf;
+    }
     // Half to even, as the platform's whole-number conversion rounds.
-    const qint64 kilobytes = qint64(std::nearbyint(General_FinnFiler(folder, pattern, files, folders)));
+    const qint64 kilobytes = qint64(std::nearbyint(total));
     s.shbStatus = summaryText(files, kilobytes, folders);
     dialog().setBusyPointer(false);
 }
@@ -65,41 +77,32 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
                                 Attr::Temporary | Attr::Compressed | Attr::Encrypted);
     if (!folder.endsWith('\\'))
         folder += '\\';
-    auto isDots = [](const QString &n) { return n == QLatin1String(".") || n == QLatin1String(".."); };
+    const bool allNames = pattern == u"*.*" || pattern == u"*";
 
     QStringList subFolders;
-    if (s.chkUnderkat.value) {
-        forEachDirEntry(
-            folder, QStringLiteral("*"),
-            [&](const DirEntry &e) {
-                // A link to a folder is never walked into, so every walk ends.
-                if (!isDots(e.name) && (e.attributes & Attr::Directory) && !e.isLink) {
-                    subFolders << e.name;
-                    ++folders;
-                }
-                return true;
-            },
-            ListDetail::Kinds);
-    }
-
     double total = 0;
-    forEachDirEntry(folder, pattern, [&](const DirEntry &e) {
-        if (isDots(e.name) || (e.attributes & Attr::Directory) || !(e.attributes & mask))
-            return true;
+    m_tree->list(folder, [&](const ScanEntry &e) {
+        if (e.attributes & Attr::Directory) {
+            // A link to a folder is never walked into, so every walk ends.
+            if (!e.isLink && s.chkUnderkat.value) {
+                subFolders << e.path;
+                ++folders;
+            }
+            return;
+        }
+        if (!(e.attributes & mask) || (!allNames && !wildcardMatch(pattern, e.name)))
+            return;
         const QString ext = General_FinnFilendelsen(e.name);
         if (Exclusions::isExcluded(ext, m_excluded))
-            return true;
+            return;
         ++files;
         total += double(e.size) / 1024.0;
-        s.lvw1().AddItem(folder + e.name, ext, sizeText(e.size), formatFileTime(e.lastWriteUtc.toLocalTime()),
+        s.lvw1().AddItem(e.path, ext, sizeText(e.size), formatFileTimeUtcNs(e.mtimeNs),
                          attributeLetters(e.attributes));
-        return true;
     });
 
-    for (const QString &name : subFolders) {
-        QString sub = folder + name + '\\';
+    for (QString &sub : subFolders)
         total += General_FinnFiler(sub, pattern, files, folders);
-    }
     return total;
 }
 

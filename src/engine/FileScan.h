@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/RunState.h"
+#include "platform/TreeScan.h"
 
 namespace qv
 {
@@ -24,7 +25,8 @@ public:
 
 private:
     RunState &s;
-    QStringList m_excluded; // the exclusion list in lower case, for one scan
+    QStringList m_excluded;     // the exclusion list in lower case, for one scan
+    TreeScan *m_tree = nullptr; // the tree being scanned
 };
 
 } // namespace qv

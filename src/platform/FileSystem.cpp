@@ -9,6 +9,7 @@
 #include <QMutex>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -53,23 +54,21 @@ QDateTime utcTime(const struct timespec &t)
 
 quint32 attributeWord(const QString &name, const struct stat &st, bool archiveClear)
 {
-    quint32 a = 0;
-    if (S_ISDIR(st.st_mode))
-        a |= Attr::Directory;
-    if (name.startsWith(u'.') && name != u"." && name != u"..")
-        a |= Attr::Hidden;
-    if (!(st.st_mode & S_IWUSR))
-        a |= Attr::ReadOnly;
-    if (!S_ISDIR(st.st_mode) && !archiveClear)
-        a |= Attr::Archive;
-    if (a == 0)
-        a = Attr::Normal;
-    return a;
+    return hostfs::attributeWordOf(name, st.st_mode, archiveClear);
 }
 
 marks::Location markLocation(const QString &host)
 {
-    return marks::childOf(marks::locateFolder(hostPathBytes(dirOf(host))), hostPathBytes(nameOf(host)));
+    // A copy marks the files of one folder one after another: the folder's place is
+    // looked up once.
+    static QString lastFolder;
+    static marks::Location lastLocation;
+    const QString folder = dirOf(host);
+    if (folder != lastFolder) {
+        lastLocation = marks::locateFolder(hostPathBytes(folder));
+        lastFolder = folder;
+    }
+    return marks::childOf(lastLocation, hostPathBytes(nameOf(host)));
 }
 
 void statOrThrow(const QString &host, struct stat *st)
@@ -153,6 +152,47 @@ int errorNumber(const QString &hostPath, int err)
 void raise(const QString &hostPath, int err)
 {
     raiseError(errorNumber(hostPath, err));
+}
+
+quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear)
+{
+    quint32 a = 0;
+    if (S_ISDIR(mode))
+        a |= Attr::Directory;
+    if (name.startsWith(u'.') && name != u"." && name != u"..")
+        a |= Attr::Hidden;
+    if (!(mode & S_IWUSR))
+        a |= Attr::ReadOnly;
+    if (!S_ISDIR(mode) && !archiveClear)
+        a |= Attr::Archive;
+    if (a == 0)
+        a = Attr::Normal;
+    return a;
+}
+
+int openFolder(const QByteArray &hostPath)
+{
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    if (hostPath.size() < PATH_MAX)
+        return ::open(hostPath.constData(), flags);
+    // Too long for one call: folder by folder, each relative to the one before.
+    int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray &part : hostPath.split('/')) {
+        if (part.isEmpty() || fd < 0)
+            continue;
+        const int next = ::openat(fd, part.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        fd = next;
+    }
+    if (fd < 0)
+        return -1;
+    const int dir = ::openat(fd, ".", flags);
+    const int err = errno;
+    ::close(fd);
+    errno = err;
+    return dir;
 }
 
 namespace

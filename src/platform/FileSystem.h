@@ -86,6 +86,11 @@ QString readPath(const QString &windowsPath);
 // folder is missing too).
 int errorNumber(const QString &hostPath, int err);
 [[noreturn]] void raise(const QString &hostPath, int err);
+// The attribute word of a host entry (name for the hidden bit, st_mode for the rest).
+quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear);
+// Opens a host folder for reading, also below the host's path length limit (-1 with
+// errno on failure).
+int openFolder(const QByteArray &hostPath);
 // Replaces hostPath with content through a temporary file and a rename; a read-only
 // target refuses (70). A new file gets the default mode, a replaced one keeps its own.
 void writeAtomically(const QString &hostPath, const QByteArray &content);

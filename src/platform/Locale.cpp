@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 namespace qv
@@ -125,6 +126,28 @@ QString formatRunTime(const QDateTime &local)
     const QString sep = timeSeparator();
     return two(d.day()) + u'.' + two(d.month()) + u'.' + QString::number(d.year()).rightJustified(4, u'0') +
            QStringLiteral("   kl. ") + two(t.hour()) + sep + two(t.minute()) + sep + two(t.second());
+}
+
+QString formatFileTimeUtcNs(qint64 utcNs)
+{
+    // Called once per found file: the locale's separator is read again only when the
+    // locale changes, and the time zone conversion is the C library's.
+    static QLocale cachedFor;
+    static QString sep = timeSeparator();
+    if (QLocale() != cachedFor) {
+        cachedFor = QLocale();
+        sep = timeSeparator();
+    }
+    const time_t secs = time_t(utcNs >= 0 ? utcNs / 1000000000 : (utcNs - 999999999) / 1000000000);
+    struct tm t;
+    if (!localtime_r(&secs, &t))
+        return formatFileTime(QDateTime::fromSecsSinceEpoch(secs).toLocalTime());
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d.%02d.%02d  %02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                  t.tm_hour);
+    char minute[4];
+    std::snprintf(minute, sizeof minute, "%02d", t.tm_min);
+    return QLatin1String(date) + sep + QLatin1String(minute);
 }
 
 QString formatFileTime(const QDateTime &local)

@@ -19,6 +19,8 @@ QString formatPlain(double value, int decimals);
 QString formatRunTime(const QDateTime &local);
 // "yyyy.mm.dd  Hh:Nn" (file dates in the lists)
 QString formatFileTime(const QDateTime &local);
+// The same for a time in nanoseconds since the epoch (UTC), shown in local time.
+QString formatFileTimeUtcNs(qint64 utcNs);
 // The general date conversion: short date, blank, time with seconds ("07.12.2026 17:47:08")
 QString formatGeneralDate(const QDateTime &local);
 

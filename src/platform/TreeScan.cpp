@@ -1,0 +1,139 @@
+#include "platform/TreeScan.h"
+
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+
+#include <QHash>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv
+{
+
+namespace
+{
+
+QHash<QString, QString> g_found; // Windows path -> host path of the last scan's files
+
+constexpr char16_t kCarriedBackslash = 0xF05C;
+
+} // namespace
+
+QString windowsName(const QString &hostName)
+{
+    if (!hostName.contains(u'\\'))
+        return hostName;
+    QString n = hostName;
+    n.replace(u'\\', QChar(kCarriedBackslash));
+    return n;
+}
+
+const QString *foundHostPath(const QString &windowsPath)
+{
+    const auto it = g_found.constFind(windowsPath);
+    return it == g_found.constEnd() ? nullptr : &*it;
+}
+
+void forgetFoundFiles()
+{
+    g_found.clear();
+}
+
+TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recursive(recursive)
+{
+    forgetFoundFiles();
+    Folder folder;
+    if (const auto host = DriveTable::current().toHost(root))
+        folder.host = *host;
+    if (!folder.host.isEmpty())
+        m_rows = std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host)));
+    m_folders.emplace(root, std::move(folder));
+}
+
+TreeScan::~TreeScan()
+{
+    if (m_rows)
+        m_rows->prune(m_recursive, m_unreadable);
+}
+
+bool TreeScan::list(const QString &folderPath, const std::function<void(const ScanEntry &)> &visit)
+{
+    const auto it = m_folders.find(folderPath);
+    if (it == m_folders.end() || it->second.host.isEmpty())
+        return false;
+    const Folder folder = std::move(it->second);
+    m_folders.erase(it);
+
+    const auto unreadable = [&] {
+        m_problems << folderPath;
+        m_unreadable.push_back(folder.relative);
+        return false;
+    };
+    const int dfd = hostfs::openFolder(hostPathBytes(folder.host));
+    if (dfd < 0)
+        return unreadable();
+    DIR *dp = ::fdopendir(dfd);
+    if (!dp) {
+        ::close(dfd);
+        return unreadable();
+    }
+
+    const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
+    const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
+    bool complete = true;
+    ScanEntry e;
+    struct stat st;
+    while (const dirent *d = ::readdir(dp)) {
+        const char *n = d->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        const QString hostName = hostPathFromBytes(n, qsizetype(std::strlen(n)));
+        e.name = windowsName(hostName);
+        e.path = folderPath + e.name;
+        e.isLink = d->d_type == DT_LNK;
+        if (d->d_type == DT_DIR) {
+            e.attributes = hostfs::attributeWordOf(hostName, S_IFDIR | 0700, false);
+            e.size = 0;
+            e.mtimeNs = 0;
+        } else {
+            if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                // A folder that can be listed but not searched: nothing in it can be read.
+                if (errno == EACCES && complete) {
+                    complete = false;
+                    unreadable();
+                }
+                continue;
+            }
+            e.isLink = S_ISLNK(st.st_mode);
+            if (e.isLink && ::fstatat(dfd, n, &st, 0) != 0)
+                continue; // leads nowhere
+            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+                continue;
+            bool clear = false;
+            if (S_ISREG(st.st_mode) && m_rows) {
+                const std::string relative = relPrefix + n;
+                clear = m_rows->isClear(relative, FileIdentity::of(st));
+                m_rows->seen(relative);
+            }
+            e.attributes = hostfs::attributeWordOf(hostName, st.st_mode, clear);
+            e.size = S_ISREG(st.st_mode) ? quint64(st.st_size) : 0;
+            e.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+            if (S_ISREG(st.st_mode))
+                g_found.insert(e.path, hostPrefix + hostName);
+        }
+        if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
+            m_folders.emplace(e.path + u'\\', Folder{hostPrefix + hostName, relPrefix + n});
+        }
+        visit(e);
+    }
+    ::closedir(dp);
+    return complete;
+}
+
+} // namespace qv
