@@ -1,10 +1,9 @@
-// Repaint speed-ups must not change a pixel: the stepped gradient fills against exact
-// arithmetic, kept outcomes and pictures against drawing afresh, and every kept layer
-// of the controls against the property changes that must repaint it.
+// The stepped gradient fills against exact arithmetic, the pixel spans of the plain
+// primitives, pictures read again when their file changes, and every control's painted
+// surface against the property changes that must repaint it.
 #include "controls/drawing/GDIPlusPicture.h"
 #include "controls/drawing/GDIplusDraw.h"
 #include "controls/drawing/GdiPrimitives.h"
-#include "controls/drawing/SimpleLineText.h"
 #include "controls/drawing/qvKontrollerFelles.h"
 #include "controls/panels/TooltipWindow.h"
 #include "controls/panels/qvProgress.h"
@@ -159,86 +158,6 @@ TEST(PixelSpans, FrameAndRectangleCoverEachEdgePixelOnce)
             const QRgb expected = outline ? qRgb(0, 0, 255) : inside ? qRgb(0, 255, 0) : qRgb(255, 255, 255);
             EXPECT_EQ(rect.pixel(x, y), expected) << x << "," << y;
         }
-}
-
-TEST(SimpleLineText, GivesThePixelsOfThePaintersText)
-{
-    const QStringList words = {"filer",
-                               "funnet",
-                               "(1 234 kb).",
-                               "mapper",
-                               "gjennomsøkt.",
-                               "Legger",
-                               "til",
-                               "i",
-                               "zip:",
-                               "C:\\Data\\Bilder\\2024\\ferie.jpg",
-                               "pågår...",
-                               "AV",
-                               "To",
-                               "office",
-                               "fjord",
-                               "Æble",
-                               "Wave",
-                               "\"Yo\"",
-                               "T.",
-                               "17%",
-                               "ffi",
-                               "Tyr",
-                               "é"};
-    QRandomGenerator rng(11);
-    int putTogether = 0;
-    for (int round = 0; round < 400; ++round) {
-        QFont font;
-        font.setPixelSize(11 + round % 3 * 2);
-        font.setWeight(round % 5 == 0 ? QFont::Bold : QFont::Medium);
-        font.setItalic(round % 7 == 0);
-        QString text = QString::number(round);
-        for (int k = int(rng.bounded(1, 7)); k > 0; --k)
-            text +=
-                (rng.bounded(3) ? QStringLiteral(" ") : QString()) + words[int(rng.bounded(words.size()))];
-        if (round % 9 == 0)
-            text += QStringLiteral("  "); // trailing spaces count for the alignment
-        const int align = round % 3 == 0 ? Qt::AlignLeft : round % 3 == 1 ? Qt::AlignRight : Qt::AlignHCenter;
-        const int flags = align | Qt::AlignTop | Qt::TextWordWrap;
-        const QRect box(3 + round % 4, 3, 480 + round % 13, 16 + round % 5);
-        const QColor colour = round % 2 ? QColor(0, 0, 128) : QColor(128, 128, 128);
-        QImage layer(500, 26, QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        QImage painted = layer.copy();
-        QPainter p(&painted);
-        p.setFont(font);
-        p.setPen(colour);
-        p.setClipRect(box);
-        p.drawText(box, flags, text);
-        p.end();
-        if (SimpleLineText::Draw(layer, box, flags, text, font, colour)) {
-            ++putTogether;
-            ASSERT_EQ(layer, painted) << text.toStdString() << " alignment " << align;
-        }
-    }
-    EXPECT_GT(putTogether, 300); // the common case is put together, not left to the painter
-
-    QFont font;
-    font.setPixelSize(12);
-    QImage layer(200, 20, QImage::Format_ARGB32_Premultiplied);
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    layer.fill(Qt::transparent);
-    EXPECT_TRUE(
-        SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font, Qt::black));
-    // Left to the painter: a line that would wrap, characters beyond Latin-1, a
-    // see-through colour, only spaces, other layouts.
-    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags,
-                                      QStringLiteral("Søker etter nye og endrede filer i alle undermapper"),
-                                      font, Qt::black));
-    EXPECT_FALSE(
-        SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ω"), font, Qt::black));
-    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("Ferdig"), font,
-                                      QColor(0, 0, 0, 128)));
-    EXPECT_FALSE(
-        SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), flags, QStringLiteral("   "), font, Qt::black));
-    EXPECT_FALSE(SimpleLineText::Draw(layer, QRect(0, 0, 200, 20), Qt::AlignLeft | Qt::AlignVCenter,
-                                      QStringLiteral("Ferdig"), font, Qt::black));
 }
 
 TEST(DecodedPictures, AChangedFileIsReadAgain)

@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QImage>
 #include <QRect>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char **argv)
 {
@@ -32,7 +34,7 @@ int main(int argc, char **argv)
             ++differing;
             continue;
         }
-        int count = 0;
+        int count = 0, most = 0;
         QRect box;
         for (int y = 0; y < a.height(); ++y) {
             const auto *ra = reinterpret_cast<const QRgb *>(a.constScanLine(y));
@@ -40,6 +42,9 @@ int main(int argc, char **argv)
             for (int x = 0; x < a.width(); ++x)
                 if (ra[x] != rb[x]) {
                     ++count;
+                    most = std::max(
+                        {most, std::abs(qRed(ra[x]) - qRed(rb[x])), std::abs(qGreen(ra[x]) - qGreen(rb[x])),
+                         std::abs(qBlue(ra[x]) - qBlue(rb[x])), std::abs(qAlpha(ra[x]) - qAlpha(rb[x]))});
                     box |= QRect(x, y, 1, 1);
                 }
         }
@@ -48,8 +53,8 @@ int main(int argc, char **argv)
             continue;
         }
         ++differing;
-        std::printf("%s: %d pixels differ in (%d,%d %dx%d)\n", qPrintable(name), count, box.x(), box.y(),
-                    box.width(), box.height());
+        std::printf("%s: %d pixels differ in (%d,%d %dx%d), by at most %d\n", qPrintable(name), count,
+                    box.x(), box.y(), box.width(), box.height(), most);
     }
     std::printf("%d same, %d differ\n", same, differing);
     return differing == 0 ? 0 : 1;

@@ -1,5 +1,6 @@
 #include "controls/panels/BackgroundBehind.h"
 
+#include "controls/drawing/DeviceSurface.h"
 #include "controls/panels/qvShadeBox.h"
 
 #include <QPainter>
@@ -22,7 +23,7 @@ Container KindOf(const QWidget *control)
 
 QImage Capture(const QWidget *control, const QRect &area)
 {
-    QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+    QImage out = DeviceSurface(control, area.size());
     if (out.isNull())
         return out;
     const QWidget *parent = control->parentWidget();
@@ -37,7 +38,7 @@ QImage Capture(const QWidget *control, const QRect &area)
     case Container::ShadeBox: {
         out.fill(Qt::transparent);
         QPainter p(&out);
-        p.drawImage(QPoint(0, 0), static_cast<const qvShadeBox *>(parent)->Surface(), inParent);
+        p.drawImage(-inParent.topLeft(), static_cast<const qvShadeBox *>(parent)->Surface());
         break;
     }
     case Container::Other: {

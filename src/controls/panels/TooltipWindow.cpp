@@ -162,33 +162,8 @@ void TooltipWindow::showFor(const QWidget *tool, const QPoint &globalPos)
 
 void TooltipWindow::paintEvent(QPaintEvent *)
 {
-    // The shape's outline and the laid-out texts are the dear part of a paint: the painted
-    // tip is kept while nothing it shows changes.
-    const PictureKey key{size(),
-                         m_stemAbove,
-                         m_stemX,
-                         m_text,
-                         m_title,
-                         m_icon,
-                         foreColor().rgba(),
-                         backColor().rgba(),
-                         font(),
-                         style(),
-                         logicalDpiX(),
-                         logicalDpiY()};
-    if (m_picture.isNull() || !(key == m_pictureKey)) {
-        m_picture = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        // Same resolution as the window, so that the fonts come out the same size.
-        m_picture.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
-        m_picture.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
-        m_picture.fill(Qt::transparent);
-        QPainter ip(&m_picture);
-        paintTip(ip);
-        ip.end();
-        m_pictureKey = key;
-    }
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), m_picture);
+    paintTip(p);
 }
 
 void TooltipWindow::paintTip(QPainter &p)

@@ -1,7 +1,6 @@
 #pragma once
 #include <QColor>
 #include <QFont>
-#include <QImage>
 #include <QPixmap>
 #include <QWidget>
 
@@ -38,21 +37,6 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    // What the painted tip depends on; while it stays the same a paint shows the picture
-    // already painted.
-    struct PictureKey {
-        QSize size;
-        bool stemAbove = true;
-        int stemX = 0;
-        QString text, title;
-        int icon = 0;
-        QRgb fore = 0, back = 0;
-        QFont font;
-        const QStyle *style = nullptr;
-        int dpiX = 0, dpiY = 0;
-        bool operator==(const PictureKey &) const = default;
-    };
-
     void paintTip(QPainter &p);
     void relayout();
     QPixmap iconPixmap() const;
@@ -68,6 +52,4 @@ private:
     QPoint m_anchor;
     bool m_stemAbove = true;
     int m_stemX = 0;
-    QImage m_picture;
-    PictureKey m_pictureKey;
 };

@@ -1,17 +1,15 @@
 #include "controls/panels/qvProgress.h"
 
+#include "controls/drawing/DeviceSurface.h"
 #include "controls/drawing/GDIplusDraw.h"
 #include "controls/drawing/GdiPrimitives.h"
 #include "controls/drawing/MouseArgs.h"
 #include "controls/drawing/MousePointer.h"
-#include "controls/drawing/OpaqueImage.h"
 #include "controls/panels/BackgroundBehind.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
-#include <cstring>
-#include <vector>
 
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
@@ -172,30 +170,22 @@ void qvProgress::paint(bool force)
         return;
     ++m_paintCount;
 
-    // Painted again in place while the size stays (a copy handed out keeps its pixels:
-    // painting detaches it).
-    if (m_surface.size() != QSize(w, h))
-        m_surface = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-    QImage &surface = m_surface;
-    // Styles 0 to 2 cover the whole bar with the back colour first.
-    if (m_style < 0 || m_style > 2)
-        surface.fill(Qt::black);
-    QPainter painter(&surface);
+    m_surface = DeviceSurface(this, QSize(w, h));
+    m_surface.fill(Qt::black);
+    QPainter painter(&m_surface);
     const int filled = RoundHalfEven(double(w) * p / 100.0);
     const QString percentText = QString::number(p) + QLatin1Char('%');
     const QPalette &pal = palette();
 
-    if (m_style >= 0 && m_style <= 2) {
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
+    if (m_style >= 0 && m_style <= 2)
         painter.fillRect(QRect(0, 0, w, h), ToQColor(TranslateColor(m_backColor, pal)));
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    }
 
     const OleColor colorA = TranslateColor(m_colorA, pal), colorB = TranslateColor(m_colorB, pal);
     const int inset = m_border ? 1 : 0;
     switch (m_style) {
     case 0:
-        drawBlocks(surface, h / 3, filled, ToQColor(colorA).rgb(), ToQColor(colorB).rgb());
+        for (int x = 2, b = h / 3; b >= 1 && x <= filled; x += b + 1)
+            GdiPrimitives::Rectangle(painter, x, 2, x + b, h - 2, ToQColor(colorA), ToQColor(colorB));
         break;
     case 1:
         // Nothing to fill at the very start: the band would fall on the border.
@@ -214,7 +204,7 @@ void qvProgress::paint(bool force)
     case 4:
     case 5:
     case 6:
-        drawSegmented(painter, surface, w, h, filled);
+        drawSegmented(painter, w, h, filled);
         break;
     case 7:
         drawDark(painter, w, h, filled);
@@ -234,30 +224,7 @@ void qvProgress::paint(bool force)
     update();
 }
 
-// Blocks from (x, 2) to (x + block, H - 2), filled with fill and outlined with outline,
-// for x = 2, 3 + block, ... while x <= filled. Every block is the same, so two rows
-// (outline row, middle row) are made once and copied down.
-void qvProgress::drawBlocks(QImage &surface, int block, int filled, QRgb outline, QRgb fill)
-{
-    const int w = surface.width(), h = surface.height();
-    if (block < 1 || h - 4 < 1)
-        return;
-    auto *first = reinterpret_cast<const QRgb *>(surface.constScanLine(2));
-    std::vector<QRgb> edgeRow(first, first + w), middleRow(first, first + w);
-    for (int x = 2; x <= filled; x += block + 1) {
-        for (int i = x; i < x + block && i < w; ++i) {
-            edgeRow[size_t(i)] = outline;
-            middleRow[size_t(i)] = (i == x || i == x + block - 1) ? outline : fill;
-        }
-    }
-    const size_t rowBytes = size_t(w) * sizeof(QRgb);
-    for (int y = 2; y < h - 2; ++y) {
-        const std::vector<QRgb> &row = (y == 2 || y == h - 3) ? edgeRow : middleRow;
-        std::memcpy(surface.scanLine(y), row.data(), rowBytes);
-    }
-}
-
-void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int filled)
+void qvProgress::drawSegmented(QPainter &p, int w, int h, int filled)
 {
     QColor behind;
     if (BackgroundBehind::PlainColour(this, behind))
@@ -267,68 +234,37 @@ void qvProgress::drawSegmented(QPainter &p, QImage &surface, int w, int h, int f
     GdiPrimitives::Rectangle(p, 3, 2, w - 2, h - 2, Qt::white, Qt::white);
     const SegmentColours c = segmentColours(m_style);
     const Argb line = ColorToArgb(c.line, 255);
-    if (filled >= 4) {
-        GradientRect(p, c.light, c.dark, 4, 3, 10, h - 4, false);
-        DrawLinePlus(p, 4, 3, 9, 3, 1, line, 0, 0, false);
-        DrawLinePlus(p, 4, h - 4, 9, h - 4, 1, line, 0, 0, false);
-        // The other segments are the same pixels seven columns on: copied.
-        const int top = 3, bottom = std::min(h - 4, h - 1);
-        for (int x = 11; x <= filled && x < w; x += 7) {
-            const int n = std::min(6, w - x);
-            for (int y = top; y <= bottom; ++y) {
-                auto *row = reinterpret_cast<QRgb *>(surface.scanLine(y));
-                std::copy(row + 4, row + 4 + n, row + x);
-            }
-        }
+    for (int x = 4; x <= filled; x += 7) {
+        GradientRect(p, c.light, c.dark, x, 3, x + 6, h - 4, false);
+        DrawLinePlus(p, x, 3, x + 5, 3, 1, line, 0, 0, false);
+        DrawLinePlus(p, x, h - 4, x + 5, h - 4, 1, line, 0, 0, false);
     }
-    if (m_frameSize != QSize(w, h) || m_frameWithBox != m_viewPercent) {
-        // Box and frame depend on the size alone: painted once, laid over every paint.
-        m_frame = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-        m_frame.fill(Qt::transparent);
-        QPainter f(&m_frame);
-        if (m_viewPercent) {
-            const int mid = RoundHalfEven(w / 2.0);
-            DrawRoundRectPlus(f, mid - 15, 3, mid + 19, h - 4, 2, FillSolid, 1, LineSolid,
-                              MakeArgb(255, 55, 55, 55), 0, MakeArgb(180, 236, 233, 216), 0, 0);
-        }
-        GdiPrimitives::Line(f, 2, 1, w - 2, 1, grey(190));
-        GdiPrimitives::Line(f, 2, 2, w - 2, 2, grey(239));
-        GdiPrimitives::Line(f, 2, h - 2, w - 2, h - 2, grey(239));
-        GdiPrimitives::Line(f, 1, 2, 1, h - 2, grey(190));
-        GdiPrimitives::Line(f, 2, 3, 2, h - 2, grey(239));
-        GdiPrimitives::Line(f, w - 2, 1, w - 2, h - 2, grey(239));
-        DrawRoundRectPlus(f, 0, 0, w - 1, h - 1, 3, -1, 1, LineSolid, MakeArgb(255, 104, 104, 104), 0, 0, 0,
-                          0);
-        f.end();
-        m_frameSize = QSize(w, h);
-        m_frameWithBox = m_viewPercent;
+    if (m_viewPercent) {
+        const int mid = RoundHalfEven(w / 2.0);
+        DrawRoundRectPlus(p, mid - 15, 3, mid + 19, h - 4, 2, FillSolid, 1, LineSolid,
+                          MakeArgb(255, 55, 55, 55), 0, MakeArgb(180, 236, 233, 216), 0, 0);
     }
-    p.drawImage(QPoint(0, 0), m_frame);
+    GdiPrimitives::Line(p, 2, 1, w - 2, 1, grey(190));
+    GdiPrimitives::Line(p, 2, 2, w - 2, 2, grey(239));
+    GdiPrimitives::Line(p, 2, h - 2, w - 2, h - 2, grey(239));
+    GdiPrimitives::Line(p, 1, 2, 1, h - 2, grey(190));
+    GdiPrimitives::Line(p, 2, 3, 2, h - 2, grey(239));
+    GdiPrimitives::Line(p, w - 2, 1, w - 2, h - 2, grey(239));
+    DrawRoundRectPlus(p, 0, 0, w - 1, h - 1, 3, -1, 1, LineSolid, MakeArgb(255, 104, 104, 104), 0, 0, 0, 0);
 }
 
 void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
 {
     const int p45 = PercentOf(45, h), p70 = PercentOf(70, h);
-    if (m_darkSize != QSize(w, h) || m_darkBorder != m_border) {
-        // The bands and the border depend on size and border alone: painted once. They
-        // cover the bar with opaque colours, so copying them gives the pixels of painting.
-        m_dark = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
-        m_dark.fill(Qt::black);
-        QPainter d(&m_dark);
-        GradientRect(d, RGB(95, 106, 135), RGB(58, 64, 78), 0, 0, w, p45, false);
-        GradientRect(d, RGB(18, 19, 32), RGB(22, 23, 24), 0, p45, w, p70, false);
-        GradientRect(d, RGB(22, 23, 24), RGB(150, 161, 243), 0, p70, w, h, false);
-        if (m_border) {
-            GdiPrimitives::Line(d, 0, 0, w, 0, QColor(156, 163, 181));
-            GdiPrimitives::Line(d, 0, h - 2, w, h - 2, QColor(110, 116, 130));
-            GdiPrimitives::Line(d, 0, 1, 0, h, QColor(148, 158, 188));
-            GdiPrimitives::Line(d, w - 1, 1, w - 1, h, QColor(148, 158, 188));
-        }
-        d.end();
-        m_darkSize = QSize(w, h);
-        m_darkBorder = m_border;
+    GradientRect(p, RGB(95, 106, 135), RGB(58, 64, 78), 0, 0, w, p45, false);
+    GradientRect(p, RGB(18, 19, 32), RGB(22, 23, 24), 0, p45, w, p70, false);
+    GradientRect(p, RGB(22, 23, 24), RGB(150, 161, 243), 0, p70, w, h, false);
+    if (m_border) {
+        GdiPrimitives::Line(p, 0, 0, w, 0, QColor(156, 163, 181));
+        GdiPrimitives::Line(p, 0, h - 2, w, h - 2, QColor(110, 116, 130));
+        GdiPrimitives::Line(p, 0, 1, 0, h, QColor(148, 158, 188));
+        GdiPrimitives::Line(p, w - 1, 1, w - 1, h, QColor(148, 158, 188));
     }
-    DrawOpaqueImage(p, QPoint(0, 0), m_dark);
     // Nothing to fill at the very start: the bands would fall on the left edge.
     if (filled - 1 <= 1)
         return;
@@ -341,13 +277,13 @@ void qvProgress::drawDark(QPainter &p, int w, int h, int filled)
     GdiPrimitives::Line(p, filled - 2, 2, filled - 2, h - 2, QColor(94, 111, 142));
 }
 
-void qvProgress::paintEvent(QPaintEvent *event)
+void qvProgress::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     if (m_surface.isNull())
         p.fillRect(rect(), Qt::black);
     else
-        DrawImageIn(p, event->region(), m_surface);
+        p.drawImage(QPoint(0, 0), m_surface);
 }
 
 void qvProgress::resizeEvent(QResizeEvent *)

@@ -91,8 +91,7 @@ protected:
 private:
     void changed(const char *name);
     void paint(bool force);
-    void drawBlocks(QImage &surface, int block, int filled, QRgb outline, QRgb fill);
-    void drawSegmented(QPainter &p, QImage &surface, int w, int h, int filled);
+    void drawSegmented(QPainter &p, int w, int h, int filled);
     void drawDark(QPainter &p, int w, int h, int filled);
 
     int m_value = 0;
@@ -108,12 +107,6 @@ private:
     int m_mousePointer = 0;
     QPixmap m_mouseIcon;
 
-    QImage m_frame; // box and frame of the segmented looks, for m_frameSize
-    QSize m_frameSize;
-    bool m_frameWithBox = false;
-    QImage m_dark; // bands and border of style 7, for m_darkSize and m_darkBorder
-    QSize m_darkSize;
-    bool m_darkBorder = false;
     int m_lastPercent = 0;
     int m_paintCount = 0;
     QImage m_surface;

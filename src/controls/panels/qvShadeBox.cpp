@@ -1,10 +1,9 @@
 #include "controls/panels/qvShadeBox.h"
 
+#include "controls/drawing/DeviceSurface.h"
 #include "controls/drawing/GdiPrimitives.h"
 #include "controls/drawing/MouseArgs.h"
 #include "controls/drawing/MousePointer.h"
-#include "controls/drawing/OpaqueImage.h"
-#include "controls/drawing/SimpleLineText.h"
 #include "controls/panels/BackgroundBehind.h"
 #include "platform/PlatformError.h"
 
@@ -16,7 +15,6 @@
 #include <QPainter>
 #include <QWindow>
 #include <algorithm>
-#include <cstring>
 
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
@@ -362,35 +360,9 @@ void qvShadeBox::paint()
     const int w = panel.width(), h = panel.height();
     ++m_paintCount;
 
-    // A plain panel is its background and its text: while the background on the surface
-    // is the current one, only the last text's pixels are put back and the text laid
-    // over (a status text changes at every step of a run).
-    const bool plain = !m_shadow && m_alphaValue <= 1 && !(m_statusBar && windowNormal()) &&
-                       m_linePositions.isEmpty() && !hasFreeTexts();
-    if (plain && m_surfacePlain && m_surface.size() == QSize(cw, ch) && backgroundCovers(w, h)) {
-        QPainter p(&m_surface);
-        if (!m_surfaceText.isEmpty()) {
-            // The background is opaque and of the surface's format: copied.
-            p.setCompositionMode(QPainter::CompositionMode_Source);
-            p.drawImage(m_surfaceText.topLeft(), m_background, m_surfaceText);
-            p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        }
-        if (!m_text.isEmpty())
-            paintText(p, w, h);
-        p.end();
-        m_surfaceText = m_text.isEmpty() ? QRect() : m_textUsed;
-        update();
-        return;
-    }
-
-    // The whole control, so the shadow beside and below the panel is shown as well. The
-    // surface is painted again in place while its size stays (a copy handed out keeps
-    // its pixels: painting detaches it).
-    if (m_surface.size() != QSize(cw, ch))
-        m_surface = QImage(cw, ch, QImage::Format_ARGB32_Premultiplied);
-    // An opaque background covering the whole control leaves nothing of the black ground.
-    if (m_shadow || !backgroundCovers(w, h))
-        m_surface.fill(Qt::black);
+    // The whole control, so the shadow beside and below the panel is shown as well.
+    m_surface = DeviceSurface(this, QSize(cw, ch));
+    m_surface.fill(Qt::black);
     QPainter p(&m_surface);
     if (m_shadow)
         paintShadow(p, w, h);
@@ -400,12 +372,10 @@ void qvShadeBox::paint()
     if (m_statusBar && windowNormal())
         paintGrip(p, w, h);
     if (!m_text.isEmpty())
-        paintText(p, w, h);
+        layOutText(p, w, h);
     paintFreeTexts(p);
     paintLines(p, w, h);
     p.end();
-    m_surfacePlain = plain && m_backgroundOpaque && m_style != 9 && m_style != 10;
-    m_surfaceText = m_text.isEmpty() ? QRect() : m_textUsed;
     update();
 }
 
@@ -434,69 +404,12 @@ void qvShadeBox::paintShadow(QPainter &p, int w, int h)
     }
 }
 
-bool qvShadeBox::BackgroundKey::operator==(const BackgroundKey &o) const
-{
-    return size == o.size && style == o.style && fadeType == o.fadeType &&
-           fadeDoublePoint == o.fadeDoublePoint && fadeDouble == o.fadeDouble && border == o.border &&
-           borderTopBottom == o.borderTopBottom &&
-           std::equal(std::begin(colours), std::end(colours), std::begin(o.colours));
-}
-
-qvShadeBox::BackgroundKey qvShadeBox::backgroundKey(int w, int h) const
-{
-    const QPalette &pal = palette();
-    BackgroundKey k;
-    k.size = QSize(w, h);
-    k.style = m_style;
-    k.fadeType = m_fadeType;
-    k.fadeDoublePoint = m_fadeDoublePoint;
-    k.fadeDouble = m_fadeDouble;
-    k.border = m_border;
-    k.borderTopBottom = m_borderTopBottom;
-    const OleColor stored[7] = {m_colorA, m_colorB, m_triTL, m_triTR, m_triBL, m_triBR, m_borderColor};
-    for (int i = 0; i < 7; ++i)
-        k.colours[i] = TranslateColor(stored[i], pal);
-    return k;
-}
-
 void qvShadeBox::paintBackground(QPainter &p, int w, int h)
 {
-    if (m_style == 9 || m_style == 10) {
+    if (m_style == 9 || m_style == 10)
         paintFramed(p, w, h);
-        return;
-    }
-    const BackgroundKey key = backgroundKey(w, h);
-    if (m_background.isNull() || !(key == m_backgroundKey)) {
-        QImage layer(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        QPainter lp(&layer);
-        paintGradientOrScheme(lp, w, h);
-        lp.end();
-        m_background = layer;
-        m_backgroundKey = key;
-        m_backgroundOpaque = isOpaque(m_background);
-    }
-    if (m_backgroundOpaque)
-        DrawOpaqueImage(p, QPoint(0, 0), m_background);
     else
-        p.drawImage(QPoint(0, 0), m_background);
-}
-
-bool qvShadeBox::isOpaque(const QImage &image)
-{
-    for (int y = 0; y < image.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) != 255)
-                return false;
-    }
-    return true;
-}
-
-bool qvShadeBox::backgroundCovers(int w, int h) const
-{
-    return m_style != 9 && m_style != 10 && m_backgroundOpaque && !m_background.isNull() &&
-           m_background.size() == m_surface.size() && backgroundKey(w, h) == m_backgroundKey;
+        paintGradientOrScheme(p, w, h);
 }
 
 void qvShadeBox::paintGradientOrScheme(QPainter &p, int w, int h)
@@ -620,34 +533,29 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
 void qvShadeBox::paintFramed(QPainter &p, int w, int h)
 {
     p.drawImage(QPoint(0, 0), BackgroundBehind::Capture(this, QRect(0, 0, w, h)));
-    if (m_framedSize != QSize(w, h) || m_framedStyle != m_style) {
-        // The outlines depend on size and style alone: painted once, laid over the copied
-        // background at every paint.
-        m_framed = QImage(std::max(w, 1), std::max(h, 1), QImage::Format_ARGB32_Premultiplied);
-        m_framed.fill(Qt::transparent);
-        QPainter f(&m_framed);
-        const bool rounded = m_style == 10;
-        struct Outline {
-            int l, t, r, b, radius;
-            OleColor color;
-        };
-        const Outline outlines[5] = {{0, 0, w - 1, h - 1, rounded ? 5 : 0, RGB(49, 81, 102)},
-                                     {0, 1, w - 1, h - 1, rounded ? 5 : 0, RGB(66, 110, 138)},
-                                     {1, 2, w - 2, h - 2, rounded ? 5 : 0, RGB(79, 131, 165)},
-                                     {2, 3, w - 3, h - 3, rounded ? 3 : 0, RGB(88, 145, 183)},
-                                     {3, 4, w - 4, h - 4, rounded ? 2 : 0, RGB(92, 152, 191)}};
-        for (int i = 0; i < 5; ++i) {
-            const Outline &o = outlines[i];
-            const Argb c = ColorToArgb(o.color, 255);
-            const bool filled = i == 4 || (rounded && i == 0);
-            DrawRoundRectPlus(f, o.l, o.t, o.r, o.b, o.radius, filled ? FillSolid : -1, 1, LineSolid, c, 0, c,
-                              0, 0);
-        }
-        f.end();
-        m_framedSize = QSize(w, h);
-        m_framedStyle = m_style;
+    // The outlines are drawn together and then laid over what lies behind.
+    QImage outlines = DeviceSurface(this, QSize(std::max(w, 1), std::max(h, 1)));
+    outlines.fill(Qt::transparent);
+    QPainter f(&outlines);
+    const bool rounded = m_style == 10;
+    struct Outline {
+        int l, t, r, b, radius;
+        OleColor color;
+    };
+    const Outline all[5] = {{0, 0, w - 1, h - 1, rounded ? 5 : 0, RGB(49, 81, 102)},
+                            {0, 1, w - 1, h - 1, rounded ? 5 : 0, RGB(66, 110, 138)},
+                            {1, 2, w - 2, h - 2, rounded ? 5 : 0, RGB(79, 131, 165)},
+                            {2, 3, w - 3, h - 3, rounded ? 3 : 0, RGB(88, 145, 183)},
+                            {3, 4, w - 4, h - 4, rounded ? 2 : 0, RGB(92, 152, 191)}};
+    for (int i = 0; i < 5; ++i) {
+        const Outline &o = all[i];
+        const Argb c = ColorToArgb(o.color, 255);
+        const bool filled = i == 4 || (rounded && i == 0);
+        DrawRoundRectPlus(f, o.l, o.t, o.r, o.b, o.radius, filled ? FillSolid : -1, 1, LineSolid, c, 0, c, 0,
+                          0);
     }
-    p.drawImage(QPoint(0, 0), m_framed);
+    f.end();
+    p.drawImage(QPoint(0, 0), outlines);
 }
 
 void qvShadeBox::paintSeeThrough(QPainter &p, int w, int h)
@@ -677,61 +585,6 @@ void qvShadeBox::paintGrip(QPainter &p, int w, int h)
         GdiPrimitives::Line(p, w - s[0] - 1, h - s[1] - 1, w - s[2] - 1, h - s[3] - 1, dark, 2);
 }
 
-void qvShadeBox::paintText(QPainter &p, int w, int h)
-{
-    // Laying out the text is the dearest step of a paint: the laid-out text is kept
-    // while nothing it depends on changes.
-    const TextKey key{m_text,
-                      m_font,
-                      QSize(w, h),
-                      m_statusBar,
-                      m_textFromEdge,
-                      m_textFromTop,
-                      m_textAlign,
-                      m_textAlpha,
-                      m_textHoldAtTop,
-                      isEnabled(),
-                      TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()),
-                      logicalDpiX(),
-                      logicalDpiY()};
-    if (m_textLayer.isNull() || !(key == m_textKey)) {
-        // The layer is used again while its size stays: only where the last text was is
-        // it cleared.
-        const QSize layerSize(std::max(w, 1), std::max(h, 1));
-        if (m_textLayer.size() != layerSize) {
-            m_textLayer = QImage(layerSize, QImage::Format_ARGB32_Premultiplied);
-            m_textLayer.fill(Qt::transparent);
-        } else {
-            clearPixels(m_textLayer, m_textUsed);
-        }
-        QRect inked;
-        if (drawSimpleText(w, h, &inked)) {
-            m_textUsed = inked;
-        } else {
-            m_textLayer.fill(Qt::transparent);
-            QPainter tp(&m_textLayer);
-            layOutText(tp, w, h);
-            tp.end();
-            // The text is clipped to its box.
-            m_textUsed = textBox(w, h) & m_textLayer.rect();
-        }
-        m_textKey = key;
-    }
-    // Only where the text is: the rest of the layer is transparent.
-    if (!m_textUsed.isEmpty())
-        p.drawImage(m_textUsed.topLeft(), m_textLayer, m_textUsed);
-}
-
-void qvShadeBox::clearPixels(QImage &image, const QRect &area)
-{
-    const QRect r = area & image.rect();
-    if (r.isEmpty())
-        return;
-    uchar *bits = image.bits();
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        std::memset(bits + y * image.bytesPerLine() + qsizetype(r.left()) * 4, 0, size_t(r.width()) * 4);
-}
-
 QRect qvShadeBox::textBox(int w, int h) const
 {
     const int grip = m_statusBar ? 12 : 0;
@@ -755,15 +608,6 @@ int qvShadeBox::plainTextFlags() const
     else if (m_textAlign == 2)
         align = Qt::AlignRight;
     return align | Qt::AlignTop | Qt::TextWordWrap;
-}
-
-bool qvShadeBox::drawSimpleText(int w, int h, QRect *inked)
-{
-    if (m_textAlpha)
-        return false;
-    const QColor colour = ToQColor(TranslateColor(isEnabled() ? m_textColor : SysColor::GrayText, palette()));
-    return SimpleLineText::Draw(m_textLayer, textBox(w, h), plainTextFlags(), m_text, plainTextFont(), colour,
-                                inked);
 }
 
 void qvShadeBox::layOutText(QPainter &p, int w, int h)
@@ -830,13 +674,13 @@ bool qvShadeBox::overGrip(const QPoint &pos) const
     return pos.x() >= panel.width() - GripZone && pos.y() >= panel.height() - GripZone;
 }
 
-void qvShadeBox::paintEvent(QPaintEvent *event)
+void qvShadeBox::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     if (m_surface.isNull())
         p.fillRect(rect(), Qt::black);
     else
-        DrawImageIn(p, event->region(), m_surface);
+        p.drawImage(QPoint(0, 0), m_surface);
 }
 
 void qvShadeBox::resizeEvent(QResizeEvent *)

@@ -198,15 +198,10 @@ private:
     void paintFramed(QPainter &p, int w, int h);
     void paintSeeThrough(QPainter &p, int w, int h);
     void paintGrip(QPainter &p, int w, int h);
-    void paintText(QPainter &p, int w, int h);
     void layOutText(QPainter &p, int w, int h);
     // The plain (not anti-aliased through the helpers) text's font and layout flags.
     QFont plainTextFont() const;
     int plainTextFlags() const;
-    // The plain text put together from kept glyphs into the (transparent) text layer;
-    // false when it has to be laid out by the painter.
-    bool drawSimpleText(int w, int h, QRect *inked);
-    static void clearPixels(QImage &image, const QRect &area);
     void paintFreeTexts(QPainter &p);
     bool hasFreeTexts() const;
     void paintLines(QPainter &p, int w, int h);
@@ -249,48 +244,11 @@ private:
     int m_lineAlpha = 255;
     bool m_linesHorizontal = false;
 
-    // What the background of a style-0 to style-8 panel depends on; while it stays the
-    // same (a new Text, the lines, the free texts) the painted background is reused.
-    struct BackgroundKey {
-        QSize size;
-        int style = 0, fadeType = 0, fadeDoublePoint = 0;
-        bool fadeDouble = false, border = false, borderTopBottom = false;
-        OleColor colours[7] = {};
-        bool operator==(const BackgroundKey &o) const;
-    };
-    BackgroundKey backgroundKey(int w, int h) const;
-    // True when the kept background will be painted over the whole surface opaquely.
-    bool backgroundCovers(int w, int h) const;
-    static bool isOpaque(const QImage &image);
-
     QTimer m_refreshTimer;
-    BackgroundKey m_backgroundKey;
-    QImage m_background;
-    bool m_backgroundOpaque = false;
-    QImage m_framed; // outlines of styles 9 and 10 for m_framedSize
-    QSize m_framedSize;
-    int m_framedStyle = 0;
-    // What the laid-out text depends on.
-    struct TextKey {
-        QString text;
-        QFont font;
-        QSize size;
-        bool statusBar = false;
-        int fromEdge = 0, fromTop = 0, align = 0;
-        bool alpha = false, holdAtTop = false, enabled = true;
-        OleColor color = 0;
-        int dpiX = 0, dpiY = 0;
-        bool operator==(const TextKey &) const = default;
-    };
     // The box the text is laid out and clipped to.
     QRect textBox(int w, int h) const;
 
-    QImage m_textLayer; // the text as laid out for m_textKey
-    QRect m_textUsed;   // where m_textLayer may not be transparent
-    TextKey m_textKey;
     QImage m_surface;
-    bool m_surfacePlain = false; // the surface holds only the background and the text
-    QRect m_surfaceText;         // where the text lies on the surface
     int m_paintCount = 0;
     bool m_gripResizing = false;
     QPoint m_gripDistance;

@@ -1,10 +1,9 @@
 #include "controls/panels/qvShadeForm.h"
 
+#include "controls/drawing/DeviceSurface.h"
 #include "controls/drawing/GdiPrimitives.h"
-#include "controls/drawing/OpaqueImage.h"
 
 #include <QEvent>
-#include <QPaintEvent>
 #include <QPainter>
 
 using namespace qvKontrollerFelles;
@@ -140,17 +139,8 @@ void qvShadeForm::PaintTarget()
         target->update();
         return;
     }
-    const BackgroundKey key = backgroundKey(target);
-    if (!m_background.isNull() && key == m_backgroundKey) {
-        target->update();
-        return;
-    }
     const int w = target->width(), h = target->height();
-    // The gradients cover every pixel with an opaque colour: an image without alpha is
-    // copied onto the target instead of blended.
-    const bool opaque = m_fadeType >= 0 && m_fadeType <= 2;
-    QImage image(std::max(w, 1), std::max(h, 1),
-                 opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
+    QImage image = DeviceSurface(target, QSize(std::max(w, 1), std::max(h, 1)));
     image.fill(Qt::transparent);
     QPainter p(&image);
     const QPalette &pal = target->palette();
@@ -176,22 +166,7 @@ void qvShadeForm::PaintTarget()
         GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
     p.end();
     m_background = image;
-    m_backgroundKey = key;
     target->update();
-}
-
-qvShadeForm::BackgroundKey qvShadeForm::backgroundKey(const QWidget *target) const
-{
-    const QPalette &pal = target->palette();
-    BackgroundKey k;
-    k.size = target->size();
-    k.fadeType = m_fadeType;
-    k.fadeDouble = m_fadeDouble;
-    k.framed = m_destinasjon == 1 && m_border;
-    const OleColor stored[7] = {m_colorA, m_colorB, m_triTL, m_triTR, m_triBL, m_triBR, m_borderColor};
-    for (int i = 0; i < 7; ++i)
-        k.colours[i] = TranslateColor(stored[i], pal);
-    return k;
 }
 
 bool qvShadeForm::eventFilter(QObject *watched, QEvent *event)
@@ -200,7 +175,7 @@ bool qvShadeForm::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::Paint && !m_background.isNull()) {
             // Drawn under the target's own painting and its children.
             QPainter p(m_watched.data());
-            DrawImageIn(p, static_cast<QPaintEvent *>(event)->region(), m_background);
+            p.drawImage(QPoint(0, 0), m_background);
         } else if (event->type() == QEvent::Resize && !m_background.isNull()) {
             // The background fits the target's size: paint it again for the new one.
             Refresh();

@@ -99,20 +99,8 @@ private:
     OleColor m_borderColor = 0;
     bool m_enabled = true;
 
-    // What the painted background depends on; while it stays the same a paint shows the
-    // background already painted.
-    struct BackgroundKey {
-        QSize size;
-        int fadeType = 0;
-        bool fadeDouble = false, framed = false;
-        OleColor colours[7] = {};
-        bool operator==(const BackgroundKey &) const = default;
-    };
-    BackgroundKey backgroundKey(const QWidget *target) const;
-
     QPointer<QWidget> m_watched;
     QTimer m_paintTimer;
     QImage m_background;
-    BackgroundKey m_backgroundKey;
     int m_paintCount = 0;
 };
