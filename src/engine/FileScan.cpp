@@ -11,10 +11,40 @@
 namespace qv
 {
 
+namespace
+{
+// Right-aligned in 16 places (longer texts move the gap to the left, as the platform's
+// pad arithmetic does).
+QString padded(const QString &text)
+{
+    return QString(std::abs(int(text.size()) - 16), ' ') + text;
+}
+} // namespace
+
 QString FileScan::sizeText(quint64 bytes)
 {
-    const QString text = formatGrouped(double(bytes) / 1024.0, 2) + QStringLiteral(" kb.");
-    return QString(std::abs(int(text.size()) - 16), ' ') + text;
+    // Kilobytes with two decimals, halves up, grouped: in whole numbers, since this runs
+    // once per found file. Sizes beyond 2^54 bytes take the general formatting.
+    if (bytes >> 54)
+        return padded(formatGrouped(double(bytes) / 1024.0, 2) + QStringLiteral(" kb."));
+    const quint64 scaled = bytes * 100;
+    const quint64 hundredths = scaled / 1024 + ((scaled % 1024) * 2 >= 1024 ? 1 : 0);
+    const quint64 whole = hundredths / 100;
+    const QString digits = QString::number(whole);
+    const QString group = groupSeparator();
+    QString text;
+    text.reserve(digits.size() + digits.size() / 3 * group.size() + 8);
+    for (qsizetype i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += group;
+        text += digits.at(i);
+    }
+    const unsigned cents = unsigned(hundredths % 100);
+    text += decimalSeparator();
+    text += QChar(u'0' + cents / 10);
+    text += QChar(u'0' + cents % 10);
+    text += QStringLiteral(" kb.");
+    return padded(text);
 }
 
 QString FileScan::attributeLetters(quint32 a)

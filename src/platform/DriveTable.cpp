@@ -298,12 +298,12 @@ std::optional<QString> DriveTable::toHost(const QString &windowsPath) const
 {
     if (windowsPath.size() < 2 || windowsPath.at(1) != u':')
         return std::nullopt;
-    // A file the scan found is where the scan found it, name for name.
-    if (const QString *found = foundHostPath(windowsPath))
-        return *found;
     const Drive *d = drive(windowsPath.at(0));
     if (!d || !d->mounted || d->hostDir.isEmpty())
         return std::nullopt;
+    // A file the scan found is where the scan found it, name for name.
+    if (auto found = foundHostPath(windowsPath, d->hostDir))
+        return found;
 
     QStringList comps;
     {

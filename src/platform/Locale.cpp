@@ -142,12 +142,21 @@ QString formatFileTimeUtcNs(qint64 utcNs)
     struct tm t;
     if (!localtime_r(&secs, &t))
         return formatFileTime(QDateTime::fromSecsSinceEpoch(secs).toLocalTime());
-    char date[32];
-    std::snprintf(date, sizeof date, "%04d.%02d.%02d  %02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                  t.tm_hour);
-    char minute[4];
-    std::snprintf(minute, sizeof minute, "%02d", t.tm_min);
-    return QLatin1String(date) + sep + QLatin1String(minute);
+    const auto digits = [](char16_t *at, int value, int count) {
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            at[i] = char16_t(u'0' + value % 10);
+    };
+    char16_t text[17] = u"0000.00.00  00";
+    digits(text, t.tm_year + 1900, 4);
+    digits(text + 5, t.tm_mon + 1, 2);
+    digits(text + 8, t.tm_mday, 2);
+    digits(text + 12, t.tm_hour, 2);
+    char16_t minute[2];
+    digits(minute, t.tm_min, 2);
+    QString out;
+    out.reserve(16 + sep.size());
+    out.append(QStringView(text, 14)).append(sep).append(QStringView(minute, 2));
+    return out;
 }
 
 QString formatFileTime(const QDateTime &local)

@@ -19,7 +19,9 @@ namespace qv
 namespace
 {
 
-QHash<QString, QString> g_found; // Windows path -> host path of the last scan's files
+// The folders the last scan read: Windows path with trailing "\" -> host path.
+QHash<QString, QString> g_foundFolders;
+QString g_foundDriveDir; // the host folder of their drive then
 
 constexpr char16_t kCarriedBackslash = 0xF05C;
 
@@ -34,20 +36,32 @@ QString windowsName(const QString &hostName)
     return n;
 }
 
-const QString *foundHostPath(const QString &windowsPath)
+std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir)
 {
-    const auto it = g_found.constFind(windowsPath);
-    return it == g_found.constEnd() ? nullptr : &*it;
+    if (g_foundFolders.isEmpty() || driveDir != g_foundDriveDir)
+        return std::nullopt;
+    const qsizetype slash = windowsPath.lastIndexOf(u'\\');
+    if (slash < 0 || slash + 1 == windowsPath.size())
+        return std::nullopt;
+    const auto it = g_foundFolders.constFind(windowsPath.left(slash + 1));
+    if (it == g_foundFolders.constEnd())
+        return std::nullopt;
+    QString name = windowsPath.mid(slash + 1);
+    name.replace(QChar(kCarriedBackslash), u'\\');
+    return (*it == u"/" ? *it : *it + u'/') + name;
 }
 
 void forgetFoundFiles()
 {
-    g_found.clear();
+    g_foundFolders.clear();
+    g_foundDriveDir.clear();
 }
 
 TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recursive(recursive)
 {
     forgetFoundFiles();
+    if (const Drive *d = root.size() >= 2 ? DriveTable::current().drive(root.at(0)) : nullptr)
+        g_foundDriveDir = d->hostDir;
     Folder folder;
     if (const auto host = DriveTable::current().toHost(root))
         folder.host = *host;
@@ -84,6 +98,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
         return unreadable();
     }
 
+    g_foundFolders.insert(folderPath, folder.host);
     const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
     bool complete = true;
@@ -124,8 +139,6 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
             e.attributes = hostfs::attributeWordOf(hostName, st.st_mode, clear);
             e.size = S_ISREG(st.st_mode) ? quint64(st.st_size) : 0;
             e.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-            if (S_ISREG(st.st_mode))
-                g_found.insert(e.path, hostPrefix + hostName);
         }
         if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
             m_folders.emplace(e.path + u'\\', Folder{hostPrefix + hostName, relPrefix + n});

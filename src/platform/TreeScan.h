@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -28,7 +29,7 @@ QString windowsName(const QString &hostName);
 
 // A scan of one folder tree for a backup. Folders are read through descriptors with
 // one stat per file; the archive attribute comes from the mark catalog, read once for
-// the whole tree; each file's exact host location is kept (see foundHostPath), so the
+// the whole tree; each folder's host location is kept (see foundHostPath), so the
 // copy that follows never resolves a path again and never confuses "Report.txt"
 // with "report.txt". At the end, rows of files no longer found are pruned.
 class TreeScan
@@ -62,8 +63,10 @@ private:
     QStringList m_problems;
 };
 
-// Host location of a file the last scan found (its exact name); null otherwise.
-const QString *foundHostPath(const QString &windowsPath);
+// Host location of a file in a folder the last scan read: the name exactly as written
+// (never matched without regard to case), a carried "\" put back.
+// driveDir: the host folder of the path's drive now (a changed table forgets them).
+std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir);
 void forgetFoundFiles();
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "engine/FileScan.h"
 #include "platform/FileSystem.h"
+#include "platform/Locale.h"
 #include "support/EngineFixture.h"
 
 #include <QDir>
@@ -277,6 +278,12 @@ TEST(FileScanTexts, SizeTextIsPaddedToSixteenAndBeyondByTheExcess)
     EXPECT_EQ(FileScan::sizeText(1536), "        1,50 kb.");
     EXPECT_EQ(FileScan::sizeText(0), "        0,00 kb.");
     EXPECT_EQ(FileScan::sizeText(5), "        0,00 kb.");
+    // The whole-number path agrees with the general formatting, halves and grouping included.
+    for (quint64 b :
+         {1ull, 5ull, 6ull, 511ull, 512ull, 1535ull, 10245ull, 1048571ull, 123456789ull, 99999999999ull}) {
+        const QString general = formatGrouped(double(b) / 1024.0, 2) + " kb.";
+        EXPECT_EQ(FileScan::sizeText(b), QString(std::abs(int(general.size()) - 16), ' ') + general) << b;
+    }
     EXPECT_EQ(FileScan::attributeLetters(0), " ");
     EXPECT_EQ(FileScan::attributeLetters(Attr::Archive | Attr::Hidden | Attr::ReadOnly | Attr::System),
               "ahrs");

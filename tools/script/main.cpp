@@ -1,10 +1,14 @@
 // qvbackup-script SCRIPT [SCRIPT...]: runs user actions against the engine headless
 // and prints a transcript. "-" reads the script from standard input.
 #include "ScriptRunner.h"
+#include "platform/ArchiveMarks.h"
 
 #include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
+
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char **argv)
 {
@@ -28,5 +32,10 @@ int main(int argc, char **argv)
         lines += QString::fromUtf8(f.readAll()).split('\n');
     }
     qv::ScriptRunner runner(out);
-    return runner.run(lines);
+    const int code = runner.run(lines);
+    // Everything is written: the rows of a large scan need not be freed one by one.
+    out.flush();
+    qv::marks::commit();
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
