@@ -1,0 +1,46 @@
+#pragma once
+#include <QString>
+
+namespace qv
+{
+
+// One running copy of the program per data folder: the window and the unattended
+// runs both rewrite BackupMal.txt from their own table, so a second copy on the same
+// folder would lose the other's changes. The lock is an flock on a file in the folder
+// the program's files are written to (the program folder, or its per-user mirror when
+// the program folder cannot be written); the kernel drops it when the process ends,
+// however it ends, so no stale lock survives a crash.
+class InstanceLock
+{
+public:
+    enum class Result {
+        Acquired,    // this process holds it until destroyed
+        HeldByOther, // another process holds it; holderPid() tells which, when known
+        Unavailable, // no place to keep a lock file (the program goes on without one)
+    };
+
+    InstanceLock() = default;
+    ~InstanceLock();
+    InstanceLock(const InstanceLock &) = delete;
+    InstanceLock &operator=(const InstanceLock &) = delete;
+
+    // For the current program folder.
+    Result acquire();
+    // For a lock file named explicitly (host path).
+    Result acquireFile(const QString &hostPath);
+    void release();
+
+    qint64 holderPid() const { return m_holderPid; }
+    QString path() const { return m_path; }
+
+    // Host path of the lock file for the current program folder, or "" when no
+    // folder can hold one.
+    static QString lockFilePath();
+
+private:
+    int m_fd = -1;
+    qint64 m_holderPid = 0;
+    QString m_path;
+};
+
+} // namespace qv

@@ -1,0 +1,107 @@
+#include "platform/InstanceLock.h"
+#include "support/OtherUser.h"
+#include "support/TempTree.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using qv::InstanceLock;
+
+namespace
+{
+// Started again as a child with QV_HOLD_LOCK=<file>: takes the lock, says so, and
+// holds it until killed. Runs before main, so the child never starts the tests.
+const bool g_holder = [] {
+    const char *file = std::getenv("QV_HOLD_LOCK");
+    if (!file)
+        return false;
+    static InstanceLock lock;
+    const bool got = lock.acquireFile(QString::fromLocal8Bit(file)) == InstanceLock::Result::Acquired;
+    std::printf(got ? "held\n" : "refused\n");
+    std::fflush(stdout);
+    if (got)
+        ::pause();
+    std::_Exit(got ? 0 : 1);
+}();
+
+struct Holder {
+    QProcess p;
+    explicit Holder(const QString &file)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QV_HOLD_LOCK", file);
+        p.setProcessEnvironment(env);
+        p.start(QCoreApplication::applicationFilePath(), {});
+    }
+    QByteArray firstLine()
+    {
+        p.waitForReadyRead(10000);
+        return p.readLine().trimmed();
+    }
+    ~Holder()
+    {
+        p.kill();
+        p.waitForFinished();
+    }
+};
+} // namespace
+
+TEST(InstanceLockTest, SecondProcessIsRefusedUntilTheFirstDies)
+{
+    qvtest::TempDrives drives;
+    const QString file = drives.hostRoot('C') + "/.qvbackup.lock";
+    Holder first(file);
+    ASSERT_EQ(first.firstLine(), "held");
+
+    InstanceLock mine;
+    EXPECT_EQ(mine.acquireFile(file), InstanceLock::Result::HeldByOther);
+    EXPECT_EQ(mine.holderPid(), first.p.processId());
+    // Another data folder is free meanwhile.
+    InstanceLock other;
+    EXPECT_EQ(other.acquireFile(drives.hostRoot('C') + "/other.lock"), InstanceLock::Result::Acquired);
+
+    // kill -9 leaves no stale lock.
+    first.p.kill();
+    first.p.waitForFinished();
+    EXPECT_EQ(mine.acquireFile(file), InstanceLock::Result::Acquired);
+    Holder second(file);
+    EXPECT_EQ(second.firstLine(), "refused");
+    mine.release();
+    Holder third(file);
+    EXPECT_EQ(third.firstLine(), "held");
+}
+
+TEST(InstanceLockTest, LivesInTheFolderTheProgramWritesTo)
+{
+    qvtest::TempDrives drives;
+    drives.setProgramFolder("C:\\Programmer\\Backup");
+    const QString programHost = drives.host("C:\\Programmer\\Backup");
+    EXPECT_EQ(InstanceLock::lockFilePath(), programHost + "/.qvbackup.lock");
+
+    // An installed copy that the user cannot write: the per-user mirror.
+    drives.makeDir("C:\\Brukere\\ola\\AppData\\Local");
+    qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
+    qvtest::openUpToRoot(programHost);
+    ::chmod(QFile::encodeName(programHost).constData(), 0755);
+    qvtest::giveToNobody(drives.host("C:\\Brukere"));
+    const QString expected =
+        drives.host("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup") + "/.qvbackup.lock";
+    const int rc = qvtest::asNobody([&] {
+        InstanceLock lock;
+        if (InstanceLock::lockFilePath() != expected)
+            return 1;
+        return lock.acquire() == InstanceLock::Result::Acquired && QFile::exists(expected) ? 0 : 2;
+    });
+    qunsetenv("LocalAppData");
+    if (rc == -1)
+        GTEST_SKIP() << "cannot run as another user here";
+    EXPECT_EQ(rc, 0);
+    EXPECT_FALSE(QFile::exists(programHost + "/.qvbackup.lock"));
+}
