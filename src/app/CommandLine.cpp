@@ -1,0 +1,126 @@
+#include "CommandLine.h"
+
+#include <QRegularExpression>
+
+namespace qv
+{
+
+namespace
+{
+// "--name value" or "--name=value"; advances i past what it took.
+bool takeValue(const QStringList &args, qsizetype &i, const QString &name, QString &value, bool &missing)
+{
+    const QString &a = args.at(i);
+    if (a.startsWith(name + '=')) {
+        value = a.mid(name.size() + 1);
+        return true;
+    }
+    if (a != name)
+        return false;
+    if (i + 1 >= args.size()) {
+        missing = true;
+        return true;
+    }
+    value = args.at(++i);
+    return true;
+}
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList &args)
+{
+    CommandLine c;
+    bool atGiven = false;
+    auto invalid = [&](const QString &why) {
+        c.action = Action::Invalid;
+        c.error = why;
+        return c;
+    };
+    auto setAction = [&](Action a) {
+        if (c.action != Action::Window && c.action != a)
+            return false;
+        c.action = a;
+        return true;
+    };
+    const QString oneAction =
+        QStringLiteral("Bare ett av valgene --run, --all, --schedule og --help kan brukes.");
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &a = args.at(i);
+        QString value;
+        bool missing = false;
+        if (takeValue(args, i, QStringLiteral("--run"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return invalid(QStringLiteral("--run trenger navnet på en mal."));
+            if (!setAction(Action::Run) || !c.templateName.isEmpty())
+                return invalid(oneAction);
+            c.templateName = value;
+        } else if (a == "--all") {
+            if (!setAction(Action::All))
+                return invalid(oneAction);
+        } else if (takeValue(args, i, QStringLiteral("--schedule"), value, missing)) {
+            if (!setAction(Action::Schedule))
+                return invalid(oneAction);
+            if (value == "daily")
+                c.frequency = Frequency::Daily;
+            else if (value == "weekly")
+                c.frequency = Frequency::Weekly;
+            else if (value == "off")
+                c.frequency = Frequency::Off;
+            else
+                return invalid(QStringLiteral("--schedule tar daily, weekly eller off."));
+        } else if (takeValue(args, i, QStringLiteral("--at"), value, missing)) {
+            static const QRegularExpression hhmm(QStringLiteral("^([01]?[0-9]|2[0-3]):([0-5][0-9])$"));
+            const auto m = hhmm.match(value);
+            if (missing || !m.hasMatch())
+                return invalid(QStringLiteral("--at tar et klokkeslett som TT:MM, for eksempel 02:30."));
+            c.at = QTime(m.captured(1).toInt(), m.captured(2).toInt());
+            atGiven = true;
+        } else if (a == "--help" || a == "-h") {
+            if (!setAction(Action::Help))
+                return invalid(oneAction);
+        } else if (a == "--version") {
+            if (!setAction(Action::Version))
+                return invalid(oneAction);
+        } else if (a.startsWith('-')) {
+            return invalid("Ukjent valg: " + a);
+        } else {
+            return invalid("Ukjent argument: " + a + " (navnet på en mal gis med --run \"Navn\").");
+        }
+    }
+    if (atGiven && (c.action != Action::Schedule || c.frequency == Frequency::Off))
+        return invalid(QStringLiteral("--at brukes bare sammen med --schedule daily eller weekly."));
+    return c;
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "Bruk: qvbackup [VALG]\n"
+        "\n"
+        "Uten valg åpnes hovedvinduet.\n"
+        "\n"
+        "Valg:\n"
+        "  --run \"NAVN\"     Kjør én lagret mal uten vindu og uten spørsmål.\n"
+        "  --all            Kjør alle lagrede maler etter hverandre, som når «Alle maler»\n"
+        "                   er krysset av i vinduet.\n"
+        "  --schedule daily|weekly|off [--at TT:MM]\n"
+        "                   Kjør --all hver dag eller hver mandag med en systemd-timer for\n"
+        "                   brukeren (standard klokken 12:00), eller slå tidsplanen av.\n"
+        "                   En kjøring som ble forsømt fordi maskinen var av, tas ved neste\n"
+        "                   oppstart. Uten systemd skrives linjen for crontab ut i stedet.\n"
+        "  --help           Vis denne hjelpen.\n"
+        "  --version        Vis programversjonen.\n"
+        "\n"
+        "Uten vindu får spørsmålene faste svar: start: ja; full disk: kjøringen stoppes;\n"
+        "en låst fil: kjøringen går videre og filen står i loggen. Fremdrift og resultat\n"
+        "skrives til standard utdata, og loggene er de samme som fra vinduet\n"
+        "(BackupLoggEnkel.txt og BackupLoggAlle.txt).\n"
+        "\n"
+        "Avslutningsstatus:\n"
+        "  0  fullført\n"
+        "  1  fullført, men en eller flere filer ble ikke kopiert\n"
+        "  2  avbrutt eller feilet\n"
+        "  3  ugyldige valg eller ukjent mal\n"
+        "  4  programmet kjører allerede med de samme malene; ingenting ble gjort\n");
+}
+
+} // namespace qv

@@ -1,0 +1,168 @@
+#include "Schedule.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+namespace qv::schedule
+{
+
+namespace
+{
+// A quoted word in a unit file: C escapes, "%" is a specifier, "$" a variable in
+// command lines.
+QString unitQuote(QString s, bool command)
+{
+    s.replace('\\', QStringLiteral("\\\\"))
+        .replace('"', QStringLiteral("\\\""))
+        .replace('%', QStringLiteral("%%"));
+    if (command)
+        s.replace('$', QStringLiteral("$$"));
+    return '"' + s + '"';
+}
+
+QString shellQuote(QString s)
+{
+    s.replace('\'', QStringLiteral("'\\''"));
+    return '\'' + s + '\'';
+}
+
+QString onCalendar(Frequency f, QTime at)
+{
+    return (f == Frequency::Weekly ? QStringLiteral("Mon *-*-* ") : QStringLiteral("*-*-* ")) +
+           at.toString(QStringLiteral("HH:mm")) + ":00";
+}
+
+bool writeFile(const QString &path, const QString &text)
+{
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0 && f.commit();
+}
+
+bool runSystemctl(const QString &systemctl, const QStringList &args, QString *output = nullptr)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(systemctl, QStringList{QStringLiteral("--user")} + args);
+    if (!p.waitForStarted(5000))
+        return false;
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
+        return false;
+    }
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        if (output)
+            *output += QString::fromLocal8Bit(p.readAll());
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+QStringList carriedEnvironment()
+{
+    QStringList env;
+    for (const char *name : {"QVBACKUP_PROGRAM_DIR", "QVBACKUP_DRIVES", "LocalAppData", "XDG_CONFIG_HOME",
+                             "XDG_DATA_HOME", "XDG_STATE_HOME"}) {
+        if (!qEnvironmentVariableIsEmpty(name))
+            env << QString::fromLatin1(name) + '=' + qEnvironmentVariable(name);
+    }
+    return env;
+}
+
+QString serviceUnit(const QString &program, const QStringList &environment)
+{
+    QString t = QStringLiteral("[Unit]\n"
+                               "Description=QV Backup: alle maler\n"
+                               "\n"
+                               "[Service]\n"
+                               "Type=oneshot\n");
+    for (const QString &e : environment)
+        t += "Environment=" + unitQuote(e, false) + '\n';
+    t += "ExecStart=" + unitQuote(program, true) + " --all\n";
+    // A backup should not slow down the user's own work.
+    t += QStringLiteral("Nice=10\nIOSchedulingClass=idle\n");
+    return t;
+}
+
+QString timerUnit(Frequency f, QTime at)
+{
+    return "[Unit]\n"
+           "Description=QV Backup: tidsplan for alle maler\n"
+           "\n"
+           "[Timer]\n"
+           "OnCalendar=" +
+           onCalendar(f, at) +
+           "\n"
+           "Persistent=true\n"
+           "Unit=" +
+           kService +
+           "\n"
+           "\n"
+           "[Install]\n"
+           "WantedBy=timers.target\n";
+}
+
+QString crontabLine(Frequency f, QTime at, const QString &program, const QStringList &environment)
+{
+    QString line = QString::number(at.minute()) + ' ' + QString::number(at.hour()) + " * * " +
+                   (f == Frequency::Weekly ? "1" : "*");
+    for (const QString &e : environment) {
+        const qsizetype eq = e.indexOf('=');
+        line += ' ' + e.left(eq + 1) + shellQuote(e.mid(eq + 1));
+    }
+    line += ' ' + shellQuote(program) + " --all";
+    line.replace('%', QStringLiteral("\\%")); // a bare % ends the command in crontab
+    return line;
+}
+
+QString userUnitFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/systemd/user";
+}
+
+int apply(Frequency f, QTime at, const QString &program, QTextStream &out, QTextStream &err,
+          const QString &systemctl)
+{
+    const QString dir = userUnitFolder();
+    const QString servicePath = dir + '/' + kService, timerPath = dir + '/' + kTimer;
+    if (f == Frequency::Off) {
+        const bool had = QFile::exists(timerPath);
+        if (had)
+            runSystemctl(systemctl, {QStringLiteral("disable"), QStringLiteral("--now"), kTimer});
+        QFile::remove(timerPath);
+        QFile::remove(servicePath);
+        if (had)
+            runSystemctl(systemctl, {QStringLiteral("daemon-reload")});
+        out << "Tidsplanen er slått av.\n"
+            << "Har du lagt inn en linje for qvbackup med crontab -e, må du fjerne den selv.\n";
+        return ExitFinished;
+    }
+    const QStringList env = carriedEnvironment();
+    if (!QDir().mkpath(dir) || !writeFile(servicePath, serviceUnit(program, env)) ||
+        !writeFile(timerPath, timerUnit(f, at))) {
+        err << "Kunne ikke skrive timer-filene i " << dir << ".\n";
+        return ExitFailed;
+    }
+    out << "Skrev " << servicePath << "\n"
+        << "Skrev " << timerPath << "\n";
+    const QString when = f == Frequency::Weekly ? QStringLiteral("hver mandag") : QStringLiteral("hver dag");
+    QString why;
+    if (runSystemctl(systemctl, {QStringLiteral("daemon-reload")}, &why) &&
+        runSystemctl(systemctl, {QStringLiteral("enable"), QStringLiteral("--now"), kTimer}, &why)) {
+        out << "Alle maler kjøres " << when << " klokken " << at.toString(QStringLiteral("HH:mm"))
+            << ". En kjøring som ble forsømt, tas ved neste oppstart.\n";
+        return ExitFinished;
+    }
+    out.flush();
+    err << why;
+    err.flush();
+    out << "Timeren kunne ikke slås på med systemctl --user (ingen systemd for brukeren her).\n"
+        << "Legg inn denne linjen med crontab -e i stedet:\n"
+        << crontabLine(f, at, program, env) << "\n";
+    return ExitFinished;
+}
+
+} // namespace qv::schedule

@@ -1,0 +1,145 @@
+#include "CommandLine.h"
+#include "Schedule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qv;
+using Action = CommandLine::Action;
+
+TEST(CommandLineTest, ActionsAndTheirArguments)
+{
+    auto run = CommandLine::parse({"--run", "Mine dokumenter"});
+    EXPECT_EQ(run.action, Action::Run);
+    EXPECT_EQ(run.templateName, "Mine dokumenter");
+    EXPECT_EQ(CommandLine::parse({"--run=Bilder"}).templateName, "Bilder");
+    EXPECT_EQ(CommandLine::parse({}).action, Action::Window);
+    EXPECT_EQ(CommandLine::parse({"--all"}).action, Action::All);
+    EXPECT_EQ(CommandLine::parse({"-h"}).action, Action::Help);
+
+    auto weekly = CommandLine::parse({"--schedule", "weekly", "--at", "3:05"});
+    EXPECT_EQ(weekly.action, Action::Schedule);
+    EXPECT_EQ(weekly.frequency, Frequency::Weekly);
+    EXPECT_EQ(weekly.at, QTime(3, 5));
+    EXPECT_EQ(CommandLine::parse({"--at=23:59", "--schedule=daily"}).at, QTime(23, 59));
+    EXPECT_EQ(CommandLine::parse({"--schedule", "off"}).frequency, Frequency::Off);
+}
+
+TEST(CommandLineTest, BadArgumentsAreRefusedInNorwegian)
+{
+    const QList<QStringList> bad{{"--run"},
+                                 {"--run", ""},
+                                 {"--run", "A", "--all"},
+                                 {"--all", "--schedule", "daily"},
+                                 {"--schedule", "monthly"},
+                                 {"--schedule"},
+                                 {"--schedule", "daily", "--at", "24:00"},
+                                 {"--schedule", "daily", "--at", "7"},
+                                 {"--schedule", "off", "--at", "07:00"},
+                                 {"--all", "--at", "07:00"},
+                                 {"--verbose"},
+                                 {"Mine dokumenter"}};
+    for (const QStringList &args : bad) {
+        const CommandLine c = CommandLine::parse(args);
+        EXPECT_EQ(c.action, Action::Invalid) << args.join(' ').toStdString();
+        EXPECT_FALSE(c.error.isEmpty());
+    }
+    EXPECT_EQ(CommandLine::parse({"--frobnicate"}).error, "Ukjent valg: --frobnicate");
+}
+
+TEST(CommandLineTest, HelpListsEveryOptionAndExitStatus)
+{
+    const QString help = helpText();
+    for (const char *word : {"--run", "--all", "--schedule daily|weekly|off", "--at", "--help", "--version",
+                             "BackupLoggEnkel.txt", "BackupLoggAlle.txt"})
+        EXPECT_TRUE(help.contains(word)) << word;
+    for (int status = 0; status <= 4; ++status)
+        EXPECT_TRUE(help.contains(QString("\n  %1  ").arg(status))) << status;
+}
+
+namespace
+{
+// systemd-analyze verify in system mode checks syntax, specifiers and the command;
+// it needs no running manager.
+int verify(const QString &dir)
+{
+    if (QStandardPaths::findExecutable("systemd-analyze").isEmpty())
+        return -1;
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("systemd-analyze", {"verify", dir + "/qvbackup.service", dir + "/qvbackup.timer"});
+    p.waitForFinished(30000);
+    const QByteArray output = p.readAll();
+    if (output.contains("Failed to initialize manager"))
+        return -1;
+    if (p.exitCode() != 0)
+        ADD_FAILURE() << output.constData();
+    return p.exitCode();
+}
+} // namespace
+
+TEST(ScheduleTest, UnitsRunAllAndCatchUpMissedRuns)
+{
+    const QString timer = schedule::timerUnit(Frequency::Weekly, QTime(2, 30));
+    EXPECT_TRUE(timer.contains("\nOnCalendar=Mon *-*-* 02:30:00\n"));
+    EXPECT_TRUE(timer.contains("\nPersistent=true\n"));
+    EXPECT_TRUE(timer.contains("\nUnit=qvbackup.service\n"));
+    EXPECT_TRUE(timer.contains("[Install]\nWantedBy=timers.target\n"));
+    EXPECT_TRUE(schedule::timerUnit(Frequency::Daily, QTime(7, 0)).contains("\nOnCalendar=*-*-* 07:00:00\n"));
+
+    // Odd characters in the program path and the carried variables survive quoting.
+    const QString service =
+        schedule::serviceUnit("/opt/qv 100%/qvbackup$", {"QVBACKUP_PROGRAM_DIR=C:\\Program\\Backup"});
+    EXPECT_TRUE(service.contains("\nType=oneshot\n"));
+    EXPECT_TRUE(service.contains("\nExecStart=\"/opt/qv 100%%/qvbackup$$\" --all\n"));
+    EXPECT_TRUE(service.contains("\nEnvironment=\"QVBACKUP_PROGRAM_DIR=C:\\\\Program\\\\Backup\"\n"));
+
+    EXPECT_EQ(
+        schedule::crontabLine(Frequency::Weekly, QTime(2, 30), "/opt/it's/qvbackup", {"LocalAppData=D:\\x"}),
+        "30 2 * * 1 LocalAppData='D:\\x' '/opt/it'\\''s/qvbackup' --all");
+    EXPECT_EQ(schedule::crontabLine(Frequency::Daily, QTime(0, 5), "/a%b", {}), "5 0 * * * '/a\\%b' --all");
+
+    QTemporaryDir dir;
+    const QString program = QStandardPaths::findExecutable("true");
+    QFile s(dir.filePath("qvbackup.service")), t(dir.filePath("qvbackup.timer"));
+    ASSERT_TRUE(s.open(QIODevice::WriteOnly) && t.open(QIODevice::WriteOnly));
+    s.write(schedule::serviceUnit(program, {"QVBACKUP_DRIVES=C=/srv/c;D=/media/usb:2:USB"}).toUtf8());
+    t.write(timer.toUtf8());
+    s.close();
+    t.close();
+    if (verify(dir.path()) < 0)
+        GTEST_SKIP() << "systemd-analyze verify cannot run here";
+}
+
+TEST(ScheduleTest, WithoutAUserManagerTheCrontabLineIsPrinted)
+{
+    QString outText, errText;
+    QTextStream out(&outText), err(&errText);
+    const QString folder = schedule::userUnitFolder();
+    ASSERT_TRUE(folder.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+
+    EXPECT_EQ(schedule::apply(Frequency::Daily, QTime(6, 15), "/usr/bin/qvbackup", out, err, "false"), 0);
+    out.flush();
+    EXPECT_TRUE(outText.contains("crontab -e"));
+    EXPECT_TRUE(outText.contains("\n15 6 * * * "));
+    EXPECT_TRUE(outText.contains("'/usr/bin/qvbackup' --all\n"));
+    QFile timer(folder + "/qvbackup.timer");
+    ASSERT_TRUE(timer.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(timer.readAll().contains("OnCalendar=*-*-* 06:15:00"));
+    EXPECT_TRUE(QFile::exists(folder + "/qvbackup.service"));
+
+    // With a working systemctl the timer is enabled and no crontab line is printed.
+    outText.clear();
+    EXPECT_EQ(schedule::apply(Frequency::Weekly, QTime(6, 15), "/usr/bin/qvbackup", out, err, "true"), 0);
+    out.flush();
+    EXPECT_FALSE(outText.contains("crontab"));
+    EXPECT_TRUE(outText.contains("hver mandag klokken 06:15"));
+
+    EXPECT_EQ(schedule::apply(Frequency::Off, QTime(), "/usr/bin/qvbackup", out, err, "true"), 0);
+    EXPECT_FALSE(QFile::exists(folder + "/qvbackup.timer"));
+    EXPECT_FALSE(QFile::exists(folder + "/qvbackup.service"));
+}
