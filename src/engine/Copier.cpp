@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
+#include "platform/MirrorCopy.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
 
@@ -64,11 +65,14 @@ void Copier::General_Kopier()
             s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
         }
         const QString label = backupLabel(s.Fra);
+        const QString sourceRoot = s.Fra.endsWith('\\') ? s.Fra : s.Fra + '\\';
         for (int i = 1; i <= n; ++i) {
             destinations << backupDestination(s.Fra, s.Til, label, s.lvw1().GetFile(i));
             s.shbStatus = "Klargjør destinasjonsbuffer. " + General_Prosent(i, n, false);
         }
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
+        // Folders are made once each, with the source's exact names and access.
+        MirrorCopy mirror(sourceRoot, s.Til + label + '\\');
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
@@ -80,9 +84,12 @@ void Copier::General_Kopier()
             dialog().processEvents();
             s.pgr1.Value = i;
             bool ok = false;
-            step([&] { ok = General_LagMappe(General_StiUtenFilnavn(destination)); });
+            step([&] { ok = mirror.makeFolders(source); });
             if (!ok) {
                 msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
+                // The run stops short: it must not end as finished.
+                s.Tilgangsfeil += source + kCrLf;
+                s.Avbrutt = true;
                 feilflagg = true;
                 break;
             }
@@ -93,7 +100,7 @@ void Copier::General_Kopier()
             for (bool again = true; again;) {
                 again = false;
                 try {
-                    copyFile(source, destination);
+                    mirror.copy(source, destination);
                 } catch (const PlatformError &e) {
                     if (e.number() != Err::DiskFull) {
                         handle(e);
@@ -101,9 +108,12 @@ void Copier::General_Kopier()
                     }
                     // The copy wrote to a temporary name, already removed: the previous
                     // backup of the file is untouched.
-                    if (msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK)
+                    if (msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK) {
+                        s.Tilgangsfeil += source + kCrLf;
+                        s.Avbrutt = true;
                         throw StopCopy{};
-                    step([&] { General_LagMappe(General_StiUtenFilnavn(destination)); });
+                    }
+                    step([&] { mirror.makeFolders(source); });
                     again = true;
                 }
             }
@@ -144,6 +154,7 @@ void Copier::General_Kopier()
         }
     } catch (const StopCopy &) {
     }
+    flushArchiveMarks();
     s.fileInProgress = 0;
     s.pgr1.Visible = false;
     dialog().setBusyPointer(false);

@@ -8,6 +8,7 @@
 
 #include <QMutex>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -482,6 +483,11 @@ void clearArchive(const QString &path)
     clearArchiveOf(host, st);
 }
 
+void flushArchiveMarks()
+{
+    marks::commit();
+}
+
 void setArchive(const QString &path)
 {
     const QString host = hostfs::readPath(path);
@@ -603,67 +609,170 @@ char *copyBuffer()
 
 } // namespace
 
-void copyFile(const QString &source, const QString &destination)
+namespace
+{
+
+// The data of in, holes kept as holes where the source has them.
+void copyData(int in, const struct stat &st, int out, const QString &destination, const QString &dstHost,
+              const CopyFaultHook &hook)
+{
+    quint64 written = 0;
+    const auto step = [&](off_t *offset, size_t want) -> ssize_t {
+        marks::commitIfDue();
+        if (hook)
+            hook(destination, written);
+        for (;;) {
+            off_t outOffset = offset ? *offset : 0;
+            const ssize_t n = ::copy_file_range(in, offset, out, offset ? &outOffset : nullptr, want, 0);
+            if (n >= 0 || errno != EINTR)
+                return n;
+        }
+    };
+    const auto plain = [&](off_t from, off_t to) {
+        char *buf = copyBuffer();
+        while (to < 0 || from < to) {
+            marks::commitIfDue();
+            if (hook)
+                hook(destination, written);
+            const size_t want = to < 0 ? kBlock : size_t(std::min<off_t>(kBlock, to - from));
+            const ssize_t n = ::pread(in, buf, want, from);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                raiseError(PlatformError::numberFromErrno(errno));
+            if (n == 0)
+                break;
+            for (ssize_t done = 0; done < n;) {
+                const ssize_t w = ::pwrite(out, buf + done, size_t(n - done), from + done);
+                if (w < 0 && errno == EINTR)
+                    continue;
+                if (w < 0)
+                    hostfs::raise(dstHost, errno);
+                done += w;
+            }
+            from += n;
+            written += quint64(n);
+        }
+    };
+    // A file whose blocks cover less than its size has holes.
+    const bool sparse = quint64(st.st_blocks) * 512 < quint64(st.st_size);
+    if (sparse) {
+        off_t pos = 0;
+        while (pos < st.st_size) {
+            const off_t data = ::lseek(in, pos, SEEK_DATA);
+            if (data < 0)
+                break; // only a hole is left
+            off_t hole = ::lseek(in, data, SEEK_HOLE);
+            if (hole < 0)
+                hole = st.st_size;
+            plain(data, hole);
+            pos = hole;
+        }
+        if (::ftruncate(out, st.st_size) != 0)
+            hostfs::raise(dstHost, errno);
+        return;
+    }
+    for (;;) {
+        const ssize_t n = step(nullptr, kBlock);
+        // Not offered between these file systems, or a file that claims to be empty
+        // (procfs and the like): plain reads and writes.
+        if ((n < 0 && written == 0 &&
+             (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+              errno == EBADF)) ||
+            (n == 0 && written == 0 && st.st_size == 0)) {
+            plain(off_t(written), -1);
+            return;
+        }
+        if (n < 0)
+            raiseError(PlatformError::numberFromErrno(errno));
+        if (n == 0)
+            return;
+        written += quint64(n);
+    }
+}
+
+// The source's owner and group where they can be kept; where not, nobody else gets
+// more access than the copy's owner had.
+mode_t keepOwner(int fd, const struct stat &st, const QString &dstHost)
+{
+    mode_t mode = st.st_mode & 0777;
+    struct stat now;
+    if (::fstat(fd, &now) != 0)
+        hostfs::raise(dstHost, errno);
+    if (now.st_uid == st.st_uid && now.st_gid == st.st_gid)
+        return mode;
+    const bool root = ::geteuid() == 0;
+    const uid_t owner = root ? st.st_uid : uid_t(-1);
+    if ((!root && now.st_uid != st.st_uid) || ::fchown(fd, owner, st.st_gid) != 0)
+        mode &= 0700;
+    return mode;
+}
+
+} // namespace
+
+namespace hostfs
+{
+
+void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
+                  bool replaceReadOnly)
 {
     CopyFaultHook hook;
     {
         QMutexLocker lock(&g_hookMutex);
         hook = g_copyHook;
     }
-    const QString srcHost = hostfs::readPath(source);
-    const QString dstHost = hostfs::toHostOrThrow(destination);
-
     Fd in;
-    in.fd = ::open(hostPathBytes(srcHost).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Never blocks on a pipe that took a file's place since the scan.
+    in.fd = ::open(hostPathBytes(srcHost).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in.fd < 0)
-        hostfs::raise(srcHost, errno);
+        raise(srcHost, errno);
     struct stat st;
     if (::fstat(in.fd, &st) != 0)
-        hostfs::raise(srcHost, errno);
-    if (S_ISDIR(st.st_mode))
+        raise(srcHost, errno);
+    if (!S_ISREG(st.st_mode))
         raiseError(Err::PathFileAccess);
+    const FileIdentity before = FileIdentity::of(st);
 
-    hostfs::TempFile tmp;
-    hostfs::checkTarget(dstHost);
-    hostfs::openTemp(dstHost, tmp);
-
-    quint64 written = 0;
-    bool ranged = true;
-    for (;;) {
-        if (hook)
-            hook(destination, written);
-        ssize_t n;
-        if (ranged) {
-            n = ::copy_file_range(in.fd, nullptr, tmp.fd, nullptr, kBlock, 0);
-            // Not offered between these file systems, or a file that claims to be
-            // empty (procfs and the like): plain reads and writes.
-            if ((n < 0 && written == 0 &&
-                 (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
-                  errno == EBADF)) ||
-                (n == 0 && written == 0)) {
-                ranged = false;
-                continue;
-            }
-        } else {
-            n = ::read(in.fd, copyBuffer(), kBlock);
-            if (n > 0)
-                hostfs::writeAll(dstHost, tmp.fd, copyBuffer(), size_t(n));
-        }
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            raiseError(PlatformError::numberFromErrno(errno));
-        }
-        if (n == 0)
-            break;
-        written += quint64(n);
+    TempFile tmp;
+    if (replaceReadOnly) {
+        struct stat target;
+        if (::lstat(hostPathBytes(dstHost).constData(), &target) == 0 && S_ISDIR(target.st_mode))
+            raiseError(Err::PathFileAccess);
+    } else {
+        checkTarget(dstHost);
     }
-    if (::fchmod(tmp.fd, st.st_mode & 0777) != 0)
-        hostfs::raise(dstHost, errno);
+    openTemp(dstHost, tmp);
+    copyData(in.fd, st, tmp.fd, destination, dstHost, hook);
+
+    const mode_t mode = keepOwner(tmp.fd, st, dstHost);
+    if (::fchmod(tmp.fd, mode) != 0)
+        raise(dstHost, errno);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(tmp.fd, times) != 0)
-        hostfs::raise(dstHost, errno);
-    hostfs::finish(dstHost, tmp);
+        raise(dstHost, errno);
+    struct stat after;
+    const bool unchanged = ::fstat(in.fd, &after) == 0 && FileIdentity::of(after) == before;
+    if (replaceReadOnly) {
+        const int fd = tmp.fd;
+        tmp.fd = -1;
+        if (::close(fd) != 0)
+            raise(dstHost, errno);
+        // The rename needs no write access to the copy it replaces.
+        if (::rename(tmp.path.constData(), hostPathBytes(dstHost).constData()) != 0)
+            raise(dstHost, errno);
+        tmp.path.clear();
+        hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
+    } else {
+        finish(dstHost, tmp);
+    }
+    noteReadIdentity(hostPathBytes(srcHost), before, unchanged);
+}
+
+} // namespace hostfs
+
+void copyFile(const QString &source, const QString &destination)
+{
+    hostfs::copyHostFile(hostfs::readPath(source), hostfs::toHostOrThrow(destination), destination, false);
 }
 
 } // namespace qv

@@ -52,6 +52,8 @@ quint32 fileAttributes(const QString &path);
 // Sets the attribute word: ReadOnly and Archive are honoured; other bits ignored.
 void setFileAttributes(const QString &path, quint32 attributes);
 void clearArchive(const QString &path);
+// Makes the marks cleared so far permanent (the end of a copy or zip step).
+void flushArchiveMarks();
 void setArchive(const QString &path);
 
 bool fileExists(const QString &path); // an entry exists and is not a folder
@@ -94,6 +96,12 @@ int openFolder(const QByteArray &hostPath);
 // Replaces hostPath with content through a temporary file and a rename; a read-only
 // target refuses (70). A new file gets the default mode, a replaced one keeps its own.
 void writeAtomically(const QString &hostPath, const QByteArray &content);
+// The copy behind copyFile between host paths (destination: the Windows path the
+// fault hook is told). Holes stay holes; owner and group are kept where the process
+// may, else group and other lose their bits; the identity read is noted for the mark.
+// replaceReadOnly: a read-only copy at the target is replaced too (the mirror's own).
+void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
+                  bool replaceReadOnly);
 } // namespace hostfs
 
 } // namespace qv

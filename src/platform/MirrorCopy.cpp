@@ -1,0 +1,160 @@
+#include "platform/MirrorCopy.h"
+
+#include "platform/DriveTable.h"
+#include "platform/FileSystem.h"
+#include "platform/PlatformError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv
+{
+
+namespace
+{
+
+// Empty when the drive is missing: the folders then cannot be made.
+QString hostOf(const QString &windowsFolder)
+{
+    QString h = DriveTable::current().toHost(windowsFolder).value_or(QString());
+    while (h.size() > 1 && h.endsWith(u'/'))
+        h.chop(1);
+    return h;
+}
+
+QString joined(const QString &folder, const QString &relative)
+{
+    if (relative.isEmpty())
+        return folder;
+    return folder == u"/" ? folder + relative : folder + u'/' + relative;
+}
+
+// ".qvb-<name>-XXXXXX": the copy's own temporaries (see the copy's temporary file).
+bool isOwnTemporary(const char *name)
+{
+    const size_t n = std::strlen(name);
+    return n > 12 && std::strncmp(name, ".qvb-", 5) == 0 && name[n - 7] == '-';
+}
+
+bool before(const struct timespec &a, const struct timespec &b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Removes what a killed run left behind: only our own pattern, and only files that
+// were last changed before this run began (a run going on beside us is left alone).
+void removeStaleTemporaries(const QByteArray &folder, const struct timespec &runStart)
+{
+    DIR *d = ::opendir(folder.constData());
+    if (!d)
+        return;
+    while (const dirent *e = ::readdir(d)) {
+        struct stat st;
+        if (isOwnTemporary(e->d_name) && ::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && before(st.st_ctim, runStart))
+            ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// The destination folder above the mirror, made as any folder is made.
+bool makeHostFolders(const QByteArray &path)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash > 0 && !makeHostFolders(path.left(slash)))
+        return false;
+    return ::mkdir(path.constData(), 0777) == 0 || errno == EEXIST;
+}
+
+} // namespace
+
+MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
+    : m_sourceHost(hostOf(sourceRoot)), m_mirrorHost(hostOf(mirrorRoot))
+{
+    ::clock_gettime(CLOCK_REALTIME, &m_start);
+}
+
+MirrorCopy::~MirrorCopy()
+{
+    // Deepest last is fine: a folder's time changes only when entries come or go.
+    for (const Folder &f : m_folders) {
+        struct stat st;
+        if (::stat(f.source.constData(), &st) != 0)
+            continue;
+        if (::geteuid() == 0)
+            (void)::lchown(f.mirror.constData(), st.st_uid, st.st_gid);
+        ::chmod(f.mirror.constData(), st.st_mode & 07777);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::utimensat(AT_FDCWD, f.mirror.constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
+QString MirrorCopy::relativeHost(const QString &sourceFile) const
+{
+    const QString host = hostfs::toHostOrThrow(sourceFile);
+    const QString prefix = m_sourceHost == u"/" ? m_sourceHost : m_sourceHost + u'/';
+    if (m_sourceHost.isEmpty() || m_mirrorHost.isEmpty() || !host.startsWith(prefix))
+        raiseError(Err::PathNotFound);
+    return host.mid(prefix.size());
+}
+
+bool MirrorCopy::makeFolders(const QString &sourceFile)
+{
+    if (m_mirrorHost.isEmpty())
+        return false;
+    QString relative;
+    try {
+        relative = relativeHost(sourceFile);
+    } catch (const PlatformError &) {
+        return false;
+    }
+    const qsizetype last = relative.lastIndexOf(u'/');
+    const QString folder = last < 0 ? QString() : relative.left(last);
+    if (m_ready.contains(folder))
+        return true;
+
+    // The folders from the mirror's root down, each made or checked once per run.
+    QStringList needed;
+    for (QString f = folder;; f = f.left(std::max<qsizetype>(f.lastIndexOf(u'/'), 0))) {
+        if (m_ready.contains(f))
+            break;
+        needed.prepend(f);
+        if (f.isEmpty())
+            break;
+    }
+    for (const QString &f : std::as_const(needed)) {
+        const QByteArray mirror = hostPathBytes(joined(m_mirrorHost, f));
+        if (f.isEmpty() && !makeHostFolders(mirror.left(std::max<qsizetype>(mirror.lastIndexOf('/'), 1))))
+            return false;
+        bool made = ::mkdir(mirror.constData(), 0700) == 0;
+        if (!made) {
+            struct stat st;
+            if (errno != EEXIST || ::lstat(mirror.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+                return false;
+            // Our own folder, made read-only by its source's bits last time.
+            if ((st.st_mode & 0300) != 0300)
+                ::chmod(mirror.constData(), (st.st_mode & 07777) | 0300);
+            removeStaleTemporaries(mirror, m_start);
+        }
+        if (made)
+            hostcache::noteCreated(hostPathFromBytes(mirror).section(u'/', 0, -2), f.section(u'/', -1));
+        m_folders.push_back({hostPathBytes(joined(m_sourceHost, f)), mirror});
+        m_ready.insert(f);
+    }
+    return true;
+}
+
+void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
+{
+    const QString relative = relativeHost(sourceFile);
+    hostfs::copyHostFile(hostfs::readPath(sourceFile), joined(m_mirrorHost, relative), destination, true);
+}
+
+} // namespace qv
