@@ -11,8 +11,12 @@ function(qv_add_tests_in dir)
     add_executable(${name} "${src}")
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests")
+    # Tests named Slow* carry the label "slow" (ctest -LE slow leaves them out).
     gtest_discover_tests(${name}
-      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_MODE PRE_TEST TEST_FILTER "-*.Slow*"
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+    gtest_discover_tests(${name}
+      DISCOVERY_MODE PRE_TEST TEST_FILTER "*.Slow*"
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600 LABELS slow)
   endforeach()
 endfunction()

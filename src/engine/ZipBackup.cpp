@@ -10,6 +10,9 @@
 #include "platform/UserDialog.h"
 #include "platform/ZipLibrary.h"
 
+#include <QRegularExpression>
+#include <QSet>
+
 #include <cstring>
 
 namespace qv
@@ -42,6 +45,10 @@ bool ZipBackup::General_ZipBackup()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil avbrutt.");
         return false;
     };
+    // An Esc answered earlier (a copy template's "No" in an all-templates run)
+    // belongs to that step, not to this one.
+    s.ZipAvbryt = 0;
+    const QDateTime started = QDateTime::currentDateTimeUtc();
     try {
         if (!General_MappeFinnes(s.Til) && !General_LagMappe(s.Til)) {
             msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
@@ -57,6 +64,7 @@ bool ZipBackup::General_ZipBackup()
             msgBox(QStringLiteral("Filen finnes fra før."), Buttons::OK, Icon::Exclamation);
             return fail();
         }
+        removeStaleTemporaries(started);
         m_archive = hostPathBytes(name);
         ZipFilnavn.clear();
         ZipFilnavn.reserve(size_t(n));
@@ -66,12 +74,35 @@ bool ZipBackup::General_ZipBackup()
             s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
         }
         const short result = ZipArkiver();
+        // Files gone, changed into something else or unreadable when their turn came
+        // are not in the archive: listed as not copied, and their marks stay.
+        QSet<QByteArray> skipped;
+        for (int i = 0; i < ZpSkippedCount(); ++i)
+            skipped.insert(QByteArray(ZpSkippedName(i)));
+        auto notPacked = [&](int i, const QString &file, quint32 &attributes) {
+            if (skipped.contains(ZipFilnavn[size_t(i - 1)]))
+                return true;
+            try {
+                attributes = fileAttributes(file);
+            } catch (const PlatformError &) {
+                return true;
+            }
+            return (attributes & Attr::Directory) != 0; // a folder now holds the name
+        };
         if (result == ZpOk) {
             for (int i = 1; i <= n; ++i) {
                 const QString file = s.lvw1().GetFile(i);
-                const quint32 attributes = fileAttributes(file);
+                quint32 attributes = 0;
+                if (notPacked(i, file, attributes)) {
+                    s.Tilgangsfeil += file + kCrLf;
+                    continue;
+                }
                 if (attributes & Attr::Archive) {
-                    setFileAttributes(file, attributes - Attr::Archive);
+                    try {
+                        setFileAttributes(file, attributes - Attr::Archive);
+                    } catch (const PlatformError &) {
+                        // The file is packed; it keeps its mark and is taken again next time.
+                    }
                     s.LoggTekst += "  " + file + kCrLf;
                 }
             }
@@ -92,6 +123,9 @@ bool ZipBackup::General_ZipBackup()
                     QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
             }
         } else if (result == ZpNothingToDo) {
+            for (int i = 1; i <= n; ++i)
+                if (skipped.contains(ZipFilnavn[size_t(i - 1)]))
+                    s.Tilgangsfeil += s.lvw1().GetFile(i) + kCrLf;
             msgBox(QStringLiteral("Fant ingen filer å pakke."), Buttons::OK, Icon::Exclamation);
         } else {
             msgBox("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. " +
@@ -102,6 +136,27 @@ bool ZipBackup::General_ZipBackup()
         // Ends the step as failed, without a message and without an error record.
     }
     return fail();
+}
+
+void ZipBackup::removeStaleTemporaries(const QDateTime &startedUtc)
+{
+    // A run killed while packing leaves "<archive>.zip.XXXXXX" behind. Only names of
+    // this template's archives, and only files older than this step, whose writer is
+    // gone: a run still writing one keeps touching it.
+    const QString folder = s.Til.endsWith('\\') ? s.Til : s.Til + '\\';
+    const QString label = backupLabel(s.Fra);
+    static const QRegularExpression tail(
+        QStringLiteral("^ \\d{4}_\\d{2}_\\d{2}  kl_\\d{4}\\.zip\\.[A-Za-z0-9]{6}$"));
+    for (const DirEntry &e : listDirectory(folder, label + " *.zip.??????")) {
+        if ((e.attributes & Attr::Directory) || !e.name.startsWith(label) ||
+            !tail.match(QStringView(e.name).mid(label.size())).hasMatch() || !(e.lastWriteUtc < startedUtc))
+            continue;
+        try {
+            deleteFile(folder + e.name);
+        } catch (const PlatformError &) {
+            // Not ours to remove after all; the archive is made regardless.
+        }
+    }
 }
 
 short ZipBackup::ZipArkiver()

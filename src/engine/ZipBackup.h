@@ -26,6 +26,7 @@ public:
     static const QString kFolderMessage;
 
 private:
+    void removeStaleTemporaries(const QDateTime &startedUtc);
     static int ZipPrint(const char *text, unsigned long length);
     static int ZipService(const char *text, unsigned long length);
     static int ZipPassord(char *buffer, int size, const char *prompt, const char *name);

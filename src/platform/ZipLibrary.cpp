@@ -1,15 +1,19 @@
 #include "platform/ZipLibrary.h"
 
 #include "platform/DriveTable.h"
+#include "platform/ZipPipeline.h"
+#include "platform/ZipWriter.h"
 
 #include <QFile>
 #include <QString>
 #include <QStringList>
 
 #include <zip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <dirent.h>
@@ -21,14 +25,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace
 {
 
-// Bytes read from a file between two service calls: a few milliseconds of deflate,
-// so Esc takes effect at once without the callback costing anything noticeable.
-constexpr std::uint64_t ServiceBlock = 256 * 1024;
+// Archive bytes written between two service calls: a few milliseconds of work.
+constexpr std::size_t ServiceBlock = 256 * 1024;
+// How long the writer waits for a worker before asking the service callback again.
+constexpr std::chrono::milliseconds ServiceWait{40};
 constexpr int DefaultLevel = 6;
 
 struct Settings {
@@ -46,6 +52,7 @@ bool g_busy = false;
 // One entry to be written.
 struct Item {
     std::string entry; // "Data/a.txt", folders "Data/sub/"
+    std::string given; // the caller's name; inside a named folder: folder + "\\" + name
     QByteArray hostPath;
     bool isDir = false;
     bool walk = false; // a folder whose content goes in as well
@@ -56,33 +63,8 @@ struct Item {
     ino_t ino = 0;
 };
 
-enum class Failure { None, Aborted, ReadFailed, Clash };
-
-struct Run {
-    ZipUserFunctions callbacks{};
-    Failure failure = Failure::None;
-};
-
-// Per-entry libzip source: reads the file only while libzip writes the entry, which
-// is also where the entry's "adding" line and service calls belong.
-struct Source {
-    Run *run = nullptr;
-    const Item *item = nullptr;
-    int fd = -1;
-    std::uint64_t sinceService = 0;
-    bool announced = false;
-    zip_error_t error{};
-
-    Source() = default;
-    Source(const Source &) = delete;
-    Source &operator=(const Source &) = delete;
-    ~Source()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        zip_error_fini(&error);
-    }
-};
+// What the last call left out; see ZpSkippedName.
+std::vector<std::string> g_skipped;
 
 // UTF-8, where the bytes of names that are not valid UTF-8 stand for themselves.
 QString fromUtf8(const char *text)
@@ -158,9 +140,7 @@ public:
     explicit Collector(const Settings &settings) : m_settings(settings) {}
 
     std::deque<Item> items;
-    Failure failure = Failure::None;
-
-    // false: stop (failure says why).
+    // false: two different files would get one entry name.
     bool add(Item item)
     {
         if (item.isDir && !item.entry.empty())
@@ -171,23 +151,22 @@ public:
                 const Item &earlier = items[it->second];
                 if (earlier.dev == item.dev && earlier.ino == item.ino)
                     return true; // the same file named twice
-                failure = Failure::Clash;
                 return false;
             }
             items.push_back(item);
         }
         if (item.isDir && item.walk && m_settings.recurse)
-            return walk(item.hostPath, item.entry);
+            return walk(item.hostPath, item.entry, item.given);
         return true;
     }
 
 private:
-    bool walk(const QByteArray &folder, const std::string &prefix)
+    bool walk(const QByteArray &folder, const std::string &prefix, const std::string &given)
     {
         DIR *dir = ::opendir(folder.constData());
         if (!dir) {
-            failure = Failure::ReadFailed;
-            return false;
+            g_skipped.push_back(given);
+            return true;
         }
         std::vector<std::string> names;
         while (dirent *e = ::readdir(dir)) {
@@ -211,6 +190,7 @@ private:
             if (special)
                 continue; // sockets, pipes and devices hold no data to keep
             child.entry = prefix + QFile::decodeName(QByteArray::fromStdString(name)).toStdString();
+            child.given = given + '\\' + name;
             if (!add(std::move(child)))
                 return false;
         }
@@ -221,81 +201,177 @@ private:
     std::unordered_map<std::string, std::size_t> m_byName;
 };
 
-void print(const Run &run, const std::string &text)
+void print(const ZipUserFunctions &callbacks, const std::string &text)
 {
-    if (run.callbacks.print)
-        run.callbacks.print(text.c_str(), static_cast<unsigned long>(text.size()));
+    if (callbacks.print)
+        callbacks.print(text.c_str(), static_cast<unsigned long>(text.size()));
 }
 
-bool serviceAsksAbort(const Run &run, const std::string &entry)
+bool serviceAsksAbort(const ZipUserFunctions &callbacks, const std::string &entry)
 {
-    return run.callbacks.service &&
-           run.callbacks.service(entry.c_str(), static_cast<unsigned long>(entry.size())) == 1;
+    return callbacks.service &&
+           callbacks.service(entry.c_str(), static_cast<unsigned long>(entry.size())) == 1;
 }
 
-zip_int64_t fail(Source &s, Failure why, int zipError, int sysError = 0)
+// DOS attribute bits in the low byte, the Unix mode in the high word.
+std::uint32_t externalAttributes(const Item &item)
 {
-    if (s.run->failure == Failure::None)
-        s.run->failure = why;
-    zip_error_set(&s.error, zipError, sysError);
-    return -1;
+    std::uint32_t dos = 0;
+    if (!(item.mode & S_IWUSR))
+        dos |= 0x01;
+    const auto slash = item.entry.find_last_of('/', item.entry.size() - (item.isDir ? 2 : 1));
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    if (nameStart < item.entry.size() && item.entry[nameStart] == '.')
+        dos |= 0x02;
+    if (item.isDir)
+        dos |= 0x10;
+    return (std::uint32_t(item.mode & 0xFFFF) << 16) | dos;
 }
 
-zip_int64_t sourceCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+std::optional<QByteArray> hostPathOf(const QString &windowsPath)
 {
-    Source &s = *static_cast<Source *>(userdata);
-    const Item &item = *s.item;
+    const std::optional<QString> host = qv::DriveTable::current().toHost(windowsPath);
+    if (!host || host->isEmpty())
+        return std::nullopt;
+    return qv::hostPathBytes(*host); // names that are not valid UTF-8 keep their bytes
+}
+
+// One attempt at the archive. Workers read and compress ahead; libzip pulls their
+// pieces in archive order through one source per entry, on this thread, which also
+// makes every callback.
+struct Run {
+    ZipUserFunctions callbacks{};
+    const std::deque<Item> *items = nullptr;
+    qv::zip::Pipeline *pipeline = nullptr;
+    std::unordered_set<std::string> *announced = nullptr; // by an earlier attempt too
+    int result = ZpOk;                                    // why a source stopped the attempt
+    std::size_t gone = 0; // with result ZpOpenError before any data: this entry's file
+    bool restart = false;
+};
+
+struct EntrySource {
+    Run *run = nullptr;
+    std::size_t index = 0;
+    bool started = false, done = false, deflated = false;
+    std::size_t count = 0, next = 0; // pieces
+    qv::zip::Piece piece;
+    std::size_t at = 0;
+    std::uint64_t size = 0, sinceService = 0;
+    std::uint32_t crc = 0;
+    zip_error_t error{};
+
+    EntrySource() { zip_error_init(&error); }
+    EntrySource(const EntrySource &) = delete;
+    EntrySource &operator=(const EntrySource &) = delete;
+    ~EntrySource() { zip_error_fini(&error); }
+
+    const Item &item() const { return (*run->items)[index]; }
+    zip_int64_t fail(int result, int zipError)
+    {
+        if (run->result == ZpOk)
+            run->result = result;
+        zip_error_set(&error, zipError, 0);
+        return -1;
+    }
+    bool aborted()
+    {
+        sinceService = 0;
+        return serviceAsksAbort(run->callbacks, item().entry);
+    }
+    // Takes the next piece, asking the service callback while the workers are busy.
+    bool take()
+    {
+        while (!run->pipeline->take(index, next, piece, ServiceWait))
+            if (aborted())
+                return false;
+        at = 0;
+        crc = next == 0 ? piece.crc : std::uint32_t(crc32_combine64(crc, piece.crc, z_off64_t(piece.length)));
+        size += piece.length;
+        ++next;
+        return true;
+    }
+    zip_int64_t start()
+    {
+        started = true;
+        // The first piece comes within one piece's work: the entries are handed out
+        // in order, so no service call is needed before the "adding" line.
+        while (!run->pipeline->take(index, 0, piece, ServiceWait)) {
+        }
+        if (piece.err != 0) {
+            // Gone, no longer a file, or unreadable: nothing of it is written yet.
+            run->gone = index;
+            run->restart = true;
+            return fail(ZpOpenError, ZIP_ER_READ);
+        }
+        crc = piece.crc;
+        size = piece.length;
+        next = 1;
+        count = run->pipeline->pieceCount(index);
+        deflated = piece.deflated; // as set for the entry before libzip began
+        if (run->announced->insert(item().given).second)
+            print(run->callbacks, "  adding: " + item().entry);
+        if (aborted())
+            return fail(ZpAborted, ZIP_ER_CANCELLED);
+        return 0;
+    }
+    zip_int64_t read(char *data, std::uint64_t len)
+    {
+        while (at == piece.data.size()) {
+            if (next == count) {
+                if (!done) {
+                    done = true;
+                    run->pipeline->finish(index);
+                }
+                return 0;
+            }
+            if (!take())
+                return fail(ZpAborted, ZIP_ER_CANCELLED);
+            if (piece.err != 0)
+                return fail(ZpOpenError, ZIP_ER_READ); // part of the entry is written
+        }
+        if (sinceService >= ServiceBlock && aborted())
+            return fail(ZpAborted, ZIP_ER_CANCELLED);
+        const std::size_t n = std::size_t(std::min<std::uint64_t>(len, piece.data.size() - at));
+        std::memcpy(data, piece.data.data() + at, n);
+        at += n;
+        sinceService += n;
+        return zip_int64_t(n);
+    }
+    zip_int64_t stat(zip_stat_t *st)
+    {
+        if (!started && start() < 0)
+            return -1;
+        zip_stat_init(st);
+        // Until the data is read the size is what the file measured; libzip takes
+        // its final values from the last call.
+        st->size = done || count == 1 ? size : item().size;
+        st->mtime = item().mtime;
+        st->comp_method = deflated ? ZIP_CM_DEFLATE : ZIP_CM_STORE;
+        st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD;
+        if (done) {
+            st->crc = crc;
+            st->valid |= ZIP_STAT_CRC;
+        }
+        return sizeof(*st);
+    }
+};
+
+zip_int64_t entryCallback(void *userdata, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
+{
+    EntrySource &s = *static_cast<EntrySource *>(userdata);
     try {
         switch (cmd) {
-        case ZIP_SOURCE_OPEN:
-            if (!s.announced) {
-                s.announced = true;
-                print(*s.run, "  adding: " + item.entry);
-            }
-            s.sinceService = 0;
-            if (serviceAsksAbort(*s.run, item.entry))
-                return fail(s, Failure::Aborted, ZIP_ER_CANCELLED);
-            if (!item.isDir) {
-                s.fd = ::open(item.hostPath.constData(), O_RDONLY | O_CLOEXEC);
-                if (s.fd < 0)
-                    return fail(s, Failure::ReadFailed, ZIP_ER_OPEN, errno);
-                ::posix_fadvise(s.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-            }
-            return 0;
-        case ZIP_SOURCE_READ: {
-            if (s.fd < 0)
-                return 0;
-            if (s.sinceService >= ServiceBlock) {
-                s.sinceService = 0;
-                if (serviceAsksAbort(*s.run, item.entry))
-                    return fail(s, Failure::Aborted, ZIP_ER_CANCELLED);
-            }
-            ssize_t n;
-            do {
-                n = ::read(s.fd, data, len);
-            } while (n < 0 && errno == EINTR);
-            if (n < 0)
-                return fail(s, Failure::ReadFailed, ZIP_ER_READ, errno);
-            s.sinceService += std::uint64_t(n);
-            return n;
-        }
-        case ZIP_SOURCE_CLOSE:
-        case ZIP_SOURCE_FREE:
-            if (s.fd >= 0) {
-                ::close(s.fd);
-                s.fd = -1;
-            }
-            return 0;
         case ZIP_SOURCE_STAT: {
             auto *st = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, len, &s.error);
-            if (!st)
-                return -1;
-            zip_stat_init(st);
-            st->size = item.size;
-            st->mtime = item.mtime;
-            st->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-            return sizeof(*st);
+            return st ? s.stat(st) : -1;
         }
+        case ZIP_SOURCE_OPEN:
+            return s.started ? 0 : s.start();
+        case ZIP_SOURCE_READ:
+            return s.read(static_cast<char *>(data), len);
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE:
+            return 0;
         case ZIP_SOURCE_ERROR:
             return zip_error_to_data(&s.error, data, len);
         case ZIP_SOURCE_SUPPORTS:
@@ -308,23 +384,8 @@ zip_int64_t sourceCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
         }
     } catch (...) {
         // Nothing may unwind through libzip's C frames.
-        return fail(s, Failure::ReadFailed, ZIP_ER_INTERNAL);
+        return s.fail(ZpLogicError, ZIP_ER_INTERNAL);
     }
-}
-
-// DOS attribute bits in the low byte, the Unix mode in the high word.
-zip_uint32_t externalAttributes(const Item &item)
-{
-    zip_uint32_t dos = 0;
-    if (!(item.mode & S_IWUSR))
-        dos |= 0x01;
-    const auto slash = item.entry.find_last_of('/', item.entry.size() - (item.isDir ? 2 : 1));
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    if (nameStart < item.entry.size() && item.entry[nameStart] == '.')
-        dos |= 0x02;
-    if (item.isDir)
-        dos |= 0x10;
-    return (zip_uint32_t(item.mode & 0xFFFF) << 16) | dos;
 }
 
 int resultFromZipError(int zipError)
@@ -340,27 +401,89 @@ int resultFromZipError(int zipError)
     }
 }
 
-int resultFromFailure(Failure failure)
+int attempt(Run &run, const Settings &settings, const QByteArray &target)
 {
-    switch (failure) {
-    case Failure::Aborted:
-        return ZpAborted;
-    case Failure::ReadFailed:
-        return ZpOpenError;
-    case Failure::Clash:
-        return ZpBadOption;
-    case Failure::None:
-        break;
+    const std::deque<Item> &items = *run.items;
+    std::vector<qv::zip::Input> inputs;
+    inputs.reserve(items.size());
+    for (const Item &item : items)
+        inputs.push_back({item.hostPath, item.isDir, item.size});
+    // Declared before the archive, so that they outlive libzip's last call into them.
+    qv::zip::Pipeline pipeline(inputs, settings.level);
+    run.pipeline = &pipeline;
+    std::vector<EntrySource> sources(items.size());
+
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t *output = qv::zip::createOutput(target, &error);
+    zip_t *opened = output ? zip_open_from_source(output, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
+    const int openError = zip_error_code_zip(&error);
+    zip_error_fini(&error);
+    if (!opened) {
+        if (output)
+            zip_source_free(output);
+        return resultFromZipError(openError);
     }
-    return ZpLogicError;
+    std::unique_ptr<zip_t, void (*)(zip_t *)> za(opened, zip_discard);
+    auto zipFailure = [&] { return resultFromZipError(zip_error_code_zip(zip_get_error(za.get()))); };
+
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const Item &item = items[i];
+        EntrySource &s = sources[i];
+        s.run = &run;
+        s.index = i;
+        zip_source_t *src = zip_source_function(za.get(), entryCallback, &s);
+        if (!src)
+            return zipFailure();
+        const zip_int64_t added = zip_file_add(za.get(), item.entry.c_str(), src, ZIP_FL_ENC_UTF_8);
+        if (added < 0) {
+            zip_source_free(src);
+            return zipFailure();
+        }
+        const auto index = zip_uint64_t(added);
+        // Extended timestamp: the modification time in UTC seconds, which the DOS
+        // time (local, in 2-second steps) cannot carry. Left out beyond 32 bits.
+        bool timeOk = true;
+        if (item.mtime >= 0 && item.mtime <= 0x7FFFFFFF) {
+            const auto t = std::uint32_t(item.mtime);
+            const zip_uint8_t ut[5] = {1, zip_uint8_t(t), zip_uint8_t(t >> 8), zip_uint8_t(t >> 16),
+                                       zip_uint8_t(t >> 24)};
+            timeOk = zip_file_extra_field_set(za.get(), index, 0x5455, ZIP_EXTRA_FIELD_NEW, ut, sizeof ut,
+                                              ZIP_FL_LOCAL | ZIP_FL_CENTRAL) == 0;
+        }
+        const bool store = item.isDir || settings.level == 0;
+        if (store && zip_set_file_compression(za.get(), index, ZIP_CM_STORE, 0) != 0)
+            return zipFailure();
+        if (!timeOk || zip_file_set_mtime(za.get(), index, item.mtime, 0) != 0 ||
+            zip_file_set_external_attributes(za.get(), index, 0, ZIP_OPSYS_UNIX, externalAttributes(item)) !=
+                0)
+            return zipFailure();
+    }
+
+    if (zip_close(za.get()) != 0)
+        return run.result != ZpOk ? run.result : zipFailure();
+    za.release(); // zip_close freed it
+    return ZpOk;
 }
 
-std::optional<QByteArray> hostPathOf(const QString &windowsPath)
+// A file found unreadable when its turn comes cannot be taken out of an archive
+// libzip is writing; the attempt is rolled back and made again without it.
+int writeArchive(const Settings &settings, std::deque<Item> items, const QByteArray &target)
 {
-    const std::optional<QString> host = qv::DriveTable::current().toHost(windowsPath);
-    if (!host || host->isEmpty())
-        return std::nullopt;
-    return qv::hostPathBytes(*host); // names that are not valid UTF-8 keep their bytes
+    std::unordered_set<std::string> announced;
+    for (;;) {
+        Run run;
+        run.callbacks = g_callbacks;
+        run.items = &items;
+        run.announced = &announced;
+        const int result = attempt(run, settings, target);
+        if (!run.restart)
+            return result;
+        g_skipped.push_back(items[run.gone].given);
+        items.erase(items.begin() + std::ptrdiff_t(run.gone));
+        if (items.empty())
+            return ZpNothingToDo;
+    }
 }
 
 int archive(int count, const char *archiveName, const char *const *names)
@@ -382,16 +505,19 @@ int archive(int count, const char *archiveName, const char *const *names)
         const std::optional<QByteArray> host = hostPathOf(windowsPath);
         Item item;
         bool special = false;
-        if (!host || !statItem(*host, item, special))
-            return ZpOpenError;
+        if (!host || !statItem(*host, item, special)) {
+            g_skipped.emplace_back(names[i]); // gone since it was listed
+            continue;
+        }
         if (special)
             continue;
         item.entry = entryNameFor(windowsPath, settings.rootFolder).toStdString();
+        item.given = names[i];
         if (!collector.add(std::move(item)))
-            return resultFromFailure(collector.failure);
+            return ZpBadOption; // two different files under one entry name
     }
     if (collector.items.empty())
-        return ZpNothingToDo; // only special files, or a drive root without recursion
+        return ZpNothingToDo; // only special or vanished files, or a drive root without recursion
 
     const std::optional<QByteArray> target = hostPathOf(fromUtf8(archiveName));
     if (!target)
@@ -406,49 +532,7 @@ int archive(int count, const char *archiveName, const char *const *names)
         if (::stat(target->constData(), &st) == 0 && S_ISDIR(st.st_mode))
             return ZpCreateError;
     }
-
-    Run run;
-    run.callbacks = g_callbacks;
-    // Declared before za, so that they outlive libzip's last call into them.
-    std::vector<Source> sources(collector.items.size());
-
-    // libzip writes to "<name>.XXXXXX" beside the target and renames it into place
-    // in zip_close; a failed close removes it.
-    int openError = 0;
-    std::unique_ptr<zip_t, void (*)(zip_t *)> za(
-        zip_open(target->constData(), ZIP_CREATE | ZIP_TRUNCATE, &openError), zip_discard);
-    if (!za)
-        return resultFromZipError(openError);
-    auto zipFailure = [&] { return resultFromZipError(zip_error_code_zip(zip_get_error(za.get()))); };
-
-    for (std::size_t i = 0; i < sources.size(); ++i) {
-        const Item &item = collector.items[i];
-        Source &s = sources[i];
-        s.run = &run;
-        s.item = &item;
-        zip_error_init(&s.error);
-        zip_source_t *src = zip_source_function(za.get(), sourceCallback, &s);
-        if (!src)
-            return zipFailure();
-        const zip_int64_t added = zip_file_add(za.get(), item.entry.c_str(), src, ZIP_FL_ENC_UTF_8);
-        if (added < 0) {
-            zip_source_free(src);
-            return zipFailure();
-        }
-        const auto index = zip_uint64_t(added);
-        const bool store = item.isDir || settings.level == 0;
-        if (zip_set_file_compression(za.get(), index, store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                     store ? 0 : zip_uint32_t(settings.level)) != 0 ||
-            zip_file_set_mtime(za.get(), index, item.mtime, 0) != 0 ||
-            zip_file_set_external_attributes(za.get(), index, 0, ZIP_OPSYS_UNIX, externalAttributes(item)) !=
-                0)
-            return zipFailure();
-    }
-
-    if (zip_close(za.get()) != 0)
-        return run.failure != Failure::None ? resultFromFailure(run.failure) : zipFailure();
-    za.release(); // zip_close freed it
-    return ZpOk;
+    return writeArchive(settings, collector.items, *target);
 }
 
 } // namespace
@@ -492,6 +576,7 @@ int ZpArchive(int count, const char *archiveName, const char *const *names)
     if (g_busy)
         return ZpLogicError;
     g_busy = true;
+    g_skipped.clear();
     int result;
     try {
         result = archive(count, archiveName, names);
@@ -502,6 +587,18 @@ int ZpArchive(int count, const char *archiveName, const char *const *names)
     }
     g_busy = false;
     return result;
+}
+
+int ZpSkippedCount()
+{
+    return g_busy ? 0 : int(g_skipped.size());
+}
+
+const char *ZpSkippedName(int index)
+{
+    if (g_busy || index < 0 || std::size_t(index) >= g_skipped.size())
+        return nullptr;
+    return g_skipped[std::size_t(index)].c_str();
 }
 
 } // extern "C"

@@ -4,8 +4,8 @@
 //
 // Paths are Windows paths in UTF-8 ("C:\Data\a.txt"), resolved through the drive
 // table. Entry names are the paths without the drive, with "/" separators
-// ("Data/a.txt"). Everything runs on the calling thread: the callbacks are called
-// synchronously from inside ZpArchive.
+// ("Data/a.txt"). Files are read and compressed on worker threads; the archive is
+// written and every callback made on the calling thread, from inside ZpArchive.
 #include <cstdint>
 
 extern "C" {
@@ -18,8 +18,9 @@ struct ZipUserFunctions {
     int (*comment)(char *buffer);
     // Never called: archives are not encrypted.
     int (*password)(char *buffer, int size, const char *prompt, const char *name);
-    // Asked when each entry is opened and between blocks of its data (text: the
-    // entry name, length: its length). Returning 1 stops the call with ZpAborted.
+    // Asked when each entry is started, between blocks of its data and while waiting
+    // for the workers (text: the entry name, length: its length). Returning 1 stops
+    // the call with ZpAborted.
     int (*service)(const char *text, unsigned long length);
 };
 
@@ -45,7 +46,7 @@ constexpr int ZpAborted = 9;      // the service callback returned 1
 constexpr int ZpNothingToDo = 12; // count 0 or no file name given
 constexpr int ZpCreateError = 15; // the archive could not be created, written or renamed
 constexpr int ZpBadOption = 16;   // bad option record, bad archive name, clashing entry names
-constexpr int ZpOpenError = 18;   // a file was missing or could not be opened or read
+constexpr int ZpOpenError = 18;   // a file failed to read after part of its entry was written
 
 // Keeps a copy of the callbacks (null: none). Returns ZpOk.
 int ZpInit(const ZipUserFunctions *callbacks);
@@ -53,8 +54,16 @@ int ZpInit(const ZipUserFunctions *callbacks);
 // with ZpBadOption until valid options are set).
 int ZpSetOptions(const ZipOptions *options);
 // Packs count names (null or empty positions skipped) into archiveName, replacing a
-// file of that name only when the new archive is complete. An aborted or failed call
-// leaves no archive and no temporary file behind.
+// file of that name only when the new archive is complete. The archive and its
+// temporary file ("<archiveName>.XXXXXX") are readable by the owner only. An aborted
+// or failed call leaves no archive and no temporary file behind.
 int ZpArchive(int count, const char *archiveName, const char *const *names);
+
+// The names the last ZpArchive left out because they could not be read when their
+// turn came (gone, no longer a file, no permission): the archive holds the rest.
+// Texts exactly as given; for a file inside a named folder, the folder's text, "\"
+// and the file's name. Valid until the next ZpArchive.
+int ZpSkippedCount(void);
+const char *ZpSkippedName(int index); // null outside 0 .. count - 1
 
 } // extern "C"

@@ -1,8 +1,16 @@
 #include "engine/ZipBackup.h"
 #include "support/RunFixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace qv;
 using qvtest::RunTest;
@@ -52,9 +60,11 @@ TEST_F(ZipTest, ArchiveIsNamedByTheMinuteAndPassesUnzip)
     EXPECT_TRUE(l.contains("Til zipfil: \t\tJa\r\n"));
     EXPECT_TRUE(l.contains("  C:\\Data\\Dokumenter\\a.txt\r\n"));
     EXPECT_TRUE(l.contains("Fullført: \t\t07.12.2026   kl. 17:47:06\r\n"));
-    if (!(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive)) {
-        EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\.skjult") & Attr::Archive);
-    }
+    EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive);
+    EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\.skjult") & Attr::Archive);
+    // Packed with owner-only access, whatever the files' own modes.
+    EXPECT_EQ(QFileInfo(drives.host(kArchive)).permissions() & 0x7077,
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     if (!haveUnzip())
         GTEST_SKIP() << "unzip is not installed";
     const QString host = drives.host(kArchive);
@@ -108,17 +118,102 @@ TEST_F(ZipTest, EscPressedWhileIdleDoesNotAbortTheNextZipRun)
     EXPECT_TRUE(drives.exists(kArchive));
 }
 
-TEST_F(ZipTest, VanishedFileGivesTheUnexpectedErrorWithItsNumber)
+TEST_F(ZipTest, FilesGoneOrTurnedIntoFoldersAfterTheQuestionAreNamedAndTheRestPacked)
 {
-    engine().scan.General_SokFiler();
-    QFile::remove(drives.host("C:\\Data\\Dokumenter\\a.txt"));
+    const QString a = drives.host("C:\\Data\\Dokumenter\\a.txt");
+    const QString b = drives.host("C:\\Data\\Dokumenter\\Brev og æøå\\b.doc");
+    dialog.setOnProcessEvents([&](int) {
+        if (dialog.messages().size() == 1 && QFile::exists(a)) { // just after "Vil du starte ..."
+            QFile::remove(a);
+            QFile::remove(b);
+            QDir().mkdir(b);
+        }
+    });
+    startAndConfirm();
+    ASSERT_TRUE(drives.exists(kArchive));
+    EXPECT_EQ(dialog.messages().last(), "Backup fullført, men en eller flere filer ble ikke kopiert pga. "
+                                        "tilgangsfeil,\nVil du se loggfilen for detaljer?");
+    const QString l = log();
+    const QString section = "Filer som ikke ble kopiert pga. tilgangsfeil.\r\n" + QString(49, '-') + "\r\n";
+    EXPECT_TRUE(
+        l.contains(section + "C:\\Data\\Dokumenter\\a.txt\r\nC:\\Data\\Dokumenter\\Brev og æøå\\b.doc\r\n"))
+        << l.toStdString();
+    EXPECT_TRUE(l.contains("  C:\\Data\\Dokumenter\\.skjult\r\n"));
+    EXPECT_FALSE(l.contains("  C:\\Data\\Dokumenter\\a.txt"));
+    EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\.skjult") & Attr::Archive);
+    if (!haveUnzip())
+        GTEST_SKIP() << "unzip is not installed";
+    const QString listing = unzip({"-Z1", drives.host(kArchive)}).out;
+    EXPECT_TRUE(listing.contains("Data/Dokumenter/.skjult"));
+    EXPECT_FALSE(listing.contains("Data/Dokumenter/a.txt"));
+}
+
+TEST_F(ZipTest, MarkThatCannotBeClearedDoesNotFailTheStep)
+{
+    // An immutable file refuses every change, even root's; it reads as usual.
+    const QByteArray host = QFile::encodeName(drives.host("C:\\Data\\Dokumenter\\a.txt"));
+    const int fd = ::open(host.constData(), O_RDONLY);
+    int flags = 0;
+    const bool immutable = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    auto release = qScopeGuard([&] {
+        flags &= ~FS_IMMUTABLE_FL;
+        if (immutable)
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        if (fd >= 0)
+            ::close(fd);
+    });
+    if (!immutable)
+        GTEST_SKIP() << "no immutable files here (needs root and a file system that has them)";
+    startAndConfirm();
+    EXPECT_EQ(dialog.messages().last(), "Backup fullført.\nVil du se loggfilen for detaljer?");
+    EXPECT_TRUE(drives.exists(kArchive));
+    EXPECT_TRUE(log().contains("  C:\\Data\\Dokumenter\\a.txt\r\n"));
+    EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\.skjult") & Attr::Archive);
+}
+
+TEST_F(ZipTest, EscAnsweredNoInAnEarlierCopyTemplateDoesNotAbortTheZip)
+{
+    drives.writeFile("C:\\Kopi\\x.txt", "x");
+    useTemplates({{"1 Kopi", "C:\\Kopi\\", "D:\\Sikring\\"},
+                  {"2 Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, true, true}});
+    select("1 Kopi");
+    engine().templates.setAlleMaler(true);
+    bool pressed = false;
+    dialog.setOnProcessEvents([&](int) {
+        if (state().fileInProgress == 1 && !pressed) {
+            pressed = true;
+            state().escPressed();
+        }
+    });
     dialog.queueAnswer(Answer::OK);
-    EXPECT_FALSE(engine().zip.General_ZipBackup());
-    ASSERT_EQ(dialog.messages().size(), 1);
-    EXPECT_TRUE(dialog.messages()[0].startsWith(
-        "Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. "));
-    EXPECT_NE(dialog.messages()[0], "Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. 0");
-    EXPECT_FALSE(drives.exists(kArchive));
+    dialog.queueAnswer(Answer::No); // "Vil du avbryte kopieringen?"
+    dialog.queueAnswer(Answer::No);
+    start();
+    ASSERT_TRUE(pressed);
+    EXPECT_EQ(dialog.messages().last(), "Sikkerhetskopiering fullført.\nVil du se loggfilen for detaljer?");
+    EXPECT_TRUE(drives.exists(kArchive));
+}
+
+TEST_F(ZipTest, StaleTemporariesOfThisTemplateAreRemoved)
+{
+    const QString old = "D:\\Sikring\\Backup av Dokumenter 2026_12_01  kl_0900.zip.Ab12Cd";
+    const QString live = "D:\\Sikring\\Backup av Dokumenter 2026_12_07  kl_1746.zip.Zz99aa";
+    const QString others = "D:\\Sikring\\Backup av Annet 2026_12_01  kl_0900.zip.Ab12Cd";
+    const QString archive = "D:\\Sikring\\Backup av Dokumenter 2026_12_01  kl_0900.zip";
+    drives.makeDir("D:\\Sikring");
+    for (const QString &name : {old, live, others, archive}) {
+        QFile f(drives.host(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.setFileTime(QDateTime::currentDateTime().addSecs(name == live ? 3600 : -3600),
+                      QFileDevice::FileModificationTime);
+    }
+    startAndConfirm();
+    EXPECT_TRUE(drives.exists(kArchive));
+    EXPECT_FALSE(drives.exists(old));
+    EXPECT_TRUE(drives.exists(live)) << "newer than the run: still being written";
+    EXPECT_TRUE(drives.exists(others));
+    EXPECT_TRUE(drives.exists(archive));
 }
 
 TEST_F(ZipTest, NewTemplateEntryMakesTheArchiveButTheStepFails)
