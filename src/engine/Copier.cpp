@@ -60,15 +60,18 @@ void Copier::General_Kopier()
         QStringList sources, destinations;
         sources.reserve(n);
         destinations.reserve(n);
+        WholePercent sourcePercent(n), destinationPercent(n);
         for (int i = 1; i <= n; ++i) {
             sources << s.lvw1().GetFile(i);
-            s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
+            if (sourcePercent.advance(i))
+                s.shbStatus = "Klargjør kildebuffer. " + sourcePercent.text();
         }
         const QString label = backupLabel(s.Fra);
         const QString sourceRoot = s.Fra.endsWith('\\') ? s.Fra : s.Fra + '\\';
         for (int i = 1; i <= n; ++i) {
             destinations << backupDestination(s.Fra, s.Til, label, s.lvw1().GetFile(i));
-            s.shbStatus = "Klargjør destinasjonsbuffer. " + General_Prosent(i, n, false);
+            if (destinationPercent.advance(i))
+                s.shbStatus = "Klargjør destinasjonsbuffer. " + destinationPercent.text();
         }
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.

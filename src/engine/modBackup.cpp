@@ -165,4 +165,20 @@ QString General_Prosent(qint64 done, qint64 total, bool withDecimal)
     return formatPlain(100.0 - p, withDecimal ? 1 : 0) + '%';
 }
 
+bool WholePercent::advance(qint64 done)
+{
+    // The rounded value can only change where done * 200 / total passes a whole number;
+    // a point exactly on one is formatted, and so is the one after it.
+    const qint64 step = m_total > 0 ? done * 200 / m_total : 0;
+    if (step == m_step && !m_onBoundary)
+        return false;
+    m_step = step;
+    m_onBoundary = m_total > 0 && (done * 200) % m_total == 0;
+    QString text = General_Prosent(done, m_total, false);
+    if (text == m_text)
+        return false;
+    m_text = std::move(text);
+    return true;
+}
+
 } // namespace qv

@@ -693,17 +693,18 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
 
 // The source's owner and group where they can be kept; where not, nobody else gets
 // more access than the copy's owner had.
-mode_t keepOwner(int fd, const struct stat &st, const QString &dstHost)
+mode_t keepOwner(int fd, const struct stat &st)
 {
     mode_t mode = st.st_mode & 0777;
-    struct stat now;
-    if (::fstat(fd, &now) != 0)
-        hostfs::raise(dstHost, errno);
-    if (now.st_uid == st.st_uid && now.st_gid == st.st_gid)
+    // A new file is ours, in our group (a folder that hands down its group only costs
+    // a needless chown here).
+    static const uid_t ownUser = ::geteuid();
+    static const gid_t ownGroup = ::getegid();
+    if (ownUser == st.st_uid && ownGroup == st.st_gid)
         return mode;
     const bool root = ::geteuid() == 0;
     const uid_t owner = root ? st.st_uid : uid_t(-1);
-    if ((!root && now.st_uid != st.st_uid) || ::fchown(fd, owner, st.st_gid) != 0)
+    if ((!root && ownUser != st.st_uid) || ::fchown(fd, owner, st.st_gid) != 0)
         mode &= 0700;
     return mode;
 }
@@ -734,17 +735,12 @@ void copyHostFile(const QString &srcHost, const QString &dstHost, const QString 
     const FileIdentity before = FileIdentity::of(st);
 
     TempFile tmp;
-    if (replaceReadOnly) {
-        struct stat target;
-        if (::lstat(hostPathBytes(dstHost).constData(), &target) == 0 && S_ISDIR(target.st_mode))
-            raiseError(Err::PathFileAccess);
-    } else {
+    if (!replaceReadOnly)
         checkTarget(dstHost);
-    }
     openTemp(dstHost, tmp);
     copyData(in.fd, st, tmp.fd, destination, dstHost, hook);
 
-    const mode_t mode = keepOwner(tmp.fd, st, dstHost);
+    const mode_t mode = keepOwner(tmp.fd, st);
     if (::fchmod(tmp.fd, mode) != 0)
         raise(dstHost, errno);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
@@ -758,8 +754,11 @@ void copyHostFile(const QString &srcHost, const QString &dstHost, const QString 
         if (::close(fd) != 0)
             raise(dstHost, errno);
         // The rename needs no write access to the copy it replaces.
-        if (::rename(tmp.path.constData(), hostPathBytes(dstHost).constData()) != 0)
+        if (::rename(tmp.path.constData(), hostPathBytes(dstHost).constData()) != 0) {
+            if (errno == EISDIR)
+                raiseError(Err::PathFileAccess);
             raise(dstHost, errno);
+        }
         tmp.path.clear();
         hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
     } else {

@@ -37,6 +37,20 @@ TEST(PathHelpers, PercentRoundsAndUsesTheLocaleDecimalSeparator)
     EXPECT_EQ(General_Prosent(0, 0, false), "0%");  // no division by zero
 }
 
+TEST(PathHelpers, WholePercentGivesEveryTextThatChangesAndNoOther)
+{
+    for (qint64 total : {1, 7, 8, 200, 333, 1000, 4099}) {
+        WholePercent percent(total);
+        QString last;
+        for (qint64 done = 1; done <= total; ++done) {
+            const QString want = General_Prosent(done, total, false);
+            ASSERT_EQ(percent.advance(done), want != last) << done << " of " << total;
+            ASSERT_EQ(percent.text(), want) << done << " of " << total;
+            last = want;
+        }
+    }
+}
+
 TEST(PathHelpers, ShortPathFitsTheWidthAndKeepsStartAndLastComponent)
 {
     QFont font;
