@@ -10,6 +10,8 @@ namespace qv
 namespace
 {
 const QString kSeLogg = QStringLiteral("\nVil du se loggfilen for detaljer?");
+const QString kSkippedInsideSource =
+    QStringLiteral("Malen ble hoppet over: mottaker-mappen ligger i mappen det skal tas backup av.");
 const QString kTilgangsfeil =
     QStringLiteral("Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,");
 } // namespace
@@ -23,6 +25,9 @@ void BackupRun::qvbStart_Click()
         s.ZipAvbryt = 0;
         if (s.chkAlleMaler.value)
             runAll();
+        else if (destinationOverlapsSource(s.Fra, s.Til))
+            // The window keeps Start disabled here; a template run by other means is refused too.
+            msgBox(QStringLiteral("Finn en gyldig mottaker-mappe."), Buttons::OK, Icon::Exclamation);
         else if (General_MappeFinnes(s.Fra))
             runOne();
         else
@@ -64,9 +69,19 @@ void BackupRun::runOne()
     s.General_Opptatt(true);
     m_scan.General_SokFiler();
     const int n = s.lvw1().GetCount();
-    if (n < 1) {
+    if (n < 1 && s.Tilgangsfeil.isEmpty()) {
         msgBox(QStringLiteral("Fant ingen nye eller endrede filer i den valgte mappen."), Buttons::OK,
                Icon::Information);
+        return;
+    }
+    if (n < 1) {
+        // Nothing found, but folders could not be read: that must not pass as "nothing new".
+        m_log.General_LoggHode();
+        m_log.trailer();
+        const Answer see = msgBox(kTilgangsfeil + kSeLogg, Buttons::YesNo, Icon::Question);
+        m_log.General_SkrivLogg(Files::LoggEnkel);
+        if (see == Answer::Yes)
+            m_log.mnuFilVisLoggEn_Click();
         return;
     }
     showFoundFiles();
@@ -108,6 +123,14 @@ void BackupRun::runAll()
         s.cboMal.setListIndex(i);
         for (Command *c : {&s.qvbStart, &s.qvbSlett, &s.mnuFilStart, &s.mnuRedigerSlettMal})
             c->enabled = false;
+        if (destinationOverlapsSource(s.Fra, s.Til)) {
+            // Saved by hand or by an older version: never back a folder up into itself.
+            m_log.General_LoggHode();
+            s.LoggTekst += kSkippedInsideSource + kCrLf;
+            s.Tilgangsfeil += s.Fra + kCrLf;
+            accessErrors = m_log.trailer() || accessErrors;
+            continue;
+        }
         m_scan.General_SokFiler();
         showFoundFiles();
         m_log.General_LoggHode();

@@ -215,12 +215,17 @@ void RunState::General_Opptatt(bool busy)
     lvw1().setEnabled(true);
 }
 
+bool destinationOverlapsSource(const QString &fra, const QString &til)
+{
+    return !fra.isEmpty() && !til.isEmpty() &&
+           (fra.contains(til, Qt::CaseInsensitive) || til.contains(fra, Qt::CaseInsensitive));
+}
+
 void RunState::General_SjekkMottaker()
 {
     if (Fra.isEmpty() || Til.isEmpty())
         return;
-    const bool overlap = Fra.contains(Til, Qt::CaseInsensitive) || Til.contains(Fra, Qt::CaseInsensitive);
-    if (!overlap) {
+    if (!destinationOverlapsSource(Fra, Til)) {
         General_Opptatt(false);
         return;
     }

@@ -135,6 +135,10 @@ struct ProgressBar {
     bool Visible = false;
 };
 
+// A destination that lies in the source (or holds it): a backup there would take
+// itself along, one level deeper each run.
+bool destinationOverlapsSource(const QString &fra, const QString &til);
+
 // The main window's state as every engine module reads and writes it, under the
 // names of the window's controls and variables.
 class RunState

@@ -352,7 +352,8 @@ void Templates::storeSelection()
 
 bool Templates::queryClose()
 {
-    if (s.MalEndret && !s.Fra.isEmpty() && !s.Til.isEmpty()) {
+    // A destination the Save button refuses is not saved on the way out either.
+    if (s.MalEndret && !s.Fra.isEmpty() && !s.Til.isEmpty() && !destinationOverlapsSource(s.Fra, s.Til)) {
         const Answer a = msgBox(QStringLiteral("Vil du lagre endringene som er gjort på aktiv mal?"),
                                 Buttons::YesNoCancel, Icon::Question);
         if (a == Answer::Cancel)
