@@ -24,21 +24,28 @@ const QColor Faded(182, 180, 167);
 
 } // namespace
 
-TEST(CheckBox, Defaults)
+TEST(CheckBox, AsPlacedIsATransparentCheckBoxWithItsBoxAtTheLeft)
 {
-    qvCheckBox b;
-    EXPECT_EQ(b.Style(), 0);
-    EXPECT_EQ(b.Mode(), 1);
-    EXPECT_FALSE(b.Value());
-    EXPECT_EQ(b.IconSpace(), 2);
-    EXPECT_TRUE(b.TransparentBG());
-    EXPECT_TRUE(b.FocusRectangle());
-    EXPECT_FALSE(b.GrayWhenDisabled());
-    EXPECT_FALSE(b.SoftStyle());
-    EXPECT_EQ(b.TabBorderColor(), 0xB4A791u);
-    EXPECT_EQ(b.TabSelectedColor(), 0xE1451Cu);
-    EXPECT_EQ(b.qvToolTipDelayTime(), 500);
-    EXPECT_EQ(b.metaObject()->indexOfProperty("DownButton"), -1);
+    ShownForm f;
+    auto *b = new qvCheckBox(&f.form);
+    b->setGeometry(10, 10, 150, 17);
+    b->setCaption(QStringLiteral("MMMM"));
+    b->setForeColor(0x000000);
+    b->show();
+    QSignalSpy click(b, &qvButtonBase::Click);
+    QTest::mouseClick(b, Qt::LeftButton, {}, {5, 8});
+    QTest::mouseClick(b, Qt::LeftButton, {}, {5, 8});
+    EXPECT_EQ(click.count(), 2);
+    EXPECT_FALSE(b->Value());
+    b->setValue(true);
+    const QImage img = b->renderFace(0);
+    EXPECT_TRUE(colorNear(at(img, 0, 0), Rim));                      // square box at the left edge
+    EXPECT_TRUE(colorNear(at(img, 5, 8), Green, 30));                // with its check mark
+    EXPECT_EQ(at(img, 14, 16).alpha(), 0);                           // the form shows through
+    EXPECT_FALSE(anyPixel(img, QRect(13, 0, 3, 17), Qt::black, 90)); // caption past 15 + 2
+    EXPECT_TRUE(anyPixel(img, QRect(17, 0, 3, 17), Qt::black, 90));
+    b->setEnabled(false);
+    EXPECT_TRUE(anyPixel(b->renderFace(0), QRect(17, 0, 40, 17), Qt::black, 40)); // not greyed
 }
 
 TEST(CheckBox, ClickTogglesAndNotifiesBothWays)
@@ -102,7 +109,7 @@ TEST(CheckBox, OptionGroupOfTheForm)
     ShownForm f;
     qvCheckBox *alle = makeBox(&f.form, {10, 10, 150, 17}, 2);
     qvCheckBox *endrede = makeBox(&f.form, {10, 30, 150, 17}, 2);
-    qvCheckBox *chk = makeBox(&f.form, {10, 50, 150, 17}, 0); // a check box, same (empty) id
+    qvCheckBox *chk = makeBox(&f.form, {10, 50, 150, 17}, 0); // a check box, same id below
     for (qvCheckBox *o : {alle, endrede})
         o->setMode(2), o->setGruppeID(QStringLiteral("Backup av"));
     alle->setValue(true);
@@ -113,7 +120,7 @@ TEST(CheckBox, OptionGroupOfTheForm)
     QTest::mouseClick(endrede, Qt::LeftButton, {}, {5, 8});
     EXPECT_TRUE(endrede->Value());
     EXPECT_FALSE(alle->Value());
-    EXPECT_TRUE(chk->Value());
+    EXPECT_FALSE(chk->Value()); // every box of the form with the id goes up
     EXPECT_EQ(clickEndrede.count(), 1);
     EXPECT_EQ(clickAlle.count(), 0); // the one set up hears nothing
 
@@ -176,14 +183,17 @@ TEST(CheckBoxPaint, BoxAtTheRightEdge)
 {
     QWidget host;
     qvCheckBox *b = makeBox(&host, {0, 0, 150, 17});
-    b->setIconAlign(2);
     b->setValue(true);
-    const QImage img = b->renderFace(0);
-    EXPECT_TRUE(colorNear(at(img, 149, 0), Rim));
-    EXPECT_TRUE(colorNear(at(img, 150 - 13, 12), Rim));
-    EXPECT_EQ(at(img, 150 - 14, 6).alpha(), 0);
-    EXPECT_TRUE(colorNear(at(img, 150 - 13 + 5, 8), Green, 30));
-    EXPECT_FALSE(colorNear(at(img, 0, 0), Rim, 30));
+    // Any IconAlign other than 0 puts the box at the right.
+    for (int align : {1, 2, 3}) {
+        b->setIconAlign(align);
+        const QImage img = b->renderFace(0);
+        EXPECT_TRUE(colorNear(at(img, 149, 0), Rim)) << align;
+        EXPECT_TRUE(colorNear(at(img, 150 - 13, 12), Rim)) << align;
+        EXPECT_EQ(at(img, 150 - 14, 6).alpha(), 0) << align;
+        EXPECT_TRUE(colorNear(at(img, 150 - 13 + 5, 8), Green, 30)) << align;
+        EXPECT_FALSE(colorNear(at(img, 0, 0), Rim, 30)) << align;
+    }
 }
 
 TEST(CheckBoxPaint, RoundBoxWithDot)

@@ -232,7 +232,7 @@ TEST(TButtonModes, OptionGroupStaysExclusive)
     qvTButton *b = makeButton(&f.form, {80, 10, 60, 30});
     qvTButton *c = makeButton(panel, {10, 10, 60, 30});
     qvTButton *other = makeButton(&f.form, {150, 10, 60, 30});  // other group
-    qvTButton *toggle = makeButton(&f.form, {220, 10, 60, 30}); // same id, but a toggle
+    qvTButton *toggle = makeButton(&f.form, {220, 10, 60, 30}); // same id, a toggle
     for (qvTButton *x : {a, b, c})
         x->setMode(2), x->setGruppeID("Vis");
     other->setMode(2);
@@ -275,8 +275,9 @@ TEST(TButtonModes, OptionGroupStaysExclusive)
     EXPECT_EQ(clickB.count(), 1);
 
     EXPECT_TRUE(other->Value());
-    EXPECT_TRUE(toggle->Value());
     EXPECT_TRUE(elsewhere->Value());
+    // Every button of the form with the group id goes up, a toggle button too.
+    EXPECT_FALSE(toggle->Value());
 }
 
 TEST(TButtonModes, ValueInCode)
@@ -293,14 +294,16 @@ TEST(TButtonModes, ValueInCode)
     b->setValue(true);
     EXPECT_TRUE(b->Value());
     EXPECT_EQ(click.count(), 2);
-    b->setValue(true); // already down: stays down, no click
-    EXPECT_TRUE(b->Value());
+    b->setValue(true); // down: a left click lets it up, without a Click
+    EXPECT_FALSE(b->Value());
     EXPECT_EQ(click.count(), 2);
+    b->setValue(true);
     b->setValue(false);
     EXPECT_FALSE(b->Value());
-    EXPECT_EQ(click.count(), 3);
-    b->setValue(false);
-    EXPECT_EQ(click.count(), 3);
+    EXPECT_EQ(click.count(), 4);
+    b->setValue(false); // up already: Click all the same
+    EXPECT_FALSE(b->Value());
+    EXPECT_EQ(click.count(), 5);
 
     // By name, as a window sets its properties.
     EXPECT_TRUE(b->setProperty("Value", true));
@@ -399,16 +402,17 @@ TEST(TButtonDownPart, PressInTheRightSixteenPixelsRaisesDownClickOnly)
     QSignalSpy click(b, &qvButtonBase::Click);
     QSignalSpy downClick(b, &qvTButton::DownClick);
 
-    for (int x : {79, 64}) {
+    // The down part is x > W - 16.
+    for (int x : {79, 65}) {
         QTest::mousePress(b, Qt::LeftButton, Qt::ControlModifier, {x, 20});
         QTest::mouseRelease(b, Qt::LeftButton, {}, {x, 20});
     }
     EXPECT_EQ(click.count(), 0);
     ASSERT_EQ(downClick.count(), 2);
     EXPECT_EQ(downClick.at(0), (QVariantList{1, 2, 79, 20}));
-    EXPECT_EQ(downClick.at(1).at(2).toInt(), 64);
+    EXPECT_EQ(downClick.at(1).at(2).toInt(), 65);
 
-    QTest::mouseClick(b, Qt::LeftButton, {}, {63, 20});
+    QTest::mouseClick(b, Qt::LeftButton, {}, {64, 20});
     EXPECT_EQ(click.count(), 1);
     EXPECT_EQ(downClick.count(), 2);
 }
@@ -436,6 +440,8 @@ TEST(TButtonDownPart, HoverLightsThePartUnderThePointer)
     EXPECT_TRUE(colorNear(at(img, 70, 2), QColor(255, 251, 213), 4)); // down part: hover band
     EXPECT_TRUE(colorNear(at(img, 5, 2), QColor(255, 254, 246), 4));  // main part: pale band
 
+    QTest::mouseMove(b, {64, 20}); // x = W - D is still the main part
+    EXPECT_FALSE(b->isOverDownPart());
     QTest::mouseMove(b, {30, 20});
     EXPECT_FALSE(b->isOverDownPart());
     img = b->grab().toImage();

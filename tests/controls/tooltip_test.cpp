@@ -66,7 +66,7 @@ TEST(TooltipTitle, TitleWithoutIconShownAtCreationButNotUpdated)
     EXPECT_EQ(windowOf(iconOnly)->icon(), int(CTooltip::IconInfo));
 }
 
-TEST(TooltipColours, OwnColoursAndZeroForThePlatforms)
+TEST(TooltipColours, OwnColoursZeroForThePlatformsAtCreationBlackOnALiveTip)
 {
     Shown s;
     s.tip.setTTBackColor(RGB(200, 0, 0));
@@ -78,8 +78,14 @@ TEST(TooltipColours, OwnColoursAndZeroForThePlatforms)
     EXPECT_EQ(QColor(shot.pixel(w->width() / 2, w->height() - 3)), QColor(200, 0, 0));
     s.tip.setTTForeColor(RGB(0, 0, 255));
     EXPECT_EQ(w->foreColor(), QColor(0, 0, 255));
+    // On a live tip 0 is sent as it is: black.
     s.tip.setTTBackColor(0);
-    EXPECT_EQ(w->backColor(), QApplication::palette().color(QPalette::ToolTipBase));
+    EXPECT_EQ(QColor(w->grab().toImage().pixel(w->width() / 2, w->height() - 3)), QColor(0, 0, 0));
+    s.tip.setTTForeColor(0);
+    EXPECT_EQ(w->foreColor(), QColor(0, 0, 0));
+    // At creation 0 keeps the platform's colours.
+    s.tip.TTCreate(&s.tool);
+    EXPECT_EQ(windowOf(s.tip)->backColor(), QApplication::palette().color(QPalette::ToolTipBase));
 }
 
 TEST(TooltipShape, BalloonHasTransparentCornersAndAStem)

@@ -1,6 +1,6 @@
 #pragma once
-// One list of "this control, this size, this state" shots, shared by the gallery
-// (which renders each shot to a PNG) and bench/paint_bench (which times each one).
+// One list of "this control, this size, this state" shots, which the gallery renders
+// each to a PNG.
 //
 // A file adds shots with QV_CATALOG:
 //
@@ -26,12 +26,8 @@ struct Shot {
     QString caption; // its line in the gallery index
     QSize size;      // size of the host widget the control lives in
     // Builds the control(s) inside host (already sized) in the wanted state and returns
-    // the control the bench times.
+    // the control to picture.
     std::function<QWidget *(QWidget *host)> build;
-    // One complete paint of the control, for the bench. Empty: control->grab(). Set it
-    // for controls that keep a painted surface between paints, so the bench times the
-    // drawing and not just the copy.
-    std::function<void(QWidget *control)> paint = {};
     // Run after the host is shown, before the picture is taken (hover states, timers).
     std::function<void(QWidget *control)> settle = {};
     // Picture of the whole host instead of the control (controls that paint their parent).

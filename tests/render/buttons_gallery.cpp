@@ -1,4 +1,4 @@
-// Gallery and paint-bench shots of the drawn buttons: qvTButton, qvCommand, qvCheckBox,
+// Gallery shots of the drawn buttons: qvTButton, qvCommand, qvCheckBox,
 // every style in every state it has (rest, hover, pressed, down, disabled).
 #include "ControlCatalog.h"
 
@@ -96,9 +96,7 @@ void addShot(const QString &name, const QString &caption, QSize size, std::funct
                         setUp(c);
                         return c;
                     },
-                    {},
-                    [state](QWidget *c) { pointAt(c, state); },
-                    true});
+                    [state](QWidget *c) { pointAt(c, state); }, true});
 }
 
 template <class T>

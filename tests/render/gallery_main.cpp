@@ -1,6 +1,7 @@
 // Renders every shot of the control catalog to <build>/gallery/<name>.png and lists
-// them in index.txt, with one enlarged contact sheet per control family.
-// Usage: qv_gallery [name filter] [sheet zoom, default 2]
+// them in index.txt, with one enlarged contact sheet per control family; then the same
+// at device pixel ratios 1.5 and 2 into gallery/x1.5 and gallery/x2.
+// Usage: qv_gallery [--ratio=R: that ratio only] [name filter] [sheet zoom, default 2]
 #include "Gallery.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QMap>
 #include <QPainter>
+#include <QProcess>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -64,9 +66,17 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool oneRatio = [&] {
+        for (int i = 1; i < argc; ++i)
+            if (QByteArray(argv[i]).startsWith("--ratio="))
+                return true;
+        return false;
+    }();
+    const QString ratioFolder = qvgallery::TakeRatioArgument(argc, argv);
     QApplication app(argc, argv);
     const QString filter = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    const QString outDir = QStringLiteral(QV_GALLERY_DIR);
+    const QString outDir =
+        QStringLiteral(QV_GALLERY_DIR) + (ratioFolder.isEmpty() ? QString() : QLatin1Char('/') + ratioFolder);
     QDir().mkpath(outDir);
 
     QFile indexFile(outDir + QStringLiteral("/index.txt"));
@@ -105,5 +115,16 @@ int main(int argc, char **argv)
     }
     writeSheets(outDir, groups, argc > 2 ? std::max(1, QString::fromLocal8Bit(argv[2]).toInt()) : 2);
     std::printf("%d pictures in %s\n", written, qPrintable(outDir));
-    return written > 0 ? 0 : 1;
+    bool ok = written > 0;
+    if (!oneRatio) {
+        QStringList rest;
+        for (int i = 1; i < argc; ++i)
+            rest << QString::fromLocal8Bit(argv[i]);
+        for (const char *ratio : qvgallery::Ratios)
+            if (QByteArray(ratio) != "1")
+                ok &= QProcess::execute(QCoreApplication::applicationFilePath(),
+                                        QStringList{QStringLiteral("--ratio=") + QLatin1String(ratio)} +
+                                            rest) == 0;
+    }
+    return ok ? 0 : 1;
 }

@@ -39,9 +39,7 @@ void useGalleryDrives()
 void addTreeShot(const QString &name, const QString &caption, const std::function<void(qvTree *)> &configure,
                  const std::function<void(qvTree *)> &settle = {})
 {
-    qvcatalog::add({name,
-                    caption,
-                    QSize(240, 260),
+    qvcatalog::add({name, caption, QSize(240, 260),
                     [configure](QWidget *host) {
                         useGalleryDrives();
                         auto *t = new qvTree(host);
@@ -51,7 +49,6 @@ void addTreeShot(const QString &name, const QString &caption, const std::functio
                             configure(t);
                         return t;
                     },
-                    {},
                     [settle](QWidget *w) {
                         if (settle)
                             settle(static_cast<qvTree *>(w));

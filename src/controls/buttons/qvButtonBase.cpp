@@ -1,5 +1,6 @@
 #include "controls/buttons/qvButtonBase.h"
 
+#include "controls/drawing/DeviceSurface.h"
 #include "controls/drawing/GDIPlusPicture.h"
 #include "controls/drawing/GDIplusDraw.h"
 #include "controls/drawing/MouseArgs.h"
@@ -20,6 +21,7 @@
 #include <QPainter>
 #include <QResizeEvent>
 #include <QShortcutEvent>
+#include <QStaticText>
 #include <QStyle>
 #include <QStyleOption>
 
@@ -96,7 +98,6 @@ void qvButtonBase::setForeColor(uint color)
 void qvButtonBase::setIconDefault(const QPixmap &picture)
 {
     m_iconDefault = picture;
-    m_iconFaded = QPixmap();
     changed();
 }
 
@@ -222,10 +223,8 @@ void qvButtonBase::releaseGroup()
         return;
     const auto buttons = form->findChildren<qvButtonBase *>();
     for (qvButtonBase *b : buttons) {
-        // Only option buttons of the same kind form a group: a toggle button that happens
-        // to share the (often empty) group id is left alone.
-        if (b != this && b->metaObject() == metaObject() && b->m_mode == 2 && b->m_groupId == m_groupId &&
-            b->m_value)
+        // Buttons of the same kind with the same group id, whatever their mode.
+        if (b != this && b->metaObject() == metaObject() && b->m_groupId == m_groupId && b->isDown())
             b->storeValue(false);
     }
 }
@@ -268,8 +267,6 @@ void qvButtonBase::IconFromDLL(const QString &PathFile, int IconNumber, int Icon
 void qvButtonBase::loadIcon()
 {
     m_icon = QImage();
-    m_iconFaded = QPixmap();
-    m_iconHalfAlpha = QImage();
     const QString host = GDIplusDraw::PictureHostPath(m_iconPath);
     const int size = m_iconSizeA;
     QImage img;
@@ -298,11 +295,8 @@ void qvButtonBase::loadIcon()
             img = reader.read();
         }
     }
-    if (!img.isNull()) {
-        // Scaled once here, so that a repaint only copies it.
-        m_icon = img.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                     .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
+    if (!img.isNull())
+        m_icon = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     changed();
 }
 
@@ -317,26 +311,21 @@ QSize qvButtonBase::iconExtent() const
 
 void qvButtonBase::drawIcon(QPainter &p, QPoint at) const
 {
+    QStyleOption opt;
+    opt.initFrom(this);
     if (m_iconSource != NoIconSource && !m_icon.isNull()) {
+        // Scaled to the device pixels it covers, so it stays crisp at any scale factor.
+        const qreal ratio = p.device() ? p.device()->devicePixelRatio() : 1.0;
+        const int side = qRound(m_iconSizeA * ratio);
+        QImage icon = m_icon.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        icon.setDevicePixelRatio(ratio);
         if (m_iconSource == IconIco) {
-            const QPixmap pm = QPixmap::fromImage(m_icon);
-            if (isEnabled()) {
-                p.drawPixmap(at, pm);
-            } else {
-                if (m_iconFaded.isNull()) {
-                    QStyleOption opt;
-                    opt.initFrom(this);
-                    m_iconFaded = style()->generatedIconPixmap(QIcon::Disabled, pm, &opt);
-                }
-                p.drawPixmap(at, m_iconFaded);
-            }
+            const QPixmap pm = QPixmap::fromImage(icon);
+            p.drawPixmap(at, isEnabled() ? pm : style()->generatedIconPixmap(QIcon::Disabled, pm, &opt));
             return;
         }
-        // Faded once: the halved alpha of a disabled picture is the same on every paint.
-        if (!isEnabled() && m_iconHalfAlpha.isNull())
-            m_iconHalfAlpha = GDIPlusPicture::FadedImage(m_icon);
-        GDIPlusPicture::DrawPictureImage(isEnabled() ? m_icon : m_iconHalfAlpha, p, at.x(), at.y(),
-                                         m_iconSizeA, m_iconSizeA, true, false);
+        GDIPlusPicture::DrawPictureImage(icon, p, at.x(), at.y(), m_iconSizeA, m_iconSizeA, isEnabled(),
+                                         false);
         return;
     }
     if (m_iconDefault.isNull())
@@ -345,12 +334,7 @@ void qvButtonBase::drawIcon(QPainter &p, QPoint at) const
         p.drawPixmap(at, m_iconDefault);
         return;
     }
-    if (m_iconFaded.isNull()) {
-        QStyleOption opt;
-        opt.initFrom(this);
-        m_iconFaded = style()->generatedIconPixmap(QIcon::Disabled, m_iconDefault, &opt);
-    }
-    p.drawPixmap(at, m_iconFaded);
+    p.drawPixmap(at, style()->generatedIconPixmap(QIcon::Disabled, m_iconDefault, &opt));
 }
 
 // ---- painting helpers -----------------------------------------------------------
@@ -428,31 +412,21 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
         p.restore();
         return;
     }
-    if (m_shaped.text != text || m_shaped.font != f) {
-        m_shaped.text = text;
-        m_shaped.font = f;
-        const QString plain = plainCaption(text, &m_shaped.accessKey);
-        // Shaped without its lines: kept shaping would place them wrongly, so they are
-        // drawn here like the access key's.
-        m_shaped.bare = f;
-        m_shaped.bare.setUnderline(false);
-        m_shaped.bare.setStrikeOut(false);
-        m_shaped.plain = QStaticText(plain);
-        m_shaped.plain.setTextFormat(Qt::PlainText);
-        m_shaped.plain.setPerformanceHint(QStaticText::AggressiveCaching);
-        m_shaped.plain.prepare(QTransform(), m_shaped.bare);
-        const QFontMetricsF fm(f);
-        m_shaped.strikeY = qRound(fm.ascent() - fm.strikeOutPos());
-        m_shaped.width = m_shaped.plain.size().width();
-        m_shaped.height = fm.height();
-        m_shaped.underlineY = qRound(fm.ascent() + qMax<qreal>(1, fm.underlinePos()));
-        m_shaped.lineWidth = qMax<qreal>(1, fm.lineWidth());
-        if (m_shaped.accessKey >= 0) {
-            m_shaped.underlineX = fm.horizontalAdvance(plain.left(m_shaped.accessKey));
-            m_shaped.underlineWidth = fm.horizontalAdvance(plain.mid(m_shaped.accessKey, 1));
-        }
-    }
-    const qreal w = m_shaped.width, h = m_shaped.height;
+    // One line at a whole-pixel position; underline, strike-out and the access key's
+    // line are drawn here, at the font's line positions.
+    int accessKey = -1;
+    const QString plain = plainCaption(text, &accessKey);
+    QFont bare = f;
+    bare.setUnderline(false);
+    bare.setStrikeOut(false);
+    QStaticText shaped(plain);
+    shaped.setTextFormat(Qt::PlainText);
+    shaped.prepare(QTransform(), bare);
+    const QFontMetricsF fm(f);
+    const qreal w = shaped.size().width(), h = fm.height();
+    const qreal underlineY = qRound(fm.ascent() + qMax<qreal>(1, fm.underlinePos()));
+    const qreal strikeY = qRound(fm.ascent() - fm.strikeOutPos());
+    const qreal lineWidth = qMax<qreal>(1, fm.lineWidth());
     qreal x = r.left();
     if (hAlign == Qt::AlignHCenter)
         x += (r.width() - w) / 2;
@@ -461,21 +435,19 @@ void qvButtonBase::drawCaption(QPainter &p, const QRect &r, const QColor &color,
     const QPointF at(qRound(x), qRound(r.top() + (r.height() - h) / 2));
     if (drawn)
         *drawn = QRectF(at, QSizeF(w, h)).toAlignedRect().intersected(r);
-    const bool clip = w > r.width() || h > r.height();
-    if (clip)
+    if (w > r.width() || h > r.height())
         p.setClipRect(r, Qt::IntersectClip);
-    // Static text draws with the painter's font.
-    p.setFont(m_shaped.bare);
+    p.setFont(bare);
     auto draw = [&](const QPointF &pos, const QColor &c) {
         p.setPen(c);
-        p.drawStaticText(pos, m_shaped.plain);
+        p.drawStaticText(pos, shaped);
         if (f.underline())
-            p.fillRect(QRectF(pos.x(), pos.y() + m_shaped.underlineY, w, m_shaped.lineWidth), c);
+            p.fillRect(QRectF(pos.x(), pos.y() + underlineY, w, lineWidth), c);
         if (f.strikeOut())
-            p.fillRect(QRectF(pos.x(), pos.y() + m_shaped.strikeY, w, m_shaped.lineWidth), c);
-        if (m_shaped.accessKey >= 0)
-            p.fillRect(QRectF(pos.x() + m_shaped.underlineX, pos.y() + m_shaped.underlineY,
-                              m_shaped.underlineWidth, m_shaped.lineWidth),
+            p.fillRect(QRectF(pos.x(), pos.y() + strikeY, w, lineWidth), c);
+        if (accessKey >= 0)
+            p.fillRect(QRectF(pos.x() + fm.horizontalAdvance(plain.left(accessKey)), pos.y() + underlineY,
+                              fm.horizontalAdvance(plain.mid(accessKey, 1)), lineWidth),
                        c);
     };
     if (embossed)
@@ -511,15 +483,12 @@ int qvButtonBase::pointerState() const
 
 void qvButtonBase::changed()
 {
-    m_faces.clear();
     update();
 }
 
-QImage qvButtonBase::renderFace(int pointer, bool overDownPart)
+QImage qvButtonBase::renderFace(int pointer, bool overDownPart, qreal ratio)
 {
-    const qreal dpr = devicePixelRatioF();
-    QImage img(size() * dpr, QImage::Format_ARGB32_Premultiplied);
-    img.setDevicePixelRatio(dpr);
+    QImage img = DeviceSurface(this, size(), ratio);
     img.fill(Qt::transparent);
     QPainter p(&img);
     const Look look{pointer, overDownPart};
@@ -530,41 +499,15 @@ QImage qvButtonBase::renderFace(int pointer, bool overDownPart)
 
 void qvButtonBase::paintEvent(QPaintEvent *)
 {
-    // Qt paints into an off-screen backing store that reaches the screen in one copy; the
-    // background of each look is drawn once and kept.
     const Look look{pointerState(), m_overDown};
-    const quint32 key = quint32(look.pointer) | (look.overDownPart ? 4u : 0u) | (m_value ? 8u : 0u) |
-                        (isEnabled() ? 16u : 0u) | (quint32(faceKeyExtra()) << 5);
-    const QImage *face = nullptr;
-    for (const KeptFace &kept : std::as_const(m_faces))
-        if (kept.key == key)
-            face = &kept.image;
-    if (!face) {
-        // An opaque face is copied, not blended.
-        const qreal dpr = devicePixelRatioF();
-        QImage img(size() * dpr,
-                   m_transparentBG ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-        img.setDevicePixelRatio(dpr);
-        if (m_transparentBG)
-            img.fill(Qt::transparent);
-        {
-            QPainter fp(&img);
-            paintBackground(fp, look);
-        }
-        if (m_faces.size() >= 8)
-            m_faces.removeFirst();
-        m_faces.append({key, img});
-        face = &m_faces.last().image;
-    }
+    QImage face = DeviceSurface(this, size());
+    face.fill(Qt::transparent);
+    QPainter fp(&face);
+    paintBackground(fp, look);
+    fp.end();
     QPainter p(this);
-    p.drawImage(0, 0, *face);
+    p.drawImage(0, 0, face);
     paintContent(p, look);
-}
-
-void qvButtonBase::resizeEvent(QResizeEvent *e)
-{
-    QWidget::resizeEvent(e);
-    m_faces.clear();
 }
 
 QSize qvButtonBase::sizeHint() const
@@ -590,7 +533,7 @@ void qvButtonBase::trackPointer(Qt::MouseButtons buttons, QPoint pos)
     }
     bool changed = false;
     const int d = downPartWidth();
-    const bool overDown = d > 0 && pos.x() >= width() - d;
+    const bool overDown = d > 0 && pos.x() > width() - d;
     if (overDown != m_overDown) {
         // Moving between the main part and the down part shows the hover of the new part.
         m_overDown = overDown;

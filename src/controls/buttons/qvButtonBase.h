@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPointer>
-#include <QStaticText>
 #include <QTimer>
 #include <QWidget>
 
@@ -104,8 +103,9 @@ public:
     bool isOverDownPart() const { return m_overDown; }
 
     // The face as it looks in the given pointer state, without touching the live state
-    // (previews, the render gallery, pixel tests). Painted over a transparent surface.
-    QImage renderFace(int pointer, bool overDownPart = false);
+    // (previews, the render gallery, pixel tests). Painted over a transparent surface at
+    // the given device pixel ratio (0: the screen's).
+    QImage renderFace(int pointer, bool overDownPart = false, qreal ratio = 0);
 
     // The button currently held down anywhere in the program (nullptr when none).
     static qvButtonBase *pressedButton();
@@ -135,14 +135,12 @@ protected:
 
     // The left click of the control's kind (mouse release inside, keys, access key).
     virtual void leftClick() = 0;
-    // The face under caption and icon (fill, bands, frames, boxes and marks). Each look's
-    // background is kept after its first paint, so it may depend only on the look, the
-    // properties, Value, Enabled and faceKeyExtra().
+    // The face under caption and icon (fill, bands, frames, boxes and marks), painted
+    // into the off-screen surface.
     virtual void paintBackground(QPainter &p, const Look &look) = 0;
     // Caption, icon, arrow and focus frame, drawn over the background on every paint.
     virtual void paintContent(QPainter &p, const Look &look) = 0;
-    virtual int faceKeyExtra() const { return 0; }
-    // A property changed: forget the kept backgrounds and repaint.
+    // A property changed: repaint.
     void changed();
     // Width of a separately reacting part at the right edge (0: none).
     virtual int downPartWidth() const { return 0; }
@@ -169,8 +167,8 @@ protected:
     bool isDown() const { return m_mode != 0 && m_value; }
     // Sets the value and repaints, nothing else.
     void storeValue(bool value);
-    // Sets every other button of this kind on the same form, in mode 2 and with the same
-    // GruppeID, up.
+    // Sets every other button of this kind on the same form with the same GruppeID that
+    // is down, up.
     void releaseGroup();
 
     int iconSpacing() const { return m_iconSpace; }
@@ -220,7 +218,6 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent *e) override;
     void dropEvent(QDropEvent *e) override;
     void changeEvent(QEvent *e) override;
-    void resizeEvent(QResizeEvent *e) override;
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     bool event(QEvent *e) override;
@@ -262,9 +259,7 @@ private:
     QString m_iconPath;
     int m_iconSizeA = 0;
     int m_iconNumber = 0;
-    QImage m_icon;               // loaded picture of the icon source
-    mutable QPixmap m_iconFaded; // the disabled look, made on first use
-    mutable QImage m_iconHalfAlpha;
+    QImage m_icon; // the icon source's picture as decoded
 
     bool m_hovering = false;
     bool m_pressed = false;
@@ -276,23 +271,6 @@ private:
     QTimer m_tmrRefresh;
     std::unique_ptr<CTooltip> m_tip;
     bool m_tipShown = false;
-    struct KeptFace {
-        quint32 key;
-        QImage image;
-    };
-    QList<KeptFace> m_faces;
-    // The caption shaped once for as long as text and font stay.
-    struct ShapedCaption {
-        QString text;
-        QFont font;
-        QFont bare; // without underline and strike-out
-        QStaticText plain;
-        int accessKey = -1;
-        qreal underlineX = 0, underlineWidth = 0;
-        qreal width = 0, height = 0, underlineY = 0, strikeY = 0, lineWidth = 1;
-    };
-    mutable ShapedCaption m_shaped;
-
     qint32 m_gdiToken = 0;
 
     static QPointer<qvButtonBase> s_pressed;

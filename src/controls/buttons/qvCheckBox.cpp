@@ -131,8 +131,8 @@ QRect qvCheckBox::captionArea() const
 {
     // The boxes take 15 pixels before IconSpace; the wider switch takes its width and two.
     const int reserve = Style() == 3 ? SwitchWidth + 2 : 15;
-    const int left = IconAlign() <= 1 ? IconSpace() + reserve : IconSpace();
-    const int right = IconAlign() <= 1 ? width() : width() - reserve - IconSpace();
+    const int left = boxAtRight() ? IconSpace() : IconSpace() + reserve;
+    const int right = boxAtRight() ? width() - reserve - IconSpace() : width();
     return QRect(left, 0, qMax(0, right - left), height());
 }
 

@@ -68,7 +68,7 @@ protected:
 
 private:
     void select(); // mode 2: this one down, the rest of the group up
-    bool boxAtRight() const { return IconAlign() >= 2; }
+    bool boxAtRight() const { return IconAlign() != 0; }
     int boxWidth() const;
     void paintSquare(QPainter &p, int state);
     void paintRound(QPainter &p, int state);

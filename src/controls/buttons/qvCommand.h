@@ -37,7 +37,6 @@ protected:
     void leftClick() override;
     void paintBackground(QPainter &p, const Look &look) override;
     void paintContent(QPainter &p, const Look &look) override;
-    int faceKeyExtra() const override { return m_default ? 1 : 0; }
 
 private:
     void paintClassic(QPainter &p, int state);

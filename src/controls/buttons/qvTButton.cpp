@@ -30,13 +30,9 @@ qvTButton::qvTButton(QWidget *parent) : qvButtonBase(8, 3, parent)
 void qvTButton::setValue(bool value)
 {
     if (value) {
-        // A toggle button that is already down stays down.
-        if (!(Mode() == 1 && Value()))
-            leftClick();
+        leftClick();
         return;
     }
-    if (!Value())
-        return;
     storeValue(false);
     if (Mode() != 2)
         emit Click();
@@ -119,7 +115,7 @@ void qvTButton::leftClick()
 void qvTButton::pressStarted(int button, int shift, QPoint pos)
 {
     const int d = downPartWidth();
-    m_pressInDownPart = d > 0 && pos.x() >= width() - d;
+    m_pressInDownPart = d > 0 && pos.x() > width() - d;
     if (m_repeat && Mode() == 0 && button == 1 && !m_pressInDownPart) {
         m_repeatCount = 0;
         m_tmrRepeat.start(FirstRepeat);
@@ -212,35 +208,16 @@ void qvTButton::paintCaption(QPainter &p, const QRect &r)
         drawCaption(p, r, foreColor(), m_wordWrap, !isEnabled());
         return;
     }
-    // The text operation lays the text out anew on every call: draw it once per look and keep it.
     const QFont f = font();
     const QColor c = isEnabled() ? foreColor() : QColor(160, 160, 160);
-    const QString key = QStringLiteral("%1|%2|%3x%4|%5|%6|%7|%8")
-                            .arg(caption, f.toString())
-                            .arg(r.width())
-                            .arg(r.height())
-                            .arg(c.rgba())
-                            .arg(m_renderingStyle)
-                            .arg(Align())
-                            .arg(m_wordWrap);
-    if (m_smooth.key != key) {
-        const qint32 fontStyle =
-            (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
-        const qint32 alignment = Align() + (m_wordWrap ? 0 : 3);
-        const qint32 flags =
-            GDIplusDraw::FormatFlag::NoFitBlackBox | (m_wordWrap ? 0 : GDIplusDraw::FormatFlag::NoWrap);
-        const qreal dpr = p.device()->devicePixelRatioF();
-        QImage img(r.size() * dpr, QImage::Format_ARGB32_Premultiplied);
-        img.setDevicePixelRatio(dpr);
-        img.fill(Qt::transparent);
-        QPainter ip(&img);
-        GDIplusDraw::DrawTextPlus(ip, 0, 0, r.width(), r.height(), plainCaption(caption), f.family(),
-                                  float(f.pointSizeF()), fontStyle, alignment, c.rgba(), m_renderingStyle,
-                                  true, flags);
-        ip.end();
-        m_smooth = {key, img};
-    }
-    p.drawImage(r.topLeft(), m_smooth.image);
+    const qint32 fontStyle =
+        (f.bold() ? 1 : 0) | (f.italic() ? 2 : 0) | (f.underline() ? 4 : 0) | (f.strikeOut() ? 8 : 0);
+    const qint32 alignment = Align() + (m_wordWrap ? 0 : 3);
+    const qint32 flags =
+        GDIplusDraw::FormatFlag::NoFitBlackBox | (m_wordWrap ? 0 : GDIplusDraw::FormatFlag::NoWrap);
+    GDIplusDraw::DrawTextPlus(p, r.x(), r.y(), r.width(), r.height(), plainCaption(caption), f.family(),
+                              float(f.pointSizeF()), fontStyle, alignment, c.rgba(), m_renderingStyle, true,
+                              flags);
 }
 
 void qvTButton::paintStyle8(QPainter &p, const Look &look)

@@ -38,8 +38,9 @@ public:
     using qvButtonBase::setGruppeID;
     using qvButtonBase::setMode;
     using qvButtonBase::Value;
-    // True acts as a left click in the current mode (an option group stays exclusive);
-    // False lets the button up and raises Click, except in mode 2.
+    // True acts as a left click in the current mode (an option group stays exclusive, a
+    // toggle button that is down comes up); False lets the button up and raises Click,
+    // except in mode 2.
     void setValue(bool value);
 
     bool Repeat() const { return m_repeat; }
@@ -91,10 +92,4 @@ private:
     bool m_pressInDownPart = false;
     int m_repeatCount = 0;
     QTimer m_tmrRepeat;
-    // The anti-aliased caption as drawn through the text operation, with what it was drawn for.
-    struct SmoothCaption {
-        QString key;
-        QImage image;
-    };
-    SmoothCaption m_smooth;
 };

@@ -90,7 +90,9 @@ QRect deviceBoundsInPainter(const QPainter &p)
     const QPaintDevice *dev = p.device();
     if (!dev)
         return {};
-    QRect bounds(0, 0, dev->width(), dev->height());
+    // Logical pixels: a surface at a device pixel ratio holds more pixels than that.
+    const qreal ratio = dev->devicePixelRatio();
+    QRect bounds(0, 0, int(std::ceil(dev->width() / ratio)), int(std::ceil(dev->height() / ratio)));
     const QTransform &t = p.worldTransform();
     if (t.type() <= QTransform::TxTranslate) {
         bounds.translate(-qRound(t.dx()), -qRound(t.dy()));
@@ -110,7 +112,8 @@ QRect deviceBoundsInPainter(const QPainter &p)
 QImage *directImage(QPainter &p, QPoint &offset)
 {
     QPaintDevice *dev = p.device();
-    if (!dev || dev->devType() != QInternal::Image || p.hasClipping() || p.opacity() != 1.0)
+    if (!dev || dev->devType() != QInternal::Image || dev->devicePixelRatio() != 1 || p.hasClipping() ||
+        p.opacity() != 1.0)
         return nullptr;
     const QPainter::CompositionMode mode = p.compositionMode();
     if (mode != QPainter::CompositionMode_SourceOver && mode != QPainter::CompositionMode_Source)

@@ -98,19 +98,15 @@ void CTooltip::setTTBackColor(qvKontrollerFelles::OleColor color)
         applyBackColor();
 }
 
-// 0 stands for the platform's colour, also on a live tip.
+// Sent as they are, 0 (black) too; only TTCreate leaves out a colour of 0.
 void CTooltip::applyForeColor()
 {
-    m_window->setForeColor(
-        m_foreColor == 0 ? QColor()
-                         : qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_foreColor)));
+    m_window->setForeColor(qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_foreColor)));
 }
 
 void CTooltip::applyBackColor()
 {
-    m_window->setBackColor(
-        m_backColor == 0 ? QColor()
-                         : qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_backColor)));
+    m_window->setBackColor(qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_backColor)));
 }
 
 void CTooltip::TTShowAt(const QPoint &globalPos)

@@ -49,7 +49,7 @@ public:
     void setTTTitle(const QString &title);
     int TTIcon() const { return m_icon; }
     void setTTIcon(int icon);
-    // 0 keeps the platform's colour.
+    // 0 keeps the platform's colour at TTCreate; on a live tip it is black.
     qvKontrollerFelles::OleColor TTForeColor() const { return m_foreColor; }
     void setTTForeColor(qvKontrollerFelles::OleColor color);
     qvKontrollerFelles::OleColor TTBackColor() const { return m_backColor; }
