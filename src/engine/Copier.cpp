@@ -79,6 +79,11 @@ void Copier::General_Kopier()
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
+        const auto notCopiedFrom = [&](int first) {
+            for (int k = first; k <= n; ++k)
+                s.Tilgangsfeil += sources[k - 1] + kCrLf;
+            s.Avbrutt = true;
+        };
 
         for (int i = 1; i <= n; ++i) {
             const QString &source = sources[i - 1];
@@ -90,9 +95,8 @@ void Copier::General_Kopier()
             step([&] { ok = mirror.makeFolders(source); });
             if (!ok) {
                 msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
-                // The run stops short: it must not end as finished.
-                s.Tilgangsfeil += source + kCrLf;
-                s.Avbrutt = true;
+                // The run stops short: it must not end as finished, and names what it left.
+                notCopiedFrom(i);
                 feilflagg = true;
                 break;
             }
@@ -112,8 +116,7 @@ void Copier::General_Kopier()
                     // The copy wrote to a temporary name, already removed: the previous
                     // backup of the file is untouched.
                     if (msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK) {
-                        s.Tilgangsfeil += source + kCrLf;
-                        s.Avbrutt = true;
+                        notCopiedFrom(i);
                         throw StopCopy{};
                     }
                     step([&] { mirror.makeFolders(source); });
