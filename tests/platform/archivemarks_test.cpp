@@ -1,0 +1,200 @@
+// The mark catalog: what a row means, and that every doubt takes the file again.
+#include "platform/ArchiveMarks.h"
+#include "platform/FileSystem.h"
+#include "support/TempTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace qv;
+using namespace qvtest;
+
+namespace
+{
+
+const marks::Location kFile{"uuid:test", "/a/b.txt"};
+
+FileIdentity identity(std::uint64_t inode = 7, std::int64_t size = 10, std::int64_t mtime = 100,
+                      std::int64_t ctime = 200)
+{
+    FileIdentity id;
+    id.inode = inode;
+    id.size = size;
+    id.mtimeNs = mtime;
+    id.ctimeNs = ctime;
+    return id;
+}
+
+// Runs body in a child process; its exit code.
+int inChild(const std::function<int()> &body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(body());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class MarkCatalogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // A catalog of this test's own.
+        marks::commit();
+        qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    }
+    QTemporaryDir state;
+};
+
+} // namespace
+
+TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
+{
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
+    marks::clear(kFile, identity());
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+    FileIdentity otherDevice = identity();
+    otherDevice.device = 99; // the same volume mounted elsewhere
+    EXPECT_TRUE(marks::isClear(kFile, otherDevice));
+    EXPECT_FALSE(marks::isClear(kFile, identity(8)));
+    EXPECT_FALSE(marks::isClear(kFile, identity(7, 11)));
+    EXPECT_FALSE(marks::isClear(kFile, identity(7, 10, 101)));
+    EXPECT_FALSE(marks::isClear(kFile, identity(7, 10, 100, 201)));
+    EXPECT_FALSE(marks::isClear({"uuid:other", kFile.path}, identity()));
+    marks::set(kFile);
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
+}
+
+TEST_F(MarkCatalogTest, AMissingOrCorruptCatalogMeansEveryFileChanged)
+{
+    marks::clear(kFile, identity());
+    marks::commit();
+    const QString path = marks::catalogPath();
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path() + "/elsewhere"));
+    EXPECT_FALSE(marks::isClear(kFile, identity())); // missing: a fresh one
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path() + "/x")); // let go of the file
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
+    for (const char *suffix : {"-wal", "-shm"})
+        QFile::remove(path + suffix);
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, '\x5a'));
+    }
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
+    marks::clear(kFile, identity()); // replaced by a working one
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+}
+
+TEST_F(MarkCatalogTest, TwoProcessesClearingAtOnceLoseNoRow)
+{
+    const auto writer = [](const char *volume) {
+        return [volume] {
+            for (int i = 0; i < 3000; ++i)
+                marks::clear({volume, "/f" + QByteArray::number(i)}, identity(i));
+            marks::commit();
+            return 0;
+        };
+    };
+    const pid_t a = ::fork();
+    if (a == 0)
+        ::_exit(writer("A")());
+    EXPECT_EQ(inChild(writer("B")), 0);
+    int status = 0;
+    ::waitpid(a, &status, 0);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    for (int i = 0; i < 3000; i += 7) {
+        EXPECT_TRUE(marks::isClear({"A", "/f" + QByteArray::number(i)}, identity(i))) << i;
+        EXPECT_TRUE(marks::isClear({"B", "/f" + QByteArray::number(i)}, identity(i))) << i;
+    }
+}
+
+TEST_F(MarkCatalogTest, AKillDuringATransactionLosesAtMostTheLastSecond)
+{
+    int pipe[2];
+    ASSERT_EQ(::pipe(pipe), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        for (int i = 0;; ++i) {
+            marks::clear({"K", "/f" + QByteArray::number(i)}, identity(i));
+            if (i == 100) {
+                marks::commit();
+                ::write(pipe[1], "x", 1);
+            }
+        }
+    }
+    char c;
+    ASSERT_EQ(::read(pipe[0], &c, 1), 1);
+    ::usleep(1500 * 1000);
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+    // Committed rows hold; the catalog still opens and takes new rows.
+    EXPECT_TRUE(marks::isClear({"K", "/f100"}, identity(100)));
+    marks::clear(kFile, identity());
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+}
+
+TEST_F(MarkCatalogTest, AVolumeKeepsItsMarksThroughAnotherMountPoint)
+{
+    QTemporaryDir mounts;
+    const QByteArray first = QFile::encodeName(mounts.path() + "/first"),
+                     second = QFile::encodeName(mounts.path() + "/second");
+    QDir().mkpath(first), QDir().mkpath(second);
+    if (::mount("qvtest", first.constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount here (needs root)";
+    ASSERT_EQ(::mount(first.constData(), second.constData(), nullptr, MS_BIND, nullptr), 0);
+    QDir().mkpath(QString::fromUtf8(first) + "/mappe");
+    const marks::Location a = marks::locateFolder(first + "/mappe"),
+                          b = marks::locateFolder(second + "/mappe");
+    ::umount(second.constData());
+    ::umount(first.constData());
+    EXPECT_EQ(a.volume, b.volume);
+    EXPECT_EQ(a.path, b.path);
+    EXPECT_EQ(a.path, "/mappe");
+}
+
+TEST_F(MarkCatalogTest, NewAndChangedWorksWithoutExtendedAttributes)
+{
+    QTemporaryDir dir;
+    const QByteArray ramfs = QFile::encodeName(dir.path() + "/ram");
+    QDir().mkpath(dir.path() + "/ram");
+    if (::mount("qvtest", ramfs.constData(), "ramfs", 0, nullptr) != 0)
+        GTEST_SKIP() << "cannot mount ramfs here (needs root)";
+    {
+        TempDrives drives("R");
+        qputenv("QVBACKUP_DRIVES", "R=" + ramfs);
+        for (const char *name : {"a.txt", "b.txt"}) {
+            QFile f(QString::fromUtf8(ramfs) + "/" + name);
+            f.open(QIODevice::WriteOnly);
+            f.write("x");
+        }
+        const auto archived = [](const char *name) {
+            return fileAttributes(QString("R:\\") + name) & Attr::Archive;
+        };
+        clearArchive("R:\\a.txt");
+        clearArchive("R:\\b.txt");
+        EXPECT_FALSE(archived("a.txt"));
+        EXPECT_FALSE(archived("b.txt"));
+        QFile f(QString::fromUtf8(ramfs) + "/b.txt");
+        f.open(QIODevice::Append);
+        f.write("y");
+        f.close();
+        EXPECT_FALSE(archived("a.txt"));
+        EXPECT_TRUE(archived("b.txt"));
+    }
+    ::umount(ramfs.constData());
+}
