@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QFileInfo>
 #include <QMouseEvent>
 
 namespace
@@ -17,7 +16,7 @@ namespace
 // The pictures of the main window's tool buttons, from the source tree.
 QString resPicture(const QString &name)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../res/") + name;
+    return QStringLiteral(QV_RES_DIR "/") + name;
 }
 
 // Buttons sit on the light blue of the windows' background, with a margin to show
