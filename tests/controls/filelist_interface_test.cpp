@@ -206,9 +206,9 @@ TEST_F(EventFixture, TooltipOnTheListUntilDestroyed)
                 return tip;
         return nullptr;
     };
-    list.setqvToolTipDelayTime(50);
-    list.setqvToolTipHeader("Funnet");
-    list.setqvToolTip("Filene som blir tatt backup av");
+    list.setQvToolTipDelayTime(50);
+    list.setQvToolTipHeader("Funnet");
+    list.setQvToolTip("Filene som blir tatt backup av");
     QTest::mouseMove(list.reportView()->viewport(), rowPoint(1));
     QTest::qWait(300);
     TooltipWindow *tip = shownTip();

@@ -139,36 +139,36 @@ void qvButtonBase::setTransparentBackground(bool on)
 
 void qvButtonBase::setQvToolTip(const QString &text)
 {
-    m_tipText = text;
+    m_tipProps.text = text;
     if (m_tipShown)
         m_tip->setTTTipText(text);
 }
 
 void qvButtonBase::setQvToolTipHeader(const QString &text)
 {
-    m_tipHeader = text;
+    m_tipProps.header = text;
     if (m_tipShown)
         m_tip->setTTTitle(text);
 }
 
 void qvButtonBase::setQvToolTipIcon(int icon)
 {
-    m_tipIcon = icon;
+    m_tipProps.icon = icon;
     if (m_tipShown)
         m_tip->setTTIcon(icon);
 }
 
 void qvButtonBase::setQvToolTipStyle(int style)
 {
-    m_tipStyle = style;
+    m_tipProps.style = style;
 }
 void qvButtonBase::setQvToolTipTime(int ms)
 {
-    m_tipTime = ms;
+    m_tipProps.time = ms;
 }
 void qvButtonBase::setQvToolTipDelayTimeValue(int ms)
 {
-    m_tipDelay = ms;
+    m_tipProps.delay = ms;
 }
 
 void qvButtonBase::setMouseIcon(const QPixmap &icon)
@@ -597,15 +597,9 @@ void qvButtonBase::leaveEvent(QEvent *e)
 
 void qvButtonBase::showTip(QPoint pos)
 {
-    if (m_tipShown || (m_tipText.isEmpty() && m_tipHeader.isEmpty()))
+    if (m_tipShown || m_tipProps.isEmpty())
         return;
-    m_tip->setTTStyle(m_tipStyle);
-    m_tip->setTTIcon(m_tipIcon);
-    m_tip->setTTTitle(m_tipHeader);
-    m_tip->setTTTipText(m_tipText);
-    m_tip->setTTVisibleTime(m_tipTime);
-    m_tip->setTTDelayTime(m_tipDelay);
-    m_tip->TTCreate(this);
+    m_tipProps.CreateOn(*m_tip, this);
     m_tipShown = true;
     // The tip watches its widget from now on, but the pointer has already come in.
     const QPoint global = mapToGlobal(pos);

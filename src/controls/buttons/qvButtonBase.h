@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/buttons/qvIconLayout.h"
+#include "controls/panels/CTooltip.h"
 
 #include <QImage>
 #include <QPixmap>
@@ -10,7 +11,6 @@
 #include <memory>
 
 class QMimeData;
-class CTooltip;
 
 // Common ground of the drawn buttons (qvTButton, qvCommand, qvCheckBox): the shared
 // properties, pointer tracking (hover by a 100 ms poll, pressed while the left button
@@ -65,15 +65,15 @@ public:
     int AlignSpace() const { return m_alignSpace; }
     void setAlignSpace(int space);
 
-    QString qvToolTip() const { return m_tipText; }
+    QString qvToolTip() const { return m_tipProps.text; }
     void setQvToolTip(const QString &text);
-    QString qvToolTipHeader() const { return m_tipHeader; }
+    QString qvToolTipHeader() const { return m_tipProps.header; }
     void setQvToolTipHeader(const QString &text);
-    int qvToolTipIcon() const { return m_tipIcon; }
+    int qvToolTipIcon() const { return m_tipProps.icon; }
     void setQvToolTipIcon(int icon);
-    int qvToolTipStyle() const { return m_tipStyle; }
+    int qvToolTipStyle() const { return m_tipProps.style; }
     void setQvToolTipStyle(int style);
-    int qvToolTipTime() const { return m_tipTime; }
+    int qvToolTipTime() const { return m_tipProps.time; }
     void setQvToolTipTime(int ms);
 
     QPixmap MouseIcon() const { return m_mouseIcon; }
@@ -175,7 +175,7 @@ protected:
     void setIconSpacing(int space);
     int iconEdgeSpacing() const { return m_iconEdgeSpace; }
     void setIconEdgeSpacing(int space);
-    int qvToolTipDelayTimeValue() const { return m_tipDelay; }
+    int qvToolTipDelayTimeValue() const { return m_tipProps.delay; }
     void setQvToolTipDelayTimeValue(int ms);
     bool transparentBackground() const { return m_transparentBG; }
     void setTransparentBackground(bool on);
@@ -245,8 +245,7 @@ private:
     int m_iconEdgeSpace = 4;
     int m_align = 1;
     int m_alignSpace = 3;
-    QString m_tipText, m_tipHeader;
-    int m_tipIcon = 0, m_tipStyle = 0, m_tipTime = 5000, m_tipDelay = 500;
+    TooltipProperties m_tipProps;
     QPixmap m_mouseIcon;
     int m_mousePointer = 0;
     int m_oleDropMode = 0;

@@ -288,52 +288,45 @@ void qvFileList::setLoadFileIcons(int v)
 // The tip sits on the shown view's viewport, where the pointer rests.
 void qvFileList::applyTip()
 {
-    if (m_tipText.isEmpty() && m_tipHeader.isEmpty()) {
+    if (m_tipProps.isEmpty())
         m_tip->TTDestroy();
-        return;
-    }
-    m_tip->setTTStyle(m_tipStyle);
-    m_tip->setTTIcon(m_tipIcon);
-    m_tip->setTTTitle(m_tipHeader);
-    m_tip->setTTTipText(m_tipText);
-    m_tip->setTTVisibleTime(m_tipTime);
-    m_tip->setTTDelayTime(m_tipDelay);
-    m_tip->TTCreate(activeView()->viewport());
+    else
+        m_tipProps.CreateOn(*m_tip, activeView()->viewport());
 }
 
-void qvFileList::setqvToolTip(const QString &t)
+void qvFileList::setQvToolTip(const QString &t)
 {
-    m_tipText = t;
+    m_tipProps.text = t;
     applyTip();
 }
 
-void qvFileList::setqvToolTipHeader(const QString &t)
+void qvFileList::setQvToolTipHeader(const QString &t)
 {
-    m_tipHeader = t;
+    m_tipProps.header = t;
     applyTip();
 }
 
-void qvFileList::setqvToolTipDelayTime(int ms)
+void qvFileList::setQvToolTipDelayTime(int ms)
 {
-    m_tipDelay = ms;
+    m_tipProps.delay = ms;
     applyTip();
 }
 
-void qvFileList::setqvToolTipTime(int ms)
+void qvFileList::setQvToolTipTime(int ms)
 {
-    m_tipTime = ms;
+    m_tipProps.time = ms;
     applyTip();
 }
 
-void qvFileList::setqvToolTipIcon(int v)
+void qvFileList::setQvToolTipIcon(int v)
 {
-    m_tipIcon = v;
+    m_tipProps.icon = v;
     applyTip();
 }
 
-void qvFileList::setqvToolTipStyle(int v)
+void qvFileList::setQvToolTipStyle(int v)
 {
-    m_tipStyle = v;
+    m_tipProps.style = v;
     applyTip();
 }
 

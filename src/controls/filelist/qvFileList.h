@@ -1,5 +1,6 @@
 #pragma once
 #include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/CTooltip.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -13,7 +14,6 @@ class QMouseEvent;
 class QItemSelectionModel;
 class QAbstractItemView;
 class qvFileListModel;
-class CTooltip;
 namespace qv
 {
 class ChangeWatch;
@@ -57,12 +57,12 @@ class qvFileList : public QWidget
     Q_PROPERTY(int OLEDropMode READ OLEDropMode WRITE setOLEDropMode)
     Q_PROPERTY(bool AutoUpdate READ AutoUpdate WRITE setAutoUpdate)
     Q_PROPERTY(bool ShowFileType READ ShowFileType WRITE setShowFileType)
-    Q_PROPERTY(QString qvToolTip READ qvToolTip WRITE setqvToolTip)
-    Q_PROPERTY(QString qvToolTipHeader READ qvToolTipHeader WRITE setqvToolTipHeader)
-    Q_PROPERTY(int qvToolTipDelayTime READ qvToolTipDelayTime WRITE setqvToolTipDelayTime)
-    Q_PROPERTY(int qvToolTipTime READ qvToolTipTime WRITE setqvToolTipTime)
-    Q_PROPERTY(int qvToolTipIcon READ qvToolTipIcon WRITE setqvToolTipIcon)
-    Q_PROPERTY(int qvToolTipStyle READ qvToolTipStyle WRITE setqvToolTipStyle)
+    Q_PROPERTY(QString qvToolTip READ qvToolTip WRITE setQvToolTip)
+    Q_PROPERTY(QString qvToolTipHeader READ qvToolTipHeader WRITE setQvToolTipHeader)
+    Q_PROPERTY(int qvToolTipDelayTime READ qvToolTipDelayTime WRITE setQvToolTipDelayTime)
+    Q_PROPERTY(int qvToolTipTime READ qvToolTipTime WRITE setQvToolTipTime)
+    Q_PROPERTY(int qvToolTipIcon READ qvToolTipIcon WRITE setQvToolTipIcon)
+    Q_PROPERTY(int qvToolTipStyle READ qvToolTipStyle WRITE setQvToolTipStyle)
 
 public:
     using OleColor = qvKontrollerFelles::OleColor;
@@ -190,18 +190,18 @@ public:
     void setAutoUpdate(bool on) { m_autoUpdate = on; }
     bool ShowFileType() const { return m_showFileType; }
     void setShowFileType(bool on) { m_showFileType = on; }
-    QString qvToolTip() const { return m_tipText; }
-    void setqvToolTip(const QString &t);
-    QString qvToolTipHeader() const { return m_tipHeader; }
-    void setqvToolTipHeader(const QString &t);
-    int qvToolTipDelayTime() const { return m_tipDelay; }
-    void setqvToolTipDelayTime(int ms);
-    int qvToolTipTime() const { return m_tipTime; }
-    void setqvToolTipTime(int ms);
-    int qvToolTipIcon() const { return m_tipIcon; }
-    void setqvToolTipIcon(int v);
-    int qvToolTipStyle() const { return m_tipStyle; }
-    void setqvToolTipStyle(int v);
+    QString qvToolTip() const { return m_tipProps.text; }
+    void setQvToolTip(const QString &t);
+    QString qvToolTipHeader() const { return m_tipProps.header; }
+    void setQvToolTipHeader(const QString &t);
+    int qvToolTipDelayTime() const { return m_tipProps.delay; }
+    void setQvToolTipDelayTime(int ms);
+    int qvToolTipTime() const { return m_tipProps.time; }
+    void setQvToolTipTime(int ms);
+    int qvToolTipIcon() const { return m_tipProps.icon; }
+    void setQvToolTipIcon(int v);
+    int qvToolTipStyle() const { return m_tipProps.style; }
+    void setQvToolTipStyle(int v);
 
     // The inner views (tests, the main window's layout).
     QTreeView *reportView() const { return m_tree; }
@@ -305,6 +305,5 @@ private:
     bool m_hideKRMB = false;
     int m_labelEdit = 1, m_oleDragMode = 0, m_oleDropMode = 1;
     bool m_autoUpdate = true, m_showFileType = false;
-    QString m_tipText, m_tipHeader;
-    int m_tipDelay = 500, m_tipTime = 5000, m_tipIcon = 0, m_tipStyle = 0;
+    TooltipProperties m_tipProps;
 };

@@ -7,6 +7,17 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+void TooltipProperties::CreateOn(CTooltip &tip, QWidget *widget) const
+{
+    tip.setTTStyle(style);
+    tip.setTTIcon(icon);
+    tip.setTTTitle(header);
+    tip.setTTTipText(text);
+    tip.setTTVisibleTime(time);
+    tip.setTTDelayTime(delay);
+    tip.TTCreate(widget);
+}
+
 CTooltip::CTooltip(QObject *parent) : QObject(parent)
 {
     m_delayTimer.setSingleShot(true);

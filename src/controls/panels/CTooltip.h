@@ -8,6 +8,19 @@
 
 class QWidget;
 class TooltipWindow;
+class CTooltip;
+
+// The tooltip properties a control carries (qvToolTip, qvToolTipHeader, qvToolTipIcon,
+// qvToolTipStyle, qvToolTipTime, qvToolTipDelayTime), given to its CTooltip when the
+// tip is made.
+struct TooltipProperties {
+    QString text, header;
+    int icon = 0, style = 0, time = 5000, delay = 500;
+
+    bool isEmpty() const { return text.isEmpty() && header.isEmpty(); }
+    // Sets every property on tip and creates it on widget.
+    void CreateOn(CTooltip &tip, QWidget *widget) const;
+};
 
 // A tooltip with title, title icon, colours, square or balloon shape and timing on
 // one widget. After TTCreate the tooltip watches its widget itself: it shows

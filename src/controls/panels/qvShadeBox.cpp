@@ -49,7 +49,11 @@ bool readsAsZero(const QString &text)
 
 } // namespace
 
-qvShadeBox::qvShadeBox(QWidget *parent) : QWidget(parent), m_font(QWidget::font())
+qvShadeBox::qvShadeBox(QWidget *parent)
+    : GradientSurface({1, RGB(255, 255, 255), RGB(83, 136, 215), RGB(171, 254, 237), RGB(83, 136, 215),
+                       RGB(83, 136, 215), RGB(171, 254, 237), true},
+                      parent),
+      m_font(QWidget::font())
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_freeTexts.resize(m_printTextAmount);
@@ -67,65 +71,10 @@ qvShadeBox::~qvShadeBox()
         m_dockParent->removeEventFilter(this);
 }
 
-void qvShadeBox::changed(const char *name)
-{
-    emit PropertyChanged(QString::fromLatin1(name));
-}
-
-void qvShadeBox::setFadeType(int v)
-{
-    m_fadeType = v;
-    changed("FadeType");
-}
-void qvShadeBox::setColorA(OleColor v)
-{
-    m_colorA = v;
-    changed("ColorA");
-}
-void qvShadeBox::setColorB(OleColor v)
-{
-    m_colorB = v;
-    changed("ColorB");
-}
-void qvShadeBox::setTriColorTL(OleColor v)
-{
-    m_triTL = v;
-    changed("TriColorTL");
-}
-void qvShadeBox::setTriColorTR(OleColor v)
-{
-    m_triTR = v;
-    changed("TriColorTR");
-}
-void qvShadeBox::setTriColorBL(OleColor v)
-{
-    m_triBL = v;
-    changed("TriColorBL");
-}
-void qvShadeBox::setTriColorBR(OleColor v)
-{
-    m_triBR = v;
-    changed("TriColorBR");
-}
-void qvShadeBox::setFadeDouble(bool v)
-{
-    m_fadeDouble = v;
-    changed("FadeDouble");
-}
 void qvShadeBox::setFadeDoublePoint(int v)
 {
     m_fadeDoublePoint = v;
     changed("FadeDoublePoint");
-}
-void qvShadeBox::setBorder(bool v)
-{
-    m_border = v;
-    changed("Border");
-}
-void qvShadeBox::setBorderColor(OleColor v)
-{
-    m_borderColor = v;
-    changed("BorderColor");
 }
 void qvShadeBox::setBorderTopBottom(bool v)
 {
@@ -418,27 +367,7 @@ void qvShadeBox::paintGradientOrScheme(QPainter &p, int w, int h)
         paintScheme(p, w, h);
         return;
     }
-    const QPalette &pal = palette();
-    const OleColor a = TranslateColor(m_colorA, pal), b = TranslateColor(m_colorB, pal);
-    if (m_fadeType == 0 || m_fadeType == 1) {
-        const bool horizontal = m_fadeType == 0;
-        if (!m_fadeDouble) {
-            GradientRect(p, a, b, 0, 0, w, h, horizontal);
-        } else if (horizontal) {
-            const int s = PercentOf(m_fadeDoublePoint, w);
-            GradientRect(p, a, b, 0, 0, s, h, true);
-            GradientRect(p, b, a, s, 0, w, h, true);
-        } else {
-            const int s = PercentOf(m_fadeDoublePoint, h);
-            GradientRect(p, a, b, 0, 0, w, s, false);
-            GradientRect(p, b, a, 0, s, w, h, false);
-        }
-    } else if (m_fadeType == 2) {
-        GradientCorners(p, TranslateColor(m_triTL, pal), TranslateColor(m_triTR, pal),
-                        TranslateColor(m_triBL, pal), TranslateColor(m_triBR, pal), 0, 0, w, h);
-    }
-    if (m_border)
-        GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
+    paintGradient(p, w, h, m_fadeDoublePoint, true, palette());
 }
 
 void qvShadeBox::paintScheme(QPainter &p, int w, int h)
@@ -482,7 +411,7 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
             row(1, QColor(110, 116, 130));
             row(h - 1, QColor(110, 116, 130));
         }
-        if (m_border) {
+        if (Border()) {
             column(0, 1, m_style == 1 ? QColor(110, 116, 130) : QColor(64, 70, 88));
             column(w - 1, 1, QColor(110, 116, 130));
         }
@@ -493,7 +422,7 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
             row(1, QColor(255, 255, 255));
             row(h - 1, QColor(109, 169, 238));
         }
-        if (m_border) {
+        if (Border()) {
             column(0, 1, QColor(118, 179, 240));
             column(w - 1, 1, QColor(118, 179, 240));
         }
@@ -503,7 +432,7 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
             row(0, grey(249));
             row(h - 1, grey(140));
         }
-        if (m_border) {
+        if (Border()) {
             Line(p, 0, 0, 0, h, grey(249));
             Line(p, w - 1, 0, w - 1, h, grey(140));
         }
@@ -519,7 +448,7 @@ void qvShadeBox::paintScheme(QPainter &p, int w, int h)
             line(0, h - 1, w - 1, h - 1, 255, 208, 91, 48);
             line(0, h - 2, w - 1, h - 2, 50, 254, 240, 183);
         }
-        if (m_border) {
+        if (Border()) {
             line(0, 0, 0, h - 1, 255, 255, 146, 73);
             line(1, 0, 1, h - 1, 110, 254, 240, 183);
             line(w - 1, 0, w - 1, h - 1, 255, 255, 146, 73);
@@ -577,7 +506,7 @@ void qvShadeBox::paintGrip(QPainter &p, int w, int h)
 {
     static const int strokes[6][4] = {{2, 2, 3, 3}, {6, 2, 7, 3}, {10, 2, 11, 3},
                                       {2, 6, 3, 7}, {6, 6, 7, 7}, {2, 10, 3, 11}};
-    const OleColor b = TranslateColor(m_colorB, palette());
+    const OleColor b = TranslateColor(ColorB(), palette());
     const QColor dark(std::max(0, RedOf(b) - 40), std::max(0, GreenOf(b) - 40), std::max(0, BlueOf(b) - 40));
     for (const auto &s : strokes)
         GdiPrimitives::Line(p, w - s[0], h - s[1], w - s[2], h - s[3], Qt::white, 2);

@@ -1,6 +1,7 @@
 #pragma once
 #include "controls/drawing/GDIplusDraw.h"
 #include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/panels/GradientSurface.h"
 
 #include <QFont>
 #include <QImage>
@@ -17,20 +18,10 @@ class QMimeData;
 // a size grip when it serves as a window's status bar. It paints itself completely
 // into an off-screen surface, on Refresh, a Text change and a resize; other property
 // changes show at the next of those.
-class qvShadeBox : public QWidget
+class qvShadeBox : public GradientSurface
 {
     Q_OBJECT
-    Q_PROPERTY(int FadeType READ FadeType WRITE setFadeType)
-    Q_PROPERTY(quint32 ColorA READ ColorA WRITE setColorA)
-    Q_PROPERTY(quint32 ColorB READ ColorB WRITE setColorB)
-    Q_PROPERTY(quint32 TriColorTL READ TriColorTL WRITE setTriColorTL)
-    Q_PROPERTY(quint32 TriColorTR READ TriColorTR WRITE setTriColorTR)
-    Q_PROPERTY(quint32 TriColorBL READ TriColorBL WRITE setTriColorBL)
-    Q_PROPERTY(quint32 TriColorBR READ TriColorBR WRITE setTriColorBR)
-    Q_PROPERTY(bool FadeDouble READ FadeDouble WRITE setFadeDouble)
     Q_PROPERTY(int FadeDoublePoint READ FadeDoublePoint WRITE setFadeDoublePoint)
-    Q_PROPERTY(bool Border READ Border WRITE setBorder)
-    Q_PROPERTY(quint32 BorderColor READ BorderColor WRITE setBorderColor)
     Q_PROPERTY(bool BorderTopBottom READ BorderTopBottom WRITE setBorderTopBottom)
     Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabledProperty)
     Q_PROPERTY(int Style READ Style WRITE setStyle)
@@ -63,28 +54,8 @@ public:
     explicit qvShadeBox(QWidget *parent = nullptr);
     ~qvShadeBox() override;
 
-    int FadeType() const { return m_fadeType; }
-    void setFadeType(int v);
-    OleColor ColorA() const { return m_colorA; }
-    void setColorA(OleColor v);
-    OleColor ColorB() const { return m_colorB; }
-    void setColorB(OleColor v);
-    OleColor TriColorTL() const { return m_triTL; }
-    void setTriColorTL(OleColor v);
-    OleColor TriColorTR() const { return m_triTR; }
-    void setTriColorTR(OleColor v);
-    OleColor TriColorBL() const { return m_triBL; }
-    void setTriColorBL(OleColor v);
-    OleColor TriColorBR() const { return m_triBR; }
-    void setTriColorBR(OleColor v);
-    bool FadeDouble() const { return m_fadeDouble; }
-    void setFadeDouble(bool v);
     int FadeDoublePoint() const { return m_fadeDoublePoint; }
     void setFadeDoublePoint(int v);
-    bool Border() const { return m_border; }
-    void setBorder(bool v);
-    OleColor BorderColor() const { return m_borderColor; }
-    void setBorderColor(OleColor v);
     bool BorderTopBottom() const { return m_borderTopBottom; }
     void setBorderTopBottom(bool v);
     bool Enabled() const { return isEnabled(); }
@@ -159,7 +130,6 @@ signals:
     void MouseUp(int button, int shift, float x, float y);
     void OLEDragDrop(const QMimeData *data, int effect, int button, int shift, float x, float y);
     void Resize();
-    void PropertyChanged(const QString &name);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -185,7 +155,6 @@ private:
         bool holdAtTop = false;
     };
 
-    void changed(const char *name);
     void paint();
     void resizeHandling();
     void dock();
@@ -206,17 +175,7 @@ private:
     bool hasFreeTexts() const;
     void paintLines(QPainter &p, int w, int h);
 
-    int m_fadeType = 1;
-    OleColor m_colorA = qvKontrollerFelles::RGB(255, 255, 255);
-    OleColor m_colorB = qvKontrollerFelles::RGB(83, 136, 215);
-    OleColor m_triTL = qvKontrollerFelles::RGB(171, 254, 237);
-    OleColor m_triTR = qvKontrollerFelles::RGB(83, 136, 215);
-    OleColor m_triBL = qvKontrollerFelles::RGB(83, 136, 215);
-    OleColor m_triBR = qvKontrollerFelles::RGB(171, 254, 237);
-    bool m_fadeDouble = false;
     int m_fadeDoublePoint = 50;
-    bool m_border = true;
-    OleColor m_borderColor = 0;
     bool m_borderTopBottom = true;
     int m_style = 0;
     bool m_statusBar = false;

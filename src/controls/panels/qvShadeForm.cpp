@@ -1,14 +1,16 @@
 #include "controls/panels/qvShadeForm.h"
 
 #include "controls/drawing/DeviceSurface.h"
-#include "controls/drawing/GdiPrimitives.h"
 
 #include <QEvent>
 #include <QPainter>
 
 using namespace qvKontrollerFelles;
 
-qvShadeForm::qvShadeForm(QWidget *parent) : QWidget(parent)
+qvShadeForm::qvShadeForm(QWidget *parent)
+    : GradientSurface({0, RGB(255, 255, 255), RGB(255, 255, 0), RGB(255, 224, 192), RGB(255, 255, 192),
+                       RGB(255, 192, 128), RGB(255, 255, 128), false},
+                      parent)
 {
     setFixedSize(ControlSize, ControlSize);
     hide();
@@ -26,61 +28,6 @@ qvShadeForm::~qvShadeForm()
     }
 }
 
-void qvShadeForm::changed(const char *name)
-{
-    emit PropertyChanged(QString::fromLatin1(name));
-}
-
-void qvShadeForm::setFadeType(int v)
-{
-    m_fadeType = v;
-    changed("FadeType");
-}
-void qvShadeForm::setColorA(OleColor v)
-{
-    m_colorA = v;
-    changed("ColorA");
-}
-void qvShadeForm::setColorB(OleColor v)
-{
-    m_colorB = v;
-    changed("ColorB");
-}
-void qvShadeForm::setTriColorTL(OleColor v)
-{
-    m_triTL = v;
-    changed("TriColorTL");
-}
-void qvShadeForm::setTriColorTR(OleColor v)
-{
-    m_triTR = v;
-    changed("TriColorTR");
-}
-void qvShadeForm::setTriColorBL(OleColor v)
-{
-    m_triBL = v;
-    changed("TriColorBL");
-}
-void qvShadeForm::setTriColorBR(OleColor v)
-{
-    m_triBR = v;
-    changed("TriColorBR");
-}
-void qvShadeForm::setFadeDouble(bool v)
-{
-    m_fadeDouble = v;
-    changed("FadeDouble");
-}
-void qvShadeForm::setBorder(bool v)
-{
-    m_border = v;
-    changed("Border");
-}
-void qvShadeForm::setBorderColor(OleColor v)
-{
-    m_borderColor = v;
-    changed("BorderColor");
-}
 void qvShadeForm::setEnabledProperty(bool v)
 {
     m_enabled = v;
@@ -143,27 +90,7 @@ void qvShadeForm::PaintTarget()
     QImage image = DeviceSurface(target, QSize(std::max(w, 1), std::max(h, 1)));
     image.fill(Qt::transparent);
     QPainter p(&image);
-    const QPalette &pal = target->palette();
-    const OleColor a = TranslateColor(m_colorA, pal), b = TranslateColor(m_colorB, pal);
-    if (m_fadeType == 0 || m_fadeType == 1) {
-        const bool horizontal = m_fadeType == 0;
-        if (!m_fadeDouble) {
-            GradientRect(p, a, b, 0, 0, w, h, horizontal);
-        } else if (horizontal) {
-            const int split = RoundHalfEven(w / 2.0);
-            GradientRect(p, a, b, 0, 0, split, h, true);
-            GradientRect(p, b, a, split, 0, w, h, true);
-        } else {
-            const int split = RoundHalfEven(h / 2.0);
-            GradientRect(p, a, b, 0, 0, w, split, false);
-            GradientRect(p, b, a, 0, split, w, h, false);
-        }
-    } else if (m_fadeType == 2) {
-        GradientCorners(p, TranslateColor(m_triTL, pal), TranslateColor(m_triTR, pal),
-                        TranslateColor(m_triBL, pal), TranslateColor(m_triBR, pal), 0, 0, w, h);
-    }
-    if (m_destinasjon == 1 && m_border)
-        GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, pal)));
+    paintGradient(p, w, h, 50, m_destinasjon == 1, target->palette());
     p.end();
     m_background = image;
     target->update();
