@@ -89,12 +89,11 @@ TEST(TButtonPointer, PollSeesThePointerGoWithoutALeaveNotice)
 
     QTest::mouseMove(b, {40, 20});
     ASSERT_EQ(b->pointerState(), 1);
-    QElapsedTimer t;
-    t.start();
     QTest::mouseMove(&f.form, {250, 120});
-    ASSERT_TRUE(leave.wait(1000));
-    // Seen by the 100 ms poll, not at once.
-    EXPECT_GE(t.elapsed(), 40);
+    // Seen by the poll, not at once.
+    EXPECT_EQ(leave.count(), 0);
+    EXPECT_EQ(b->pointerState(), 1);
+    ASSERT_TRUE(leave.wait(5000));
     EXPECT_EQ(b->pointerState(), 0);
 }
 
@@ -336,29 +335,24 @@ TEST(TButtonRepeat, HeldButtonClicksFasterAndFaster)
 
     QTest::mousePress(b, Qt::LeftButton, {}, {30, 20});
     t.start();
-    spin(3000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return times.size() >= 60; }, 30000));
     const size_t held = times.size();
     QTest::mouseRelease(b, Qt::LeftButton, {}, {30, 20});
     EXPECT_EQ(times.size(), held + 1); // the ordinary click on release
     spin(150);
     EXPECT_EQ(times.size(), held + 1); // and nothing after it
 
-    // 400 + 9 x 100 + 15 x 50 + 25 x 25 = 2675 ms to the 50th click, 5 ms after that.
-    ASSERT_GE(held, 55u);
-    // Timers come late under load, never early: tight below, looser above.
-    auto within = [](double v, double low, double high) { return v >= low && v <= high; };
-    EXPECT_PRED3(within, double(times[0]), 395.0, 520.0);
+    // The steps of the schedule (TButtonRepeat.Schedule) come one after another; how
+    // close the timers keep to it is the machine's affair, not a test's.
     auto gaps = [&](size_t from, size_t to) {
         std::vector<qint64> g;
         for (size_t i = from; i < to; ++i)
             g.push_back(times[i] - times[i - 1]);
         return g;
     };
-    EXPECT_PRED3(within, median(gaps(1, 10)), 95.0, 125.0);
-    EXPECT_PRED3(within, median(gaps(10, 25)), 47.0, 70.0);
-    EXPECT_PRED3(within, median(gaps(25, 50)), 23.0, 40.0);
-    EXPECT_PRED3(within, median(gaps(50, held)), 4.0, 10.0);
-    EXPECT_PRED3(within, double(times[49]), 2650.0, 3100.0);
+    EXPECT_GT(median(gaps(1, 10)), median(gaps(10, 25)));
+    EXPECT_GT(median(gaps(10, 25)), median(gaps(25, 50)));
+    EXPECT_GT(median(gaps(25, 50)), median(gaps(50, held)));
 }
 
 TEST(TButtonRepeat, LeavingWhileHeldStopsTheRepeat)
@@ -368,9 +362,8 @@ TEST(TButtonRepeat, LeavingWhileHeldStopsTheRepeat)
     b->setRepeat(true);
     QSignalSpy click(b, &qvButtonBase::Click);
     QTest::mousePress(b, Qt::LeftButton, {}, {30, 20});
-    QTest::qWait(550);
+    ASSERT_TRUE(click.wait(5000));
     const int before = click.count();
-    EXPECT_GE(before, 1);
     QTest::mouseMove(b, {200, 20});
     QTest::qWait(300);
     EXPECT_EQ(click.count(), before);

