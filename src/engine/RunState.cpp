@@ -158,15 +158,23 @@ void RunState::setOptEndrede(bool on)
         optAlle.value = false;
 }
 
+QString RunState::shortPath(PathFields::Field field, const QString &path) const
+{
+    if (!pathFields)
+        return path;
+    return General_KortSti([&](const QString &t) { return pathFields->textWidth(field, t); }, path,
+                           pathFields->room(field) - 10);
+}
+
 void RunState::showFra(const QString &path)
 {
-    txtFra.text = General_KortSti(pathFont, path, txtFraWidth - 10);
+    txtFra.text = shortPath(PathFields::FraBox, path);
     txtFra.tooltip = path;
 }
 
 void RunState::showTil(const QString &path)
 {
-    txtTil.text = General_KortSti(pathFont, path, txtTilWidth - 10);
+    txtTil.text = shortPath(PathFields::TilBox, path);
     txtTil.tooltip = path;
 }
 

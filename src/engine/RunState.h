@@ -1,7 +1,6 @@
 #pragma once
 #include "engine/BackupMal.h"
 
-#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -10,6 +9,17 @@
 
 namespace qv
 {
+
+// The places where the window shows a path in limited room, and how it measures
+// text there: the engine shortens paths without knowing fonts or pixels.
+class PathFields
+{
+public:
+    enum Field { FraBox, TilBox, StatusLine };
+    virtual ~PathFields() = default;
+    virtual int room(Field field) const = 0; // pixels a text may take
+    virtual int textWidth(Field field, const QString &text) const = 0;
+};
 
 // A control as the engine sees it: a value, and enabled/visible flags.
 struct Toggle {
@@ -182,9 +192,10 @@ public:
     // lets a scripted key press arrive "after file k".
     int fileInProgress = 0;
 
-    // Display metrics for shortened paths (the window sets the real ones).
-    QFont pathFont;
-    int txtFraWidth = 330, txtTilWidth = 330, innerWidth = 520;
+    // Where paths are shown shortened; the window installs its fields (not owned).
+    // Without them (headless) paths are shown whole.
+    const PathFields *pathFields = nullptr;
+    QString shortPath(PathFields::Field field, const QString &path) const;
 
     // Sets the option pair so that at most one is set.
     void setOptAlle(bool on);

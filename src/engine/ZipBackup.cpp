@@ -191,7 +191,7 @@ int ZipBackup::ZipPrint(const char *text, unsigned long length)
     const QString message = QString::fromUtf8(text, qsizetype(strnlen(text, length)));
     if (message.contains(QStringLiteral(" adding:"), Qt::CaseInsensitive)) {
         RunState &s = z->s;
-        s.shbStatus = "Legger til i zip: " + General_KortSti(s.pathFont, message.mid(10), s.innerWidth - 10);
+        s.shbStatus = "Legger til i zip: " + s.shortPath(PathFields::StatusLine, message.mid(10));
         ++z->ZipTeller;
         s.pgr1.Value = z->ZipTeller;
         s.fileInProgress = z->ZipTeller;

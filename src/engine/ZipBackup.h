@@ -1,6 +1,8 @@
 #pragma once
 #include "engine/RunState.h"
+
 #include "engine/Templates.h"
+#include <QDateTime>
 
 #include <QByteArray>
 #include <vector>

@@ -9,8 +9,6 @@
 #include "platform/TextViewer.h"
 #include "platform/UserDialog.h"
 
-#include <QFontMetrics>
-
 namespace qv
 {
 
@@ -92,10 +90,9 @@ QString General_SisteMappe(const QString &folder)
     return f.mid(before + 1, f.size() - before - 2);
 }
 
-QString General_KortSti(const QFont &font, const QString &path, int width)
+QString General_KortSti(const std::function<int(const QString &)> &textWidth, const QString &path, int width)
 {
-    const QFontMetrics fm(font);
-    auto fits = [&](const QString &t) { return fm.horizontalAdvance(t) <= width; };
+    auto fits = [&](const QString &t) { return textWidth(t) <= width; };
     if (fits(path))
         return path;
     // The last component, with its trailing "\" when the path is a folder.

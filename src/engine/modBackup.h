@@ -1,6 +1,6 @@
 #pragma once
-#include <QFont>
 #include <QString>
+#include <functional>
 
 #include "platform/ErrorRecord.h"
 
@@ -36,7 +36,8 @@ QString General_StiUtenFilnavn(const QString &path);
 QString General_FilnavnFraSti(const QString &path);
 QString General_SisteMappe(const QString &folder);
 // No wider than width pixels in font; keeps the start and the last component.
-QString General_KortSti(const QFont &font, const QString &path, int width);
+// The path shortened to fit width pixels as textWidth measures them ("C:\Data\...\Navn\").
+QString General_KortSti(const std::function<int(const QString &)> &textWidth, const QString &path, int width);
 bool General_LagMappe(const QString &folder);
 bool General_FilFinnes(const QString &path);
 bool General_MappeFinnes(const QString &path);

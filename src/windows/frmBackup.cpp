@@ -1,4 +1,5 @@
 #include "windows/frmBackup.h"
+#include "windows/WindowPathFields.h"
 
 #include "controls/buttons/qvCheckBox.h"
 #include "controls/buttons/qvCommand.h"
@@ -307,10 +308,7 @@ void frmBackup::Form_Load()
 
     m_fileList = std::make_unique<FileListBinding>(*m_lvw1);
     s.setFileList(m_fileList.get());
-    s.pathFont = m_txtFra->font();
-    s.txtFraWidth = m_txtFra->width();
-    s.txtTilWidth = m_txtTil->width();
-    s.innerWidth = m_client->width();
+    s.pathFields = new WindowPathFields(this, m_txtFra, m_txtTil, m_client);
     m_engine.startUp();
 
     const std::pair<qvTButton *, const char *> pictures[] = {

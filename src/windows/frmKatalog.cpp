@@ -1,4 +1,5 @@
 #include "windows/frmKatalog.h"
+#include "windows/WindowPathFields.h"
 
 #include "controls/buttons/qvCommand.h"
 #include "controls/buttons/qvTButton.h"
@@ -127,7 +128,7 @@ void frmKatalog::resizeEvent(QResizeEvent *event)
 
 void frmKatalog::showPath()
 {
-    m_shbStatus->setText(General_KortSti(m_shbStatus->font(), m_tree->Path(), m_shbStatus->width() - 10));
+    m_shbStatus->setText(shortPathIn(m_shbStatus->font(), m_tree->Path(), m_shbStatus->width() - 10));
 }
 
 void frmKatalog::keyPressEvent(QKeyEvent *event)
@@ -224,7 +225,7 @@ QMenu *frmKatalog::buildFavouritesMenu(int button)
             newGroup = false;
         }
         const QString caption =
-            button == 1 ? General_SisteMappe(row.sti) : General_KortSti(m_mnuFav->font(), row.mappe, 500);
+            button == 1 ? General_SisteMappe(row.sti) : shortPathIn(m_mnuFav->font(), row.mappe, 500);
         QAction *entry = m_mnuFav->addAction(QStringLiteral("    ") + caption);
         const QString folder = row.mappe;
         connect(entry, &QAction::triggered, this, [this, folder] {

@@ -3,8 +3,8 @@
 #include "ScriptRunner.h"
 #include "platform/ArchiveMarks.h"
 
+#include <QCoreApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QTextStream>
 
 #include <cstdio>
@@ -12,9 +12,7 @@
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
