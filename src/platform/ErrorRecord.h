@@ -4,9 +4,10 @@
 namespace qv
 {
 
-// Program identity used by the error logs and message titles.
+// Program identity used by the error logs and message titles; the number is the
+// project's version in CMake.
 struct ProgramVersion {
-    static constexpr int Major = 3, Minor = 0, Revision = 3;
+    static constexpr int Major = QV_VERSION_MAJOR, Minor = QV_VERSION_MINOR, Revision = QV_VERSION_PATCH;
 };
 inline const QString kProgramTitle = QStringLiteral("Backup");
 
