@@ -1,4 +1,5 @@
 #include "engine/BackupLabel.h"
+#include "platform/WinPath.h"
 
 #include "engine/modBackup.h"
 
@@ -14,7 +15,7 @@ QString backupLabel(const QString &fra)
 
 QString backupDestination(const QString &fra, const QString &til, const QString &label, const QString &file)
 {
-    return til + label + '\\' + file.mid(fra.size());
+    return (WinPath(til) / label / file.mid(fra.size())).text();
 }
 
 } // namespace qv

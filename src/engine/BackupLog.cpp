@@ -1,4 +1,5 @@
 #include "engine/BackupLog.h"
+#include "platform/WinPath.h"
 
 #include "engine/modBackup.h"
 #include "platform/Clock.h"
@@ -79,12 +80,12 @@ void BackupLog::General_VisLogg(const QString &path)
 
 void BackupLog::mnuFilVisLoggEn_Click()
 {
-    General_VisLogg(General_FinnDatamappe() + "\\" + Files::LoggEnkel);
+    General_VisLogg((WinPath(General_FinnDatamappe()) / Files::LoggEnkel).text());
 }
 
 void BackupLog::mnuFilVisLoggAlle_Click()
 {
-    General_VisLogg(General_FinnDatamappe() + "\\" + Files::LoggAlle);
+    General_VisLogg((WinPath(General_FinnDatamappe()) / Files::LoggAlle).text());
 }
 
 } // namespace qv

@@ -8,6 +8,7 @@
 #include "platform/MirrorCopy.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 namespace qv
 {
@@ -67,7 +68,7 @@ void Copier::General_Kopier()
                 s.shbStatus = "Klargjør kildebuffer. " + sourcePercent.text();
         }
         const QString label = backupLabel(s.Fra);
-        const QString sourceRoot = s.Fra.endsWith('\\') ? s.Fra : s.Fra + '\\';
+        const QString sourceRoot = WinPath(s.Fra).withTrailingSeparator().text();
         for (int i = 1; i <= n; ++i) {
             destinations << backupDestination(s.Fra, s.Til, label, s.lvw1().GetFile(i));
             if (destinationPercent.advance(i))
@@ -75,7 +76,7 @@ void Copier::General_Kopier()
         }
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
-        MirrorCopy mirror(sourceRoot, s.Til + label + '\\');
+        MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;

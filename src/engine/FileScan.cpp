@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 #include <cmath>
 
@@ -71,9 +72,7 @@ void FileScan::General_SokFiler()
 {
     dialog().setBusyPointer(true);
     s.lvw1().Clear();
-    QString folder = s.Fra;
-    if (!folder.endsWith('\\'))
-        folder += '\\';
+    QString folder = WinPath(s.Fra).withTrailingSeparator().text();
     const QString pattern = QStringLiteral("*.*");
     if (s.optAlle.value)
         s.shbStatus = QStringLiteral("Søker etter alle filer...");
@@ -105,8 +104,7 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
                              ? Attr::Archive
                              : (Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive | Attr::Normal |
                                 Attr::Temporary | Attr::Compressed | Attr::Encrypted);
-    if (!folder.endsWith('\\'))
-        folder += '\\';
+    folder = WinPath(folder).withTrailingSeparator().text();
     const bool allNames = pattern == u"*.*" || pattern == u"*";
 
     QStringList subFolders;

@@ -1,5 +1,7 @@
 #include "engine/modBackup.h"
 
+#include "platform/WinPath.h"
+
 #include "platform/Clock.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
@@ -19,8 +21,7 @@ namespace
 
 QString programFile(const QString &name)
 {
-    const QString folder = programFolder();
-    return folder.endsWith('\\') ? folder + name : folder + '\\' + name;
+    return (WinPath(programFolder()) / name).text();
 }
 
 void General_LoggFeil(const QString &module, const QString &procedure, qint32 number,
@@ -61,33 +62,28 @@ QString General_FinnDatamappe()
 
 QString General_FinnFilendelsen(const QString &name)
 {
-    const qsizetype dot = name.lastIndexOf('.');
-    const qsizetype slash = name.lastIndexOf('\\');
-    if (dot < 0 || dot < slash)
+    const QString file = WinPath(name).fileName();
+    const qsizetype dot = file.lastIndexOf('.');
+    if (dot < 0)
         return {};
-    QString ext = name.mid(dot + 1).toLower();
+    QString ext = file.mid(dot + 1).toLower();
     General_FjernNull(ext);
     return ext;
 }
 
 QString General_StiUtenFilnavn(const QString &path)
 {
-    const qsizetype slash = path.lastIndexOf('\\');
-    return slash < 0 ? QString() : path.left(slash + 1);
+    return WinPath(path).parent().text();
 }
 
 QString General_FilnavnFraSti(const QString &path)
 {
-    return path.mid(path.lastIndexOf('\\') + 1);
+    return WinPath(path).fileName();
 }
 
 QString General_SisteMappe(const QString &folder)
 {
-    QString f = folder;
-    if (!f.endsWith('\\'))
-        f += '\\';
-    const qsizetype before = f.lastIndexOf('\\', f.size() - 2);
-    return f.mid(before + 1, f.size() - before - 2);
+    return WinPath(folder).lastFolder();
 }
 
 QString General_KortSti(const std::function<int(const QString &)> &textWidth, const QString &path, int width)
@@ -120,7 +116,7 @@ QString General_KortSti(const std::function<int(const QString &)> &textWidth, co
 
 bool General_LagMappe(const QString &folder)
 {
-    return makePath(folder.endsWith('\\') ? folder : folder + '\\');
+    return makePath(WinPath(folder).withTrailingSeparator().text());
 }
 
 bool General_FilFinnes(const QString &path)
