@@ -1,6 +1,7 @@
 #include "engine/RunState.h"
 
 #include "engine/modBackup.h"
+#include "platform/Collation.h"
 #include "platform/PlatformError.h"
 
 #include <algorithm>
@@ -12,7 +13,7 @@ namespace
 {
 bool lessNoCase(const QString &a, const QString &b)
 {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    return lessName(a, b);
 }
 } // namespace
 

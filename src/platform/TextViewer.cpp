@@ -36,8 +36,10 @@ void startTextViewer(const QString &windowsPath)
     if (program.isEmpty())
         raiseError(Err::FileNotFound);
     const QString host = DriveTable::current().toHost(windowsPath).value_or(windowsPath);
+    // The program is there but would not run (not a program, no rights...): that is
+    // not a missing program.
     if (!QProcess::startDetached(program, {host}))
-        raiseError(Err::FileNotFound);
+        raiseError(Err::PathFileAccess);
 }
 
 // There is no Windows folder on this host: "C:\Windows" when the table has one,

@@ -25,6 +25,7 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
@@ -185,12 +186,19 @@ void frmBackup::Form_Initialize()
     m_lvw1 = placed(new qvFileList(m_client), 6, 262, 508, 174);
     m_lvw1->setFillMode(1); // rows come from the scan, not from a folder
     m_lvw1->setHideColumnHeaders(false);
+    // Every title whole from the start: the name column takes what the others leave.
+    m_lvw1->setColumnWidth1(
+        m_lvw1->width() - 2 -
+        (m_lvw1->ColumnWidth2() + m_lvw1->ColumnWidth3() + m_lvw1->ColumnWidth4() + m_lvw1->ColumnWidth5()));
     m_pgr1 = placed(new qvProgress(m_client), 6, 440, 508, 14);
     m_pgr1->setVisible(false);
     m_shbStatus = placed(new qvShadeBox(m_client), 0, 458, 520, 22);
     m_shbStatus->setStatusBar(true);
 
     buildMenus();
+    // The client area has one size: no resize grip, no maximise.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     qApp->installEventFilter(this);
 
     connect(m_cboMal, qOverload<int>(&QComboBox::activated), this,
@@ -200,7 +208,7 @@ void frmBackup::Form_Initialize()
             [this] { command([&] { m_engine.templates.General_LagreMal(); }); });
     connect(m_qvbSlett, &qvTButton::Click, this,
             [this] { command([&] { m_engine.templates.qvbSlett_Click(); }); });
-    connect(m_qvbStart, &qvTButton::Click, this, [this] { command([&] { m_engine.run.qvbStart_Click(); }); });
+    connect(m_qvbStart, &qvTButton::Click, this, &frmBackup::runBackup);
     connect(m_qvbUtelat, &qvTButton::Click, this, [this] { showExclusionEditor(); });
     connect(m_qvbAvslutt, &qvTButton::Click, this, [this] { close(); });
     connect(m_qvbFra, &qvCommand::Click, this, [this] { chooseFolder(BackupEngine::FolderField::Fra); });
@@ -316,7 +324,7 @@ void frmBackup::Form_Load()
         {m_qvbSlett, "SlettMal.png"}, {m_qvbUtelat, "Utelat.png"}, {m_qvbAvslutt, "Exit.png"}};
     for (const auto &[button, file] : pictures)
         button->IconFromPNG(BildeMappe + file, 24);
-    m_shbTopp->Lines({124, 358, 431}, qvKontrollerFelles::RGB(83, 136, 215), 180, true);
+    m_shbTopp->Lines({124, 358, 431}, qvKontrollerFelles::RGB(83, 136, 215), 180, false);
     m_shbTopp->Refresh();
     m_chkZip->setQvToolTipStyle(0);
     m_chkZip->setQvToolTipIcon(1);
@@ -408,6 +416,21 @@ void frmBackup::command(const std::function<void()> &body)
     showState();
 }
 
+const QString frmBackup::kAbortQuestion = QStringLiteral("Vil du avbryte kopieringen?");
+
+void frmBackup::runBackup()
+{
+    m_running = true;
+    command([&] { m_engine.run.qvbStart_Click(); });
+    m_running = false;
+    m_dialog->setAnswered(QString(), Answer::OK);
+    // A close asked for during the run, and the run stopped: now the window goes.
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        close();
+    }
+}
+
 void frmBackup::chooseFolder(BackupEngine::FolderField field)
 {
     const bool source = field == BackupEngine::FolderField::Fra;
@@ -442,6 +465,20 @@ bool frmBackup::eventFilter(QObject *watched, QEvent *event)
 
 void frmBackup::closeEvent(QCloseEvent *event)
 {
+    // The run works on this window's thread: the window closes only once it stopped,
+    // so no run goes on unseen.
+    if (m_running) {
+        event->ignore();
+        if (m_closeAfterRun)
+            return;
+        if (msgBox(kAbortQuestion, Buttons::YesNo, Icon::Question) == Answer::Yes) {
+            m_closeAfterRun = true;
+            // The run stops as on Esc, without asking a second time.
+            m_dialog->setAnswered(kAbortQuestion, Answer::Yes);
+            m_engine.state.escPressed();
+        }
+        return;
+    }
     m_showing = true;
     if (!m_engine.templates.queryClose()) {
         m_showing = false;

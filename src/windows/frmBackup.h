@@ -78,6 +78,7 @@ private:
     void Form_Load();
     void buildMenus();
     void chooseFolder(BackupEngine::FolderField field);
+    void runBackup();
     void showExclusionEditor();
     // Runs an engine command with the window's commands out of reach of a second click.
     void command(const std::function<void()> &body);
@@ -88,6 +89,9 @@ private:
     FolderChooser m_chooseFolder;
     QString BildeMappe;
     bool m_showing = false; // pushing state: control signals are echoes, not clicks
+    bool m_running = false; // a backup run is under way
+    bool m_closeAfterRun = false;
+    static const QString kAbortQuestion;
 
     QWidget *m_client = nullptr;
     qvShadeForm *m_background = nullptr;

@@ -15,7 +15,6 @@
 #include "platform/TextFile.h"
 #include "platform/UserDialog.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QStyle>
@@ -63,6 +62,9 @@ frmKatalog::frmKatalog(const QString &valgtMappe, QWidget *owner) : QDialog(owne
     m_qvbKatalog[1]->setIconDefault(style()->standardPixmap(QStyle::SP_FileDialogNewFolder));
     m_tree = new qvTree(this);
     m_shbStatus = new qvShadeBox(this);
+    // Docked at the bottom, so that it keeps its size grip and its text stays clear
+    // of the grip and the border.
+    m_shbStatus->setAlign(qvShadeBox::AlignBottom);
     m_shbStatus->setStatusBar(true);
     m_qvbOk = new qvCommand(this);
     m_qvbAvbryt = new qvCommand(this);
@@ -128,7 +130,10 @@ void frmKatalog::resizeEvent(QResizeEvent *event)
 
 void frmKatalog::showPath()
 {
-    m_shbStatus->setText(shortPathIn(m_shbStatus->font(), m_tree->Path(), m_shbStatus->width() - 10));
+    // The text box leaves TextFromEdge at both ends and the grip at the right.
+    const int room = m_shbStatus->width() - 2 * m_shbStatus->TextFromEdge() - 12;
+    m_shbStatus->setText(
+        shortPathIn(m_shbStatus->font(), m_tree->Path(), std::min(room, m_shbStatus->width() - 10)));
 }
 
 void frmKatalog::keyPressEvent(QKeyEvent *event)
@@ -155,13 +160,14 @@ void frmKatalog::reject()
     QDialog::reject();
 }
 
-void frmKatalog::closeEvent(QCloseEvent *event)
+// Every way out (Ok, Avbryt, the close box, Esc) ends here.
+void frmKatalog::done(int result)
 {
     saveSetting(kSection, "Venstre", QString::number(x() * kTwipsPerPixel));
     saveSetting(kSection, "Topp", QString::number(y() * kTwipsPerPixel));
     saveSetting(kSection, "Bredde", QString::number(width() * kTwipsPerPixel));
     saveSetting(kSection, "Hoyde", QString::number(height() * kTwipsPerPixel));
-    QDialog::closeEvent(event);
+    QDialog::done(result);
 }
 
 void frmKatalog::qvbKatalog_MouseUp(int index, int button)

@@ -48,8 +48,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
     void reject() override;
+    void done(int result) override;
 
 private:
     void Form_Load(const QString &valgtMappe);

@@ -344,6 +344,61 @@ TEST_F(FolderFixture, DragOverAFolderRowHighlightsIt)
     QCoreApplication::sendEvent(vp, &drop);
     EXPECT_EQ(drops, 1);
     EXPECT_EQ(list->GetHighlightItem(), 0);
+
+    // Leaving is heard as State 1, with no effect.
+    QList<int> states;
+    QObject::connect(list.get(), &qvFileList::OLEDragOver, list.get(),
+                     [&](const QMimeData *, int *effect, int, int, int, int, int state) {
+                         states << state;
+                         lastEffect = *effect;
+                     });
+    QCoreApplication::sendEvent(vp, &enter);
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(vp, &leave);
+    EXPECT_EQ(states, QList<int>({0, 1}));
+    EXPECT_EQ(lastEffect, 0);
+}
+
+TEST_F(FolderFixture, AFolderNamedLikeAFileNeverLendsItsIconToFiles)
+{
+    drives.makeDir("C:\\Kilde\\Notater.txt");
+    list->setShowFolders(true);
+    list->setPath("C:\\Kilde");
+    qvFileListModel *m = list->model();
+    const int folder = list->GetFileIndex("Notater.txt") - 1, file = list->GetFileIndex("a.txt") - 1;
+    ASSERT_GE(folder, 0);
+    EXPECT_NE(m->row(folder).iconKey, m->row(file).iconKey);
+    // The folder's picture, not the text file's, whichever was fetched first.
+    const auto image = [&](int row) {
+        return m->index(row, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).toImage();
+    };
+    EXPECT_EQ(image(folder), image(list->GetFileIndex("Under") - 1));
+    EXPECT_NE(image(file), image(folder));
+}
+
+TEST_F(FolderFixture, PathChangeOnlyForAnotherFolder)
+{
+    QSignalSpy changed(list.get(), &qvFileList::PathChange);
+    list->setPath("C:\\Kilde");
+    list->setPath("c:\\kilde\\");
+    list->setPath("C:\\Kilde\\Under");
+    EXPECT_EQ(changed.size(), 2);
+}
+
+TEST_F(FolderFixture, FontAndFlatHeaderAreProperties)
+{
+    list->setHideColumnHeaders(false);
+    list->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
+    QFont big = list->font();
+    big.setPointSize(big.pointSize() + 6);
+    EXPECT_TRUE(list->setProperty("Font", big));
+    EXPECT_EQ(list->reportView()->font().pointSize(), big.pointSize());
+
+    QHeaderView *header = list->reportView()->header();
+    const QImage raised = header->grab().toImage();
+    EXPECT_TRUE(list->setProperty("FlatHeader", 1));
+    EXPECT_NE(header->grab().toImage(), raised);
 }
 
 TEST_F(FolderFixture, IconsOfLongReportListsLoadAroundTheVisibleRows)

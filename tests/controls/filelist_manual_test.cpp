@@ -188,16 +188,16 @@ TEST_F(ListFixture, NameClickPutsExistingFoldersFirstEachGroupSorted)
 {
     drives.makeDir("C:\\Kilde\\beta");
     drives.makeDir("C:\\Kilde\\Alfa");
-    drives.writeFile("C:\\Kilde\\aaa.txt", "x");
+    drives.writeFile("C:\\Kilde\\abc.txt", "x");
     add("C:\\Kilde\\zulu.txt", 1);
     list.AddItem("C:\\Kilde\\beta", "", "", " ", "d");
-    add("C:\\Kilde\\aaa.txt", 1);
+    add("C:\\Kilde\\abc.txt", 1);
     list.AddItem("C:\\Kilde\\Alfa", "", "", " ", "d");
     add("C:\\Kilde\\Borte", 1); // no such folder: a file row
     clickHeader(0);
-    EXPECT_EQ(names(), QStringList({"Alfa", "beta", "aaa.txt", "Borte", "zulu.txt"}));
+    EXPECT_EQ(names(), QStringList({"Alfa", "beta", "abc.txt", "Borte", "zulu.txt"}));
     clickHeader(0);
-    EXPECT_EQ(names(), QStringList({"beta", "Alfa", "zulu.txt", "Borte", "aaa.txt"}));
+    EXPECT_EQ(names(), QStringList({"beta", "Alfa", "zulu.txt", "Borte", "abc.txt"}));
 }
 
 TEST_F(ListFixture, SortKeepsTheSelectionOnItsRows)
@@ -339,4 +339,29 @@ TEST(FileListSpeed, HundredThousandAddItemCallsStayFast)
     QCoreApplication::processEvents();
     EXPECT_EQ(list.model()->index(n - 1, 0).data().toString(), paths.back());
     EXPECT_LT(t.elapsed(), 1000);
+}
+
+TEST_F(ListFixture, NamesSortAsTheUsersLanguageDoes)
+{
+    for (const char *name : {"Åse.txt", "ære.txt", "Ørn.txt", "Zebra.txt", "alfa.txt"})
+        add("C:\\N\\" + QString::fromUtf8(name), 1);
+    clickHeader(0);
+    EXPECT_EQ(names(), QStringList({"alfa.txt", "Zebra.txt", "ære.txt", "Ørn.txt", "Åse.txt"}));
+}
+
+TEST_F(ListFixture, AfterAScanColumnsFitEveryRowAndNoArrowClaimsAnOrder)
+{
+    add("C:\\data\\a.txt", 1);
+    clickHeader(2);
+    ASSERT_GE(list.arrowColumn(), 0);
+    list.Clear();
+    list.setShowFullPath(true);
+    // The longest path far from the rows on screen.
+    const QString longest = "C:\\data\\mange\\" + QString(60, 'x') + ".txt";
+    for (int i = 0; i < 3000; ++i)
+        add(i == 1500 ? longest : QString("C:\\data\\f%1.txt").arg(i), 10);
+    EXPECT_EQ(list.arrowColumn(), -1);
+    list.Refresh();
+    list.AutoColWidth();
+    EXPECT_GE(list.ColumnWidth1(), list.reportView()->fontMetrics().horizontalAdvance(longest));
 }

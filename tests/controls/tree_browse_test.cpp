@@ -161,7 +161,8 @@ TEST_F(TreeBrowse, HiddenFoldersAndRecycleBins)
     ASSERT_TRUE(bin);
     EXPECT_EQ(qvTreeModel::tag(bin), u"Bosskorg"_s);
     EXPECT_EQ(qvTreeModel::image(bin), u"bosskorg"_s);
-    EXPECT_EQ(qvTreeModel::foreColor(bin), QColor(88, 113, 150));
+    // The start-up runs the Enabled colouring, which knows no recycle bins.
+    EXPECT_EQ(qvTreeModel::foreColor(bin), QColor(Qt::black));
     EXPECT_EQ(qvTreeModel::tag(node(u"d:\\recycled"_s)), u"Bosskorg"_s);
 
     clickNode(u"c:\\tom"_s);
@@ -324,3 +325,15 @@ TEST_F(TreeBrowse, CollapsingAllReopensThePath)
 }
 
 } // namespace
+
+TEST_F(TreeBrowse, ChildrenSortAsTheUsersLanguageDoes)
+{
+    for (const char *name : {"Åse", "ære", "Ørn", "Zebra", "alfa"})
+        drives.makeDir(u"C:\\Nordisk\\"_s + QString::fromUtf8(name));
+    show();
+    clickExpander(u"c:\\nordisk"_s);
+    QStringList texts;
+    for (const QString &key : childKeys(u"c:\\nordisk"_s))
+        texts << node(key)->text();
+    EXPECT_EQ(texts, QStringList({u"alfa"_s, u"Zebra"_s, u"ære"_s, u"Ørn"_s, u"Åse"_s}));
+}

@@ -73,6 +73,23 @@ TEST_F(TreeUpdate, FoldersMadeAndRemovedOutsideAppearAndVanish)
     EXPECT_EQ(qvTreeModel::key(tree->selectedNode()), u"c:\\data"_s);
 }
 
+TEST_F(TreeUpdate, NewFoldersFoundByTheTickAreOrdinaryAndAClosedParentLoadsTheirLevel)
+{
+    tree->setShowHidden(true);
+    clickNode(u"c:\\data"_s);
+    drives.makeDir(u"C:\\Data\\.skjult"_s);
+    ASSERT_TRUE(tickUntil([&] { return node(u"c:\\data\\.skjult"_s) != nullptr; }));
+    EXPECT_EQ(qvTreeModel::image(node(u"c:\\data\\.skjult"_s)), u"ClosedFolder"_s);
+
+    // A closed folder without children gets one: toggled open and shut, it loads
+    // the level below, so the new child shows whether it has folders of its own.
+    clickNode(u"c:\\data\\foto"_s);
+    ASSERT_FALSE(isExpanded(u"c:\\data\\foto"_s));
+    drives.makeDir(u"C:\\Data\\Foto\\Ny\\Under"_s);
+    ASSERT_TRUE(tickUntil([&] { return node(u"c:\\data\\foto\\ny"_s) != nullptr; }));
+    EXPECT_EQ(childKeys(u"c:\\data\\foto\\ny"_s), QStringList{u"c:\\data\\foto\\ny\\under"_s});
+}
+
 TEST_F(TreeUpdate, TheSelectedFolderRemovedOutsideMovesTheSelectionUp)
 {
     clickNode(u"c:\\data\\foto"_s);

@@ -11,11 +11,18 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -180,4 +187,143 @@ TEST_F(BackupWindowTest, CloseStoresPositionAndSelection)
     EXPECT_EQ(getSetting("Vindu", "Venstre"), "3000");
     EXPECT_EQ(getSetting("Vindu", "Topp"), "900");
     EXPECT_EQ(getSetting("Tilpass", "BackupIndex"), "1");
+}
+
+TEST_F(BackupWindowTest, TheWindowHasOneSizeAndItsToolbarThreeVerticalLines)
+{
+    open();
+    const QSize size = window->size();
+    EXPECT_EQ(window->minimumSize(), window->maximumSize());
+    window->resize(size + QSize(200, 100));
+    EXPECT_EQ(window->size(), size);
+
+    // Blue lines at x = 124, 358 and 431 of the top panel, the whole panel down.
+    const QImage shot = window->grab().toImage();
+    const QPoint origin = window->centralWidget()->mapTo(window.get(), QPoint(0, 0));
+    for (int x : {124, 358, 431})
+        for (int y : {8, 28, 48}) {
+            const QColor line = shot.pixelColor(origin + QPoint(x, y));
+            const QColor beside = shot.pixelColor(origin + QPoint(x - 2, y));
+            EXPECT_GT(beside.red() - line.red(), 30) << x << "," << y;
+        }
+}
+
+TEST_F(BackupWindowTest, TheFileListShowsEveryTitleWholeAtStartUp)
+{
+    open();
+    const QHeaderView *header = window->lvw1()->reportView()->header();
+    EXPECT_LE(header->sectionViewportPosition(4) + header->sectionSize(4), header->viewport()->width());
+}
+
+TEST_F(BackupWindowTest, TemplatesSortAsTheUsersLanguageDoes)
+{
+    QString file;
+    for (const char *name : {"Åse", "ære", "Ørn", "Zebra", "alfa"})
+        file += "\"" + QString::fromUtf8(name) + "\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n";
+    drives.writeFile("C:\\Program\\Backup\\BackupMal.txt", file.toLatin1()); // the 8-bit code page
+    open();
+    QStringList items;
+    for (int i = 1; i < window->cboMal()->count(); ++i)
+        items << window->cboMal()->itemText(i);
+    EXPECT_EQ(items, QStringList({"alfa", "Zebra", "ære", "Ørn", "Åse"}));
+}
+
+// A close request while files are being copied, as the window manager sends it.
+class CloseDuringRun : public BackupWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        for (int i = 0; i < 40; ++i)
+            drives.writeFile(QString("C:\\Data\\Mange\\f%1.txt").arg(i), "x");
+        drives.writeFile("C:\\Program\\Backup\\BackupMal.txt",
+                         "\"A\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n");
+        saveSetting("Tilpass", "BackupIndex", "1");
+        open();
+        // Once the run's question is answered and the copy is under way.
+        QObject::connect(&closer, &QTimer::timeout, [this] {
+            if (seenBoxes.size() == 1 && !QApplication::activeModalWidget()) {
+                closer.stop();
+                window->windowHandle()->close();
+            }
+        });
+        closer.start(0);
+    }
+    int copied() const
+    {
+        return int(QDir(drives.host("D:\\A\\Backup av Data\\Mange")).entryList(QDir::Files).size());
+    }
+    QTimer closer;
+};
+
+TEST_F(CloseDuringRun, YesStopsTheRunAndThenClosesTheWindow)
+{
+    answerBoxes({"Ja", "Ja", "Nei"});
+    click(window->qvbStart());
+    EXPECT_EQ(seenBoxes.value(1), "Vil du avbryte kopieringen?");
+    EXPECT_EQ(seenBoxes.value(2), "Backup avbrutt av bruker.\nVil du se loggfilen for detaljer?");
+    EXPECT_EQ(seenBoxes.size(), 3); // the run's own question is not asked again
+    EXPECT_TRUE(drives.readFile("C:\\Program\\Backup\\BackupLoggEnkel.txt").contains("Manuelt avbrutt"));
+    EXPECT_LT(copied(), 40);
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST_F(CloseDuringRun, NoLetsTheRunFinishWithItsWindow)
+{
+    answerBoxes({"Ja", "Nei", "Nei"});
+    click(window->qvbStart());
+    EXPECT_EQ(seenBoxes.value(1), "Vil du avbryte kopieringen?");
+    EXPECT_EQ(seenBoxes.value(2), "Backup fullført.\nVil du se loggfilen for detaljer?");
+    EXPECT_EQ(copied(), 40);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(BackupWindowTest, OnlyAMissingViewerIsReported)
+{
+    drives.writeFile("C:\\Program\\Backup\\BackupLoggEnkel.txt", "logg");
+    // A viewer that is there but will not start: not a program.
+    const QString notAProgram = drives.host("C:\\Program\\viewer");
+    drives.writeFile("C:\\Program\\viewer", "\x01\x02 no program");
+    QFile::setPermissions(notAProgram, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("QVBACKUP_TEXT_VIEWER", QFile::encodeName(notAProgram));
+    open();
+    answerBoxes({"OK"});
+    window->action("mnuFilVisLoggEn")->trigger();
+    EXPECT_TRUE(seenBoxes.isEmpty()) << seenBoxes.value(0).toStdString();
+
+    qputenv("QVBACKUP_TEXT_VIEWER", QFile::encodeName(drives.host("C:\\Program\\missing")));
+    window->action("mnuFilVisLoggEn")->trigger();
+    EXPECT_EQ(seenBoxes.value(0),
+              "Finner ikke filen Notepad.exe.\n\nSjekk at programmet finnes i Windows mappen.");
+    qunsetenv("QVBACKUP_TEXT_VIEWER");
+}
+
+// Letters that two targets share: each press moves on to the next target, and a
+// target reached this way is not worked; a menu opens.
+TEST_F(BackupWindowTest, AnAccessLetterUsedTwiceMovesBetweenItsTargets)
+{
+    open();
+    QApplication::setActiveWindow(window.get());
+    QWidget *cboMal = window->cboMal(), *chkFullSti = window->chkFullSti(), *qvbFra = window->qvbFra(),
+            *optAlle = window->optAlle();
+    const auto press = [&](Qt::Key key) {
+        QWidget *to = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                        : QApplication::focusWidget();
+        QTest::keyClick(to ? to : window.get(), key, Qt::AltModifier);
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget()))
+            return static_cast<QObject *>(menu->menuAction());
+        return static_cast<QObject *>(QApplication::focusWidget());
+    };
+    QObject *fil = window->menuBar()->actions().at(0), *rediger = window->menuBar()->actions().at(1);
+    EXPECT_EQ(press(Qt::Key_V), cboMal);
+    EXPECT_EQ(press(Qt::Key_V), chkFullSti);
+    EXPECT_EQ(press(Qt::Key_V), cboMal);
+    EXPECT_EQ(press(Qt::Key_R), qvbFra);
+    EXPECT_EQ(press(Qt::Key_R), rediger);
+    EXPECT_EQ(press(Qt::Key_R), qvbFra);
+    EXPECT_EQ(press(Qt::Key_F), optAlle);
+    EXPECT_EQ(press(Qt::Key_F), fil);
+    EXPECT_EQ(press(Qt::Key_F), optAlle);
+    EXPECT_FALSE(window->chkFullSti()->Value());
+    EXPECT_TRUE(chooserTitles.isEmpty());
 }

@@ -72,7 +72,7 @@ TEST_F(KatalogWindowTest, CancelAndTheCloseBoxChooseNothing)
     EXPECT_TRUE(w->ValgtMappe().isEmpty());
 }
 
-TEST_F(KatalogWindowTest, SizeAndPlaceAreRememberedInTwips)
+TEST_F(KatalogWindowTest, SizeAndPlaceAreRememberedInTwipsHoweverTheWindowCloses)
 {
     auto w = open("C:\\Data\\");
     w->resize(300, 400);
@@ -81,6 +81,31 @@ TEST_F(KatalogWindowTest, SizeAndPlaceAreRememberedInTwips)
     EXPECT_EQ(getSetting("KatalogVindu", "Hoyde"), "6000");
     w = open("C:\\Data\\");
     EXPECT_EQ(w->size(), QSize(300, 400));
+
+    w->resize(320, 410);
+    QTest::mouseClick(w->qvbOk(), Qt::LeftButton);
+    EXPECT_EQ(getSetting("KatalogVindu", "Bredde"), "4800");
+    w = open("C:\\Data\\");
+    w->resize(340, 420);
+    QTest::mouseClick(w->qvbAvbryt(), Qt::LeftButton);
+    EXPECT_EQ(getSetting("KatalogVindu", "Hoyde"), "6300");
+}
+
+TEST_F(KatalogWindowTest, StatusTextKeepsClearOfTheRightBorder)
+{
+    drives.makeDir("C:\\Data\\Bilder\\Ferie med familien\\Sommeren for lenge siden");
+    auto w = open("C:\\Data\\Bilder\\Ferie med familien\\Sommeren for lenge siden");
+    const QImage shot = w->shbStatus()->grab().toImage();
+    int rightmostText = -1;
+    // Inside the frame and above the size grip.
+    for (int x = 1; x < shot.width() - 1; ++x)
+        for (int y = 1; y < shot.height() - 12; ++y) {
+            const QColor c = shot.pixelColor(x, y);
+            if (c.red() < 90 && c.green() < 90 && c.blue() < 90)
+                rightmostText = x;
+        }
+    ASSERT_GT(rightmostText, 0);
+    EXPECT_LT(rightmostText, shot.width() - 12);
 }
 
 TEST_F(KatalogWindowTest, FavouritesGroupedWithHeadingsAndSeparators)

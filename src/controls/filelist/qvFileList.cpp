@@ -249,6 +249,17 @@ void qvFileList::setView(int view)
         General_zFyllBildelister();
 }
 
+// Flat titles: plain cells with a dividing line instead of raised buttons.
+void qvFileList::setFlatHeader(int v)
+{
+    m_flatHeader = v;
+    m_tree->header()->setStyleSheet(
+        v != 0 ? QStringLiteral("QHeaderView::section { border: none; border-right: 1px solid palette(mid); "
+                                "border-bottom: 1px solid palette(mid); background: palette(base); "
+                                "padding: 1px 4px; }")
+               : QString());
+}
+
 void qvFileList::setMultiSelect(bool on)
 {
     m_multiSelect = on;

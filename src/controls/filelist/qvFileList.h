@@ -17,7 +17,8 @@ class qvFileListModel;
 namespace qv
 {
 class ChangeWatch;
-}
+struct DirEntry;
+} // namespace qv
 
 // The file list: the entries of one folder (automatic mode) or the rows a program
 // adds (manual mode), in report, icon or list view, with folders kept above files
@@ -26,6 +27,7 @@ class ChangeWatch;
 class qvFileList : public QWidget
 {
     Q_OBJECT
+    Q_PROPERTY(QFont Font READ Font WRITE setFontProperty)
     Q_PROPERTY(int Appearance READ Appearance WRITE setAppearance)
     Q_PROPERTY(int BorderStyle READ BorderStyle WRITE setBorderStyle)
     Q_PROPERTY(bool ShowHidden READ ShowHidden WRITE setShowHidden)
@@ -128,6 +130,8 @@ public:
     bool arrowUp() const;
 
     // ---- properties
+    QFont Font() const { return font(); }
+    void setFontProperty(const QFont &f) { setFont(f); }
     int Appearance() const { return m_appearance; }
     void setAppearance(int v);
     int BorderStyle() const { return m_borderStyle; }
@@ -149,7 +153,7 @@ public:
     int View() const { return m_view; }
     void setView(int view);
     int FlatHeader() const { return m_flatHeader; }
-    void setFlatHeader(int v) { m_flatHeader = v; }
+    void setFlatHeader(int v);
     bool MultiSelect() const { return m_multiSelect; }
     void setMultiSelect(bool on);
     bool AutoColumnWidth() const { return m_autoColumnWidth; }
@@ -244,12 +248,14 @@ private:
     void General_zFyllBildelisterEnkle(const QString &fullPath);
     void General_zSjekkListe();
     void General_zSorterMapperFoerst();
+    void appendRow(const QString &fullPath, const qv::DirEntry *e, qint64 itemColor);
     void placeNewRow();
     void loadIconsFor(int row);
     void loadIconsAround();
     void autoUpdateTick();
     void onColumnClick(int column);
     void showSortArrow(int column, bool up);
+    void hideSortArrow();
     void rearmWatch();
     bool maybeStartDrag(QMouseEvent *event);
     bool handleDragEvent(QWidget *viewport, QEvent *event);
@@ -264,6 +270,7 @@ private:
     void applyTip();
     void applyBorder();
     int columnWidthAt(int c) const;
+    int contentWidth(int column) const;
     void setColumnWidthAt(int c, int w);
     int modelRowOf(int lIndex) const; // -1 outside
     QItemSelectionModel *selection() const;

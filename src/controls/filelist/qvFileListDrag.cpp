@@ -6,6 +6,7 @@
 #include "platform/FileSystem.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QItemSelectionModel>
@@ -101,11 +102,16 @@ bool qvFileList::handleDragEvent(QWidget *viewport, QEvent *event)
             e->accept();
         return true;
     }
-    case QEvent::DragLeave:
+    case QEvent::DragLeave: {
         m_dropHighlight = 0;
         m_model->setDropRow(-1);
         m_tmrDragScroll->stop();
+        // A leave carries no data and no buttons; the host hears of it as State 1.
+        int effect = EffectNone;
+        const QPoint at = mapFromGlobal(QCursor::pos());
+        emit OLEDragOver(nullptr, &effect, 0, 0, at.x(), at.y(), 1);
         return true;
+    }
     case QEvent::Drop: {
         auto *e = static_cast<QDropEvent *>(event);
         const QPoint at = viewport->mapTo(this, e->position().toPoint());

@@ -6,10 +6,12 @@
 #include "controls/filelist/qvFileListIcons.h"
 #include "controls/filelist/qvFileListModel.h"
 #include "platform/ChangeWatch.h"
+#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
 #include "platform/WinPath.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
@@ -51,6 +53,16 @@ std::optional<qv::DirEntry> entryOf(const QString &fullPath)
     return found;
 }
 
+// The last-write time of a path itself (UTC); invalid when it has none.
+QDateTime fileDateOf(const QString &windowsPath)
+{
+    const std::optional<QString> host = qv::DriveTable::current().toHost(windowsPath);
+    if (!host)
+        return {};
+    const QFileInfo info(*host);
+    return info.exists() ? info.lastModified().toUTC() : QDateTime();
+}
+
 bool shownByAttributes(quint32 a, bool showHidden, bool showSystem)
 {
     if (a & qv::Attr::System)
@@ -71,6 +83,25 @@ QColor qvFileList::rowColor(const QString &attr, qint64 itemColor) const
     return ToQColor(TranslateColor(OleColor(itemColor), palette()));
 }
 
+// One row from a directory entry; without an entry, a folder that could not be read.
+void qvFileList::appendRow(const QString &fullPath, const qv::DirEntry *e, qint64 itemColor)
+{
+    const quint32 attributes = e ? e->attributes : quint32(qv::Attr::Directory);
+    const bool folder = attributes & qv::Attr::Directory;
+    qvFileListModel::Row r;
+    r.tag = fullPath;
+    r.text = shownText(fullPath);
+    r.sub[0] =
+        folder && !m_showFileType ? QStringLiteral("Mappe") : typeText(fullPath, folder, m_showFileType);
+    r.sub[1] = folder ? QString() : sizeText(e->size, m_fileDecimals);
+    r.sub[2] = timeText(e ? e->lastWriteUtc : QDateTime());
+    r.sub[3] = attributeText(attributes);
+    r.color = rowColor(r.sub[3], itemColor);
+    r.dimmed = attributes & qv::Attr::Hidden;
+    r.link = e && e->isLink;
+    m_model->append(std::move(r));
+}
+
 // ---- manual filling
 
 void qvFileList::Clear()
@@ -83,6 +114,9 @@ void qvFileList::Clear()
 bool qvFileList::AddItem(const QString &sFilnavn, const QString &sEgen, const QString &sStorrelse,
                          const QString &sDato, const QString &sAttr, qint64 lItemColor)
 {
+    // The rows come in the caller's order: no column claims to sort them.
+    if (m_sorted || arrowColumn() >= 0)
+        hideSortArrow();
     m_sorted = false;
     qvFileListModel::Row r;
     r.text = shownText(sFilnavn);
@@ -104,19 +138,7 @@ void qvFileList::AddFile(const QString &sFile, int lIndex, bool AutoRefresh, qin
         const std::optional<qv::DirEntry> e = entryOf(sFile);
         if (!e)
             return;
-        const bool folder = e->attributes & qv::Attr::Directory;
-        qvFileListModel::Row r;
-        r.tag = sFile;
-        r.text = shownText(sFile);
-        r.sub[0] = folder ? (m_showFileType ? typeText(sFile, true, true) : QStringLiteral("Mappe"))
-                          : typeText(sFile, false, m_showFileType);
-        r.sub[1] = folder ? QString() : sizeText(e->size, m_fileDecimals);
-        r.sub[2] = timeText(e->lastWriteUtc);
-        r.sub[3] = attributeText(e->attributes);
-        r.color = rowColor(r.sub[3], lItemColor);
-        r.dimmed = e->attributes & qv::Attr::Hidden;
-        r.link = e->isLink;
-        m_model->append(std::move(r));
+        appendRow(sFile, &*e, lItemColor);
         placeNewRow();
         if (AutoRefresh && m_loadFileIcons != 0) {
             m_model->flush();
@@ -144,10 +166,13 @@ void qvFileList::Refresh()
 
 void qvFileList::setPath(const QString &path)
 {
+    const auto folder = [](QString p) { return p.endsWith(u'\\') ? p : p + u'\\'; };
+    const bool changed = folder(path).compare(folder(m_path), Qt::CaseInsensitive) != 0;
     m_path = path;
     General_zFyllListe();
     rearmWatch();
-    emit PathChange();
+    if (changed)
+        emit PathChange();
 }
 
 void qvFileList::rearmWatch()
@@ -198,21 +223,9 @@ void qvFileList::General_zFyllListe()
                     return true;
                 if (!shownByAttributes(e.attributes, m_showHidden, m_showSystem))
                     return true;
-                const QString full = m_path + e.name;
-                const QString ext = extensionOf(e.name);
-                if (m_hideKRMB && ext == QLatin1String("KRMB"))
+                if (m_hideKRMB && extensionOf(e.name) == QLatin1String("KRMB"))
                     return true;
-                qvFileListModel::Row r;
-                r.tag = full;
-                r.text = m_showFullPath ? full : e.name;
-                r.sub[0] = m_showFileType ? typeText(full, false, true) : ext;
-                r.sub[1] = sizeText(e.size, m_fileDecimals);
-                r.sub[2] = timeText(e.lastWriteUtc);
-                r.sub[3] = attributeText(e.attributes);
-                r.color = rowColor(r.sub[3], NoColor);
-                r.dimmed = e.attributes & qv::Attr::Hidden;
-                r.link = e.isLink;
-                m_model->append(std::move(r));
+                appendRow(m_path + e.name, &e, NoColor);
                 return true;
             });
         }
@@ -275,16 +288,7 @@ void qvFileList::General_zFyllListeDir()
         try {
             const QString full = m_path + name;
             const std::optional<qv::DirEntry> e = entryOf(full);
-            qvFileListModel::Row r;
-            r.tag = full;
-            r.text = m_showFullPath ? full : name;
-            r.sub[0] = m_showFileType ? typeText(full, true, true) : QStringLiteral("Mappe");
-            r.sub[2] = timeText(e ? e->lastWriteUtc : QDateTime());
-            r.sub[3] = attributeText(e ? e->attributes : quint32(qv::Attr::Directory));
-            r.color = rowColor(r.sub[3], NoColor);
-            r.dimmed = r.sub[3].contains(u'h');
-            r.link = e && e->isLink;
-            m_model->append(std::move(r));
+            appendRow(full, e ? &*e : nullptr, NoColor);
         } catch (const qv::PlatformError &err) {
             static const QSet<int> dropped = {5, 9, 52, 53, 75, 419, 481};
             if (!dropped.contains(err.number()))
@@ -301,20 +305,9 @@ void qvFileList::General_zFyllListeEnkle(const QString &fullPath)
             return;
         if (!shownByAttributes(e->attributes, m_showHidden, m_showSystem))
             return;
-        const QString ext = extensionOf(e->name);
-        if (m_hideKRMB && ext == QLatin1String("KRMB"))
+        if (m_hideKRMB && extensionOf(e->name) == QLatin1String("KRMB"))
             return;
-        qvFileListModel::Row r;
-        r.tag = fullPath;
-        r.text = shownText(fullPath);
-        r.sub[0] = m_showFileType ? typeText(fullPath, false, true) : ext;
-        r.sub[1] = sizeText(e->size, m_fileDecimals);
-        r.sub[2] = timeText(e->lastWriteUtc);
-        r.sub[3] = attributeText(e->attributes);
-        r.color = rowColor(r.sub[3], NoColor);
-        r.dimmed = e->attributes & qv::Attr::Hidden;
-        r.link = e->isLink;
-        m_model->append(std::move(r));
+        appendRow(fullPath, &*e, NoColor);
         placeNewRow();
         if (m_loadFileIcons != 0)
             General_zFyllBildelisterEnkle(fullPath);
@@ -329,13 +322,14 @@ void qvFileList::loadIconsFor(int row)
 {
     const qvFileListModel::Row &r = m_model->row(row);
     // A ghosted or linked look is not the type's look: it gets a key of its own.
-    QString key = qvFileListIcons::keyFor(r.tag, r.sub[0]);
+    const bool folder = r.sub[3].contains(u'd');
+    QString key = qvFileListIcons::keyFor(r.tag, r.sub[0], folder);
     if (r.dimmed)
         key += QStringLiteral("|h");
     if (r.link)
         key += QStringLiteral("|l");
     if (!m_model->hasIcons(key)) {
-        const auto icons = qvFileListIcons::iconsFor(r.tag, r.sub[3].contains(u'd'), r.dimmed, r.link);
+        const auto icons = qvFileListIcons::iconsFor(r.tag, folder, r.dimmed, r.link);
         m_model->setIcons(key, icons.small, icons.large);
     }
     m_model->setIconKey(row, key);
@@ -391,10 +385,15 @@ void qvFileList::General_zSjekkListe()
         try {
             const qvFileListModel::Row &r = m_model->row(i);
             const std::optional<qv::DirEntry> e = entryOf(r.tag);
-            // A file gone since it was listed keeps its row as it was: the user sees
-            // what was found, and a sort is no reason for an error message.
-            if (!e)
+            if (!e) {
+                // Not in its folder's listing: the path's own file date, when it has
+                // one. A file gone since it was listed keeps its row as it was; a
+                // sort is no reason for an error message.
+                const QDateTime date = fileDateOf(r.tag);
+                if (date.isValid() && timeText(date) != r.sub[2])
+                    m_model->setSub(i, 3, timeText(date));
                 continue;
+            }
             const QString time = timeText(e->lastWriteUtc);
             if (time != r.sub[2])
                 m_model->setSub(i, 3, time);

@@ -10,12 +10,12 @@
 namespace qvFileListIcons
 {
 
-QString keyFor(const QString &fullPath, const QString &typeText)
+QString keyFor(const QString &fullPath, const QString &typeText, bool isFolder)
 {
     static const QStringList own = {"EXE", "ICO", "CUR", "LNK", "SCF", "SCR",
                                     "MSC", "ANI", "PIF", "URL", "ZIP"};
     const QString ext = qvFileListFormat::extensionOf(fullPath.mid(fullPath.lastIndexOf(u'\\') + 1));
-    if (ext.isEmpty() || own.contains(ext) || typeText == QLatin1String("Filmappe"))
+    if (isFolder || ext.isEmpty() || own.contains(ext) || typeText == QLatin1String("Filmappe"))
         return u'%' + fullPath.toLower();
     return u'#' + ext + u'#';
 }

@@ -8,8 +8,9 @@ namespace qvFileListIcons
 {
 
 // "#EXT#" for a file that shares its type's icon, "%" + the lower-case path for an
-// entry that gets its own (folders come with the type text "Filmappe").
-QString keyFor(const QString &fullPath, const QString &typeText);
+// entry that gets its own. A folder always gets its own, whatever its name ends in
+// (with shell types its type text is "Filmappe").
+QString keyFor(const QString &fullPath, const QString &typeText, bool isFolder = false);
 
 struct Pair {
     QIcon small; // 16 x 16

@@ -1,5 +1,7 @@
 #include "controls/filelist/qvFileListModel.h"
 
+#include "platform/Collation.h"
+
 #include <QTimer>
 #include <algorithm>
 #include <numeric>
@@ -148,11 +150,13 @@ void qvFileListModel::sortRows(int column, bool descending, const std::function<
     if (isFolder)
         for (int i = 0; i < n; ++i)
             folder[size_t(i)] = isFolder(m_rows[size_t(i)]) ? 1 : 0;
+    // Names sort as the user's language orders them; the other columns are texts
+    // formed to sort by their characters (sizes padded, dates year first).
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
         if (folder[size_t(a)] != folder[size_t(b)])
             return folder[size_t(a)] > folder[size_t(b)];
-        const int c = columnText(m_rows[size_t(a)], column)
-                          .compare(columnText(m_rows[size_t(b)], column), Qt::CaseInsensitive);
+        const QString &x = columnText(m_rows[size_t(a)], column), &y = columnText(m_rows[size_t(b)], column);
+        const int c = column == 0 ? qv::compareNames(x, y) : x.compare(y, Qt::CaseInsensitive);
         return descending ? c > 0 : c < 0;
     });
 

@@ -390,13 +390,36 @@ void qvFileList::ChangeColAlign(int Column, Qt::Alignment alignment)
         m_model->setAlignment(Column, alignment & Qt::AlignHorizontal_Mask);
 }
 
+// The width of a column's widest cell and its title. The view's own fit looks only
+// at the rows around the visible ones; measuring every row of a long list costs more
+// than filling it, and the widest texts are among the longest.
+int qvFileList::contentWidth(int column) const
+{
+    constexpr size_t Candidates = 48;
+    const int n = m_model->count();
+    std::vector<std::pair<qsizetype, int>> byLength;
+    byLength.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        const qvFileListModel::Row &r = m_model->row(i);
+        byLength.emplace_back((column == 0 ? r.text : r.sub[column - 1]).size(), i);
+    }
+    if (byLength.size() > Candidates) {
+        std::nth_element(byLength.begin(), byLength.begin() + Candidates, byLength.end(), std::greater<>());
+        byLength.resize(Candidates);
+    }
+    int widest = m_tree->header()->isHidden() ? 0 : m_tree->header()->sectionSizeHint(column);
+    for (const auto &[length, row] : byLength)
+        widest = std::max(widest, m_tree->sizeHintForIndex(m_model->index(row, column)).width());
+    return widest;
+}
+
 void qvFileList::AutoColWidth()
 {
     const int w = width();
     m_model->flush();
     if (m_view == 3 && m_model->count() > 0)
         for (int c = 0; c < qvFileListModel::Columns; ++c)
-            m_tree->resizeColumnToContents(c);
+            setColumnWidthAt(c, contentWidth(c));
     if (m_columnWidths[4] < 40)
         setColumnWidthAt(4, 40);
     if (m_columnWidths[1] < 40)
@@ -418,6 +441,11 @@ int qvFileList::arrowColumn() const
 bool qvFileList::arrowUp() const
 {
     return m_tree->header()->sortIndicatorOrder() == Qt::DescendingOrder;
+}
+
+void qvFileList::hideSortArrow()
+{
+    m_tree->header()->setSortIndicatorShown(false);
 }
 
 void qvFileList::showSortArrow(int column, bool up)

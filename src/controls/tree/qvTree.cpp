@@ -62,7 +62,6 @@ public:
         if (!cancel && index.isValid() && index.model() == model) {
             QStandardItem *item = m_owner->m_model->itemFromIndex(index);
             item->setText(typed.trimmed());
-            item->setData(typed.trimmed().toLower(), qvTreeModel::SortTextRole);
         }
     }
 
@@ -556,9 +555,8 @@ void qvTree::UserControl_Show()
                 selectNode(c);
             setGetPath(QStringLiteral("c:\\"));
         }
-        // The nodes were coloured as they were added; a disabled tree greys them.
-        if (!m_view->isEnabled())
-            applyColours(false);
+        // As the Enabled setter does: recycle-bin nodes lose their colour here.
+        applyColours(m_view->isEnabled());
         armWatch(m_getPath);
     } catch (const PlatformError &e) {
         LogTreeError(QStringLiteral("UserControl_Show"), e.number(), e.description(), false);

@@ -230,6 +230,10 @@ private:
 
     // Updates
     void tmr1_Timer();
+    // The steps of the tick that stand on their own.
+    void tickDrives();
+    void tickCdMedia();
+    void tickSubFolderCount(QStandardItem *s, bool fired);
     void armWatch(const QString &key);
     void closeWatch();
     QString driveListEntry(QChar letter) const;

@@ -80,10 +80,12 @@ long qvTree::CreateNewFolder()
         }
         return 1;
     } catch (const PlatformError &e) {
-        if (e.number() != qvTreeModel::ErrNoSuchNode)
-            LogTreeError(QStringLiteral("General_CreateNewFolder"), e.number(), e.description(), false);
+        if (e.number() == qvTreeModel::ErrNoSuchNode)
+            return 1;
+        // A logged error: the empty result.
+        LogTreeError(QStringLiteral("General_CreateNewFolder"), e.number(), e.description(), false);
     }
-    return 1;
+    return 0;
 }
 
 int qvTree::RenameSelectedFolder()

@@ -1,15 +1,24 @@
 #include "controls/tree/qvTreeModel.h"
 
 #include "controls/tree/qvTreeIcons.h"
+#include "platform/Collation.h"
 #include "platform/PlatformError.h"
 
 #include <QApplication>
 #include <QPalette>
 
-qvTreeModel::qvTreeModel(QObject *parent) : QStandardItemModel(parent)
+namespace
 {
-    setSortRole(SortTextRole);
-}
+// Children sort by their labels as the user's language orders names.
+class NodeItem : public QStandardItem
+{
+public:
+    using QStandardItem::QStandardItem;
+    bool operator<(const QStandardItem &other) const override { return qv::lessName(text(), other.text()); }
+};
+} // namespace
+
+qvTreeModel::qvTreeModel(QObject *parent) : QStandardItemModel(parent) {}
 
 QStandardItem *qvTreeModel::node(const QString &key) const
 {
@@ -32,17 +41,15 @@ QStandardItem *qvTreeModel::addNode(const QString &parentKey, const QString &key
     if (m_nodes.contains(key))
         throw qv::PlatformError(ErrDuplicateKey, QStringLiteral("Key is not unique in collection"));
     QStandardItem *parent = parentKey.isEmpty() ? invisibleRootItem() : nodeOrThrow(parentKey);
-    auto *item = new QStandardItem(text);
+    auto *item = new NodeItem(text);
     item->setEditable(true);
     item->setData(key, KeyRole);
     item->setData(image, ImageRole);
-    item->setData(text.toLower(), SortTextRole);
     item->setData(QColor(Qt::black), Qt::ForegroundRole);
     int row = parent->rowCount();
     if (parent != invisibleRootItem() && parent->data(SortedRole).toBool()) {
-        const QString sortText = text.toLower();
         row = 0;
-        while (row < parent->rowCount() && parent->child(row)->data(SortTextRole).toString() <= sortText)
+        while (row < parent->rowCount() && qv::compareNames(parent->child(row)->text(), text) <= 0)
             ++row;
     }
     parent->insertRow(row, item);

@@ -17,7 +17,6 @@ public:
         SelectedImageRole,
         SortedRole,
         LinkRole,
-        SortTextRole,
     };
     // Collection errors, with the numbers the tree's handlers switch on.
     static constexpr int ErrNotSet = 91, ErrNoSuchNode = 35601, ErrDuplicateKey = 35602, ErrBadKey = 35603;
