@@ -1,10 +1,9 @@
 #pragma once
 #include "engine/RunState.h"
 
-class qvFileList;
-
 namespace qv
 {
+class qvFileList;
 
 // The found-file list of the engine, shown in the window's file list control.
 class FileListBinding : public FoundFileList

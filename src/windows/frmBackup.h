@@ -1,4 +1,10 @@
 #pragma once
+#include "controls/buttons/qvCheckBox.h"
+#include "controls/buttons/qvCommand.h"
+#include "controls/buttons/qvTButton.h"
+#include "controls/panels/qvProgress.h"
+#include "controls/panels/qvShadeBox.h"
+#include "controls/panels/qvShadeForm.h"
 #include "engine/BackupEngine.h"
 
 #include <QMainWindow>
@@ -10,16 +16,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class qvCheckBox;
-class qvCommand;
-class qvFileList;
-class qvProgress;
-class qvShadeBox;
-class qvShadeForm;
-class qvTButton;
 
 namespace qv
 {
+class qvFileList;
 class FileListBinding;
 class QtUserDialog;
 

@@ -3,15 +3,16 @@
 #include <QStringList>
 #include <vector>
 
+#include "controls/buttons/qvCommand.h"
+#include "controls/buttons/qvTButton.h"
+#include "controls/panels/qvShadeBox.h"
+#include "controls/panels/qvShadeForm.h"
+
 class QMenu;
-class qvCommand;
-class qvShadeBox;
-class qvShadeForm;
-class qvTButton;
-class qvTree;
 
 namespace qv
 {
+class qvTree;
 
 // The folder chooser: a folder tree, a new-folder button and the favourite folders
 // of the sibling file viewer. The chosen folder comes back through ValgtMappe.

@@ -20,6 +20,10 @@
 #include <QTreeView>
 #include <gtest/gtest.h>
 
+using qv::qvFileList;
+using qv::qvFileListModel;
+namespace qvFileListFormat = qv::qvFileListFormat;
+
 namespace
 {
 

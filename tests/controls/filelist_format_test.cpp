@@ -6,7 +6,7 @@
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
-using namespace qvFileListFormat;
+using namespace qv::qvFileListFormat;
 
 namespace
 {
@@ -79,7 +79,7 @@ TEST(FileListFormat, SizeTextsReadBackForTotals)
 
 TEST(FileListIcons, KeysSharedByTypeOrOwnPerFile)
 {
-    using qvFileListIcons::keyFor;
+    using qv::qvFileListIcons::keyFor;
     EXPECT_EQ(keyFor("C:\\a\\b.txt", "TXT"), "#TXT#");
     EXPECT_EQ(keyFor("C:\\a\\c.TXT", "TXT"), "#TXT#");
     EXPECT_EQ(keyFor("C:\\A\\Prog.exe", "EXE"), "%c:\\a\\prog.exe");

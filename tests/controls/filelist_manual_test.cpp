@@ -17,6 +17,10 @@
 
 #include <vector>
 
+using qv::qvFileList;
+using qv::qvFileListModel;
+namespace qvFileListFormat = qv::qvFileListFormat;
+
 using qvFileListFormat::sizeText;
 
 namespace

@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using qv::qvTree;
+using qv::qvTreeModel;
+
 class TreeTest : public ::testing::Test
 {
 protected:

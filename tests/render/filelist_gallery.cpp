@@ -14,6 +14,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+using qv::qvFileList;
+using qv::qvFileListModel;
+namespace qvFileListFormat = qv::qvFileListFormat;
+
 namespace
 {
 

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+using qv::qvTree;
+
 namespace
 {
 

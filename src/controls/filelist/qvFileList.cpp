@@ -7,6 +7,7 @@
 #include "controls/filelist/qvFileListModel.h"
 #include "controls/panels/CTooltip.h"
 #include "platform/ChangeWatch.h"
+#include "platform/ErrorMessage.h"
 #include "platform/ErrorRecord.h"
 #include "platform/UserDialog.h"
 
@@ -21,6 +22,9 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+namespace qv
+{
 
 const QString qvFileList::ErrorFile = QStringLiteral("ERROR_qvFileList.txt");
 
@@ -454,22 +458,7 @@ void qvFileList::logError(const QString &procedure, int number, const QString &d
     qv::appendErrorRecord(ErrorFile, module, procedure, number, description);
     if (quiet)
         return;
-    const QString crlf = QStringLiteral("\r\n");
-    const QString text =
-        QStringList{
-            "Feil nr: " + QString::number(number),
-            "Beskrivelse: " + description,
-            QString(),
-            "Modul: " + module,
-            "Prosedyre: " + procedure,
-            QString(),
-            "Feilmeldingene over er kopiert til filen " + ErrorFile + ",",
-            QStringLiteral("denne ligger i mappen til Kelvaro."),
-            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
-            "e-post adressen, [" + SupportAddress + "].",
-            QStringLiteral("På denne måten kan evt. feil utbedres."),
-        }
-            .join(crlf);
-    qv::dialog().messageBox(text, qv::Buttons::OK, qv::Icon::Critical,
-                            "En feil har oppstått. Programversion: " + qv::versionText(4), 1);
+    showErrorMessage(ErrorFile, SupportAddress, module, procedure, number, description);
 }
+
+} // namespace qv

@@ -13,12 +13,12 @@ class QMimeData;
 class QMouseEvent;
 class QItemSelectionModel;
 class QAbstractItemView;
-class qvFileListModel;
+
 namespace qv
 {
 class ChangeWatch;
 struct DirEntry;
-} // namespace qv
+class qvFileListModel;
 
 // The file list: the entries of one folder (automatic mode) or the rows a program
 // adds (manual mode), in report, icon or list view, with folders kept above files
@@ -314,3 +314,5 @@ private:
     bool m_autoUpdate = true, m_showFileType = false;
     TooltipProperties m_tipProps;
 };
+
+} // namespace qv

@@ -15,6 +15,9 @@
 #include <QTimer>
 #include <QUrl>
 
+namespace qv
+{
+
 namespace
 {
 constexpr int EffectNone = 0, EffectCopy = 1, EffectMove = 2;
@@ -129,3 +132,5 @@ bool qvFileList::handleDragEvent(QWidget *viewport, QEvent *event)
         return false;
     }
 }
+
+} // namespace qv

@@ -20,6 +20,9 @@
 #include <QTreeView>
 #include <optional>
 
+namespace qv
+{
+
 using namespace qvFileListFormat;
 using qvKontrollerFelles::ToQColor;
 using qvKontrollerFelles::TranslateColor;
@@ -460,3 +463,5 @@ void qvFileList::autoUpdateTick()
         }
     }
 }
+
+} // namespace qv

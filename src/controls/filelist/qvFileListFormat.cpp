@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-namespace qvFileListFormat
+namespace qv::qvFileListFormat
 {
 
 QString extensionOf(const QString &name, bool keepCase)
@@ -104,4 +104,4 @@ QString shortByteSize(quint64 bytes)
     return QLocale().toString(v, 'f', decimals) + u' ' + QLatin1String(units[unit]);
 }
 
-} // namespace qvFileListFormat
+} // namespace qv::qvFileListFormat

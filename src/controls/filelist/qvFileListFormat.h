@@ -5,7 +5,7 @@
 
 // The texts of one file list row, computed from a directory entry, and the reading
 // of those texts back for the totals.
-namespace qvFileListFormat
+namespace qv::qvFileListFormat
 {
 
 // Text colour of every row whose attribute letters hold "h" (0x00BBGGRR).
@@ -37,4 +37,4 @@ double kilobytesOf(const QString &sizeColumn);
 // The short byte-size text of the shell ("532 byte", "1,50 KB", "23,4 MB", "117 GB").
 QString shortByteSize(quint64 bytes);
 
-} // namespace qvFileListFormat
+} // namespace qv::qvFileListFormat

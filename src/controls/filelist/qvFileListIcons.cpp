@@ -7,7 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-namespace qvFileListIcons
+namespace qv::qvFileListIcons
 {
 
 QString keyFor(const QString &fullPath, const QString &typeText, bool isFolder)
@@ -74,4 +74,4 @@ Pair iconsFor(const QString &fullPath, bool isFolder, bool dimmed, bool isLink)
     return {QIcon(drawn(base, 16, dimmed, isLink)), QIcon(drawn(base, 32, dimmed, isLink))};
 }
 
-} // namespace qvFileListIcons
+} // namespace qv::qvFileListIcons

@@ -4,7 +4,7 @@
 
 // Icons of the file list: one per type, except for the types whose files carry their
 // own icon (programs, shortcuts, archives...) and entries without an extension.
-namespace qvFileListIcons
+namespace qv::qvFileListIcons
 {
 
 // "#EXT#" for a file that shares its type's icon, "%" + the lower-case path for an
@@ -20,4 +20,4 @@ struct Pair {
 // shortcut arrow for a link.
 Pair iconsFor(const QString &fullPath, bool isFolder, bool dimmed, bool isLink);
 
-} // namespace qvFileListIcons
+} // namespace qv::qvFileListIcons

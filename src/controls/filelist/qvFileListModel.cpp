@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <numeric>
 
+namespace qv
+{
+
 qvFileListModel::qvFileListModel(QObject *parent) : QAbstractTableModel(parent)
 {
     m_align[0] = m_align[1] = Qt::AlignLeft | Qt::AlignVCenter;
@@ -252,3 +255,5 @@ bool qvFileListModel::setData(const QModelIndex &index, const QVariant &value, i
     setText(index.row(), text);
     return true;
 }
+
+} // namespace qv

@@ -5,6 +5,9 @@
 #include <functional>
 #include <vector>
 
+namespace qv
+{
+
 // The rows of the file list. Rows are appended to the store at once (so counts and
 // paths answer straight away) and announced to the views in one insert at the next
 // turn of the event loop, or earlier when anything needs the views to agree.
@@ -82,3 +85,5 @@ private:
     bool m_largeIcons = false, m_showSmall = true, m_showLarge = true, m_editable = false;
     Qt::Alignment m_align[Columns];
 };
+
+} // namespace qv

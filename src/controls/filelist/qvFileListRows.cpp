@@ -16,6 +16,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace qv
+{
+
 using namespace qvFileListFormat;
 
 int qvFileList::modelRowOf(int lIndex) const
@@ -504,3 +507,5 @@ void qvFileList::General_zSorterMapperFoerst()
     if (m_loadFileIcons != 0 && m_fillMode == 0)
         m_tmr2->start(1);
 }
+
+} // namespace qv

@@ -16,7 +16,8 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 
-using qv::PlatformError;
+namespace qv
+{
 
 const QString qvTree::ComputerKey = QStringLiteral("R1");
 
@@ -1063,3 +1064,5 @@ void qvTreeView::keyReleaseEvent(QKeyEvent *e)
     emit m_owner->KeyUp(e->key(), int(e->modifiers() & Qt::ShiftModifier ? 1 : 0));
     QTreeView::keyReleaseEvent(e);
 }
+
+} // namespace qv

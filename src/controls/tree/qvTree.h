@@ -13,12 +13,12 @@
 
 class QMimeData;
 class QStandardItem;
-class qvTreeModel;
-class qvTree;
+
 namespace qv
 {
 class ChangeWatch;
-}
+class qvTreeModel;
+class qvTree;
 
 // The tree view inside qvTree: hands its mouse, key, edit and drag events to the control.
 class qvTreeView : public QTreeView
@@ -273,3 +273,5 @@ private:
     int m_scrollDirection = 0;
     QString m_hoverKey;
 };
+
+} // namespace qv

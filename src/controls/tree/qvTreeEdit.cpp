@@ -13,7 +13,8 @@
 #include <QMimeData>
 #include <QScrollBar>
 
-using qv::PlatformError;
+namespace qv
+{
 
 namespace
 {
@@ -407,3 +408,5 @@ void qvTreeView::startDrag(Qt::DropActions)
     emit m_owner->OLECompleteDrag(effect);
     m_owner->m_mouseDownKey.clear();
 }
+
+} // namespace qv

@@ -6,6 +6,9 @@
 #include <QPixmap>
 #include <QStyle>
 
+namespace qv
+{
+
 namespace
 {
 
@@ -88,3 +91,5 @@ QStringList qvTreeImageKeys()
 {
     return icons().keys();
 }
+
+} // namespace qv

@@ -7,6 +7,9 @@
 #include <QApplication>
 #include <QPalette>
 
+namespace qv
+{
+
 namespace
 {
 // Children sort by their labels as the user's language orders names.
@@ -183,3 +186,5 @@ QVariant qvTreeModel::data(const QModelIndex &index, int role) const
         return QApplication::palette().color(QPalette::Highlight).lighter(160);
     return QStandardItemModel::data(index, role);
 }
+
+} // namespace qv

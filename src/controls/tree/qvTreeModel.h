@@ -4,6 +4,9 @@
 #include <QStandardItemModel>
 #include <QString>
 
+namespace qv
+{
+
 // The nodes of qvTree, found by key. Keys are lower-case paths ("c:\data"), "R1" for
 // the computer node.
 class qvTreeModel : public QStandardItemModel
@@ -60,3 +63,5 @@ private:
     QHash<QString, QStandardItem *> m_nodes;
     QString m_selectedKey, m_dropKey;
 };
+
+} // namespace qv

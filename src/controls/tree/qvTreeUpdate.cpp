@@ -4,6 +4,7 @@
 #include "controls/tree/qvTreeModel.h"
 #include "platform/ChangeWatch.h"
 #include "platform/DriveTable.h"
+#include "platform/ErrorMessage.h"
 #include "platform/ErrorRecord.h"
 #include "platform/FolderOps.h"
 #include "platform/PlatformError.h"
@@ -12,7 +13,8 @@
 #include <QScopeGuard>
 #include <QStringList>
 
-using qv::PlatformError;
+namespace qv
+{
 
 namespace
 {
@@ -58,23 +60,7 @@ void qvTree::LogTreeError(const QString &procedure, int number, const QString &d
     qv::appendErrorRecord(TreeLog, module, procedure, number, description);
     if (silent)
         return;
-    const QString text =
-        QStringList{
-            "Feil nr: " + QString::number(number),
-            "Beskrivelse: " + description,
-            QString(),
-            "Modul: " + module,
-            "Prosedyre: " + procedure,
-            QString(),
-            "Feilmeldingene over er kopiert til filen " + TreeLog + ",",
-            QStringLiteral("denne ligger i mappen til Kelvaro."),
-            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
-            "e-post adressen, [" + TreeSupportAddress + "].",
-            QStringLiteral("På denne måten kan evt. feil utbedres."),
-        }
-            .join(QStringLiteral("\r\n"));
-    qv::dialog().messageBox(text, qv::Buttons::OK, qv::Icon::Critical,
-                            "En feil har oppstått. Programversion: " + qv::versionText(4), 1);
+    showErrorMessage(TreeLog, TreeSupportAddress, module, procedure, number, description);
 }
 
 void qvTree::tmr1_Timer()
@@ -288,3 +274,5 @@ void qvTree::tickSubFolderCount(QStandardItem *s, bool fired)
         }
     }
 }
+
+} // namespace qv
