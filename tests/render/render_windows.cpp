@@ -1,5 +1,8 @@
 // Renders the program's windows, filled with a small sample, to PNG files under
-// <build folder>/gallery/windows_*.png, for a look with one's own eyes.
+// <build folder>/gallery/windows_*.png, for a look with one's own eyes; then the same
+// at device pixel ratios 1.5 and 2 into gallery/x1.5 and gallery/x2.
+// Usage: qv_render_windows [--ratio=R: that ratio only] [folder]
+#include "Gallery.h"
 #include "engine/BackupEngine.h"
 #include "platform/ScriptedDialog.h"
 #include "windows/frmBackup.h"
@@ -9,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -38,6 +42,9 @@ int main(int argc, char **argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int givenArgs = argc;
+    const QString ratioFolder = qvgallery::TakeRatioArgument(argc, argv);
+    const bool oneRatio = argc != givenArgs;
     QTemporaryDir sample;
     const QString c = sample.path() + "/c";
     writeFile(c + "/Data/Dokumenter/Årsrapport 2026.docx", QByteArray(48000, 'r'));
@@ -58,7 +65,8 @@ int main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QLocale::setDefault(QLocale(QLocale::NorwegianBokmal, QLocale::Norway));
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QV_GALLERY_DIR);
+    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(QV_GALLERY_DIR);
+    const QString dir = ratioFolder.isEmpty() ? base : base + '/' + ratioFolder;
     QDir().mkpath(dir);
     qv::ScriptedDialog quiet;
     qv::setDialog(&quiet);
@@ -86,5 +94,10 @@ int main(int argc, char **argv)
         ok &= save(main, dir, "frmBackup");
     }
     qv::setDialog(nullptr);
+    if (!oneRatio)
+        for (const char *ratio : qvgallery::Ratios)
+            if (QByteArray(ratio) != "1")
+                ok &= QProcess::execute(QCoreApplication::applicationFilePath(),
+                                        {QStringLiteral("--ratio=") + QLatin1String(ratio), base}) == 0;
     return ok ? 0 : 1;
 }
