@@ -4,6 +4,7 @@
 #include "controls/filelist/qvFileList.h"
 #include "controls/filelist/qvFileListFormat.h"
 #include "controls/filelist/qvFileListModel.h"
+#include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 #include <QApplication>
@@ -368,4 +369,22 @@ TEST_F(ListFixture, AfterAScanColumnsFitEveryRowAndNoArrowClaimsAnOrder)
     list.Refresh();
     list.AutoColWidth();
     EXPECT_GE(list.ColumnWidth1(), list.reportView()->fontMetrics().horizontalAdvance(longest));
+}
+
+TEST_F(ListFixture, ARowWhoseFolderWillNotListTakesThePathsOwnDate)
+{
+    const QString host =
+        drives.writeFile("C:\\Lukket\\a.txt", "x", QDateTime(QDate(2024, 5, 6), QTime(7, 8)));
+    add("C:\\Lukket\\a.txt", 1, "a", "2020.01.01  00:00");
+    list.Refresh();
+    // Passable but not readable for another account: the file is there, its folder
+    // gives no listing.
+    qvtest::openUpToRoot(host);
+    QFile::setPermissions(drives.host("C:\\Lukket"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                         QFile::ExeGroup | QFile::ExeOther);
+    const int rc = qvtest::asNobody([&] {
+        clickHeader(1);
+        return list.GetItem(3, 1) == "2024.05.06  07:08" ? 0 : 1;
+    });
+    EXPECT_EQ(rc, 0);
 }
