@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core
   rsync python3 clang-format
+  desktop-file-utils appstream systemd dbus-daemon dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,7 @@
 // Draws the six tool button pictures of the main window into res/ (24 x 24 PNG with
-// alpha). Build and run with tools/icons/make_icons.sh; the PNGs are checked in.
+// alpha), and with --app the program's icon in the hicolor sizes. Build and run with
+// tools/icons/make_icons.sh; the PNGs are checked in.
+#include <QDir>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -14,12 +16,14 @@ namespace
 
 constexpr int Size = 24;
 
-QImage draw(const std::function<void(QPainter &)> &paint)
+// Drawn in a 24 x 24 frame, scaled to the size asked for.
+QImage draw(const std::function<void(QPainter &)> &paint, int size = Size)
 {
-    QImage img(Size, Size, QImage::Format_ARGB32);
+    QImage img(size, size, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(double(size) / Size, double(size) / Size);
     paint(p);
     return img;
 }
@@ -62,9 +66,9 @@ void badge(QPainter &p, const QColor &light, const QColor &dark)
     p.drawEllipse(QPointF(17, 17), 6, 6);
 }
 
-QImage start()
+void paintStart(QPainter &p)
 {
-    return draw([](QPainter &p) {
+    {
         QRadialGradient g(QPointF(9, 8), 14);
         g.setColorAt(0, QColor(140, 230, 110));
         g.setColorAt(1, QColor(30, 140, 40));
@@ -79,7 +83,12 @@ QImage start()
         p.setPen(Qt::NoPen);
         p.setBrush(Qt::white);
         p.drawPath(play);
-    });
+    }
+}
+
+QImage start()
+{
+    return draw(paintStart);
 }
 
 QImage newTemplate()
@@ -93,9 +102,9 @@ QImage newTemplate()
     });
 }
 
-QImage save()
+void paintSave(QPainter &p)
 {
-    return draw([](QPainter &p) {
+    {
         QPainterPath disk;
         disk.moveTo(2.5, 2.5);
         disk.lineTo(18.5, 2.5);
@@ -121,7 +130,25 @@ QImage save()
         p.setPen(QPen(QColor(160, 180, 210), 1));
         p.drawLine(QPointF(7.5, 5.5), QPointF(16.5, 5.5));
         p.drawLine(QPointF(7.5, 7.5), QPointF(16.5, 7.5));
-    });
+    }
+}
+
+QImage save()
+{
+    return draw(paintSave);
+}
+
+// The program's own icon: the save picture with the start picture in its corner.
+QImage appIcon(int size)
+{
+    return draw(
+        [](QPainter &p) {
+            paintSave(p);
+            p.translate(10, 10);
+            p.scale(14.0 / Size, 14.0 / Size);
+            paintStart(p);
+        },
+        size);
 }
 
 QImage deleteTemplate()
@@ -200,6 +227,17 @@ QImage exitProgram()
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
+    // --app DIR: the hicolor icon set of the program, DIR/<n>x<n>/apps/qvbackup.png.
+    if (argc > 2 && QByteArray(argv[1]) == "--app") {
+        int failed = 0;
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+            const QString folder = QString::fromLocal8Bit(argv[2]) + QStringLiteral("/%1x%1/apps").arg(size);
+            QDir().mkpath(folder);
+            if (!appIcon(size).save(folder + QStringLiteral("/qvbackup.png"), "PNG"))
+                ++failed;
+        }
+        return failed == 0 ? 0 : 1;
+    }
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("res");
     const struct {
         const char *name;
