@@ -32,10 +32,9 @@ int main(int argc, char **argv)
     const qv::CommandLine command = qv::CommandLine::parse(args);
 
     if (command.action != qv::CommandLine::Action::Window) {
-        // No window: a timer or cron run has no display to talk to.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // No window, and no display needed: a timer or cron run has none.
         qInstallMessageHandler(quietHandler);
-        QGuiApplication app(argc, argv);
+        QCoreApplication app(argc, argv);
         app.setApplicationName(QStringLiteral("Backup"));
         // Ctrl+C or systemctl stop: ends the run as Esc does, with its log; a second
         // signal ends the program at once.
