@@ -364,27 +364,49 @@ void commitIfDue()
 FolderRows::FolderRows(const Location &folder) : m_folder(folder)
 {
     catalog().rowsBelow(folder, [&](std::string relative, const FileIdentity &id) {
-        m_rows.emplace(std::move(relative), std::make_pair(id, false));
+        m_rows.push_back({std::hash<std::string_view>{}(relative), id, std::uint32_t(m_paths.size()),
+                          std::uint32_t(relative.size())});
+        m_paths += relative;
     });
+    size_t size = 16;
+    while (size < m_rows.size() * 2)
+        size *= 2;
+    m_slots.assign(size, 0);
+    for (std::uint32_t i = 0; i < m_rows.size(); ++i) {
+        size_t slot = m_rows[i].key & (size - 1);
+        while (m_slots[slot] != 0)
+            slot = (slot + 1) & (size - 1);
+        m_slots[slot] = i + 1;
+    }
 }
 
-bool FolderRows::isClear(const std::string &relative, const FileIdentity &identity) const
+FolderRows::Row *FolderRows::find(std::string_view relative)
 {
-    const auto it = m_rows.find(relative);
-    return it != m_rows.end() && sameMark(it->second.first, identity);
+    const std::uint64_t key = std::hash<std::string_view>{}(relative);
+    const size_t mask = m_slots.size() - 1;
+    for (size_t slot = key & mask; m_slots[slot] != 0; slot = (slot + 1) & mask) {
+        Row &row = m_rows[m_slots[slot] - 1];
+        if (row.key == key && std::string_view(m_paths).substr(row.pathStart, row.pathLength) == relative)
+            return &row;
+    }
+    return nullptr;
 }
 
-void FolderRows::seen(const std::string &relative)
+bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
 {
-    if (const auto it = m_rows.find(relative); it != m_rows.end())
-        it->second.second = true;
+    Row *row = find(relative);
+    if (!row)
+        return false;
+    row->seen = true;
+    return sameMark(row->identity, identity);
 }
 
 void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadableFolders)
 {
-    for (const auto &[relative, row] : m_rows) {
-        if (row.second)
+    for (const Row &row : m_rows) {
+        if (row.seen)
             continue;
+        const std::string relative = m_paths.substr(row.pathStart, row.pathLength);
         const size_t slash = relative.rfind('/');
         if (!recursive && slash != std::string::npos)
             continue;

@@ -43,15 +43,27 @@ class FolderRows
 {
 public:
     explicit FolderRows(const Location &folder);
-    bool isClear(const std::string &relative, const FileIdentity &identity) const;
-    void seen(const std::string &relative);
+    // Whether the file's mark is clear; the row counts as seen (kept by prune).
+    bool see(std::string_view relative, const FileIdentity &identity);
     // Deletes the rows not seen below the folders that were read completely.
     // recursive: every folder below was read (less those named unreadable).
     void prune(bool recursive, const std::vector<std::string> &unreadableFolders);
 
 private:
+    struct Row {
+        std::uint64_t key; // hash of the path below the folder
+        FileIdentity identity;
+        std::uint32_t pathStart, pathLength; // in m_paths
+        bool seen = false;
+    };
+    Row *find(std::string_view relative);
+
     Location m_folder;
-    std::unordered_map<std::string, std::pair<FileIdentity, bool>> m_rows;
+    // A scan looks up every file once: rows in one array, paths in one buffer, and an
+    // open-addressed index of row numbers, so a lookup costs a cache miss or two.
+    std::vector<Row> m_rows;
+    std::string m_paths;
+    std::vector<std::uint32_t> m_slots; // row number + 1; 0: empty
 };
 
 } // namespace qv::marks

@@ -101,6 +101,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
     g_foundFolders.insert(folderPath, folder.host);
     const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
+    std::string relative = relPrefix;
     bool complete = true;
     ScanEntry e;
     struct stat st;
@@ -132,9 +133,9 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
                 continue;
             bool clear = false;
             if (S_ISREG(st.st_mode) && m_rows) {
-                const std::string relative = relPrefix + n;
-                clear = m_rows->isClear(relative, FileIdentity::of(st));
-                m_rows->seen(relative);
+                relative.resize(relPrefix.size());
+                relative += n;
+                clear = m_rows->see(relative, FileIdentity::of(st));
             }
             e.attributes = hostfs::attributeWordOf(hostName, st.st_mode, clear);
             e.size = S_ISREG(st.st_mode) ? quint64(st.st_size) : 0;
