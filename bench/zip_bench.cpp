@@ -1,12 +1,16 @@
-// Packs a generated tree with the zip library and with `zip -r -5 -q`, and prints the
-// time ratio. Usage: zip_bench [files=20000] [megabytes=700] [work folder]
-// The tree is kept in the work folder (default: a temporary one) between runs.
+// Packs a tree with the zip library and with `zip -r -5 -q`, and prints the time
+// ratio and both archive sizes.
+//   zip_bench [files=20000] [megabytes=700] [work folder]   a generated tree, kept in
+//                                                           the work folder between runs
+//   zip_bench --tree FOLDER [runs=3]                        an existing tree (a corpus),
+//                                                           archives written beside it
 #include "platform/ZipLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -75,7 +79,7 @@ QStringList makeTree(const QString &root, int files, qint64 bytes)
     return names;
 }
 
-double timeLibrary(const QString &root, const QStringList &names)
+double timeLibrary(const QString &root, const QStringList &names, const QString &zipName = "lib.zip")
 {
     std::vector<QByteArray> utf8;
     for (const QString &n : names)
@@ -89,24 +93,26 @@ double timeLibrary(const QString &root, const QStringList &names)
     o.values[ZipOptionRecurse] = 1;
     o.level = '5';
     ZpSetOptions(&o);
-    QFile::remove(root + "/lib.zip");
+    QFile::remove(root + "/" + zipName);
     QElapsedTimer t;
     t.start();
-    const int result = ZpArchive(int(pointers.size()), "C:\\lib.zip", pointers.data());
+    const QByteArray archive = ("C:\\" + zipName).toUtf8();
+    const int result = ZpArchive(int(pointers.size()), archive.constData(), pointers.data());
     const double s = double(t.nsecsElapsed()) / 1e9;
     if (result != ZpOk)
         qFatal("ZpArchive: %d", result);
     return s;
 }
 
-double timeZip(const QString &zip, const QString &root)
+double timeZip(const QString &zip, const QString &root, const QString &folder = "Data",
+               const QString &zipName = "zip.zip")
 {
-    QFile::remove(root + "/zip.zip");
+    QFile::remove(root + "/" + zipName);
     QProcess p;
     p.setWorkingDirectory(root);
     QElapsedTimer t;
     t.start();
-    p.start(zip, {"-r", "-5", "-q", "zip.zip", "Data"});
+    p.start(zip, {"-r", "-5", "-q", "-y", zipName, folder});
     p.waitForFinished(-1);
     const double s = double(t.nsecsElapsed()) / 1e9;
     if (p.exitCode() != 0)
@@ -120,18 +126,42 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    const QString zip = QStandardPaths::findExecutable("zip");
+    if (zip.isEmpty()) {
+        std::printf("zip is not installed\n");
+        return 1;
+    }
+    if (args.size() > 2 && args[1] == "--tree") {
+        // The tree's parent is drive C:, the archives go beside the tree.
+        const QFileInfo tree(args[2]);
+        const QString root = tree.absolutePath();
+        const int runs = args.size() > 3 ? args[3].toInt() : 3;
+        qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + root));
+        const QStringList names{"C:\\" + tree.fileName()};
+        const QString libName = tree.fileName() + "-lib.zip", zipName = tree.fileName() + "-zip.zip";
+        double lib = 1e9, ref = 1e9;
+        for (int round = 0; round < runs; ++round) {
+            const double z = timeZip(zip, root, tree.fileName(), zipName);
+            const double l = timeLibrary(root, names, libName);
+            ref = std::min(ref, z);
+            lib = std::min(lib, l);
+            std::printf("round %d: zip %.2f s, library %.2f s\n", round + 1, z, l);
+        }
+        const qint64 zipSize = QFile(root + "/" + zipName).size(),
+                     libSize = QFile(root + "/" + libName).size();
+        std::printf(
+            "zip -r -5 -q: %.2f s (%lld bytes)\nlibrary:      %.2f s (%lld bytes, %+.2f %%)\nratio: %.2f\n",
+            ref, zipSize, lib, libSize, 100.0 * double(libSize - zipSize) / double(zipSize), lib / ref);
+        QFile::remove(root + "/" + zipName);
+        QFile::remove(root + "/" + libName);
+        return 0;
+    }
     const int files = args.size() > 1 ? args[1].toInt() : 20000;
     const qint64 bytes = (args.size() > 2 ? args[2].toLongLong() : 700) * 1024 * 1024;
     QTemporaryDir temp;
     const QString root = args.size() > 3 ? args[3] : temp.path();
     QDir().mkpath(root);
     qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + root));
-
-    const QString zip = QStandardPaths::findExecutable("zip");
-    if (zip.isEmpty()) {
-        std::printf("zip is not installed\n");
-        return 1;
-    }
     std::printf("making %d files, %lld MiB in %s\n", files, bytes >> 20, qPrintable(root));
     const QStringList names = makeTree(root, files, bytes);
 

@@ -162,6 +162,7 @@ void ZipBackup::removeStaleTemporaries(const QDateTime &startedUtc)
 short ZipBackup::ZipArkiver()
 {
     ZipTeller = 0;
+    m_statusShown.invalidate();
     s_active = this;
     const ZipUserFunctions callbacks{&ZipPrint, &ZipKommentar, &ZipPassord, &ZipService};
     ZpInit(&callbacks);
@@ -191,7 +192,13 @@ int ZipBackup::ZipPrint(const char *text, unsigned long length)
     const QString message = QString::fromUtf8(text, qsizetype(strnlen(text, length)));
     if (message.contains(QStringLiteral(" adding:"), Qt::CaseInsensitive)) {
         RunState &s = z->s;
-        s.shbStatus = "Legger til i zip: " + s.shortPath(PathFields::StatusLine, message.mid(10));
+        // Shortening a path to the status width is text layout: with thousands of
+        // small files a second it would cost more than packing them, and the window
+        // shows the status only some 30 times a second anyway.
+        if (!z->m_statusShown.isValid() || z->m_statusShown.elapsed() >= 30) {
+            z->m_statusShown.start();
+            s.shbStatus = "Legger til i zip: " + s.shortPath(PathFields::StatusLine, message.mid(10));
+        }
         ++z->ZipTeller;
         s.pgr1.Value = z->ZipTeller;
         s.fileInProgress = z->ZipTeller;

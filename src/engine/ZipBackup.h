@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <vector>
 
 namespace qv
@@ -39,6 +40,7 @@ private:
     std::vector<QByteArray> ZipFilnavn; // no fixed limit on the number of files
     QByteArray m_archive;
     int ZipTeller = 0;
+    QElapsedTimer m_statusShown;
     static ZipBackup *s_active; // the library's callbacks carry no context
 };
 

@@ -117,11 +117,11 @@ bool statItem(const QByteArray &hostPath, Item &item, bool &special)
 {
     struct stat st {
     };
-    if (::stat(hostPath.constData(), &st) != 0)
+    if (::lstat(hostPath.constData(), &st) != 0)
         return false;
-    struct stat lst {
-    };
-    const bool isLink = ::lstat(hostPath.constData(), &lst) == 0 && S_ISLNK(lst.st_mode);
+    const bool isLink = S_ISLNK(st.st_mode);
+    if (isLink && ::stat(hostPath.constData(), &st) != 0)
+        return false; // leads nowhere
     special = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
     item.hostPath = hostPath;
     item.isDir = S_ISDIR(st.st_mode);
@@ -320,6 +320,7 @@ struct EntrySource {
             if (next == count) {
                 if (!done) {
                     done = true;
+                    piece = qv::zip::Piece{}; // libzip keeps every source until the end
                     run->pipeline->finish(index);
                 }
                 return 0;

@@ -22,7 +22,7 @@
 namespace qv::zip
 {
 
-constexpr std::uint64_t WholeLimit = 2 << 20;
+constexpr std::uint64_t WholeLimit = 4 << 20;
 constexpr std::uint64_t Chunk = 1 << 20;
 constexpr std::uint64_t Budget = 64 << 20;
 
@@ -88,6 +88,8 @@ private:
     std::size_t m_nextItem = 0, m_nextPiece = 0;
     std::uint64_t m_inFlight = 0;
     bool m_cancel = false;
+    bool m_writerWaiting = false;
+    unsigned m_idleWorkers = 0;
     std::vector<std::thread> m_threads;
 };
 
