@@ -4,6 +4,10 @@
 //                                                           the work folder between runs
 //   zip_bench --tree FOLDER [runs=3]                        an existing tree (a corpus),
 //                                                           archives written beside it
+//   zip_bench --esc FILE                                    Esc half-way through a large
+//                                                           file: the longest gap between
+//                                                           service calls, and the time from
+//                                                           the abort answer to the return
 #include "platform/ZipLibrary.h"
 
 #include <QCoreApplication>
@@ -122,6 +126,56 @@ double timeZip(const QString &zip, const QString &root, const QString &folder = 
 
 } // namespace
 
+// The service callback's view of an Esc pressed while FILE is packed.
+struct EscProbe {
+    QElapsedTimer sinceLast, sinceAbort;
+    qint64 longestGap = 0;
+    qint64 abortAt = 0; // milliseconds into the call
+    QElapsedTimer call;
+} g_esc;
+
+int escService(const char *, unsigned long)
+{
+    if (g_esc.sinceLast.isValid())
+        g_esc.longestGap = std::max(g_esc.longestGap, g_esc.sinceLast.nsecsElapsed());
+    g_esc.sinceLast.start();
+    if (g_esc.call.elapsed() < g_esc.abortAt)
+        return 0;
+    g_esc.sinceAbort.start();
+    return 1;
+}
+
+int escBench(const QString &file)
+{
+    const QFileInfo info(file);
+    qputenv("QVBACKUP_DRIVES", QFile::encodeName("C=" + info.absolutePath()));
+    const ZipUserFunctions callbacks{nullptr, nullptr, nullptr, escService};
+    ZpInit(&callbacks);
+    ZipOptions o{};
+    o.level = '5';
+    ZpSetOptions(&o);
+    const QByteArray name = ("C:\\" + info.fileName()).toUtf8();
+    const char *names[] = {name.constData()};
+    // A full run first, to find the half-way point.
+    g_esc = EscProbe{};
+    g_esc.abortAt = 1LL << 40;
+    g_esc.call.start();
+    if (ZpArchive(1, "C:\\esc.zip", names) != ZpOk)
+        qFatal("ZpArchive failed");
+    const qint64 full = g_esc.call.elapsed();
+    QFile::remove(info.absolutePath() + "/esc.zip");
+    g_esc = EscProbe{};
+    g_esc.abortAt = full / 2;
+    g_esc.call.start();
+    const int result = ZpArchive(1, "C:\\esc.zip", names);
+    const double back = double(g_esc.sinceAbort.nsecsElapsed()) / 1e6;
+    std::printf("full run %.2f s; longest gap between service calls %.1f ms; abort answered at %.2f s, "
+                "returned %d after %.1f ms\n",
+                double(full) / 1e3, double(g_esc.longestGap) / 1e6, double(g_esc.abortAt) / 1e3, result,
+                back);
+    return 0;
+}
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
@@ -131,6 +185,8 @@ int main(int argc, char **argv)
         std::printf("zip is not installed\n");
         return 1;
     }
+    if (args.size() > 2 && args[1] == "--esc")
+        return escBench(args[2]);
     if (args.size() > 2 && args[1] == "--tree") {
         // The tree's parent is drive C:, the archives go beside the tree.
         const QFileInfo tree(args[2]);

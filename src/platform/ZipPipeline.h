@@ -23,7 +23,7 @@ namespace qv::zip
 {
 
 constexpr std::uint64_t WholeLimit = 4 << 20;
-constexpr std::uint64_t Chunk = 1 << 20;
+constexpr std::uint64_t Chunk = 256 << 10;
 constexpr std::uint64_t Budget = 64 << 20;
 
 struct Input {

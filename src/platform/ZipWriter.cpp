@@ -6,6 +6,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -19,6 +20,7 @@ namespace
 // write usually lands inside the buffer, so a small entry costs no system call.
 struct Output {
     static constexpr std::size_t Capacity = 1 << 20;
+    static constexpr std::uint64_t BackgroundRemoval = 16 << 20;
 
     QByteArray target, temp;
     int fd = -1;
@@ -88,7 +90,13 @@ struct Output {
             return;
         ::close(fd);
         fd = -1;
-        ::unlink(temp.constData());
+        // Freeing a large file's blocks takes a while (a tenth of a second for
+        // 250 MB): Esc must not wait for it. A run killed meanwhile leaves a name
+        // the next run into this folder removes.
+        if (end > BackgroundRemoval)
+            std::thread([path = temp] { ::unlink(path.constData()); }).detach();
+        else
+            ::unlink(temp.constData());
     }
     zip_int64_t begin()
     {
