@@ -23,6 +23,8 @@
 #include <cstdio>
 #include <vector>
 
+using namespace qv;
+
 namespace
 {
 

@@ -4,11 +4,11 @@
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class qvCommand;
-class qvShadeForm;
 
 namespace qv
 {
+class qvCommand;
+class qvShadeForm;
 class Exclusions;
 
 // The exclusion editor: the stored list of excluded extensions, add and remove,

@@ -3,6 +3,8 @@
 
 #include <QSignalSpy>
 
+using namespace qv;
+
 using namespace buttonstest;
 
 namespace

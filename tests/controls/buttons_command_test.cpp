@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QSignalSpy>
 
+using namespace qv;
+
 using namespace buttonstest;
 
 namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace qv;
+
 using qv::IconLayoutInput;
 using qv::layoutIconAndCaption;
 

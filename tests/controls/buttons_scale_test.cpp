@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace qv;
+
 namespace
 {
 

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <algorithm>
 
+using namespace qv;
+
 using namespace buttonstest;
 
 namespace

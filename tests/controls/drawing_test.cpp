@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+using namespace qv;
+
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 

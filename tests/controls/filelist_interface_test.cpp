@@ -204,9 +204,9 @@ TEST(FileListOwnDrag, OwnRowsDropOnlyOntoFolderRows)
 
 TEST_F(EventFixture, TooltipOnTheListUntilDestroyed)
 {
-    const auto shownTip = []() -> TooltipWindow * {
+    const auto shownTip = []() -> qv::TooltipWindow * {
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *tip = dynamic_cast<TooltipWindow *>(w); tip && tip->isVisible())
+            if (auto *tip = dynamic_cast<qv::TooltipWindow *>(w); tip && tip->isVisible())
                 return tip;
         return nullptr;
     };
@@ -215,7 +215,7 @@ TEST_F(EventFixture, TooltipOnTheListUntilDestroyed)
     list.setQvToolTip("Filene som blir tatt backup av");
     QTest::mouseMove(list.reportView()->viewport(), rowPoint(1));
     QTest::qWait(300);
-    TooltipWindow *tip = shownTip();
+    qv::TooltipWindow *tip = shownTip();
     ASSERT_NE(tip, nullptr);
     EXPECT_EQ(tip->title(), "Funnet");
     EXPECT_EQ(tip->text(), "Filene som blir tatt backup av");

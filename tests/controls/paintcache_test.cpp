@@ -19,6 +19,8 @@
 #include <array>
 #include <gtest/gtest.h>
 
+using namespace qv;
+
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 

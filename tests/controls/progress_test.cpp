@@ -7,6 +7,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace qv;
+
 using qvKontrollerFelles::RGB;
 
 namespace

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace qv;
+
 using namespace qvKontrollerFelles;
 using GDIplusDraw::MakeArgb;
 

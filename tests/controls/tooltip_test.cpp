@@ -8,6 +8,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using namespace qv;
+
 using qvKontrollerFelles::RGB;
 
 namespace

@@ -10,6 +10,8 @@
 #include <QCursor>
 #include <QMouseEvent>
 
+using namespace qv;
+
 namespace
 {
 

@@ -14,6 +14,8 @@
 #include <QPainter>
 #include <functional>
 
+using namespace qv;
+
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 

@@ -25,6 +25,9 @@
 #include <QStyle>
 #include <QStyleOption>
 
+namespace qv
+{
+
 namespace kf = qvKontrollerFelles;
 
 QPointer<qvButtonBase> qvButtonBase::s_pressed;
@@ -808,3 +811,5 @@ void qvButtonBase::updateShortcut()
     if (!seq.isEmpty())
         m_shortcutId = grabShortcut(seq);
 }
+
+} // namespace qv

@@ -12,6 +12,9 @@
 
 class QMimeData;
 
+namespace qv
+{
+
 // Common ground of the drawn buttons (qvTButton, qvCommand, qvCheckBox): the shared
 // properties, pointer tracking (hover by a 100 ms poll, pressed while the left button
 // is held inside), mouse and key events in the classic form (Button 1 left, 2 right,
@@ -274,3 +277,5 @@ private:
 
     static QPointer<qvButtonBase> s_pressed;
 };
+
+} // namespace qv

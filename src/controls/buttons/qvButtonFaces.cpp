@@ -3,6 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+namespace qv
+{
+
 namespace qvButtonFaces
 {
 
@@ -165,3 +168,5 @@ void CheckMark(QPainter &p, int x, int y, const QColor &color)
 }
 
 } // namespace qvButtonFaces
+
+} // namespace qv

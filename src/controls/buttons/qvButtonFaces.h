@@ -6,6 +6,9 @@
 
 class QPainter;
 
+namespace qv
+{
+
 // Building blocks of the button faces, shared by the tool, command and check buttons.
 // Colours are plain RGB (0x00BBGGRR) unless an ARGB value is asked for.
 namespace qvButtonFaces
@@ -53,3 +56,5 @@ void DownArrow(QPainter &p, int W, int H, int D, const QColor &color);
 void CheckMark(QPainter &p, int x, int y, const QColor &color);
 
 } // namespace qvButtonFaces
+
+} // namespace qv

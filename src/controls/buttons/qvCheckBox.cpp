@@ -5,6 +5,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+namespace qv
+{
+
 using namespace qvButtonFaces;
 namespace kf = qvKontrollerFelles;
 namespace gd = GDIplusDraw;
@@ -327,3 +330,5 @@ void qvCheckBox::paintTabContent(QPainter &p, bool atTop)
     if (m_focusRectangle && hasFocus())
         drawFocusFrame(p, rect().adjusted(3, (atTop ? back : 0) + 3, -3, -(atTop ? 0 : back) - 3));
 }
+
+} // namespace qv

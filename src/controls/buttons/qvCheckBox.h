@@ -1,6 +1,9 @@
 #pragma once
 #include "controls/buttons/qvButtonBase.h"
 
+namespace qv
+{
+
 // Check box (mode 1, the default), option button (mode 2: boxes of one form with the
 // same GruppeID exclude each other) or a plain clickable box (mode 0). Styles: 0 square
 // box with a check mark, 2 round box with a dot, 1 flat square box, 3 switch, 4 and 5
@@ -85,3 +88,5 @@ private:
     bool m_softStyle = false;
     QString m_tag2, m_tag3;
 };
+
+} // namespace qv

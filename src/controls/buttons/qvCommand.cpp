@@ -4,6 +4,9 @@
 
 #include <QPainter>
 
+namespace qv
+{
+
 using namespace qvButtonFaces;
 namespace kf = qvKontrollerFelles;
 namespace gd = GDIplusDraw;
@@ -190,3 +193,5 @@ void qvCommand::paintFlat(QPainter &p, int state)
     if (m_defaultView && m_default)
         Frame(p, 1, 1, W - 2, H - 2, RGB(0, 120, 215));
 }
+
+} // namespace qv

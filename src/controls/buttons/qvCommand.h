@@ -1,6 +1,9 @@
 #pragma once
 #include "controls/buttons/qvButtonBase.h"
 
+namespace qv
+{
+
 // Plain command button. Style 5 is the look of the program's windows; 0 a raised
 // classic face, 1 (default) neutral, 2 flat, 3 cool and 4 green rounded faces.
 // When the host marks it as its default button (Default) and DefaultView is on, the
@@ -48,3 +51,5 @@ private:
     bool m_default = false;
     bool m_softStyle = false;
 };
+
+} // namespace qv

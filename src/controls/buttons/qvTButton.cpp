@@ -4,6 +4,9 @@
 
 #include <QPainter>
 
+namespace qv
+{
+
 using namespace qvButtonFaces;
 namespace kf = qvKontrollerFelles;
 
@@ -338,3 +341,5 @@ void qvTButton::paintStyle7(QPainter &p, const Look &look)
         Outline(p, 0, 0, W - 1, H - 1, GDIplusDraw::ColorToArgb(rim, 255));
     }
 }
+
+} // namespace qv

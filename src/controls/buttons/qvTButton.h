@@ -1,6 +1,9 @@
 #pragma once
 #include "controls/buttons/qvButtonBase.h"
 
+namespace qv
+{
+
 // Tool and tab button, also a two-part button with a drop-down side. Modes: 0 command
 // button, 1 toggle button, 2 option button (buttons of one form with the same
 // GruppeID exclude each other). Styles: 8 (default) and 9 the warm looks, 7 a cool
@@ -93,3 +96,5 @@ private:
     int m_repeatCount = 0;
     QTimer m_tmrRepeat;
 };
+
+} // namespace qv

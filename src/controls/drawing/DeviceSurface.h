@@ -3,6 +3,9 @@
 #include <QWidget>
 #include <cmath>
 
+namespace qv
+{
+
 // The off-screen surface a control paints into: logical pixels for the painting, as
 // many device pixels as the screen shows, so that the control looks the same at any
 // scale factor and stays crisp.
@@ -16,3 +19,5 @@ inline QImage DeviceSurface(const QWidget *control, const QSize &size, qreal rat
     image.setDevicePixelRatio(ratio);
     return image;
 }
+
+} // namespace qv

@@ -6,6 +6,9 @@
 #include <QImageReader>
 #include <QPainter>
 
+namespace qv
+{
+
 namespace GDIPlusPicture
 {
 
@@ -80,3 +83,5 @@ void DrawPictureFile(QPainter &surface, const QString &path, qint32 x, qint32 y,
 }
 
 } // namespace GDIPlusPicture
+
+} // namespace qv

@@ -6,6 +6,9 @@
 
 class QPainter;
 
+namespace qv
+{
+
 // Pictures (PNG in practice) drawn at a box, faded when their control is disabled.
 namespace GDIPlusPicture
 {
@@ -36,3 +39,5 @@ QSize KeepAspectSize(int imageWidth, int imageHeight, int boxWidth, int boxHeigh
 Argb SetArgbAlpha(Argb argb, quint8 alpha);
 
 } // namespace GDIPlusPicture
+
+} // namespace qv

@@ -12,6 +12,9 @@
 #include <algorithm>
 #include <cmath>
 
+namespace qv
+{
+
 namespace GDIplusDraw
 {
 
@@ -557,3 +560,5 @@ void DrawHalfRoundRectPlus(QPainter &surface, qint32 left, qint32 top, qint32 ri
 }
 
 } // namespace GDIplusDraw
+
+} // namespace qv

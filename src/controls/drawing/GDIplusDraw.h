@@ -7,6 +7,9 @@
 
 class QPainter;
 
+namespace qv
+{
+
 // Anti-aliased text, lines, ellipses and rounded rectangles. Coordinates name pixel
 // centres: (x, y) is the centre of pixel (x, y), so a one-pixel outline at x covers
 // exactly column x.
@@ -102,3 +105,5 @@ bool PictureFileExists(const QString &path);
 QString PictureHostPath(const QString &path);
 
 } // namespace GDIplusDraw
+
+} // namespace qv

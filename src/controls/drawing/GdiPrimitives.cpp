@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace qv
+{
+
 namespace GdiPrimitives
 {
 
@@ -119,3 +122,5 @@ void Frame(QPainter &p, int width, int height, const QColor &color)
 }
 
 } // namespace GdiPrimitives
+
+} // namespace qv

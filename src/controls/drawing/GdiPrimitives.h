@@ -7,6 +7,9 @@ class QPainter;
 class QWidget;
 class QImage;
 
+namespace qv
+{
+
 // The plain (aliased) pen and brush operations the controls use beside the drawing
 // helpers, with their pixel rules: a line leaves out its end point, a rectangle leaves
 // out its right column and bottom row.
@@ -24,3 +27,5 @@ void Rectangle(QPainter &p, int left, int top, int right, int bottom, const QCol
 void Frame(QPainter &p, int width, int height, const QColor &color);
 
 } // namespace GdiPrimitives
+
+} // namespace qv

@@ -1,6 +1,9 @@
 #pragma once
 #include <Qt>
 
+namespace qv
+{
+
 // Button, shift and key codes of the controls' mouse and key events: buttons 1 left,
 // 2 right, 4 middle; shift 1 Shift, 2 Ctrl, 4 Alt; keys as virtual-key codes.
 namespace MouseArgs
@@ -73,3 +76,5 @@ inline int KeyCode(int qtKey)
 }
 
 } // namespace MouseArgs
+
+} // namespace qv

@@ -1,5 +1,8 @@
 #include "controls/drawing/MousePointer.h"
 
+namespace qv
+{
+
 namespace MousePointer
 {
 
@@ -46,3 +49,5 @@ QCursor CursorFor(int pointer, const QPixmap &icon)
 }
 
 } // namespace MousePointer
+
+} // namespace qv

@@ -8,6 +8,9 @@
 #include <cmath>
 #include <cstring>
 
+namespace qv
+{
+
 namespace qvKontrollerFelles
 {
 
@@ -438,3 +441,5 @@ qint32 PercentOf(qint32 percent, qint32 value, bool)
 }
 
 } // namespace qvKontrollerFelles
+
+} // namespace qv

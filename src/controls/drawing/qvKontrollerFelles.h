@@ -5,6 +5,9 @@
 
 class QPainter;
 
+namespace qv
+{
+
 // Shared colour and gradient operations of the drawn controls. Every operation draws
 // through the painter it is given and leaves its state as it found it.
 namespace qvKontrollerFelles
@@ -82,3 +85,5 @@ qint32 PercentOf(qint32 percent, qint32 value, bool decimals = false);
 qint32 RoundHalfEven(double value);
 
 } // namespace qvKontrollerFelles
+
+} // namespace qv

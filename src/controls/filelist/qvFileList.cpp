@@ -68,7 +68,7 @@ private:
 qvFileList::qvFileList(QWidget *parent)
     : QWidget(parent), m_model(new qvFileListModel(this)), m_tree(new QTreeView(this)),
       m_list(new QListView(this)), m_tmr1(new QTimer(this)), m_tmr2(new QTimer(this)),
-      m_tmrDragScroll(new QTimer(this)), m_tip(std::make_unique<CTooltip>())
+      m_tmrDragScroll(new QTimer(this)), m_tip(std::make_unique<qv::CTooltip>())
 {
     auto *layout = new QVBoxLayout(this);
     layout->setSpacing(0);
@@ -379,7 +379,8 @@ void qvFileList::paintEvent(QPaintEvent *)
     if (!m_border)
         return;
     QPainter p(this);
-    p.setPen(qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(m_borderColor, palette())));
+    p.setPen(
+        qv::qvKontrollerFelles::ToQColor(qv::qvKontrollerFelles::TranslateColor(m_borderColor, palette())));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
@@ -410,20 +411,20 @@ bool qvFileList::eventFilter(QObject *watched, QEvent *event)
         case QEvent::MouseButtonDblClick: {
             auto *me = static_cast<QMouseEvent *>(event);
             const QPoint at = w->mapTo(this, me->position().toPoint());
-            const int shift = MouseArgs::Shift(me->modifiers());
+            const int shift = qv::MouseArgs::Shift(me->modifiers());
             if (event->type() == QEvent::MouseButtonPress) {
-                emit MouseDown(MouseArgs::Button(me->button()), shift, at.x(), at.y());
+                emit MouseDown(qv::MouseArgs::Button(me->button()), shift, at.x(), at.y());
                 m_dragStart = me->position().toPoint();
             } else if (event->type() == QEvent::MouseMove) {
-                emit MouseMove(MouseArgs::Button(me->buttons()), shift, at.x(), at.y());
+                emit MouseMove(qv::MouseArgs::Button(me->buttons()), shift, at.x(), at.y());
                 if (maybeStartDrag(me))
                     return true;
             } else if (event->type() == QEvent::MouseButtonRelease) {
-                emit MouseUp(MouseArgs::Button(me->button()), shift, at.x(), at.y());
+                emit MouseUp(qv::MouseArgs::Button(me->button()), shift, at.x(), at.y());
                 if (me->button() == Qt::LeftButton)
                     QTimer::singleShot(0, this, [this] { emit Click(); });
             } else {
-                emit MouseDown(MouseArgs::Button(me->button()), shift, at.x(), at.y());
+                emit MouseDown(qv::MouseArgs::Button(me->button()), shift, at.x(), at.y());
                 emit DblClick();
             }
             break;
@@ -439,12 +440,12 @@ bool qvFileList::eventFilter(QObject *watched, QEvent *event)
     } else if (onView) {
         if (event->type() == QEvent::KeyPress) {
             auto *ke = static_cast<QKeyEvent *>(event);
-            emit KeyDown(MouseArgs::KeyCode(ke->key()), MouseArgs::Shift(ke->modifiers()));
+            emit KeyDown(qv::MouseArgs::KeyCode(ke->key()), qv::MouseArgs::Shift(ke->modifiers()));
             if (!ke->text().isEmpty() && ke->text().at(0).unicode() >= 8)
                 emit KeyPress(ke->text().at(0).unicode());
         } else if (event->type() == QEvent::KeyRelease) {
             auto *ke = static_cast<QKeyEvent *>(event);
-            emit KeyUp(MouseArgs::KeyCode(ke->key()), MouseArgs::Shift(ke->modifiers()));
+            emit KeyUp(qv::MouseArgs::KeyCode(ke->key()), qv::MouseArgs::Shift(ke->modifiers()));
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -67,7 +67,7 @@ class qvFileList : public QWidget
     Q_PROPERTY(int qvToolTipStyle READ qvToolTipStyle WRITE setQvToolTipStyle)
 
 public:
-    using OleColor = qvKontrollerFelles::OleColor;
+    using OleColor = qv::qvKontrollerFelles::OleColor;
     // No colour passed: the palette's text colour.
     static constexpr qint64 NoColor = -1;
     static const QString ErrorFile; // "ERROR_qvFileList.txt"
@@ -280,7 +280,7 @@ private:
     QListView *m_list;
     QTimer *m_tmr1, *m_tmr2, *m_tmrDragScroll;
     std::unique_ptr<qv::ChangeWatch> m_watch;
-    std::unique_ptr<CTooltip> m_tip;
+    std::unique_ptr<qv::CTooltip> m_tip;
     QStringList m_subFolders;
     int m_subFolderCount = 0;
     bool m_shown = false;
@@ -304,7 +304,7 @@ private:
     bool m_fullRowSelect = false, m_hideColumnHeaders = true;
     int m_view = 3, m_flatHeader = 0;
     bool m_multiSelect = true, m_autoColumnWidth = false, m_showFolders = false, m_border = true;
-    OleColor m_borderColor = qvKontrollerFelles::SysColor::ButtonFace;
+    OleColor m_borderColor = qv::qvKontrollerFelles::SysColor::ButtonFace;
     int m_columnWidths[5] = {200, 60, 102, 102, 50};
     int m_loadFileIcons = 3;
     bool m_showFullPath = false;
@@ -312,7 +312,7 @@ private:
     bool m_hideKRMB = false;
     int m_labelEdit = 1, m_oleDragMode = 0, m_oleDropMode = 1;
     bool m_autoUpdate = true, m_showFileType = false;
-    TooltipProperties m_tipProps;
+    qv::TooltipProperties m_tipProps;
 };
 
 } // namespace qv

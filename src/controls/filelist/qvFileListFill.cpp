@@ -24,8 +24,8 @@ namespace qv
 {
 
 using namespace qvFileListFormat;
-using qvKontrollerFelles::ToQColor;
-using qvKontrollerFelles::TranslateColor;
+using qv::qvKontrollerFelles::ToQColor;
+using qv::qvKontrollerFelles::TranslateColor;
 
 namespace
 {

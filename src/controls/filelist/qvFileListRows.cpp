@@ -162,7 +162,7 @@ void qvFileList::UpdateItem(int lIndex, bool bOnlyIcon)
                 m_model->setSub(r, 3, timeText(found->lastWriteUtc));
                 const QString attr = attributeText(found->attributes);
                 m_model->setSub(r, 4, attr);
-                m_model->setColor(r, attr.contains(u'h') ? qvKontrollerFelles::ToQColor(HiddenRowColor)
+                m_model->setColor(r, attr.contains(u'h') ? qv::qvKontrollerFelles::ToQColor(HiddenRowColor)
                                                          : QColor(Qt::black));
                 m_model->setDimmed(r, attr.contains(u'h'));
             }
@@ -182,15 +182,15 @@ qvFileList::OleColor qvFileList::ItemColor(int lIndex) const
     if (r < 0)
         return 0;
     const QColor c = m_model->row(r).color;
-    return qvKontrollerFelles::FromQColor(c.isValid() ? c : palette().color(QPalette::Text));
+    return qv::qvKontrollerFelles::FromQColor(c.isValid() ? c : palette().color(QPalette::Text));
 }
 
 void qvFileList::setItemColor(int lIndex, OleColor color)
 {
     const int r = modelRowOf(lIndex);
     if (r >= 0)
-        m_model->setColor(r,
-                          qvKontrollerFelles::ToQColor(qvKontrollerFelles::TranslateColor(color, palette())));
+        m_model->setColor(
+            r, qv::qvKontrollerFelles::ToQColor(qv::qvKontrollerFelles::TranslateColor(color, palette())));
 }
 
 // ---- removing rows
@@ -503,7 +503,7 @@ void qvFileList::General_zSorterMapperFoerst()
                       [](const qvFileListModel::Row &r) { return qv::folderExists(r.tag); });
     for (int i = 0; i < m_model->count(); ++i)
         if (m_model->row(i).sub[3].contains(u'h'))
-            m_model->setColor(i, qvKontrollerFelles::ToQColor(HiddenRowColor));
+            m_model->setColor(i, qv::qvKontrollerFelles::ToQColor(HiddenRowColor));
     if (m_loadFileIcons != 0 && m_fillMode == 0)
         m_tmr2->start(1);
 }

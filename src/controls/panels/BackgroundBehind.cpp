@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QWidget>
 
+namespace qv
+{
+
 namespace BackgroundBehind
 {
 
@@ -68,3 +71,5 @@ bool PlainColour(const QWidget *control, QColor &colour)
 }
 
 } // namespace BackgroundBehind
+
+} // namespace qv

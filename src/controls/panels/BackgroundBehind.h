@@ -5,6 +5,9 @@
 
 class QWidget;
 
+namespace qv
+{
+
 // What lies behind a drawn control, for the looks that show through (drop shadow,
 // see-through blending, the framed panel and bar styles).
 namespace BackgroundBehind
@@ -25,3 +28,5 @@ QImage Capture(const QWidget *control, const QRect &area);
 bool PlainColour(const QWidget *control, QColor &colour);
 
 } // namespace BackgroundBehind
+
+} // namespace qv

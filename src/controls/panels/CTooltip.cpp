@@ -7,6 +7,9 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+namespace qv
+{
+
 void TooltipProperties::CreateOn(CTooltip &tip, QWidget *widget) const
 {
     tip.setTTStyle(style);
@@ -172,3 +175,5 @@ bool CTooltip::eventFilter(QObject *watched, QEvent *event)
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace qv

@@ -7,6 +7,10 @@
 #include <QTimer>
 
 class QWidget;
+
+namespace qv
+{
+
 class TooltipWindow;
 class CTooltip;
 
@@ -105,3 +109,5 @@ private:
     QPoint m_lastGlobalPos;
     bool m_spent = false; // shown and timed out (or clicked away) until the pointer leaves
 };
+
+} // namespace qv

@@ -4,6 +4,9 @@
 
 #include <QPainter>
 
+namespace qv
+{
+
 using namespace qvKontrollerFelles;
 
 GradientSurface::GradientSurface(const Defaults &defaults, QWidget *parent)
@@ -37,3 +40,5 @@ void GradientSurface::paintGradient(QPainter &p, int w, int h, int splitPercent,
     if (withBorder && m_border)
         GdiPrimitives::Frame(p, w, h, ToQColor(TranslateColor(m_borderColor, palette)));
 }
+
+} // namespace qv

@@ -3,6 +3,9 @@
 
 #include <QWidget>
 
+namespace qv
+{
+
 // The gradient properties the panel and the form background share, and the gradient
 // they paint with them: two colours left to right (FadeType 0) or top to bottom (1),
 // mirrored at a split point with FadeDouble, or four corner colours (2); a one-pixel
@@ -78,3 +81,5 @@ private:
     bool m_border;
     OleColor m_borderColor = 0;
 };
+
+} // namespace qv

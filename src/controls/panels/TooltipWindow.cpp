@@ -6,6 +6,9 @@
 #include <QScreen>
 #include <QStyle>
 
+namespace qv
+{
+
 namespace
 {
 constexpr int SquareMargin = 4;
@@ -220,3 +223,5 @@ void TooltipWindow::paintTip(QPainter &p)
                    m_text);
     }
 }
+
+} // namespace qv

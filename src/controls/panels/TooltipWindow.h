@@ -4,6 +4,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace qv
+{
+
 // The top-level window of a CTooltip: a square box or a speech balloon with an
 // optional title line (icon and bold title) above the tip text.
 class TooltipWindow : public QWidget
@@ -53,3 +56,5 @@ private:
     bool m_stemAbove = true;
     int m_stemX = 0;
 };
+
+} // namespace qv

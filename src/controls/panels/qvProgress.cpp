@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <cmath>
 
+namespace qv
+{
+
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 
@@ -317,3 +320,5 @@ void qvProgress::mouseDoubleClickEvent(QMouseEvent *e)
     emit DblClick();
     mousePressEvent(e);
 }
+
+} // namespace qv

@@ -5,6 +5,9 @@
 #include <QPixmap>
 #include <QWidget>
 
+namespace qv
+{
+
 // The drawn progress bar: the filled share of its width in one of eight looks, with
 // the percentage in the middle when asked.
 class qvProgress : public QWidget
@@ -111,3 +114,5 @@ private:
     int m_paintCount = 0;
     QImage m_surface;
 };
+
+} // namespace qv

@@ -16,6 +16,9 @@
 #include <QWindow>
 #include <algorithm>
 
+namespace qv
+{
+
 using namespace qvKontrollerFelles;
 using namespace GDIplusDraw;
 
@@ -676,3 +679,5 @@ void qvShadeBox::dropEvent(QDropEvent *e)
                      MouseArgs::Shift(e->modifiers()), float(e->position().x()), float(e->position().y()));
     e->acceptProposedAction();
 }
+
+} // namespace qv

@@ -13,6 +13,9 @@
 
 class QMimeData;
 
+namespace qv
+{
+
 // The gradient panel: two-colour, mirrored or four-corner gradient or one of ten fixed
 // schemes, with border, text, free texts, lines, drop shadow, see-through blending and
 // a size grip when it serves as a window's status bar. It paints itself completely
@@ -213,3 +216,5 @@ private:
     QPoint m_gripDistance;
     QWidget *m_dockParent = nullptr;
 };
+
+} // namespace qv

@@ -5,6 +5,9 @@
 #include <QEvent>
 #include <QPainter>
 
+namespace qv
+{
+
 using namespace qvKontrollerFelles;
 
 qvShadeForm::qvShadeForm(QWidget *parent)
@@ -116,3 +119,5 @@ void qvShadeForm::resizeEvent(QResizeEvent *)
     if (size() != QSize(ControlSize, ControlSize))
         resize(ControlSize, ControlSize);
 }
+
+} // namespace qv

@@ -6,6 +6,9 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace qv
+{
+
 // Window background: paints a two-colour, mirrored or four-corner gradient onto its
 // parent window (Destinasjon 0) or onto the widget BoxName (Destinasjon 1). The control
 // itself is a small invisible square. Refresh paints once, on the next turn of the
@@ -58,3 +61,5 @@ private:
     QImage m_background;
     int m_paintCount = 0;
 };
+
+} // namespace qv
