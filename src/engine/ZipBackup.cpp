@@ -85,7 +85,7 @@ bool ZipBackup::General_ZipBackup()
             try {
                 attributes = fileAttributes(file);
             } catch (const PlatformError &) {
-                return true;
+                attributes = Attr::Archive; // packed, gone since: logged, nothing to mark
             }
             return (attributes & Attr::Directory) != 0; // a folder now holds the name
         };
