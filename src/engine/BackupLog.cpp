@@ -1,4 +1,5 @@
 #include "engine/BackupLog.h"
+#include "platform/TreeScan.h"
 #include "platform/WinPath.h"
 
 #include "engine/modBackup.h"
@@ -52,7 +53,10 @@ bool BackupLog::trailer()
 
 void BackupLog::General_SkrivLogg(const QString &fileName)
 {
-    writeTextFile(programFile(fileName), s.LoggTekst + kCrLf);
+    // A "\\" that a host name holds travels as U+F05C in paths; the log shows the real name.
+    QString text = s.LoggTekst + kCrLf;
+    text.replace(QChar(kCarriedBackslash), u'\\');
+    writeTextFile(programFile(fileName), text);
     s.LoggTekst.clear();
 }
 

@@ -1,5 +1,6 @@
 #include "engine/modBackup.h"
 
+#include "platform/ErrorMessage.h"
 #include "platform/WinPath.h"
 
 #include "platform/Clock.h"
@@ -28,23 +29,7 @@ void General_LoggFeil(const QString &module, const QString &procedure, qint32 nu
                       const QString &description)
 {
     appendErrorRecord(Files::Feil, module, procedure, number, description);
-    const QString text =
-        QStringList{
-            "Feil nr: " + QString::number(number),
-            "Beskrivelse: " + description,
-            QString(),
-            "Modul: " + module,
-            "Prosedyre: " + procedure,
-            QString(),
-            "Feilmeldingene over er kopiert til filen " + Files::Feil + ",",
-            QStringLiteral("denne ligger i mappen til Kelvaro."),
-            QStringLiteral("Det hadde vært fint om du vil sende filen til"),
-            "e-post adressen, [" + kSupportAddress + "].",
-            QStringLiteral("På denne måten kan evt. feil utbedres."),
-        }
-            .join(kCrLf);
-    dialog().messageBox(text, Buttons::OK, Icon::Critical,
-                        "En feil har oppstått. Programversion: " + versionText(4), 1);
+    showErrorMessage(Files::Feil, kSupportAddress, module, procedure, number, description);
 }
 
 QString General_FinnDatamappe()

@@ -23,8 +23,6 @@ namespace
 QHash<QString, QString> g_foundFolders;
 QString g_foundDriveDir; // the host folder of their drive then
 
-constexpr char16_t kCarriedBackslash = 0xF05C;
-
 } // namespace
 
 QString windowsName(const QString &hostName)

@@ -26,6 +26,7 @@ struct ScanEntry {
 // carried as U+F05C, as POSIX layers on Windows do; the real name comes back from
 // the scan's record of host locations.
 QString windowsName(const QString &hostName);
+constexpr char16_t kCarriedBackslash = 0xF05C;
 
 // A scan of one folder tree for a backup. Folders are read through descriptors with
 // one stat per file; the archive attribute comes from the mark catalog, read once for

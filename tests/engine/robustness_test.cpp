@@ -150,6 +150,7 @@ TEST_F(RobustnessTest, NamesAWindowsPathCannotHoldAndDeepTreesAreBackedUp)
     ::close(fd);
     startAndConfirm();
     EXPECT_EQ(readHost(mirror("a\\b.txt")), "skråstrek");
+    EXPECT_TRUE(log().contains("C:\\Kilde\\a\\b.txt")); // the real name
     // Beyond the host's path limit the copy cannot be named in one piece: it is listed
     // as not copied, never left out without a word.
     const bool deepCopied = readHost(mirror(deep + "dyp.txt")) == "dyp";
