@@ -77,6 +77,7 @@ void Copier::General_Kopier()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
+        mirror.copyAhead(sources);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;

@@ -14,9 +14,11 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <memory>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -605,6 +607,18 @@ const DriveTable &DriveTable::current()
 
 QString programFolder()
 {
+    // Every file path a copy reads is checked against it: keep the answer while the
+    // variable and the drive table stay as they were.
+    static QMutex mutex;
+    static std::string lastEnv;
+    static const DriveTable *lastTable = nullptr;
+    static QString last;
+    const char *env = std::getenv("QVBACKUP_PROGRAM_DIR");
+    const DriveTable *table = &DriveTable::current();
+    QMutexLocker lock(&mutex);
+    if (lastTable == table && lastEnv == (env ? env : ""))
+        return last;
+    lock.unlock();
     QString dir = qEnvironmentVariable("QVBACKUP_PROGRAM_DIR");
     if (dir.isEmpty()) {
         QString host = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
@@ -614,6 +628,10 @@ QString programFolder()
     }
     while (dir.endsWith(u'\\') && !(dir.size() == 3 && dir.at(1) == u':'))
         dir.chop(1);
+    lock.relock();
+    lastEnv = env ? env : "";
+    lastTable = table;
+    last = dir;
     return dir;
 }
 

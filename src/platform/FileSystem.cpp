@@ -107,7 +107,8 @@ QString toHostOrThrow(const QString &windowsPath)
 std::optional<QString> virtualStoreMirror(const QString &windowsPath)
 {
     const QString pf = programFolder();
-    if (pf.size() < 3)
+    // Asked for every file a copy reads: most are far from the program folder.
+    if (pf.size() < 3 || !windowsPath.startsWith(pf, Qt::CaseInsensitive))
         return std::nullopt;
     const WinPath prefix = WinPath(pf).withTrailingSeparator();
     const WinPath path(windowsPath);
@@ -614,11 +615,12 @@ namespace
 
 // The data of in, holes kept as holes where the source has them.
 void copyData(int in, const struct stat &st, int out, const QString &destination, const QString &dstHost,
-              const CopyFaultHook &hook)
+              const CopyFaultHook &hook, bool commitMarks)
 {
     quint64 written = 0;
     const auto step = [&](off_t *offset, size_t want) -> ssize_t {
-        marks::commitIfDue();
+        if (commitMarks)
+            marks::commitIfDue();
         if (hook)
             hook(destination, written);
         for (;;) {
@@ -631,7 +633,8 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
     const auto plain = [&](off_t from, off_t to) {
         char *buf = copyBuffer();
         while (to < 0 || from < to) {
-            marks::commitIfDue();
+            if (commitMarks)
+                marks::commitIfDue();
             if (hook)
                 hook(destination, written);
             const size_t want = to < 0 ? kBlock : size_t(std::min<off_t>(kBlock, to - from));
@@ -714,17 +717,45 @@ mode_t keepOwner(int fd, const struct stat &st)
 namespace hostfs
 {
 
-void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
-                  bool replaceReadOnly)
+CopyFaultHook copyFaultHook()
 {
-    CopyFaultHook hook;
-    {
-        QMutexLocker lock(&g_hookMutex);
-        hook = g_copyHook;
+    QMutexLocker lock(&g_hookMutex);
+    return g_copyHook;
+}
+
+WrittenCopy::~WrittenCopy()
+{
+    if (!temporary.isEmpty())
+        ::unlink(temporary.constData());
+}
+
+WrittenCopy::WrittenCopy(WrittenCopy &&other) noexcept
+    : temporary(std::exchange(other.temporary, {})), source(std::move(other.source)),
+      target(std::move(other.target)), before(other.before), unchangedAfter(other.unchangedAfter)
+{
+}
+
+WrittenCopy &WrittenCopy::operator=(WrittenCopy &&other) noexcept
+{
+    if (this != &other) {
+        if (!temporary.isEmpty())
+            ::unlink(temporary.constData());
+        temporary = std::exchange(other.temporary, {});
+        source = std::move(other.source);
+        target = std::move(other.target);
+        before = other.before;
+        unchangedAfter = other.unchangedAfter;
     }
+    return *this;
+}
+
+WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QString &destination,
+                      const CopyFaultHook &hook, CopyOptions options)
+{
     Fd in;
+    const QByteArray source = hostPathBytes(srcHost);
     // Never blocks on a pipe that took a file's place since the scan.
-    in.fd = ::open(hostPathBytes(srcHost).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    in.fd = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in.fd < 0)
         raise(srcHost, errno);
     struct stat st;
@@ -732,13 +763,16 @@ void copyHostFile(const QString &srcHost, const QString &dstHost, const QString 
         raise(srcHost, errno);
     if (!S_ISREG(st.st_mode))
         raiseError(Err::PathFileAccess);
-    const FileIdentity before = FileIdentity::of(st);
+    WrittenCopy out;
+    out.source = source;
+    out.target = dstHost;
+    out.before = FileIdentity::of(st);
 
     TempFile tmp;
-    if (!replaceReadOnly)
+    if (options.refuseReadOnlyTarget)
         checkTarget(dstHost);
     openTemp(dstHost, tmp);
-    copyData(in.fd, st, tmp.fd, destination, dstHost, hook);
+    copyData(in.fd, st, tmp.fd, destination, dstHost, hook, options.commitMarks);
 
     const mode_t mode = keepOwner(tmp.fd, st);
     if (::fchmod(tmp.fd, mode) != 0)
@@ -747,24 +781,36 @@ void copyHostFile(const QString &srcHost, const QString &dstHost, const QString 
     if (::futimens(tmp.fd, times) != 0)
         raise(dstHost, errno);
     struct stat after;
-    const bool unchanged = ::fstat(in.fd, &after) == 0 && FileIdentity::of(after) == before;
-    if (replaceReadOnly) {
-        const int fd = tmp.fd;
-        tmp.fd = -1;
-        if (::close(fd) != 0)
-            raise(dstHost, errno);
-        // The rename needs no write access to the copy it replaces.
-        if (::rename(tmp.path.constData(), hostPathBytes(dstHost).constData()) != 0) {
-            if (errno == EISDIR)
-                raiseError(Err::PathFileAccess);
-            raise(dstHost, errno);
-        }
-        tmp.path.clear();
-        hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
-    } else {
-        finish(dstHost, tmp);
+    out.unchangedAfter = ::fstat(in.fd, &after) == 0 && FileIdentity::of(after) == out.before;
+    const int fd = std::exchange(tmp.fd, -1);
+    if (::close(fd) != 0)
+        raise(dstHost, errno);
+    out.temporary = std::exchange(tmp.path, {});
+    return out;
+}
+
+void placeCopy(WrittenCopy &copy)
+{
+    const QString &dstHost = copy.target;
+    // The rename needs no write access to the copy it replaces.
+    if (::rename(copy.temporary.constData(), hostPathBytes(dstHost).constData()) != 0) {
+        if (errno == EISDIR)
+            raiseError(Err::PathFileAccess);
+        raise(dstHost, errno);
     }
-    noteReadIdentity(hostPathBytes(srcHost), before, unchanged);
+    copy.temporary.clear();
+    hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
+    noteReadIdentity(copy.source, copy.before, copy.unchangedAfter);
+}
+
+void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
+                  bool replaceReadOnly)
+{
+    WrittenCopy copy =
+        writeCopy(srcHost, dstHost, destination, copyFaultHook(), {.refuseReadOnlyTarget = !replaceReadOnly});
+    if (!replaceReadOnly)
+        checkTarget(dstHost); // it may have turned read-only while the copy was written
+    placeCopy(copy);
 }
 
 } // namespace hostfs

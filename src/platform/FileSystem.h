@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/FileIdentity.h"
+
 #include <QDateTime>
 #include <QString>
 #include <cstdint>
@@ -102,6 +104,32 @@ void writeAtomically(const QString &hostPath, const QByteArray &content);
 // replaceReadOnly: a read-only copy at the target is replaced too (the mirror's own).
 void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
                   bool replaceReadOnly);
+
+// copyHostFile in two halves, so the data can be written on another thread and put in
+// place in order on this one.
+CopyFaultHook copyFaultHook();
+// A copy written to a temporary beside its target; the temporary goes with it unless
+// placeCopy put it in place.
+struct WrittenCopy {
+    QByteArray temporary, source;
+    QString target;
+    FileIdentity before;
+    bool unchangedAfter = false;
+
+    WrittenCopy() = default;
+    WrittenCopy(WrittenCopy &&other) noexcept;
+    WrittenCopy &operator=(WrittenCopy &&other) noexcept;
+    ~WrittenCopy();
+};
+struct CopyOptions {
+    bool refuseReadOnlyTarget = false;
+    // The mark catalog belongs to the main thread: a worker leaves its commits alone.
+    bool commitMarks = true;
+};
+WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QString &destination,
+                      const CopyFaultHook &hook, CopyOptions options);
+// Renames the temporary over its target (whatever file is there) and notes the read.
+void placeCopy(WrittenCopy &copy);
 } // namespace hostfs
 
 } // namespace qv

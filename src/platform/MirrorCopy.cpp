@@ -109,6 +109,9 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
 {
     if (m_mirrorHost.isEmpty())
         return false;
+    const QStringView windowsFolder = QStringView(sourceFile).left(sourceFile.lastIndexOf(u'\\') + 1);
+    if (!m_lastFolderMade.isEmpty() && windowsFolder == m_lastFolderMade)
+        return true;
     QString relative;
     try {
         relative = relativeHost(sourceFile);
@@ -148,13 +151,72 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
         m_folders.push_back({hostPathBytes(joined(m_sourceHost, f)), mirror});
         m_ready.insert(f);
     }
+    m_lastFolderMade = windowsFolder.toString();
     return true;
+}
+
+MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
+{
+    const QString relative = relativeHost(sourceFile);
+    // Read where the source was found, unless a per-user mirror of a program folder
+    // file stands in for it.
+    return {hostfs::virtualStoreMirror(sourceFile) ? hostfs::readPath(sourceFile)
+                                                   : joined(m_sourceHost, relative),
+            joined(m_mirrorHost, relative)};
+}
+
+void MirrorCopy::copyAhead(const QStringList &sources)
+{
+    if (hostfs::copyFaultHook() || m_sourceHost.isEmpty() || m_mirrorHost.isEmpty())
+        return;
+    m_sources = sources;
+    m_next = m_pushed = 0;
+    m_ahead = std::make_unique<CopyAhead>();
+}
+
+void MirrorCopy::pushAhead()
+{
+    // Enough to keep the thread busy; few enough that a stop wastes little.
+    constexpr qsizetype kAhead = 64;
+    while (m_pushed < m_sources.size() && m_pushed < m_next + kAhead) {
+        const QString &source = m_sources.at(m_pushed);
+        // A file whose folder or host path fails is left for copy() to meet in turn.
+        if (!makeFolders(source))
+            return;
+        try {
+            const Hosts h = hostsOf(source);
+            m_ahead->push(h.read, h.mirror);
+        } catch (const PlatformError &) {
+            return;
+        }
+        ++m_pushed;
+    }
 }
 
 void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
 {
-    const QString relative = relativeHost(sourceFile);
-    hostfs::copyHostFile(hostfs::readPath(sourceFile), joined(m_mirrorHost, relative), destination, true);
+    if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
+        const qsizetype i = m_next++;
+        if (m_pushed > i) {
+            pushAhead();
+            hostfs::WrittenCopy written;
+            try {
+                written = m_ahead->take();
+            } catch (const PlatformError &) {
+                // What was written after a failure may fail alike (a full disk): the
+                // files ahead are written again when their turn comes.
+                m_ahead->discard();
+                m_pushed = m_next;
+                throw;
+            }
+            hostfs::placeCopy(written);
+            return;
+        }
+        m_pushed = m_next;
+        pushAhead();
+    }
+    const Hosts h = hostsOf(sourceFile);
+    hostfs::copyHostFile(h.read, h.mirror, destination, true);
 }
 
 } // namespace qv

@@ -1,8 +1,11 @@
 #pragma once
+#include "platform/CopyAhead.h"
+
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <ctime>
+#include <memory>
 #include <vector>
 
 namespace qv
@@ -22,6 +25,11 @@ public:
     MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot);
     ~MirrorCopy(); // applies the folders' modes and times
 
+    // The files copy() will be given, in that order: from then on the next few are
+    // read and written ahead on a second thread, and each is put in place only when
+    // copy() reaches it. Not while a copy fault hook is set, which counts on the order.
+    void copyAhead(const QStringList &sources);
+
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
     // Copies sourceFile to its place in the mirror; destination is its Windows path
@@ -33,6 +41,17 @@ public:
 
 private:
     QString relativeHost(const QString &sourceFile) const; // "sub/name" below the root
+    struct Hosts {
+        QString read, mirror; // where the source is read, where its copy goes
+    };
+    Hosts hostsOf(const QString &sourceFile) const;
+    void pushAhead();
+
+    // Copies ahead: m_ahead holds m_sources[m_next, m_pushed).
+    std::unique_ptr<CopyAhead> m_ahead;
+    QStringList m_sources;
+    qsizetype m_next = 0, m_pushed = 0;
+    QString m_lastFolderMade; // Windows folder of the last file whose folders were made
 
     struct Folder {
         QByteArray source, mirror;

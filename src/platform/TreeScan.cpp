@@ -21,7 +21,8 @@ namespace
 
 // The folders the last scan read: Windows path with trailing "\" -> host path.
 QHash<QString, QString> g_foundFolders;
-QString g_foundDriveDir; // the host folder of their drive then
+QString g_foundDriveDir;                // the host folder of their drive then
+QString g_lastFolder, g_lastHostPrefix; // the last folder asked for, host path with "/"
 
 } // namespace
 
@@ -41,18 +42,30 @@ std::optional<QString> foundHostPath(const QString &windowsPath, const QString &
     const qsizetype slash = windowsPath.lastIndexOf(u'\\');
     if (slash < 0 || slash + 1 == windowsPath.size())
         return std::nullopt;
-    const auto it = g_foundFolders.constFind(windowsPath.left(slash + 1));
-    if (it == g_foundFolders.constEnd())
-        return std::nullopt;
-    QString name = windowsPath.mid(slash + 1);
-    name.replace(QChar(kCarriedBackslash), u'\\');
-    return (*it == u"/" ? *it : *it + u'/') + name;
+    // A copy asks for the files of one folder one after another.
+    const QStringView folder = QStringView(windowsPath).left(slash + 1);
+    if (folder != g_lastFolder) {
+        const auto it = g_foundFolders.constFind(folder.toString());
+        if (it == g_foundFolders.constEnd())
+            return std::nullopt;
+        g_lastFolder = it.key();
+        g_lastHostPrefix = *it == u"/" ? *it : *it + u'/';
+    }
+    QString host = g_lastHostPrefix;
+    host += QStringView(windowsPath).mid(slash + 1);
+    QChar *c = host.data();
+    for (qsizetype i = g_lastHostPrefix.size(); i < host.size(); ++i)
+        if (c[i] == QChar(kCarriedBackslash))
+            c[i] = u'\\';
+    return host;
 }
 
 void forgetFoundFiles()
 {
     g_foundFolders.clear();
     g_foundDriveDir.clear();
+    g_lastFolder.clear();
+    g_lastHostPrefix.clear();
 }
 
 TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recursive(recursive)

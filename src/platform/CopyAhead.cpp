@@ -1,0 +1,95 @@
+#include "platform/CopyAhead.h"
+
+#include "platform/ArchiveMarks.h"
+
+#include <chrono>
+
+namespace qv
+{
+
+CopyAhead::CopyAhead() : m_thread([this] { work(); }) {}
+
+CopyAhead::~CopyAhead()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void CopyAhead::push(const QString &srcHost, const QString &dstHost)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Slot &slot = m_slots.emplace_back();
+        slot.srcHost = srcHost;
+        slot.dstHost = dstHost;
+    }
+    m_changed.notify_all();
+}
+
+std::size_t CopyAhead::pending() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_slots.size();
+}
+
+hostfs::WrittenCopy CopyAhead::take()
+{
+    std::unique_lock lock(m_mutex);
+    // A large file may take a while: the marks cleared meanwhile are still committed
+    // every second.
+    while (!m_changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return m_slots.front().done; })) {
+        lock.unlock();
+        marks::commitIfDue();
+        lock.lock();
+    }
+    Slot slot = std::move(m_slots.front());
+    m_slots.pop_front();
+    --m_started;
+    lock.unlock();
+    if (slot.error)
+        std::rethrow_exception(slot.error);
+    return std::move(slot.written);
+}
+
+void CopyAhead::discard()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return !m_busy; });
+    std::deque<Slot> dropped;
+    dropped.swap(m_slots);
+    m_started = 0;
+    lock.unlock(); // the temporaries go outside the lock
+}
+
+void CopyAhead::work()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_stop || m_started < m_slots.size(); });
+        if (m_stop)
+            break;
+        Slot &slot = m_slots[m_started];
+        m_busy = true;
+        lock.unlock();
+        try {
+            slot.written = hostfs::writeCopy(slot.srcHost, slot.dstHost, QString(), {},
+                                             {.refuseReadOnlyTarget = false, .commitMarks = false});
+        } catch (...) {
+            slot.error = std::current_exception();
+        }
+        lock.lock();
+        slot.done = true;
+        m_busy = false;
+        ++m_started;
+        m_changed.notify_all();
+    }
+    std::deque<Slot> dropped;
+    dropped.swap(m_slots);
+    lock.unlock();
+}
+
+} // namespace qv

@@ -1,0 +1,52 @@
+#pragma once
+#include "platform/FileSystem.h"
+
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+
+namespace qv
+{
+
+// Writes copies on a second thread, in the order they were pushed, each to a
+// temporary beside its target; the caller takes them in the same order and puts them
+// in place itself. The copy is mostly waiting on the kernel, so reading and writing
+// the next files while the caller clears marks and logs the last one uses the
+// machine's second core. Nothing pushed reaches its target unless it was taken.
+class CopyAhead
+{
+public:
+    CopyAhead();
+    ~CopyAhead(); // what was pushed and not taken is removed
+
+    void push(const QString &srcHost, const QString &dstHost);
+    // The oldest pushed copy once written; rethrows its PlatformError.
+    hostfs::WrittenCopy take();
+    // Drops every copy not taken (after the one being written, if any, is done).
+    void discard();
+    std::size_t pending() const;
+
+    CopyAhead(const CopyAhead &) = delete;
+    CopyAhead &operator=(const CopyAhead &) = delete;
+
+private:
+    struct Slot {
+        QString srcHost, dstHost;
+        bool done = false;
+        hostfs::WrittenCopy written;
+        std::exception_ptr error;
+    };
+    void work();
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Slot> m_slots;  // references stay valid while others come and go
+    std::size_t m_started = 0; // slots from the front taken up by the thread
+    bool m_busy = false, m_stop = false;
+    std::thread m_thread;
+};
+
+} // namespace qv
