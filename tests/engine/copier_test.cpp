@@ -207,6 +207,37 @@ TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsAndStillStampsTheRun)
     EXPECT_FALSE(state().Avbrutt); // lowered at the end of the command
 }
 
+// Copies are written ahead on a second thread: none may land beyond where the run
+// stopped, and a file that fails ahead must not take the files after it along.
+TEST_F(CopyTest, FilesWrittenAheadLandOnlyWhenTheirTurnComes)
+{
+    for (int i = 0; i < 150; ++i)
+        drives.writeFile(QString("C:\\Data\\Dokumenter\\m\\f%1.txt").arg(i, 3, 10, QChar('0')), "m");
+    engine().scan.General_SokFiler();
+    const QStringList files = foundFiles();
+    // Turned into a folder after the scan: refused, and named.
+    const QString gone = files[40];
+    QFile::remove(drives.host(gone));
+    QDir().mkpath(drives.host(gone));
+    dialog.setOnProcessEvents([&](int) {
+        if (state().fileInProgress == 100)
+            state().escPressed();
+    });
+    dialog.queueAnswer(Answer::Yes);
+    engine().copier.General_Kopier();
+    const QString mirror = drives.hostRoot('D') + "/Sikring/Backup av Dokumenter";
+    QStringList copied;
+    QDirIterator it(mirror, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        copied << "C:\\Data\\Dokumenter\\" + it.next().mid(mirror.size() + 1).replace('/', '\\');
+    QStringList expected = files.mid(0, 100);
+    expected.removeOne(gone);
+    copied.sort();
+    expected.sort();
+    EXPECT_EQ(copied, expected);
+    EXPECT_EQ(state().Tilgangsfeil, gone + kCrLf);
+}
+
 TEST_F(CopyTest, EscWhileIdleIsActedOnRightAfterTheFirstFile)
 {
     state().escPressed();
