@@ -8,6 +8,7 @@
 #include "platform/Locale.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 #include "platform/ZipLibrary.h"
 
 #include <QRegularExpression>
@@ -33,8 +34,8 @@ struct StepFailed {
 
 QString ZipBackup::archiveName(const QString &fra, const QString &til, const QDateTime &local)
 {
-    const QString folder = til.endsWith('\\') ? til : til + '\\';
-    return folder + backupLabel(fra) + local.toString(QStringLiteral(" yyyy_MM_dd  'kl_'HHmm")) + ".zip";
+    return WinPath(til).withTrailingSeparator().text() + backupLabel(fra) +
+           local.toString(QStringLiteral(" yyyy_MM_dd  'kl_'HHmm")) + ".zip";
 }
 
 bool ZipBackup::General_ZipBackup()
@@ -143,16 +144,16 @@ void ZipBackup::removeStaleTemporaries(const QDateTime &startedUtc)
     // A run killed while packing leaves "<archive>.zip.XXXXXX" behind. Only names of
     // this template's archives, and only files older than this step, whose writer is
     // gone: a run still writing one keeps touching it.
-    const QString folder = s.Til.endsWith('\\') ? s.Til : s.Til + '\\';
+    const WinPath folder = WinPath(s.Til).withTrailingSeparator();
     const QString label = backupLabel(s.Fra);
     static const QRegularExpression tail(
         QStringLiteral("^ \\d{4}_\\d{2}_\\d{2}  kl_\\d{4}\\.zip\\.[A-Za-z0-9]{6}$"));
-    for (const DirEntry &e : listDirectory(folder, label + " *.zip.??????")) {
+    for (const DirEntry &e : listDirectory(folder.text(), label + " *.zip.??????")) {
         if ((e.attributes & Attr::Directory) || !e.name.startsWith(label) ||
             !tail.match(QStringView(e.name).mid(label.size())).hasMatch() || !(e.lastWriteUtc < startedUtc))
             continue;
         try {
-            deleteFile(folder + e.name);
+            deleteFile((folder / e.name).text());
         } catch (const PlatformError &) {
             // Not ours to remove after all; the archive is made regardless.
         }

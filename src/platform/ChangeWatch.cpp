@@ -2,6 +2,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/PlatformError.h"
+#include "platform/WinPath.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,7 +54,7 @@ QString typeName(const QString &windowsPath, bool isFolder)
     if (isFolder)
         return QStringLiteral("Filmappe");
     static const QMimeDatabase db;
-    const QString name = windowsPath.mid(windowsPath.lastIndexOf('\\') + 1);
+    const QString name = WinPath(windowsPath).fileName();
     const QMimeType type = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     if (type.isValid() && !type.isDefault() && !type.comment().isEmpty())
         return type.comment();

@@ -2,6 +2,7 @@
 
 #include "platform/MountTable.h"
 #include "platform/TreeScan.h"
+#include "platform/WinPath.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -307,25 +308,7 @@ std::optional<QString> DriveTable::toHost(const QString &windowsPath) const
     if (auto found = foundHostPath(windowsPath, d->hostDir))
         return found;
 
-    QStringList comps;
-    {
-        const QStringView rest = QStringView(windowsPath).mid(2);
-        qsizetype start = 0;
-        for (qsizetype i = 0; i <= rest.size(); ++i) {
-            if (i < rest.size() && rest[i] != u'\\' && rest[i] != u'/')
-                continue;
-            const QStringView c = rest.mid(start, i - start);
-            start = i + 1;
-            if (c.isEmpty() || c == QStringLiteral("."))
-                continue;
-            if (c == QStringLiteral("..")) {
-                if (!comps.isEmpty())
-                    comps.removeLast();
-                continue;
-            }
-            comps.append(c.toString());
-        }
-    }
+    const QStringList comps = WinPath(windowsPath).resolvedNames();
     if (comps.isEmpty())
         return d->hostDir;
 
@@ -394,7 +377,7 @@ std::optional<QString> DriveTable::toWindows(const QString &hostPath) const
     if (rest.contains(u'\\'))
         return std::nullopt;
     rest.replace(u'/', u'\\');
-    return QString(best->letter) + QStringLiteral(":\\") + rest;
+    return WinPath::driveRootOf(best->letter) + rest;
 }
 
 // ---------------------------------------------------------------------------------
@@ -450,7 +433,7 @@ QString shareName(const MountInfo &m)
     if (colon > 0 && m.fsType.startsWith(QStringLiteral("nfs"))) {
         QString path = s.mid(colon + 1);
         path.replace(u'/', u'\\');
-        return QStringLiteral("\\\\") + s.left(colon) + (path.startsWith(u'\\') ? path : u'\\' + path);
+        return (WinPath(QStringLiteral("\\\\") + s.left(colon)) / path).text();
     }
     return {};
 }
@@ -626,8 +609,7 @@ QString programFolder()
             host = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
         dir = DriveTable::current().toWindows(host).value_or(QString());
     }
-    while (dir.endsWith(u'\\') && !(dir.size() == 3 && dir.at(1) == u':'))
-        dir.chop(1);
+    dir = WinPath(dir).withoutTrailingSeparator().text();
     lock.relock();
     lastEnv = env ? env : "";
     lastTable = table;

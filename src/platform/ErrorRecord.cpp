@@ -5,6 +5,7 @@
 #include "platform/Locale.h"
 #include "platform/PlatformError.h"
 #include "platform/TextFile.h"
+#include "platform/WinPath.h"
 
 namespace qv
 {
@@ -40,9 +41,8 @@ QString errorRecord(const QString &module, const QString &procedure, qint32 numb
 void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure,
                        qint32 number, const QString &description)
 {
-    const QString folder = programFolder();
     try {
-        appendTextFile(folder.endsWith('\\') ? folder + fileName : folder + '\\' + fileName,
+        appendTextFile((WinPath(programFolder()) / fileName).text(),
                        errorRecord(module, procedure, number, description));
     } catch (const PlatformError &) {
     }

@@ -3,6 +3,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
+#include "platform/WinPath.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,18 +27,12 @@ QString hostDirOf(const QString &hostPath)
 
 QString lastComponent(const QString &windowsPath)
 {
-    QString p = windowsPath;
-    while (p.size() > 3 && p.endsWith(u'\\'))
-        p.chop(1);
-    return p.mid(p.lastIndexOf(u'\\') + 1);
+    return WinPath(windowsPath).withoutTrailingSeparator().fileName();
 }
 
 QString parentOf(const QString &windowsPath)
 {
-    QString p = windowsPath;
-    while (p.size() > 3 && p.endsWith(u'\\'))
-        p.chop(1);
-    return p.left(p.lastIndexOf(u'\\') + 1);
+    return WinPath(windowsPath).withoutTrailingSeparator().parent().text();
 }
 
 bool isDir(const QByteArray &host, bool followLink)

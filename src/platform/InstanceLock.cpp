@@ -2,6 +2,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
+#include "platform/WinPath.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -34,7 +35,7 @@ QString InstanceLock::lockFilePath()
         if (writableFolder(*hostPf))
             return QDir(*hostPf).filePath(kLockName);
         // Writes go to the per-user mirror, so that is the data folder to guard.
-        const QString file = pf.endsWith('\\') ? pf + kLockName : pf + '\\' + kLockName;
+        const QString file = (WinPath(pf) / kLockName).text();
         if (const auto mirror = hostfs::virtualStoreMirror(file)) {
             if (const auto host = DriveTable::current().toHost(*mirror)) {
                 const QString dir = QFileInfo(*host).absolutePath();

@@ -26,7 +26,12 @@ QChar WinPath::driveLetter() const
 QString WinPath::driveRoot() const
 {
     const QChar l = driveLetter();
-    return l.isNull() ? QString() : QString(l) + QStringLiteral(":\\");
+    return l.isNull() ? QString() : driveRootOf(l);
+}
+
+QString WinPath::driveRootOf(QChar letter)
+{
+    return QString(letter.toUpper()) + QStringLiteral(":\\");
 }
 
 bool WinPath::endsWithSeparator() const
@@ -63,6 +68,11 @@ QString WinPath::fileName() const
     return i < 0 ? m_text : m_text.mid(i + 1);
 }
 
+QStringView WinPath::fileNameOf(QStringView path)
+{
+    return path.mid(path.lastIndexOf(kSep) + 1);
+}
+
 WinPath WinPath::parent() const
 {
     const qsizetype i = m_text.lastIndexOf(kSep);
@@ -84,6 +94,39 @@ QString WinPath::relativeTo(const WinPath &folder) const
     if (!folder.endsWithSeparator() && rest.startsWith(kSep))
         rest.remove(0, 1);
     return rest;
+}
+
+QStringList WinPath::folderChain() const
+{
+    const QString t = withoutTrailingSeparator().m_text;
+    QStringList chain;
+    for (qsizetype from = 0, i = 0; (i = t.indexOf(kSep, from)) >= 0; from = i + 1) {
+        if (i > from) // an empty name is no folder of its own
+            chain << (i == 2 && hasDrivePrefix(t) ? t.left(3) : t.left(i));
+    }
+    if (!t.isEmpty() && (chain.isEmpty() || chain.last() != t))
+        chain << t;
+    return chain;
+}
+
+QStringList WinPath::resolvedNames() const
+{
+    const QStringView rest = QStringView(m_text).mid(hasDrivePrefix(m_text) ? 2 : 0);
+    QStringList names;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= rest.size(); ++i) {
+        if (i < rest.size() && rest[i] != kSep && rest[i] != u'/')
+            continue;
+        const QStringView name = rest.mid(start, i - start);
+        start = i + 1;
+        if (name == u"..") {
+            if (!names.isEmpty())
+                names.removeLast();
+        } else if (!name.isEmpty() && name != u".") {
+            names.append(name.toString());
+        }
+    }
+    return names;
 }
 
 bool WinPath::startsWith(const WinPath &prefix) const

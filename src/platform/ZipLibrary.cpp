@@ -1,6 +1,7 @@
 #include "platform/ZipLibrary.h"
 
 #include "platform/DriveTable.h"
+#include "platform/WinPath.h"
 #include "platform/ZipPipeline.h"
 #include "platform/ZipWriter.h"
 
@@ -72,45 +73,19 @@ QString fromUtf8(const char *text)
     return qv::hostPathFromBytes(text, qsizetype(std::strlen(text)));
 }
 
-bool isSeparator(QChar c)
-{
-    return c == u'\\' || c == u'/';
-}
-
 // Windows path -> entry name: the path without its drive (or relative to the root
 // folder when it lies inside it), "/" separators, "." and ".." folded away.
 QString entryNameFor(const QString &windowsPath, const QString &rootFolder)
 {
-    QString rest = windowsPath;
+    qv::WinPath path(windowsPath);
     if (!rootFolder.isEmpty()) {
-        QString root = rootFolder;
-        if (!isSeparator(root.back()))
-            root += u'\\';
-        // Outside the root folder the drive rule below applies.
-        if (rest.size() > root.size() && rest.startsWith(root, Qt::CaseInsensitive))
-            rest = rest.mid(root.size());
+        const qv::WinPath root =
+            rootFolder.endsWith(u'/') ? rootFolder : qv::WinPath(rootFolder).withTrailingSeparator();
+        // Outside the root folder only the drive is dropped.
+        if (windowsPath.size() > root.text().size() && path.startsWith(root))
+            path = path.relativeTo(root);
     }
-    if (rest.size() >= 2 && rest.at(1) == u':')
-        rest = rest.mid(2);
-    QStringList parts;
-    QString part;
-    auto flush = [&] {
-        if (part == "..") {
-            if (!parts.isEmpty())
-                parts.removeLast();
-        } else if (!part.isEmpty() && part != ".") {
-            parts << part;
-        }
-        part.clear();
-    };
-    for (QChar c : rest) {
-        if (isSeparator(c))
-            flush();
-        else
-            part += c;
-    }
-    flush();
-    return parts.join(u'/');
+    return path.resolvedNames().join(u'/');
 }
 
 bool statItem(const QByteArray &hostPath, Item &item, bool &special)

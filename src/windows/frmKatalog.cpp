@@ -14,6 +14,7 @@
 #include "platform/Settings.h"
 #include "platform/TextFile.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -29,11 +30,6 @@ namespace
 constexpr int kTwipsPerPixel = 15;
 const QString kModule = QStringLiteral("frmKatalog");
 const QString kSection = QStringLiteral("KatalogVindu");
-
-QString withSeparator(const QString &path)
-{
-    return path.endsWith('\\') ? path : path + '\\';
-}
 } // namespace
 
 frmKatalog::frmKatalog(const QString &valgtMappe, QWidget *owner) : QDialog(owner)
@@ -88,7 +84,7 @@ void frmKatalog::showEvent(QShowEvent *event)
         return;
     m_shown = true;
     m_valgtMappe = m_tree->Path();
-    StartMappe = withSeparator(m_tree->Path());
+    StartMappe = WinPath(m_tree->Path()).withTrailingSeparator().text();
     showPath();
 }
 
@@ -147,7 +143,7 @@ void frmKatalog::keyPressEvent(QKeyEvent *event)
 
 void frmKatalog::qvbOk_Click()
 {
-    m_valgtMappe = withSeparator(m_tree->Path());
+    m_valgtMappe = WinPath(m_tree->Path()).withTrailingSeparator().text();
     m_changed = m_valgtMappe.compare(StartMappe, Qt::CaseInsensitive) != 0;
     accept();
 }
@@ -186,9 +182,9 @@ void frmKatalog::General_FavoritterLes()
 {
     m_fav.clear();
     const QString name = General_BrukerNavn();
-    const QString FavFil = name.isEmpty() ? QStringLiteral("\\Favoritter.krt") : "\\" + name + ".krt";
+    const QString FavFil = name.isEmpty() ? QStringLiteral("Favoritter.krt") : name + ".krt";
     try {
-        const QString path = programFolder() + FavFil;
+        const QString path = (WinPath(programFolder()) / FavFil).text();
         if (!fileExists(path))
             raiseError(Err::FileNotFound);
         FieldReader in(readTextFile(path));

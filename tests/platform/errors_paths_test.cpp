@@ -55,6 +55,7 @@ TEST(WinPathTest, DriveRootsAndLetters)
     EXPECT_TRUE(WinPath("\\\\server\\share").driveLetter().isNull());
     EXPECT_EQ(WinPath("d:\\x\\y").driveRoot(), "D:\\");
     EXPECT_EQ(WinPath("Data").driveRoot(), "");
+    EXPECT_EQ(WinPath::driveRootOf(u'e'), "E:\\");
 }
 
 TEST(WinPathTest, SeparatorsAndJoining)
@@ -74,6 +75,8 @@ TEST(WinPathTest, PartsOfAPath)
     EXPECT_EQ(WinPath("C:\\Data\\fil.txt").fileName(), "fil.txt");
     EXPECT_EQ(WinPath("fil.txt").fileName(), "fil.txt");
     EXPECT_EQ(WinPath("C:\\Data\\").fileName(), "");
+    EXPECT_EQ(WinPath::fileNameOf(u"C:\\Data\\fil.txt"), u"fil.txt");
+    EXPECT_EQ(WinPath::fileNameOf(u"fil.txt"), u"fil.txt");
     EXPECT_EQ(WinPath("C:\\Data\\fil.txt").parent().text(), "C:\\Data\\");
     EXPECT_EQ(WinPath("fil.txt").parent().text(), "");
     EXPECT_EQ(WinPath("C:\\Data\\Bilder").lastFolder(), "Bilder");
@@ -94,4 +97,24 @@ TEST(WinPathTest, ComparisonsIgnoreLetterCase)
               "brev\\a.doc");
     EXPECT_EQ(WinPath("C:\\Data\\a.doc").relativeTo(WinPath("C:\\Data")), "a.doc");
     EXPECT_EQ(WinPath("D:\\x").relativeTo(WinPath("C:\\Data")), "D:\\x");
+}
+
+TEST(WinPathTest, FolderChainGoesFromTheDriveRootDown)
+{
+    EXPECT_EQ(WinPath("C:\\Data\\Bilder\\").folderChain(),
+              QStringList({"C:\\", "C:\\Data", "C:\\Data\\Bilder"}));
+    EXPECT_EQ(WinPath("C:\\").folderChain(), QStringList({"C:\\"}));
+    EXPECT_EQ(WinPath("C:").folderChain(), QStringList({"C:"}));
+    EXPECT_EQ(WinPath("C:\\\\Data").folderChain(), QStringList({"C:\\", "C:\\\\Data"}));
+    EXPECT_EQ(WinPath("Data\\x").folderChain(), QStringList({"Data", "Data\\x"}));
+    EXPECT_TRUE(WinPath().folderChain().isEmpty());
+}
+
+TEST(WinPathTest, ResolvedNamesFoldDotsAndTakeSlashes)
+{
+    EXPECT_EQ(WinPath("C:\\a\\.\\b\\..\\c/d\\\\e\\").resolvedNames(), QStringList({"a", "c", "d", "e"}));
+    EXPECT_EQ(WinPath("C:\\..\\a").resolvedNames(), QStringList({"a"}));
+    EXPECT_EQ(WinPath("a\\b").resolvedNames(), QStringList({"a", "b"}));
+    EXPECT_TRUE(WinPath("C:\\").resolvedNames().isEmpty());
+    EXPECT_TRUE(WinPath("C:").resolvedNames().isEmpty());
 }

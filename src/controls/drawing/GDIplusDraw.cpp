@@ -1,6 +1,7 @@
 #include "controls/drawing/GDIplusDraw.h"
 
 #include "platform/DriveTable.h"
+#include "platform/WinPath.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -64,10 +65,9 @@ QColor ArgbToQColor(Argb argb)
 
 QString PictureHostPath(const QString &path)
 {
-    // "X:" alone or followed by a backslash, X an ASCII letter.
-    const bool drivePath = path.size() >= 2 && path.at(1) == QLatin1Char(':') && path.at(0).unicode() < 128 &&
-                           path.at(0).isLetter() && (path.size() == 2 || path.at(2) == QLatin1Char('\\'));
-    if (drivePath) {
+    // "X:" alone or followed by a backslash.
+    const qv::WinPath p(path);
+    if (!p.driveLetter().isNull() && (path.size() == 2 || p.startsWith(p.driveRoot()))) {
         const auto host = qv::DriveTable::current().toHost(path);
         return host ? *host : QString();
     }

@@ -10,6 +10,7 @@
 #include "platform/ErrorMessage.h"
 #include "platform/ErrorRecord.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -369,7 +370,7 @@ void qvFileList::setShowFullPath(bool on)
 
 QString qvFileList::shownText(const QString &fullPath) const
 {
-    return m_showFullPath ? fullPath : fullPath.mid(fullPath.lastIndexOf(u'\\') + 1);
+    return m_showFullPath ? fullPath : qv::WinPath(fullPath).fileName();
 }
 
 // ---- painting, life cycle, input

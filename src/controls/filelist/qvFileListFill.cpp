@@ -40,11 +40,9 @@ bool isDots(const QString &n)
 // The directory entry of one path, as a listing of its folder gives it.
 std::optional<qv::DirEntry> entryOf(const QString &fullPath)
 {
-    const qsizetype slash = fullPath.lastIndexOf(u'\\');
-    if (slash < 0)
-        return std::nullopt;
-    const QString folder = fullPath.left(slash + 1), name = fullPath.mid(slash + 1);
-    if (name.isEmpty())
+    const qv::WinPath path(fullPath);
+    const QString folder = path.parent().text(), name = path.fileName();
+    if (folder.isEmpty() || name.isEmpty())
         return std::nullopt;
     std::optional<qv::DirEntry> found;
     qv::forEachDirEntry(folder, name, [&](const qv::DirEntry &e) {
@@ -169,8 +167,8 @@ void qvFileList::Refresh()
 
 void qvFileList::setPath(const QString &path)
 {
-    const auto folder = [](QString p) { return p.endsWith(u'\\') ? p : p + u'\\'; };
-    const bool changed = folder(path).compare(folder(m_path), Qt::CaseInsensitive) != 0;
+    const bool changed =
+        qv::WinPath(path).withTrailingSeparator() != qv::WinPath(m_path).withTrailingSeparator();
     m_path = path;
     General_zFyllListe();
     rearmWatch();
@@ -209,8 +207,7 @@ void qvFileList::General_zFyllListe()
     Clear();
     m_subFolders.clear();
     m_subFolderCount = 0;
-    if (!m_path.endsWith(u'\\'))
-        m_path += u'\\';
+    m_path = qv::WinPath(m_path).withTrailingSeparator().text();
     m_model->clearIcons();
     try {
         if (m_showFolders) {

@@ -2,6 +2,7 @@
 
 #include "platform/ChangeWatch.h"
 #include "platform/Locale.h"
+#include "platform/WinPath.h"
 
 #include <QLocale>
 
@@ -12,10 +13,11 @@ namespace qv::qvFileListFormat
 
 QString extensionOf(const QString &name, bool keepCase)
 {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0 || dot < name.lastIndexOf(u'\\'))
+    const QStringView file = qv::WinPath::fileNameOf(name);
+    const qsizetype dot = file.lastIndexOf(u'.');
+    if (dot < 0)
         return {};
-    QString ext = name.mid(dot + 1);
+    QString ext = file.mid(dot + 1).toString();
     const qsizetype nul = ext.indexOf(QChar(0));
     if (nul >= 0)
         ext.truncate(nul);
@@ -54,7 +56,7 @@ QString attributeText(quint32 a)
 
 QString typeText(const QString &windowsPath, bool isFolder, bool shellTypes)
 {
-    const QString name = windowsPath.mid(windowsPath.lastIndexOf(u'\\') + 1);
+    const QString name = qv::WinPath(windowsPath).fileName();
     const QString ext = extensionOf(name);
     if (!shellTypes)
         return ext;

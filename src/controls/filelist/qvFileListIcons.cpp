@@ -1,6 +1,7 @@
 #include "controls/filelist/qvFileListIcons.h"
 
 #include "controls/filelist/qvFileListFormat.h"
+#include "platform/WinPath.h"
 
 #include <QFileIconProvider>
 #include <QMimeDatabase>
@@ -14,7 +15,7 @@ QString keyFor(const QString &fullPath, const QString &typeText, bool isFolder)
 {
     static const QStringList own = {"EXE", "ICO", "CUR", "LNK", "SCF", "SCR",
                                     "MSC", "ANI", "PIF", "URL", "ZIP"};
-    const QString ext = qvFileListFormat::extensionOf(fullPath.mid(fullPath.lastIndexOf(u'\\') + 1));
+    const QString ext = qvFileListFormat::extensionOf(qv::WinPath(fullPath).fileName());
     if (isFolder || ext.isEmpty() || own.contains(ext) || typeText == QLatin1String("Filmappe"))
         return u'%' + fullPath.toLower();
     return u'#' + ext + u'#';
@@ -29,7 +30,7 @@ QIcon typeIcon(const QString &fullPath, bool isFolder)
     if (isFolder)
         return provider.icon(QAbstractFileIconProvider::Folder);
     static const QMimeDatabase db;
-    const QString name = fullPath.mid(fullPath.lastIndexOf(u'\\') + 1);
+    const QString name = qv::WinPath(fullPath).fileName();
     const QMimeType type = db.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     QIcon icon;
     if (type.isValid()) {

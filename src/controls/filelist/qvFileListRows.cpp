@@ -103,8 +103,7 @@ QString qvFileList::GetFileName(int lIndex) const
     const int r = lIndex == 0 ? GetSelectedIndex() - 1 : modelRowOf(lIndex);
     if (r < 0)
         return {};
-    const QString &tag = m_model->row(r).tag;
-    return tag.mid(tag.lastIndexOf(u'\\') + 1);
+    return qv::WinPath(m_model->row(r).tag).fileName();
 }
 
 QString qvFileList::GetFilePath(int lIndex) const
@@ -112,8 +111,7 @@ QString qvFileList::GetFilePath(int lIndex) const
     const int r = lIndex == 0 ? GetSelectedIndex() - 1 : modelRowOf(lIndex);
     if (r < 0)
         return {};
-    const QString &tag = m_model->row(r).tag;
-    return tag.left(tag.lastIndexOf(u'\\') + 1);
+    return qv::WinPath(m_model->row(r).tag).parent().text();
 }
 
 QString qvFileList::GetItem(int column, int lIndex) const
@@ -148,11 +146,11 @@ void qvFileList::UpdateItem(int lIndex, bool bOnlyIcon)
     m_model->flush();
     if (!bOnlyIcon) {
         try {
-            const QString tag = m_model->row(r).tag;
-            const qsizetype slash = tag.lastIndexOf(u'\\');
+            const qv::WinPath tag(m_model->row(r).tag);
+            const QString name = tag.fileName();
             std::optional<qv::DirEntry> found;
-            qv::forEachDirEntry(tag.left(slash + 1), tag.mid(slash + 1), [&](const qv::DirEntry &e) {
-                if (e.name.compare(tag.mid(slash + 1), Qt::CaseInsensitive) == 0)
+            qv::forEachDirEntry(tag.parent().text(), name, [&](const qv::DirEntry &e) {
+                if (e.name.compare(name, Qt::CaseInsensitive) == 0)
                     found = e;
                 return !found;
             });
@@ -323,7 +321,7 @@ void qvFileList::GetSelectedFilesCollection(QStringList &SelectedFiles, bool Onl
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &i : rows) {
         const QString &tag = m_model->row(i.row()).tag;
-        SelectedFiles << (OnlyFilename ? tag.mid(tag.lastIndexOf(u'\\') + 1) : tag);
+        SelectedFiles << (OnlyFilename ? qv::WinPath(tag).fileName() : tag);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/FolderOps.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -125,21 +126,18 @@ qvTree::~qvTree()
 
 QString qvTree::FolderName(const QString &path)
 {
-    QString p = path.endsWith(u'\\') ? path : path + u'\\';
-    p.chop(1);
-    return p.mid(p.lastIndexOf(u'\\') + 1);
+    return qv::WinPath(path).lastFolder();
 }
 
 QString qvTree::ParentPath(const QString &path)
 {
-    QString p = path.endsWith(u'\\') ? path : path + u'\\';
-    const qsizetype last = p.lastIndexOf(u'\\', p.size() - 2);
-    return last < 0 ? QString() : p.left(last + 1);
+    const qv::WinPath folder(path);
+    return folder.isDriveRoot() ? QString() : folder.withoutTrailingSeparator().parent().text();
 }
 
 QString qvTree::StripTrailingBackslash(const QString &path)
 {
-    return path.size() > 3 && path.endsWith(u'\\') ? path.left(path.size() - 1) : path;
+    return qv::WinPath(path).withoutTrailingSeparator().text();
 }
 
 bool qvTree::isFolder(const QString &path) const
@@ -594,7 +592,7 @@ void qvTree::General_zFinnDisker()
                 const qv::Drive *d = qv::DriveTable::current().drive(letter);
                 if (!d || !d->mounted)
                     continue;
-                const QString root = QString(letter) + QStringLiteral(":\\");
+                const QString root = qv::WinPath::driveRootOf(letter);
                 m_driveLetters += letter;
                 const bool floppy = letter == u'A' || letter == u'B';
                 const int type = floppy ? 2 : int(d->type);
@@ -643,7 +641,7 @@ void qvTree::General_zFinnDisker()
 void qvTree::General_zFinnMapper(const QString &path)
 {
     const QString parentKey = path.toLower();
-    const QString list = path.endsWith(u'\\') ? path : path + u'\\';
+    const QString list = qv::WinPath(path).withTrailingSeparator().text();
     // A link to a folder is shown but never entered, so every walk ends.
     if (QStandardItem *p = m_model->node(parentKey); p && p->data(qvTreeModel::LinkRole).toBool())
         return;
@@ -706,7 +704,7 @@ void qvTree::General_zFinnMapper(const QString &path)
 
 int qvTree::General_zFindSubDirNum(const QString &path, long &fileCount)
 {
-    const QString p = path.endsWith(u'\\') ? path : path + u'\\';
+    const QString p = qv::WinPath(path).withTrailingSeparator().text();
     m_subFolderNames = QStringList{QString()};
     m_subFolderLinks.clear();
     fileCount = 0;
@@ -752,7 +750,7 @@ void qvTree::tvwDir_Expand(QStandardItem *n)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         const QString key = qvTreeModel::key(n);
-        const QString base = key.toLower().endsWith(u'\\') ? key.toLower() : key.toLower() + u'\\';
+        const qv::WinPath base = qv::WinPath(key.toLower()).withTrailingSeparator();
         long files = 0;
         const int count = key == ComputerKey ? 0 : General_zFindSubDirNum(key, files);
         const QStringList names = m_subFolderNames;
@@ -760,7 +758,7 @@ void qvTree::tvwDir_Expand(QStandardItem *n)
         for (int i = 0; i < count && i < names.size(); ++i) {
             if (i < int(links.size()) && links[size_t(i)])
                 continue;
-            General_zFinnMapper(base + names.at(i));
+            General_zFinnMapper((base / names.at(i)).text());
         }
         if (m_model->node(key) == n) {
             if (key != ComputerKey)
@@ -872,18 +870,11 @@ void qvTree::General_zDirekteTil(QString p)
     if (p.trimmed().isEmpty())
         p = QStringLiteral("c:\\");
     freeze(true);
-    qsizetype pos = -1;
     try {
-        for (int step = 0; step < 50; ++step) {
-            pos = p.indexOf(u'\\', pos + 1);
-            QString prefix;
-            bool last = false;
-            if (pos < 0) {
-                prefix = p;
-                last = true;
-            } else {
-                prefix = pos == 2 ? p.left(3) : p.left(pos);
-            }
+        const QStringList chain = qv::WinPath(p).folderChain();
+        for (qsizetype step = 0; step < 50 && step < chain.size(); ++step) {
+            const QString &prefix = chain.at(step);
+            const bool last = step == chain.size() - 1;
             QStandardItem *n = m_model->node(prefix.toLower());
             if (!n) {
                 if (m_rootFolder.isEmpty()) {
@@ -898,8 +889,6 @@ void qvTree::General_zDirekteTil(QString p)
                     m_view->scrollTo(n->index());
                 }
             }
-            if (last)
-                break;
         }
     } catch (const PlatformError &e) {
         freeze(false);

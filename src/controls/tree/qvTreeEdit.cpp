@@ -7,6 +7,7 @@
 #include "platform/FolderOps.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 #include <QDrag>
 #include <QDragMoveEvent>
@@ -43,22 +44,15 @@ long qvTree::CreateNewFolder()
             return 0;
         if (m_path.isEmpty())
             m_path = qvTreeModel::key(s);
-        const QString base = m_path.size() == 3 ? QStringLiteral("Ny mappe") : QStringLiteral("\\Ny mappe");
-        QString candidate, label;
+        QString label, full;
         for (qint16 n = 0;; ++n) {
-            if (n > 0) {
-                candidate = base + QStringLiteral(" (%1)").arg(n);
-                label = QStringLiteral("Ny mappe (%1)").arg(n);
-            } else {
-                candidate = base;
-                label = QStringLiteral("Ny mappe");
-            }
-            if (!isFolder(m_path + candidate))
+            label = n > 0 ? QStringLiteral("Ny mappe (%1)").arg(n) : QStringLiteral("Ny mappe");
+            full = (qv::WinPath(m_path) / label).text();
+            if (!isFolder(full))
                 break;
             if (n == std::numeric_limits<qint16>::max())
                 throw PlatformError(6, QStringLiteral("Overflow"));
         }
-        const QString full = m_path + candidate;
         if (!qv::createFolder(full)) {
             if (qv::msgBox(NewFolderFailed, qv::Buttons::RetryCancel, qv::Icon::Critical) ==
                 qv::Answer::Retry)

@@ -9,6 +9,7 @@
 #include "platform/FolderOps.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
+#include "platform/WinPath.h"
 
 #include <QScopeGuard>
 #include <QStringList>
@@ -152,7 +153,7 @@ void qvTree::tickDrives()
                 const QString image = driveImage(type);
                 for (int tries = 0; tries < 199 && !qv::driveReady(letter); ++tries)
                     qv::dialog().processEvents();
-                const QString root = QString(letter) + QStringLiteral(":\\");
+                const QString root = qv::WinPath::driveRootOf(letter);
                 QStandardItem *n = m_model->addNode(ComputerKey, root.toLower(), root.left(2), image);
                 m_model->setSorted(n);
                 m_model->setTag(n, QStringLiteral("Root"));
@@ -175,7 +176,7 @@ void qvTree::tickDrives()
                     break;
                 }
             if (!letter.isNull()) {
-                const QString root = QString(letter) + QStringLiteral(":\\");
+                const QString root = qv::WinPath::driveRootOf(letter);
                 RemoveNode(root.toLower());
                 m_driveLetters = fresh;
                 if (m_path.left(3).toUpper() == root) {
@@ -196,7 +197,7 @@ void qvTree::tickCdMedia()
     m_cdMedia.resize(size_t(m_cdLetters.size()), false);
     for (qsizetype i = 0; i < m_cdLetters.size(); ++i) {
         const QChar letter = m_cdLetters.at(i);
-        const QString root = QString(letter) + QStringLiteral(":\\");
+        const QString root = qv::WinPath::driveRootOf(letter);
         const bool ready = qv::driveReady(letter);
         if (ready == m_cdMedia[size_t(i)])
             continue;
@@ -248,8 +249,7 @@ void qvTree::tickSubFolderCount(QStandardItem *s, bool fired)
                     const QString &name = names.at(i);
                     if (name.isEmpty() || childNames.contains(name.toLower()))
                         continue;
-                    const QString childKey =
-                        (key + (key.size() > 3 ? QStringLiteral("\\") : QString()) + name).toLower();
+                    const QString childKey = (qv::WinPath(key) / name).text().toLower();
                     QStandardItem *n = nullptr;
                     try {
                         n = m_model->addNode(key, childKey, name, QStringLiteral("ClosedFolder"));
