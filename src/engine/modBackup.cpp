@@ -77,15 +77,19 @@ QString General_KortSti(const std::function<int(const QString &)> &textWidth, co
     if (fits(path))
         return path;
     // The last component, with its trailing "\" when the path is a folder.
-    const bool folder = path.endsWith('\\');
-    const QString trimmed = folder ? path.left(path.size() - 1) : path;
-    const qsizetype cut = trimmed.lastIndexOf('\\');
-    const QString last = trimmed.mid(cut + 1) + (folder ? "\\" : "");
+    const WinPath p(path);
+    const bool root = p.isDriveRoot();
+    const bool folder = p.endsWithSeparator() && !root;
+    const QString last = root     ? path
+                         : folder ? WinPath(p.lastFolder()).withTrailingSeparator().text()
+                                  : p.fileName();
     const QString ellipsis = QStringLiteral("...");
-    const QString head = cut > 0 ? trimmed.left(cut) : QString();
+    // The folder above it without its "\" ("C:" for a file at a drive's root).
+    const QString above = root ? QString() : (folder ? p.withoutTrailingSeparator() : p).parent().text();
+    const QString head = above.size() > 1 ? above.chopped(1) : QString();
     // Keep as much of the start as fits, then "...\" and the last component.
     for (qsizetype k = head.size(); k >= 1; --k) {
-        const QString candidate = head.left(k) + ellipsis + '\\' + last;
+        const QString candidate = (WinPath(head.left(k) + ellipsis) / last).text();
         if (fits(candidate))
             return candidate;
     }

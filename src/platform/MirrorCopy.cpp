@@ -3,6 +3,7 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
+#include "platform/WinPath.h"
 
 #include <cerrno>
 #include <cstring>
@@ -109,7 +110,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
 {
     if (m_mirrorHost.isEmpty())
         return false;
-    const QStringView windowsFolder = QStringView(sourceFile).left(sourceFile.lastIndexOf(u'\\') + 1);
+    const QStringView windowsFolder = QStringView(sourceFile).chopped(WinPath::fileNameOf(sourceFile).size());
     if (!m_lastFolderMade.isEmpty() && windowsFolder == m_lastFolderMade)
         return true;
     QString relative;

@@ -2,6 +2,7 @@
 
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
+#include "platform/WinPath.h"
 
 #include <QHash>
 
@@ -39,11 +40,11 @@ std::optional<QString> foundHostPath(const QString &windowsPath, const QString &
 {
     if (g_foundFolders.isEmpty() || driveDir != g_foundDriveDir)
         return std::nullopt;
-    const qsizetype slash = windowsPath.lastIndexOf(u'\\');
-    if (slash < 0 || slash + 1 == windowsPath.size())
+    const QStringView name = WinPath::fileNameOf(windowsPath);
+    if (name.isEmpty() || name.size() == windowsPath.size())
         return std::nullopt;
     // A copy asks for the files of one folder one after another.
-    const QStringView folder = QStringView(windowsPath).left(slash + 1);
+    const QStringView folder = QStringView(windowsPath).chopped(name.size());
     if (folder != g_lastFolder) {
         const auto it = g_foundFolders.constFind(folder.toString());
         if (it == g_foundFolders.constEnd())
@@ -52,7 +53,7 @@ std::optional<QString> foundHostPath(const QString &windowsPath, const QString &
         g_lastHostPrefix = *it == u"/" ? *it : *it + u'/';
     }
     QString host = g_lastHostPrefix;
-    host += QStringView(windowsPath).mid(slash + 1);
+    host += name;
     QChar *c = host.data();
     for (qsizetype i = g_lastHostPrefix.size(); i < host.size(); ++i)
         if (c[i] == QChar(kCarriedBackslash))
@@ -153,7 +154,8 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
             e.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
         }
         if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
-            m_folders.emplace(e.path + u'\\', Folder{hostPrefix + hostName, relPrefix + n});
+            m_folders.emplace(WinPath(e.path).withTrailingSeparator().text(),
+                              Folder{hostPrefix + hostName, relPrefix + n});
         }
         visit(e);
     }
