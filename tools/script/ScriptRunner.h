@@ -26,6 +26,7 @@ public:
 
 private:
     void execute(const QString &command, const QStringList &args, const QString &rest);
+    void closeWindow();
     void flushDialogue();
     void printStatus();
     void printFiles();
@@ -38,7 +39,9 @@ private:
     ScriptedDialog m_dialog;
     std::unique_ptr<BackupEngine> m_engine;
     std::unique_ptr<FixedClock> m_clock;
-    int m_escAfterEvents = -1; // process-events call at which a scripted Esc arrives
+    // The file of the next copy or zip step at which a scripted Esc or close arrives.
+    int m_escAfterFile = -1;
+    int m_closeAfterFile = -1;
 };
 
 } // namespace qv
