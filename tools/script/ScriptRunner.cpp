@@ -99,6 +99,9 @@ ScriptRunner::Result ScriptRunner::run(const QStringList &lines)
         m_out << "> " << line << "\n";
         try {
             execute(command, args, rest);
+            // The stop may have been swallowed where nothing may unwind (the zip library).
+            if (m_dialog.sawUnexpected())
+                throw UnexpectedDialogueStop{};
         } catch (const UnexpectedDialogueStop &) {
             flushDialogue();
             m_out << "ERROR: line " << lineNo << ": a dialogue came that the script did not answer\n";
@@ -296,21 +299,21 @@ void ScriptRunner::printFiles()
               << r.attributes << " |\n";
 }
 
-void ScriptRunner::printState()
+QString ScriptRunner::stateText(const RunState &s)
 {
-    const RunState &s = m_engine->state;
+    QString shown;
+    QTextStream out(&shown);
     auto toggle = [&](const char *name, const Toggle &t) {
-        m_out << "  " << name << ": value=" << onOff(t.value) << " enabled=" << onOff(t.enabled)
-              << " visible=" << onOff(t.visible) << "\n";
+        out << "  " << name << ": value=" << onOff(t.value) << " enabled=" << onOff(t.enabled)
+            << " visible=" << onOff(t.visible) << "\n";
     };
     auto text = [&](const char *name, const TextBox &t) {
-        m_out << "  " << name << ": \"" << t.text << "\" tooltip=\"" << t.tooltip
-              << "\" enabled=" << onOff(t.enabled) << "\n";
+        out << "  " << name << ": \"" << t.text << "\" tooltip=\"" << t.tooltip
+            << "\" enabled=" << onOff(t.enabled) << "\n";
     };
-    m_out << "  cboMal: index=" << s.cboMal.listIndex() << " text=\"" << s.cboMal.text()
-          << "\" enabled=" << onOff(s.cboMal.enabled) << " entries=[" << s.cboMal.items().join(" | ")
-          << "]\n";
-    m_out << "  Fra: \"" << s.Fra << "\"\n  Til: \"" << s.Til << "\"\n";
+    out << "  cboMal: index=" << s.cboMal.listIndex() << " text=\"" << s.cboMal.text()
+        << "\" enabled=" << onOff(s.cboMal.enabled) << " entries=[" << s.cboMal.items().join(" | ") << "]\n";
+    out << "  Fra: \"" << s.Fra << "\"\n  Til: \"" << s.Til << "\"\n";
     text("txtFra", s.txtFra);
     text("txtTil", s.txtTil);
     text("txtSistKjort", s.txtSistKjort);
@@ -340,14 +343,21 @@ void ScriptRunner::printState()
         {"mnuRediger", &s.mnuRediger},
         {"mnuOm", &s.mnuOm},
     };
-    m_out << "  enabled:";
+    out << "  enabled:";
     for (const auto &[name, c] : commands)
-        m_out << " " << name << "=" << onOff(c->enabled);
-    m_out << "\n  lvw1: enabled=" << onOff(s.lvw1().Enabled()) << " count=" << s.lvw1().GetCount() << "\n";
-    m_out << "  MalEndret=" << onOff(s.MalEndret) << " EscTrykket=" << onOff(s.EscTrykket)
-          << " ZipAvbryt=" << s.ZipAvbryt << " Avbrutt=" << onOff(s.Avbrutt)
-          << " AlleMalerKjorer=" << onOff(s.AlleMalerKjorer) << "\n";
-    m_out << "  UtelatListe: [" << s.UtelatListe.join(" | ") << "]\n";
+        out << " " << name << "=" << onOff(c->enabled);
+    out << "\n  lvw1: enabled=" << onOff(s.lvw1().Enabled()) << " count=" << s.lvw1().GetCount() << "\n";
+    out << "  MalEndret=" << onOff(s.MalEndret) << " EscTrykket=" << onOff(s.EscTrykket)
+        << " ZipAvbryt=" << s.ZipAvbryt << " Avbrutt=" << onOff(s.Avbrutt)
+        << " AlleMalerKjorer=" << onOff(s.AlleMalerKjorer) << "\n";
+    out << "  UtelatListe: [" << s.UtelatListe.join(" | ") << "]\n";
+    out.flush();
+    return shown;
+}
+
+void ScriptRunner::printState()
+{
+    m_out << stateText(m_engine->state);
 }
 
 void ScriptRunner::printTemplates()

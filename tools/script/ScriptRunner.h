@@ -23,6 +23,8 @@ public:
     Result run(const QStringList &lines);
     BackupEngine &engine() { return *m_engine; }
     ScriptedDialog &dialogue() { return m_dialog; }
+    // What "print state" shows: every control's value and flags, the run flags.
+    static QString stateText(const RunState &s);
 
 private:
     void execute(const QString &command, const QStringList &args, const QString &rest);
