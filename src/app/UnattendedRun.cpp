@@ -173,7 +173,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
     BackupEngine engine;
     RunState &s = engine.state;
     dialogue.attach(&s);
-    engine.startUp();
+    engine.actions.startUp();
 
     const QString logName = c.action == CommandLine::Action::All ? Files::LoggAlle : Files::LoggEnkel;
     if (s.cboMal.count() < 2) {

@@ -6,17 +6,18 @@
 #include "engine/FileScan.h"
 #include "engine/RunState.h"
 #include "engine/Templates.h"
+#include "engine/UserActions.h"
 #include "engine/ZipBackup.h"
 
 namespace qv
 {
 
-// The engine behind the main window: its state and the modules that work on it.
-// The window and the scripting driver both drive this one object.
+// The engine behind the main window: its state, the modules that work on it, and
+// the user's actions, through which the window and the scripting driver drive it.
 class BackupEngine
 {
 public:
-    BackupEngine();
+    BackupEngine() = default;
     BackupEngine(const BackupEngine &) = delete;
     BackupEngine &operator=(const BackupEngine &) = delete;
 
@@ -28,23 +29,7 @@ public:
     ZipBackup zip{state, templates};
     BackupLog log{state};
     BackupRun run{state, templates, scan, copier, zip, log};
-
-    // The engine's share of opening the main window.
-    void startUp();
-    // The engine's share of closing it: the unsaved-changes question and the
-    // remembered selection. False keeps the window open.
-    bool close();
-
-    // Check and option clicks of the window.
-    void chkUnderkat_Click();
-    void chkZip_Click();
-    void optAlle_Click();
-    void optEndrede_Click();
-
-    enum class FolderField { Fra, Til };
-    // The folder chooser returned: valgtMappe is the chosen folder ("" when cancelled),
-    // openedWith the folder it was opened with.
-    void folderChosen(FolderField field, const QString &valgtMappe, const QString &openedWith);
+    UserActions actions{*this};
 };
 
 } // namespace qv

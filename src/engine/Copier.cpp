@@ -141,8 +141,8 @@ void Copier::General_Kopier()
             }
             if (s.EscTrykket) {
                 s.EscTrykket = false;
-                if (msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo, Icon::Question) ==
-                    Answer::Yes) {
+                if (s.stopConfirmed || msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo,
+                                              Icon::Question) == Answer::Yes) {
                     s.Avbrutt = true;
                     s.LoggTekst +=
                         "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;

@@ -183,6 +183,9 @@ public:
     qint16 ZipAvbryt = 0;
     bool Avbrutt = false;
     bool AlleMalerKjorer = false;
+    // The user already confirmed stopping the run (closing the window during it):
+    // an Esc ends the copy without asking again.
+    bool stopConfirmed = false;
     QString LoggTekst;
     QString Tilgangsfeil;
 

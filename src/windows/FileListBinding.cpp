@@ -44,6 +44,7 @@ bool FileListBinding::ShowFullPath() const
 void FileListBinding::setShowFullPath(bool on)
 {
     m_list.setShowFullPath(on);
+    m_list.AutoColWidth(); // the shown texts decide the widths
 }
 
 } // namespace qv

@@ -68,10 +68,6 @@ void QtUserDialog::refreshNow()
 Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                                 int defaultButton)
 {
-    if (!m_answeredText.isEmpty() && text == m_answeredText) {
-        m_answeredText.clear();
-        return m_answered;
-    }
     refreshNow(); // the window behind the question shows the state it asks about
     QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
     const QList<ButtonSpec> specs = buttonsOf(buttons);

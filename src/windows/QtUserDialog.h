@@ -25,22 +25,12 @@ public:
 
     static constexpr int kRefreshIntervalMs = 33;
 
-    // A question the user has already answered elsewhere: the next time it is asked
-    // it gets this answer without being shown. An empty text forgets it.
-    void setAnswered(const QString &text, Answer answer)
-    {
-        m_answeredText = text;
-        m_answered = answer;
-    }
-
 private:
     void refreshNow();
 
     std::function<void()> m_before;
     QElapsedTimer m_sinceRefresh;
     bool m_busy = false;
-    QString m_answeredText;
-    Answer m_answered = Answer::OK;
 };
 
 } // namespace qv

@@ -11,7 +11,6 @@
 #include "controls/panels/qvShadeForm.h"
 #include "engine/modBackup.h"
 #include "platform/DriveTable.h"
-#include "platform/PlatformError.h"
 #include "platform/Settings.h"
 #include "windows/FileListBinding.h"
 #include "windows/QtUserDialog.h"
@@ -38,7 +37,6 @@ namespace qv
 namespace
 {
 constexpr int kTwipsPerPixel = 15;
-const QString kModule = QStringLiteral("frmBackup");
 const QColor kLineBlue(83, 136, 215);
 const QString kMailAddress = QStringLiteral("support@qvbackup.no");
 const QString kWebAddress = QStringLiteral("https://www.qvbackup.no");
@@ -202,63 +200,42 @@ void frmBackup::Form_Initialize()
     qApp->installEventFilter(this);
 
     connect(m_cboMal, qOverload<int>(&QComboBox::activated), this,
-            [this](int i) { command([&] { m_engine.state.cboMal.setListIndex(i); }); });
-    connect(m_qvbNy, &qvTButton::Click, this, [this] { command([&] { m_engine.templates.qvbNy_Click(); }); });
+            [this](int i) { command([&] { m_engine.actions.selectTemplate(i); }); });
+    connect(m_qvbNy, &qvTButton::Click, this, [this] { command([&] { m_engine.actions.newTemplate(); }); });
     connect(m_qvbLagre, &qvTButton::Click, this,
-            [this] { command([&] { m_engine.templates.General_LagreMal(); }); });
+            [this] { command([&] { m_engine.actions.saveTemplate(); }); });
     connect(m_qvbSlett, &qvTButton::Click, this,
-            [this] { command([&] { m_engine.templates.qvbSlett_Click(); }); });
+            [this] { command([&] { m_engine.actions.deleteTemplate(); }); });
     connect(m_qvbStart, &qvTButton::Click, this, &frmBackup::runBackup);
     connect(m_qvbUtelat, &qvTButton::Click, this, [this] { showExclusionEditor(); });
     connect(m_qvbAvslutt, &qvTButton::Click, this, [this] { close(); });
-    connect(m_qvbFra, &qvCommand::Click, this, [this] { chooseFolder(BackupEngine::FolderField::Fra); });
-    connect(m_qvbTil, &qvCommand::Click, this, [this] { chooseFolder(BackupEngine::FolderField::Til); });
+    connect(m_qvbFra, &qvCommand::Click, this, [this] { chooseFolder(UserActions::FolderField::Fra); });
+    connect(m_qvbTil, &qvCommand::Click, this, [this] { chooseFolder(UserActions::FolderField::Til); });
 
-    RunState &s = m_engine.state;
+    // A box's Click while the state is being shown is its echo, not the user's.
+    auto clicked = [this](qvCheckBox *w, bool (UserActions::*action)(bool)) {
+        return [this, w, action] {
+            if (!m_showing)
+                command([&] { (m_engine.actions.*action)(w->Value()); });
+        };
+    };
+    auto option = [this](bool (UserActions::*action)()) {
+        return [this, action] {
+            if (!m_showing)
+                command([&] { (m_engine.actions.*action)(); });
+        };
+    };
+    connect(m_chkUnderkat, &qvCheckBox::Click, this, clicked(m_chkUnderkat, &UserActions::checkUnderkat));
+    connect(m_chkZip, &qvCheckBox::Click, this, clicked(m_chkZip, &UserActions::checkZip));
+    connect(m_chkAlleMaler, &qvCheckBox::Click, this, clicked(m_chkAlleMaler, &UserActions::checkAlleMaler));
+    connect(m_chkFullSti, &qvCheckBox::Click, this, clicked(m_chkFullSti, &UserActions::checkFullSti));
+    connect(m_optAlle, &qvCheckBox::Click, this, option(&UserActions::optionAlle));
+    connect(m_optEndrede, &qvCheckBox::Click, this, option(&UserActions::optionEndrede));
     // Releasing the mouse over these marks the template changed even when the value
     // stayed, as a click does.
-    auto underkat = [this, &s] {
-        if (m_showing)
-            return;
-        command([&] {
-            s.chkUnderkat.value = m_chkUnderkat->Value();
-            m_engine.chkUnderkat_Click();
-        });
-    };
-    connect(m_chkUnderkat, &qvCheckBox::Click, this, underkat);
-    connect(m_chkUnderkat, &qvCheckBox::MouseUp, this, underkat);
-    auto opt = [this](bool alle) {
-        if (m_showing)
-            return;
-        command([&] { alle ? m_engine.optAlle_Click() : m_engine.optEndrede_Click(); });
-    };
-    connect(m_optAlle, &qvCheckBox::Click, this, [opt] { opt(true); });
-    connect(m_optAlle, &qvCheckBox::MouseUp, this, [opt] { opt(true); });
-    connect(m_optEndrede, &qvCheckBox::Click, this, [opt] { opt(false); });
-    connect(m_optEndrede, &qvCheckBox::MouseUp, this, [opt] { opt(false); });
-    connect(m_chkZip, &qvCheckBox::Click, this, [this, &s] {
-        if (m_showing)
-            return;
-        command([&] {
-            s.chkZip.value = m_chkZip->Value();
-            m_engine.chkZip_Click();
-        });
-    });
-    connect(m_chkAlleMaler, &qvCheckBox::Click, this, [this, &s] {
-        if (m_showing)
-            return;
-        command([&] {
-            s.chkAlleMaler.value = m_chkAlleMaler->Value();
-            m_engine.templates.chkAlleMaler_Click();
-        });
-    });
-    connect(m_chkFullSti, &qvCheckBox::Click, this, [this, &s] {
-        if (m_showing)
-            return;
-        s.chkFullSti.value = m_chkFullSti->Value();
-        m_lvw1->setShowFullPath(s.chkFullSti.value);
-        m_lvw1->AutoColWidth();
-    });
+    connect(m_chkUnderkat, &qvCheckBox::MouseUp, this, clicked(m_chkUnderkat, &UserActions::checkUnderkat));
+    connect(m_optAlle, &qvCheckBox::MouseUp, this, option(&UserActions::optionAlle));
+    connect(m_optEndrede, &qvCheckBox::MouseUp, this, option(&UserActions::optionEndrede));
 }
 
 void frmBackup::buildMenus()
@@ -275,9 +252,9 @@ void frmBackup::buildMenus()
     item(m_mnuFil, "mnuFilUtelat", "&Utelat filer...", [this] { m_qvbUtelat->Click(); });
     m_mnuFil->addSeparator();
     item(m_mnuFil, "mnuFilVisLoggEn", "Vis siste loggfil (en mal)",
-         [this] { command([&] { m_engine.log.mnuFilVisLoggEn_Click(); }); });
+         [this] { command([&] { m_engine.actions.showLog(false); }); });
     item(m_mnuFil, "mnuFilVisLoggAlle", "Vis siste loggfil (alle maler)",
-         [this] { command([&] { m_engine.log.mnuFilVisLoggAlle_Click(); }); });
+         [this] { command([&] { m_engine.actions.showLog(true); }); });
     m_mnuFil->addSeparator();
     item(m_mnuFil, "mnuFilAvslutt", "&Avslutt", [this] { m_qvbAvslutt->Click(); });
 
@@ -317,7 +294,7 @@ void frmBackup::Form_Load()
     m_fileList = std::make_unique<FileListBinding>(*m_lvw1);
     s.setFileList(m_fileList.get());
     s.pathFields = new WindowPathFields(this, m_txtFra, m_txtTil, m_client);
-    m_engine.startUp();
+    m_engine.actions.startUp();
 
     const std::pair<qvTButton *, const char *> pictures[] = {
         {m_qvbStart, "Start.png"},    {m_qvbNy, "NyMal.png"},      {m_qvbLagre, "FileSave.png"},
@@ -405,44 +382,28 @@ void frmBackup::showState()
     m_showing = false;
 }
 
-void frmBackup::command(const std::function<void()> &body)
+void frmBackup::command(const std::function<void()> &action)
 {
-    try {
-        body();
-    } catch (const PlatformError &e) {
-        // Only a selection in the template box can get here (its handler has none).
-        General_LoggFeil(kModule, QStringLiteral("cboMal_Click"), e.number(), e.description());
-    }
+    action();
     showState();
 }
 
-const QString frmBackup::kAbortQuestion = QStringLiteral("Vil du avbryte kopieringen?");
-
 void frmBackup::runBackup()
 {
-    m_running = true;
-    command([&] { m_engine.run.qvbStart_Click(); });
-    m_running = false;
-    m_dialog->setAnswered(QString(), Answer::OK);
-    // A close asked for during the run, and the run stopped: now the window goes.
-    if (m_closeAfterRun) {
-        m_closeAfterRun = false;
+    command([&] { m_engine.actions.start(); });
+    // A close confirmed during the run, and the run stopped: now the window goes.
+    if (m_engine.actions.closeAfterRun())
         close();
-    }
 }
 
-void frmBackup::chooseFolder(BackupEngine::FolderField field)
+void frmBackup::chooseFolder(UserActions::FolderField field)
 {
-    const bool source = field == BackupEngine::FolderField::Fra;
-    qvCommand *button = source ? m_qvbFra : m_qvbTil;
-    const QString ValgtMappe = source ? m_engine.state.Fra : m_engine.state.Til;
-    button->setEnabled(false);
-    const QString chosen = m_chooseFolder ? m_chooseFolder(source ? QStringLiteral("Velg FRA-mappe")
-                                                                  : QStringLiteral("Velg TIL-mappe"),
-                                                           ValgtMappe, source)
-                                          : QString();
-    button->setEnabled(true);
-    command([&] { m_engine.folderChosen(field, chosen, ValgtMappe); });
+    command([&] {
+        m_engine.actions.chooseFolder(field, [this](const QString &title, const QString &start, bool hide) {
+            showState(); // the button is out of reach while its chooser is open
+            return m_chooseFolder ? m_chooseFolder(title, start, hide) : QString();
+        });
+    });
 }
 
 void frmBackup::showExclusionEditor()
@@ -457,7 +418,7 @@ bool frmBackup::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape &&
         QApplication::activeWindow() == this && watched->isWidgetType() &&
         static_cast<QWidget *>(watched)->window() == this) {
-        m_engine.state.escPressed();
+        m_engine.actions.escPressed();
         return false;
     }
     return QMainWindow::eventFilter(watched, event);
@@ -465,22 +426,8 @@ bool frmBackup::eventFilter(QObject *watched, QEvent *event)
 
 void frmBackup::closeEvent(QCloseEvent *event)
 {
-    // The run works on this window's thread: the window closes only once it stopped,
-    // so no run goes on unseen.
-    if (m_running) {
-        event->ignore();
-        if (m_closeAfterRun)
-            return;
-        if (msgBox(kAbortQuestion, Buttons::YesNo, Icon::Question) == Answer::Yes) {
-            m_closeAfterRun = true;
-            // The run stops as on Esc, without asking a second time.
-            m_dialog->setAnswered(kAbortQuestion, Answer::Yes);
-            m_engine.state.escPressed();
-        }
-        return;
-    }
     m_showing = true;
-    if (!m_engine.templates.queryClose()) {
+    if (!m_engine.actions.close()) {
         m_showing = false;
         event->ignore();
         return;
@@ -489,7 +436,6 @@ void frmBackup::closeEvent(QCloseEvent *event)
         saveSetting("Vindu", "Venstre", QString::number(x() * kTwipsPerPixel));
         saveSetting("Vindu", "Topp", QString::number(y() * kTwipsPerPixel));
     }
-    m_engine.templates.storeSelection();
     event->accept();
 }
 

@@ -24,15 +24,12 @@ class FileListBinding;
 class QtUserDialog;
 
 // The main window: binds the engine's run state to the drawn controls and turns
-// the user's clicks into the engine's commands.
+// the user's clicks into the engine's user actions.
 class frmBackup : public QMainWindow
 {
     Q_OBJECT
 public:
-    // Opens the folder chooser: title, the folder it opens with, whether its
-    // new-folder button is hidden; returns the chosen folder ("" when cancelled).
-    using FolderChooser =
-        std::function<QString(const QString &title, const QString &start, bool hideNewFolder)>;
+    using FolderChooser = UserActions::FolderChooser;
 
     explicit frmBackup(QWidget *parent = nullptr);
     ~frmBackup() override;
@@ -77,11 +74,11 @@ private:
     void Form_Initialize();
     void Form_Load();
     void buildMenus();
-    void chooseFolder(BackupEngine::FolderField field);
+    void chooseFolder(UserActions::FolderField field);
     void runBackup();
     void showExclusionEditor();
-    // Runs an engine command with the window's commands out of reach of a second click.
-    void command(const std::function<void()> &body);
+    // Runs one of the engine's user actions, then shows the state it left.
+    void command(const std::function<void()> &action);
 
     BackupEngine m_engine;
     std::unique_ptr<QtUserDialog> m_dialog;
@@ -89,9 +86,6 @@ private:
     FolderChooser m_chooseFolder;
     QString BildeMappe;
     bool m_showing = false; // pushing state: control signals are echoes, not clicks
-    bool m_running = false; // a backup run is under way
-    bool m_closeAfterRun = false;
-    static const QString kAbortQuestion;
 
     QWidget *m_client = nullptr;
     qvShadeForm *m_background = nullptr;

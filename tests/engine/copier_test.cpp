@@ -304,8 +304,8 @@ TEST_F(CopyTest, NewTemplateEntryCopiesButRecordsNoRunTime)
 {
     const QByteArray before = programFileBytes("BackupMal.txt");
     engine().templates.qvbNy_Click();
-    engine().folderChosen(BackupEngine::FolderField::Fra, "C:\\Data\\Dokumenter\\", "");
-    engine().folderChosen(BackupEngine::FolderField::Til, "D:\\Sikring\\", "");
+    engine().actions.chooseFolder(UserActions::FolderField::Fra, "C:\\Data\\Dokumenter\\");
+    engine().actions.chooseFolder(UserActions::FolderField::Til, "D:\\Sikring\\");
     startAndConfirm();
     EXPECT_TRUE(drives.exists("D:\\Sikring\\Backup av Dokumenter\\a.txt"));
     EXPECT_TRUE(state().txtSistKjort.text.isEmpty());

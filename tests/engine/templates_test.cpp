@@ -23,8 +23,8 @@ protected:
     // A window state with both folders chosen, as the user leaves it before saving.
     void chooseFolders(const QString &fra = "C:\\Data\\", const QString &til = "D:\\Sikring\\")
     {
-        engine().folderChosen(BackupEngine::FolderField::Fra, fra, state().Fra);
-        engine().folderChosen(BackupEngine::FolderField::Til, til, state().Til);
+        engine().actions.chooseFolder(UserActions::FolderField::Fra, fra);
+        engine().actions.chooseFolder(UserActions::FolderField::Til, til);
     }
     void saveAs(const QString &name)
     {
@@ -36,7 +36,7 @@ protected:
 
 TEST_F(TemplatesTest, FirstStartHasOnlyTheNewEntryAndCommandsOff)
 {
-    engine().startUp();
+    engine().actions.startUp();
     EXPECT_EQ(state().cboMal.items(), QStringList{"[ Ny mal ]"});
     EXPECT_EQ(state().cboMal.listIndex(), 0);
     EXPECT_FALSE(state().qvbStart.enabled);
@@ -48,11 +48,11 @@ TEST_F(TemplatesTest, FirstStartHasOnlyTheNewEntryAndCommandsOff)
 
 TEST_F(TemplatesTest, FirstSaveAppendsOneLineWithBareFlagsAndSelectsIt)
 {
-    engine().startUp();
+    engine().actions.startUp();
     chooseFolders();
     EXPECT_TRUE(state().qvbStart.enabled);
     EXPECT_TRUE(state().MalEndret);
-    engine().optEndrede_Click();
+    engine().actions.optionEndrede();
     saveAs("  Dokumenter  ");
     EXPECT_EQ(programFileBytes("BackupMal.txt"),
               "\"Dokumenter\",\"C:\\Data\\\",\"D:\\Sikring\\\",-1,-1,\"\",0\r\n");
@@ -65,7 +65,7 @@ TEST_F(TemplatesTest, FirstSaveAppendsOneLineWithBareFlagsAndSelectsIt)
 
 TEST_F(TemplatesTest, NewEntryNameIsRefusedInAnyCaseAndThePromptComesBack)
 {
-    engine().startUp();
+    engine().actions.startUp();
     chooseFolders();
     dialog.queuePromptText("[ NY MAL ]");
     dialog.queueAnswer(Answer::OK);
@@ -79,7 +79,7 @@ TEST_F(TemplatesTest, NewEntryNameIsRefusedInAnyCaseAndThePromptComesBack)
 
 TEST_F(TemplatesTest, NamesAndFoldersWithADoubleQuoteAreRefused)
 {
-    engine().startUp();
+    engine().actions.startUp();
     chooseFolders();
     dialog.queuePromptText("Mal \"A\"");
     dialog.queueAnswer(Answer::OK);
@@ -89,7 +89,7 @@ TEST_F(TemplatesTest, NamesAndFoldersWithADoubleQuoteAreRefused)
               QStringList{QString::fromUtf8("Navn og mapper kan ikke inneholde anførselstegn (\").")});
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "Mal A"}));
 
-    engine().folderChosen(BackupEngine::FolderField::Fra, "C:\\Rar\"mappe\\", state().Fra);
+    engine().actions.chooseFolder(UserActions::FolderField::Fra, "C:\\Rar\"mappe\\");
     dialog.queuePromptText("Mal B");
     dialog.queueAnswer(Answer::OK);
     dialog.queuePromptText("");
@@ -100,7 +100,7 @@ TEST_F(TemplatesTest, NamesAndFoldersWithADoubleQuoteAreRefused)
 
 TEST_F(TemplatesTest, ExistingNameInOtherCaseAsksToOverwrite)
 {
-    engine().startUp();
+    engine().actions.startUp();
     chooseFolders();
     saveAs("Dokumenter");
     saveAs("Bilder");
@@ -116,7 +116,7 @@ TEST_F(TemplatesTest, ExistingNameInOtherCaseAsksToOverwrite)
     EXPECT_TRUE(dialog.transcript().join('\n').contains("[YesNoCancel] [Information]"));
 
     // Yes overwrites fields 2 to 7 and keeps the row's name; the file is rewritten all quoted.
-    engine().folderChosen(BackupEngine::FolderField::Til, "D:\\Ny\\", state().Til);
+    engine().actions.chooseFolder(UserActions::FolderField::Til, "D:\\Ny\\");
     dialog.queuePromptText("dokumenter");
     dialog.queueAnswer(Answer::Yes);
     engine().templates.General_LagreMal();
@@ -131,7 +131,7 @@ TEST_F(TemplatesTest, SelectingLoadsTheTemplateAndTheDestinationCheckRuns)
     writeProgramFile("BackupMal.txt",
                      crlf({R"("Alle","C:\Data\","D:\Sikring\",0,0,"01.02.2026   kl. 10:00:00",-1)",
                            R"("Inni","C:\Data\","C:\data\Sikring\",-1,-1,"",-1)"}));
-    engine().startUp();
+    engine().actions.startUp();
     state().cboMal.setListIndex(1);
     EXPECT_EQ(state().Fra, "C:\\Data\\");
     EXPECT_EQ(state().txtTil.tooltip, "D:\\Sikring\\");
@@ -155,7 +155,7 @@ TEST_F(TemplatesTest, DeleteAsksAndRewritesEveryLineQuoted)
 {
     writeProgramFile("BackupMal.txt",
                      crlf({R"("A","C:\A\","D:\A\",-1,0,"",0)", R"("B","C:\B\","D:\B\",-1,-1,"",-1)"}));
-    engine().startUp();
+    engine().actions.startUp();
     state().cboMal.setListIndex(1);
     dialog.queueAnswer(Answer::No);
     engine().templates.qvbSlett_Click();
@@ -174,7 +174,7 @@ TEST_F(TemplatesTest, DeleteAsksAndRewritesEveryLineQuoted)
 TEST_F(TemplatesTest, DeletingTheOnlyTemplateLeavesTheNewEntryAndTheAllBoxOff)
 {
     writeProgramFile("BackupMal.txt", crlf({R"("A","C:\A\","D:\A\",-1,0,"",0)"}));
-    engine().startUp();
+    engine().actions.startUp();
     state().cboMal.setListIndex(1);
     dialog.queueAnswer(Answer::Yes);
     engine().templates.qvbSlett_Click();
@@ -190,7 +190,7 @@ TEST_F(TemplatesTest, RememberedIndexBeyondTheLastSelectsTheLastTemplate)
                      crlf({R"("C","C:\C\","D:\C\",-1,0,"",0)", R"("a","C:\A\","D:\A\",-1,0,"",0)",
                            R"("B","C:\B\","D:\B\",-1,0,"",0)"}));
     saveSetting("Tilpass", "BackupIndex", "5");
-    engine().startUp();
+    engine().actions.startUp();
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "a", "B", "C"}));
     EXPECT_EQ(state().cboMal.listIndex(), 3);
     EXPECT_EQ(state().Fra, "C:\\C\\");
@@ -199,17 +199,17 @@ TEST_F(TemplatesTest, RememberedIndexBeyondTheLastSelectsTheLastTemplate)
     EXPECT_EQ(state().lsv1.row(3).Malnavn, "C");
 
     saveSetting("Tilpass", "BackupIndex", "-7");
-    restart().startUp();
+    restart().actions.startUp();
     EXPECT_EQ(state().cboMal.listIndex(), 0);
 
     state().cboMal.setListIndex(2);
-    EXPECT_TRUE(engine().close());
+    EXPECT_TRUE(engine().actions.close());
     EXPECT_EQ(getSetting("Tilpass", "BackupIndex"), "2");
 }
 
 TEST_F(TemplatesTest, ListIndexOutOfRangeRaisesInvalidValue)
 {
-    engine().startUp();
+    engine().actions.startUp();
     try {
         state().cboMal.setListIndex(1);
         FAIL() << "no error";
@@ -222,7 +222,7 @@ TEST_F(TemplatesTest, SixFieldFileIsConvertedAndRewritten)
 {
     writeProgramFile("BackupMal.txt",
                      crlf({R"("To","C:\To\","D:\To\",-1,0,"")", R"("En","C:\En\","D:\En\","0","-1","x")"}));
-    engine().startUp();
+    engine().actions.startUp();
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "En", "To"}));
     EXPECT_EQ(state().lsv1.row(1).LagZip, "0");
     // Rewritten in the order read, seven quoted fields.
@@ -236,7 +236,7 @@ TEST_F(TemplatesTest, MixedOldAndNewLinesConvertWithoutShiftingFields)
     writeProgramFile("BackupMal.txt",
                      crlf({R"("Ny","C:\Ny\","D:\Ny\",-1,-1,"",-1)", R"("Gammel","C:\G\","D:\G\",0,0,"")",
                            R"("Ny2","C:\N2\","D:\N2\",-1,0,"",0)"}));
-    engine().startUp();
+    engine().actions.startUp();
     ASSERT_EQ(state().lsv1.count(), 3);
     EXPECT_EQ(state().lsv1.row(1).Malnavn, "Gammel");
     EXPECT_EQ(state().lsv1.row(1).LagZip, "0");
@@ -252,7 +252,7 @@ TEST_F(TemplatesTest, QuotedCommasUtf8BomAndNorwegianNamesReadBack)
         QString::fromUtf8("\"Bilder, ferie ÆØÅ\",\"C:\\Bilder, 2026\\\",\"D:\\Sikring\\\",-1,0,\"\",0\r\n")
             .toUtf8();
     writeProgramFile("BackupMal.txt", bytes);
-    engine().startUp();
+    engine().actions.startUp();
     ASSERT_EQ(state().cboMal.count(), 2);
     EXPECT_EQ(state().cboMal.item(1), QString::fromUtf8("Bilder, ferie ÆØÅ"));
     EXPECT_EQ(state().lsv1.row(1).Fra, "C:\\Bilder, 2026\\");
@@ -260,11 +260,11 @@ TEST_F(TemplatesTest, QuotedCommasUtf8BomAndNorwegianNamesReadBack)
 
 TEST_F(TemplatesTest, NamesOutsideTheCodePageAreStoredAsUtf8AndReadBack)
 {
-    engine().startUp();
+    engine().actions.startUp();
     chooseFolders();
     saveAs(QString::fromUtf8("Κόπια ✓"));
     saveAs(QString::fromUtf8("Årlig"));
-    restart().startUp();
+    restart().actions.startUp();
     EXPECT_EQ(state().cboMal.items().mid(1),
               (QStringList{QString::fromUtf8("Årlig"), QString::fromUtf8("Κόπια ✓")}));
     EXPECT_FALSE(programFileBytes("BackupMal.txt").contains('?'));
@@ -273,7 +273,7 @@ TEST_F(TemplatesTest, NamesOutsideTheCodePageAreStoredAsUtf8AndReadBack)
 TEST_F(TemplatesTest, EmptyFileGivesNoTemplatesAndNoError)
 {
     writeProgramFile("BackupMal.txt", "");
-    engine().startUp();
+    engine().actions.startUp();
     EXPECT_EQ(state().cboMal.items(), QStringList{"[ Ny mal ]"});
     EXPECT_TRUE(dialog.messages().isEmpty());
 }
@@ -291,7 +291,7 @@ TEST_F(TemplatesTest, UnreadableFilesAreReportedAndKept)
         writeProgramFile("BackupMal.txt", bytes);
         dialog.clearRecord();
         dialog.queueAnswer(Answer::OK);
-        restart().startUp();
+        restart().actions.startUp();
         EXPECT_EQ(dialog.messages().size(), 1);
         EXPECT_TRUE(dialog.messages().value(0).contains("Prosedyre: General_LesMalOld"));
         EXPECT_EQ(state().cboMal.item(0), "[ Ny mal ]");
@@ -301,14 +301,14 @@ TEST_F(TemplatesTest, UnreadableFilesAreReportedAndKept)
     // The truncated file's complete first template is shown.
     writeProgramFile("BackupMal.txt", bad[0]);
     dialog.queueAnswer(Answer::OK);
-    restart().startUp();
+    restart().actions.startUp();
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "A"}));
 }
 
 TEST_F(TemplatesTest, NewTemplateResetsTheWindow)
 {
     writeProgramFile("BackupMal.txt", crlf({R"("A","C:\A\","D:\A\",0,-1,"x",-1)"}));
-    engine().startUp();
+    engine().actions.startUp();
     state().cboMal.setListIndex(1);
     engine().templates.qvbNy_Click();
     EXPECT_EQ(state().cboMal.listIndex(), 0);
@@ -325,20 +325,19 @@ TEST_F(TemplatesTest, NewTemplateResetsTheWindow)
 TEST_F(TemplatesTest, UnsavedChangesAreOfferedAtClose)
 {
     writeProgramFile("BackupMal.txt", crlf({R"("A","C:\A\","D:\A\",0,-1,"",0)"}));
-    engine().startUp();
+    engine().actions.startUp();
     state().cboMal.setListIndex(1);
-    EXPECT_TRUE(engine().close()); // nothing changed: no question
+    EXPECT_TRUE(engine().actions.close()); // nothing changed: no question
     EXPECT_TRUE(dialog.messages().isEmpty());
 
-    state().chkUnderkat.value = true;
-    engine().chkUnderkat_Click();
+    engine().actions.checkUnderkat(true);
     EXPECT_TRUE(state().qvbLagre.enabled);
     dialog.queueAnswer(Answer::Cancel);
-    EXPECT_FALSE(engine().close());
+    EXPECT_FALSE(engine().actions.close());
     dialog.queueAnswer(Answer::Yes);
     dialog.queuePromptText("A");
     dialog.queueAnswer(Answer::Yes);
-    EXPECT_TRUE(engine().close());
+    EXPECT_TRUE(engine().actions.close());
     EXPECT_EQ(dialog.messages()[0], QString::fromUtf8("Vil du lagre endringene som er gjort på aktiv mal?"));
     EXPECT_TRUE(programFileBytes("BackupMal.txt").startsWith("\"A\",\"C:\\A\\\",\"D:\\A\\\",\"-1\""));
 }

@@ -219,9 +219,9 @@ TEST_F(ZipTest, StaleTemporariesOfThisTemplateAreRemoved)
 TEST_F(ZipTest, NewTemplateEntryMakesTheArchiveButTheStepFails)
 {
     engine().templates.qvbNy_Click();
-    engine().folderChosen(BackupEngine::FolderField::Fra, "C:\\Data\\Dokumenter\\", "");
-    engine().folderChosen(BackupEngine::FolderField::Til, "D:\\Sikring\\", "");
-    engine().optEndrede_Click();
+    engine().actions.chooseFolder(UserActions::FolderField::Fra, "C:\\Data\\Dokumenter\\");
+    engine().actions.chooseFolder(UserActions::FolderField::Til, "D:\\Sikring\\");
+    engine().actions.optionEndrede();
     state().chkZip.value = true;
     engine().scan.General_SokFiler();
     EXPECT_FALSE(engine().zip.General_ZipBackup());

@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     qv::setDialog(&quiet);
 
     qv::BackupEngine engine;
-    engine.startUp();
+    engine.actions.startUp();
     bool ok = true;
     {
         qv::frmUtelat utelat(engine.exclusions);

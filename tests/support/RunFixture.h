@@ -35,7 +35,7 @@ protected:
                              qv::flagText(m.zip))
                         .toUtf8();
         writeProgramFile("BackupMal.txt", text);
-        restart().startUp();
+        restart().actions.startUp();
     }
     void select(const QString &name) { state().cboMal.setListIndex(state().cboMal.items().indexOf(name)); }
     void start() { engine().run.qvbStart_Click(); }

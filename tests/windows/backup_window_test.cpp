@@ -1,3 +1,4 @@
+#include "ScriptRunner.h"
 #include "controls/buttons/qvCheckBox.h"
 #include "controls/buttons/qvCommand.h"
 #include "controls/buttons/qvTButton.h"
@@ -228,6 +229,36 @@ TEST_F(BackupWindowTest, TemplatesSortAsTheUsersLanguageDoes)
     EXPECT_EQ(items, QStringList({"alfa", "Zebra", "ære", "Ørn", "Åse"}));
 }
 
+// The same clicks through the scripting driver leave the same state, also where
+// the box is out of reach (disabled with no templates; the options hidden by it).
+TEST_F(BackupWindowTest, TheAllTemplatesBoxAndWhatItHidesEndAsInTheScriptDriver)
+{
+    const QByteArray twoTemplates =
+        "\"A\",\"C:\\Data\\\",\"D:\\A\\\",-1,0,\"\",0\r\n\"B\",\"C:\\Data\\\",\"D:\\B\\\",-1,-1,\"\",-1\r\n";
+    for (const QByteArray &templates : {QByteArray(), twoTemplates}) {
+        drives.writeFile("C:\\Program\\Backup\\BackupMal.txt", templates);
+        open();
+        for (QWidget *w :
+             std::initializer_list<QWidget *>{window->chkAlleMaler(), window->optEndrede(), window->chkZip()})
+            click(w);
+        const QString clicked = ScriptRunner::stateText(window->engine().state);
+        window.reset();
+
+        QString transcript;
+        QTextStream out(&transcript);
+        ScriptRunner script(out);
+        ASSERT_EQ(script.run({"startup", "check alle on", "option endrede", "check zip on"}),
+                  ScriptRunner::Ok);
+        EXPECT_EQ(ScriptRunner::stateText(script.engine().state), clicked) << transcript.toStdString();
+        EXPECT_TRUE(clicked.contains(templates.isEmpty() ? "chkAlleMaler: value=0 enabled=0"
+                                                         : "chkAlleMaler: value=1 enabled=1"))
+            << clicked.toStdString();
+        EXPECT_TRUE(clicked.contains(templates.isEmpty() ? "chkZip: value=1 enabled=1 visible=1"
+                                                         : "chkZip: value=0 enabled=0 visible=0"))
+            << clicked.toStdString();
+    }
+}
+
 // A close request while files are being copied, as the window manager sends it.
 class CloseDuringRun : public BackupWindowTest
 {
@@ -276,6 +307,24 @@ TEST_F(CloseDuringRun, NoLetsTheRunFinishWithItsWindow)
     EXPECT_EQ(seenBoxes.value(2), "Backup fullført.\nVil du se loggfilen for detaljer?");
     EXPECT_EQ(copied(), 40);
     EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(CloseDuringRun, TheScriptDriverAsksTheSameAndStopsAlike)
+{
+    answerBoxes({"Ja", "Ja", "Nei"});
+    click(window->qvbStart());
+    ASSERT_FALSE(window->isVisible());
+    window.reset();
+
+    QString transcript;
+    QTextStream out(&transcript);
+    ScriptRunner script(out);
+    ASSERT_EQ(script.run({"startup", "answer Yes Yes No", "close after-file 1", "start"}), ScriptRunner::Ok)
+        << transcript.toStdString();
+    EXPECT_EQ(script.dialogue().messages(), seenBoxes);
+    EXPECT_TRUE(transcript.endsWith("  close accepted\n")) << transcript.toStdString();
+    EXPECT_TRUE(
+        drives.readFile("C:\\Program\\Backup\\BackupLoggEnkel.txt").contains("Manuelt avbrutt: \t1 "));
 }
 
 TEST_F(BackupWindowTest, OnlyAMissingViewerIsReported)

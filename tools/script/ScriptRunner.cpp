@@ -62,10 +62,18 @@ ScriptRunner::ScriptRunner(QTextStream &out) : m_out(out)
     m_engine = std::make_unique<BackupEngine>();
     m_dialog.setOnUnexpected([](const QString &) { throw UnexpectedDialogueStop{}; });
     m_dialog.setOnProcessEvents([this](int) {
-        if (m_escAfterEvents > 0 && m_engine->state.fileInProgress == m_escAfterEvents) {
-            m_escAfterEvents = -1;
+        const int file = m_engine->state.fileInProgress;
+        if (m_escAfterFile > 0 && file == m_escAfterFile) {
+            m_escAfterFile = -1;
+            flushDialogue();
             m_out << "  (Esc)\n";
-            m_engine->state.escPressed();
+            m_engine->actions.escPressed();
+        }
+        if (m_closeAfterFile > 0 && file == m_closeAfterFile) {
+            m_closeAfterFile = -1;
+            flushDialogue();
+            m_out << "  (close)\n";
+            closeWindow();
         }
     });
 }
@@ -91,6 +99,9 @@ ScriptRunner::Result ScriptRunner::run(const QStringList &lines)
         m_out << "> " << line << "\n";
         try {
             execute(command, args, rest);
+            // The stop may have been swallowed where nothing may unwind (the zip library).
+            if (m_dialog.sawUnexpected())
+                throw UnexpectedDialogueStop{};
         } catch (const UnexpectedDialogueStop &) {
             flushDialogue();
             m_out << "ERROR: line " << lineNo << ": a dialogue came that the script did not answer\n";
@@ -122,17 +133,32 @@ void ScriptRunner::flushDialogue()
         m_out << "  " << t << "\n";
 }
 
+// Each command is one user action; a command whose control is out of reach (disabled
+// or hidden) does nothing, as a click there does.
 void ScriptRunner::execute(const QString &command, const QStringList &args, const QString &rest)
 {
     BackupEngine &e = *m_engine;
+    UserActions &act = e.actions;
     RunState &s = e.state;
     auto needArgs = [&](int n) {
         if (args.size() < n)
             throw ScriptLineError{command + " needs " + QString::number(n) + " argument(s)"};
     };
+    auto done = [&](bool reached) {
+        if (!reached)
+            m_out << "  (nothing happens: the control is disabled or hidden)\n";
+    };
+    // "after-file K": the file of the next copy or zip step at which the key arrives.
+    auto afterFile = [&](int &at) {
+        needArgs(2);
+        bool ok = false;
+        at = args[1].toInt(&ok);
+        if (args[0].toLower() != "after-file" || !ok || at < 1)
+            throw ScriptLineError{command + " takes no argument or: after-file K"};
+    };
 
     if (command == "startup") {
-        e.startUp();
+        act.startUp();
         printStatus();
     } else if (command == "answer") {
         needArgs(1);
@@ -156,75 +182,73 @@ void ScriptRunner::execute(const QString &command, const QStringList &args, cons
             index = s.cboMal.items().indexOf(unquote(rest));
             if (index < 0)
                 throw ScriptLineError{"no template \"" + unquote(rest) + "\""};
+        } else if (index < 0 || index >= s.cboMal.count()) {
+            throw ScriptLineError{"the template box has no entry " + QString::number(index)};
         }
-        s.cboMal.setListIndex(index);
+        done(act.selectTemplate(index));
         printStatus();
     } else if (command == "source" || command == "dest") {
-        const bool source = command == "source";
-        const QString opened = source ? s.Fra : s.Til;
         const QString chosen = unquote(rest);
-        e.folderChosen(source ? BackupEngine::FolderField::Fra : BackupEngine::FolderField::Til,
-                       chosen.compare("cancel", Qt::CaseInsensitive) == 0 ? QString() : chosen, opened);
+        done(act.chooseFolder(command == "source" ? UserActions::FolderField::Fra
+                                                  : UserActions::FolderField::Til,
+                              chosen.compare("cancel", Qt::CaseInsensitive) == 0 ? QString() : chosen));
     } else if (command == "check") {
         needArgs(2);
         const QString box = args[0].toLower();
         const bool on = parseOnOff(args[1]);
-        if (box == "underkat") {
-            s.chkUnderkat.value = on;
-            e.chkUnderkat_Click();
-        } else if (box == "zip") {
-            s.chkZip.value = on;
-            e.chkZip_Click();
-        } else if (box == "alle") {
-            e.templates.setAlleMaler(on);
-        } else if (box == "fullsti") {
-            s.chkFullSti.value = on;
-            s.lvw1().setShowFullPath(on);
-        } else {
+        if (box == "underkat")
+            done(act.checkUnderkat(on));
+        else if (box == "zip")
+            done(act.checkZip(on));
+        else if (box == "alle")
+            done(act.checkAlleMaler(on));
+        else if (box == "fullsti")
+            done(act.checkFullSti(on));
+        else
             throw ScriptLineError{"unknown box \"" + args[0] + "\""};
-        }
     } else if (command == "option") {
         needArgs(1);
         if (args[0].toLower() == "alle")
-            e.optAlle_Click();
+            done(act.optionAlle());
         else if (args[0].toLower() == "endrede")
-            e.optEndrede_Click();
+            done(act.optionEndrede());
         else
             throw ScriptLineError{"option is alle or endrede"};
     } else if (command == "new") {
-        e.templates.qvbNy_Click();
+        done(act.newTemplate());
     } else if (command == "save") {
-        e.templates.General_LagreMal();
+        done(act.saveTemplate());
     } else if (command == "delete") {
-        e.templates.qvbSlett_Click();
+        done(act.deleteTemplate());
     } else if (command == "scan") {
         e.scan.General_SokFiler();
         printStatus();
     } else if (command == "start") {
-        e.run.qvbStart_Click();
+        done(act.start());
         printStatus();
+        if (act.closeAfterRun())
+            closeWindow();
     } else if (command == "showlog") {
         needArgs(1);
         if (args[0].toLower() == "en")
-            e.log.mnuFilVisLoggEn_Click();
+            done(act.showLog(false));
         else if (args[0].toLower() == "alle")
-            e.log.mnuFilVisLoggAlle_Click();
+            done(act.showLog(true));
         else
             throw ScriptLineError{"showlog en|alle"};
     } else if (command == "esc") {
-        if (args.isEmpty()) {
-            s.escPressed();
-        } else {
-            needArgs(2);
-            bool ok = false;
-            m_escAfterEvents = args[1].toInt(&ok);
-            if (args[0].toLower() != "after-file" || !ok || m_escAfterEvents < 1)
-                throw ScriptLineError{"esc takes no argument or: after-file K"};
-        }
+        if (args.isEmpty())
+            act.escPressed();
+        else
+            afterFile(m_escAfterFile);
     } else if (command == "exclude") {
+        // The exclusion editor's OK, which saves through the same call.
         e.exclusions.General_LagreUtelat(args);
     } else if (command == "close") {
-        m_out << "  close " << (e.close() ? "accepted" : "refused") << "\n";
+        if (args.isEmpty())
+            closeWindow();
+        else
+            afterFile(m_closeAfterFile);
     } else if (command == "print") {
         needArgs(1);
         const QString what = args[0].toLower();
@@ -246,6 +270,18 @@ void ScriptRunner::execute(const QString &command, const QStringList &args, cons
     }
 }
 
+void ScriptRunner::closeWindow()
+{
+    const bool closes = m_engine->actions.close();
+    flushDialogue();
+    if (closes)
+        m_out << "  close accepted\n";
+    else if (m_engine->actions.closeAfterRun())
+        m_out << "  close once the run has stopped\n";
+    else
+        m_out << "  close refused\n";
+}
+
 void ScriptRunner::printStatus()
 {
     flushDialogue(); // the exchanges of the action come before its outcome
@@ -263,21 +299,21 @@ void ScriptRunner::printFiles()
               << r.attributes << " |\n";
 }
 
-void ScriptRunner::printState()
+QString ScriptRunner::stateText(const RunState &s)
 {
-    const RunState &s = m_engine->state;
+    QString shown;
+    QTextStream out(&shown);
     auto toggle = [&](const char *name, const Toggle &t) {
-        m_out << "  " << name << ": value=" << onOff(t.value) << " enabled=" << onOff(t.enabled)
-              << " visible=" << onOff(t.visible) << "\n";
+        out << "  " << name << ": value=" << onOff(t.value) << " enabled=" << onOff(t.enabled)
+            << " visible=" << onOff(t.visible) << "\n";
     };
     auto text = [&](const char *name, const TextBox &t) {
-        m_out << "  " << name << ": \"" << t.text << "\" tooltip=\"" << t.tooltip
-              << "\" enabled=" << onOff(t.enabled) << "\n";
+        out << "  " << name << ": \"" << t.text << "\" tooltip=\"" << t.tooltip
+            << "\" enabled=" << onOff(t.enabled) << "\n";
     };
-    m_out << "  cboMal: index=" << s.cboMal.listIndex() << " text=\"" << s.cboMal.text()
-          << "\" enabled=" << onOff(s.cboMal.enabled) << " entries=[" << s.cboMal.items().join(" | ")
-          << "]\n";
-    m_out << "  Fra: \"" << s.Fra << "\"\n  Til: \"" << s.Til << "\"\n";
+    out << "  cboMal: index=" << s.cboMal.listIndex() << " text=\"" << s.cboMal.text()
+        << "\" enabled=" << onOff(s.cboMal.enabled) << " entries=[" << s.cboMal.items().join(" | ") << "]\n";
+    out << "  Fra: \"" << s.Fra << "\"\n  Til: \"" << s.Til << "\"\n";
     text("txtFra", s.txtFra);
     text("txtTil", s.txtTil);
     text("txtSistKjort", s.txtSistKjort);
@@ -307,14 +343,21 @@ void ScriptRunner::printState()
         {"mnuRediger", &s.mnuRediger},
         {"mnuOm", &s.mnuOm},
     };
-    m_out << "  enabled:";
+    out << "  enabled:";
     for (const auto &[name, c] : commands)
-        m_out << " " << name << "=" << onOff(c->enabled);
-    m_out << "\n  lvw1: enabled=" << onOff(s.lvw1().Enabled()) << " count=" << s.lvw1().GetCount() << "\n";
-    m_out << "  MalEndret=" << onOff(s.MalEndret) << " EscTrykket=" << onOff(s.EscTrykket)
-          << " ZipAvbryt=" << s.ZipAvbryt << " Avbrutt=" << onOff(s.Avbrutt)
-          << " AlleMalerKjorer=" << onOff(s.AlleMalerKjorer) << "\n";
-    m_out << "  UtelatListe: [" << s.UtelatListe.join(" | ") << "]\n";
+        out << " " << name << "=" << onOff(c->enabled);
+    out << "\n  lvw1: enabled=" << onOff(s.lvw1().Enabled()) << " count=" << s.lvw1().GetCount() << "\n";
+    out << "  MalEndret=" << onOff(s.MalEndret) << " EscTrykket=" << onOff(s.EscTrykket)
+        << " ZipAvbryt=" << s.ZipAvbryt << " Avbrutt=" << onOff(s.Avbrutt)
+        << " AlleMalerKjorer=" << onOff(s.AlleMalerKjorer) << "\n";
+    out << "  UtelatListe: [" << s.UtelatListe.join(" | ") << "]\n";
+    out.flush();
+    return shown;
+}
+
+void ScriptRunner::printState()
+{
+    m_out << stateText(m_engine->state);
 }
 
 void ScriptRunner::printTemplates()

@@ -23,9 +23,12 @@ public:
     Result run(const QStringList &lines);
     BackupEngine &engine() { return *m_engine; }
     ScriptedDialog &dialogue() { return m_dialog; }
+    // What "print state" shows: every control's value and flags, the run flags.
+    static QString stateText(const RunState &s);
 
 private:
     void execute(const QString &command, const QStringList &args, const QString &rest);
+    void closeWindow();
     void flushDialogue();
     void printStatus();
     void printFiles();
@@ -38,7 +41,9 @@ private:
     ScriptedDialog m_dialog;
     std::unique_ptr<BackupEngine> m_engine;
     std::unique_ptr<FixedClock> m_clock;
-    int m_escAfterEvents = -1; // process-events call at which a scripted Esc arrives
+    // The file of the next copy or zip step at which a scripted Esc or close arrives.
+    int m_escAfterFile = -1;
+    int m_closeAfterFile = -1;
 };
 
 } // namespace qv
