@@ -7,7 +7,9 @@
 #include "platform/UserDialog.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace qv
 {
@@ -24,28 +26,43 @@ QString padded(const QString &text)
 
 QString FileScan::sizeText(quint64 bytes)
 {
+    return sizeText(bytes, NumberSeparators::current());
+}
+
+FileScan::NumberSeparators FileScan::NumberSeparators::current()
+{
+    return {groupSeparator(), decimalSeparator()};
+}
+
+QString FileScan::sizeText(quint64 bytes, const NumberSeparators &separators)
+{
     // Kilobytes with two decimals, halves up, grouped: in whole numbers, since this runs
     // once per found file. Sizes beyond 2^54 bytes take the general formatting.
     if (bytes >> 54)
         return padded(formatGrouped(double(bytes) / 1024.0, 2) + QStringLiteral(" kb."));
     const quint64 scaled = bytes * 100;
     const quint64 hundredths = scaled / 1024 + ((scaled % 1024) * 2 >= 1024 ? 1 : 0);
-    const quint64 whole = hundredths / 100;
-    const QString digits = QString::number(whole);
-    const QString group = groupSeparator();
+    char digits[24];
+    const int n =
+        std::snprintf(digits, sizeof digits, "%llu", static_cast<unsigned long long>(hundredths / 100));
+    const QString &group = separators.group;
+    const qsizetype length = n + (n - 1) / 3 * group.size() + 7;
     QString text;
-    text.reserve(digits.size() + digits.size() / 3 * group.size() + 8);
-    for (qsizetype i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
+    text.reserve(std::max<qsizetype>(length, 16));
+    // Right-aligned in 16 places (longer texts move the gap to the left, as the
+    // platform's pad arithmetic does).
+    text.fill(u' ', std::abs(int(length) - 16));
+    for (int i = 0; i < n; ++i) {
+        if (i > 0 && (n - i) % 3 == 0)
             text += group;
-        text += digits.at(i);
+        text += QLatin1Char(digits[i]);
     }
     const unsigned cents = unsigned(hundredths % 100);
-    text += decimalSeparator();
+    text += separators.decimal;
     text += QChar(u'0' + cents / 10);
     text += QChar(u'0' + cents % 10);
-    text += QStringLiteral(" kb.");
-    return padded(text);
+    text += QLatin1String(" kb.");
+    return text;
 }
 
 QString FileScan::attributeLetters(quint32 a)
@@ -109,6 +126,7 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
 
     QStringList subFolders;
     double total = 0;
+    const NumberSeparators separators = NumberSeparators::current();
     m_tree->list(folder, [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
             // A link to a folder is never walked into, so every walk ends.
@@ -125,7 +143,7 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
             return;
         ++files;
         total += double(e.size) / 1024.0;
-        s.lvw1().AddItem(e.path, ext, sizeText(e.size), formatFileTimeUtcNs(e.mtimeNs),
+        s.lvw1().AddItem(e.path, ext, sizeText(e.size, separators), formatFileTimeUtcNs(e.mtimeNs),
                          attributeLetters(e.attributes));
     });
 

@@ -20,6 +20,13 @@ public:
 
     // The five row texts' rules, for the list and its tests.
     static QString sizeText(quint64 bytes);
+    // The locale's separators, looked up once for a whole scan.
+    struct NumberSeparators {
+        QString group;
+        QChar decimal;
+        static NumberSeparators current();
+    };
+    static QString sizeText(quint64 bytes, const NumberSeparators &separators);
     static QString attributeLetters(quint32 attributes);
     static QString summaryText(qint32 files, qint64 kilobytes, qint32 folders);
 

@@ -167,7 +167,7 @@ public:
             id.size = sqlite3_column_int64(q, 2);
             id.mtimeNs = sqlite3_column_int64(q, 3);
             id.ctimeNs = sqlite3_column_int64(q, 4);
-            visit(std::string(p + low.size(), size_t(n - low.size())), id);
+            visit(std::string_view(p + low.size(), size_t(n - low.size())), id);
         }
         sqlite3_reset(q);
         check(rc);
@@ -363,7 +363,7 @@ void commitIfDue()
 
 FolderRows::FolderRows(const Location &folder) : m_folder(folder)
 {
-    catalog().rowsBelow(folder, [&](std::string relative, const FileIdentity &id) {
+    catalog().rowsBelow(folder, [&](std::string_view relative, const FileIdentity &id) {
         m_rows.push_back({std::hash<std::string_view>{}(relative), id, std::uint32_t(m_paths.size()),
                           std::uint32_t(relative.size())});
         m_paths += relative;
