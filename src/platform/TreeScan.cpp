@@ -77,13 +77,17 @@ TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recurs
     Folder folder;
     if (const auto host = DriveTable::current().toHost(root))
         folder.host = *host;
-    if (!folder.host.isEmpty())
+    if (!folder.host.isEmpty()) {
+        // The tree is read on a second thread while the catalog rows are read here.
+        m_readAhead = std::make_unique<FolderReadAhead>(hostPathBytes(folder.host), recursive);
         m_rows = std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host)));
+    }
     m_folders.emplace(root, std::move(folder));
 }
 
 TreeScan::~TreeScan()
 {
+    m_readAhead.reset();
     if (m_rows)
         m_rows->prune(m_recursive, m_unreadable);
 }
@@ -101,66 +105,49 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
         m_unreadable.push_back(folder.relative);
         return false;
     };
-    const int dfd = hostfs::openFolder(hostPathBytes(folder.host));
-    if (dfd < 0)
+    const QByteArray hostPath = hostPathBytes(folder.host);
+    std::optional<FolderListing> ahead = m_readAhead ? m_readAhead->take(folder.relative) : std::nullopt;
+    // A folder gone since it was read ahead is met as the walk would meet it now.
+    const FolderListing listing =
+        ahead && stillThere(*ahead, hostPath) ? std::move(*ahead) : readFolder(hostPath);
+    if (!listing.opened)
         return unreadable();
-    DIR *dp = ::fdopendir(dfd);
-    if (!dp) {
-        ::close(dfd);
-        return unreadable();
-    }
+    if (listing.searchDenied)
+        unreadable();
 
     g_foundFolders.insert(folderPath, folder.host);
     const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
     std::string relative = relPrefix;
-    bool complete = true;
     ScanEntry e;
-    struct stat st;
-    while (const dirent *d = ::readdir(dp)) {
-        const char *n = d->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        const QString hostName = hostPathFromBytes(n, qsizetype(std::strlen(n)));
+    for (const FolderListing::Entry &entry : listing.entries) {
+        const std::string_view n = listing.name(entry);
+        const QString hostName = hostPathFromBytes(n.data(), qsizetype(n.size()));
         e.name = windowsName(hostName);
         e.path = folderPath + e.name;
-        e.isLink = d->d_type == DT_LNK;
-        if (d->d_type == DT_DIR) {
+        e.isLink = entry.isLink;
+        if (!entry.statted) {
             e.attributes = hostfs::attributeWordOf(hostName, S_IFDIR | 0700, false);
             e.size = 0;
             e.mtimeNs = 0;
         } else {
-            if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                // A folder that can be listed but not searched: nothing in it can be read.
-                if (errno == EACCES && complete) {
-                    complete = false;
-                    unreadable();
-                }
-                continue;
-            }
-            e.isLink = S_ISLNK(st.st_mode);
-            if (e.isLink && ::fstatat(dfd, n, &st, 0) != 0)
-                continue; // leads nowhere
-            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-                continue;
             bool clear = false;
-            if (S_ISREG(st.st_mode) && m_rows) {
+            if (!entry.isFolder && m_rows) {
                 relative.resize(relPrefix.size());
                 relative += n;
-                clear = m_rows->see(relative, FileIdentity::of(st));
+                clear = m_rows->see(relative, entry.identity);
             }
-            e.attributes = hostfs::attributeWordOf(hostName, st.st_mode, clear);
-            e.size = S_ISREG(st.st_mode) ? quint64(st.st_size) : 0;
-            e.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+            e.attributes = hostfs::attributeWordOf(hostName, entry.mode, clear);
+            e.size = entry.isFolder ? 0 : quint64(entry.identity.size);
+            e.mtimeNs = entry.mtimeNs;
         }
         if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
             m_folders.emplace(WinPath(e.path).withTrailingSeparator().text(),
-                              Folder{hostPrefix + hostName, relPrefix + n});
+                              Folder{hostPrefix + hostName, relPrefix + std::string(n)});
         }
         visit(e);
     }
-    ::closedir(dp);
-    return complete;
+    return !listing.searchDenied;
 }
 
 } // namespace qv

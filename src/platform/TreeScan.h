@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/ArchiveMarks.h"
+#include "platform/FolderReader.h"
 
 #include <QString>
 #include <QStringList>
@@ -60,6 +61,7 @@ private:
     bool m_recursive;
     std::unordered_map<QString, Folder> m_folders; // met, not yet listed, by Windows path
     std::unique_ptr<marks::FolderRows> m_rows;
+    std::unique_ptr<FolderReadAhead> m_readAhead;
     std::vector<std::string> m_unreadable;
     QStringList m_problems;
 };
