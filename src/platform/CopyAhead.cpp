@@ -7,6 +7,11 @@
 namespace qv
 {
 
+namespace
+{
+constexpr std::size_t kWakeBatch = 16;
+}
+
 CopyAhead::CopyAhead() : m_thread([this] { work(); }) {}
 
 CopyAhead::~CopyAhead()
@@ -26,6 +31,9 @@ void CopyAhead::push(const QString &srcHost, const QString &dstHost)
         Slot &slot = m_slots.emplace_back();
         slot.srcHost = srcHost;
         slot.dstHost = dstHost;
+        // A wake-up costs two system calls: a thread asleep is given a few files at once.
+        if (!m_workerWaiting || m_slots.size() - m_started < kWakeBatch)
+            return;
     }
     m_changed.notify_all();
 }
@@ -41,10 +49,18 @@ hostfs::WrittenCopy CopyAhead::take()
     std::unique_lock lock(m_mutex);
     // A large file may take a while: the marks cleared meanwhile are still committed
     // every second.
-    while (!m_changed.wait_for(lock, std::chrono::milliseconds(200), [&] { return m_slots.front().done; })) {
-        lock.unlock();
-        marks::commitIfDue();
-        lock.lock();
+    if (!m_slots.front().done && m_workerWaiting)
+        m_changed.notify_all(); // fewer than a batch were pushed
+    while (!m_slots.front().done) {
+        m_callerWaiting = true;
+        const bool woken =
+            m_changed.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::no_timeout;
+        m_callerWaiting = false;
+        if (!woken) {
+            lock.unlock();
+            marks::commitIfDue();
+            lock.lock();
+        }
     }
     Slot slot = std::move(m_slots.front());
     m_slots.pop_front();
@@ -58,7 +74,9 @@ hostfs::WrittenCopy CopyAhead::take()
 void CopyAhead::discard()
 {
     std::unique_lock lock(m_mutex);
+    m_callerWaiting = true;
     m_changed.wait(lock, [&] { return !m_busy; });
+    m_callerWaiting = false;
     std::deque<Slot> dropped;
     dropped.swap(m_slots);
     m_started = 0;
@@ -69,7 +87,9 @@ void CopyAhead::work()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
+        m_workerWaiting = true;
         m_changed.wait(lock, [&] { return m_stop || m_started < m_slots.size(); });
+        m_workerWaiting = false;
         if (m_stop)
             break;
         Slot &slot = m_slots[m_started];
@@ -85,7 +105,8 @@ void CopyAhead::work()
         slot.done = true;
         m_busy = false;
         ++m_started;
-        m_changed.notify_all();
+        if (m_callerWaiting)
+            m_changed.notify_all();
     }
     std::deque<Slot> dropped;
     dropped.swap(m_slots);

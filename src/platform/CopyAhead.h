@@ -46,6 +46,7 @@ private:
     std::deque<Slot> m_slots;  // references stay valid while others come and go
     std::size_t m_started = 0; // slots from the front taken up by the thread
     bool m_busy = false, m_stop = false;
+    bool m_workerWaiting = false, m_callerWaiting = false;
     std::thread m_thread;
 };
 

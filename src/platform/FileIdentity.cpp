@@ -25,11 +25,22 @@ FileIdentity FileIdentity::of(const struct stat &st)
             nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
 }
 
-void noteReadIdentity(const QByteArray &hostPath, const FileIdentity &before, bool unchangedAfter)
+void noteReadIdentity(const QByteArray &hostPath, const FileIdentity &before, bool unchangedAfter,
+                      unsigned mode)
 {
     // The zip step reads on several threads.
     QMutexLocker lock(&g_readsMutex);
-    g_reads.insert(hostPath, NotedRead{before, unchangedAfter});
+    g_reads.insert(hostPath, NotedRead{before, unchangedAfter, mode});
+}
+
+bool peekReadIdentity(const QByteArray &hostPath, NotedRead &out)
+{
+    QMutexLocker lock(&g_readsMutex);
+    const auto it = g_reads.constFind(hostPath);
+    if (it == g_reads.constEnd())
+        return false;
+    out = *it;
+    return true;
 }
 
 bool takeReadIdentity(const QByteArray &hostPath, NotedRead &out)

@@ -24,7 +24,9 @@ struct FileIdentity {
 // before the first byte, and whether that identity still held after the last one.
 // Clearing the file's archive attribute afterwards records this identity, or leaves
 // the attribute set when the file moved while it was read. Thread-safe.
-void noteReadIdentity(const QByteArray &hostPath, const FileIdentity &before, bool unchangedAfter);
+// mode: the file's st_mode as read (0: not known).
+void noteReadIdentity(const QByteArray &hostPath, const FileIdentity &before, bool unchangedAfter,
+                      unsigned mode = 0);
 
 } // namespace qv
 
@@ -34,6 +36,8 @@ namespace qv
 struct NotedRead {
     FileIdentity before;
     bool unchangedAfter = false;
+    unsigned mode = 0;
 };
 bool takeReadIdentity(const QByteArray &hostPath, NotedRead &out);
+bool peekReadIdentity(const QByteArray &hostPath, NotedRead &out); // left in the record
 } // namespace qv

@@ -500,9 +500,16 @@ void setArchive(const QString &path)
 void setFileAttributes(const QString &path, quint32 attributes)
 {
     const QString host = hostfs::readPath(path);
-    struct stat st;
-    statOrThrow(host, &st);
     const QByteArray b = hostPathBytes(host);
+    struct stat st;
+    // A file just copied was looked at as it was read: no need to look again.
+    NotedRead read;
+    if (peekReadIdentity(b, read) && read.unchangedAfter && read.mode != 0) {
+        st = {};
+        st.st_mode = read.mode;
+    } else {
+        statOrThrow(host, &st);
+    }
     const bool wantReadOnly = attributes & Attr::ReadOnly;
     const bool isReadOnly = !(st.st_mode & S_IWUSR);
     const mode_t mode = st.st_mode & 07777;
@@ -731,7 +738,8 @@ WrittenCopy::~WrittenCopy()
 
 WrittenCopy::WrittenCopy(WrittenCopy &&other) noexcept
     : temporary(std::exchange(other.temporary, {})), source(std::move(other.source)),
-      target(std::move(other.target)), before(other.before), unchangedAfter(other.unchangedAfter)
+      target(std::move(other.target)), before(other.before), unchangedAfter(other.unchangedAfter),
+      mode(other.mode)
 {
 }
 
@@ -745,6 +753,7 @@ WrittenCopy &WrittenCopy::operator=(WrittenCopy &&other) noexcept
         target = std::move(other.target);
         before = other.before;
         unchangedAfter = other.unchangedAfter;
+        mode = other.mode;
     }
     return *this;
 }
@@ -767,6 +776,7 @@ WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QStr
     out.source = source;
     out.target = dstHost;
     out.before = FileIdentity::of(st);
+    out.mode = st.st_mode;
 
     TempFile tmp;
     if (options.refuseReadOnlyTarget)
@@ -800,7 +810,7 @@ void placeCopy(WrittenCopy &copy)
     }
     copy.temporary.clear();
     hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
-    noteReadIdentity(copy.source, copy.before, copy.unchangedAfter);
+    noteReadIdentity(copy.source, copy.before, copy.unchangedAfter, copy.mode);
 }
 
 void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,

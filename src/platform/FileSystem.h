@@ -115,6 +115,7 @@ struct WrittenCopy {
     QString target;
     FileIdentity before;
     bool unchangedAfter = false;
+    unsigned mode = 0;
 
     WrittenCopy() = default;
     WrittenCopy(WrittenCopy &&other) noexcept;
