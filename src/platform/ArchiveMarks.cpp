@@ -85,6 +85,20 @@ const VolumeOfDevice *volumeOfDevice(dev_t dev)
 // ---------------------------------------------------------------------------------
 // The catalog
 
+// Some locks (switching a new file to WAL, starting a write while another process
+// writes) are refused at once rather than waited for: a refusal would lose the row.
+int execPatiently(sqlite3 *db, const char *sql)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+        const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        if (((rc & 0xff) != SQLITE_BUSY && (rc & 0xff) != SQLITE_LOCKED) ||
+            std::chrono::steady_clock::now() > until)
+            return rc;
+        sqlite3_sleep(5);
+    }
+}
+
 class Catalog
 {
 public:
@@ -177,7 +191,7 @@ public:
     {
         if (m_db && m_inTransaction) {
             m_inTransaction = false;
-            check(sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr));
+            check(execPatiently(m_db, "COMMIT"));
         }
     }
 
@@ -210,7 +224,7 @@ private:
     {
         if (m_inTransaction)
             return true;
-        if (sqlite3_exec(m_db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        if (execPatiently(m_db, "BEGIN IMMEDIATE") != SQLITE_OK) {
             check(sqlite3_errcode(m_db));
             return false;
         }
@@ -243,12 +257,10 @@ private:
         }
         sqlite3_busy_timeout(db, 30000);
         const int rc =
-            sqlite3_exec(db,
-                         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
-                         "CREATE TABLE IF NOT EXISTS marks(volume BLOB NOT NULL, path BLOB NOT NULL,"
-                         " inode INTEGER NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
-                         " ctime INTEGER NOT NULL, PRIMARY KEY(volume, path)) WITHOUT ROWID",
-                         nullptr, nullptr, nullptr);
+            execPatiently(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                              "CREATE TABLE IF NOT EXISTS marks(volume BLOB NOT NULL, path BLOB NOT NULL,"
+                              " inode INTEGER NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
+                              " ctime INTEGER NOT NULL, PRIMARY KEY(volume, path)) WITHOUT ROWID");
         if (rc != SQLITE_OK) {
             sqlite3_close(db);
             if (!discardExisting && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB))
