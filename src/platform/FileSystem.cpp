@@ -801,9 +801,19 @@ WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QStr
 
 void placeCopy(WrittenCopy &copy)
 {
+    placeCopy(copy, AT_FDCWD);
+}
+
+void placeCopy(WrittenCopy &copy, int targetFolder)
+{
     const QString &dstHost = copy.target;
+    const QByteArray target = hostPathBytes(dstHost);
+    const auto nameIn = [](const QByteArray &path) { return path.constData() + path.lastIndexOf('/') + 1; };
     // The rename needs no write access to the copy it replaces.
-    if (::rename(copy.temporary.constData(), hostPathBytes(dstHost).constData()) != 0) {
+    const int rc = targetFolder == AT_FDCWD
+                       ? ::rename(copy.temporary.constData(), target.constData())
+                       : ::renameat(targetFolder, nameIn(copy.temporary), targetFolder, nameIn(target));
+    if (rc != 0) {
         if (errno == EISDIR)
             raiseError(Err::PathFileAccess);
         raise(dstHost, errno);

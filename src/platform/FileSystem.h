@@ -131,6 +131,8 @@ WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QStr
                       const CopyFaultHook &hook, CopyOptions options);
 // Renames the temporary over its target (whatever file is there) and notes the read.
 void placeCopy(WrittenCopy &copy);
+// The same given an open descriptor of the folder both are in: spares the path walks.
+void placeCopy(WrittenCopy &copy, int targetFolder);
 } // namespace hostfs
 
 } // namespace qv

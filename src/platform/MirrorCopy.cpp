@@ -6,6 +6,7 @@
 #include "platform/WinPath.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -84,6 +85,9 @@ MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
 
 MirrorCopy::~MirrorCopy()
 {
+    m_ahead.reset();
+    if (m_placeFd >= 0)
+        ::close(m_placeFd);
     // Deepest last is fine: a folder's time changes only when entries come or go.
     for (const Folder &f : m_folders) {
         struct stat st;
@@ -106,10 +110,27 @@ QString MirrorCopy::relativeHost(const QString &sourceFile) const
     return host.mid(prefix.size());
 }
 
+int MirrorCopy::placeFolder(const QByteArray &temporary)
+{
+    // Copies are put in place folder by folder: one descriptor at a time.
+    const QByteArray folder = temporary.left(temporary.lastIndexOf('/'));
+    if (folder != m_placeFolder) {
+        if (m_placeFd >= 0)
+            ::close(m_placeFd);
+        m_placeFd =
+            folder.size() < PATH_MAX ? ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
+        m_placeFolder = m_placeFd >= 0 ? folder : QByteArray();
+    }
+    return m_placeFd >= 0 ? m_placeFd : AT_FDCWD;
+}
+
 bool MirrorCopy::makeFolders(const QString &sourceFile)
 {
     if (m_mirrorHost.isEmpty())
         return false;
+    // Made when the file was handed to the thread copying ahead.
+    if (m_ahead && m_next < m_pushed && m_sources.at(m_next) == sourceFile)
+        return true;
     const QStringView windowsFolder = QStringView(sourceFile).chopped(WinPath::fileNameOf(sourceFile).size());
     if (!m_lastFolderMade.isEmpty() && windowsFolder == m_lastFolderMade)
         return true;
@@ -210,7 +231,7 @@ void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
                 m_pushed = m_next;
                 throw;
             }
-            hostfs::placeCopy(written);
+            hostfs::placeCopy(written, placeFolder(written.temporary));
             return;
         }
         m_pushed = m_next;

@@ -46,6 +46,10 @@ private:
     };
     Hosts hostsOf(const QString &sourceFile) const;
     void pushAhead();
+    int placeFolder(const QByteArray &temporary); // descriptor of its folder, or AT_FDCWD
+
+    QByteArray m_placeFolder;
+    int m_placeFd = -1;
 
     // Copies ahead: m_ahead holds m_sources[m_next, m_pushed).
     std::unique_ptr<CopyAhead> m_ahead;
