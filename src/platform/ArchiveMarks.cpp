@@ -99,6 +99,14 @@ int execPatiently(sqlite3 *db, const char *sql)
     }
 }
 
+// The row the last lookup found: a copy looks a file up, then clears its mark, and a
+// row that already says so need not be written again.
+struct LastLookup {
+    Location where;
+    FileIdentity row;
+    bool found = false;
+} g_lastLookup;
+
 class Catalog
 {
 public:
@@ -273,6 +281,7 @@ private:
 
     void close()
     {
+        g_lastLookup.found = false;
         if (!m_db)
             return;
         if (m_inTransaction)
@@ -350,16 +359,23 @@ Location childOf(const Location &folder, const QByteArray &name)
 bool isClear(const Location &where, const FileIdentity &identity)
 {
     FileIdentity row;
-    return catalog().lookup(where, row) && sameMark(row, identity);
+    const bool found = catalog().lookup(where, row);
+    g_lastLookup = {where, row, found};
+    return found && sameMark(row, identity);
 }
 
 void clear(const Location &where, const FileIdentity &identity)
 {
-    catalog().write(where, &identity);
+    const bool unchanged = g_lastLookup.found && sameMark(g_lastLookup.row, identity) &&
+                           g_lastLookup.where.path == where.path && g_lastLookup.where.volume == where.volume;
+    g_lastLookup.found = false;
+    if (!unchanged)
+        catalog().write(where, &identity);
 }
 
 void set(const Location &where)
 {
+    g_lastLookup.found = false;
     catalog().write(where, nullptr);
 }
 

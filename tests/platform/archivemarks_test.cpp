@@ -73,6 +73,15 @@ TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
     EXPECT_FALSE(marks::isClear({"uuid:other", kFile.path}, identity()));
     marks::set(kFile);
     EXPECT_FALSE(marks::isClear(kFile, identity()));
+    // A row found by a lookup is not written again, but only that row.
+    marks::clear(kFile, identity());
+    ASSERT_TRUE(marks::isClear(kFile, identity()));
+    const marks::Location sibling{kFile.volume, "/a/c.txt"};
+    marks::clear(sibling, identity());
+    EXPECT_TRUE(marks::isClear(sibling, identity()));
+    ASSERT_TRUE(marks::isClear(kFile, identity()));
+    marks::clear(kFile, identity(7, 12));
+    EXPECT_TRUE(marks::isClear(kFile, identity(7, 12)));
 }
 
 TEST_F(MarkCatalogTest, AMissingOrCorruptCatalogMeansEveryFileChanged)
