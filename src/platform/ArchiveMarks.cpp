@@ -253,7 +253,11 @@ private:
     void open(bool discardExisting)
     {
         const QString path = catalogPath();
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        // The journal files beside the catalog are made before its own mode can be
+        // narrowed: the folder keeps the paths in them to the user.
+        const QString folder = QFileInfo(path).absolutePath();
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (discardExisting)
             for (const char *suffix : {"", "-wal", "-shm"})
                 QFile::remove(path + QLatin1String(suffix));

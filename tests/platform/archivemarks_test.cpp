@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -82,6 +83,9 @@ TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
     ASSERT_TRUE(marks::isClear(kFile, identity()));
     marks::clear(kFile, identity(7, 12));
     EXPECT_TRUE(marks::isClear(kFile, identity(7, 12)));
+    // The journal files beside the catalog hold paths too: nobody else gets in.
+    marks::commit();
+    EXPECT_EQ(QFileInfo(QFileInfo(marks::catalogPath()).absolutePath()).permissions() & 0x0077, 0);
 }
 
 TEST_F(MarkCatalogTest, AMissingOrCorruptCatalogMeansEveryFileChanged)
