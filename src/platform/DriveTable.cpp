@@ -566,11 +566,13 @@ const DriveTable &DriveTable::current()
     static QDeadlineTimer recheck;
 
     QMutexLocker lock(&mutex);
-    const QByteArray spec = qgetenv("QVBACKUP_DRIVES");
+    // Asked several times for every file a copy takes: no copy of the variable.
+    const char *env = std::getenv("QVBACKUP_DRIVES");
+    const QByteArrayView spec(env ? env : "");
     if (!spec.isEmpty()) {
         if (tables.empty() || lastWasDefault || spec != lastSpec) {
-            tables.push_back(std::make_unique<DriveTable>(parse(hostPathFromBytes(spec))));
-            lastSpec = spec;
+            lastSpec = spec.toByteArray();
+            tables.push_back(std::make_unique<DriveTable>(parse(hostPathFromBytes(lastSpec))));
             lastWasDefault = false;
         }
         return *tables.back();
