@@ -38,12 +38,6 @@ void CopyAhead::push(const QString &srcHost, const QString &dstHost)
     m_changed.notify_all();
 }
 
-std::size_t CopyAhead::pending() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_slots.size();
-}
-
 hostfs::WrittenCopy CopyAhead::take()
 {
     std::unique_lock lock(m_mutex);

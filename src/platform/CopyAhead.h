@@ -27,7 +27,6 @@ public:
     hostfs::WrittenCopy take();
     // Drops every copy not taken (after the one being written, if any, is done).
     void discard();
-    std::size_t pending() const;
 
     CopyAhead(const CopyAhead &) = delete;
     CopyAhead &operator=(const CopyAhead &) = delete;
@@ -41,7 +40,7 @@ private:
     };
     void work();
 
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Slot> m_slots;  // references stay valid while others come and go
     std::size_t m_started = 0; // slots from the front taken up by the thread

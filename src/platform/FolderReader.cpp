@@ -15,11 +15,6 @@ namespace qv
 
 namespace
 {
-std::int64_t nanoseconds(const struct timespec &t)
-{
-    return std::int64_t(t.tv_sec) * 1000000000LL + t.tv_nsec;
-}
-
 // Enough to keep the walk ahead of the caller, not the whole of a huge tree in memory.
 constexpr std::size_t kEntriesAhead = 200000;
 } // namespace
@@ -65,7 +60,6 @@ FolderListing readFolder(const QByteArray &hostPath)
             e.statted = true;
             e.mode = st.st_mode;
             e.identity = FileIdentity::of(st);
-            e.mtimeNs = nanoseconds(st.st_mtim);
         }
         const size_t length = std::strlen(n);
         e.nameStart = std::uint32_t(out.names.size());

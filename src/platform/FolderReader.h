@@ -24,8 +24,7 @@ struct FolderListing {
         bool isLink = false;
         bool statted = false; // false for folders known from the listing alone
         unsigned mode = 0;
-        FileIdentity identity;
-        std::int64_t mtimeNs = 0;
+        FileIdentity identity; // its modification time is the entry's too
     };
     bool opened = false;
     std::uint64_t device = 0, inode = 0; // of the folder read

@@ -139,7 +139,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
             }
             e.attributes = hostfs::attributeWordOf(hostName, entry.mode, clear);
             e.size = entry.isFolder ? 0 : quint64(entry.identity.size);
-            e.mtimeNs = entry.mtimeNs;
+            e.mtimeNs = entry.identity.mtimeNs;
         }
         if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
             m_folders.emplace(WinPath(e.path).withTrailingSeparator().text(),
