@@ -81,24 +81,24 @@ bool UserActions::selectTemplate(int index)
     return guarded(e.state.cboMal.enabled, [&] { e.state.cboMal.setListIndex(index); });
 }
 
-bool UserActions::checkUnderkat(bool value)
+bool UserActions::checkTemplateSetting(Toggle &box, bool value)
 {
     RunState &s = e.state;
-    return guarded(live(s.chkUnderkat), [&] {
-        s.chkUnderkat.value = value;
+    return guarded(live(box), [&] {
+        box.value = value;
         s.MalEndret = true;
         s.General_Opptatt(false);
     });
 }
 
+bool UserActions::checkUnderkat(bool value)
+{
+    return checkTemplateSetting(e.state.chkUnderkat, value);
+}
+
 bool UserActions::checkZip(bool value)
 {
-    RunState &s = e.state;
-    return guarded(live(s.chkZip), [&] {
-        s.chkZip.value = value;
-        s.MalEndret = true;
-        s.General_Opptatt(false);
-    });
+    return checkTemplateSetting(e.state.chkZip, value);
 }
 
 bool UserActions::checkAlleMaler(bool value)

@@ -5,6 +5,7 @@
 namespace qv
 {
 class BackupEngine;
+struct Toggle;
 
 // What a user can do in the main window, as the engine carries it out. The window
 // and the scripting driver both come here, so a click means one thing whichever
@@ -53,6 +54,8 @@ public:
 
 private:
     template <typename F> bool guarded(bool live, F &&body);
+    // A box that belongs to the template: the template counts as changed.
+    bool checkTemplateSetting(Toggle &box, bool value);
 
     BackupEngine &e;
     bool m_running = false;
