@@ -8,6 +8,7 @@
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -67,16 +68,21 @@ QString FileScan::sizeText(quint64 bytes, const NumberSeparators &separators)
 
 QString FileScan::attributeLetters(quint32 a)
 {
-    QString letters;
-    if (a & Attr::Archive)
-        letters += 'a';
-    if (a & Attr::Hidden)
-        letters += 'h';
-    if (a & Attr::ReadOnly)
-        letters += 'r';
-    if (a & Attr::System)
-        letters += 's';
-    return letters.isEmpty() ? QStringLiteral(" ") : letters;
+    // Asked for every found file, and there are only sixteen texts: they are shared.
+    static const std::array<QString, 16> texts = [] {
+        std::array<QString, 16> t;
+        for (unsigned bits = 0; bits < 16; ++bits) {
+            QString &letters = t[bits];
+            for (unsigned i = 0; i < 4; ++i)
+                if (bits & (1u << i))
+                    letters += QLatin1Char("ahrs"[i]);
+            if (letters.isEmpty())
+                letters = QStringLiteral(" ");
+        }
+        return t;
+    }();
+    return texts[((a & Attr::Archive) ? 1 : 0) | ((a & Attr::Hidden) ? 2 : 0) | ((a & Attr::ReadOnly) ? 4 : 0) |
+                 ((a & Attr::System) ? 8 : 0)];
 }
 
 QString FileScan::summaryText(qint32 files, qint64 kilobytes, qint32 folders)

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -329,12 +330,50 @@ QString catalogPath()
     return state + QStringLiteral("/qvbackup/archive-marks.sqlite");
 }
 
+namespace
+{
+
+// Folders resolved during the current step; dropped at each commit, so a folder
+// replaced by a link later is seen as such.
+std::unordered_map<std::string, QByteArray> g_canonicalFolders;
+
+// realpath() reads every component of a path as a link: a folder whose parent was
+// resolved a moment ago needs only its own name looked at.
+// False when the folder cannot be looked at; its path is then kept as it is.
+bool canonicalFolder(const QByteArray &folder, QByteArray &canonical, struct stat &st)
+{
+    const std::string key = folder.toStdString();
+    const size_t slash = key.rfind('/');
+    if (slash != std::string::npos && slash > 0) {
+        const std::string_view name = std::string_view(key).substr(slash + 1);
+        const auto parent = g_canonicalFolders.find(key.substr(0, slash));
+        if (parent != g_canonicalFolders.end() && !name.empty() && name != "." && name != ".." &&
+            ::lstat(key.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+            canonical = parent->second;
+            if (!canonical.endsWith('/'))
+                canonical += '/';
+            canonical.append(name.data(), qsizetype(name.size()));
+            g_canonicalFolders.emplace(key, canonical);
+            return true;
+        }
+    }
+    char resolved[PATH_MAX];
+    if (!::realpath(key.c_str(), resolved)) {
+        canonical = folder;
+        return false;
+    }
+    canonical = resolved;
+    g_canonicalFolders.emplace(key, canonical);
+    return ::stat(resolved, &st) == 0;
+}
+
+} // namespace
+
 Location locateFolder(const QByteArray &hostFolder)
 {
-    char resolved[PATH_MAX];
-    QByteArray canonical = ::realpath(hostFolder.constData(), resolved) ? QByteArray(resolved) : hostFolder;
     struct stat st;
-    const VolumeOfDevice *v = ::stat(canonical.constData(), &st) == 0 ? volumeOfDevice(st.st_dev) : nullptr;
+    QByteArray canonical;
+    const VolumeOfDevice *v = canonicalFolder(hostFolder, canonical, st) ? volumeOfDevice(st.st_dev) : nullptr;
     if (!v || v->key == "/")
         return {QByteArrayLiteral("/"), canonical};
     // The path within the volume, through the mount that holds the folder.
@@ -360,10 +399,77 @@ Location childOf(const Location &folder, const QByteArray &name)
     return {folder.volume, folder.path.endsWith('/') ? folder.path + name : folder.path + '/' + name};
 }
 
+namespace
+{
+
+struct View {
+    Location folder;
+    FolderRows rows;
+    // Marks written since the rows were read: the identity, or nothing for "set".
+    std::unordered_map<std::string, std::optional<FileIdentity>> written;
+
+    // The path below the folder, when the location is in view.
+    std::optional<std::string_view> relative(const Location &where) const
+    {
+        const QByteArray &root = folder.path;
+        const qsizetype start = root.endsWith('/') ? root.size() : root.size() + 1;
+        if (where.volume != folder.volume || where.path.size() <= start || !where.path.startsWith(root) ||
+            where.path.at(start - 1) != '/')
+            return std::nullopt;
+        return std::string_view(where.path.constData() + start, size_t(where.path.size() - start));
+    }
+
+    bool lookup(std::string_view below, FileIdentity &out)
+    {
+        if (const auto it = written.find(std::string(below)); it != written.end()) {
+            if (it->second)
+                out = *it->second;
+            return it->second.has_value();
+        }
+        const FileIdentity *row = rows.identityOf(below);
+        if (row)
+            out = *row;
+        return row != nullptr;
+    }
+};
+View *g_view = nullptr;
+
+bool lookup(const Location &where, FileIdentity &row)
+{
+    if (g_view)
+        if (const auto below = g_view->relative(where))
+            return g_view->lookup(*below, row);
+    return catalog().lookup(where, row);
+}
+
+void write(const Location &where, const FileIdentity *identity)
+{
+    if (g_view)
+        if (const auto below = g_view->relative(where))
+            g_view->written[std::string(*below)] =
+                identity ? std::optional<FileIdentity>(*identity) : std::nullopt;
+    catalog().write(where, identity);
+}
+
+} // namespace
+
+RowsInView::RowsInView(const QByteArray &hostFolder)
+{
+    const Location folder = locateFolder(hostFolder);
+    delete g_view;
+    g_view = new View{folder, FolderRows(folder), {}};
+}
+
+RowsInView::~RowsInView()
+{
+    delete g_view;
+    g_view = nullptr;
+}
+
 bool isClear(const Location &where, const FileIdentity &identity)
 {
     FileIdentity row;
-    const bool found = catalog().lookup(where, row);
+    const bool found = lookup(where, row);
     g_lastLookup = {where, row, found};
     return found && sameMark(row, identity);
 }
@@ -374,18 +480,19 @@ void clear(const Location &where, const FileIdentity &identity)
                            g_lastLookup.where.path == where.path && g_lastLookup.where.volume == where.volume;
     g_lastLookup.found = false;
     if (!unchanged)
-        catalog().write(where, &identity);
+        write(where, &identity);
 }
 
 void set(const Location &where)
 {
     g_lastLookup.found = false;
-    catalog().write(where, nullptr);
+    write(where, nullptr);
 }
 
 void commit()
 {
     catalog().commit();
+    g_canonicalFolders.clear();
 }
 
 void commitIfDue()
@@ -398,10 +505,10 @@ FolderRows::FolderRows(const Location &folder) : m_folder(folder)
     catalog().rowsBelow(folder, [&](std::string_view relative, const FileIdentity &id) {
         m_rows.push_back({std::hash<std::string_view>{}(relative), id, std::uint32_t(m_paths.size()),
                           std::uint32_t(relative.size())});
-        m_paths += relative;
+        m_paths.append(relative.data(), qsizetype(relative.size()));
     });
     size_t size = 16;
-    while (size < m_rows.size() * 2)
+    while (size < size_t(m_rows.size()) * 2)
         size *= 2;
     m_slots.assign(size, 0);
     for (std::uint32_t i = 0; i < m_rows.size(); ++i) {
@@ -418,10 +525,16 @@ FolderRows::Row *FolderRows::find(std::string_view relative)
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = key & mask; m_slots[slot] != 0; slot = (slot + 1) & mask) {
         Row &row = m_rows[m_slots[slot] - 1];
-        if (row.key == key && std::string_view(m_paths).substr(row.pathStart, row.pathLength) == relative)
+        if (row.key == key && std::string_view(m_paths.constData() + row.pathStart, row.pathLength) == relative)
             return &row;
     }
     return nullptr;
+}
+
+const FileIdentity *FolderRows::identityOf(std::string_view relative)
+{
+    const Row *row = find(relative);
+    return row ? &row->identity : nullptr;
 }
 
 bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
@@ -438,7 +551,7 @@ void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadabl
     for (const Row &row : m_rows) {
         if (row.seen)
             continue;
-        const std::string relative = m_paths.substr(row.pathStart, row.pathLength);
+        const std::string relative(m_paths.constData() + row.pathStart, row.pathLength);
         const size_t slash = relative.rfind('/');
         if (!recursive && slash != std::string::npos)
             continue;

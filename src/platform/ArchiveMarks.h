@@ -6,6 +6,7 @@
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <string>
 #include <unordered_map>
@@ -49,6 +50,9 @@ public:
     // recursive: every folder below was read (less those named unreadable).
     void prune(bool recursive, const std::vector<std::string> &unreadableFolders);
 
+    // The row for the path below the folder, if there is one.
+    const FileIdentity *identityOf(std::string_view relative);
+
 private:
     struct Row {
         std::uint64_t key; // hash of the path below the folder
@@ -61,9 +65,24 @@ private:
     Location m_folder;
     // A scan looks up every file once: rows in one array, paths in one buffer, and an
     // open-addressed index of row numbers, so a lookup costs a cache miss or two.
-    std::vector<Row> m_rows;
-    std::string m_paths;
+    // Qt's containers grow large blocks in place (mremap): a catalog of many rows is
+    // neither copied nor its pages touched twice while it is read.
+    QList<Row> m_rows;
+    QByteArray m_paths;
     std::vector<std::uint32_t> m_slots; // row number + 1; 0: empty
+};
+
+// While one is alive, files below its folder are looked up in the rows read when it
+// was made (and the marks written since) instead of one query each: a copy looks up
+// every file it takes. Rows another process writes meanwhile go unseen, which can
+// only leave a mark set.
+class RowsInView
+{
+public:
+    explicit RowsInView(const QByteArray &hostFolder);
+    ~RowsInView();
+    RowsInView(const RowsInView &) = delete;
+    RowsInView &operator=(const RowsInView &) = delete;
 };
 
 } // namespace qv::marks

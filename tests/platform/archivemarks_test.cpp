@@ -88,6 +88,42 @@ TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
     EXPECT_EQ(QFileInfo(QFileInfo(marks::catalogPath()).absolutePath()).permissions() & 0x0077, 0);
 }
 
+TEST_F(MarkCatalogTest, RowsInViewAnswerAsTheCatalogDoesIncludingMarksWrittenMeanwhile)
+{
+    QTemporaryDir tree;
+    const QByteArray root = QFile::encodeName(tree.path());
+    const marks::Location folder = marks::locateFolder(root);
+    const auto file = [&](const char *name) { return marks::childOf(folder, name); };
+    marks::clear(file("kept"), identity(1));
+    marks::clear(file("gone"), identity(2));
+    marks::commit();
+    {
+        const marks::RowsInView view(root);
+        EXPECT_TRUE(marks::isClear(file("kept"), identity(1)));
+        EXPECT_FALSE(marks::isClear(file("kept"), identity(1, 11)));
+        marks::clear(file("new"), identity(3));
+        EXPECT_TRUE(marks::isClear(file("new"), identity(3)));
+        marks::set(file("gone"));
+        EXPECT_FALSE(marks::isClear(file("gone"), identity(2)));
+        marks::clear(kFile, identity()); // outside the view
+        EXPECT_TRUE(marks::isClear(kFile, identity()));
+    }
+    marks::commit();
+    EXPECT_TRUE(marks::isClear(file("new"), identity(3)));
+    EXPECT_FALSE(marks::isClear(file("gone"), identity(2)));
+}
+
+TEST_F(MarkCatalogTest, AFolderBehindALinkIsKeyedByWhereItReallyIs)
+{
+    QTemporaryDir tree;
+    const QByteArray root = QFile::encodeName(tree.path());
+    ASSERT_TRUE(QDir().mkpath(tree.path() + "/real/sub"));
+    ASSERT_EQ(::symlink((root + "/real").constData(), (root + "/link").constData()), 0);
+    marks::locateFolder(root); // its children are then resolved from it
+    EXPECT_EQ(marks::locateFolder(root + "/link").path, marks::locateFolder(root + "/real").path);
+    EXPECT_EQ(marks::locateFolder(root + "/link/sub").path, marks::locateFolder(root + "/real/sub").path);
+}
+
 TEST_F(MarkCatalogTest, AMissingOrCorruptCatalogMeansEveryFileChanged)
 {
     marks::clear(kFile, identity());
