@@ -79,6 +79,7 @@ void CopyAhead::discard()
 
 void CopyAhead::work()
 {
+    hostfs::FolderHandle sourceFolder, targetFolder; // files come folder by folder
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_workerWaiting = true;
@@ -91,7 +92,10 @@ void CopyAhead::work()
         lock.unlock();
         try {
             slot.written = hostfs::writeCopy(slot.srcHost, slot.dstHost, QString(), {},
-                                             {.refuseReadOnlyTarget = false, .commitMarks = false});
+                                             {.refuseReadOnlyTarget = false,
+                                              .commitMarks = false,
+                                              .sourceFolder = &sourceFolder,
+                                              .targetFolder = &targetFolder});
         } catch (...) {
             slot.error = std::current_exception();
         }

@@ -9,6 +9,7 @@
 #include <QMutex>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -214,7 +215,8 @@ struct TempFile {
     }
 };
 
-void openTemp(const QString &target, TempFile &tmp)
+// folder: where the target's folder is held open, if anywhere.
+void openTemp(const QString &target, TempFile &tmp, FolderHandle *folder = nullptr)
 {
     QByteArray name = hostPathBytes(nameOf(target));
     if (name.size() > 200) // keep ".qvb-<name>-XXXXXX" within the name limit
@@ -223,7 +225,26 @@ void openTemp(const QString &target, TempFile &tmp)
     if (!tmpl.endsWith('/'))
         tmpl += '/';
     tmpl += ".qvb-" + name + "-XXXXXX";
-    const int fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    const char *inFolder = tmpl.constData();
+    const int dirFd = folder ? folder->of(tmpl, inFolder) : AT_FDCWD;
+    int fd = -1;
+    if (dirFd == AT_FDCWD) {
+        fd = ::mkostemp(tmpl.data(), O_CLOEXEC);
+    } else {
+        // mkostemp's names, made here so the file is made relative to the folder.
+        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        thread_local std::uint64_t state = std::uint64_t(::getpid()) << 32 ^ reinterpret_cast<std::uintptr_t>(&state) ^
+                                           std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+        char *x = tmpl.data() + tmpl.size() - 6;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+            for (int i = 0; i < 6; ++i)
+                x[i] = kLetters[(state >> (16 + 7 * i)) % (sizeof kLetters - 1)];
+            fd = ::openat(dirFd, inFolder, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0 || errno != EEXIST)
+                break;
+        }
+    }
     if (fd < 0)
         raise(target, errno);
     tmp.path = tmpl;
@@ -698,6 +719,10 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
         if (n == 0)
             return;
         written += quint64(n);
+        // A file that holds its blocks is as long as it said: no call to meet the end.
+        // One that grew meanwhile fails the identity check after the read.
+        if (st.st_size > 0 && written == quint64(st.st_size))
+            return;
     }
 }
 
@@ -763,8 +788,10 @@ WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QStr
 {
     Fd in;
     const QByteArray source = hostPathBytes(srcHost);
+    const char *sourceName = source.constData();
+    const int sourceFolder = options.sourceFolder ? options.sourceFolder->of(source, sourceName) : AT_FDCWD;
     // Never blocks on a pipe that took a file's place since the scan.
-    in.fd = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    in.fd = ::openat(sourceFolder, sourceName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in.fd < 0)
         raise(srcHost, errno);
     struct stat st;
@@ -781,7 +808,7 @@ WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QStr
     TempFile tmp;
     if (options.refuseReadOnlyTarget)
         checkTarget(dstHost);
-    openTemp(dstHost, tmp);
+    openTemp(dstHost, tmp, options.targetFolder);
     copyData(in.fd, st, tmp.fd, destination, dstHost, hook, options.commitMarks);
 
     const mode_t mode = keepOwner(tmp.fd, st);
@@ -797,6 +824,31 @@ WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QStr
         raise(dstHost, errno);
     out.temporary = std::exchange(tmp.path, {});
     return out;
+}
+
+FolderHandle::~FolderHandle()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int FolderHandle::of(const QByteArray &path, const char *&name)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    name = path.constData();
+    if (slash <= 0)
+        return AT_FDCWD;
+    const QByteArrayView folder(path.constData(), slash);
+    if (m_fd < 0 || folder != m_folder) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_folder = folder.toByteArray();
+        m_fd = slash < PATH_MAX ? ::open(m_folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
+    }
+    if (m_fd < 0)
+        return AT_FDCWD;
+    name = path.constData() + slash + 1;
+    return m_fd;
 }
 
 void placeCopy(WrittenCopy &copy)

@@ -122,10 +122,31 @@ struct WrittenCopy {
     WrittenCopy &operator=(WrittenCopy &&other) noexcept;
     ~WrittenCopy();
 };
+// A descriptor of the folder the last path given lies in, kept while the paths stay
+// in that folder: a run of files in one folder is opened by name instead of walking
+// the whole path again for each.
+class FolderHandle
+{
+public:
+    FolderHandle() = default;
+    ~FolderHandle();
+    // The descriptor of path's folder, with name pointing at path's last part; when
+    // the folder cannot be opened, AT_FDCWD with name the whole path.
+    int of(const QByteArray &path, const char *&name);
+
+    FolderHandle(const FolderHandle &) = delete;
+    FolderHandle &operator=(const FolderHandle &) = delete;
+
+private:
+    QByteArray m_folder;
+    int m_fd = -1;
+};
 struct CopyOptions {
     bool refuseReadOnlyTarget = false;
     // The mark catalog belongs to the main thread: a worker leaves its commits alone.
     bool commitMarks = true;
+    // Held by a caller that copies many files, one after the other.
+    FolderHandle *sourceFolder = nullptr, *targetFolder = nullptr;
 };
 WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QString &destination,
                       const CopyFaultHook &hook, CopyOptions options);

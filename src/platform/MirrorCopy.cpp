@@ -1,5 +1,6 @@
 #include "platform/MirrorCopy.h"
 
+#include "platform/ArchiveMarks.h"
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 #include "platform/PlatformError.h"
@@ -86,8 +87,6 @@ MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
 MirrorCopy::~MirrorCopy()
 {
     m_ahead.reset();
-    if (m_placeFd >= 0)
-        ::close(m_placeFd);
     // Deepest last is fine: a folder's time changes only when entries come or go.
     for (const Folder &f : m_folders) {
         struct stat st;
@@ -108,20 +107,6 @@ QString MirrorCopy::relativeHost(const QString &sourceFile) const
     if (m_sourceHost.isEmpty() || m_mirrorHost.isEmpty() || !host.startsWith(prefix))
         raiseError(Err::PathNotFound);
     return host.mid(prefix.size());
-}
-
-int MirrorCopy::placeFolder(const QByteArray &temporary)
-{
-    // Copies are put in place folder by folder: one descriptor at a time.
-    const QByteArray folder = temporary.left(temporary.lastIndexOf('/'));
-    if (folder != m_placeFolder) {
-        if (m_placeFd >= 0)
-            ::close(m_placeFd);
-        m_placeFd =
-            folder.size() < PATH_MAX ? ::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
-        m_placeFolder = m_placeFd >= 0 ? folder : QByteArray();
-    }
-    return m_placeFd >= 0 ? m_placeFd : AT_FDCWD;
 }
 
 bool MirrorCopy::makeFolders(const QString &sourceFile)
@@ -194,6 +179,7 @@ void MirrorCopy::copyAhead(const QStringList &sources)
     m_sources = sources;
     m_next = m_pushed = 0;
     m_ahead = std::make_unique<CopyAhead>();
+    m_rowsInView = std::make_unique<marks::RowsInView>(hostPathBytes(m_sourceHost));
 }
 
 void MirrorCopy::pushAhead()
@@ -231,7 +217,9 @@ void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
                 m_pushed = m_next;
                 throw;
             }
-            hostfs::placeCopy(written, placeFolder(written.temporary));
+            // Copies are put in place folder by folder: one descriptor at a time.
+            const char *name;
+            hostfs::placeCopy(written, m_placeFolder.of(written.temporary, name));
             return;
         }
         m_pushed = m_next;

@@ -10,6 +10,10 @@
 
 namespace qv
 {
+namespace marks
+{
+class RowsInView;
+}
 
 // Copies found files into a mirror of their source tree, name for name as the source
 // has them (a "docs" beside a "Docs" stays apart), each folder made once. Mirror
@@ -46,13 +50,12 @@ private:
     };
     Hosts hostsOf(const QString &sourceFile) const;
     void pushAhead();
-    int placeFolder(const QByteArray &temporary); // descriptor of its folder, or AT_FDCWD
 
-    QByteArray m_placeFolder;
-    int m_placeFd = -1;
+    hostfs::FolderHandle m_placeFolder;
 
     // Copies ahead: m_ahead holds m_sources[m_next, m_pushed).
     std::unique_ptr<CopyAhead> m_ahead;
+    std::unique_ptr<marks::RowsInView> m_rowsInView; // each file taken is looked up
     QStringList m_sources;
     qsizetype m_next = 0, m_pushed = 0;
     QString m_lastFolderMade; // Windows folder of the last file whose folders were made

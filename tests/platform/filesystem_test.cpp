@@ -513,6 +513,29 @@ TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile)
     EXPECT_EQ(drives.readFile("D:\\m\\stor.bin"), content);
 }
 
+TEST_F(FileSystemTest, AFileThatGrowsWhileItIsCopiedKeepsItsMark)
+{
+    const QByteArray content(3 * 1024 * 1024, 'g');
+    drives.writeFile("C:\\k\\vokser.log", content);
+    drives.makeDir("D:\\m");
+    bool grown = false;
+    setCopyFaultHook([&](const QString &, quint64 written) {
+        if (written > 0 && !grown) {
+            QFile f(drives.host("C:\\k\\vokser.log"));
+            ASSERT_TRUE(f.open(QIODevice::Append));
+            f.write("mer");
+            grown = true;
+        }
+    });
+    const quint32 before = fileAttributes("C:\\k\\vokser.log");
+    copyFile("C:\\k\\vokser.log", "D:\\m\\vokser.log");
+    setCopyFaultHook({});
+    ASSERT_TRUE(grown);
+    EXPECT_TRUE(drives.readFile("D:\\m\\vokser.log").startsWith(content));
+    setFileAttributes("C:\\k\\vokser.log", before & ~Attr::Archive);
+    EXPECT_TRUE(fileAttributes("C:\\k\\vokser.log") & Attr::Archive);
+}
+
 TEST_F(FileSystemTest, ManyFilesIntoOneFolderStayFast)
 {
     // Each new name is looked up without regard to case; that must not cost a
