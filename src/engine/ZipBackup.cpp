@@ -12,6 +12,7 @@
 #include "platform/ZipLibrary.h"
 
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 
 #include <cstring>
@@ -46,6 +47,9 @@ bool ZipBackup::General_ZipBackup()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil avbrutt.");
         return false;
     };
+    // The marks cleared are committed however the step ends: a transaction left open
+    // would hold the catalog's write lock from every other run while the window waits.
+    const auto commitMarks = qScopeGuard([] { flushArchiveMarks(); });
     // An Esc answered earlier (a copy template's "No" in an all-templates run)
     // belongs to that step, not to this one.
     s.ZipAvbryt = 0;

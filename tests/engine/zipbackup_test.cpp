@@ -1,4 +1,5 @@
 #include "engine/ZipBackup.h"
+#include "platform/ArchiveMarks.h"
 #include "support/RunFixture.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <sqlite3.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -74,6 +76,34 @@ TEST_F(ZipTest, ArchiveIsNamedByTheMinuteAndPassesUnzip)
     EXPECT_TRUE(listing.contains("Data/Dokumenter/.skjult")) << listing.toStdString();
     const Unzip content = unzip({"-p", host, "Data/Dokumenter/a.txt"});
     EXPECT_EQ(content.out, "innhold a");
+}
+
+TEST_F(ZipTest, TheMarksAreCommittedWhenTheStepEnds)
+{
+    // The catalog as another process (a scheduled run) finds it: it may write at
+    // once, and sees the rows written.
+    const auto rowsSeenElsewhere = [] {
+        if (!QFile::exists(marks::catalogPath()))
+            return 0;
+        sqlite3 *other = nullptr;
+        sqlite3_open(QFile::encodeName(marks::catalogPath()).constData(), &other);
+        int rows = -1; // busy: the write lock is held
+        if (sqlite3_exec(other, "BEGIN IMMEDIATE; COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) {
+            rows = 0;
+            const auto readCount = [](void *out, int, char **values, char **) {
+                *static_cast<int *>(out) = std::atoi(values[0]);
+                return 0;
+            };
+            sqlite3_exec(other, "SELECT count(*) FROM marks", readCount, &rows, nullptr);
+        }
+        sqlite3_close(other);
+        return rows;
+    };
+    marks::commit();
+    const int before = rowsSeenElsewhere();
+    startAndConfirm();
+    ASSERT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive);
+    EXPECT_EQ(rowsSeenElsewhere(), before + 3);
 }
 
 TEST_F(ZipTest, SameMinuteTwiceFindsTheNameTakenAndReportsAnAbort)
