@@ -105,7 +105,7 @@ void Copier::General_Kopier()
             s.shbStatus =
                 "Kopiering pågår, trykk (Esc) for å avbryte. Nå kopieres " + General_FilnavnFraSti(source);
             quint32 attributes = 0;
-            step([&] { attributes = fileAttributes(source); });
+            step([&] { attributes = mirror.attributes(source); });
             for (bool again = true; again;) {
                 again = false;
                 try {

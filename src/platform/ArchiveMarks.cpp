@@ -421,7 +421,8 @@ struct View {
 
     bool lookup(std::string_view below, FileIdentity &out)
     {
-        if (const auto it = written.find(std::string(below)); it != written.end()) {
+        const auto it = written.empty() ? written.end() : written.find(std::string(below));
+        if (it != written.end()) {
             if (it->second)
                 out = *it->second;
             return it->second.has_value();

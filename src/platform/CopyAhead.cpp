@@ -24,13 +24,13 @@ CopyAhead::~CopyAhead()
     m_thread.join();
 }
 
-void CopyAhead::push(const QString &srcHost, const QString &dstHost)
+void CopyAhead::push(hostfs::HostPath source, hostfs::HostPath target)
 {
     {
         std::lock_guard lock(m_mutex);
         Slot &slot = m_slots.emplace_back();
-        slot.srcHost = srcHost;
-        slot.dstHost = dstHost;
+        slot.source = std::move(source);
+        slot.target = std::move(target);
         // A wake-up costs two system calls: a thread asleep is given a few files at once.
         if (!m_workerWaiting || m_slots.size() - m_started < kWakeBatch)
             return;
@@ -38,9 +38,29 @@ void CopyAhead::push(const QString &srcHost, const QString &dstHost)
     m_changed.notify_all();
 }
 
+const hostfs::WrittenCopy *CopyAhead::front()
+{
+    std::unique_lock lock(m_mutex);
+    waitForFront(lock);
+    const Slot &slot = m_slots.front();
+    return slot.error ? nullptr : &slot.written;
+}
+
 hostfs::WrittenCopy CopyAhead::take()
 {
     std::unique_lock lock(m_mutex);
+    waitForFront(lock);
+    Slot slot = std::move(m_slots.front());
+    m_slots.pop_front();
+    --m_started;
+    lock.unlock();
+    if (slot.error)
+        std::rethrow_exception(slot.error);
+    return std::move(slot.written);
+}
+
+void CopyAhead::waitForFront(std::unique_lock<std::mutex> &lock)
+{
     // A large file may take a while: the marks cleared meanwhile are still committed
     // every second.
     if (!m_slots.front().done && m_workerWaiting)
@@ -56,13 +76,6 @@ hostfs::WrittenCopy CopyAhead::take()
             lock.lock();
         }
     }
-    Slot slot = std::move(m_slots.front());
-    m_slots.pop_front();
-    --m_started;
-    lock.unlock();
-    if (slot.error)
-        std::rethrow_exception(slot.error);
-    return std::move(slot.written);
 }
 
 void CopyAhead::discard()
@@ -91,7 +104,7 @@ void CopyAhead::work()
         m_busy = true;
         lock.unlock();
         try {
-            slot.written = hostfs::writeCopy(slot.srcHost, slot.dstHost, QString(), {},
+            slot.written = hostfs::writeCopy(slot.source, slot.target, QString(), {},
                                              {.refuseReadOnlyTarget = false,
                                               .commitMarks = false,
                                               .sourceFolder = &sourceFolder,

@@ -22,9 +22,11 @@ public:
     CopyAhead();
     ~CopyAhead(); // what was pushed and not taken is removed
 
-    void push(const QString &srcHost, const QString &dstHost);
+    void push(hostfs::HostPath source, hostfs::HostPath target);
     // The oldest pushed copy once written; rethrows its PlatformError.
     hostfs::WrittenCopy take();
+    // The same left in place, or nothing when writing it failed.
+    const hostfs::WrittenCopy *front();
     // Drops every copy not taken (after the one being written, if any, is done).
     void discard();
 
@@ -33,12 +35,13 @@ public:
 
 private:
     struct Slot {
-        QString srcHost, dstHost;
+        hostfs::HostPath source, target;
         bool done = false;
         hostfs::WrittenCopy written;
         std::exception_ptr error;
     };
     void work();
+    void waitForFront(std::unique_lock<std::mutex> &lock);
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

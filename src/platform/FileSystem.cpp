@@ -59,18 +59,24 @@ quint32 attributeWord(const QString &name, const struct stat &st, bool archiveCl
     return hostfs::attributeWordOf(name, st.st_mode, archiveClear);
 }
 
-marks::Location markLocation(const QString &host)
+marks::Location markLocation(const QByteArray &host)
 {
     // A copy marks the files of one folder one after another: the folder's place is
     // looked up once.
-    static QString lastFolder;
+    static QByteArray lastFolder;
     static marks::Location lastLocation;
-    const QString folder = dirOf(host);
+    const qsizetype slash = host.lastIndexOf('/');
+    const QByteArrayView folder = slash <= 0 ? QByteArrayView("/") : QByteArrayView(host.constData(), slash);
     if (folder != lastFolder) {
-        lastLocation = marks::locateFolder(hostPathBytes(folder));
-        lastFolder = folder;
+        lastFolder = folder.toByteArray();
+        lastLocation = marks::locateFolder(lastFolder);
     }
-    return marks::childOf(lastLocation, hostPathBytes(nameOf(host)));
+    return marks::childOf(lastLocation, host.mid(slash + 1));
+}
+
+marks::Location markLocation(const QString &host)
+{
+    return markLocation(hostPathBytes(host));
 }
 
 void statOrThrow(const QString &host, struct stat *st)
@@ -216,15 +222,19 @@ struct TempFile {
 };
 
 // folder: where the target's folder is held open, if anywhere.
-void openTemp(const QString &target, TempFile &tmp, FolderHandle *folder = nullptr)
+void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = nullptr)
 {
-    QByteArray name = hostPathBytes(nameOf(target));
-    if (name.size() > 200) // keep ".qvb-<name>-XXXXXX" within the name limit
-        name.truncate(200);
-    QByteArray tmpl = hostPathBytes(dirOf(target));
-    if (!tmpl.endsWith('/'))
-        tmpl += '/';
-    tmpl += ".qvb-" + name + "-XXXXXX";
+    const qsizetype slash = target.bytes.lastIndexOf('/');
+    // ".qvb-<name>-XXXXXX" within the name limit
+    const QByteArrayView name = QByteArrayView(target.bytes).sliced(slash + 1).first(
+        std::min<qsizetype>(target.bytes.size() - slash - 1, 200));
+    QByteArray tmpl;
+    tmpl.reserve(slash + name.size() + 16);
+    if (slash >= 0)
+        tmpl.append(target.bytes.constData(), slash).append('/');
+    tmpl += ".qvb-";
+    tmpl += name;
+    tmpl += "-XXXXXX";
     const char *inFolder = tmpl.constData();
     const int dirFd = folder ? folder->of(tmpl, inFolder) : AT_FDCWD;
     int fd = -1;
@@ -246,7 +256,7 @@ void openTemp(const QString &target, TempFile &tmp, FolderHandle *folder = nullp
         }
     }
     if (fd < 0)
-        raise(target, errno);
+        raise(target.text, errno);
     tmp.path = tmpl;
     tmp.fd = fd;
 }
@@ -298,7 +308,7 @@ void writeAtomically(const QString &hostPath, const QByteArray &content)
 {
     const mode_t existing = checkTarget(hostPath);
     TempFile tmp;
-    openTemp(hostPath, tmp);
+    openTemp(HostPath::of(hostPath), tmp);
     writeAll(hostPath, tmp.fd, content.constData(), size_t(content.size()));
     if (::fchmod(tmp.fd, existing ? existing : defaultFileMode()) != 0)
         raise(hostPath, errno);
@@ -466,6 +476,12 @@ quint32 fileAttributes(const QString &path)
     statOrThrow(host, &st);
     const bool clear = S_ISREG(st.st_mode) && marks::isClear(markLocation(host), FileIdentity::of(st));
     return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
+}
+
+quint32 hostfs::attributesAsRead(const QString &path, const WrittenCopy &copy)
+{
+    return attributeWordOf(WinPath(path).withoutTrailingSeparator().fileName(), copy.mode,
+                           marks::isClear(markLocation(copy.source), copy.before));
 }
 
 namespace
@@ -783,45 +799,49 @@ WrittenCopy &WrittenCopy::operator=(WrittenCopy &&other) noexcept
     return *this;
 }
 
-WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QString &destination,
+HostPath HostPath::of(const QString &host)
+{
+    return {host, hostPathBytes(host)};
+}
+
+WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QString &destination,
                       const CopyFaultHook &hook, CopyOptions options)
 {
     Fd in;
-    const QByteArray source = hostPathBytes(srcHost);
-    const char *sourceName = source.constData();
-    const int sourceFolder = options.sourceFolder ? options.sourceFolder->of(source, sourceName) : AT_FDCWD;
+    const char *sourceName = source.bytes.constData();
+    const int sourceFolder = options.sourceFolder ? options.sourceFolder->of(source.bytes, sourceName) : AT_FDCWD;
     // Never blocks on a pipe that took a file's place since the scan.
     in.fd = ::openat(sourceFolder, sourceName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in.fd < 0)
-        raise(srcHost, errno);
+        raise(source.text, errno);
     struct stat st;
     if (::fstat(in.fd, &st) != 0)
-        raise(srcHost, errno);
+        raise(source.text, errno);
     if (!S_ISREG(st.st_mode))
         raiseError(Err::PathFileAccess);
     WrittenCopy out;
-    out.source = source;
-    out.target = dstHost;
+    out.source = source.bytes;
+    out.target = target;
     out.before = FileIdentity::of(st);
     out.mode = st.st_mode;
 
     TempFile tmp;
     if (options.refuseReadOnlyTarget)
-        checkTarget(dstHost);
-    openTemp(dstHost, tmp, options.targetFolder);
-    copyData(in.fd, st, tmp.fd, destination, dstHost, hook, options.commitMarks);
+        checkTarget(target.text);
+    openTemp(target, tmp, options.targetFolder);
+    copyData(in.fd, st, tmp.fd, destination, target.text, hook, options.commitMarks);
 
     const mode_t mode = keepOwner(tmp.fd, st);
     if (::fchmod(tmp.fd, mode) != 0)
-        raise(dstHost, errno);
+        raise(target.text, errno);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(tmp.fd, times) != 0)
-        raise(dstHost, errno);
+        raise(target.text, errno);
     struct stat after;
     out.unchangedAfter = ::fstat(in.fd, &after) == 0 && FileIdentity::of(after) == out.before;
     const int fd = std::exchange(tmp.fd, -1);
     if (::close(fd) != 0)
-        raise(dstHost, errno);
+        raise(target.text, errno);
     out.temporary = std::exchange(tmp.path, {});
     return out;
 }
@@ -858,8 +878,8 @@ void placeCopy(WrittenCopy &copy)
 
 void placeCopy(WrittenCopy &copy, int targetFolder)
 {
-    const QString &dstHost = copy.target;
-    const QByteArray target = hostPathBytes(dstHost);
+    const QString &dstHost = copy.target.text;
+    const QByteArray &target = copy.target.bytes;
     const auto nameIn = [](const QByteArray &path) { return path.constData() + path.lastIndexOf('/') + 1; };
     // The rename needs no write access to the copy it replaces.
     const int rc = targetFolder == AT_FDCWD
@@ -878,8 +898,8 @@ void placeCopy(WrittenCopy &copy, int targetFolder)
 void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
                   bool replaceReadOnly)
 {
-    WrittenCopy copy =
-        writeCopy(srcHost, dstHost, destination, copyFaultHook(), {.refuseReadOnlyTarget = !replaceReadOnly});
+    WrittenCopy copy = writeCopy(HostPath::of(srcHost), HostPath::of(dstHost), destination, copyFaultHook(),
+                                 {.refuseReadOnlyTarget = !replaceReadOnly});
     if (!replaceReadOnly)
         checkTarget(dstHost); // it may have turned read-only while the copy was written
     placeCopy(copy);

@@ -108,11 +108,18 @@ void copyHostFile(const QString &srcHost, const QString &dstHost, const QString 
 // copyHostFile in two halves, so the data can be written on another thread and put in
 // place in order on this one.
 CopyFaultHook copyFaultHook();
+// A host path as text (for messages) and as the bytes system calls take: a caller
+// that copies many files converts each path once, not in every call.
+struct HostPath {
+    QString text;
+    QByteArray bytes;
+    static HostPath of(const QString &host);
+};
 // A copy written to a temporary beside its target; the temporary goes with it unless
 // placeCopy put it in place.
 struct WrittenCopy {
     QByteArray temporary, source;
-    QString target;
+    HostPath target;
     FileIdentity before;
     bool unchangedAfter = false;
     unsigned mode = 0;
@@ -148,8 +155,11 @@ struct CopyOptions {
     // Held by a caller that copies many files, one after the other.
     FolderHandle *sourceFolder = nullptr, *targetFolder = nullptr;
 };
-WrittenCopy writeCopy(const QString &srcHost, const QString &dstHost, const QString &destination,
+WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QString &destination,
                       const CopyFaultHook &hook, CopyOptions options);
+// The attributes of the copy's source (Windows path) as the copy read it: the word
+// fileAttributes gives, from the look the copy took when it opened the file.
+quint32 attributesAsRead(const QString &path, const WrittenCopy &copy);
 // Renames the temporary over its target (whatever file is there) and notes the read.
 void placeCopy(WrittenCopy &copy);
 // The same given an open descriptor of the folder both are in: spares the path walks.

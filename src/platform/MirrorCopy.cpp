@@ -36,6 +36,18 @@ QString joined(const QString &folder, const QString &relative)
     return folder == u"/" ? folder + relative : folder + u'/' + relative;
 }
 
+// The same in bytes: a name never joins a surrogate across the "/".
+hostfs::HostPath joined(const hostfs::HostPath &folder, const QString &relative, const QByteArray &relativeBytes)
+{
+    if (relative.isEmpty())
+        return folder;
+    QByteArray bytes = folder.bytes;
+    if (bytes != "/")
+        bytes += '/';
+    bytes += relativeBytes;
+    return {joined(folder.text, relative), bytes};
+}
+
 // ".qvb-<name>-XXXXXX": the copy's own temporaries (see the copy's temporary file).
 bool isOwnTemporary(const char *name)
 {
@@ -79,7 +91,8 @@ bool makeHostFolders(const QByteArray &path)
 } // namespace
 
 MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
-    : m_sourceHost(hostOf(sourceRoot)), m_mirrorHost(hostOf(mirrorRoot))
+    : m_sourceHost(hostOf(sourceRoot)), m_mirrorHost(hostOf(mirrorRoot)),
+      m_sourceRoot(hostfs::HostPath::of(m_sourceHost)), m_mirrorRoot(hostfs::HostPath::of(m_mirrorHost))
 {
     ::clock_gettime(CLOCK_REALTIME, &m_start);
 }
@@ -165,11 +178,12 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
 MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
 {
     const QString relative = relativeHost(sourceFile);
+    const QByteArray relativeBytes = hostPathBytes(relative);
     // Read where the source was found, unless a per-user mirror of a program folder
     // file stands in for it.
-    return {hostfs::virtualStoreMirror(sourceFile) ? hostfs::readPath(sourceFile)
-                                                   : joined(m_sourceHost, relative),
-            joined(m_mirrorHost, relative)};
+    return {hostfs::virtualStoreMirror(sourceFile) ? hostfs::HostPath::of(hostfs::readPath(sourceFile))
+                                                   : joined(m_sourceRoot, relative, relativeBytes),
+            joined(m_mirrorRoot, relative, relativeBytes)};
 }
 
 void MirrorCopy::copyAhead(const QStringList &sources)
@@ -179,7 +193,7 @@ void MirrorCopy::copyAhead(const QStringList &sources)
     m_sources = sources;
     m_next = m_pushed = 0;
     m_ahead = std::make_unique<CopyAhead>();
-    m_rowsInView = std::make_unique<marks::RowsInView>(hostPathBytes(m_sourceHost));
+    m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes);
 }
 
 void MirrorCopy::pushAhead()
@@ -199,6 +213,17 @@ void MirrorCopy::pushAhead()
         }
         ++m_pushed;
     }
+}
+
+quint32 MirrorCopy::attributes(const QString &sourceFile)
+{
+    if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
+        pushAhead();
+        if (m_pushed > m_next)
+            if (const hostfs::WrittenCopy *read = m_ahead->front())
+                return hostfs::attributesAsRead(sourceFile, *read);
+    }
+    return fileAttributes(sourceFile);
 }
 
 void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
@@ -226,7 +251,7 @@ void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
         pushAhead();
     }
     const Hosts h = hostsOf(sourceFile);
-    hostfs::copyHostFile(h.read, h.mirror, destination, true);
+    hostfs::copyHostFile(h.read.text, h.mirror.text, destination, true);
 }
 
 } // namespace qv

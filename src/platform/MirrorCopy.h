@@ -36,6 +36,10 @@ public:
 
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
+    // sourceFile's attributes (fileAttributes) as copy() is about to take it: from the
+    // look taken when it was read ahead, when it was. Throws PlatformError as
+    // fileAttributes.
+    quint32 attributes(const QString &sourceFile);
     // Copies sourceFile to its place in the mirror; destination is its Windows path
     // there (for messages and the copy's fault hook). Throws PlatformError as copyFile.
     void copy(const QString &sourceFile, const QString &destination);
@@ -46,7 +50,7 @@ public:
 private:
     QString relativeHost(const QString &sourceFile) const; // "sub/name" below the root
     struct Hosts {
-        QString read, mirror; // where the source is read, where its copy goes
+        hostfs::HostPath read, mirror; // where the source is read, where its copy goes
     };
     Hosts hostsOf(const QString &sourceFile) const;
     void pushAhead();
@@ -64,6 +68,7 @@ private:
         QByteArray source, mirror;
     };
     QString m_sourceHost, m_mirrorHost;
+    hostfs::HostPath m_sourceRoot, m_mirrorRoot; // the same, with their bytes
     QSet<QString> m_ready; // mirror folders made (relative host paths, "" for the root)
     std::vector<Folder> m_folders;
     struct timespec m_start;
