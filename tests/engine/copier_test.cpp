@@ -169,6 +169,17 @@ TEST_F(CopyTest, ExistingCopyIsReplaced)
     EXPECT_TRUE(leftoverTemporaries(drives.hostRoot('D')).isEmpty());
 }
 
+TEST_F(CopyTest, AReadOnlySourceIsMarkedAndKeepsItsMode)
+{
+    const QByteArray source = QFile::encodeName(drives.host("C:\\Data\\Dokumenter\\a.txt"));
+    ::chmod(source.constData(), 0444);
+    startAndConfirm();
+    struct stat st;
+    ASSERT_EQ(::stat(source.constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0444u);
+    EXPECT_EQ(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & (Attr::Archive | Attr::ReadOnly), Attr::ReadOnly);
+}
+
 TEST_F(CopyTest, EscThenNoGoesOnAndAsksOnlyOnce)
 {
     for (int i = 0; i < 3; ++i)
