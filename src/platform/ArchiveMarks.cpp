@@ -270,7 +270,7 @@ private:
         }
         sqlite3_busy_timeout(db, 30000);
         const int rc =
-            execPatiently(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+            execPatiently(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA mmap_size=268435456;"
                               "CREATE TABLE IF NOT EXISTS marks(volume BLOB NOT NULL, path BLOB NOT NULL,"
                               " inode INTEGER NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
                               " ctime INTEGER NOT NULL, PRIMARY KEY(volume, path)) WITHOUT ROWID");
