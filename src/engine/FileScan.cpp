@@ -91,6 +91,27 @@ QString FileScan::summaryText(qint32 files, qint64 kilobytes, qint32 folders)
            QString::number(qint64(folders) + 1) + " mapper gjennomsøkt.";
 }
 
+QString FileScan::Extensions::of(const QString &name)
+{
+    const QStringView file = WinPath::fileNameOf(name);
+    const qsizetype dot = file.lastIndexOf(u'.');
+    if (dot < 0)
+        return {};
+    const QStringView raw = file.sliced(dot + 1);
+    const std::size_t mask = m_known.size() - 1;
+    std::size_t slot = qHash(raw) & mask;
+    for (int probe = 0; probe < 8; ++probe, slot = (slot + 1) & mask) {
+        Known &k = m_known[slot];
+        if (!k.used) {
+            k = {raw.toString(), General_FinnFilendelsen(name), true};
+            return k.text;
+        }
+        if (k.raw == raw)
+            return k.text;
+    }
+    return General_FinnFilendelsen(name); // a crowded table: made each time
+}
+
 void FileScan::General_SokFiler()
 {
     dialog().setBusyPointer(true);
@@ -108,6 +129,7 @@ void FileScan::General_SokFiler()
     {
         TreeScan tree(folder, s.chkUnderkat.value);
         m_tree = &tree;
+        m_separators = NumberSeparators::current();
         total = General_FinnFiler(folder, pattern, files, folders);
         m_tree = nullptr;
         // Nothing is left out without a word: what could not be read is named in the log.
@@ -132,7 +154,6 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
 
     QStringList subFolders;
     double total = 0;
-    const NumberSeparators separators = NumberSeparators::current();
     m_tree->list(folder, [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
             // A link to a folder is never walked into, so every walk ends.
@@ -144,12 +165,12 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
         }
         if (!(e.attributes & mask) || (!allNames && !wildcardMatch(pattern, e.name)))
             return;
-        const QString ext = General_FinnFilendelsen(e.name);
+        const QString ext = m_extensions.of(e.name);
         if (Exclusions::isExcluded(ext, m_excluded))
             return;
         ++files;
         total += double(e.size) / 1024.0;
-        s.lvw1().AddItem(e.path, ext, sizeText(e.size, separators), formatFileTimeUtcNs(e.mtimeNs),
+        s.lvw1().AddItem(e.path, ext, sizeText(e.size, m_separators), formatFileTimeUtcNs(e.mtimeNs),
                          attributeLetters(e.attributes));
     });
 

@@ -2,6 +2,8 @@
 #include "engine/RunState.h"
 #include "platform/TreeScan.h"
 
+#include <array>
+
 namespace qv
 {
 
@@ -31,9 +33,25 @@ public:
     static QString summaryText(qint32 files, qint64 kilobytes, qint32 folders);
 
 private:
+    // A scan meets a few extensions over and over: each is made into text once, so
+    // most files cost no new text.
+    class Extensions
+    {
+    public:
+        QString of(const QString &name); // as General_FinnFilendelsen
+    private:
+        struct Known {
+            QString raw, text;
+            bool used = false;
+        };
+        std::array<Known, 256> m_known; // open addressing by the raw extension's hash
+    };
+
     RunState &s;
     QStringList m_excluded;     // the exclusion list in lower case, for one scan
     TreeScan *m_tree = nullptr; // the tree being scanned
+    NumberSeparators m_separators;
+    Extensions m_extensions;
 };
 
 } // namespace qv

@@ -1,5 +1,6 @@
 #include "platform/FolderReader.h"
 
+#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 
 #include <cerrno>
@@ -65,7 +66,8 @@ FolderListing readFolder(const QByteArray &hostPath)
         e.nameStart = std::uint32_t(out.names.size());
         e.nameLength = std::uint32_t(length);
         out.names.append(n, length);
-        out.entries.push_back(e);
+        e.hostName = hostPathFromBytes(n, qsizetype(length));
+        out.entries.push_back(std::move(e));
     }
     ::closedir(dp);
     return out;

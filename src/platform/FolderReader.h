@@ -2,6 +2,7 @@
 #include "platform/FileIdentity.h"
 
 #include <QByteArray>
+#include <QString>
 #include <condition_variable>
 #include <mutex>
 #include <optional>
@@ -25,6 +26,7 @@ struct FolderListing {
         bool statted = false; // false for folders known from the listing alone
         unsigned mode = 0;
         FileIdentity identity; // its modification time is the entry's too
+        QString hostName;      // the name as text, decoded on the reading thread
     };
     bool opened = false;
     std::uint64_t device = 0, inode = 0; // of the folder read

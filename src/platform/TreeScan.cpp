@@ -122,7 +122,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
     ScanEntry e;
     for (const FolderListing::Entry &entry : listing.entries) {
         const std::string_view n = listing.name(entry);
-        const QString hostName = hostPathFromBytes(n.data(), qsizetype(n.size()));
+        const QString &hostName = entry.hostName;
         e.name = windowsName(hostName);
         e.path = folderPath + e.name;
         e.isLink = entry.isLink;
