@@ -106,7 +106,7 @@ BackupMal &TemplateTable::row(int row)
 {
     if (row < 1 || row > count())
         raiseError(Err::IndexOutOfBounds);
-    return m_rows[size_t(row - 1)];
+    return m_rows[row - 1];
 }
 
 void TemplateTable::sortByName()
@@ -127,7 +127,7 @@ QString InMemoryFileList::GetFile(int row) const
 {
     if (row < 1 || row > GetCount())
         return QStringLiteral("-1");
-    return m_rows[size_t(row - 1)].path;
+    return m_rows[row - 1].path;
 }
 
 // ---- RunState

@@ -130,14 +130,21 @@ public:
     bool ShowFullPath() const override { return m_fullPath; }
     void setShowFullPath(bool on) override { m_fullPath = on; }
 
-    const std::vector<Row> &rows() const { return m_rows; }
+    const QList<Row> &rows() const { return m_rows; }
     int refreshCount() const { return m_refreshes; }
 
 private:
-    std::vector<Row> m_rows;
+    // A scan adds a row per file found: Qt's list grows a large block in place, where a
+    // vector would copy it and touch its pages twice.
+    QList<Row> m_rows;
     bool m_enabled = true, m_fullPath = false;
     int m_refreshes = 0;
 };
+
+} // namespace qv
+Q_DECLARE_TYPEINFO(qv::InMemoryFileList::Row, Q_RELOCATABLE_TYPE);
+namespace qv
+{
 
 struct ProgressBar {
     qint64 MaxValue = 100;

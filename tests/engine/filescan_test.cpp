@@ -41,7 +41,7 @@ protected:
             state().setOptAlle(true);
         engine().scan.General_SokFiler();
     }
-    const std::vector<InMemoryFileList::Row> &rows() { return state().memoryFileList().rows(); }
+    const QList<InMemoryFileList::Row> &rows() { return state().memoryFileList().rows(); }
     QStringList rowTexts()
     {
         QStringList out;
@@ -87,7 +87,7 @@ TEST_F(FileScanTest, OwnFilesComeBeforeEachSubfolderDepthFirst)
     ASSERT_EQ(rows().size(), 5u);
     EXPECT_EQ(rows()[0].path, "C:\\Data\\a.txt");
     const auto pos = [&](const QString &p) {
-        for (size_t i = 0; i < rows().size(); ++i)
+        for (qsizetype i = 0; i < rows().size(); ++i)
             if (rows()[i].path == p)
                 return int(i);
         return -1;

@@ -80,8 +80,8 @@ TEST_F(RobustnessTest, NamesThatDifferOnlyInCaseAllReachTheBackup)
     EXPECT_EQ(readHost(mirror("Docs/a.txt")), "A");
     EXPECT_EQ(readHost(mirror("docs/b.txt")), "B");
     EXPECT_FALSE(QFile::exists(mirror("Docs/b.txt")));
-    for (const QString &f : {"Report.txt", "report.txt", "Docs\\a.txt", "docs\\b.txt"})
-        EXPECT_FALSE(fileAttributes("C:\\Kilde\\" + f) & Attr::Archive) << qPrintable(f);
+    for (const char *f : {"Report.txt", "report.txt", "Docs\\a.txt", "docs\\b.txt"})
+        EXPECT_FALSE(fileAttributes(QString("C:\\Kilde\\") + f) & Attr::Archive) << f;
 }
 
 TEST_F(RobustnessTest, AFileEditedWhileItIsCopiedStaysChangedAndTheSourceIsUntouched)
