@@ -8,6 +8,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
@@ -504,9 +505,7 @@ void commitIfDue()
 FolderRows::FolderRows(const Location &folder) : m_folder(folder)
 {
     catalog().rowsBelow(folder, [&](std::string_view relative, const FileIdentity &id) {
-        m_rows.push_back({std::hash<std::string_view>{}(relative), id, std::uint32_t(m_paths.size()),
-                          std::uint32_t(relative.size())});
-        m_paths.append(relative.data(), qsizetype(relative.size()));
+        m_rows.push_back({std::hash<std::string_view>{}(relative), id});
     });
     size_t size = 16;
     while (size < size_t(m_rows.size()) * 2)
@@ -526,7 +525,7 @@ FolderRows::Row *FolderRows::find(std::string_view relative)
     const size_t mask = m_slots.size() - 1;
     for (size_t slot = key & mask; m_slots[slot] != 0; slot = (slot + 1) & mask) {
         Row &row = m_rows[m_slots[slot] - 1];
-        if (row.key == key && std::string_view(m_paths.constData() + row.pathStart, row.pathLength) == relative)
+        if (row.key == key)
             return &row;
     }
     return nullptr;
@@ -549,21 +548,28 @@ bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
 
 void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadableFolders)
 {
-    for (const Row &row : m_rows) {
-        if (row.seen)
-            continue;
-        const std::string relative(m_paths.constData() + row.pathStart, row.pathLength);
-        const size_t slash = relative.rfind('/');
-        if (!recursive && slash != std::string::npos)
-            continue;
+    // Usually every row was seen; the paths of those that were not are read again.
+    if (std::all_of(m_rows.begin(), m_rows.end(), [](const Row &row) { return row.seen; })) {
+        commit();
+        return;
+    }
+    std::vector<std::string> gone;
+    catalog().rowsBelow(m_folder, [&](std::string_view relative, const FileIdentity &) {
+        const Row *row = find(relative);
+        if (row && row->seen)
+            return;
+        if (!recursive && relative.find('/') != std::string_view::npos)
+            return;
         const bool underUnreadable =
-            std::any_of(unreadableFolders.begin(), unreadableFolders.end(), [&](auto &f) {
-                return relative.size() > f.size() && relative.compare(0, f.size(), f) == 0 &&
+            std::any_of(unreadableFolders.begin(), unreadableFolders.end(), [&](const std::string &f) {
+                return relative.size() > f.size() && relative.substr(0, f.size()) == f &&
                        relative[f.size()] == '/';
             });
         if (!underUnreadable)
-            set(childOf(m_folder, QByteArray::fromStdString(relative)));
-    }
+            gone.emplace_back(relative);
+    });
+    for (const std::string &relative : gone)
+        set(childOf(m_folder, QByteArray::fromStdString(relative)));
     commit();
 }
 

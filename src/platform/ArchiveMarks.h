@@ -40,6 +40,11 @@ void commitIfDue();
 
 // The rows below one folder, read once for a whole scan, keyed by the path below it
 // ("sub/name"). Rows of files a scan no longer finds are pruned by prune().
+//
+// A row is found by a 64-bit hash of its path alone, not the path itself: keeping
+// every path of a large tree would cost more than reading it. Two paths sharing a
+// hash could only make a file look changed, since its identity (inode and times) is
+// still compared; a row is kept by mistake at worst.
 class FolderRows
 {
 public:
@@ -49,7 +54,6 @@ public:
     // Deletes the rows not seen below the folders that were read completely.
     // recursive: every folder below was read (less those named unreadable).
     void prune(bool recursive, const std::vector<std::string> &unreadableFolders);
-
     // The row for the path below the folder, if there is one.
     const FileIdentity *identityOf(std::string_view relative);
 
@@ -57,18 +61,15 @@ private:
     struct Row {
         std::uint64_t key; // hash of the path below the folder
         FileIdentity identity;
-        std::uint32_t pathStart, pathLength; // in m_paths
         bool seen = false;
     };
     Row *find(std::string_view relative);
 
     Location m_folder;
-    // A scan looks up every file once: rows in one array, paths in one buffer, and an
-    // open-addressed index of row numbers, so a lookup costs a cache miss or two.
-    // Qt's containers grow large blocks in place (mremap): a catalog of many rows is
-    // neither copied nor its pages touched twice while it is read.
+    // A scan looks up every file once: rows in one array and an open-addressed index
+    // of row numbers, so a lookup costs a cache miss or two. Qt's list grows a large
+    // block in place (mremap): the rows are neither copied nor touched twice.
     QList<Row> m_rows;
-    QByteArray m_paths;
     std::vector<std::uint32_t> m_slots; // row number + 1; 0: empty
 };
 

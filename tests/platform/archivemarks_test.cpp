@@ -113,6 +113,32 @@ TEST_F(MarkCatalogTest, RowsInViewAnswerAsTheCatalogDoesIncludingMarksWrittenMea
     EXPECT_FALSE(marks::isClear(file("gone"), identity(2)));
 }
 
+TEST_F(MarkCatalogTest, RowsOfFilesAScanNoLongerFindsArePruned)
+{
+    QTemporaryDir tree;
+    const marks::Location folder = marks::locateFolder(QFile::encodeName(tree.path()));
+    for (const char *name : {"kept", "gone", "sub/deep", "locked/x"})
+        marks::clear(marks::childOf(folder, name), identity());
+    marks::commit();
+    const auto rowOf = [&](const char *name) { return marks::FolderRows(folder).identityOf(name) != nullptr; };
+    {
+        marks::FolderRows rows(folder);
+        EXPECT_TRUE(rows.see("kept", identity()));
+        rows.prune(false, {}); // only this folder was read
+    }
+    EXPECT_TRUE(rowOf("kept"));
+    EXPECT_FALSE(rowOf("gone"));
+    EXPECT_TRUE(rowOf("sub/deep"));
+    {
+        marks::FolderRows rows(folder);
+        rows.see("kept", identity());
+        rows.prune(true, {"locked"}); // every folder below read, but "locked" could not be
+    }
+    EXPECT_TRUE(rowOf("kept"));
+    EXPECT_FALSE(rowOf("sub/deep"));
+    EXPECT_TRUE(rowOf("locked/x"));
+}
+
 TEST_F(MarkCatalogTest, AFolderBehindALinkIsKeyedByWhereItReallyIs)
 {
     QTemporaryDir tree;
