@@ -2,6 +2,7 @@
 #include "platform/FileSystem.h"
 
 #include <QString>
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -36,6 +37,7 @@ public:
 private:
     struct Slot {
         hostfs::HostPath source, target;
+        std::uint64_t number = 0; // in the order pushed
         bool done = false;
         hostfs::WrittenCopy written;
         std::exception_ptr error;
@@ -49,6 +51,8 @@ private:
     std::size_t m_started = 0; // slots from the front taken up by the thread
     bool m_busy = false, m_stop = false;
     bool m_workerWaiting = false, m_callerWaiting = false;
+    std::uint64_t m_pushed = 0;
+    std::atomic<std::uint64_t> m_doneBelow{0}; // every slot numbered below is written
     std::thread m_thread;
 };
 
