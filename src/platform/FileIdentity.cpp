@@ -54,4 +54,10 @@ bool takeReadIdentity(const QByteArray &hostPath, NotedRead &out)
     return true;
 }
 
+void forgetReadIdentities()
+{
+    QMutexLocker lock(&g_readsMutex);
+    g_reads.clear();
+}
+
 } // namespace qv

@@ -40,4 +40,7 @@ struct NotedRead {
 };
 bool takeReadIdentity(const QByteArray &hostPath, NotedRead &out);
 bool peekReadIdentity(const QByteArray &hostPath, NotedRead &out); // left in the record
+// Drops every noted read: a step's reads belong to that step (a file whose mark was
+// already clear is never taken out).
+void forgetReadIdentities();
 } // namespace qv

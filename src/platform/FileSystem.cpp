@@ -524,6 +524,7 @@ void clearArchive(const QString &path)
 void flushArchiveMarks()
 {
     marks::commit();
+    forgetReadIdentities();
 }
 
 void setArchive(const QString &path)

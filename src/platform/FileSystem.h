@@ -54,7 +54,8 @@ quint32 fileAttributes(const QString &path);
 // Sets the attribute word: ReadOnly and Archive are honoured; other bits ignored.
 void setFileAttributes(const QString &path, quint32 attributes);
 void clearArchive(const QString &path);
-// Makes the marks cleared so far permanent (the end of a copy or zip step).
+// Makes the marks cleared so far permanent and forgets the reads noted for them (the
+// end of a copy or zip step).
 void flushArchiveMarks();
 void setArchive(const QString &path);
 

@@ -513,7 +513,7 @@ TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile)
     EXPECT_EQ(drives.readFile("D:\\m\\stor.bin"), content);
 }
 
-TEST_F(FileSystemTest, AFileThatGrowsWhileItIsCopiedKeepsItsMark)
+TEST_F(FileSystemTest, AFileThatGrowsWhileCopiedKeepsItsMarkAndReadsEndWithTheStep)
 {
     const QByteArray content(3 * 1024 * 1024, 'g');
     drives.writeFile("C:\\k\\vokser.log", content);
@@ -534,6 +534,14 @@ TEST_F(FileSystemTest, AFileThatGrowsWhileItIsCopiedKeepsItsMark)
     EXPECT_TRUE(drives.readFile("D:\\m\\vokser.log").startsWith(content));
     setFileAttributes("C:\\k\\vokser.log", before & ~Attr::Archive);
     EXPECT_TRUE(fileAttributes("C:\\k\\vokser.log") & Attr::Archive);
+
+    // A read never taken out (a file whose mark was clear) goes when the step ends.
+    copyFile("C:\\k\\vokser.log", "D:\\m\\vokser.log");
+    NotedRead read;
+    const QByteArray host = QFile::encodeName(drives.host("C:\\k\\vokser.log"));
+    EXPECT_TRUE(peekReadIdentity(host, read));
+    flushArchiveMarks();
+    EXPECT_FALSE(peekReadIdentity(host, read));
 }
 
 TEST_F(FileSystemTest, ManyFilesIntoOneFolderStayFast)
