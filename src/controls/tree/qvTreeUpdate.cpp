@@ -23,11 +23,6 @@ namespace
 const QString TreeLog = QStringLiteral("ERROR_qvTree.txt");
 const QString TreeSupportAddress = QStringLiteral("qvtree@qvbackup.no");
 
-QColor hiddenColour()
-{
-    return QColor(88, 113, 150);
-}
-
 QString freshDriveLetters()
 {
     QString letters;
