@@ -3,7 +3,9 @@
 #include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <climits>
 #include <cstring>
 #include <dirent.h>
@@ -82,7 +84,7 @@ bool stillThere(const FolderListing &listing, const QByteArray &hostPath)
 }
 
 FolderReadAhead::FolderReadAhead(const QByteArray &rootHost, bool recursive)
-    : m_thread([this, rootHost, recursive] { walk(rootHost, recursive); })
+    : m_recursive(recursive), m_pending{{rootHost, std::string()}}, m_thread([this] { walk(); })
 {
 }
 
@@ -99,43 +101,82 @@ FolderReadAhead::~FolderReadAhead()
 std::optional<FolderListing> FolderReadAhead::take(const std::string &relative)
 {
     std::unique_lock lock(m_mutex);
-    // A walk held up by listings nobody takes could not reach this one: read it here.
-    m_changed.wait(lock, [&] { return m_done || m_waitingForRoom || m_read.count(relative) != 0; });
-    const auto it = m_read.find(relative);
-    if (it == m_read.end())
-        return std::nullopt;
-    FolderListing listing = std::move(it->second);
-    m_read.erase(it);
-    m_entriesHeld -= listing.entries.size();
+    for (;;) {
+        if (const auto it = m_read.find(relative); it != m_read.end()) {
+            FolderListing listing = std::move(it->second);
+            m_read.erase(it);
+            m_entriesHeld -= listing.entries.size();
+            lock.unlock();
+            m_changed.notify_all();
+            return listing;
+        }
+        // A walk held up by listings nobody takes could not reach this one: read it here.
+        if (m_done || m_waitingForRoom)
+            return std::nullopt;
+        // Rather than wait for the walk, the caller reads folders it has not started:
+        // with little to do per file, both threads then read.
+        const auto wanted = std::find_if(m_pending.rbegin(), m_pending.rend(),
+                                         [&](const Pending &p) { return p.relative == relative; });
+        if (wanted != m_pending.rend() && wanted - m_pending.rbegin() < 4) {
+            Pending folder = std::move(*wanted);
+            m_pending.erase(std::next(wanted).base());
+            return readHere(std::move(folder), lock);
+        }
+        if (!m_pending.empty() && m_entriesHeld < kEntriesAhead) {
+            Pending folder = std::move(m_pending.back());
+            m_pending.pop_back();
+            std::string other = folder.relative;
+            FolderListing listing = readHere(std::move(folder), lock);
+            keep(std::move(other), std::move(listing));
+            continue;
+        }
+        m_changed.wait(lock);
+    }
+}
+
+void FolderReadAhead::keep(std::string relative, FolderListing listing)
+{
+    m_entriesHeld += listing.entries.size();
+    m_read.insert_or_assign(std::move(relative), std::move(listing));
+    m_changed.notify_all();
+}
+
+FolderListing FolderReadAhead::readHere(Pending folder, std::unique_lock<std::mutex> &lock)
+{
+    ++m_reading;
     lock.unlock();
+    FolderListing listing = readFolder(folder.host);
+    std::vector<Pending> subfolders;
+    if (m_recursive) {
+        // Pushed in reverse, so the first subfolder is read next.
+        const QByteArray hostPrefix = folder.host.endsWith('/') ? folder.host : folder.host + '/';
+        const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
+        for (auto e = listing.entries.rbegin(); e != listing.entries.rend(); ++e) {
+            if (!e->isFolder || e->isLink)
+                continue;
+            const std::string_view name = listing.name(*e);
+            subfolders.push_back(
+                {hostPrefix + QByteArray(name.data(), qsizetype(name.size())), relPrefix + std::string(name)});
+        }
+    }
+    lock.lock();
+    --m_reading;
+    std::move(subfolders.begin(), subfolders.end(), std::back_inserter(m_pending));
     m_changed.notify_all();
     return listing;
 }
 
-void FolderReadAhead::walk(QByteArray rootHost, bool recursive)
+void FolderReadAhead::walk()
 {
-    struct Pending {
-        QByteArray host;
-        std::string relative;
-    };
-    std::vector<Pending> stack{{rootHost, std::string()}};
-    while (!stack.empty()) {
-        Pending folder = std::move(stack.back());
-        stack.pop_back();
-        FolderListing listing = readFolder(folder.host);
-        // Pushed in reverse, so the first subfolder is read next.
-        if (recursive) {
-            const QByteArray hostPrefix = folder.host.endsWith('/') ? folder.host : folder.host + '/';
-            const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
-            for (auto e = listing.entries.rbegin(); e != listing.entries.rend(); ++e) {
-                if (!e->isFolder || e->isLink)
-                    continue;
-                const std::string_view name = listing.name(*e);
-                stack.push_back({hostPrefix + QByteArray(name.data(), qsizetype(name.size())),
-                                 relPrefix + std::string(name)});
-            }
-        }
-        std::unique_lock lock(m_mutex);
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_stop || !m_pending.empty() || m_reading == 0; });
+        if (m_stop || m_pending.empty())
+            break;
+        Pending folder = std::move(m_pending.back());
+        m_pending.pop_back();
+        std::string relative = folder.relative;
+        FolderListing listing = readHere(std::move(folder), lock);
         if (m_entriesHeld >= kEntriesAhead) {
             m_waitingForRoom = true;
             m_changed.notify_all();
@@ -143,13 +184,9 @@ void FolderReadAhead::walk(QByteArray rootHost, bool recursive)
             m_waitingForRoom = false;
         }
         if (m_stop)
-            return;
-        m_entriesHeld += listing.entries.size();
-        m_read.insert_or_assign(std::move(folder.relative), std::move(listing));
-        lock.unlock();
-        m_changed.notify_all();
+            break;
+        keep(std::move(relative), std::move(listing));
     }
-    std::lock_guard lock(m_mutex);
     m_done = true;
     m_changed.notify_all();
 }

@@ -46,7 +46,8 @@ bool stillThere(const FolderListing &listing, const QByteArray &hostPath);
 
 // Reads a folder tree on a second thread in the order a depth-first walk lists it
 // (each folder's subfolders in the order the folder lists them), a bounded way ahead
-// of the caller, who takes each folder's listing by its path below the root. Links
+// of the caller, who takes each folder's listing by its path below the root. A caller
+// that would wait reads the folder itself when the thread has not started it. Links
 // to folders are not followed.
 class FolderReadAhead
 {
@@ -62,10 +63,21 @@ public:
     FolderReadAhead &operator=(const FolderReadAhead &) = delete;
 
 private:
-    void walk(QByteArray rootHost, bool recursive);
+    struct Pending {
+        QByteArray host;
+        std::string relative;
+    };
+    void walk();
+    // Reads a folder taken off the pending stack, outside the lock; its subfolders go
+    // onto the stack.
+    FolderListing readHere(Pending folder, std::unique_lock<std::mutex> &lock);
+    void keep(std::string relative, FolderListing listing); // for take(), under the lock
 
+    const bool m_recursive;
     std::mutex m_mutex;
     std::condition_variable m_changed;
+    std::vector<Pending> m_pending; // folders not yet read, the next on top
+    int m_reading = 0;              // folders being read now, by either thread
     std::unordered_map<std::string, FolderListing> m_read;
     std::size_t m_entriesHeld = 0;
     bool m_done = false, m_stop = false;

@@ -2,6 +2,7 @@
 // removed for good without following links, and whether a drive answers.
 #include "platform/FileSystem.h"
 #include "platform/FolderOps.h"
+#include "platform/FolderReader.h"
 #include "platform/PlatformError.h"
 
 #include "support/TempTree.h"
@@ -9,6 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -91,3 +94,41 @@ TEST(FolderOps, DriveReadyOnlyForAMountedReadableRoot)
 }
 
 } // namespace
+
+TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
+{
+    // Taken in walk order, quickly (the caller then reads too) and slowly (the thread
+    // reads ahead of it): every folder comes once, whole.
+    QTemporaryDir tree;
+    for (int a = 0; a < 12; ++a)
+        for (int b = 0; b < 12; ++b) {
+            const QString folder = QString("%1/d%2/e%3").arg(tree.path()).arg(a).arg(b);
+            ASSERT_TRUE(QDir().mkpath(folder));
+            for (int f = 0; f < 3; ++f)
+                QFile(folder + QString("/f%1").arg(f)).open(QIODevice::WriteOnly);
+        }
+    for (bool slow : {false, true}) {
+        qv::FolderReadAhead ahead(QFile::encodeName(tree.path()), true);
+        std::vector<std::string> pending{""};
+        int files = 0, folders = 0;
+        while (!pending.empty()) {
+            const std::string relative = pending.back();
+            pending.pop_back();
+            const auto listing = ahead.take(relative);
+            ASSERT_TRUE(listing) << relative;
+            ++folders;
+            for (auto e = listing->entries.rbegin(); e != listing->entries.rend(); ++e) {
+                if (e->isFolder)
+                    pending.push_back((relative.empty() ? "" : relative + "/") + std::string(listing->name(*e)));
+                else
+                    ++files;
+            }
+            if (slow)
+                QThread::usleep(50);
+        }
+        EXPECT_EQ(folders, 1 + 12 + 144);
+        EXPECT_EQ(files, 144 * 3);
+        EXPECT_FALSE(ahead.take("d0")); // taken already
+    }
+}
+
