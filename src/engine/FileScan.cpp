@@ -81,8 +81,8 @@ QString FileScan::attributeLetters(quint32 a)
         }
         return t;
     }();
-    return texts[((a & Attr::Archive) ? 1 : 0) | ((a & Attr::Hidden) ? 2 : 0) | ((a & Attr::ReadOnly) ? 4 : 0) |
-                 ((a & Attr::System) ? 8 : 0)];
+    return texts[((a & Attr::Archive) ? 1 : 0) | ((a & Attr::Hidden) ? 2 : 0) |
+                 ((a & Attr::ReadOnly) ? 4 : 0) | ((a & Attr::System) ? 8 : 0)];
 }
 
 QString FileScan::summaryText(qint32 files, qint64 kilobytes, qint32 folders)

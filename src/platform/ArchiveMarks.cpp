@@ -13,8 +13,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <dirent.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
@@ -270,11 +270,11 @@ private:
             return;
         }
         sqlite3_busy_timeout(db, 30000);
-        const int rc =
-            execPatiently(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA mmap_size=268435456;"
-                              "CREATE TABLE IF NOT EXISTS marks(volume BLOB NOT NULL, path BLOB NOT NULL,"
-                              " inode INTEGER NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
-                              " ctime INTEGER NOT NULL, PRIMARY KEY(volume, path)) WITHOUT ROWID");
+        const int rc = execPatiently(
+            db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA mmap_size=268435456;"
+                "CREATE TABLE IF NOT EXISTS marks(volume BLOB NOT NULL, path BLOB NOT NULL,"
+                " inode INTEGER NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
+                " ctime INTEGER NOT NULL, PRIMARY KEY(volume, path)) WITHOUT ROWID");
         if (rc != SQLITE_OK) {
             sqlite3_close(db);
             if (!discardExisting && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB))
@@ -374,7 +374,8 @@ Location locateFolder(const QByteArray &hostFolder)
 {
     struct stat st;
     QByteArray canonical;
-    const VolumeOfDevice *v = canonicalFolder(hostFolder, canonical, st) ? volumeOfDevice(st.st_dev) : nullptr;
+    const VolumeOfDevice *v =
+        canonicalFolder(hostFolder, canonical, st) ? volumeOfDevice(st.st_dev) : nullptr;
     if (!v || v->key == "/")
         return {QByteArrayLiteral("/"), canonical};
     // The path within the volume, through the mount that holds the folder.

@@ -9,8 +9,8 @@
 #include <QMutex>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <dirent.h>
@@ -226,8 +226,9 @@ void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = null
 {
     const qsizetype slash = target.bytes.lastIndexOf('/');
     // ".qvb-<name>-XXXXXX" within the name limit
-    const QByteArrayView name = QByteArrayView(target.bytes).sliced(slash + 1).first(
-        std::min<qsizetype>(target.bytes.size() - slash - 1, 200));
+    const QByteArrayView name = QByteArrayView(target.bytes)
+                                    .sliced(slash + 1)
+                                    .first(std::min<qsizetype>(target.bytes.size() - slash - 1, 200));
     QByteArray tmpl;
     tmpl.reserve(slash + name.size() + 16);
     if (slash >= 0)
@@ -243,8 +244,9 @@ void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = null
     } else {
         // mkostemp's names, made here so the file is made relative to the folder.
         static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        thread_local std::uint64_t state = std::uint64_t(::getpid()) << 32 ^ reinterpret_cast<std::uintptr_t>(&state) ^
-                                           std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
+        thread_local std::uint64_t state =
+            std::uint64_t(::getpid()) << 32 ^ reinterpret_cast<std::uintptr_t>(&state) ^
+            std::uint64_t(std::chrono::steady_clock::now().time_since_epoch().count());
         char *x = tmpl.data() + tmpl.size() - 6;
         for (int attempt = 0; attempt < 100; ++attempt) {
             state = state * 6364136223846793005ULL + 1442695040888963407ULL;
@@ -810,7 +812,8 @@ WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QStr
 {
     Fd in;
     const char *sourceName = source.bytes.constData();
-    const int sourceFolder = options.sourceFolder ? options.sourceFolder->of(source.bytes, sourceName) : AT_FDCWD;
+    const int sourceFolder =
+        options.sourceFolder ? options.sourceFolder->of(source.bytes, sourceName) : AT_FDCWD;
     // Never blocks on a pipe that took a file's place since the scan.
     in.fd = ::openat(sourceFolder, sourceName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in.fd < 0)

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <iterator>
 #include <climits>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,8 +155,8 @@ FolderListing FolderReadAhead::readHere(Pending folder, std::unique_lock<std::mu
             if (!e->isFolder || e->isLink)
                 continue;
             const std::string_view name = listing.name(*e);
-            subfolders.push_back(
-                {hostPrefix + QByteArray(name.data(), qsizetype(name.size())), relPrefix + std::string(name)});
+            subfolders.push_back({hostPrefix + QByteArray(name.data(), qsizetype(name.size())),
+                                  relPrefix + std::string(name)});
         }
     }
     lock.lock();

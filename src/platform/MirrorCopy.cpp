@@ -37,7 +37,8 @@ QString joined(const QString &folder, const QString &relative)
 }
 
 // The same in bytes: a name never joins a surrogate across the "/".
-hostfs::HostPath joined(const hostfs::HostPath &folder, const QString &relative, const QByteArray &relativeBytes)
+hostfs::HostPath joined(const hostfs::HostPath &folder, const QString &relative,
+                        const QByteArray &relativeBytes)
 {
     if (relative.isEmpty())
         return folder;

@@ -69,7 +69,7 @@ private:
     };
     QString m_sourceHost, m_mirrorHost;
     hostfs::HostPath m_sourceRoot, m_mirrorRoot; // the same, with their bytes
-    QSet<QString> m_ready; // mirror folders made (relative host paths, "" for the root)
+    QSet<QString> m_ready;                       // mirror folders made (relative host paths, "" for the root)
     std::vector<Folder> m_folders;
     struct timespec m_start;
 };

@@ -177,7 +177,8 @@ TEST_F(CopyTest, AReadOnlySourceIsMarkedAndKeepsItsMode)
     struct stat st;
     ASSERT_EQ(::stat(source.constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0444u);
-    EXPECT_EQ(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & (Attr::Archive | Attr::ReadOnly), Attr::ReadOnly);
+    EXPECT_EQ(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & (Attr::Archive | Attr::ReadOnly),
+              Attr::ReadOnly);
 }
 
 TEST_F(CopyTest, EscThenNoGoesOnAndAsksOnlyOnce)

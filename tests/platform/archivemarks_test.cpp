@@ -120,7 +120,9 @@ TEST_F(MarkCatalogTest, RowsOfFilesAScanNoLongerFindsArePruned)
     for (const char *name : {"kept", "gone", "sub/deep", "locked/x"})
         marks::clear(marks::childOf(folder, name), identity());
     marks::commit();
-    const auto rowOf = [&](const char *name) { return marks::FolderRows(folder).identityOf(name) != nullptr; };
+    const auto rowOf = [&](const char *name) {
+        return marks::FolderRows(folder).identityOf(name) != nullptr;
+    };
     {
         marks::FolderRows rows(folder);
         EXPECT_TRUE(rows.see("kept", identity()));

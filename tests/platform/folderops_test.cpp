@@ -119,7 +119,8 @@ TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
             ++folders;
             for (auto e = listing->entries.rbegin(); e != listing->entries.rend(); ++e) {
                 if (e->isFolder)
-                    pending.push_back((relative.empty() ? "" : relative + "/") + std::string(listing->name(*e)));
+                    pending.push_back((relative.empty() ? "" : relative + "/") +
+                                      std::string(listing->name(*e)));
                 else
                     ++files;
             }
@@ -131,4 +132,3 @@ TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
         EXPECT_FALSE(ahead.take("d0")); // taken already
     }
 }
-
