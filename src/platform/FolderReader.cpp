@@ -118,16 +118,15 @@ std::optional<FolderListing> FolderReadAhead::take(const std::string &relative)
         const auto wanted = std::find_if(m_pending.rbegin(), m_pending.rend(),
                                          [&](const Pending &p) { return p.relative == relative; });
         if (wanted != m_pending.rend() && wanted - m_pending.rbegin() < 4) {
-            Pending folder = std::move(*wanted);
+            const Pending folder = std::move(*wanted);
             m_pending.erase(std::next(wanted).base());
-            return readHere(std::move(folder), lock);
+            return readHere(folder, lock);
         }
         if (!m_pending.empty() && m_entriesHeld < kEntriesAhead) {
             Pending folder = std::move(m_pending.back());
             m_pending.pop_back();
-            std::string other = folder.relative;
-            FolderListing listing = readHere(std::move(folder), lock);
-            keep(std::move(other), std::move(listing));
+            FolderListing listing = readHere(folder, lock);
+            keep(std::move(folder.relative), std::move(listing));
             continue;
         }
         m_changed.wait(lock);
@@ -141,7 +140,7 @@ void FolderReadAhead::keep(std::string relative, FolderListing listing)
     m_changed.notify_all();
 }
 
-FolderListing FolderReadAhead::readHere(Pending folder, std::unique_lock<std::mutex> &lock)
+FolderListing FolderReadAhead::readHere(const Pending &folder, std::unique_lock<std::mutex> &lock)
 {
     ++m_reading;
     lock.unlock();
@@ -175,8 +174,7 @@ void FolderReadAhead::walk()
             break;
         Pending folder = std::move(m_pending.back());
         m_pending.pop_back();
-        std::string relative = folder.relative;
-        FolderListing listing = readHere(std::move(folder), lock);
+        FolderListing listing = readHere(folder, lock);
         if (m_entriesHeld >= kEntriesAhead) {
             m_waitingForRoom = true;
             m_changed.notify_all();
@@ -185,7 +183,7 @@ void FolderReadAhead::walk()
         }
         if (m_stop)
             break;
-        keep(std::move(relative), std::move(listing));
+        keep(std::move(folder.relative), std::move(listing));
     }
     m_done = true;
     m_changed.notify_all();

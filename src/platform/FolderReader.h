@@ -70,7 +70,7 @@ private:
     void walk();
     // Reads a folder taken off the pending stack, outside the lock; its subfolders go
     // onto the stack.
-    FolderListing readHere(Pending folder, std::unique_lock<std::mutex> &lock);
+    FolderListing readHere(const Pending &folder, std::unique_lock<std::mutex> &lock);
     void keep(std::string relative, FolderListing listing); // for take(), under the lock
 
     const bool m_recursive;

@@ -92,8 +92,8 @@ bool makeHostFolders(const QByteArray &path)
 } // namespace
 
 MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
-    : m_sourceHost(hostOf(sourceRoot)), m_mirrorHost(hostOf(mirrorRoot)),
-      m_sourceRoot(hostfs::HostPath::of(m_sourceHost)), m_mirrorRoot(hostfs::HostPath::of(m_mirrorHost))
+    : m_sourceRoot(hostfs::HostPath::of(hostOf(sourceRoot))),
+      m_mirrorRoot(hostfs::HostPath::of(hostOf(mirrorRoot)))
 {
     ::clock_gettime(CLOCK_REALTIME, &m_start);
 }
@@ -117,15 +117,15 @@ MirrorCopy::~MirrorCopy()
 QString MirrorCopy::relativeHost(const QString &sourceFile) const
 {
     const QString host = hostfs::toHostOrThrow(sourceFile);
-    const QString prefix = m_sourceHost == u"/" ? m_sourceHost : m_sourceHost + u'/';
-    if (m_sourceHost.isEmpty() || m_mirrorHost.isEmpty() || !host.startsWith(prefix))
+    const QString prefix = m_sourceRoot.text == u"/" ? m_sourceRoot.text : m_sourceRoot.text + u'/';
+    if (m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty() || !host.startsWith(prefix))
         raiseError(Err::PathNotFound);
     return host.mid(prefix.size());
 }
 
 bool MirrorCopy::makeFolders(const QString &sourceFile)
 {
-    if (m_mirrorHost.isEmpty())
+    if (m_mirrorRoot.text.isEmpty())
         return false;
     // Made when the file was handed to the thread copying ahead.
     if (m_ahead && m_next < m_pushed && m_sources.at(m_next) == sourceFile)
@@ -154,7 +154,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
             break;
     }
     for (const QString &f : std::as_const(needed)) {
-        const QByteArray mirror = hostPathBytes(joined(m_mirrorHost, f));
+        const QByteArray mirror = hostPathBytes(joined(m_mirrorRoot.text, f));
         if (f.isEmpty() && !makeHostFolders(mirror.left(std::max<qsizetype>(mirror.lastIndexOf('/'), 1))))
             return false;
         bool made = ::mkdir(mirror.constData(), 0700) == 0;
@@ -169,7 +169,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
         }
         if (made)
             hostcache::noteCreated(hostPathFromBytes(mirror).section(u'/', 0, -2), f.section(u'/', -1));
-        m_folders.push_back({hostPathBytes(joined(m_sourceHost, f)), mirror});
+        m_folders.push_back({hostPathBytes(joined(m_sourceRoot.text, f)), mirror});
         m_ready.insert(f);
     }
     m_lastFolderMade = windowsFolder.toString();
@@ -189,7 +189,7 @@ MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
 
 void MirrorCopy::copyAhead(const QStringList &sources)
 {
-    if (hostfs::copyFaultHook() || m_sourceHost.isEmpty() || m_mirrorHost.isEmpty())
+    if (hostfs::copyFaultHook() || m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty())
         return;
     m_sources = sources;
     m_next = m_pushed = 0;

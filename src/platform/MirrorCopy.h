@@ -67,8 +67,7 @@ private:
     struct Folder {
         QByteArray source, mirror;
     };
-    QString m_sourceHost, m_mirrorHost;
-    hostfs::HostPath m_sourceRoot, m_mirrorRoot; // the same, with their bytes
+    hostfs::HostPath m_sourceRoot, m_mirrorRoot; // host folders of the two roots
     QSet<QString> m_ready;                       // mirror folders made (relative host paths, "" for the root)
     std::vector<Folder> m_folders;
     struct timespec m_start;
