@@ -74,6 +74,10 @@ CommandLine CommandLine::parse(const QStringList &args)
                 return invalid(QStringLiteral("--at tar et klokkeslett som TT:MM, for eksempel 02:30."));
             c.at = QTime(m.captured(1).toInt(), m.captured(2).toInt());
             atGiven = true;
+        } else if (a == "--quiet" || a == "-q") {
+            c.quiet = true;
+        } else if (a == "--dry-run") {
+            c.dryRun = true;
         } else if (a == "--help" || a == "-h") {
             if (!setAction(Action::Help))
                 return invalid(oneAction);
@@ -86,6 +90,11 @@ CommandLine CommandLine::parse(const QStringList &args)
             return invalid("Ukjent argument: " + a + " (navnet på en mal gis med --run \"Navn\").");
         }
     }
+    const bool runs = c.action == Action::Run || c.action == Action::All;
+    if (c.dryRun && !runs)
+        return invalid(QStringLiteral("--dry-run brukes bare sammen med --run eller --all."));
+    if (c.quiet && !runs)
+        return invalid(QStringLiteral("--quiet brukes bare sammen med --run eller --all."));
     if (atGiven && (c.action != Action::Schedule || c.frequency == Frequency::Off))
         return invalid(QStringLiteral("--at brukes bare sammen med --schedule daily eller weekly."));
     return c;
@@ -107,12 +116,16 @@ QString helpText()
         "                   brukeren (standard klokken 12:00), eller slå tidsplanen av.\n"
         "                   En kjøring som ble forsømt fordi maskinen var av, tas ved neste\n"
         "                   oppstart. Uten systemd skrives linjen for crontab ut i stedet.\n"
+        "  --dry-run        Med --run eller --all: skriv ut filene som ville blitt tatt med,\n"
+        "                   én sti per linje, og antallet; ingenting kopieres eller merkes.\n"
+        "  -q, --quiet      Med --run eller --all: skriv ingenting til standard utdata når\n"
+        "                   alt gikk bra; feil skrives fortsatt til standard feil.\n"
         "  --help           Vis denne hjelpen.\n"
         "  --version        Vis programversjonen.\n"
         "\n"
         "Uten vindu får spørsmålene faste svar: start: ja; full disk: kjøringen stoppes;\n"
-        "en låst fil: kjøringen går videre og filen står i loggen. Fremdrift og resultat\n"
-        "skrives til standard utdata, og loggene er de samme som fra vinduet\n"
+        "en låst fil: kjøringen går videre og filen står i loggen. Resultatet skrives til\n"
+        "standard utdata (fremdriften bare i en terminal), og loggene er de samme som fra vinduet\n"
         "(BackupLoggEnkel.txt og BackupLoggAlle.txt).\n"
         "\n"
         "Avslutningsstatus:\n"

@@ -23,6 +23,8 @@ struct CommandLine {
 
     Action action = Action::Window;
     QString templateName; // --run
+    bool quiet = false;   // --quiet: nothing on standard output unless something went wrong
+    bool dryRun = false;  // --dry-run: list what would be taken, take nothing
     Frequency frequency = Frequency::Daily;
     QTime at{12, 0};
     QString error; // with Invalid: what was wrong, in Norwegian

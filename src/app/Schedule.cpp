@@ -113,8 +113,8 @@ QString crontabLine(Frequency f, QTime at, const QString &program, const QString
         const qsizetype eq = e.indexOf('=');
         line += ' ' + e.left(eq + 1) + shellQuote(e.mid(eq + 1));
     }
-    line += ' ' + shellQuote(program) + " --all";
-    line.replace('%', QStringLiteral("\\%")); // a bare % ends the command in crontab
+    line += ' ' + shellQuote(program) + " --all --quiet"; // cron mails whatever is printed
+    line.replace('%', QStringLiteral("\\%"));             // a bare % ends the command in crontab
     return line;
 }
 

@@ -6,55 +6,28 @@
 #include "platform/FileSystem.h"
 #include "platform/InstanceLock.h"
 #include "platform/PlatformError.h"
-#include "platform/TextFile.h"
 
 namespace qv
 {
 
 namespace
 {
-const QString kSeLogg = QStringLiteral("\nVil du se loggfilen for detaljer?");
-
-QString firstLine(const QString &text)
+QString hostText(const QString &windowsPath)
 {
-    return text.section('\n', 0, 0);
-}
-
-// Copied and not-copied files, counted in the log the run just wrote.
-void countLog(const QString &fileName, RunSummary &r)
-{
-    QString text;
-    try {
-        text = readTextFile(programFile(fileName));
-    } catch (const PlatformError &) {
-        return;
-    }
-    bool inErrors = false;
-    for (const QString &line : text.split(kCrLf)) {
-        if (line.startsWith(QStringLiteral("Filer som ikke ble kopiert"))) {
-            inErrors = true;
-        } else if (line.startsWith(QString(49, '*'))) {
-            inErrors = false;
-        } else if (inErrors) {
-            if (!line.isEmpty() && !line.startsWith(QString(49, '-')))
-                ++r.notCopied;
-        } else if (line.startsWith(QStringLiteral("  "))) {
-            ++r.copied;
-        }
-    }
-}
-
-// Host path of a file in the program folder, as the run wrote it (the per-user mirror
-// when the program folder cannot be written).
-QString writtenPath(const QString &fileName)
-{
-    try {
-        return hostfs::readPath(programFile(fileName));
-    } catch (const PlatformError &) {
-        return programFile(fileName);
-    }
+    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
+    return host ? *host : QString();
 }
 } // namespace
+
+QString withHostPath(const QString &windowsPath)
+{
+    QString host = hostText(windowsPath);
+    if (host.size() > 1 && host.endsWith('/'))
+        host.chop(1);
+    if (host.isEmpty() || host == windowsPath)
+        return windowsPath;
+    return windowsPath + " (" + host + ")";
+}
 
 QString alreadyRunningMessage(qint64 holderPid)
 {
@@ -66,38 +39,14 @@ QString alreadyRunningMessage(qint64 holderPid)
 Answer UnattendedDialog::messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                                     int defaultButton)
 {
-    if (text.endsWith(kSeLogg)) {
-        m_endMessage = text.chopped(kSeLogg.size());
-        m_out << m_endMessage << "\n";
-        m_out.flush();
-        return Answer::No;
-    }
-    if (text.contains(QStringLiteral("Vil du starte sikkerhetskopiering nå?"))) {
-        m_out << firstLine(text) << "\n";
-        return Answer::Yes;
-    }
-    if (text.startsWith(QStringLiteral("Du har valgt å ta backup av alle malene")))
-        return Answer::OK;
-    if (text.startsWith(QStringLiteral("Mottaker-disken er full"))) {
-        m_err << "Mottaker-disken er full. Kjøringen stoppes.\n";
-        m_err.flush();
-        m_failed = true;
-        return Answer::Cancel;
-    }
-    if (text == QStringLiteral("Vil du avbryte kopieringen?")) {
-        // Only an Esc of our own (a stop request) leads here.
-        m_failed = m_failed || m_stopDelivered;
-        return m_stopDelivered ? Answer::Yes : Answer::No;
-    }
-    if (text.startsWith(QStringLiteral("Fant ingen nye eller endrede filer")))
-        m_nothingFound = true;
     const bool warning = icon == Icon::Critical || icon == Icon::Exclamation;
+    if (!warning && !m_chatter)
+        return defaultAnswer(buttons, defaultButton);
     QTextStream &to = warning ? m_err : m_out;
     if (warning && title != kAppTitle)
         to << title << ":\n";
     to << text << "\n";
     to.flush();
-    m_failed = m_failed || warning;
     return defaultAnswer(buttons, defaultButton);
 }
 
@@ -110,13 +59,19 @@ void UnattendedDialog::processEvents()
         m_stopDelivered = true;
         m_err << "Avbryter etter filen som kopieres nå ...\n";
         m_err.flush();
+        // Asked for already: the copy stops without the question Esc brings.
+        s.stopConfirmed = true;
         s.escPressed();
     }
     // The run shows each template's found files once, right after its scan.
     const int shown = s.memoryFileList().refreshCount();
-    if (s.AlleMalerKjorer && shown != m_shownLists) {
+    if (shown != m_shownLists) {
         m_shownLists = shown;
-        m_out << "Mal «" << s.cboMal.text() << "»: fant " << s.lvw1().GetCount() << " fil(er).\n";
+        const int n = s.lvw1().GetCount();
+        if (m_chatter && s.AlleMalerKjorer)
+            m_out << "Mal «" << s.cboMal.text() << "»: fant " << n << " fil(er).\n";
+        else if (m_chatter)
+            m_out << foundFilesText(n) << "\n";
         m_lastTenth = 0;
     }
     const int i = s.fileInProgress;
@@ -124,7 +79,7 @@ void UnattendedDialog::processEvents()
     if (i < m_lastFile)
         m_lastTenth = 0;
     m_lastFile = i;
-    if (i > 0 && n > 0) {
+    if (m_progress && i > 0 && n > 0) {
         const int tenth = int(qint64(i) * 10 / n);
         if (tenth > m_lastTenth) {
             m_lastTenth = tenth;
@@ -134,38 +89,42 @@ void UnattendedDialog::processEvents()
     m_out.flush();
 }
 
-int UnattendedDialog::status() const
+int exitStatus(const RunOutcome &o)
 {
-    int st = ExitFinished;
-    if (m_endMessage.isEmpty())
-        st = m_nothingFound ? ExitFinished : ExitFailed; // the run never reached its end
-    else if (m_endMessage.contains(QStringLiteral("ikke kopiert")))
-        st = ExitNotCopied;
-    else if (m_endMessage.contains(QStringLiteral("avbrutt")))
-        st = ExitFailed;
-    return m_failed ? std::max(st, int(ExitFailed)) : st;
+    using End = RunOutcome::End;
+    const End end = o.end();
+    // A dry run that could look at what it was asked to ends well.
+    if (o.dryRun)
+        return end == End::Failed || (end == End::NotRun && !o.templates.isEmpty() &&
+                                      o.templates.first().skipped != TemplateOutcome::Skip::None)
+                   ? ExitFailed
+                   : ExitFinished;
+    switch (end) {
+    case End::Finished:
+    case End::NothingNew:
+        return ExitFinished;
+    case End::NotCopied:
+        return ExitNotCopied;
+    default:
+        return ExitFailed;
+    }
 }
 
-QString RunSummary::body() const
-{
-    QString b = QString::number(copied) + (copied == 1 ? " fil kopiert" : " filer kopiert");
-    if (notCopied > 0)
-        b += ", " + QString::number(notCopied) + " ikke kopiert";
-    return b + ".";
-}
-
-RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &err)
+RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &err, bool outIsTerminal)
 {
     RunSummary r;
     InstanceLock lock;
     if (lock.acquire() == InstanceLock::Result::HeldByOther) {
         r.status = ExitAlreadyRunning;
         r.title = QStringLiteral("Backup ble ikke kjørt");
+        r.body = alreadyRunningMessage(0);
         err << alreadyRunningMessage(lock.holderPid()) << "\n";
         err.flush();
         return r;
     }
-    UnattendedDialog dialogue(out, err);
+    // What is not an error: progress, counts, the end of a run that went well.
+    const bool chatter = !c.quiet && !c.dryRun;
+    UnattendedDialog dialogue(out, err, chatter, outIsTerminal && chatter);
     setDialog(&dialogue);
     struct Restore {
         ~Restore() { setDialog(nullptr); }
@@ -174,10 +133,11 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
     RunState &s = engine.state;
     dialogue.attach(&s);
     engine.actions.startUp();
+    s.unattended = true;
+    s.dryRun = c.dryRun;
 
-    const QString logName = c.action == CommandLine::Action::All ? Files::LoggAlle : Files::LoggEnkel;
     if (s.cboMal.count() < 2) {
-        err << "Det finnes ingen lagrede maler i " << General_FinnDatamappe() << ".\n";
+        err << "Det finnes ingen lagrede maler i " << withHostPath(General_FinnDatamappe()) << ".\n";
         r.status = ExitBadArguments;
         return r;
     }
@@ -202,27 +162,56 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
                 r.status = ExitFailed;
                 return r;
             }
-            out << "Mal «" << s.cboMal.text() << "»: " << s.Fra << " til " << s.Til << "\n";
+            if (chatter)
+                out << "Mal «" << s.cboMal.text() << "»: " << withHostPath(s.Fra) << " til "
+                    << withHostPath(s.Til) << "\n";
         } else {
             engine.templates.setAlleMaler(true);
-            out << "Alle maler (" << s.cboMal.count() - 1 << "):\n";
+            if (chatter)
+                out << "Alle maler (" << s.cboMal.count() - 1 << "):\n";
         }
         out.flush();
         engine.run.qvbStart_Click();
     } catch (const PlatformError &e) {
         General_LoggFeil(QStringLiteral("qvbackup"), QStringLiteral("runUnattended"), e.number(),
                          e.description());
+        s.noteFailure(e.description());
     }
-    r.status = dialogue.status();
-    r.title = dialogue.endMessage();
-    if (!r.title.isEmpty()) {
-        countLog(logName, r);
-        out << "Loggen ligger i " << writtenPath(logName) << "\n";
+    const RunOutcome &o = engine.run.outcome();
+    r.status = exitStatus(o);
+    if (c.dryRun) {
+        int n = 0;
+        for (const TemplateOutcome &t : o.templates) {
+            for (const QString &file : t.wouldCopy) {
+                const QString host = hostText(file);
+                out << (host.isEmpty() ? file : host) << "\n";
+            }
+            n += int(t.wouldCopy.size());
+            if (!t.skipText().isEmpty())
+                err << "Mal «" << t.name << "»: " << t.skipText() << "\n";
+        }
+        out << foundFilesText(n) << "\n";
+        out.flush();
+        err.flush();
+        r.notify = false;
+        return r;
     }
-    if (r.title.isEmpty())
-        r.title = r.status == ExitFinished ? QStringLiteral("Fant ingen nye eller endrede filer.")
-                                           : QStringLiteral("Backup feilet.");
+    // Each template that did nothing says why.
+    QTextStream &report = chatter ? out : err;
+    const bool say = chatter || r.status != ExitFinished;
+    if (say && o.allTemplates)
+        for (const TemplateOutcome &t : o.templates)
+            if (!t.skipText().isEmpty())
+                report << "Mal «" << t.name << "»: " << t.skipText() << "\n";
+    r.title = o.endMessage();
+    r.body = o.summary();
+    if (say) {
+        report << r.title << "\n";
+        if (!o.logFile.isEmpty())
+            report << "Loggen ligger i " << withHostPath(programFile(o.logFile)) << "\n";
+    }
     out.flush();
+    err.flush();
     return r;
 }
 
@@ -237,7 +226,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 namespace qv
 {
 
-int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err)
+int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err, bool outIsTerminal)
 {
     switch (c.action) {
     case CommandLine::Action::Help:
@@ -253,9 +242,9 @@ int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err)
         return schedule::apply(c.frequency, c.at, QCoreApplication::applicationFilePath(), out, err);
     case CommandLine::Action::Run:
     case CommandLine::Action::All: {
-        const RunSummary r = runUnattended(c, out, err);
-        if (r.status != ExitBadArguments)
-            notifyDesktop(r.title, r.status == ExitAlreadyRunning ? alreadyRunningMessage(0) : r.body());
+        const RunSummary r = runUnattended(c, out, err, outIsTerminal);
+        if (r.status != ExitBadArguments && r.notify)
+            notifyDesktop(r.title, r.body);
         return r.status;
     }
     case CommandLine::Action::Window:

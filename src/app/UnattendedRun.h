@@ -9,15 +9,19 @@ namespace qv
 {
 
 class RunState;
+struct RunOutcome;
 
-// The dialogue of a run without a window: every question gets its fixed answer
-// (start: yes; disk full: stop; the log question: no), messages go to standard
-// output or, for warnings and errors, to standard error, and progress is printed
-// as the engine reports it. It also collects what the exit status is made of.
+// The dialogue of a run without a window. The engine asks it nothing (an
+// unattended run has its fixed answers); it prints the messages a run still shows
+// (warnings and errors on standard error) and the progress the engine reports.
 class UnattendedDialog : public UserDialog
 {
 public:
-    UnattendedDialog(QTextStream &out, QTextStream &err) : m_out(out), m_err(err) {}
+    // chatter: what is not an error goes to out; progress: a line per tenth of the files.
+    UnattendedDialog(QTextStream &out, QTextStream &err, bool chatter, bool progress)
+        : m_out(out), m_err(err), m_chatter(chatter), m_progress(progress)
+    {
+    }
 
     void attach(RunState *state) { m_state = state; }
     // Asks the run to stop as Esc would (from a signal handler: only sets a flag).
@@ -30,18 +34,11 @@ public:
     void setBusyPointer(bool) override {}
     void processEvents() override;
 
-    // The run's end message without the log question; empty when it never came.
-    QString endMessage() const { return m_endMessage; }
-    // The exit status the run earned.
-    int status() const;
-
 private:
     QTextStream &m_out;
     QTextStream &m_err;
+    bool m_chatter, m_progress;
     RunState *m_state = nullptr;
-    QString m_endMessage;
-    bool m_nothingFound = false;
-    bool m_failed = false; // an error or warning box, a stop on a full disk, an abort on request
     bool m_stopDelivered = false;
     int m_shownLists = 0;
     int m_lastFile = 0;
@@ -53,13 +50,20 @@ private:
 struct RunSummary {
     int status = ExitFailed;
     QString title; // the end message
-    int copied = 0, notCopied = 0;
-    QString body() const;
+    QString body;
+    bool notify = true;
 };
+
+// The exit status a run's outcome earns.
+int exitStatus(const RunOutcome &o);
+
+// A Windows path with the host folder it stands for: "C:\Data\ (/home/ola/Data)".
+QString withHostPath(const QString &windowsPath);
 
 // --run and --all: the engine the window drives, under the unattended dialogue.
 // Holds the instance lock for the data folder while it runs.
-RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &err);
+// outIsTerminal: progress lines are printed.
+RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &err, bool outIsTerminal);
 
 // The text a second start shows when the templates are in use.
 QString alreadyRunningMessage(qint64 holderPid);
@@ -70,5 +74,5 @@ namespace qv
 {
 // Everything but the window: --run, --all, --schedule, --help, --version and bad
 // arguments. Needs a Q(Gui)Application. Returns the exit status.
-int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err);
+int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err, bool outIsTerminal = false);
 } // namespace qv

@@ -8,6 +8,7 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <unistd.h>
 
 namespace
 {
@@ -45,7 +46,7 @@ int main(int argc, char **argv)
         sigaction(SIGINT, &sa, nullptr);
         sigaction(SIGTERM, &sa, nullptr);
         QTextStream out(stdout), err(stderr);
-        return qv::runCommandLine(command, out, err);
+        return qv::runCommandLine(command, out, err, isatty(STDOUT_FILENO) == 1);
     }
 
     QApplication app(argc, argv);

@@ -10,42 +10,60 @@ namespace qv
 namespace
 {
 const QString kSeLogg = QStringLiteral("\nVil du se loggfilen for detaljer?");
-const QString kSkippedInsideSource =
-    QStringLiteral("Malen ble hoppet over: mottaker-mappen ligger i mappen det skal tas backup av.");
-const QString kTilgangsfeil =
-    QStringLiteral("Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,");
 } // namespace
 
 void BackupRun::qvbStart_Click()
 {
+    s.outcome = RunOutcome{};
+    s.outcome.allTemplates = s.chkAlleMaler.value;
+    s.outcome.dryRun = s.dryRun;
     try {
         s.Tilgangsfeil.clear();
         s.AlleMalerKjorer = false;
-        // An Esc pressed while the window was idle must not abort this run's zip step.
+        // An Esc pressed while the window was idle (to leave a menu) is not meant for this run.
+        s.EscTrykket = false;
         s.ZipAvbryt = 0;
-        if (s.chkAlleMaler.value)
+        if (s.chkAlleMaler.value) {
             runAll();
-        else if (destinationOverlapsSource(s.Fra, s.Til))
+        } else if (destinationOverlapsSource(s.Fra, s.Til)) {
             // The window keeps Start disabled here; a template run by other means is refused too.
-            msgBox(QStringLiteral("Finn en gyldig mottaker-mappe."), Buttons::OK, Icon::Exclamation);
-        else if (General_MappeFinnes(s.Fra))
+            beginTemplate().skipped = TemplateOutcome::Skip::DestinationInsideSource;
+            if (!s.unattended)
+                msgBox(QStringLiteral("Finn en gyldig mottaker-mappe."), Buttons::OK, Icon::Exclamation);
+        } else if (General_MappeFinnes(s.Fra)) {
             runOne();
-        else
-            msgBox(
-                QStringLiteral(
-                    "Mappen du vil ta backup av eksisterer ikke.\nSørg for at det er valgt en gyldig mappe."),
-                Buttons::OK, Icon::Exclamation);
+        } else {
+            beginTemplate().skipped = TemplateOutcome::Skip::SourceMissing;
+            if (!s.unattended)
+                msgBox(
+                    QStringLiteral("Mappen du vil ta backup av eksisterer ikke.\nSørg for at det er valgt en "
+                                   "gyldig mappe."),
+                    Buttons::OK, Icon::Exclamation);
+        }
     } catch (const PlatformError &e) {
         General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("qvbStart_Click"), e.number(),
                          e.description());
+        s.noteFailure("Uventet feil nr. " + QString::number(e.number()) + ": " + e.description() + ".");
     }
     s.Avbrutt = false;
     s.AlleMalerKjorer = false;
     s.General_Opptatt(false);
 }
 
+TemplateOutcome &BackupRun::beginTemplate()
+{
+    TemplateOutcome t;
+    t.name = s.cboMal.text();
+    t.source = s.Fra;
+    t.destination = s.Til;
+    t.zip = s.optEndrede.value && s.chkZip.value;
+    s.outcome.templates.append(t);
+    return s.outcome.templates.last();
+}
+
 void BackupRun::backupStep()
 {
+    s.outcome.started = true;
     if (s.optAlle.value) {
         m_copier.General_Kopier();
     } else if (s.chkZip.value) {
@@ -54,6 +72,10 @@ void BackupRun::backupStep()
     } else {
         m_copier.General_Kopier();
     }
+    // A step that stops early for any other reason records why.
+    TemplateOutcome &t = s.currentOutcome();
+    if (s.Avbrutt && !t.failed())
+        t.aborted = true;
 }
 
 void BackupRun::showFoundFiles()
@@ -64,51 +86,84 @@ void BackupRun::showFoundFiles()
     dialog().processEvents();
 }
 
+int BackupRun::scan()
+{
+    m_scan.General_SokFiler();
+    const int n = s.lvw1().GetCount();
+    TemplateOutcome &t = s.currentOutcome();
+    t.found = n;
+    if (s.dryRun)
+        for (int i = 1; i <= n; ++i)
+            t.wouldCopy << s.lvw1().GetFile(i);
+    return n;
+}
+
+bool BackupRun::showEnd()
+{
+    const RunOutcome &o = s.outcome;
+    const RunOutcome::End end = o.end();
+    const TemplateOutcome &last = o.templates.last();
+    // A zip step words its own status line.
+    if (!last.zip && last.failed())
+        s.shbStatus = QStringLiteral("Sikkerhetskopiering feilet.");
+    else if (!last.zip && last.aborted)
+        s.shbStatus = QStringLiteral("Sikkerhetskopiering avbrutt.");
+    if (s.unattended)
+        return false;
+    const bool bad = end == RunOutcome::End::Aborted || end == RunOutcome::End::Failed;
+    return msgBox(o.endMessage(false) + kSeLogg, Buttons::YesNo, bad ? Icon::Exclamation : Icon::Question) ==
+           Answer::Yes;
+}
+
+void BackupRun::writeLog(const QString &logFile, bool show)
+{
+    s.outcome.logFile = logFile;
+    m_log.General_SkrivLogg(logFile);
+    if (!show)
+        return;
+    if (logFile == Files::LoggAlle)
+        m_log.mnuFilVisLoggAlle_Click();
+    else
+        m_log.mnuFilVisLoggEn_Click();
+}
+
 void BackupRun::runOne()
 {
     s.General_Opptatt(true);
-    m_scan.General_SokFiler();
-    const int n = s.lvw1().GetCount();
+    beginTemplate();
+    const int n = scan();
+    if (s.dryRun)
+        return;
     if (n < 1 && s.Tilgangsfeil.isEmpty()) {
-        msgBox(QStringLiteral("Fant ingen nye eller endrede filer i den valgte mappen."), Buttons::OK,
-               Icon::Information);
+        s.currentOutcome().skipped = TemplateOutcome::Skip::NothingNew;
+        if (!s.unattended)
+            msgBox(QStringLiteral("Fant ingen nye eller endrede filer i den valgte mappen."), Buttons::OK,
+                   Icon::Information);
         return;
     }
-    if (n < 1) {
-        // Nothing found, but folders could not be read: that must not pass as "nothing new".
-        m_log.General_LoggHode();
-        m_log.trailer();
-        const Answer see = msgBox(kTilgangsfeil + kSeLogg, Buttons::YesNo, Icon::Question);
-        m_log.General_SkrivLogg(Files::LoggEnkel);
-        if (see == Answer::Yes)
-            m_log.mnuFilVisLoggEn_Click();
-        return;
+    if (n > 0) {
+        showFoundFiles();
+        if (!s.unattended) {
+            const Answer go = msgBox(foundFilesText(n) + "\nVil du starte sikkerhetskopiering nå?",
+                                     Buttons::YesNo, Icon::Question);
+            dialog().processEvents();
+            if (go != Answer::Yes)
+                return;
+        }
     }
-    showFoundFiles();
-    const Answer go = msgBox("Fant " + QString::number(n) +
-                                 " fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?",
-                             Buttons::YesNo, Icon::Question);
-    dialog().processEvents();
-    if (go != Answer::Yes)
-        return;
+    // Nothing found but folders that could not be read: that must not pass as "nothing new".
     m_log.General_LoggHode();
-    backupStep();
-    const bool accessErrors = m_log.trailer();
-    Answer see;
-    if (accessErrors)
-        see = msgBox(kTilgangsfeil + kSeLogg, Buttons::YesNo, Icon::Question);
-    else if (s.Avbrutt)
-        see = msgBox("Backup avbrutt av bruker." + kSeLogg, Buttons::YesNo, Icon::Exclamation);
-    else
-        see = msgBox("Backup fullført." + kSeLogg, Buttons::YesNo, Icon::Question);
-    m_log.General_SkrivLogg(Files::LoggEnkel);
-    if (see == Answer::Yes)
-        m_log.mnuFilVisLoggEn_Click();
+    if (n > 0)
+        backupStep();
+    m_log.trailer();
+    const bool see = showEnd();
+    writeLog(Files::LoggEnkel, see);
 }
 
 void BackupRun::runAll()
 {
-    if (msgBox(QStringLiteral(
+    if (!s.unattended &&
+        msgBox(QStringLiteral(
                    "Du har valgt å ta backup av alle malene i en fortløpende prosess,\n"
                    "trykk knappen OK for å starte.\n\n"
                    "OBS: Om alle filer tas med, eller bare nye og endrede, bestemmes nå av hva som er "
@@ -118,40 +173,45 @@ void BackupRun::runAll()
     s.AlleMalerKjorer = true;
     s.General_Opptatt(true);
     const int remembered = s.cboMal.listIndex();
-    bool accessErrors = false;
     for (int i = 1; i <= s.cboMal.count() - 1; ++i) {
         s.cboMal.setListIndex(i);
         for (Command *c : {&s.qvbStart, &s.qvbSlett, &s.mnuFilStart, &s.mnuRedigerSlettMal})
             c->enabled = false;
-        if (destinationOverlapsSource(s.Fra, s.Til)) {
-            // Saved by hand or by an older version: never back a folder up into itself.
+        TemplateOutcome &t = beginTemplate();
+        // Saved by hand or by an older version: never back a folder up into itself.
+        if (destinationOverlapsSource(s.Fra, s.Til))
+            t.skipped = TemplateOutcome::Skip::DestinationInsideSource;
+        else if (!General_MappeFinnes(s.Fra))
+            t.skipped = TemplateOutcome::Skip::SourceMissing;
+        if (t.skipped != TemplateOutcome::Skip::None) {
+            if (s.dryRun)
+                continue;
             m_log.General_LoggHode();
-            s.LoggTekst += kSkippedInsideSource + kCrLf;
-            s.Tilgangsfeil += s.Fra + kCrLf;
-            accessErrors = m_log.trailer() || accessErrors;
+            s.LoggTekst += t.skipText() + kCrLf;
+            s.noteNotCopied(s.Fra, t.skipText(), true);
+            m_log.trailer();
             continue;
         }
-        m_scan.General_SokFiler();
+        const int n = scan();
         showFoundFiles();
+        if (s.dryRun)
+            continue;
         m_log.General_LoggHode();
-        if (s.lvw1().GetCount() > 0)
+        if (n > 0)
             backupStep();
-        if (m_log.trailer())
-            accessErrors = true;
+        else if (s.Tilgangsfeil.isEmpty())
+            s.currentOutcome().skipped = TemplateOutcome::Skip::NothingNew;
+        m_log.trailer();
         if (s.Avbrutt)
             break;
     }
-    Answer see;
-    if (accessErrors)
-        see = msgBox(kTilgangsfeil + kSeLogg, Buttons::YesNo, Icon::Question);
-    else if (s.Avbrutt)
-        see = msgBox("Sikkerhetskopiering avbrutt." + kSeLogg, Buttons::YesNo, Icon::Exclamation);
-    else
-        see = msgBox("Sikkerhetskopiering fullført." + kSeLogg, Buttons::YesNo, Icon::Question);
+    if (s.dryRun) {
+        s.cboMal.setListIndex(remembered);
+        return;
+    }
+    const bool see = showEnd();
     s.cboMal.setListIndex(remembered);
-    m_log.General_SkrivLogg(Files::LoggAlle);
-    if (see == Answer::Yes)
-        m_log.mnuFilVisLoggAlle_Click();
+    writeLog(Files::LoggAlle, see);
 }
 
 } // namespace qv

@@ -20,13 +20,22 @@ public:
     {
     }
 
+    // Runs and fills the run state's outcome, which the end message and status line
+    // are made from; an unattended run leaves both to its caller.
     void qvbStart_Click();
+    const RunOutcome &outcome() const { return s.outcome; }
 
 private:
     void runOne();
     void runAll();
+    TemplateOutcome &beginTemplate();
+    // The scan; the number of files found.
+    int scan();
     void backupStep();
     void showFoundFiles();
+    // The status line and end message made from the outcome; true: the user asked to see the log.
+    bool showEnd();
+    void writeLog(const QString &logFile, bool show);
 
     RunState &s;
     Templates &t;

@@ -37,15 +37,19 @@ struct StopCopy {
 void Copier::General_Kopier()
 {
     bool feilflagg = false;
+    QString reason; // why the file at hand was not copied
     // Runs one step the way the error handler treats it: tolerated errors set the
     // flag and the next step follows; any other error is logged and ends the copy.
     auto handle = [&](const PlatformError &e) {
         if (!tolerated(e.number())) {
             General_LoggFeil(QStringLiteral("frmBackup"), QStringLiteral("General_Kopier"), e.number(),
                              e.description());
+            s.noteFailure("Kopieringen stoppet på en uventet feil (feil nr. " + QString::number(e.number()) +
+                          ": " + e.description() + ").");
             throw StopCopy{};
         }
         feilflagg = true;
+        reason = e.description();
     };
     auto step = [&](auto &&body) {
         try {
@@ -81,9 +85,10 @@ void Copier::General_Kopier()
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
-        const auto notCopiedFrom = [&](int first) {
+        const auto notCopiedFrom = [&](int first, const QString &cause) {
+            s.noteFailure(cause);
             for (int k = first; k <= n; ++k)
-                s.Tilgangsfeil += sources[k - 1] + kCrLf;
+                s.noteNotCopied(sources[k - 1], cause);
             s.Avbrutt = true;
         };
 
@@ -98,7 +103,7 @@ void Copier::General_Kopier()
             if (!ok) {
                 msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
                 // The run stops short: it must not end as finished, and names what it left.
-                notCopiedFrom(i);
+                notCopiedFrom(i, QStringLiteral("Får ikke opprettet nødvendige mapper på mottaker-disken."));
                 feilflagg = true;
                 break;
             }
@@ -117,8 +122,9 @@ void Copier::General_Kopier()
                     }
                     // The copy wrote to a temporary name, already removed: the previous
                     // backup of the file is untouched.
-                    if (msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK) {
-                        notCopiedFrom(i);
+                    if (s.unattended ||
+                        msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK) {
+                        notCopiedFrom(i, QStringLiteral("Mottaker-disken er full."));
                         throw StopCopy{};
                     }
                     step([&] { mirror.makeFolders(source); });
@@ -134,10 +140,11 @@ void Copier::General_Kopier()
                         // next time. It must not taint the next file.
                     }
                 }
-                s.LoggTekst += "  " + source + kCrLf;
+                s.noteCopied(source);
             } else {
                 feilflagg = false;
-                s.Tilgangsfeil += source + kCrLf;
+                s.noteNotCopied(source, reason);
+                reason.clear();
             }
             if (s.EscTrykket) {
                 s.EscTrykket = false;
@@ -152,13 +159,13 @@ void Copier::General_Kopier()
         }
         s.fileInProgress = 0;
 
-        if (!feilflagg) {
+        // A copy stopped short is not a run to stamp.
+        if (!feilflagg && !s.Avbrutt) {
             const QString stamp = formatRunTime(now());
             step([&] { s.lsv1.row(s.cboMal.listIndex()).SistKjort = stamp; });
             step([&] { t.General_SkrivMalfil(); });
             step([&] { s.txtSistKjort.text = s.lsv1.row(s.cboMal.listIndex()).SistKjort; });
-            if (!s.Avbrutt)
-                s.LoggTekst += "Fullført: \t\t" + formatRunTime(now()) + kCrLf;
+            s.LoggTekst += "Fullført: \t\t" + formatRunTime(now()) + kCrLf;
         }
     } catch (const StopCopy &) {
     }

@@ -134,7 +134,7 @@ void FileScan::General_SokFiler()
         m_tree = nullptr;
         // Nothing is left out without a word: what could not be read is named in the log.
         for (const QString &path : tree.problems())
-            s.Tilgangsfeil += path + kCrLf;
+            s.noteNotCopied(path, QStringLiteral("Kunne ikke leses."), path.endsWith(u'\\'));
     }
     // Half to even, as the platform's whole-number conversion rounds.
     const qint64 kilobytes = qint64(std::nearbyint(total));

@@ -179,6 +179,32 @@ void RunState::showTil(const QString &path)
     txtTil.tooltip = path;
 }
 
+TemplateOutcome &RunState::currentOutcome()
+{
+    if (outcome.templates.isEmpty())
+        outcome.templates.append(TemplateOutcome{});
+    return outcome.templates.last();
+}
+
+void RunState::noteCopied(const QString &path)
+{
+    LoggTekst += "  " + path + kCrLf;
+    ++currentOutcome().copied;
+}
+
+void RunState::noteNotCopied(const QString &path, const QString &reason, bool folder)
+{
+    Tilgangsfeil += path + kCrLf;
+    currentOutcome().notCopied.append({path, reason, folder});
+}
+
+void RunState::noteFailure(const QString &cause)
+{
+    TemplateOutcome &t = currentOutcome();
+    if (!t.failed())
+        t.failure = cause;
+}
+
 void RunState::escPressed()
 {
     EscTrykket = true;

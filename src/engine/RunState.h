@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/BackupMal.h"
+#include "engine/RunOutcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -194,7 +195,24 @@ public:
     // an Esc ends the copy without asking again.
     bool stopConfirmed = false;
     QString LoggTekst;
+    // The log's access-error section of the current template: written through noteNotCopied.
     QString Tilgangsfeil;
+
+    // No user to answer (the command line): the run asks nothing, stops at a full
+    // disk, and leaves its end message to the caller.
+    bool unattended = false;
+    // Scan only: the files found are listed in the outcome; nothing is copied, marked or logged.
+    bool dryRun = false;
+    // What the current or last Start came to.
+    RunOutcome outcome;
+    // The template being run (made when a step reports outside a run).
+    TemplateOutcome &currentOutcome();
+    // A file taken: logged and counted.
+    void noteCopied(const QString &path);
+    // A file left out, or a folder that could not be read.
+    void noteNotCopied(const QString &path, const QString &reason = {}, bool folder = false);
+    // The step ends early for this reason (one or more sentences).
+    void noteFailure(const QString &cause);
 
     QStringList UtelatListe;
 

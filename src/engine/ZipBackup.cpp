@@ -41,10 +41,16 @@ QString ZipBackup::archiveName(const QString &fra, const QString &til, const QDa
 
 bool ZipBackup::General_ZipBackup()
 {
-    auto fail = [&] {
+    // cause: what failed, for the user; empty when the user stopped the step.
+    auto fail = [&](const QString &cause) {
         s.pgr1.Visible = false;
         dialog().setBusyPointer(false);
-        s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil avbrutt.");
+        if (cause.isEmpty()) {
+            s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil avbrutt.");
+        } else {
+            s.noteFailure(cause);
+            s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil feilet.");
+        }
         return false;
     };
     // The marks cleared are committed however the step ends: a transaction left open
@@ -57,7 +63,7 @@ bool ZipBackup::General_ZipBackup()
     try {
         if (!General_MappeFinnes(s.Til) && !General_LagMappe(s.Til)) {
             msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
-            return fail();
+            return fail("Får ikke opprettet mappen " + s.Til + ".");
         }
         const int n = s.lvw1().GetCount();
         dialog().setBusyPointer(true);
@@ -67,7 +73,7 @@ bool ZipBackup::General_ZipBackup()
         const QString name = archiveName(s.Fra, s.Til, now());
         if (General_FilFinnes(name)) {
             msgBox(QStringLiteral("Filen finnes fra før."), Buttons::OK, Icon::Exclamation);
-            return fail();
+            return fail("Zip-filen " + name + " finnes fra før.");
         }
         removeStaleTemporaries(started);
         m_archive = hostPathBytes(name);
@@ -99,7 +105,7 @@ bool ZipBackup::General_ZipBackup()
                 const QString file = s.lvw1().GetFile(i);
                 quint32 attributes = 0;
                 if (notPacked(i, file, attributes)) {
-                    s.Tilgangsfeil += file + kCrLf;
+                    s.noteNotCopied(file, QStringLiteral("Filen kunne ikke leses da den skulle pakkes."));
                     continue;
                 }
                 if (attributes & Attr::Archive) {
@@ -108,7 +114,7 @@ bool ZipBackup::General_ZipBackup()
                     } catch (const PlatformError &) {
                         // The file is packed; it keeps its mark and is taken again next time.
                     }
-                    s.LoggTekst += "  " + file + kCrLf;
+                    s.noteCopied(file);
                 }
             }
             const QString stamp = formatRunTime(now());
@@ -121,26 +127,29 @@ bool ZipBackup::General_ZipBackup()
             s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil fullført.");
             return true;
         }
-        if (result == ZpAborted) {
-            if (s.ZipAvbryt == 1) {
-                s.ZipAvbryt = 0;
-                s.LoggTekst +=
-                    QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
-            }
-        } else if (result == ZpNothingToDo) {
+        if (result == ZpAborted && s.ZipAvbryt == 1) {
+            s.ZipAvbryt = 0;
+            s.LoggTekst += QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
+            return fail({});
+        }
+        if (result == ZpNothingToDo) {
             for (int i = 1; i <= n; ++i)
                 if (skipped.contains(ZipFilnavn[size_t(i - 1)]))
-                    s.Tilgangsfeil += s.lvw1().GetFile(i) + kCrLf;
+                    s.noteNotCopied(s.lvw1().GetFile(i),
+                                    QStringLiteral("Filen kunne ikke leses da den skulle pakkes."));
             msgBox(QStringLiteral("Fant ingen filer å pakke."), Buttons::OK, Icon::Exclamation);
-        } else {
-            msgBox("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. " +
-                       QString::number(result),
-                   Buttons::OK, Icon::Critical);
+            return fail(QStringLiteral("Fant ingen filer å pakke."));
         }
-    } catch (const PlatformError &) {
-        // Ends the step as failed, without a message and without an error record.
+        msgBox("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. " + QString::number(result),
+               Buttons::OK, Icon::Critical);
+        const int host = result == ZpCreateError ? ZpLastSystemError() : 0;
+        return fail(host ? "Zip-filen kunne ikke lages: " + hostErrorText(host) + "."
+                         : "Zip-filen kunne ikke lages (feil nr. " + QString::number(result) + ").");
+    } catch (const PlatformError &e) {
+        // Ends the step as failed, without a message box and without an error record.
+        return fail("Zip-filen kunne ikke lages (feil nr. " + QString::number(e.number()) + ": " +
+                    e.description() + ").");
     }
-    return fail();
 }
 
 void ZipBackup::removeStaleTemporaries(const QDateTime &startedUtc)

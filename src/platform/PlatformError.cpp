@@ -120,6 +120,32 @@ void PlatformError::raiseErrno(int err, bool folderMissing)
     throw PlatformError(numberFromErrno(err, folderMissing));
 }
 
+QString hostErrorText(int err)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("ingen skrivetilgang");
+    case EROFS:
+        return QStringLiteral("disken er skrivebeskyttet");
+    case ENAMETOOLONG:
+        return QStringLiteral("navnet er for langt");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("disken er full");
+    case EIO:
+        return QStringLiteral("skrivefeil på disken");
+    case ENOENT:
+        return QStringLiteral("mappen finnes ikke");
+    case ENOTDIR:
+        return QStringLiteral("en del av stien er ikke en mappe");
+    case EISDIR:
+        return QStringLiteral("en mappe har samme navn");
+    default:
+        return "systemfeil nr. " + QString::number(err);
+    }
+}
+
 void raiseError(int number)
 {
     throw PlatformError(number);

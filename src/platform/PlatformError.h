@@ -46,4 +46,7 @@ private:
 
 [[noreturn]] void raiseError(int number);
 
+// A host error number (errno) in words for the user, in Norwegian: "disken er skrivebeskyttet".
+QString hostErrorText(int err);
+
 } // namespace qv

@@ -49,6 +49,7 @@ struct Settings {
 ZipUserFunctions g_callbacks{};
 Settings g_settings;
 bool g_busy = false;
+int g_systemError = 0; // the host error behind the last ZpCreateError
 
 // One entry to be written.
 struct Item {
@@ -394,6 +395,7 @@ int attempt(Run &run, const Settings &settings, const QByteArray &target)
     zip_source_t *output = qv::zip::createOutput(target, &error);
     zip_t *opened = output ? zip_open_from_source(output, ZIP_CREATE | ZIP_TRUNCATE, &error) : nullptr;
     const int openError = zip_error_code_zip(&error);
+    g_systemError = zip_error_code_system(&error);
     zip_error_fini(&error);
     if (!opened) {
         if (output)
@@ -401,7 +403,10 @@ int attempt(Run &run, const Settings &settings, const QByteArray &target)
         return resultFromZipError(openError);
     }
     std::unique_ptr<zip_t, void (*)(zip_t *)> za(opened, zip_discard);
-    auto zipFailure = [&] { return resultFromZipError(zip_error_code_zip(zip_get_error(za.get()))); };
+    auto zipFailure = [&] {
+        g_systemError = zip_error_code_system(zip_get_error(za.get()));
+        return resultFromZipError(zip_error_code_zip(zip_get_error(za.get())));
+    };
 
     for (std::size_t i = 0; i < items.size(); ++i) {
         const Item &item = items[i];
@@ -503,10 +508,15 @@ int archive(int count, const char *archiveName, const char *const *names)
         const QByteArray folder = slash <= 0 ? QByteArray("/") : target->left(slash);
         struct stat st {
         };
-        if (::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        const bool found = ::stat(folder.constData(), &st) == 0;
+        if (!found || !S_ISDIR(st.st_mode)) {
+            g_systemError = found ? ENOTDIR : errno;
             return ZpCreateError;
-        if (::stat(target->constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        }
+        if (::stat(target->constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            g_systemError = EISDIR;
             return ZpCreateError;
+        }
     }
     return writeArchive(settings, collector.items, *target);
 }
@@ -553,6 +563,7 @@ int ZpArchive(int count, const char *archiveName, const char *const *names)
         return ZpLogicError;
     g_busy = true;
     g_skipped.clear();
+    g_systemError = 0;
     int result;
     try {
         result = archive(count, archiveName, names);
@@ -563,6 +574,11 @@ int ZpArchive(int count, const char *archiveName, const char *const *names)
     }
     g_busy = false;
     return result;
+}
+
+int ZpLastSystemError()
+{
+    return g_systemError;
 }
 
 int ZpSkippedCount()

@@ -59,6 +59,9 @@ int ZpSetOptions(const ZipOptions *options);
 // or failed call leaves no archive and no temporary file behind.
 int ZpArchive(int count, const char *archiveName, const char *const *names);
 
+// The host error number (errno) behind the last ZpCreateError; 0 when none is known.
+int ZpLastSystemError(void);
+
 // The names the last ZpArchive left out because they could not be read when their
 // turn came (gone, no longer a file, no permission): the archive holds the rest.
 // Texts exactly as given; for a file inside a named folder, the folder's text, "\"

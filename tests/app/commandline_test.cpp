@@ -27,6 +27,8 @@ TEST(CommandLineTest, ActionsAndTheirArguments)
     EXPECT_EQ(weekly.at, QTime(3, 5));
     EXPECT_EQ(CommandLine::parse({"--at=23:59", "--schedule=daily"}).at, QTime(23, 59));
     EXPECT_EQ(CommandLine::parse({"--schedule", "off"}).frequency, Frequency::Off);
+    auto quiet = CommandLine::parse({"--dry-run", "--all", "-q"});
+    EXPECT_TRUE(quiet.quiet && quiet.dryRun && quiet.action == Action::All);
 }
 
 TEST(CommandLineTest, BadArgumentsAreRefusedInNorwegian)
@@ -42,6 +44,8 @@ TEST(CommandLineTest, BadArgumentsAreRefusedInNorwegian)
                                  {"--schedule", "off", "--at", "07:00"},
                                  {"--all", "--at", "07:00"},
                                  {"--verbose"},
+                                 {"--dry-run"},
+                                 {"--quiet", "--schedule", "off"},
                                  {"Mine dokumenter"}};
     for (const QStringList &args : bad) {
         const CommandLine c = CommandLine::parse(args);
@@ -90,8 +94,9 @@ TEST(ScheduleTest, UnitsRunAllAndCatchUpMissedRuns)
 
     EXPECT_EQ(
         schedule::crontabLine(Frequency::Weekly, QTime(2, 30), "/opt/it's/qvbackup", {"LocalAppData=D:\\x"}),
-        "30 2 * * 1 LocalAppData='D:\\x' '/opt/it'\\''s/qvbackup' --all");
-    EXPECT_EQ(schedule::crontabLine(Frequency::Daily, QTime(0, 5), "/a%b", {}), "5 0 * * * '/a\\%b' --all");
+        "30 2 * * 1 LocalAppData='D:\\x' '/opt/it'\\''s/qvbackup' --all --quiet");
+    EXPECT_EQ(schedule::crontabLine(Frequency::Daily, QTime(0, 5), "/a%b", {}),
+              "5 0 * * * '/a\\%b' --all --quiet");
 
     QTemporaryDir dir;
     const QString program = QStandardPaths::findExecutable("true");

@@ -20,10 +20,10 @@ protected:
     }
     ~UnattendedTest() override { UnattendedDialog::resetStopRequest(); }
 
-    int run(const QStringList &args)
+    int run(const QStringList &args, bool terminal = true)
     {
         QTextStream o(&out), e(&err);
-        const int status = runCommandLine(CommandLine::parse(args), o, e);
+        const int status = runCommandLine(CommandLine::parse(args), o, e, terminal);
         o.flush();
         e.flush();
         return status;
@@ -73,7 +73,7 @@ TEST_F(UnattendedTest, FilesNotCopiedGiveOneAndAFullDiskStopsWithTwo)
     // A locked file does not stop the run: the next files are copied.
     EXPECT_TRUE(drives.exists("D:\\Sikring\\Backup av Data\\c.txt"));
     EXPECT_TRUE(
-        out.contains("Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil,"));
+        out.contains("Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil.\n"));
     EXPECT_TRUE(log().contains("Filer som ikke ble kopiert pga. tilgangsfeil."));
 
     int copies = 0;
@@ -85,7 +85,7 @@ TEST_F(UnattendedTest, FilesNotCopiedGiveOneAndAFullDiskStopsWithTwo)
     EXPECT_EQ(run({"--run", "Data", "--all"}), ExitBadArguments);
     EXPECT_EQ(run({"--all"}), ExitFailed);
     EXPECT_EQ(copies, 2); // stopped at the full disk, not asked to go on
-    EXPECT_TRUE(err.contains("Mottaker-disken er full. Kjøringen stoppes.\n"));
+    EXPECT_TRUE(out.contains("Sikkerhetskopiering feilet. Mal «Data»: Mottaker-disken er full.\n"));
 }
 
 TEST_F(UnattendedTest, AStopRequestEndsTheRunAsEscDoes)
@@ -117,6 +117,69 @@ TEST_F(UnattendedTest, NothingToCopyIsAFinishedRun)
     drives.makeDir("C:\\Tom");
     EXPECT_EQ(run({"--run", "Tom"}), ExitFinished);
     EXPECT_TRUE(out.contains("Fant ingen nye eller endrede filer i den valgte mappen."));
+}
+
+TEST_F(UnattendedTest, QuietSaysNothingOnSuccessAndProgressNeedsATerminal)
+{
+    useTemplates({{"Data", "C:\\Data\\", "D:\\Sikring\\"}});
+    EXPECT_EQ(run({"--run", "Data"}, false), ExitFinished);
+    EXPECT_FALSE(out.contains("  fil ")) << out.toStdString();
+    EXPECT_TRUE(out.contains("\nBackup fullført.\n"));
+    // The places a user must find: the host folder beside the Windows path.
+    EXPECT_TRUE(out.contains(" til D:\\Sikring\\ (" + drives.hostRoot('D') + "/Sikring)\n"))
+        << out.toStdString();
+    EXPECT_TRUE(out.contains("Loggen ligger i C:\\Program\\Backup\\BackupLoggEnkel.txt (/"));
+    out.clear();
+    EXPECT_EQ(run({"--run", "Data", "--quiet"}, true), ExitFinished);
+    EXPECT_TRUE(out.isEmpty()) << out.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}
+
+TEST_F(UnattendedTest, DryRunListsWhatWouldBeTakenAndTakesNothing)
+{
+    useTemplates({{"Data", "C:\\Data\\", "D:\\Sikring\\", true, true}});
+    for (int round = 0; round < 2; ++round) {
+        out.clear();
+        EXPECT_EQ(run({"--all", "--dry-run"}), ExitFinished);
+        const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
+        ASSERT_EQ(lines.size(), 4) << out.toStdString();
+        EXPECT_TRUE(lines.contains(drives.host("C:\\Data\\Under\\b.txt")));
+        EXPECT_EQ(lines.last(), "Fant 3 fil(er) som det bør tas backup av.");
+    }
+    EXPECT_FALSE(drives.exists("D:\\Sikring"));
+    EXPECT_FALSE(drives.exists("C:\\Program\\Backup\\BackupLoggAlle.txt"));
+}
+
+TEST_F(UnattendedTest, AllSaysWhyATemplateDidNothingAndCountsOnlyFiles)
+{
+    drives.makeDir("C:\\Tom");
+    useTemplates({{"Data", "C:\\Data\\", "D:\\Sikring\\"},
+                  {"Inni", "C:\\Data\\", "C:\\Data\\Sikring\\"},
+                  {"Borte", "C:\\Borte\\", "D:\\Sikring\\"},
+                  {"Tom", "C:\\Tom\\", "D:\\Sikring\\", true, true}});
+    QTextStream o(&out), e(&err);
+    const RunSummary r = runUnattended(CommandLine::parse({"--all"}), o, e, false);
+    EXPECT_EQ(r.status, ExitNotCopied);
+    EXPECT_TRUE(out.contains(
+        "Mal «Inni»: Malen ble hoppet over: mottaker-mappen ligger i mappen det skal tas backup av.\n"));
+    EXPECT_TRUE(
+        out.contains("Mal «Borte»: Malen ble hoppet over: mappen det skal tas backup av finnes ikke.\n"));
+    EXPECT_TRUE(out.contains("Mal «Tom»: Fant ingen nye eller endrede filer.\n"));
+    EXPECT_FALSE(out.contains("Mal «Data»: Malen")) << out.toStdString();
+    EXPECT_EQ(r.title, "Backup fullført, men en eller flere filer ble ikke kopiert pga. tilgangsfeil.");
+    EXPECT_EQ(r.body, "3 filer kopiert."); // skipped folders are not files
+}
+
+TEST_F(UnattendedTest, AFailingZipStepIsNamedAsAFailure)
+{
+    const QString folder = "C:\\Data\\" + QString(240, 'n') + "\\";
+    drives.writeFile(folder + "a.txt", "a");
+    useTemplates({{"Lang", folder, "D:\\Sikring\\", true, true, true}});
+    QTextStream o(&out), e(&err);
+    const RunSummary r = runUnattended(CommandLine::parse({"--run", "Lang"}), o, e, false);
+    EXPECT_EQ(r.status, ExitFailed);
+    EXPECT_EQ(r.title, "Backup feilet. Zip-filen kunne ikke lages: navnet er for langt.");
+    EXPECT_FALSE(out.contains("avbrutt")) << out.toStdString();
 }
 
 TEST(DesktopNotifierTest, NoBusNoNotification)

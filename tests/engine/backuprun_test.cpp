@@ -92,7 +92,9 @@ TEST_F(RunCommandTest, AllTemplatesStopAfterAFailingZipTemplate)
     dialog.queueAnswer(Answer::No);
     start();
     EXPECT_EQ(dialog.messages()[1], "Filen finnes fra før.");
-    EXPECT_EQ(dialog.messages()[2], "Sikkerhetskopiering avbrutt.\nVil du se loggfilen for detaljer?");
+    EXPECT_EQ(dialog.messages()[2],
+              "Sikkerhetskopiering feilet. Mal «2 To»: Zip-filen D:\\S\\Backup av To "
+              "2026_12_07  kl_1747.zip finnes fra før.\nVil du se loggfilen for detaljer?");
     const QStringList b = blocks(log("BackupLoggAlle.txt"));
     ASSERT_EQ(b.size(), 3); // two blocks: the third template is not run
     EXPECT_TRUE(b[1].contains("Til zipfil: \t\tJa"));

@@ -198,7 +198,7 @@ TEST_F(CopyTest, EscThenNoGoesOnAndAsksOnlyOnce)
     EXPECT_FALSE(state().Avbrutt);
 }
 
-TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsAndStillStampsTheRun)
+TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsWithoutStampingTheRun)
 {
     for (int i = 0; i < 3; ++i)
         drives.writeFile(QString("C:\\Data\\Dokumenter\\x%1.txt").arg(i), "x");
@@ -215,7 +215,9 @@ TEST_F(CopyTest, EscThenYesAfterTheThirdFileStopsAndStillStampsTheRun)
     EXPECT_EQ(l.count("  C:\\"), 3);
     EXPECT_TRUE(l.contains("Manuelt avbrutt: \t3 filer ble fullført.\r\n" + kAsterisks));
     EXPECT_FALSE(l.contains("Fullført: \t\t"));
-    EXPECT_EQ(state().txtSistKjort.text, "07.12.2026   kl. 17:47:06");
+    EXPECT_TRUE(state().txtSistKjort.text.isEmpty());
+    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering avbrutt.");
+    EXPECT_TRUE(state().outcome.templates[0].aborted);
     EXPECT_FALSE(state().Avbrutt); // lowered at the end of the command
 }
 
@@ -250,15 +252,14 @@ TEST_F(CopyTest, FilesWrittenAheadLandOnlyWhenTheirTurnComes)
     EXPECT_EQ(state().Tilgangsfeil, gone + kCrLf);
 }
 
-TEST_F(CopyTest, EscWhileIdleIsActedOnRightAfterTheFirstFile)
+TEST_F(CopyTest, EscWhileIdleIsNotCarriedIntoTheNextRun)
 {
-    state().escPressed();
-    dialog.queueAnswer(Answer::Yes);
+    state().escPressed(); // leaving a menu
     dialog.queueAnswer(Answer::Yes);
     dialog.queueAnswer(Answer::No);
     start();
-    EXPECT_EQ(dialog.messages()[1], "Vil du avbryte kopieringen?");
-    EXPECT_TRUE(log().contains("Manuelt avbrutt: \t1 filer ble fullført."));
+    EXPECT_EQ(dialog.messages()[1], "Backup fullført.\nVil du se loggfilen for detaljer?");
+    EXPECT_FALSE(log().contains("Manuelt avbrutt"));
 }
 
 TEST_F(CopyTest, DiskFullOkCopiesTheSameFileAgainAndCancelStopsWithoutStamp)
@@ -282,7 +283,7 @@ TEST_F(CopyTest, DiskFullOkCopiesTheSameFileAgainAndCancelStopsWithoutStamp)
     EXPECT_TRUE(state().Tilgangsfeil.isEmpty());
 
     // Cancel: the previous backup stays whole, no stamp, no "Fullført: ", and the run
-    // names the file it could not copy rather than ending as finished.
+    // names the file it could not copy and ends as failed, with the cause.
     drives.writeFile("D:\\Sikring\\Backup av Dokumenter\\brev\\b.doc", "forrige backup");
     failures = 1;
     useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\"}});
@@ -292,8 +293,8 @@ TEST_F(CopyTest, DiskFullOkCopiesTheSameFileAgainAndCancelStopsWithoutStamp)
     dialog.queueAnswer(Answer::Cancel);
     dialog.queueAnswer(Answer::No);
     start();
-    EXPECT_EQ(dialog.messages().last(), "Backup fullført, men en eller flere filer ble ikke kopiert pga. "
-                                        "tilgangsfeil,\nVil du se loggfilen for detaljer?");
+    EXPECT_EQ(dialog.messages().last(),
+              "Backup feilet. Mottaker-disken er full.\nVil du se loggfilen for detaljer?");
     EXPECT_TRUE(log().contains("tilgangsfeil." + kCrLf + QString(49, '-') + kCrLf +
                                "C:\\Data\\Dokumenter\\brev\\b.doc"));
     EXPECT_FALSE(log().contains("Fullført: "));

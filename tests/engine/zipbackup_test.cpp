@@ -106,7 +106,7 @@ TEST_F(ZipTest, TheMarksAreCommittedWhenTheStepEnds)
     EXPECT_EQ(rowsSeenElsewhere(), before + 3);
 }
 
-TEST_F(ZipTest, SameMinuteTwiceFindsTheNameTakenAndReportsAnAbort)
+TEST_F(ZipTest, SameMinuteTwiceFindsTheNameTakenAndReportsAFailure)
 {
     startAndConfirm();
     useTemplates({{"Dok", "C:\\Data\\Dokumenter\\", "D:\\Sikring\\", true, false, true}}); // all files: copy
@@ -121,9 +121,28 @@ TEST_F(ZipTest, SameMinuteTwiceFindsTheNameTakenAndReportsAnAbort)
     start();
     ASSERT_EQ(dialog.messages().size(), 3);
     EXPECT_EQ(dialog.messages()[1], "Filen finnes fra før.");
-    EXPECT_EQ(dialog.messages()[2], "Backup avbrutt av bruker.\nVil du se loggfilen for detaljer?");
-    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering til zip-fil avbrutt.");
+    EXPECT_EQ(dialog.messages()[2],
+              "Backup feilet. Zip-filen " + kArchive + " finnes fra før.\nVil du se loggfilen for detaljer?");
+    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering til zip-fil feilet.");
     EXPECT_TRUE(fileAttributes("C:\\Data\\Dokumenter\\ny.txt") & Attr::Archive);
+}
+
+// A zip step that fails is worded as a failure with its cause, never as the user's abort.
+TEST_F(ZipTest, AnArchiveNameTooLongFailsWithItsCause)
+{
+    const QString folder = "C:\\Data\\" + QString(240, 'n') + "\\";
+    drives.writeFile(folder + "a.txt", "a");
+    useTemplates({{"Lang", folder, "D:\\Sikring\\", true, true, true}});
+    select("Lang");
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::OK); // the zip library's error
+    dialog.queueAnswer(Answer::No);
+    start();
+    EXPECT_EQ(
+        dialog.messages().last(),
+        "Backup feilet. Zip-filen kunne ikke lages: navnet er for langt.\nVil du se loggfilen for detaljer?");
+    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering til zip-fil feilet.");
+    EXPECT_FALSE(state().outcome.templates[0].aborted);
 }
 
 TEST_F(ZipTest, EscWhilePackingLeavesNoArchiveAndLogsTheAbort)
@@ -257,7 +276,7 @@ TEST_F(ZipTest, NewTemplateEntryMakesTheArchiveButTheStepFails)
     EXPECT_FALSE(engine().zip.General_ZipBackup());
     EXPECT_TRUE(drives.exists(kArchive));
     EXPECT_TRUE(dialog.messages().isEmpty());
-    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering til zip-fil avbrutt.");
+    EXPECT_EQ(state().shbStatus, "Sikkerhetskopiering til zip-fil feilet.");
 }
 
 TEST_F(ZipTest, MissingDestinationDriveGivesTheFolderMessage)

@@ -130,6 +130,8 @@ TEST_F(BackupWindowTest, StartRunsTheBackupAndShowsWhatWasFound)
     chosen = {"C:\\Data\\", "D:\\Sikring\\"};
     click(window->qvbFra());
     click(window->qvbTil());
+    // An Esc to leave a menu while idle is not meant for the next run.
+    QTest::keyClick(window->txtFra(), Qt::Key_Escape);
     answerBoxes({"Ja", "Nei"});
     click(window->qvbStart());
     EXPECT_EQ(seenBoxes.value(0),
@@ -297,6 +299,8 @@ TEST_F(CloseDuringRun, YesStopsTheRunAndThenClosesTheWindow)
     EXPECT_TRUE(drives.readFile("C:\\Program\\Backup\\BackupLoggEnkel.txt").contains("Manuelt avbrutt"));
     EXPECT_LT(copied(), 40);
     EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->shbStatus()->Text(), "Sikkerhetskopiering avbrutt.");
+    EXPECT_TRUE(window->txtSistKjort()->text().isEmpty());
 }
 
 TEST_F(CloseDuringRun, NoLetsTheRunFinishWithItsWindow)
