@@ -1,7 +1,7 @@
 #include "platform/ErrorRecord.h"
 
 #include "platform/Clock.h"
-#include "platform/DriveTable.h"
+#include "platform/DataFolder.h"
 #include "platform/Locale.h"
 #include "platform/PlatformError.h"
 #include "platform/TextFile.h"
@@ -42,8 +42,7 @@ void appendErrorRecord(const QString &fileName, const QString &module, const QSt
                        qint32 number, const QString &description)
 {
     try {
-        appendTextFile((WinPath(programFolder()) / fileName).text(),
-                       errorRecord(module, procedure, number, description));
+        appendTextFile(dataFile(fileName), errorRecord(module, procedure, number, description));
     } catch (const PlatformError &) {
     }
 }
