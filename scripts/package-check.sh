@@ -31,6 +31,16 @@ printf '"Data","C:%s\\","C:%s\\",-1,0,"",0\r\n' "${home//\//\\}\\Data" "${home//
 status=0
 env -i HOME="$home" PATH=/usr/bin:/bin LANG=C.UTF-8 QVBACKUP_DRIVES=C=/ qvbackup --all || status=$?
 man -w qvbackup >/dev/null
+# The completion offers the installed program's options and the saved template.
+completed=$(HOME="$home" XDG_CONFIG_HOME="$home/.config" bash -c '
+  source /usr/share/bash-completion/bash_completion
+  source /usr/share/bash-completion/completions/qvbackup
+  ask() { COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
+         COMPREPLY=(); _qvbackup; echo "${COMPREPLY[*]}"; }
+  ask qvbackup --
+  ask qvbackup --run D')
+grep -q -- "--schedule" <<<"$completed" && grep -qx "Data" <<<"$completed" ||
+  { echo "completion: $completed"; status=9; }
 [ -f "$home/Sikring/Backup av Data/a.txt" ] || { echo "the installed program copied nothing"; status=9; }
 [ -f "$home/.local/state/qvbackup/BackupLoggAlle.txt" ] || { echo "no log in the state folder"; status=9; }
 extra=$(find /usr/lib/qvbackup -newer "$deb" -type f ! -path '*/Res/*' ! -name qvbackup)

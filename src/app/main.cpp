@@ -38,8 +38,12 @@ int main(int argc, char **argv)
         qv::moveOldDataFiles(qv::Files::Feil);
 
     // Qt would abort with its own words when no platform plugin can reach a display.
-    if (command.action == Action::Window && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    // A platform named outright that draws without one (offscreen, vnc, eglfs) is left to Qt.
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.isEmpty() || platform.startsWith(QStringLiteral("xcb")) ||
+                              platform.startsWith(QStringLiteral("wayland"));
+    if (command.action == Action::Window && needsDisplay && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         QTextStream(stderr)
             << "Ingen skjerm å vise vinduet på (verken DISPLAY eller WAYLAND_DISPLAY er satt). "
                "Bruk qvbackup --run \"Navn\" eller qvbackup --all for å ta backup uten vindu.\n";
