@@ -1,8 +1,8 @@
 #include "CommandLine.h"
 #include "UnattendedRun.h"
 #include "engine/modBackup.h"
-#include "platform/DataFolder.h"
-#include "platform/InstanceLock.h"
+#include "platform/system/DataFolder.h"
+#include "platform/system/InstanceLock.h"
 #include "windows/QtUserDialog.h"
 #include "windows/frmBackup.h"
 

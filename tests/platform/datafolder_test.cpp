@@ -1,8 +1,8 @@
-#include "platform/DataFolder.h"
-#include "platform/ErrorRecord.h"
-#include "platform/InstanceLock.h"
-#include "platform/Settings.h"
-#include "platform/TextFile.h"
+#include "platform/base/Settings.h"
+#include "platform/files/TextFile.h"
+#include "platform/system/DataFolder.h"
+#include "platform/system/ErrorRecord.h"
+#include "platform/system/InstanceLock.h"
 #include "support/TempTree.h"
 
 #include <QDir>

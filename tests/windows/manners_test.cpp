@@ -1,7 +1,7 @@
 // Where the windows appear, how their boxes answer the keyboard, and which names
 // they hand back.
 #include "engine/BackupEngine.h"
-#include "platform/Settings.h"
+#include "platform/base/Settings.h"
 #include "support/TempTree.h"
 #include "windows/QtUserDialog.h"
 #include "windows/frmBackup.h"
