@@ -2,8 +2,8 @@
 #
 # The program folder holds the executable and its "Res" pictures, as the program
 # expects them beside itself; it lives in lib/qvbackup, with bin/qvbackup a link to
-# it. An installed program folder is not writable for users, so each user's
-# templates and logs go to the per-user mirror (docs/unattended.md).
+# it. The program never writes there: each user's templates and logs live in their
+# own folders (docs/unattended.md).
 if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT)
   set(CMAKE_INSTALL_PREFIX /usr/local CACHE PATH "Install prefix" FORCE)
 endif()
@@ -21,6 +21,25 @@ install(FILES ${QV_PACKAGING}/no.qvbackup.QvBackup.metainfo.xml DESTINATION shar
 install(DIRECTORY ${QV_PACKAGING}/icons/hicolor DESTINATION share/icons)
 install(FILES ${QV_PACKAGING}/screenshots/hovedvindu.png ${PROJECT_SOURCE_DIR}/docs/unattended.md
         DESTINATION share/doc/qvbackup)
+install(FILES ${QV_PACKAGING}/debian/copyright DESTINATION share/doc/qvbackup)
+install(FILES ${QV_PACKAGING}/qvbackup.bash-completion DESTINATION share/bash-completion/completions
+        RENAME qvbackup)
+
+# The manual page and the changelog, compressed as the distribution wants them
+# (gzip -n: no name or time, so the same input gives the same file).
+find_program(GZIP gzip REQUIRED)
+foreach(pair "qvbackup.1|qvbackup.1.gz" "debian/changelog|changelog.gz")
+  string(REPLACE "|" ";" pair "${pair}")
+  list(GET pair 0 from)
+  list(GET pair 1 to)
+  add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/install/${to}
+                     COMMAND ${GZIP} -9n -c ${QV_PACKAGING}/${from} > ${PROJECT_BINARY_DIR}/install/${to}
+                     DEPENDS ${QV_PACKAGING}/${from})
+  list(APPEND qv_compressed ${PROJECT_BINARY_DIR}/install/${to})
+endforeach()
+add_custom_target(qv_compressed_docs ALL DEPENDS ${qv_compressed})
+install(FILES ${PROJECT_BINARY_DIR}/install/qvbackup.1.gz DESTINATION share/man/man1)
+install(FILES ${PROJECT_BINARY_DIR}/install/changelog.gz DESTINATION share/doc/qvbackup)
 
 set(CPACK_PACKAGE_NAME qvbackup)
 set(CPACK_PACKAGE_VENDOR "QV Backup")
@@ -32,6 +51,8 @@ set(CPACK_PACKAGE_HOMEPAGE_URL "https://www.qvbackup.no")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_RPM_PACKAGE_LICENSE ${QV_LICENSE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so shlibdeps cannot see them: the Qt platform plugins (xcb for
 # the window, offscreen for runs without one).

@@ -10,6 +10,7 @@ packages=(
   fonts-dejavu-core
   rsync python3 clang-format
   desktop-file-utils appstream systemd dbus-daemon dpkg-dev file
+  lintian man-db bash-completion
 )
 missing=()
 for p in "${packages[@]}"; do

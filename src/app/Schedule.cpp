@@ -40,7 +40,7 @@ bool writeFile(const QString &path, const QString &text)
     return f.open(QIODevice::WriteOnly) && f.write(text.toUtf8()) >= 0 && f.commit();
 }
 
-bool runSystemctl(const QString &systemctl, const QStringList &args, QString *output = nullptr)
+bool runSystemctl(const QString &systemctl, const QStringList &args)
 {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
@@ -52,12 +52,7 @@ bool runSystemctl(const QString &systemctl, const QStringList &args, QString *ou
         p.waitForFinished();
         return false;
     }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        if (output)
-            *output += QString::fromLocal8Bit(p.readAll());
-        return false;
-    }
-    return true;
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 } // namespace
 
@@ -143,26 +138,30 @@ int apply(Frequency f, QTime at, const QString &program, QTextStream &out, QText
     const QStringList env = carriedEnvironment();
     if (!QDir().mkpath(dir) || !writeFile(servicePath, serviceUnit(program, env)) ||
         !writeFile(timerPath, timerUnit(f, at))) {
+        QFile::remove(servicePath);
+        QFile::remove(timerPath);
         err << "Kunne ikke skrive timer-filene i " << dir << ".\n";
         return ExitFailed;
     }
-    out << "Skrev " << servicePath << "\n"
-        << "Skrev " << timerPath << "\n";
     const QString when = f == Frequency::Weekly ? QStringLiteral("hver mandag") : QStringLiteral("hver dag");
-    QString why;
-    if (runSystemctl(systemctl, {QStringLiteral("daemon-reload")}, &why) &&
-        runSystemctl(systemctl, {QStringLiteral("enable"), QStringLiteral("--now"), kTimer}, &why)) {
-        out << "Alle maler kjøres " << when << " klokken " << at.toString(QStringLiteral("HH:mm"))
+    if (runSystemctl(systemctl, {QStringLiteral("daemon-reload")}) &&
+        runSystemctl(systemctl, {QStringLiteral("enable"), QStringLiteral("--now"), kTimer})) {
+        out << "Skrev " << servicePath << "\n"
+            << "Skrev " << timerPath << "\n"
+            << "Alle maler kjøres " << when << " klokken " << at.toString(QStringLiteral("HH:mm"))
             << ". En kjøring som ble forsømt, tas ved neste oppstart.\n";
         return ExitFinished;
     }
-    out.flush();
-    err << why;
-    err.flush();
-    out << "Timeren kunne ikke slås på med systemctl --user (ingen systemd for brukeren her).\n"
-        << "Legg inn denne linjen med crontab -e i stedet:\n"
+    // Half a schedule is worse than none: the files go again. systemctl's own English
+    // answer says nothing more to the user than this does.
+    QFile::remove(timerPath);
+    QFile::remove(servicePath);
+    runSystemctl(systemctl, {QStringLiteral("daemon-reload")});
+    err << "Tidsplanen er ikke lagt inn: systemctl --user svarer ikke, så det kjører ingen systemd-tjeneste "
+           "for brukeren her (slik er det i mange containere og i økter uten innlogging).\n"
+        << "Legg heller inn denne linjen med crontab -e:\n"
         << crontabLine(f, at, program, env) << "\n";
-    return ExitFinished;
+    return ExitFailed;
 }
 
 } // namespace qv::schedule

@@ -1,6 +1,9 @@
 #include "CommandLine.h"
 #include "UnattendedRun.h"
+#include "engine/modBackup.h"
+#include "platform/system/DataFolder.h"
 #include "platform/system/InstanceLock.h"
+#include "windows/QtUserDialog.h"
 #include "windows/frmBackup.h"
 
 #include <QApplication>
@@ -31,8 +34,24 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const qv::CommandLine command = qv::CommandLine::parse(args);
+    using Action = qv::CommandLine::Action;
+    if (command.action == Action::Window || command.action == Action::Run || command.action == Action::All)
+        qv::moveOldDataFiles(qv::Files::Feil);
 
-    if (command.action != qv::CommandLine::Action::Window) {
+    // Qt would abort with its own words when no platform plugin can reach a display.
+    // A platform named outright that draws without one (offscreen, vnc, eglfs) is left to Qt.
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const bool needsDisplay = platform.isEmpty() || platform.startsWith(QStringLiteral("xcb")) ||
+                              platform.startsWith(QStringLiteral("wayland"));
+    if (command.action == Action::Window && needsDisplay && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        QTextStream(stderr)
+            << "Ingen skjerm å vise vinduet på (verken DISPLAY eller WAYLAND_DISPLAY er satt). "
+               "Bruk qvbackup --run \"Navn\" eller qvbackup --all for å ta backup uten vindu.\n";
+        return qv::ExitFailed;
+    }
+
+    if (command.action != Action::Window) {
         // No window, and no display needed: a timer or cron run has none.
         qInstallMessageHandler(quietHandler);
         QCoreApplication app(argc, argv);
@@ -55,7 +74,12 @@ int main(int argc, char **argv)
     if (lock.acquire() == qv::InstanceLock::Result::HeldByOther) {
         const QString message = qv::alreadyRunningMessage(lock.holderPid());
         QTextStream(stderr) << message << "\n";
-        QMessageBox::warning(nullptr, QStringLiteral("Backup"), message);
+        // Over the running copy's window, not under it.
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Backup"), message);
+        box.addButton(QStringLiteral("&OK"), QMessageBox::AcceptRole);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        qv::QtUserDialog::centreOn(box, qv::frmBackup::storedPlace());
+        box.exec();
         return qv::ExitAlreadyRunning;
     }
     qv::frmBackup window;

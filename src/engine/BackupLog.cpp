@@ -84,12 +84,12 @@ void BackupLog::General_VisLogg(const QString &path)
 
 void BackupLog::mnuFilVisLoggEn_Click()
 {
-    General_VisLogg((WinPath(General_FinnDatamappe()) / Files::LoggEnkel).text());
+    General_VisLogg(programFile(Files::LoggEnkel));
 }
 
 void BackupLog::mnuFilVisLoggAlle_Click()
 {
-    General_VisLogg((WinPath(General_FinnDatamappe()) / Files::LoggAlle).text());
+    General_VisLogg(programFile(Files::LoggAlle));
 }
 
 } // namespace qv

@@ -10,6 +10,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/files/TextFile.h"
 #include "platform/paths/DriveTable.h"
+#include "platform/system/DataFolder.h"
 #include "platform/system/TextViewer.h"
 
 namespace qv
@@ -22,7 +23,7 @@ namespace
 
 QString programFile(const QString &name)
 {
-    return (WinPath(programFolder()) / name).text();
+    return dataFile(name);
 }
 
 void General_LoggFeil(const QString &module, const QString &procedure, qint32 number,
@@ -34,15 +35,7 @@ void General_LoggFeil(const QString &module, const QString &procedure, qint32 nu
 
 QString General_FinnDatamappe()
 {
-    const QString store = environmentVariable(QStringLiteral("LocalAppData")) + "\\VirtualStore\\";
-    bool any = false;
-    forEachDirEntry(store, QStringLiteral("*"), [&](const DirEntry &) {
-        any = true;
-        return false;
-    });
-    if (any)
-        return store + programFolder().mid(3);
-    return programFolder();
+    return dataFolder(DataKind::Settings);
 }
 
 QString General_FinnFilendelsen(const QString &name)

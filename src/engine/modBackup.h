@@ -12,7 +12,7 @@ inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
 // Every line of the program's files and logs ends so.
 inline const QString kCrLf = QStringLiteral("\r\n");
 
-// Files of the program folder.
+// Files of the data folder (platform/DataFolder.h).
 namespace Files
 {
 inline const QString Maler = QStringLiteral("BackupMal.txt");
@@ -22,7 +22,7 @@ inline const QString LoggAlle = QStringLiteral("BackupLoggAlle.txt");
 inline const QString Feil = QStringLiteral("Error_Backup.txt");
 } // namespace Files
 
-// Program folder + "\" + name.
+// Where the named file of the data folder lives.
 QString programFile(const QString &name);
 
 // Appends the eight-line record to Error_Backup.txt and shows the critical message.

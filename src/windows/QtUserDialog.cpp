@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace qv
 {
@@ -18,11 +19,11 @@ struct ButtonSpec {
 
 QList<ButtonSpec> buttonsOf(Buttons b)
 {
-    const ButtonSpec ok{Answer::OK, QStringLiteral("OK"), QMessageBox::AcceptRole};
-    const ButtonSpec cancel{Answer::Cancel, QStringLiteral("Avbryt"), QMessageBox::RejectRole};
-    const ButtonSpec yes{Answer::Yes, QStringLiteral("Ja"), QMessageBox::YesRole};
-    const ButtonSpec no{Answer::No, QStringLiteral("Nei"), QMessageBox::NoRole};
-    const ButtonSpec retry{Answer::Retry, QStringLiteral("Prøv igjen"), QMessageBox::AcceptRole};
+    const ButtonSpec ok{Answer::OK, QStringLiteral("&OK"), QMessageBox::AcceptRole};
+    const ButtonSpec cancel{Answer::Cancel, QStringLiteral("&Avbryt"), QMessageBox::RejectRole};
+    const ButtonSpec yes{Answer::Yes, QStringLiteral("&Ja"), QMessageBox::YesRole};
+    const ButtonSpec no{Answer::No, QStringLiteral("&Nei"), QMessageBox::NoRole};
+    const ButtonSpec retry{Answer::Retry, QStringLiteral("&Prøv igjen"), QMessageBox::AcceptRole};
     switch (b) {
     case Buttons::OK:
         return {ok};
@@ -57,6 +58,47 @@ QMessageBox::Icon qtIcon(Icon i)
 
 } // namespace
 
+QWidget *QtUserDialog::dialogOwner()
+{
+    if (QWidget *w = QApplication::activeWindow())
+        return w;
+    // Not active (another program has the focus): the main window all the same.
+    QWidget *any = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup)
+            continue;
+        if (w->inherits("QMainWindow"))
+            return w;
+        if (!any)
+            any = w;
+    }
+    return any;
+}
+
+void QtUserDialog::centreOn(QWidget &dialog, QWidget *owner)
+{
+    if (owner)
+        centreOn(dialog, owner->window()->frameGeometry());
+    else if (const QScreen *screen = QGuiApplication::primaryScreen())
+        centreOn(dialog, screen->availableGeometry());
+}
+
+void QtUserDialog::centreOn(QWidget &dialog, const QRect &area)
+{
+    dialog.adjustSize();
+    const QSize frame = dialog.frameGeometry().size();
+    QPoint topLeft = area.center() - QPoint(frame.width() / 2, frame.height() / 2);
+    // Kept on the screen the area is on.
+    if (const QScreen *screen = QGuiApplication::screenAt(area.center())) {
+        const QRect avail = screen->availableGeometry();
+        topLeft.setX(
+            qBound(avail.left(), topLeft.x(), qMax(avail.left(), avail.right() - frame.width() + 1)));
+        topLeft.setY(
+            qBound(avail.top(), topLeft.y(), qMax(avail.top(), avail.bottom() - frame.height() + 1)));
+    }
+    dialog.move(topLeft);
+}
+
 void QtUserDialog::refreshNow()
 {
     if (!m_before)
@@ -69,7 +111,8 @@ Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon,
                                 int defaultButton)
 {
     refreshNow(); // the window behind the question shows the state it asks about
-    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QWidget *owner = dialogOwner();
+    QMessageBox box(qtIcon(icon), title, text, QMessageBox::NoButton, owner);
     const QList<ButtonSpec> specs = buttonsOf(buttons);
     QList<QPushButton *> made;
     for (const ButtonSpec &s : specs)
@@ -80,6 +123,7 @@ Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon,
     for (int i = 0; i < specs.size(); ++i)
         if (specs[i].answer == Answer::Cancel || (specs.size() == 1))
             box.setEscapeButton(made[i]);
+    centreOn(box, owner);
     const bool wasBusy = m_busy;
     if (wasBusy)
         QApplication::restoreOverrideCursor();
@@ -95,12 +139,14 @@ Answer QtUserDialog::messageBox(const QString &text, Buttons buttons, Icon icon,
 QString QtUserDialog::prompt(const QString &text, const QString &title, const QString &defaultAnswer)
 {
     refreshNow();
-    QInputDialog dlg(QApplication::activeWindow());
+    QWidget *owner = dialogOwner();
+    QInputDialog dlg(owner);
     dlg.setWindowTitle(title);
     dlg.setLabelText(text);
     dlg.setTextValue(defaultAnswer);
-    dlg.setOkButtonText(QStringLiteral("OK"));
-    dlg.setCancelButtonText(QStringLiteral("Avbryt"));
+    dlg.setOkButtonText(QStringLiteral("&OK"));
+    dlg.setCancelButtonText(QStringLiteral("&Avbryt"));
+    centreOn(dlg, owner);
     return dlg.exec() == QDialog::Accepted ? dlg.textValue() : QString();
 }
 

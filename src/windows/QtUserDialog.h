@@ -5,11 +5,14 @@
 
 #include <functional>
 
+class QWidget;
+class QRect;
+
 namespace qv
 {
 
 // The window implementation of the user dialogue: QMessageBox / QInputDialog with
-// Norwegian button texts.
+// Norwegian button texts and access letters, centred on the main window.
 class QtUserDialog : public UserDialog
 {
 public:
@@ -24,6 +27,12 @@ public:
     void setBeforeProcessEvents(std::function<void()> f) { m_before = std::move(f); }
 
     static constexpr int kRefreshIntervalMs = 33;
+
+    // The window a dialogue belongs to: the active one, else the main window.
+    static QWidget *dialogOwner();
+    // Places dialog (laid out first) centred on owner, or on the screen without one.
+    static void centreOn(QWidget &dialog, QWidget *owner);
+    static void centreOn(QWidget &dialog, const QRect &area);
 
 private:
     void refreshNow();

@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QUrl>
 
@@ -281,6 +282,35 @@ QAction *frmBackup::action(const QString &name) const
     return findChild<QAction *>(name);
 }
 
+QRect frmBackup::storedPlace(QSize size)
+{
+    const auto stored = [](const char *key) {
+        return getSetting("Vindu", key, "0").toInt() / kTwipsPerPixel;
+    };
+    if (!size.isValid())
+        size = QSize(stored("Bredde"), stored("Hoyde"));
+    if (size.width() <= 0 || size.height() <= 0)
+        size = QSize(520, 502);
+    const QRect place(QPoint(stored("Venstre"), stored("Topp")), size);
+    // Room for a title bar above the inside: the frame is not known yet.
+    constexpr int kTitle = 40;
+    const QRect withTitle = place.adjusted(-8, -kTitle, 8, 8);
+    if (!place.topLeft().isNull())
+        for (const QScreen *screen : QGuiApplication::screens())
+            if (screen->availableGeometry().contains(withTitle))
+                return place;
+    // First start, or a place no screen shows any more: the middle of the screen.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return place;
+    const QRect avail = screen->availableGeometry();
+    QRect centred(QPoint(), size);
+    centred.moveCenter(avail.center() + QPoint(0, kTitle / 2));
+    centred.moveTop(qMax(centred.top(), avail.top() + kTitle));
+    centred.moveLeft(qMax(centred.left(), avail.left() + 8));
+    return centred;
+}
+
 void frmBackup::Form_Load()
 {
     RunState &s = m_engine.state;
@@ -288,8 +318,8 @@ void frmBackup::Form_Load()
     m_background->setColorB(qvKontrollerFelles::RGB(118, 179, 240));
     m_background->Refresh();
     BildeMappe = programFolder() + "\\Res\\";
-    move(getSetting("Vindu", "Venstre", "0").toInt() / kTwipsPerPixel,
-         getSetting("Vindu", "Topp", "0").toInt() / kTwipsPerPixel);
+    adjustSize(); // the fixed layout's final size, before the place is chosen
+    setGeometry(storedPlace(size()));
 
     m_fileList = std::make_unique<FileListBinding>(*m_lvw1);
     s.setFileList(m_fileList.get());
@@ -332,15 +362,20 @@ void frmBackup::showState()
     m_cboMal->setCurrentIndex(s.cboMal.listIndex());
     m_cboMal->setEnabled(s.cboMal.enabled);
 
-    auto text = [](QLineEdit *w, const TextBox &t) {
+    auto text = [](QLineEdit *w, const TextBox &t, bool path) {
         if (w->text() != t.text)
             w->setText(t.text);
-        w->setToolTip(t.tooltip);
+        // Which host folder the drive letter stands for; looked up when the path changes.
+        if (w->property("qvTooltip").toString() != t.tooltip ||
+            w->toolTip().isEmpty() != t.tooltip.isEmpty()) {
+            w->setProperty("qvTooltip", t.tooltip);
+            w->setToolTip(path ? pathWithHost(t.tooltip) : t.tooltip);
+        }
         w->setEnabled(t.enabled);
     };
-    text(m_txtFra, s.txtFra);
-    text(m_txtTil, s.txtTil);
-    text(m_txtSistKjort, s.txtSistKjort);
+    text(m_txtFra, s.txtFra, true);
+    text(m_txtTil, s.txtTil, true);
+    text(m_txtSistKjort, s.txtSistKjort, false);
 
     auto toggle = [](qvCheckBox *w, const Toggle &t) {
         if (w->Value() != t.value)
@@ -433,8 +468,13 @@ void frmBackup::closeEvent(QCloseEvent *event)
         return;
     }
     if (!isMinimized()) {
-        saveSetting("Vindu", "Venstre", QString::number(x() * kTwipsPerPixel));
-        saveSetting("Vindu", "Topp", QString::number(y() * kTwipsPerPixel));
+        // The inside of the window, as it is restored: the frame is not known before
+        // the window is shown, so saving the frame's corner moved it on every start.
+        const QRect g = geometry();
+        saveSetting("Vindu", "Venstre", QString::number(g.x() * kTwipsPerPixel));
+        saveSetting("Vindu", "Topp", QString::number(g.y() * kTwipsPerPixel));
+        saveSetting("Vindu", "Bredde", QString::number(g.width() * kTwipsPerPixel));
+        saveSetting("Vindu", "Hoyde", QString::number(g.height() * kTwipsPerPixel));
     }
     event->accept();
 }

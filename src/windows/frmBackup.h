@@ -41,6 +41,11 @@ public:
     // Pushes the run state to the controls (the engine changed it).
     void showState();
 
+    // Where the inside of the window goes: the stored place when a screen shows the
+    // whole window there, else the middle of the primary screen. An invalid size: the
+    // stored one.
+    static QRect storedPlace(QSize size = QSize());
+
     // The controls, by their names (tests and the render tool reach them here).
     QComboBox *cboMal() const { return m_cboMal; }
     QLineEdit *txtFra() const { return m_txtFra; }

@@ -15,6 +15,7 @@
 #include "platform/files/TextFile.h"
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
+#include "platform/system/DataFolder.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -83,8 +84,8 @@ void frmKatalog::showEvent(QShowEvent *event)
     if (m_shown)
         return;
     m_shown = true;
-    m_valgtMappe = m_tree->Path();
-    StartMappe = WinPath(m_tree->Path()).withTrailingSeparator().text();
+    m_valgtMappe = realSpelling(m_tree->Path());
+    StartMappe = WinPath(m_valgtMappe).withTrailingSeparator().text();
     showPath();
 }
 
@@ -96,8 +97,11 @@ void frmKatalog::Form_Load(const QString &valgtMappe)
         const int w = getSetting(kSection, "Bredde", "4125").toInt() / kTwipsPerPixel;
         const int h = getSetting(kSection, "Hoyde", "5700").toInt() / kTwipsPerPixel;
         resize(qMax(w, 200), qMax(h, 200));
-        move(getSetting(kSection, "Venstre", "0").toInt() / kTwipsPerPixel,
-             getSetting(kSection, "Topp", "0").toInt() / kTwipsPerPixel);
+        // The inside of the window, as done() saves it; none stored: over the owner.
+        const QPoint at(getSetting(kSection, "Venstre", "0").toInt() / kTwipsPerPixel,
+                        getSetting(kSection, "Topp", "0").toInt() / kTwipsPerPixel);
+        if (!at.isNull())
+            setGeometry(QRect(at, size()));
         m_background->setColorA(qvKontrollerFelles::RGB(156, 219, 248));
         m_background->setColorB(qvKontrollerFelles::RGB(118, 179, 240));
         m_background->Refresh();
@@ -105,7 +109,7 @@ void frmKatalog::Form_Load(const QString &valgtMappe)
     } catch (const PlatformError &e) {
         General_LoggFeil(kModule, QStringLiteral("Form_Load"), e.number(), e.description());
     }
-    m_valgtMappe = m_tree->Path();
+    m_valgtMappe = realSpelling(m_tree->Path());
     showPath();
 }
 
@@ -128,8 +132,8 @@ void frmKatalog::showPath()
 {
     // The text box leaves TextFromEdge at both ends and the grip at the right.
     const int room = m_shbStatus->width() - 2 * m_shbStatus->TextFromEdge() - 12;
-    m_shbStatus->setText(
-        shortPathIn(m_shbStatus->font(), m_tree->Path(), std::min(room, m_shbStatus->width() - 10)));
+    m_shbStatus->setText(shortPathIn(m_shbStatus->font(), realSpelling(m_tree->Path()),
+                                     std::min(room, m_shbStatus->width() - 10)));
 }
 
 void frmKatalog::keyPressEvent(QKeyEvent *event)
@@ -143,7 +147,8 @@ void frmKatalog::keyPressEvent(QKeyEvent *event)
 
 void frmKatalog::qvbOk_Click()
 {
-    m_valgtMappe = WinPath(m_tree->Path()).withTrailingSeparator().text();
+    // The tree keys its folders in lower case; the file system has the real names.
+    m_valgtMappe = WinPath(realSpelling(m_tree->Path())).withTrailingSeparator().text();
     m_changed = m_valgtMappe.compare(StartMappe, Qt::CaseInsensitive) != 0;
     accept();
 }
@@ -159,8 +164,8 @@ void frmKatalog::reject()
 // Every way out (Ok, Avbryt, the close box, Esc) ends here.
 void frmKatalog::done(int result)
 {
-    saveSetting(kSection, "Venstre", QString::number(x() * kTwipsPerPixel));
-    saveSetting(kSection, "Topp", QString::number(y() * kTwipsPerPixel));
+    saveSetting(kSection, "Venstre", QString::number(geometry().x() * kTwipsPerPixel));
+    saveSetting(kSection, "Topp", QString::number(geometry().y() * kTwipsPerPixel));
     saveSetting(kSection, "Bredde", QString::number(width() * kTwipsPerPixel));
     saveSetting(kSection, "Hoyde", QString::number(height() * kTwipsPerPixel));
     QDialog::done(result);
@@ -184,7 +189,7 @@ void frmKatalog::General_FavoritterLes()
     const QString name = General_BrukerNavn();
     const QString FavFil = name.isEmpty() ? QStringLiteral("Favoritter.krt") : name + ".krt";
     try {
-        const QString path = (WinPath(programFolder()) / FavFil).text();
+        const QString path = dataFile(FavFil);
         if (!fileExists(path))
             raiseError(Err::FileNotFound);
         FieldReader in(readTextFile(path));

@@ -5,6 +5,7 @@
 #include "controls/panels/qvShadeForm.h"
 #include "engine/Exclusions.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -48,6 +49,7 @@ frmUtelat::frmUtelat(Exclusions &exclusions, QWidget *owner) : QDialog(owner), m
     }
     m_cmdKnapp[0]->setEnabled(false);
     connect(m_txtFiltype, &QLineEdit::textChanged, this, &frmUtelat::txtFiltype_Change);
+    m_txtFiltype->installEventFilter(this);
 
     QStringList stored;
     m_exclusions.General_LesUtelat(true, &stored);
@@ -61,6 +63,19 @@ QStringList frmUtelat::entries() const
     for (int i = 0; i < m_lstFiltyper->count(); ++i)
         out << m_lstFiltyper->item(i)->text();
     return out;
+}
+
+// An access key whose button is disabled reaches the text box; Alt+letter is never
+// meant as text.
+bool frmUtelat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_txtFiltype && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        if (mods == Qt::AltModifier && !key->text().isEmpty() && key->text().at(0).isPrint())
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void frmUtelat::txtFiltype_Change()

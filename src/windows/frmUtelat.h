@@ -24,6 +24,9 @@ public:
     qvCommand *cmdKnapp(int index) const { return m_cmdKnapp[index]; }
     QStringList entries() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void txtFiltype_Change();
     void cmdKnapp_Click(int index);

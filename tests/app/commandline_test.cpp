@@ -110,22 +110,30 @@ TEST(ScheduleTest, UnitsRunAllAndCatchUpMissedRuns)
         GTEST_SKIP() << "systemd-analyze verify cannot run here";
 }
 
-TEST(ScheduleTest, WithoutAUserManagerTheCrontabLineIsPrinted)
+TEST(ScheduleTest, WithoutAUserManagerNothingIsLeftAndTheCrontabLineIsPrinted)
 {
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
     const QString folder = schedule::userUnitFolder();
     ASSERT_TRUE(folder.startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
+    // systemctl as it answers where no user manager runs.
+    QTemporaryDir bin;
+    const QString systemctl = bin.path() + "/systemctl";
+    QFile script(systemctl);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho 'Failed to connect to bus: No medium found' >&2\nexit 1\n");
+    script.close();
+    script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
 
-    EXPECT_EQ(schedule::apply(Frequency::Daily, QTime(6, 15), "/usr/bin/qvbackup", out, err, "false"), 0);
+    EXPECT_EQ(schedule::apply(Frequency::Daily, QTime(6, 15), "/usr/bin/qvbackup", out, err, systemctl), 2);
     out.flush();
-    EXPECT_TRUE(outText.contains("crontab -e"));
-    EXPECT_TRUE(outText.contains("\n15 6 * * * "));
-    EXPECT_TRUE(outText.contains("'/usr/bin/qvbackup' --all\n"));
-    QFile timer(folder + "/qvbackup.timer");
-    ASSERT_TRUE(timer.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(timer.readAll().contains("OnCalendar=*-*-* 06:15:00"));
-    EXPECT_TRUE(QFile::exists(folder + "/qvbackup.service"));
+    err.flush();
+    EXPECT_TRUE(errText.contains("Tidsplanen er ikke lagt inn")) << errText.toStdString();
+    EXPECT_TRUE(errText.contains("crontab -e"));
+    EXPECT_TRUE(errText.contains("\n15 6 * * * "));
+    EXPECT_FALSE(errText.contains("Failed to connect"));
+    EXPECT_FALSE(QFile::exists(folder + "/qvbackup.timer"));
+    EXPECT_FALSE(QFile::exists(folder + "/qvbackup.service"));
 
     // With a working systemctl the timer is enabled and no crontab line is printed.
     outText.clear();

@@ -1,5 +1,6 @@
 // A real install, owned by root, used by a normal user ("nobody"): the user's
-// template file, logs and error log land in the user's own folder.
+// template file, logs and error log land in the user's own folders, never in the
+// program folder. (Root and an install under /usr: scripts/package-check.sh.)
 #include "support/OtherUser.h"
 
 #include <QDir>
@@ -83,15 +84,18 @@ TEST(InstallTest, AnInstalledCopyKeepsEachUsersFilesInTheirOwnFolder)
     // The error record of the unreadable line makes the run report a failure.
     EXPECT_EQ(status, 2) << read(home + "/output.txt").constData();
 
-    const QString mirror = home + "/.local/share/VirtualStore" + programDir;
+    const QString config = home + "/.config/qvbackup", state = home + "/.local/state/qvbackup";
     EXPECT_EQ(read(home + "/Sikring/Backup av Data/a.txt"), "innhold");
-    const QByteArray templates = read(mirror + "/BackupMal.txt");
+    // The templates the administrator left are the user's own copy from the start.
+    const QByteArray templates = read(config + "/BackupMal.txt");
     EXPECT_TRUE(templates.startsWith("\"Data\",")) << templates.constData();
     EXPECT_TRUE(templates.contains(" kl. ")); // the last-run stamp
-    EXPECT_TRUE(read(mirror + "/BackupLoggEnkel.txt").contains("Backup mal: \t\tData"));
-    EXPECT_TRUE(read(mirror + "/Error_Backup.txt").contains("Feil nr: 62"));
-    // The program folder is as it was installed.
+    EXPECT_TRUE(read(state + "/BackupLoggEnkel.txt").contains("Backup mal: \t\tData"));
+    EXPECT_TRUE(read(state + "/Error_Backup.txt").contains("Feil nr: 62"));
+    EXPECT_FALSE(QFileInfo::exists(home + "/.local/share/VirtualStore"));
     EXPECT_EQ(read(programDir + "/BackupMal.txt"), shipped);
+
+    // A user's start copies, it never moves: the administrator's file stays.
     EXPECT_EQ(QDir(programDir).entryList(QDir::Files | QDir::Hidden),
               QStringList({"BackupMal.txt", "qvbackup"}));
 }

@@ -93,6 +93,22 @@ TEST_F(ProcessTest, ASecondCopyOnTheSameTemplatesDoesNothing)
     EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Data\\a.txt"), "a");
 }
 
+TEST_F(ProcessTest, WithoutADisplayTheWindowSaysSoAndEndsWithTwo)
+{
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *var : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(var);
+    window.setProcessEnvironment(env);
+    window.start(QVBACKUP_EXE, {});
+    ASSERT_TRUE(window.waitForFinished(30000));
+    EXPECT_EQ(window.exitCode(), 2);
+    const QString err = QString::fromUtf8(window.readAllStandardError());
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("Ingen skjerm")) << err.toStdString();
+    EXPECT_TRUE(err.contains("--run") && err.contains("--all"));
+}
+
 TEST_F(ProcessTest, TheEndOfARunIsAnnouncedOnTheSessionBus)
 {
     if (QStandardPaths::findExecutable("dbus-daemon").isEmpty())

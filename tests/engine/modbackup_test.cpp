@@ -110,12 +110,3 @@ TEST_F(EngineTest, UnwritableProgramFolderLosesTheRecordButStillShowsTheMessage)
     EXPECT_EQ(dialog.messages().size(), 1);
     EXPECT_FALSE(drives.exists("C:\\Program\\Backup\\Error_Backup.txt"));
 }
-
-TEST_F(EngineTest, DataFolderIsTheVirtualStoreMirrorOnlyWhenItExists)
-{
-    EXPECT_EQ(General_FinnDatamappe(), "C:\\Program\\Backup");
-    drives.writeFile("D:\\AppData\\VirtualStore\\Program\\Backup\\BackupLoggEnkel.txt", "x");
-    qputenv("LocalAppData", "D:\\AppData");
-    EXPECT_EQ(General_FinnDatamappe(), "D:\\AppData\\VirtualStore\\Program\\Backup");
-    qunsetenv("LocalAppData");
-}

@@ -1,5 +1,4 @@
 #include "platform/system/InstanceLock.h"
-#include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 #include <QCoreApplication>
@@ -76,32 +75,4 @@ TEST(InstanceLockTest, SecondProcessIsRefusedUntilTheFirstDies)
     mine.release();
     Holder third(file);
     EXPECT_EQ(third.firstLine(), "held");
-}
-
-TEST(InstanceLockTest, LivesInTheFolderTheProgramWritesTo)
-{
-    qvtest::TempDrives drives;
-    drives.setProgramFolder("C:\\Programmer\\Backup");
-    const QString programHost = drives.host("C:\\Programmer\\Backup");
-    EXPECT_EQ(InstanceLock::lockFilePath(), programHost + "/.qvbackup.lock");
-
-    // An installed copy that the user cannot write: the per-user mirror.
-    drives.makeDir("C:\\Brukere\\ola\\AppData\\Local");
-    qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
-    qvtest::openUpToRoot(programHost);
-    ::chmod(QFile::encodeName(programHost).constData(), 0755);
-    qvtest::giveToNobody(drives.host("C:\\Brukere"));
-    const QString expected =
-        drives.host("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup") + "/.qvbackup.lock";
-    const int rc = qvtest::asNobody([&] {
-        InstanceLock lock;
-        if (InstanceLock::lockFilePath() != expected)
-            return 1;
-        return lock.acquire() == InstanceLock::Result::Acquired && QFile::exists(expected) ? 0 : 2;
-    });
-    qunsetenv("LocalAppData");
-    if (rc == -1)
-        GTEST_SKIP() << "cannot run as another user here";
-    EXPECT_EQ(rc, 0);
-    EXPECT_FALSE(QFile::exists(programHost + "/.qvbackup.lock"));
 }

@@ -3,7 +3,6 @@
 #include "platform/files/TextFile.h"
 #include "platform/paths/DriveTable.h"
 
-#include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 #include <QDirIterator>
@@ -200,74 +199,4 @@ TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
     EXPECT_EQ(r.next().size(), 5 * 1024 * 1024 - 1); // after the comma, to the end
     EXPECT_TRUE(r.atEnd());
     EXPECT_LT(t.elapsed(), 2000);
-}
-
-// ---------------------------------------------------------------------------------
-// A program folder that cannot be written: per-user mirror
-
-TEST_F(TextFileTest, VirtualStoreMirrorOfAProtectedProgramFolder)
-{
-    drives.setProgramFolder("C:\\Programmer\\Backup");
-    drives.writeFile("C:\\Programmer\\Backup\\BackupUtelat.txt", "\"tmp\"\r\n");
-    drives.writeFile("C:\\Programmer\\Backup\\Error_Backup.txt", "gammel\r\n");
-    drives.makeDir("C:\\Brukere\\ola\\AppData\\Local");
-    qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
-    const QString programHost = drives.host("C:\\Programmer\\Backup");
-    qvtest::openUpToRoot(programHost);
-    ::chmod(QFile::encodeName(programHost).constData(), 0755);
-    ::chmod(QFile::encodeName(drives.host("C:\\Programmer\\Backup\\Error_Backup.txt")).constData(), 0644);
-    ::chown(QFile::encodeName(drives.host("C:\\Brukere")).constData(), 65534, 65534);
-    for (QDirIterator it(drives.host("C:\\Brukere"), QDirIterator::Subdirectories); it.hasNext();)
-        ::chown(QFile::encodeName(it.next()).constData(), 65534, 65534);
-
-    const QString mirror = "C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\";
-    const int rc = qvtest::asNobody([&] {
-        try {
-            if (!hostfs::virtualStoreMirror("C:\\Programmer\\Backup\\BackupMal.txt"))
-                return 1;
-            // Reads take the program folder's copy while there is no mirror copy.
-            if (readTextFile("C:\\Programmer\\Backup\\BackupUtelat.txt") != "\"tmp\"\r\n")
-                return 2;
-            // A refused write lands in the mirror...
-            writeTextFile("C:\\Programmer\\Backup\\BackupMal.txt", "\"mal\"\r\n");
-            if (!fileExists(mirror + "BackupMal.txt") || !fileExists("C:\\Programmer\\Backup\\BackupMal.txt"))
-                return 3;
-            // ...and reads prefer the mirror copy from then on.
-            writeTextFile("C:\\Programmer\\Backup\\BackupUtelat.txt", "\"log\"\r\n");
-            if (readTextFile("C:\\Programmer\\Backup\\BackupUtelat.txt") != "\"log\"\r\n")
-                return 4;
-            // An append starts from the program folder's copy.
-            appendTextFile("C:\\Programmer\\Backup\\Error_Backup.txt", "ny\r\n");
-            if (readTextFile("C:\\Programmer\\Backup\\Error_Backup.txt") != "gammel\r\nny\r\n")
-                return 5;
-            if (readTextFile(mirror + "Error_Backup.txt") != "gammel\r\nny\r\n")
-                return 6;
-        } catch (const PlatformError &e) {
-            return 10 + e.number() % 100;
-        }
-        return 0;
-    });
-    qunsetenv("LocalAppData");
-    if (rc == -1)
-        GTEST_SKIP() << "cannot run as another user here";
-    EXPECT_EQ(rc, 0);
-    EXPECT_EQ(drives.readFile("C:\\Programmer\\Backup\\BackupUtelat.txt"), "\"tmp\"\r\n");
-    EXPECT_EQ(drives.readFile("C:\\Programmer\\Backup\\Error_Backup.txt"), "gammel\r\n");
-    EXPECT_FALSE(drives.exists("C:\\Programmer\\Backup\\BackupMal.txt"));
-    EXPECT_EQ(
-        drives.readFile("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Programmer\\Backup\\BackupMal.txt"),
-        "\"mal\"\r\n");
-}
-
-TEST_F(TextFileTest, WritableProgramFolderHasNoMirror)
-{
-    drives.makeDir("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Program\\Backup");
-    drives.writeFile("C:\\Brukere\\ola\\AppData\\Local\\VirtualStore\\Program\\Backup\\a.txt", "speil");
-    drives.writeFile("C:\\Program\\Backup\\a.txt", "egen");
-    qputenv("LocalAppData", "C:\\Brukere\\ola\\AppData\\Local");
-    EXPECT_FALSE(hostfs::virtualStoreMirror("C:\\Program\\Backup\\a.txt"));
-    EXPECT_EQ(readTextFile("C:\\Program\\Backup\\a.txt"), "egen");
-    writeTextFile("C:\\Program\\Backup\\a.txt", "ny");
-    EXPECT_EQ(drives.readFile("C:\\Program\\Backup\\a.txt"), "ny");
-    qunsetenv("LocalAppData");
 }

@@ -63,7 +63,7 @@ protected:
             seenBoxes << box->text();
             const QString want = pending.takeFirst();
             for (QAbstractButton *b : box->buttons())
-                if (b->text() == want) {
+                if (b->text().remove(u'&') == want) {
                     QTest::mouseClick(b, Qt::LeftButton);
                     break;
                 }

@@ -24,7 +24,7 @@ void pressLater(const QString &buttonText)
             if (!box || !box->isVisible())
                 continue;
             for (QAbstractButton *b : box->buttons())
-                if (b->text() == buttonText)
+                if (b->text().remove(u'&') == buttonText)
                     QTest::mouseClick(b, Qt::LeftButton);
         }
     });
@@ -66,7 +66,7 @@ TEST(QtUserDialog, TitleIconDefaultButtonAndEnterTakesTheDefault)
     EXPECT_EQ(d.messageBox("Tekst", Buttons::YesNo, Icon::Critical, "Kopiering avbrutt", 2), Answer::No);
     EXPECT_EQ(title, "Kopiering avbrutt");
     EXPECT_EQ(icon, QMessageBox::Critical);
-    EXPECT_EQ(defaultText, "Nei");
+    EXPECT_EQ(defaultText, "&Nei");
 }
 
 TEST(QtUserDialog, PromptGivesTheTypedTextOrEmptyOnCancel)

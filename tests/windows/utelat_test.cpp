@@ -89,3 +89,12 @@ TEST_F(UtelatWindowTest, OkWritesTheShownOrderAndCancelLeavesTheFile)
     EXPECT_EQ(programFileBytes("BackupUtelat.txt"), "\"tmp\"\r\n\"bak\"\r\n\"swp\"\r\n\"log\"\r\n");
     EXPECT_EQ(state().UtelatListe, (QStringList{"tmp", "bak", "swp", "log"}));
 }
+
+TEST_F(UtelatWindowTest, AnAccessKeyOfADisabledButtonTypesNothing)
+{
+    window->txtFiltype()->setFocus();
+    QTest::keyClick(window->txtFiltype(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(window->txtFiltype()->text(), "");
+    QTest::keyClick(window->txtFiltype(), Qt::Key_T);
+    EXPECT_EQ(window->txtFiltype()->text(), "t");
+}

@@ -180,11 +180,7 @@ MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
 {
     const QString relative = relativeHost(sourceFile);
     const QByteArray relativeBytes = hostPathBytes(relative);
-    // Read where the source was found, unless a per-user mirror of a program folder
-    // file stands in for it.
-    return {hostfs::virtualStoreMirror(sourceFile) ? hostfs::HostPath::of(hostfs::readPath(sourceFile))
-                                                   : joined(m_sourceRoot, relative, relativeBytes),
-            joined(m_mirrorRoot, relative, relativeBytes)};
+    return {joined(m_sourceRoot, relative, relativeBytes), joined(m_mirrorRoot, relative, relativeBytes)};
 }
 
 void MirrorCopy::copyAhead(const QStringList &sources)

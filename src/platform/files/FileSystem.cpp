@@ -111,40 +111,8 @@ QString toHostOrThrow(const QString &windowsPath)
     raiseError(d && !d->mounted ? Err::DeviceUnavailable : Err::PathNotFound);
 }
 
-std::optional<QString> virtualStoreMirror(const QString &windowsPath)
-{
-    const QString pf = programFolder();
-    // Asked for every file a copy reads: most are far from the program folder.
-    if (pf.size() < 3 || !windowsPath.startsWith(pf, Qt::CaseInsensitive))
-        return std::nullopt;
-    const WinPath prefix = WinPath(pf).withTrailingSeparator();
-    const WinPath path(windowsPath);
-    if (!path.startsWith(prefix))
-        return std::nullopt;
-    const QString rel = path.relativeTo(prefix);
-    if (rel.isEmpty())
-        return std::nullopt;
-    const auto hostPf = DriveTable::current().toHost(pf);
-    if (!hostPf)
-        return std::nullopt;
-    if (::faccessat(AT_FDCWD, hostPathBytes(*hostPf).constData(), W_OK, AT_EACCESS) == 0 || errno == ENOENT ||
-        errno == ENOTDIR)
-        return std::nullopt;
-    const QString appData = localAppDataFolder();
-    if (appData.isEmpty())
-        return std::nullopt;
-    return (WinPath(appData) / QStringLiteral("VirtualStore") / pf.mid(3) / rel).text();
-}
-
 QString readPath(const QString &windowsPath)
 {
-    if (const auto mirror = virtualStoreMirror(windowsPath)) {
-        if (const auto m = DriveTable::current().toHost(*mirror)) {
-            struct stat st;
-            if (::lstat(hostPathBytes(*m).constData(), &st) == 0)
-                return *m;
-        }
-    }
     return toHostOrThrow(windowsPath);
 }
 

@@ -82,10 +82,7 @@ namespace hostfs
 {
 // Host path of a Windows path; throws 76 (no such drive) or 68 (drive not mounted).
 QString toHostOrThrow(const QString &windowsPath);
-// The per-user mirror (LocalAppData\VirtualStore\...) of a path inside a program
-// folder that cannot be written; nothing for any other path.
-std::optional<QString> virtualStoreMirror(const QString &windowsPath);
-// Host path that reading windowsPath takes: the mirror copy when one exists.
+// Host path that reading windowsPath takes.
 QString readPath(const QString &windowsPath);
 // errno of an operation on hostPath -> runtime number (ENOENT: 53, or 76 when the
 // folder is missing too).

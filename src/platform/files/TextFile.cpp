@@ -130,25 +130,6 @@ void appendText(const QString &host, const QString &text)
     }
 }
 
-bool refused(const PlatformError &e)
-{
-    return e.number() == Err::PermissionDenied;
-}
-
-// Host path of the mirror copy (created folders included) for a write the program
-// folder refused.
-QString mirrorForWrite(const QString &mirror)
-{
-    makePath(WinPath(mirror).parent().text());
-    return hostfs::toHostOrThrow(mirror);
-}
-
-bool hostExists(const QString &host)
-{
-    struct stat st;
-    return ::lstat(hostPathBytes(host).constData(), &st) == 0;
-}
-
 } // namespace
 
 bool fitsWindows1252(const QString &text)
@@ -184,45 +165,12 @@ QString readTextFile(const QString &path)
 
 void writeTextFile(const QString &path, const QString &text)
 {
-    const QByteArray bytes = encodeCodePage(text);
-    const auto mirror = hostfs::virtualStoreMirror(path);
-    if (mirror) {
-        if (const auto m = DriveTable::current().toHost(*mirror); m && hostExists(*m)) {
-            hostfs::writeAtomically(*m, bytes);
-            return;
-        }
-    }
-    try {
-        hostfs::writeAtomically(hostfs::toHostOrThrow(path), bytes);
-    } catch (const PlatformError &e) {
-        if (!mirror || !refused(e))
-            throw;
-        hostfs::writeAtomically(mirrorForWrite(*mirror), bytes);
-    }
+    hostfs::writeAtomically(hostfs::toHostOrThrow(path), encodeCodePage(text));
 }
 
 void appendTextFile(const QString &path, const QString &text)
 {
-    const auto mirror = hostfs::virtualStoreMirror(path);
-    if (mirror) {
-        if (const auto m = DriveTable::current().toHost(*mirror); m && hostExists(*m)) {
-            appendText(*m, text);
-            return;
-        }
-    }
-    const QString host = hostfs::toHostOrThrow(path);
-    try {
-        appendText(host, text);
-    } catch (const PlatformError &e) {
-        if (!mirror || !refused(e))
-            throw;
-        // The mirror starts as a copy of the program folder's file, as the
-        // platform's virtualization copies a file on its first refused write.
-        const QString m = mirrorForWrite(*mirror);
-        if (hostExists(host))
-            hostfs::writeAtomically(m, readAll(host));
-        appendText(m, text);
-    }
+    appendText(hostfs::toHostOrThrow(path), text);
 }
 
 // ---------------------------------------------------------------------------------

@@ -7,8 +7,7 @@ namespace qv
 
 // Text files in the 8-bit code page: Windows-1252, CR LF line ends. A file starting
 // with the UTF-8 BOM is read as UTF-8. Writers use Windows-1252 when every character
-// fits, else UTF-8 with BOM. Paths are Windows paths; files in the program folder
-// follow the per-user VirtualStore mirror when the program folder is not writable.
+// fits, else UTF-8 with BOM. Paths are Windows paths.
 
 QString decodeCodePage(const QByteArray &bytes); // BOM detection
 QByteArray encodeCodePage(const QString &text);  // 1252 or BOM + UTF-8

@@ -619,6 +619,32 @@ QString programFolder()
     return dir;
 }
 
+QString realSpelling(const QString &windowsPath)
+{
+    const DriveTable &table = DriveTable::current();
+    const Drive *d =
+        windowsPath.size() >= 2 && windowsPath.at(1) == u':' ? table.drive(windowsPath.at(0)) : nullptr;
+    const auto host = d ? table.toHost(windowsPath) : std::nullopt;
+    if (!host)
+        return windowsPath;
+    // Through the path's own drive: another drive's folder may hold it too.
+    const QString root = d->hostDir == u"/" ? QString() : d->hostDir;
+    const QString clean = QDir::cleanPath(*host);
+    if (clean != d->hostDir && !clean.startsWith(root + u'/'))
+        return windowsPath;
+    QString rest = clean.mid(root.size() + 1);
+    rest.replace(u'/', u'\\');
+    const QString spelled = WinPath::driveRootOf(d->letter) + rest;
+    const bool trailing = windowsPath.endsWith(u'\\') || windowsPath.endsWith(u'/');
+    return trailing ? WinPath(spelled).withTrailingSeparator().text() : spelled;
+}
+
+QString pathWithHost(const QString &windowsPath)
+{
+    const auto host = windowsPath.isEmpty() ? std::nullopt : DriveTable::current().toHost(windowsPath);
+    return host ? windowsPath + " (" + QDir::cleanPath(*host) + ')' : windowsPath;
+}
+
 QString localAppDataFolder()
 {
     const QString env = qEnvironmentVariable("LocalAppData");

@@ -60,6 +60,15 @@ private:
 // QVBACKUP_PROGRAM_DIR when set, else the executable's folder through the table.
 QString programFolder();
 
+// The path with the drive letter and each existing component spelled as the file
+// system spells them ("c:\data\dokumenter\" -> "C:\Data\Dokumenter\"); the
+// rest as written, and the path unchanged where no drive reaches it.
+QString realSpelling(const QString &windowsPath);
+
+// "C:\Data\Dokumenter\ (/home/ola/Dokumenter)": a Windows path with the host folder
+// it stands for, so a user can find it; the path alone where no drive reaches it.
+QString pathWithHost(const QString &windowsPath);
+
 // Environment variable as text ("" when unset). "LocalAppData" (any letter case)
 // falls back to the XDG data home expressed through the drive table.
 QString environmentVariable(const QString &name);

@@ -4,8 +4,7 @@
 #include "platform/base/Locale.h"
 #include "platform/base/PlatformError.h"
 #include "platform/files/TextFile.h"
-#include "platform/paths/DriveTable.h"
-#include "platform/paths/WinPath.h"
+#include "platform/system/DataFolder.h"
 
 namespace qv
 {
@@ -42,8 +41,7 @@ void appendErrorRecord(const QString &fileName, const QString &module, const QSt
                        qint32 number, const QString &description)
 {
     try {
-        appendTextFile((WinPath(programFolder()) / fileName).text(),
-                       errorRecord(module, procedure, number, description));
+        appendTextFile(dataFile(fileName), errorRecord(module, procedure, number, description));
     } catch (const PlatformError &) {
     }
 }

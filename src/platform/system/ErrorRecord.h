@@ -18,7 +18,7 @@ QString versionText(int revisionDigits);
 QString errorRecord(const QString &module, const QString &procedure, qint32 number,
                     const QString &description);
 
-// Appends the record to the named file in the program folder; a folder that cannot
+// Appends the record to the named file in the data folder; a folder that cannot
 // be written loses the record without a word.
 void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure,
                        qint32 number, const QString &description);

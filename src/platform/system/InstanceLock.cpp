@@ -1,13 +1,10 @@
 #include "platform/system/InstanceLock.h"
 
-#include "platform/files/FileSystem.h"
 #include "platform/paths/DriveTable.h"
-#include "platform/paths/WinPath.h"
+#include "platform/system/DataFolder.h"
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,39 +14,18 @@
 namespace qv
 {
 
-namespace
-{
-const QString kLockName = QStringLiteral(".qvbackup.lock");
-
-bool writableFolder(const QString &host)
-{
-    return ::faccessat(AT_FDCWD, hostPathBytes(host).constData(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-} // namespace
-
 QString InstanceLock::lockFilePath()
 {
-    const QString pf = programFolder();
-    const auto hostPf = pf.isEmpty() ? std::nullopt : DriveTable::current().toHost(pf);
-    if (hostPf) {
-        if (writableFolder(*hostPf))
-            return QDir(*hostPf).filePath(kLockName);
-        // Writes go to the per-user mirror, so that is the data folder to guard.
-        const QString file = (WinPath(pf) / kLockName).text();
-        if (const auto mirror = hostfs::virtualStoreMirror(file)) {
-            if (const auto host = DriveTable::current().toHost(*mirror)) {
-                const QString dir = QFileInfo(*host).absolutePath();
-                if (QDir().mkpath(dir) && writableFolder(dir))
-                    return *host;
-            }
-        }
-    }
-    // Last resort: keyed by the folder in the per-user runtime folder.
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty() || !hostPf)
+    const QString folder = lockFolder();
+    if (folder.isEmpty())
         return {};
-    const QByteArray key = QCryptographicHash::hash(hostPathBytes(*hostPf), QCryptographicHash::Sha1).toHex();
-    return QDir(runtime).filePath("qvbackup-" + QString::fromLatin1(key.left(16)) + ".lock");
+    if (dataInProgramFolder())
+        return QDir(folder).filePath(QStringLiteral(".qvbackup.lock"));
+    // A shared runtime folder: keyed by the templates' folder it guards.
+    const QByteArray key =
+        QCryptographicHash::hash(hostPathBytes(dataFolder(DataKind::Settings)), QCryptographicHash::Sha1)
+            .toHex();
+    return QDir(folder).filePath("qvbackup-" + QString::fromLatin1(key.left(16)) + ".lock");
 }
 
 InstanceLock::~InstanceLock()

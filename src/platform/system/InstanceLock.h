@@ -6,10 +6,9 @@ namespace qv
 
 // One running copy of the program per data folder: the window and the unattended
 // runs both rewrite BackupMal.txt from their own table, so a second copy on the same
-// folder would lose the other's changes. The lock is an flock on a file in the folder
-// the program's files are written to (the program folder, or its per-user mirror when
-// the program folder cannot be written); the kernel drops it when the process ends,
-// however it ends, so no stale lock survives a crash.
+// folder would lose the other's changes. The lock is an flock on a file in the program
+// folder when that holds the data, else in $XDG_RUNTIME_DIR (DataFolder.h); the kernel
+// drops it when the process ends, however it ends, so no stale lock survives a crash.
 class InstanceLock
 {
 public:
