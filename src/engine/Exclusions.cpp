@@ -1,10 +1,10 @@
 #include "engine/Exclusions.h"
 
 #include "engine/modBackup.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
-#include "platform/UserDialog.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
 
 namespace qv
 {

@@ -1,9 +1,8 @@
 #include "engine/modBackup.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/Settings.h"
-
+#include "platform/base/PlatformError.h"
+#include "platform/base/Settings.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
 #include "support/EngineFixture.h"
 #include <sys/stat.h>
 

@@ -1,5 +1,5 @@
-#include "platform/DriveTable.h"
-#include "platform/MountTable.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/MountTable.h"
 
 #include "support/TempTree.h"
 #include "support/TestEnvironment.h"
