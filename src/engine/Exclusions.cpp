@@ -2,6 +2,7 @@
 
 #include "engine/modBackup.h"
 #include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
 #include "platform/files/FileSystem.h"
 #include "platform/files/TextFile.h"
 
@@ -35,8 +36,17 @@ void Exclusions::General_LagreUtelat(const QStringList &lstFiltyper)
     // written; an empty list here would silently back up every excluded type.
     s.UtelatListe = lstFiltyper;
     QString text;
-    for (const QString &entry : lstFiltyper)
-        text += '"' + entry + "\"\r\n";
+    for (const QString &entry : lstFiltyper) {
+        const std::optional<QString> field = fieldText(entry);
+        if (!field) {
+            // Written, the entry would read back as another.
+            msgBox("Listen over filtyper ble ikke lagret: «" + entry +
+                       "» inneholder tegn som filen ikke kan holde.",
+                   Buttons::OK, Icon::Exclamation);
+            return;
+        }
+        text += *field + kCrLf;
+    }
     try {
         writeTextFile(programFile(Files::Utelat), text);
     } catch (const PlatformError &e) {

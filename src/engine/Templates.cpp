@@ -18,14 +18,26 @@ bool isFlagText(const QString &t)
     return t == QLatin1String("-1") || t == QLatin1String("0");
 }
 
-QString quoted(const QString &t)
-{
-    return '"' + t + '"';
-}
-
 bool ignoredPathError(int n)
 {
     return n == Err::PathFileAccess || n == Err::PathNotFound;
+}
+
+// Lines ended by CR LF, LF or CR alone.
+QStringList lineTexts(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r' && text[i] != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    lines << text.mid(start);
+    return lines;
 }
 } // namespace
 
@@ -43,6 +55,7 @@ QString Templates::beginLoad()
     s.cboMal.clear();
     s.lsv1.clear();
     s.lsv1.sorted = false;
+    m_keptLines.clear();
     const QString path = programFile(Files::Maler);
     return fileExists(path) ? readTextFile(path) : QString();
 }
@@ -85,16 +98,15 @@ void Templates::General_LesMal()
 
 // Reads the file line by line: six-field lines (the old format) get LagZip "0",
 // seven-field lines are taken as they stand, so a file that mixes both converts
-// without shifting fields between templates. A line that fits neither leaves the
-// file unconverted and untouched.
+// without shifting fields between templates. A line that fits neither is kept as it
+// was and written back with every later rewrite; the lines after it still load.
 void Templates::General_LesMalOld()
 {
+    bool damaged = false;
     try {
         const QString text = beginLoad();
         if (!text.isNull()) {
-            for (QString line : text.split('\n')) {
-                if (line.endsWith('\r'))
-                    line.chop(1);
+            for (const QString &line : lineTexts(text)) {
                 if (line.trimmed().isEmpty())
                     continue;
                 FieldReader in(line);
@@ -102,12 +114,18 @@ void Templates::General_LesMalOld()
                 while (!in.atEnd() && f.size() <= 7)
                     f << in.next();
                 const bool flagsOk = f.size() >= 6 && isFlagText(f[3]) && isFlagText(f[4]);
-                if (!flagsOk || (f.size() == 7 && !isFlagText(f[6])) || f.size() > 7)
-                    raiseError(Err::InputPastEnd);
+                if (!flagsOk || (f.size() == 7 && !isFlagText(f[6])) || f.size() > 7) {
+                    m_keptLines << line;
+                    damaged = true;
+                    continue;
+                }
                 s.lsv1.append(
                     {f[0], f[1], f[2], f[3], f[4], f[5], f.size() == 7 ? f[6] : QStringLiteral("0")});
                 s.cboMal.addSorted(f[0]);
             }
+            // A damaged file is left as it is until the user changes the templates.
+            if (damaged)
+                raiseError(Err::InputPastEnd);
             General_SkrivMalfil();
         }
     } catch (const PlatformError &e) {
@@ -119,8 +137,7 @@ void Templates::General_LesMalOld()
     finishLoad();
 }
 
-// A later rewrite (save, delete, run) writes only the rows that could be read; the
-// file as it was is kept beside it so nothing the user had is lost.
+// The file as it was, kept beside it when a line could not be read.
 void Templates::keepUnreadableCopy()
 {
     try {
@@ -129,20 +146,39 @@ void Templates::keepUnreadableCopy()
     }
 }
 
-QString Templates::fileLine(const BackupMal &m, bool quotedFlags)
+std::optional<QString> Templates::fileLine(const BackupMal &m, bool quotedFlags)
 {
-    auto flag = [&](const QString &f) { return quotedFlags ? quoted(f) : f; };
-    return QStringList{quoted(m.Malnavn), quoted(m.Fra),       quoted(m.Til), flag(m.Underkat),
-                       flag(m.Endrede),   quoted(m.SistKjort), flag(m.LagZip)}
-               .join(',') +
-           kCrLf;
+    QStringList out;
+    for (const QString *f : {&m.Malnavn, &m.Fra, &m.Til, &m.Underkat, &m.Endrede, &m.SistKjort, &m.LagZip}) {
+        const bool flag = f == &m.Underkat || f == &m.Endrede || f == &m.LagZip;
+        if (flag && !quotedFlags && isFlagText(*f)) {
+            out << *f;
+            continue;
+        }
+        const std::optional<QString> text = fieldText(*f);
+        if (!text)
+            return std::nullopt;
+        out << *text;
+    }
+    return out.join(u',') + kCrLf;
 }
 
 void Templates::General_SkrivMalfil()
 {
     QString text;
-    for (const BackupMal &m : s.lsv1.rows())
-        text += fileLine(m, true);
+    for (const BackupMal &m : s.lsv1.rows()) {
+        const std::optional<QString> line = fileLine(m, true);
+        if (!line) {
+            // Written, the template would read back as another: the file stays as it is.
+            msgBox("Malfilen ble ikke lagret: malen «" + m.Malnavn +
+                       "» inneholder anførselstegn (\") som filen ikke kan holde.",
+                   Buttons::OK, Icon::Exclamation);
+            return;
+        }
+        text += *line;
+    }
+    for (const QString &kept : std::as_const(m_keptLines))
+        text += kept + kCrLf;
     writeTextFile(programFile(Files::Maler), text);
 }
 
@@ -199,7 +235,10 @@ void Templates::General_LagreMal()
                 s.MalEndret = false;
                 return;
             }
-            appendTextFile(programFile(Files::Maler), fileLine(windowValues(answer), false));
+            const std::optional<QString> line = fileLine(windowValues(answer), false);
+            if (!line)
+                raiseError(Err::InputPastEnd); // the checks above leave nothing unwritable
+            appendTextFile(programFile(Files::Maler), *line);
             General_LesMal();
             for (int i = 0; i < s.cboMal.count(); ++i)
                 if (s.cboMal.item(i).compare(answer, Qt::CaseInsensitive) == 0) {
@@ -333,8 +372,9 @@ void Templates::chkAlleMaler_Click()
 void Templates::restoreSelection()
 {
     int n = getSetting(QStringLiteral("Tilpass"), QStringLiteral("BackupIndex"), QStringLiteral("0")).toInt();
-    if (n > s.cboMal.count() - 1)
-        n = s.cboMal.count() - 1;
+    // An index no entry has (a hand-edited or stale setting) selects "[ Ny mal ]".
+    if (n < 0 || n > s.cboMal.count() - 1)
+        n = 0;
     try {
         s.cboMal.setListIndex(n);
     } catch (const PlatformError &e) {

@@ -1,6 +1,8 @@
 #pragma once
 #include "engine/RunState.h"
 
+#include <optional>
+
 namespace qv
 {
 
@@ -39,9 +41,10 @@ private:
     void disableTemplateCommands();
     void keepUnreadableCopy();
     BackupMal windowValues(const QString &name) const;
-    static QString fileLine(const BackupMal &m, bool quotedFlags);
+    static std::optional<QString> fileLine(const BackupMal &m, bool quotedFlags);
 
     RunState &s;
+    QStringList m_keptLines; // lines of the file that could not be read, kept as they were
 };
 
 } // namespace qv

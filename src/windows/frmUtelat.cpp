@@ -4,6 +4,8 @@
 #include "controls/drawing/qvKontrollerFelles.h"
 #include "controls/panels/qvShadeForm.h"
 #include "engine/Exclusions.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/TextFile.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -90,6 +92,13 @@ void frmUtelat::cmdKnapp_Click(int index)
         const QString entry = m_txtFiltype->text().trimmed().toLower();
         if (entry.isEmpty() || entries().contains(entry, Qt::CaseInsensitive))
             return;
+        // The list's file has no escape for a quote: such an entry would read back as another.
+        if (entry.contains(u'"') || !fieldText(entry)) {
+            msgBox(QStringLiteral("Filtypen kan ikke inneholde anførselstegn (\")."), Buttons::OK,
+                   Icon::Exclamation);
+            m_txtFiltype->setFocus();
+            return;
+        }
         m_lstFiltyper->insertItem(0, entry);
         m_txtFiltype->clear();
         m_txtFiltype->setFocus();

@@ -3,6 +3,7 @@
 #include "platform/base/PlatformError.h"
 #include "support/RunFixture.h"
 
+#include <QDir>
 #include <QFile>
 
 using namespace qv;
@@ -191,4 +192,24 @@ TEST(DesktopNotifierTest, NoBusNoNotification)
     EXPECT_FALSE(notifyDesktop("Backup fullført.", "1 fil kopiert."));
     if (!address.isEmpty())
         qputenv("DBUS_SESSION_BUS_ADDRESS", address);
+}
+
+// A NUL in a folder ended the host path early: the source became its parent (the scan
+// recursed without end), the destination the drive root (a user's file overwritten).
+TEST_F(UnattendedTest, AFolderHoldingANulIsRefusedAndNothingIsWrittenOutsideTheMirror)
+{
+    drives.writeFile("D:\\a.txt", "mine");
+    const QString nul(QChar(0));
+    useTemplates({{"Kilde", "C:\\Data\\" + nul + "Under\\", "D:\\Sikring\\"},
+                  {"Mottaker", "C:\\Data\\", "D:\\" + nul + "x\\"}});
+    for (const QStringList &args : {QStringList{"--run", "Kilde"}, {"--run", "Mottaker"}, {"--all"}}) {
+        out.clear();
+        err.clear();
+        EXPECT_EQ(run(args), ExitFailed) << args.join(' ').toStdString();
+        EXPECT_FALSE(err.isEmpty());
+        EXPECT_FALSE(out.contains("fullført.\n")) << out.toStdString();
+    }
+    EXPECT_EQ(drives.readFile("D:\\a.txt"), "mine");
+    EXPECT_EQ(QDir(drives.hostRoot('D')).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList{"a.txt"});
 }

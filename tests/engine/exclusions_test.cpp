@@ -58,3 +58,13 @@ TEST(ExclusionMatching, ExactLowerCaseComparison)
     EXPECT_TRUE(Exclusions::isExcluded("", Exclusions::lowerCased({""})));
     EXPECT_FALSE(Exclusions::isExcluded("tmp", {}));
 }
+
+TEST_F(ExclusionsTest, AnEntryTheFileCannotHoldLeavesTheFileAsItWas)
+{
+    writeProgramFile("BackupUtelat.txt", "\"tmp\"\r\n");
+    dialog.queueAnswer(Answer::OK);
+    engine().exclusions.General_LagreUtelat({"bak", "\"a,b"});
+    EXPECT_EQ(programFileBytes("BackupUtelat.txt"), "\"tmp\"\r\n");
+    ASSERT_EQ(dialog.messages().size(), 1);
+    EXPECT_TRUE(dialog.messages()[0].contains(QString::fromUtf8("«\"a,b»")));
+}

@@ -1,7 +1,10 @@
 #include "engine/modBackup.h"
 #include "platform/base/PlatformError.h"
 #include "platform/base/Settings.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
 #include "support/EngineFixture.h"
+#include <sys/stat.h>
 
 using namespace qv;
 using qvtest::EngineTest;
@@ -184,12 +187,12 @@ TEST_F(TemplatesTest, DeletingTheOnlyTemplateLeavesTheNewEntryAndTheAllBoxOff)
     EXPECT_EQ(programFileBytes("BackupMal.txt"), "");
 }
 
-TEST_F(TemplatesTest, RememberedIndexBeyondTheLastSelectsTheLastTemplate)
+TEST_F(TemplatesTest, RememberedIndexNoEntryHasSelectsTheNewEntry)
 {
     writeProgramFile("BackupMal.txt",
                      crlf({R"("C","C:\C\","D:\C\",-1,0,"",0)", R"("a","C:\A\","D:\A\",-1,0,"",0)",
                            R"("B","C:\B\","D:\B\",-1,0,"",0)"}));
-    saveSetting("Tilpass", "BackupIndex", "5");
+    saveSetting("Tilpass", "BackupIndex", "3");
     engine().actions.startUp();
     EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "a", "B", "C"}));
     EXPECT_EQ(state().cboMal.listIndex(), 3);
@@ -198,9 +201,12 @@ TEST_F(TemplatesTest, RememberedIndexBeyondTheLastSelectsTheLastTemplate)
     EXPECT_EQ(state().lsv1.row(1).Malnavn, "a");
     EXPECT_EQ(state().lsv1.row(3).Malnavn, "C");
 
-    saveSetting("Tilpass", "BackupIndex", "-7");
-    restart().actions.startUp();
-    EXPECT_EQ(state().cboMal.listIndex(), 0);
+    for (const char *stale : {"-1", "4", "-7", "x"}) {
+        saveSetting("Tilpass", "BackupIndex", stale);
+        restart().actions.startUp();
+        EXPECT_EQ(state().cboMal.listIndex(), 0) << stale;
+        EXPECT_FALSE(state().qvbSlett.enabled || state().qvbStart.enabled || state().qvbLagre.enabled);
+    }
 
     state().cboMal.setListIndex(2);
     EXPECT_TRUE(engine().actions.close());
@@ -340,4 +346,50 @@ TEST_F(TemplatesTest, UnsavedChangesAreOfferedAtClose)
     EXPECT_TRUE(engine().actions.close());
     EXPECT_EQ(dialog.messages()[0], QString::fromUtf8("Vil du lagre endringene som er gjort på aktiv mal?"));
     EXPECT_TRUE(programFileBytes("BackupMal.txt").startsWith("\"A\",\"C:\\A\\\",\"D:\\A\\\",\"-1\""));
+}
+
+// What a hand-edited file holds survives every rewrite: a quote inside a bare field,
+// a damaged line, a last line without a line end.
+TEST_F(TemplatesTest, HandEditedFileKeepsEverythingItHeldThroughRewrites)
+{
+    const QByteArray damaged = R"("Skadet","C:\X\")";
+    const QByteArray quoted = R"(D:\Kopi av "gamle" bilder\)";
+    writeProgramFile("BackupMal.txt", crlf({R"("A",)" + quoted + R"(,"E:\",-1,0,"",0)", damaged}) +
+                                          R"("B","C:\B\","D:\B\",-1,0,"",0)");
+    dialog.queueAnswer(Answer::OK);
+    engine().actions.startUp();
+    EXPECT_EQ(dialog.messages().size(), 1); // the damaged line is reported
+    ASSERT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "A", "B"}));
+    EXPECT_EQ(state().lsv1.row(1).Fra, quoted);
+
+    chooseFolders();
+    dialog.queueAnswer(Answer::OK);
+    saveAs("C");
+    ASSERT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "A", "B", "C"}));
+    state().cboMal.setListIndex(2);
+    dialog.queueAnswer(Answer::Yes);
+    engine().templates.qvbSlett_Click();
+    const QByteArray file = programFileBytes("BackupMal.txt");
+    EXPECT_TRUE(file.contains("," + quoted + ",")) << file.constData();
+    EXPECT_TRUE(file.contains("\r\n" + damaged + "\r\n")) << file.constData();
+
+    dialog.queueAnswer(Answer::OK);
+    restart().actions.startUp();
+    EXPECT_EQ(state().cboMal.items(), (QStringList{"[ Ny mal ]", "A", "C"}));
+    EXPECT_EQ(state().lsv1.row(1).Fra, quoted);
+}
+
+TEST_F(TemplatesTest, FolderNamesThatAreNotUtf8AreSavedAsTheirBytes)
+{
+    const QByteArray host = hostPathBytes(drives.hostRoot(u'C')) + "/Bilder \xFF\xE5";
+    ASSERT_EQ(::mkdir(host.constData(), 0700), 0);
+    const QString fra = DriveTable::current().toWindows(hostPathFromBytes(host)).value() + "\\";
+    engine().actions.startUp();
+    chooseFolders(fra);
+    saveAs(QString::fromUtf8("Ødelagt navn ✓")); // outside the code page: the file is UTF-8
+    EXPECT_TRUE(programFileBytes("BackupMal.txt").contains("Bilder \xFF\xE5"));
+    restart().actions.startUp();
+    state().cboMal.setListIndex(1);
+    EXPECT_EQ(state().Fra, fra);
+    EXPECT_TRUE(folderExists(state().Fra));
 }

@@ -1,10 +1,13 @@
 #include "platform/paths/DriveTable.h"
+#include "platform/paths/MountTable.h"
 
 #include "support/TempTree.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -208,4 +211,48 @@ TEST(DriveTableTest, MountedVolumesKeepTheirLetters)
     EXPECT_TRUE(third.drive('D')->mounted);
     EXPECT_EQ(third.drive('F')->hostDir, "/run/media/ola/CD");
     EXPECT_EQ(third.drive('H')->hostDir, "/mnt/del");
+}
+
+TEST(DriveTableTest, APathNoHostPathCanHoldIsRefusedNotCutShort)
+{
+    qvtest::TempDrives drives;
+    drives.writeFile("C:\\Data\\a.txt", "a");
+    const QChar nul(0);
+    for (const QString &bad : {"C:\\Data" + QString(nul) + "x", "C:\\Data\\a.txt" + QString(nul),
+                               "C:\\Data\\" + QString(QChar(0xD800)), "C:\\Data\\" + QString(QChar(0xDC2F))})
+        EXPECT_FALSE(DriveTable::current().toHost(bad)) << bad.toStdString();
+    EXPECT_TRUE(DriveTable::current().toHost("C:\\Data\\" + QString(QChar(0xDCFF))));
+}
+
+TEST(DriveTableTest, RememberedLettersAreOnlyAToZ)
+{
+    qvtest::TempDrives drives;
+    {
+        QSettings store(QStringLiteral("qvbackup"), QStringLiteral("drives"));
+        store.setValue("volumes/mount%3A%2Fmnt%2Fbokstav", QString::fromUtf8("ß:Bokstav"));
+        store.setValue("volumes/uuid%3Aborte", QString::fromUtf8("ø:Borte"));
+    }
+    const DriveTable t = DriveTable::fromMountInfo("22 1 0:21 / / rw - ext4 /dev/nodisk rw\n"
+                                                   "46 22 0:46 / /mnt/bokstav rw - ext4 /dev/nob rw\n");
+    for (const Drive &d : t.drives())
+        EXPECT_TRUE(d.letter >= u'A' && d.letter <= u'Z') << QString(d.letter).toStdString();
+    const auto host = t.toHost(t.toWindows("/mnt/bokstav").value_or(QString()));
+    EXPECT_EQ(host, "/mnt/bokstav");
+}
+
+TEST(MountTableTest, ReadInLinearTimeLaterMountsHideEarlierOnes)
+{
+    QByteArray text;
+    constexpr int kLines = 50000;
+    for (int i = 0; i < kLines; ++i)
+        text += QByteArray::number(100 + i) + " 22 0:" + QByteArray::number(i % 97) + " / /srv/m" +
+                QByteArray::number(i % (kLines - 10)) + " rw - ext4 /dev/x" + QByteArray::number(i) + " rw\n";
+    text += "9 22 0:1 / /srv/nul\\000x rw - ext4 /dev/nul rw\n"; // no host path holds a NUL
+    QElapsedTimer timer;
+    timer.start();
+    const std::vector<MountInfo> mounts = parseMountInfo(text);
+    EXPECT_LT(timer.elapsed(), 1000); // a quadratic reader takes seconds here
+    ASSERT_EQ(mounts.size(), size_t(kLines - 10));
+    EXPECT_EQ(mounts.back().mountPoint, "/srv/m9");
+    EXPECT_EQ(mounts.back().source, "/dev/x" + QString::number(kLines - 1));
 }

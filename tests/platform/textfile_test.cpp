@@ -200,3 +200,90 @@ TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
     EXPECT_TRUE(r.atEnd());
     EXPECT_LT(t.elapsed(), 2000);
 }
+
+TEST(CodePageTest, WhatIsReadIsWrittenBackByteForByte)
+{
+    // Bytes that are not UTF-8 in a UTF-8 file are carried as host names are.
+    const QByteArray utf8 = kBom + QByteArray("\"D:\\Bilder \xFF\xE5\",\"C:\\bl\xC3\xA5\"\r\n");
+    EXPECT_EQ(encodeCodePage(decodeCodePage(utf8)), utf8);
+    EXPECT_TRUE(decodeCodePage(utf8).contains(QChar(0xDCFF)));
+    // Text that begins as the BOM does in the code page must not turn into UTF-8.
+    const QString bomLike = QString::fromUtf8("ï»¿x");
+    EXPECT_EQ(decodeCodePage(encodeCodePage(bomLike)), bomLike);
+}
+
+TEST(FieldReaderTest, EveryFieldTheWriterPutsReadsBackTheSame)
+{
+    const QStringList held = {"",
+                              "plain",
+                              " lead and trail ",
+                              "a,b",
+                              "a\"b",
+                              "x\"",
+                              "line\r\nend",
+                              "Ødelagt ✓",
+                              QString(QChar(0xDCFF)) + "\xE5"};
+    for (const QString &f : held) {
+        const auto text = fieldText(f);
+        ASSERT_TRUE(text) << f.toStdString();
+        EXPECT_EQ(readAllFields(*text + ",\"neste\"\r\n"), (QStringList{f, "neste"})) << text->toStdString();
+    }
+    // A quote with a separator or blanks at an end, and text the file cannot encode.
+    for (const QString &f :
+         {QString("\"x"), QString("a\"b,c"), QString("a\"b "), QString(" a\"b"), QString("a\"\nb"),
+          QString(QChar(0xD800)), QString(QChar(0xDCC3)) + QChar(0xDCA5)})
+        EXPECT_FALSE(fieldText(f)) << f.toStdString();
+}
+
+TEST_F(TextFileTest, AppendEndsAnUnendedLastLineFirst)
+{
+    const QString path = "C:\\Program\\Backup\\BackupMal.txt";
+    drives.writeFile(path, "\"A\",1");
+    appendTextFile(path, "\"B\",2\r\n");
+    EXPECT_EQ(drives.readFile(path), "\"A\",1\r\n\"B\",2\r\n");
+    drives.writeFile(path, "\"A\",1\r");
+    appendTextFile(path, "\"B\"\r\n");
+    EXPECT_EQ(drives.readFile(path), "\"A\",1\r\"B\"\r\n");
+    drives.writeFile(path, kBom);
+    appendTextFile(path, QString::fromUtf8("Ж\r\n"));
+    EXPECT_EQ(drives.readFile(path), kBom + "\xD0\x96\r\n");
+}
+
+TEST_F(TextFileTest, ARewriteKeepsWhatKindOfFileItIsAndItsOwner)
+{
+    const QString path = "C:\\Program\\Backup\\BackupMal.txt";
+    const QByteArray host = QFile::encodeName(drives.host(path));
+    const QByteArray real = QFile::encodeName(drives.writeFile("C:\\Ekte\\maler.txt", "gammel"));
+    ASSERT_EQ(::symlink("../../Ekte/maler.txt", host.constData()), 0);
+    writeTextFile(path, "ny\r\n");
+    struct stat st {
+    };
+    ASSERT_EQ(::lstat(host.constData(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(drives.readFile("C:\\Ekte\\maler.txt"), "ny\r\n");
+
+    // A second name of the file sees the new text.
+    ::unlink(host.constData());
+    ASSERT_EQ(::link(real.constData(), host.constData()), 0);
+    writeTextFile(path, "tredje\r\n");
+    EXPECT_EQ(drives.readFile("C:\\Ekte\\maler.txt"), "tredje\r\n");
+
+    if (::geteuid() == 0) {
+        ::unlink(host.constData());
+        drives.writeFile(path, "x");
+        ASSERT_EQ(::chown(host.constData(), 65534, 65534), 0);
+        writeTextFile(path, "root skrev\r\n");
+        ASSERT_EQ(::stat(host.constData(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+
+    // A FIFO in the file's place is refused at once, never waited on, and stays.
+    ::unlink(host.constData());
+    ASSERT_EQ(::mkfifo(host.constData(), 0600), 0);
+    EXPECT_EQ(errorOf([&] { readTextFile(path); }), 75);
+    EXPECT_EQ(errorOf([&] { writeTextFile(path, "x"); }), 75);
+    EXPECT_EQ(errorOf([&] { appendTextFile(path, "x"); }), 75);
+    ASSERT_EQ(::lstat(host.constData(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}

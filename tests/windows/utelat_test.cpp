@@ -98,3 +98,23 @@ TEST_F(UtelatWindowTest, AnAccessKeyOfADisabledButtonTypesNothing)
     QTest::keyClick(window->txtFiltype(), Qt::Key_T);
     EXPECT_EQ(window->txtFiltype()->text(), "t");
 }
+
+TEST_F(UtelatWindowTest, AQuoteIsRefusedAndAnUnchangedListIsWrittenBackAsItWas)
+{
+    type("a\"b");
+    dialog.queueAnswer(Answer::OK);
+    click(0);
+    EXPECT_EQ(dialog.messages(),
+              QStringList{QString::fromUtf8("Filtypen kan ikke inneholde anførselstegn (\").")});
+    EXPECT_EQ(window->entries(), (QStringList{"bak", "swp", "log"}));
+    EXPECT_EQ(window->txtFiltype()->text(), "a\"b"); // left for the user to mend
+
+    // A quote the user put into the file by hand survives OK on an unchanged list.
+    const QByteArray handEdited = "\"bak\"\r\nfil\"x\r\n";
+    writeProgramFile("BackupUtelat.txt", handEdited);
+    window = std::make_unique<frmUtelat>(engine().exclusions);
+    window->show();
+    click(2);
+    EXPECT_EQ(programFileBytes("BackupUtelat.txt"), handEdited);
+    EXPECT_EQ(state().UtelatListe, (QStringList{"bak", "fil\"x"}));
+}

@@ -6,6 +6,7 @@
 #include "platform/paths/WinPath.h"
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +25,7 @@ constexpr char16_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 const QByteArray kBom("\xEF\xBB\xBF", 3);
+const QString kCrLfText = QStringLiteral("\r\n");
 
 int byteFor(QChar c)
 {
@@ -48,11 +50,12 @@ QByteArray encode1252(const QString &text)
 QByteArray readAll(const QString &host)
 {
     const QByteArray b = hostPathBytes(host);
-    const int fd = ::open(b.constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO put in a file's place must be refused, not waited on.
+    const int fd = ::open(b.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         hostfs::raise(host, errno);
     struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         raiseError(Err::PathFileAccess);
     }
@@ -81,8 +84,10 @@ void appendBytes(const QString &host, const QByteArray &bytes)
     const QByteArray b = hostPathBytes(host);
     struct stat st;
     const bool existed = ::stat(b.constData(), &st) == 0;
+    if (existed && !S_ISREG(st.st_mode))
+        raiseError(Err::PathFileAccess);
     // The platform refuses to write into a read-only file.
-    if (existed && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
+    if (existed && !(st.st_mode & S_IWUSR))
         raiseError(Err::PermissionDenied);
     const int fd = ::open(b.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -107,11 +112,82 @@ void appendBytes(const QString &host, const QByteArray &bytes)
         hostfs::raise(host, errno);
 }
 
-// Appends text to the file at host in the file's own encoding, converting a
-// Windows-1252 file to UTF-8 first when the text does not fit it.
-void appendText(const QString &host, const QString &text)
+// The file a rewrite replaces: links followed to their end (a missing end is made).
+QString throughLinks(QString host)
 {
-    QByteArray head;
+    for (int hops = 0; hops < 40; ++hops) {
+        const QByteArray b = hostPathBytes(host);
+        struct stat st;
+        if (::lstat(b.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return host;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(b.constData(), target.data(), size_t(target.size()));
+        if (n < 0)
+            hostfs::raise(host, errno);
+        target.truncate(n);
+        if (!target.startsWith('/'))
+            target = b.left(b.lastIndexOf('/') + 1) + target;
+        host = hostPathFromBytes(target);
+    }
+    raiseError(Err::PathFileAccess); // a loop of links
+}
+
+void writeInPlace(const QString &host, const QByteArray &bytes)
+{
+    const int fd = ::open(hostPathBytes(host).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0)
+        hostfs::raise(host, errno);
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            hostfs::raise(host, err);
+        }
+        done += n;
+    }
+    if (::close(fd) != 0)
+        hostfs::raise(host, errno);
+}
+
+// Replaces the file's content, keeping what kind of file it is, its mode and owner.
+void rewrite(const QString &host, const QByteArray &bytes)
+{
+    const QString target = throughLinks(host);
+    const QByteArray b = hostPathBytes(target);
+    struct stat st;
+    if (::lstat(b.constData(), &st) != 0) {
+        hostfs::writeAtomically(target, bytes);
+        return;
+    }
+    if (!S_ISREG(st.st_mode))
+        raiseError(Err::PathFileAccess);
+    if (!(st.st_mode & S_IWUSR))
+        raiseError(Err::PermissionDenied);
+    const bool root = ::geteuid() == 0;
+    const bool sameOwner = st.st_uid == ::geteuid() && st.st_gid == ::getegid();
+    // A rename would part a file's other names from it, or give it our owner.
+    if (st.st_nlink > 1 || (!sameOwner && !root)) {
+        writeInPlace(target, bytes);
+        return;
+    }
+    hostfs::writeAtomically(target, bytes);
+    if (!sameOwner && ::chown(b.constData(), st.st_uid, st.st_gid) != 0)
+        hostfs::raise(target, errno);
+}
+
+bool endsLine(const QByteArray &bytes)
+{
+    return bytes.endsWith('\n') || bytes.endsWith('\r');
+}
+
+// Appends text to the file at host in the file's own encoding, converting a
+// Windows-1252 file to UTF-8 first when the text does not fit it. A last line
+// without a line end is ended first: the text must not join it.
+void appendText(const QString &host, QString text)
+{
     struct stat st;
     const bool exists = ::stat(hostPathBytes(host).constData(), &st) == 0 && st.st_size > 0;
     if (!exists) {
@@ -119,14 +195,15 @@ void appendText(const QString &host, const QString &text)
         return;
     }
     const QByteArray old = readAll(host);
-    if (old.startsWith(kBom)) {
-        appendBytes(host, text.toUtf8());
+    const bool utf8 = old.startsWith(kBom);
+    if (old.size() > (utf8 ? kBom.size() : 0) && !endsLine(old))
+        text.prepend(kCrLfText);
+    if (utf8) {
+        appendBytes(host, hostPathBytes(text));
     } else if (fitsWindows1252(text)) {
         appendBytes(host, encode1252(text));
     } else {
-        if (!(st.st_mode & S_IWUSR))
-            raiseError(Err::PermissionDenied);
-        hostfs::writeAtomically(host, kBom + (decodeCodePage(old) + text).toUtf8());
+        rewrite(host, kBom + hostPathBytes(decodeCodePage(old) + text));
     }
 }
 
@@ -143,7 +220,7 @@ bool fitsWindows1252(const QString &text)
 QString decodeCodePage(const QByteArray &bytes)
 {
     if (bytes.startsWith(kBom))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
+        return hostPathFromBytes(bytes.constData() + 3, bytes.size() - 3);
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *d = out.data();
     for (char ch : bytes) {
@@ -155,7 +232,13 @@ QString decodeCodePage(const QByteArray &bytes)
 
 QByteArray encodeCodePage(const QString &text)
 {
-    return fitsWindows1252(text) ? encode1252(text) : kBom + text.toUtf8();
+    if (fitsWindows1252(text)) {
+        QByteArray bytes = encode1252(text);
+        // Text that begins as the BOM's three characters would read back as UTF-8.
+        if (!bytes.startsWith(kBom))
+            return bytes;
+    }
+    return kBom + hostPathBytes(text);
 }
 
 QString readTextFile(const QString &path)
@@ -165,7 +248,7 @@ QString readTextFile(const QString &path)
 
 void writeTextFile(const QString &path, const QString &text)
 {
-    hostfs::writeAtomically(hostfs::toHostOrThrow(path), encodeCodePage(text));
+    rewrite(hostfs::toHostOrThrow(path), encodeCodePage(text));
 }
 
 void appendTextFile(const QString &path, const QString &text)
@@ -188,6 +271,23 @@ bool isLineEnd(QChar c)
     return c == u'\r' || c == u'\n';
 }
 } // namespace
+
+std::optional<QString> fieldText(const QString &field)
+{
+    // Bytes the UTF-8 writer would change (a lone surrogate, a carried byte that
+    // joins its neighbours into a character) cannot be kept.
+    if (!fitsWindows1252(field) && hostPathFromBytes(hostPathBytes(field)) != field)
+        return std::nullopt;
+    if (!field.contains(u'"'))
+        return u'"' + field + u'"';
+    const QChar first = field.front(), last = field.back();
+    if (first == u'"' || first == u',' || isBlank(first) || isBlank(last))
+        return std::nullopt;
+    for (QChar c : field)
+        if (c == u',' || isLineEnd(c))
+            return std::nullopt;
+    return field;
+}
 
 bool FieldReader::atEnd() const
 {

@@ -115,6 +115,23 @@ QString hostPathFromBytes(const char *bytes, qsizetype length)
     return out;
 }
 
+bool hostCanCarry(QStringView text)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = text[i].unicode();
+        if (u == 0)
+            return false;
+        if (!QChar::isSurrogate(u))
+            continue;
+        if (QChar::isHighSurrogate(u) && i + 1 < n && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (u < 0xDC80 || u > 0xDCFF)
+            return false;
+    }
+    return true;
+}
+
 QByteArray hostPathBytes(const QString &hostPath)
 {
     const QChar *d = hostPath.constData();
@@ -281,7 +298,7 @@ DriveTable DriveTable::parse(const QString &spec)
         Drive d;
         d.letter = letterText.at(0).toUpper();
         d.hostDir = trimHostDir(parts.value(0));
-        if (d.hostDir.isEmpty())
+        if (d.hostDir.isEmpty() || !hostCanCarry(d.hostDir))
             continue;
         bool ok = false;
         const int type = parts.value(1).toInt(&ok);
@@ -299,7 +316,7 @@ DriveTable DriveTable::parse(const QString &spec)
 
 std::optional<QString> DriveTable::toHost(const QString &windowsPath) const
 {
-    if (windowsPath.size() < 2 || windowsPath.at(1) != u':')
+    if (windowsPath.size() < 2 || windowsPath.at(1) != u':' || !hostCanCarry(windowsPath))
         return std::nullopt;
     const Drive *d = drive(windowsPath.at(0));
     if (!d || !d->mounted || d->hostDir.isEmpty())
@@ -473,7 +490,9 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
     store.beginGroup(QStringLiteral("volumes"));
     for (const QString &k : store.childKeys()) {
         const QString v = store.value(k).toString();
-        if (!v.isEmpty() && v.at(0).isLetter()) {
+        // Only A to Z are drive letters, whatever the file says.
+        const char16_t l = v.isEmpty() ? 0 : v.at(0).unicode();
+        if ((l >= u'A' && l <= u'Z') || (l >= u'a' && l <= u'z')) {
             remembered.insert(QStringLiteral("volumes/") + k, v.at(0).toUpper());
             rememberedLabel.insert(QStringLiteral("volumes/") + k, v.mid(2));
         }

@@ -47,7 +47,8 @@ public:
     // Windows path -> host path, each component matched exactly first, then without
     // regard to case (first match in directory order). A component that matches
     // nothing is kept as written (so a path to a file yet to be made resolves).
-    // Empty result: no such drive, or not a drive path.
+    // Empty result: no such drive, not a drive path, or a path no host path can hold
+    // (see hostCanCarry): such a path is refused, never cut short.
     std::optional<QString> toHost(const QString &windowsPath) const;
     // Host path -> Windows path through the drive with the longest prefix.
     std::optional<QString> toWindows(const QString &hostPath) const;
@@ -87,6 +88,9 @@ inline QString hostPathFromBytes(const QByteArray &b)
 {
     return hostPathFromBytes(b.constData(), b.size());
 }
+// Whether hostPathBytes keeps every character of the text: no NUL (it would end the
+// path early) and no lone surrogate but the carried bytes U+DC80..U+DCFF.
+bool hostCanCarry(QStringView text);
 
 // Host-layer internals: toHost keeps a case-insensitive index of the folders it
 // searched; the layer's own writes keep it current.

@@ -35,7 +35,10 @@ void startTextViewer(const QString &windowsPath)
     const QString program = viewerProgram();
     if (program.isEmpty())
         raiseError(Err::FileNotFound);
-    const QString host = DriveTable::current().toHost(windowsPath).value_or(windowsPath);
+    const auto mapped = DriveTable::current().toHost(windowsPath);
+    if (!mapped && !hostCanCarry(windowsPath))
+        raiseError(Err::PathNotFound);
+    const QString host = mapped.value_or(windowsPath);
     // The program is there but would not run (not a program, no rights...): that is
     // not a missing program.
     if (!QProcess::startDetached(program, {host}))
