@@ -29,7 +29,8 @@ bool takeValue(const QStringList &args, qsizetype &i, const QString &name, QStri
 CommandLine CommandLine::parse(const QStringList &args)
 {
     CommandLine c;
-    bool atGiven = false;
+    bool atGiven = false, restoreOptionGiven = false;
+    QStringList loose;
     auto invalid = [&](const QString &why) {
         c.action = Action::Invalid;
         c.error = why;
@@ -42,7 +43,7 @@ CommandLine CommandLine::parse(const QStringList &args)
         return true;
     };
     const QString oneAction =
-        QStringLiteral("Bare ett av valgene --run, --all, --schedule og --help kan brukes.");
+        QStringLiteral("Bare ett av valgene --run, --all, --schedule, --restore og --help kan brukes.");
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         QString value;
@@ -74,6 +75,29 @@ CommandLine CommandLine::parse(const QStringList &args)
                 return invalid(QStringLiteral("--at tar et klokkeslett som TT:MM, for eksempel 02:30."));
             c.at = QTime(m.captured(1).toInt(), m.captured(2).toInt());
             atGiven = true;
+        } else if (takeValue(args, i, QStringLiteral("--restore"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return invalid(QStringLiteral("--restore trenger navnet på en mal."));
+            if (!setAction(Action::Restore) || !c.templateName.isEmpty())
+                return invalid(oneAction);
+            c.templateName = value;
+        } else if (takeValue(args, i, QStringLiteral("--from"), value, missing)) {
+            static const QRegularExpression when(
+                QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}):(\\d{2}))?$"));
+            const auto m = when.match(value);
+            const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
+            const QTime time = m.captured(2).isEmpty() ? QTime(23, 59)
+                                                       : QTime(m.captured(2).toInt(), m.captured(3).toInt());
+            if (missing || !m.hasMatch() || !day.isValid() || !time.isValid())
+                return invalid(
+                    QStringLiteral("--from tar en dato som ÅÅÅÅ-MM-DD eller ÅÅÅÅ-MM-DDTTT:MM, for eksempel 2026-12-07T17:45."));
+            c.restoreFrom = QDateTime(day, time);
+            restoreOptionGiven = true;
+        } else if (takeValue(args, i, QStringLiteral("--to"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return invalid(QStringLiteral("--to trenger en mappe."));
+            c.restoreTo = value;
+            restoreOptionGiven = true;
         } else if (a == "--help" || a == "-h") {
             if (!setAction(Action::Help))
                 return invalid(oneAction);
@@ -83,8 +107,15 @@ CommandLine CommandLine::parse(const QStringList &args)
         } else if (a.startsWith('-')) {
             return invalid("Ukjent valg: " + a);
         } else {
-            return invalid("Ukjent argument: " + a + " (navnet på en mal gis med --run \"Navn\").");
+            loose << a;
         }
+    }
+    if (c.action == Action::Restore) {
+        c.restorePaths = loose;
+    } else if (!loose.isEmpty()) {
+        return invalid("Ukjent argument: " + loose.first() + " (navnet på en mal gis med --run \"Navn\").");
+    } else if (restoreOptionGiven) {
+        return invalid(QStringLiteral("--from og --to brukes bare sammen med --restore."));
     }
     if (atGiven && (c.action != Action::Schedule || c.frequency == Frequency::Off))
         return invalid(QStringLiteral("--at brukes bare sammen med --schedule daily eller weekly."));
@@ -107,6 +138,12 @@ QString helpText()
         "                   brukeren (standard klokken 12:00), eller slå tidsplanen av.\n"
         "                   En kjøring som ble forsømt fordi maskinen var av, tas ved neste\n"
         "                   oppstart. Uten systemd skrives linjen for crontab ut i stedet.\n"
+        "  --restore \"NAVN\" [--from ÅÅÅÅ-MM-DD[TTT:MM]] [--to MAPPE] [STI ...]\n"
+        "                   Hent malens filer tilbake fra sikkerhetskopien: alle, eller bare\n"
+        "                   stiene (under kildemappen) som er gitt, slik de var på tidspunktet\n"
+        "                   (standard: det nyeste). Uten --to legges de tilbake der de var;\n"
+        "                   en fil som ligger der og er annerledes, beholdes ved siden av som\n"
+        "                   «navn (før gjenoppretting)». Loggen er BackupLoggGjenoppretting.txt.\n"
         "  --help           Vis denne hjelpen.\n"
         "  --version        Vis programversjonen.\n"
         "\n"
@@ -117,7 +154,7 @@ QString helpText()
         "\n"
         "Avslutningsstatus:\n"
         "  0  fullført\n"
-        "  1  fullført, men en eller flere filer ble ikke kopiert\n"
+        "  1  fullført, men en eller flere filer ble ikke kopiert (eller hentet tilbake)\n"
         "  2  avbrutt eller feilet\n"
         "  3  ugyldige valg eller ukjent mal\n"
         "  4  programmet kjører allerede med de samme malene; ingenting ble gjort\n");

@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <QDateTime>
 #include <QTime>
 
 namespace qv
@@ -19,13 +20,18 @@ enum class Frequency { Daily, Weekly, Off };
 
 // What the program was asked to do. Options are English; messages Norwegian.
 struct CommandLine {
-    enum class Action { Window, Run, All, Schedule, Help, Version, Invalid };
+    enum class Action { Window, Run, All, Schedule, Restore, Help, Version, Invalid };
 
     Action action = Action::Window;
-    QString templateName; // --run
+    QString templateName; // --run, --restore
     Frequency frequency = Frequency::Daily;
     QTime at{12, 0};
     QString error; // with Invalid: what was wrong, in Norwegian
+    // --restore: the time (local; invalid: the newest), the target folder as given
+    // (empty: where the files came from) and the paths below the source.
+    QDateTime restoreFrom;
+    QString restoreTo;
+    QStringList restorePaths;
 
     // args without the program name.
     static CommandLine parse(const QStringList &args);

@@ -229,6 +229,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 } // namespace qv
 
 #include "DesktopNotifier.h"
+#include "RestoreCommand.h"
 #include "Schedule.h"
 #include "platform/ErrorRecord.h"
 
@@ -258,6 +259,8 @@ int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err)
             notifyDesktop(r.title, r.status == ExitAlreadyRunning ? alreadyRunningMessage(0) : r.body());
         return r.status;
     }
+    case CommandLine::Action::Restore:
+        return runRestore(c, out, err);
     case CommandLine::Action::Window:
         break;
     }
