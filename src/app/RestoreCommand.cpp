@@ -4,10 +4,10 @@
 #include "engine/BackupEngine.h"
 #include "engine/Restore.h"
 #include "engine/modBackup.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/InstanceLock.h"
-#include "platform/PlatformError.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/files/FileSystem.h"
+#include "platform/system/InstanceLock.h"
+#include "platform/base/PlatformError.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -2,13 +2,13 @@
 
 #include "engine/BackupLabel.h"
 #include "engine/modBackup.h"
-#include "platform/Clock.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
-#include "platform/WinPath.h"
+#include "platform/base/Clock.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/files/FileSystem.h"
+#include "platform/base/Locale.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/TextFile.h"
+#include "platform/paths/WinPath.h"
 
 #include <QHash>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/BackupMal.h"
-#include "platform/RestoreFiles.h"
+#include "platform/copy/RestoreFiles.h"
 
 #include <QDateTime>
 #include <QString>

@@ -7,8 +7,8 @@
 #include "controls/panels/qvShadeBox.h"
 #include "controls/panels/qvShadeForm.h"
 #include "engine/Restore.h"
-#include "platform/Locale.h"
-#include "platform/UserDialog.h"
+#include "platform/base/Locale.h"
+#include "platform/base/UserDialog.h"
 #include "windows/frmKatalog.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "controls/buttons/qvCheckBox.h"
 #include "controls/buttons/qvCommand.h"
 #include "engine/Restore.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/ScriptedDialog.h"
 #include "support/TempTree.h"
 #include "windows/frmGjenopprett.h"
 
