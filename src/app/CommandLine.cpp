@@ -86,11 +86,11 @@ CommandLine CommandLine::parse(const QStringList &args)
                 QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}):(\\d{2}))?$"));
             const auto m = when.match(value);
             const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
-            const QTime time = m.captured(2).isEmpty() ? QTime(23, 59)
-                                                       : QTime(m.captured(2).toInt(), m.captured(3).toInt());
+            const QTime time =
+                m.captured(2).isEmpty() ? QTime(23, 59) : QTime(m.captured(2).toInt(), m.captured(3).toInt());
             if (missing || !m.hasMatch() || !day.isValid() || !time.isValid())
-                return invalid(
-                    QStringLiteral("--from tar en dato som ÅÅÅÅ-MM-DD eller ÅÅÅÅ-MM-DDTTT:MM, for eksempel 2026-12-07T17:45."));
+                return invalid(QStringLiteral("--from tar en dato som ÅÅÅÅ-MM-DD eller ÅÅÅÅ-MM-DDTTT:MM, for "
+                                              "eksempel 2026-12-07T17:45."));
             c.restoreFrom = QDateTime(day, time);
             restoreOptionGiven = true;
         } else if (takeValue(args, i, QStringLiteral("--to"), value, missing)) {

@@ -1,7 +1,7 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
-#include <QDateTime>
 #include <QTime>
 
 namespace qv

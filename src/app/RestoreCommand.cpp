@@ -4,10 +4,10 @@
 #include "engine/BackupEngine.h"
 #include "engine/Restore.h"
 #include "engine/modBackup.h"
-#include "platform/paths/DriveTable.h"
-#include "platform/files/FileSystem.h"
-#include "platform/system/InstanceLock.h"
 #include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/system/InstanceLock.h"
 
 #include <QDir>
 #include <QRegularExpression>
@@ -42,7 +42,8 @@ int runRestore(const CommandLine &c, QTextStream &out, QTextStream &err)
     BackupEngine engine;
     engine.actions.startUp();
     const std::vector<BackupMal> &rows = engine.state.lsv1.rows();
-    auto row = std::find_if(rows.begin(), rows.end(), [&](const BackupMal &m) { return m.Malnavn == c.templateName; });
+    auto row = std::find_if(rows.begin(), rows.end(),
+                            [&](const BackupMal &m) { return m.Malnavn == c.templateName; });
     if (row == rows.end())
         row = std::find_if(rows.begin(), rows.end(), [&](const BackupMal &m) {
             return m.Malnavn.compare(c.templateName, Qt::CaseInsensitive) == 0;

@@ -3,11 +3,11 @@
 #include "engine/BackupLabel.h"
 #include "engine/modBackup.h"
 #include "platform/base/Clock.h"
-#include "platform/paths/DriveTable.h"
-#include "platform/files/FileSystem.h"
 #include "platform/base/Locale.h"
 #include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
 #include "platform/files/TextFile.h"
+#include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
 
 #include <QHash>
@@ -121,7 +121,8 @@ std::vector<RestorePoint> Restore::points() const
         return out;
     }
     const QString last = m_mal.SistKjort.trimmed();
-    out.push_back({QDateTime(), last.isEmpty() ? QStringLiteral("Nyeste") : "Nyeste (sist kjørt " + last + ")"});
+    out.push_back(
+        {QDateTime(), last.isEmpty() ? QStringLiteral("Nyeste") : "Nyeste (sist kjørt " + last + ")"});
     // Each run that replaced files leaves what it replaced: the state just before it.
     const auto stamps = versionStamps();
     for (auto it = stamps.rbegin(); it != stamps.rend(); ++it)
@@ -143,7 +144,8 @@ bool Restore::load(const QDateTime &at)
         else
             loadCopy(at);
     } catch (const PlatformError &e) {
-        m_failure = "Kan ikke lese sikkerhetskopien " + m_sources.value(m_sources.size() - 1) + ": " + reason(e) + ".";
+        m_failure = "Kan ikke lese sikkerhetskopien " + m_sources.value(m_sources.size() - 1) + ": " +
+                    reason(e) + ".";
         m_files.clear();
         return false;
     }
@@ -245,9 +247,9 @@ std::vector<std::size_t> Restore::select(const QStringList &paths, QStringList &
                     form.chop(1);
                 for (std::size_t i = 0; i < m_files.size(); ++i) {
                     const QString &rel = m_files[i].rel;
-                    const bool match = form.isEmpty() || rel.compare(form, cs) == 0 ||
-                                       (rel.size() > form.size() && rel.at(form.size()) == u'/' &&
-                                        rel.startsWith(form, cs));
+                    const bool match =
+                        form.isEmpty() || rel.compare(form, cs) == 0 ||
+                        (rel.size() > form.size() && rel.at(form.size()) == u'/' && rel.startsWith(form, cs));
                     if (!match)
                         continue;
                     found = true;
@@ -341,17 +343,20 @@ QString RestoreOutcome::message(int maxNames) const
 {
     if (!failure.isEmpty())
         return failure;
-    QString m = aborted                 ? QStringLiteral("Gjenoppretting avbrutt.")
-                : notRestored.isEmpty() ? QStringLiteral("Gjenoppretting fullført.")
-                                        : QStringLiteral("Gjenoppretting fullført, men noen filer ble ikke hentet tilbake.");
+    QString m = aborted ? QStringLiteral("Gjenoppretting avbrutt.")
+                : notRestored.isEmpty()
+                    ? QStringLiteral("Gjenoppretting fullført.")
+                    : QStringLiteral("Gjenoppretting fullført, men noen filer ble ikke hentet tilbake.");
     m += '\n' + count(restored, "fil ble hentet tilbake.", "filer ble hentet tilbake.");
     if (!keptBeside.isEmpty())
-        m += '\n' + count(int(keptBeside.size()), "fil som lå der fra før, var annerledes",
-                          "filer som lå der fra før, var annerledes") +
+        m += '\n' +
+             count(int(keptBeside.size()), "fil som lå der fra før, var annerledes",
+                   "filer som lå der fra før, var annerledes") +
              " og er tatt vare på med «(før gjenoppretting)» bak navnet.";
     if (!notRestored.isEmpty()) {
         m += "\nIkke hentet tilbake (" + QString::number(notRestored.size()) + "):";
-        const qsizetype shown = maxNames < 0 ? notRestored.size() : std::min<qsizetype>(maxNames, notRestored.size());
+        const qsizetype shown =
+            maxNames < 0 ? notRestored.size() : std::min<qsizetype>(maxNames, notRestored.size());
         for (qsizetype i = 0; i < shown; ++i)
             m += "\n  " + notRestored.at(i);
         if (shown < notRestored.size())

@@ -26,7 +26,7 @@ struct RestoreFile {
     quint64 size = 0;
     qint64 mtimeNs = 0;
     unsigned mode = 0;
-    int from = 0;           // index into Restore::sources()
+    int from = 0;          // index into Restore::sources()
     std::size_t entry = 0; // its entry in that archive
 };
 
@@ -92,7 +92,7 @@ private:
         QDateTime at;
         QString path;
     };
-    std::vector<Archive> archives() const; // newest first
+    std::vector<Archive> archives() const;                            // newest first
     std::vector<std::pair<QDateTime, QString>> versionStamps() const; // oldest first
 
     BackupMal m_mal;

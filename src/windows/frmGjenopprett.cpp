@@ -61,7 +61,8 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
     m_cboTidspunkt->setToolTip(QStringLiteral("Kjøringene sikkerhetskopien har filer fra."));
     placed(new QLabel(QStringLiteral("Kryss av filene som skal hentes tilbake:"), this), 10, 72, 400, 18);
     m_tvwFiler = placed(new QTreeWidget(this), 10, 92, 540, 236);
-    m_tvwFiler->setHeaderLabels({QStringLiteral("Navn"), QStringLiteral("Størrelse"), QStringLiteral("Endret")});
+    m_tvwFiler->setHeaderLabels(
+        {QStringLiteral("Navn"), QStringLiteral("Størrelse"), QStringLiteral("Endret")});
     m_tvwFiler->header()->resizeSection(0, 330);
     m_tvwFiler->header()->resizeSection(1, 80);
 
@@ -175,9 +176,9 @@ void frmGjenopprett::fillTree()
     m_tvwFiler->expandToDepth(0);
     m_qvbGjenopprett->setEnabled(true);
     m_shbStatus->setText(QString::number(files.size()) + " fil(er) i sikkerhetskopien fra " +
-                         (m_restore->sources().size() == 1 ? m_restore->sources().front()
-                                                           : QString::number(m_restore->sources().size()) +
-                                                                 " steder") +
+                         (m_restore->sources().size() == 1
+                              ? m_restore->sources().front()
+                              : QString::number(m_restore->sources().size()) + " steder") +
                          ".");
 }
 
@@ -222,22 +223,24 @@ void frmGjenopprett::qvbGjenopprett_Click()
     }
     m_running = true;
     m_stop = false;
-    for (QWidget *w : std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwFiler, m_qvbGjenopprett})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwFiler, m_qvbGjenopprett})
         w->setEnabled(false);
     m_pgr->setMaxValue(int(chosen.size()));
     m_pgr->setValue(0);
     m_pgr->setVisible(true);
     dialog().setBusyPointer(true);
-    const RestoreOutcome o = m_restore->run(
-        chosen, elsewhere ? m_txtMappe->text() : QString(), {}, [this](int done, int, const QString &rel) {
-            m_pgr->setValue(done);
-            m_shbStatus->setText("Henter tilbake (Esc avbryter): " + rel);
-            dialog().processEvents();
-            return !m_stop;
-        });
+    const RestoreOutcome o = m_restore->run(chosen, elsewhere ? m_txtMappe->text() : QString(), {},
+                                            [this](int done, int, const QString &rel) {
+                                                m_pgr->setValue(done);
+                                                m_shbStatus->setText("Henter tilbake (Esc avbryter): " + rel);
+                                                dialog().processEvents();
+                                                return !m_stop;
+                                            });
     dialog().setBusyPointer(false);
     m_pgr->setVisible(false);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwFiler, m_qvbGjenopprett})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwFiler, m_qvbGjenopprett})
         w->setEnabled(true);
     m_running = false;
     m_shbStatus->setText(o.message().section(u'\n', 0, 0));

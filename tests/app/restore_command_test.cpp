@@ -27,8 +27,8 @@ protected:
 
 TEST(RestoreArgumentsTest, TimeTargetAndPathsBelongToRestoreOnly)
 {
-    const CommandLine c = CommandLine::parse({"--restore", "Dok", "--from", "2026-12-07T17:45", "--to", "/tmp/ut",
-                                              "Brev", "a.txt"});
+    const CommandLine c = CommandLine::parse(
+        {"--restore", "Dok", "--from", "2026-12-07T17:45", "--to", "/tmp/ut", "Brev", "a.txt"});
     EXPECT_EQ(c.action, CommandLine::Action::Restore);
     EXPECT_EQ(c.restoreFrom, QDateTime(QDate(2026, 12, 7), QTime(17, 45)));
     EXPECT_EQ(c.restoreTo, "/tmp/ut");
@@ -42,7 +42,8 @@ TEST(RestoreArgumentsTest, TimeTargetAndPathsBelongToRestoreOnly)
                                                      {"--run", "Dok", "--to", "/tmp"},
                                                      {"--run", "Dok", "--restore", "Dok"},
                                                      {"--all", "a.txt"}})
-        EXPECT_EQ(CommandLine::parse(bad).action, CommandLine::Action::Invalid) << bad.join(' ').toStdString();
+        EXPECT_EQ(CommandLine::parse(bad).action, CommandLine::Action::Invalid)
+            << bad.join(' ').toStdString();
 }
 
 TEST_F(RestoreCommandTest, ExitStatusSaysWhatCameBack)

@@ -173,7 +173,9 @@ TEST_F(RestoreTest, AnEarlierTimeTakesTheVersionAndLeavesOutLaterFiles)
     ASSERT_TRUE(r.load({}));
     EXPECT_EQ(r.files().size(), 3u);
     EXPECT_FALSE(r.load(QDateTime(QDate(2026, 12, 7), QTime(8, 0))));
-    EXPECT_EQ(r.failure(), "Finner ingen sikkerhetskopi av «Dok» i D:\\Sikring\\ fra 07.12.2026 kl. 08:00 eller tidligere.");
+    EXPECT_EQ(
+        r.failure(),
+        "Finner ingen sikkerhetskopi av «Dok» i D:\\Sikring\\ fra 07.12.2026 kl. 08:00 eller tidligere.");
 }
 
 TEST_F(RestoreTest, PathsSelectFilesAndFoldersAndUnknownOnesAreNamed)
@@ -189,7 +191,8 @@ TEST_F(RestoreTest, PathsSelectFilesAndFoldersAndUnknownOnesAreNamed)
     EXPECT_EQ(missing, QStringList{"borte.txt"});
     const RestoreOutcome o = r.run(chosen, {}, missing);
     EXPECT_EQ(o.exitStatus(), 1);
-    EXPECT_TRUE(o.message().endsWith("Ikke hentet tilbake (1):\n  borte.txt: finnes ikke i sikkerhetskopien"));
+    EXPECT_TRUE(
+        o.message().endsWith("Ikke hentet tilbake (1):\n  borte.txt: finnes ikke i sikkerhetskopien"));
     EXPECT_TRUE(log(Restore::kLogFile).contains("Filer som ikke ble gjenopprettet."));
 }
 
@@ -232,7 +235,8 @@ TEST_F(RestoreTest, ArchiveEntriesThatWouldLeaveTheTargetAreLeftOut)
     int error = 0;
     zip_t *za = zip_open(archive.constData(), ZIP_CREATE, &error);
     ASSERT_TRUE(za);
-    for (const char *name : {"Data/Dok/ok.txt", "Data/Dok/../../../utenfor.txt", "/etc/x.txt", "Data/Dok/./y"}) {
+    for (const char *name :
+         {"Data/Dok/ok.txt", "Data/Dok/../../../utenfor.txt", "/etc/x.txt", "Data/Dok/./y"}) {
         zip_source_t *src = zip_source_buffer(za, "data", 4, 0);
         ASSERT_GE(zip_file_add(za, name, src, ZIP_FL_ENC_RAW), 0);
     }

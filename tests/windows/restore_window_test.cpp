@@ -21,9 +21,11 @@ protected:
     RestoreWindowTest() : drives("CD")
     {
         setDialog(&dialog);
+        const QDateTime morning(QDate(2026, 12, 7), QTime(10, 0));
         drives.writeFile("D:\\Sikring\\Backup av Dok\\a.txt", "ny");
-        drives.writeFile("D:\\Sikring\\Backup av Dok\\Brev\\b.txt", "brev");
-        drives.writeFile("D:\\Sikring\\Eldre versjoner av Dok\\2026_12_07  kl_1800\\a.txt", "gammel");
+        drives.writeFile("D:\\Sikring\\Backup av Dok\\Brev\\b.txt", "brev", morning);
+        drives.writeFile("D:\\Sikring\\Eldre versjoner av Dok\\2026_12_07  kl_1800\\a.txt", "gammel",
+                         morning);
         mal = {"Dok", "C:\\Data\\Dok\\", "D:\\Sikring\\", "-1", "0", "07.12.2026   kl. 18:00:00", "0"};
     }
     ~RestoreWindowTest() override { setDialog(nullptr); }
@@ -90,7 +92,8 @@ TEST_F(RestoreWindowTest, BackToTheSourceKeepsAChangedFileBeside)
     EXPECT_EQ(drives.readFile("C:\\Data\\Dok\\a.txt (før gjenoppretting)"), "endret");
     EXPECT_EQ(drives.readFile("C:\\Data\\Dok\\Brev\\b.txt"), "brev");
     ASSERT_EQ(dialog.messages().size(), 1);
-    EXPECT_TRUE(dialog.messages().front().startsWith("Gjenoppretting fullført.\n2 filer ble hentet tilbake.\n1 fil"));
+    EXPECT_TRUE(
+        dialog.messages().front().startsWith("Gjenoppretting fullført.\n2 filer ble hentet tilbake.\n1 fil"));
 
     // Nothing ticked: the window says so and restores nothing.
     toggle("a.txt");

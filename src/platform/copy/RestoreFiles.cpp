@@ -1,8 +1,8 @@
 #include "platform/copy/RestoreFiles.h"
 
-#include "platform/paths/DriveTable.h"
-#include "platform/files/FileSystem.h"
 #include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
 
 #include <algorithm>
@@ -63,7 +63,8 @@ void walk(int dirFd, const QByteArray &prefix, std::vector<StoredFile> &out)
     }
     std::vector<QByteArray> names;
     while (const dirent *e = ::readdir(dir)) {
-        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0 && !isCopyTemporary(e->d_name))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0 &&
+            !isCopyTemporary(e->d_name))
             names.emplace_back(e->d_name);
     }
     std::sort(names.begin(), names.end());
@@ -81,7 +82,8 @@ void walk(int dirFd, const QByteArray &prefix, std::vector<StoredFile> &out)
         f.mode = st.st_mode & 07777;
         out.push_back(f);
         if (f.isDir) {
-            const int sub = ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int sub =
+                ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub >= 0)
                 walk(sub, f.rel, out);
         }
@@ -107,7 +109,8 @@ void copyExtendedAttributes(const QByteArray &from, const QByteArray &to)
         if (n < 0)
             continue;
         QByteArray value(n, '\0');
-        const ssize_t got = ::lgetxattr(from.constData(), name.constData(), value.data(), size_t(value.size()));
+        const ssize_t got =
+            ::lgetxattr(from.constData(), name.constData(), value.data(), size_t(value.size()));
         if (got >= 0)
             ::lsetxattr(to.constData(), name.constData(), value.constData(), size_t(got), 0);
     }
@@ -197,8 +200,8 @@ void Target::finish()
         return a.count('/') + !a.isEmpty() > b.count('/') + !b.isEmpty();
     });
     for (const QByteArray &rel : m_made) {
-        const auto it = std::find_if(m_noted.rbegin(), m_noted.rend(),
-                                     [&](const StoredFile &f) { return f.rel == rel; });
+        const auto it =
+            std::find_if(m_noted.rbegin(), m_noted.rend(), [&](const StoredFile &f) { return f.rel == rel; });
         if (it == m_noted.rend())
             continue;
         const QByteArray host = rel.isEmpty() ? m_root : m_root + '/' + rel;
@@ -408,7 +411,8 @@ Archive::Archive(const QString &archive, const QString &source) : m_zip(std::mak
         if (!ut)
             ut = zip_file_extra_field_get_by_id(m_zip->za, zip_uint64_t(i), 0x5455, 0, &length, ZIP_FL_LOCAL);
         if (ut && length >= 5 && (ut[0] & 1)) {
-            const auto t = qint32(quint32(ut[1]) | quint32(ut[2]) << 8 | quint32(ut[3]) << 16 | quint32(ut[4]) << 24);
+            const auto t =
+                qint32(quint32(ut[1]) | quint32(ut[2]) << 8 | quint32(ut[3]) << 16 | quint32(ut[4]) << 24);
             f.mtimeNs = qint64(t) * 1000000000LL;
         }
         m_files.push_back(f);
