@@ -29,7 +29,8 @@ bool takeValue(const QStringList &args, qsizetype &i, const QString &name, QStri
 CommandLine CommandLine::parse(const QStringList &args)
 {
     CommandLine c;
-    bool atGiven = false;
+    bool atGiven = false, restoreOptionGiven = false;
+    QStringList loose;
     auto invalid = [&](const QString &why) {
         c.action = Action::Invalid;
         c.error = why;
@@ -42,7 +43,7 @@ CommandLine CommandLine::parse(const QStringList &args)
         return true;
     };
     const QString oneAction =
-        QStringLiteral("Bare ett av valgene --run, --all, --schedule og --help kan brukes.");
+        QStringLiteral("Bare ett av valgene --run, --all, --schedule, --restore og --help kan brukes.");
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &a = args.at(i);
         QString value;
@@ -78,6 +79,29 @@ CommandLine CommandLine::parse(const QStringList &args)
             c.quiet = true;
         } else if (a == "--dry-run") {
             c.dryRun = true;
+        } else if (takeValue(args, i, QStringLiteral("--restore"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return invalid(QStringLiteral("--restore trenger navnet på en mal."));
+            if (!setAction(Action::Restore) || !c.templateName.isEmpty())
+                return invalid(oneAction);
+            c.templateName = value;
+        } else if (takeValue(args, i, QStringLiteral("--from"), value, missing)) {
+            static const QRegularExpression when(
+                QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}):(\\d{2}))?$"));
+            const auto m = when.match(value);
+            const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
+            const QTime time =
+                m.captured(2).isEmpty() ? QTime(23, 59) : QTime(m.captured(2).toInt(), m.captured(3).toInt());
+            if (missing || !m.hasMatch() || !day.isValid() || !time.isValid())
+                return invalid(QStringLiteral("--from tar en dato som ÅÅÅÅ-MM-DD eller ÅÅÅÅ-MM-DDTTT:MM, for "
+                                              "eksempel 2026-12-07T17:45."));
+            c.restoreFrom = QDateTime(day, time);
+            restoreOptionGiven = true;
+        } else if (takeValue(args, i, QStringLiteral("--to"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return invalid(QStringLiteral("--to trenger en mappe."));
+            c.restoreTo = value;
+            restoreOptionGiven = true;
         } else if (a == "--help" || a == "-h") {
             if (!setAction(Action::Help))
                 return invalid(oneAction);
@@ -87,7 +111,7 @@ CommandLine CommandLine::parse(const QStringList &args)
         } else if (a.startsWith('-')) {
             return invalid("Ukjent valg: " + a);
         } else {
-            return invalid("Ukjent argument: " + a + " (navnet på en mal gis med --run \"Navn\").");
+            loose << a;
         }
     }
     const bool runs = c.action == Action::Run || c.action == Action::All;
@@ -95,6 +119,13 @@ CommandLine CommandLine::parse(const QStringList &args)
         return invalid(QStringLiteral("--dry-run brukes bare sammen med --run eller --all."));
     if (c.quiet && !runs)
         return invalid(QStringLiteral("--quiet brukes bare sammen med --run eller --all."));
+    if (c.action == Action::Restore) {
+        c.restorePaths = loose;
+    } else if (!loose.isEmpty()) {
+        return invalid("Ukjent argument: " + loose.first() + " (navnet på en mal gis med --run \"Navn\").");
+    } else if (restoreOptionGiven) {
+        return invalid(QStringLiteral("--from og --to brukes bare sammen med --restore."));
+    }
     if (atGiven && (c.action != Action::Schedule || c.frequency == Frequency::Off))
         return invalid(QStringLiteral("--at brukes bare sammen med --schedule daily eller weekly."));
     return c;
@@ -120,6 +151,12 @@ QString helpText()
         "                   én sti per linje, og antallet; ingenting kopieres eller merkes.\n"
         "  -q, --quiet      Med --run eller --all: skriv ingenting til standard utdata når\n"
         "                   alt gikk bra; feil skrives fortsatt til standard feil.\n"
+        "  --restore \"NAVN\" [--from ÅÅÅÅ-MM-DD[TTT:MM]] [--to MAPPE] [STI ...]\n"
+        "                   Hent malens filer tilbake fra sikkerhetskopien: alle, eller bare\n"
+        "                   stiene (under kildemappen) som er gitt, slik de var på tidspunktet\n"
+        "                   (standard: det nyeste). Uten --to legges de tilbake der de var;\n"
+        "                   en fil som ligger der og er annerledes, beholdes ved siden av som\n"
+        "                   «navn (før gjenoppretting)». Loggen er BackupLoggGjenoppretting.txt.\n"
         "  --help           Vis denne hjelpen.\n"
         "  --version        Vis programversjonen.\n"
         "\n"
@@ -130,7 +167,7 @@ QString helpText()
         "\n"
         "Avslutningsstatus:\n"
         "  0  fullført\n"
-        "  1  fullført, men en eller flere filer ble ikke kopiert\n"
+        "  1  fullført, men en eller flere filer ble ikke kopiert (eller hentet tilbake)\n"
         "  2  avbrutt eller feilet\n"
         "  3  ugyldige valg eller ukjent mal\n"
         "  4  programmet kjører allerede med de samme malene; ingenting ble gjort\n");

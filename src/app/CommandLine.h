@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QTime>
@@ -19,15 +20,20 @@ enum class Frequency { Daily, Weekly, Off };
 
 // What the program was asked to do. Options are English; messages Norwegian.
 struct CommandLine {
-    enum class Action { Window, Run, All, Schedule, Help, Version, Invalid };
+    enum class Action { Window, Run, All, Schedule, Restore, Help, Version, Invalid };
 
     Action action = Action::Window;
-    QString templateName; // --run
     bool quiet = false;   // --quiet: nothing on standard output unless something went wrong
     bool dryRun = false;  // --dry-run: list what would be taken, take nothing
+    QString templateName; // --run, --restore
     Frequency frequency = Frequency::Daily;
     QTime at{12, 0};
     QString error; // with Invalid: what was wrong, in Norwegian
+    // --restore: the time (local; invalid: the newest), the target folder as given
+    // (empty: where the files came from) and the paths below the source.
+    QDateTime restoreFrom;
+    QString restoreTo;
+    QStringList restorePaths;
 
     // args without the program name.
     static CommandLine parse(const QStringList &args);

@@ -218,6 +218,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 } // namespace qv
 
 #include "DesktopNotifier.h"
+#include "RestoreCommand.h"
 #include "Schedule.h"
 #include "platform/system/ErrorRecord.h"
 
@@ -247,6 +248,8 @@ int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err, boo
             notifyDesktop(r.title, r.body);
         return r.status;
     }
+    case CommandLine::Action::Restore:
+        return runRestore(c, out, err);
     case CommandLine::Action::Window:
         break;
     }

@@ -27,6 +27,7 @@ public:
     // Asks the run to stop as Esc would (from a signal handler: only sets a flag).
     static void requestStop() { s_stopRequested = true; }
     static void resetStopRequest() { s_stopRequested = false; }
+    static bool stopRequested() { return s_stopRequested; }
 
     Answer messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                       int defaultButton) override;

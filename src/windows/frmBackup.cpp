@@ -14,6 +14,7 @@
 #include "platform/paths/DriveTable.h"
 #include "windows/FileListBinding.h"
 #include "windows/QtUserDialog.h"
+#include "windows/frmGjenopprett.h"
 #include "windows/frmKatalog.h"
 #include "windows/frmUtelat.h"
 
@@ -251,6 +252,13 @@ void frmBackup::buildMenus()
     item(m_mnuFil, "mnuFilStart", "&Start backup", [this] { m_qvbStart->Click(); });
     m_mnuFil->addSeparator();
     item(m_mnuFil, "mnuFilUtelat", "&Utelat filer...", [this] { m_qvbUtelat->Click(); });
+    item(m_mnuFil, "mnuFilGjenopprett", "&Hent filer tilbake...", [this] {
+        frmGjenopprett restore(m_engine.state.lsv1.rows(), m_engine.state.cboMal.text(), this);
+        restore.setFolderChooser([this](const QString &title, const QString &start) {
+            return m_chooseFolder ? m_chooseFolder(title, start, false) : QString();
+        });
+        restore.exec();
+    });
     m_mnuFil->addSeparator();
     item(m_mnuFil, "mnuFilVisLoggEn", "Vis siste loggfil (en mal)",
          [this] { command([&] { m_engine.actions.showLog(false); }); });

@@ -6,6 +6,7 @@
 #include "engine/BackupEngine.h"
 #include "platform/base/ScriptedDialog.h"
 #include "windows/frmBackup.h"
+#include "windows/frmGjenopprett.h"
 #include "windows/frmKatalog.h"
 #include "windows/frmUtelat.h"
 
@@ -55,6 +56,11 @@ int main(int argc, char **argv)
     writeFile(c + "/Program/Backup/BackupMal.txt",
               "\"Dokumenter\",\"C:\\Data\\Dokumenter\\\",\"D:\\Sikring\\\",-1,-1,\"07.12.2026   kl. "
               "17:47:06\",-1\r\n");
+    const QString d = sample.path() + "/d/Sikring";
+    writeFile(d + "/Backup av Dokumenter/Årsrapport 2026.docx", QByteArray(48000, 'r'));
+    writeFile(d + "/Backup av Dokumenter/budsjett.xlsx", QByteArray(12500, 'b'));
+    writeFile(d + "/Backup av Dokumenter/Brev/til banken.txt", "Hei");
+    writeFile(d + "/Eldre versjoner av Dokumenter/2026_12_07  kl_1747/budsjett.xlsx", QByteArray(9000, 'g'));
     QDir().mkpath(c + "/Program/Backup/Res");
     for (const char *picture :
          {"Start.png", "NyMal.png", "FileSave.png", "SlettMal.png", "Utelat.png", "Exit.png"})
@@ -82,6 +88,13 @@ int main(int argc, char **argv)
         qv::frmKatalog katalog("C:\\Data\\Dokumenter\\");
         katalog.setWindowTitle("Velg FRA-mappe");
         ok &= save(katalog, dir, "frmKatalog");
+    }
+    {
+        // The sample template packs zips; the window is shown over a copy backup.
+        std::vector<qv::BackupMal> rows = engine.state.lsv1.rows();
+        rows.front().LagZip = "0";
+        qv::frmGjenopprett restore(rows, "Dokumenter");
+        ok &= save(restore, dir, "frmGjenopprett");
     }
     {
         qv::frmBackup main;

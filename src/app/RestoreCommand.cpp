@@ -1,0 +1,97 @@
+#include "RestoreCommand.h"
+
+#include "UnattendedRun.h"
+#include "engine/BackupEngine.h"
+#include "engine/Restore.h"
+#include "engine/modBackup.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/system/InstanceLock.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+namespace qv
+{
+
+namespace
+{
+// A Windows path as it stands; a host path ("/home/...", "kopi") through the drive table.
+std::optional<QString> targetFolder(const QString &given)
+{
+    static const QRegularExpression drivePath(QStringLiteral("^[A-Za-z]:(\\\\|$)"));
+    if (drivePath.match(given).hasMatch())
+        return given;
+    return DriveTable::current().toWindows(QDir::cleanPath(QDir::current().absoluteFilePath(given)));
+}
+} // namespace
+
+int runRestore(const CommandLine &c, QTextStream &out, QTextStream &err)
+{
+    InstanceLock lock;
+    if (lock.acquire() == InstanceLock::Result::HeldByOther) {
+        err << alreadyRunningMessage(lock.holderPid()) << "\n";
+        return ExitAlreadyRunning;
+    }
+    UnattendedDialog dialogue(out, err);
+    setDialog(&dialogue);
+    struct Unset {
+        ~Unset() { setDialog(nullptr); }
+    } unset;
+    BackupEngine engine;
+    engine.actions.startUp();
+    const std::vector<BackupMal> &rows = engine.state.lsv1.rows();
+    auto row = std::find_if(rows.begin(), rows.end(),
+                            [&](const BackupMal &m) { return m.Malnavn == c.templateName; });
+    if (row == rows.end())
+        row = std::find_if(rows.begin(), rows.end(), [&](const BackupMal &m) {
+            return m.Malnavn.compare(c.templateName, Qt::CaseInsensitive) == 0;
+        });
+    if (row == rows.end()) {
+        err << "Finner ingen mal med navnet «" << c.templateName << "».\n";
+        return ExitBadArguments;
+    }
+    QString target;
+    if (!c.restoreTo.isEmpty()) {
+        const auto folder = targetFolder(c.restoreTo);
+        if (!folder) {
+            err << "Mappen " << c.restoreTo << " ligger ikke på noen stasjon programmet kjenner.\n";
+            return ExitBadArguments;
+        }
+        target = *folder;
+    }
+
+    Restore restore(*row);
+    if (!restore.load(c.restoreFrom)) {
+        err << restore.failure() << "\n";
+        return ExitFailed;
+    }
+    QStringList missing;
+    const std::vector<std::size_t> chosen =
+        c.restorePaths.isEmpty() ? restore.all() : restore.select(c.restorePaths, missing);
+    out << "Gjenoppretter «" << row->Malnavn << "» ("
+        << (c.restoreFrom.isValid() ? Restore::timeText(c.restoreFrom) : QStringLiteral("nyeste")) << ") til "
+        << (target.isEmpty() ? row->Fra : target) << ": " << chosen.size() << " fil(er).\n";
+    out.flush();
+    int lastTenth = 0;
+    const RestoreOutcome o = restore.run(chosen, target, missing, [&](int done, int total, const QString &) {
+        if (UnattendedDialog::stopRequested())
+            return false;
+        const int tenth = total > 0 ? int(qint64(done) * 10 / total) : 0;
+        if (tenth > lastTenth) {
+            lastTenth = tenth;
+            out << "  fil " << done << " av " << total << " (" << qint64(done) * 100 / total << " %)\n";
+            out.flush();
+        }
+        return true;
+    });
+    (o.exitStatus() == ExitFinished ? out : err) << o.message() << "\n";
+    try {
+        out << "Loggen ligger i " << hostfs::readPath(programFile(Restore::kLogFile)) << "\n";
+    } catch (const PlatformError &) {
+    }
+    return o.exitStatus();
+}
+
+} // namespace qv
