@@ -59,7 +59,8 @@ bool ZipBackup::General_ZipBackup()
             msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
             return fail();
         }
-        const int n = s.lvw1().GetCount();
+        const FoundFiles &found = s.found;
+        const int n = found.count();
         dialog().setBusyPointer(true);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
@@ -75,7 +76,7 @@ bool ZipBackup::General_ZipBackup()
         ZipFilnavn.reserve(size_t(n));
         for (int i = 1; i <= n; ++i) {
             // UTF-8, with the bytes of names that are not valid UTF-8 kept as they are.
-            ZipFilnavn.push_back(hostPathBytes(s.lvw1().GetFile(i)));
+            ZipFilnavn.push_back(hostPathBytes(found.windowsPath(i - 1)));
             s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
         }
         const short result = ZipArkiver();
@@ -96,7 +97,7 @@ bool ZipBackup::General_ZipBackup()
         };
         if (result == ZpOk) {
             for (int i = 1; i <= n; ++i) {
-                const QString file = s.lvw1().GetFile(i);
+                const QString file = found.windowsPath(i - 1);
                 quint32 attributes = 0;
                 if (notPacked(i, file, attributes)) {
                     s.Tilgangsfeil += file + kCrLf;
@@ -130,7 +131,7 @@ bool ZipBackup::General_ZipBackup()
         } else if (result == ZpNothingToDo) {
             for (int i = 1; i <= n; ++i)
                 if (skipped.contains(ZipFilnavn[size_t(i - 1)]))
-                    s.Tilgangsfeil += s.lvw1().GetFile(i) + kCrLf;
+                    s.Tilgangsfeil += found.windowsPath(i - 1) + kCrLf;
             msgBox(QStringLiteral("Fant ingen filer å pakke."), Buttons::OK, Icon::Exclamation);
         } else {
             msgBox("Fikk ikke laget zip-fil da det oppstod en uventet feil!\nFeil nr. " +

@@ -2,11 +2,13 @@
 #include "platform/ArchiveMarks.h"
 #include "platform/FolderReader.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,6 +23,8 @@ struct ScanEntry {
     quint64 size = 0;
     qint64 mtimeNs = 0; // since the epoch, UTC
     bool isLink = false;
+    std::string_view hostName; // the name's bytes on the host
+    QByteArrayView hostFolder; // the host path of the folder listed
 };
 
 // A host name as a Windows path component: a "\" (which would split the path) is

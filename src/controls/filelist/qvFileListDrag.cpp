@@ -2,7 +2,6 @@
 #include "controls/filelist/qvFileList.h"
 
 #include "controls/filelist/qvFileListModel.h"
-#include "platform/DriveTable.h"
 #include "platform/FileSystem.h"
 
 #include <QApplication>
@@ -50,8 +49,8 @@ bool qvFileList::maybeStartDrag(QMouseEvent *event)
     auto *data = new QMimeData;
     QList<QUrl> urls;
     for (const QString &p : std::as_const(paths))
-        if (const auto host = qv::DriveTable::current().toHost(p))
-            urls << QUrl::fromLocalFile(*host);
+        if (const QUrl url = qv::fileUrl(p); !url.isEmpty())
+            urls << url;
     data->setUrls(urls);
     data->setText(paths.join(QStringLiteral("\r\n")));
     int allowed = EffectCopy | EffectMove;
@@ -88,7 +87,7 @@ bool qvFileList::handleDragEvent(QWidget *viewport, QEvent *event)
         }
         int effect = EffectCopy;
         const int row = HitTest(at.x(), at.y());
-        if (row > 0 && qv::folderExists(m_model->row(row - 1).tag)) {
+        if (row > 0 && qv::folderExists(m_model->tag(row - 1))) {
             m_dropHighlight = row;
         } else {
             m_dropHighlight = 0;
