@@ -8,7 +8,7 @@
 //   e.g. window_bench /dev/shm/qvbackup-bench/corpus-small-10/Kilde
 #include "controls/filelist/qvFileList.h"
 #include "engine/BackupEngine.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/ScriptedDialog.h"
 #include "windows/frmBackup.h"
 
 #include <QApplication>

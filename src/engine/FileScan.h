@@ -1,7 +1,7 @@
 #pragma once
 #include "engine/FoundFiles.h"
 #include "engine/RunState.h"
-#include "platform/TreeScan.h"
+#include "platform/scan/TreeScan.h"
 
 #include <array>
 

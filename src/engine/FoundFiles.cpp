@@ -1,8 +1,8 @@
 #include "engine/FoundFiles.h"
 
 #include "engine/modBackup.h"
-#include "platform/DriveTable.h"
-#include "platform/TreeScan.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/scan/TreeScan.h"
 
 namespace qv
 {

@@ -2,8 +2,8 @@
 
 #include "engine/FileScan.h"
 #include "engine/modBackup.h"
-#include "platform/Collation.h"
-#include "platform/PlatformError.h"
+#include "platform/base/Collation.h"
+#include "platform/base/PlatformError.h"
 
 #include <algorithm>
 

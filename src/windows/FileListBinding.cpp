@@ -1,7 +1,7 @@
 #include "windows/FileListBinding.h"
 
 #include "controls/filelist/qvFileList.h"
-#include "platform/Locale.h"
+#include "platform/base/Locale.h"
 
 namespace qv
 {

@@ -1,7 +1,7 @@
 #include "controls/drawing/GDIplusDraw.h"
 
-#include "platform/FileSystem.h"
-#include "platform/WinPath.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/WinPath.h"
 
 #include <QFileInfo>
 #include <QImage>

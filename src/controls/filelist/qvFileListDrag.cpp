@@ -2,7 +2,7 @@
 #include "controls/filelist/qvFileList.h"
 
 #include "controls/filelist/qvFileListModel.h"
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 
 #include <QApplication>
 #include <QCursor>
