@@ -61,20 +61,21 @@ void Copier::General_Kopier()
 
     try {
         dialog().setBusyPointer(true);
-        const int n = s.lvw1().GetCount();
+        const FoundFiles &found = s.found;
+        const int n = found.count();
         QStringList sources, destinations;
         sources.reserve(n);
         destinations.reserve(n);
         WholePercent sourcePercent(n), destinationPercent(n);
         for (int i = 1; i <= n; ++i) {
-            sources << s.lvw1().GetFile(i);
+            sources << found.windowsPath(i - 1);
             if (sourcePercent.advance(i))
                 s.shbStatus = "Klargjør kildebuffer. " + sourcePercent.text();
         }
         const QString label = backupLabel(s.Fra);
         const QString sourceRoot = WinPath(s.Fra).withTrailingSeparator().text();
         for (int i = 1; i <= n; ++i) {
-            destinations << backupDestination(s.Fra, s.Til, label, s.lvw1().GetFile(i));
+            destinations << backupDestination(s.Fra, s.Til, label, sources[i - 1]);
             if (destinationPercent.advance(i))
                 s.shbStatus = "Klargjør destinasjonsbuffer. " + destinationPercent.text();
         }

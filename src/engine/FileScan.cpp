@@ -85,6 +85,12 @@ QString FileScan::attributeLetters(quint32 a)
                  ((a & Attr::ReadOnly) ? 4 : 0) | ((a & Attr::System) ? 8 : 0)];
 }
 
+FoundFiles::Texts FileScan::rowTexts(const FoundFiles &found, int i, const NumberSeparators &separators)
+{
+    return {found.windowsPath(i), found.extension(i), sizeText(found.size(i), separators),
+            formatFileTimeUtcNs(found.mtimeNs(i)), attributeLetters(found.attributes(i))};
+}
+
 QString FileScan::summaryText(qint32 files, qint64 kilobytes, qint32 folders)
 {
     return QString::number(files) + " filer funnet (" + formatGrouped(double(kilobytes), 0) + " kb).  " +
@@ -116,6 +122,7 @@ void FileScan::General_SokFiler()
 {
     dialog().setBusyPointer(true);
     s.lvw1().Clear();
+    s.found.clear();
     QString folder = WinPath(s.Fra).withTrailingSeparator().text();
     const QString pattern = QStringLiteral("*.*");
     if (s.optAlle.value)
@@ -129,7 +136,6 @@ void FileScan::General_SokFiler()
     {
         TreeScan tree(folder, s.chkUnderkat.value);
         m_tree = &tree;
-        m_separators = NumberSeparators::current();
         total = General_FinnFiler(folder, pattern, files, folders);
         m_tree = nullptr;
         // Nothing is left out without a word: what could not be read is named in the log.
@@ -139,6 +145,7 @@ void FileScan::General_SokFiler()
     // Half to even, as the platform's whole-number conversion rounds.
     const qint64 kilobytes = qint64(std::nearbyint(total));
     s.shbStatus = summaryText(files, kilobytes, folders);
+    s.lvw1().Show(s.found);
     dialog().setBusyPointer(false);
 }
 
@@ -154,6 +161,7 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
 
     QStringList subFolders;
     double total = 0;
+    bool entered = false;
     m_tree->list(folder, [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
             // A link to a folder is never walked into, so every walk ends.
@@ -170,8 +178,12 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
             return;
         ++files;
         total += double(e.size) / 1024.0;
-        s.lvw1().AddItem(e.path, ext, sizeText(e.size, m_separators), formatFileTimeUtcNs(e.mtimeNs),
-                         attributeLetters(e.attributes));
+        if (!entered) {
+            s.found.enterFolder(folder, e.hostFolder);
+            entered = true;
+        }
+        s.found.add(e.hostName, e.size, e.mtimeNs, e.attributes);
+        s.lvw1().Added(s.found, s.found.count() - 1);
     });
 
     for (QString &sub : subFolders)

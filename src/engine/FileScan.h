@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/FoundFiles.h"
 #include "engine/RunState.h"
 #include "platform/scan/TreeScan.h"
 
@@ -20,7 +21,7 @@ public:
     // of the files listed here and below, unrounded (the driver rounds the total once).
     double General_FinnFiler(QString &folder, const QString &pattern, qint32 &files, qint32 &folders);
 
-    // The five row texts' rules, for the list and its tests.
+    // The five row texts' rules, for the list and its tests; the row's texts as shown.
     static QString sizeText(quint64 bytes);
     // The locale's separators, looked up once for a whole scan.
     struct NumberSeparators {
@@ -30,6 +31,7 @@ public:
     };
     static QString sizeText(quint64 bytes, const NumberSeparators &separators);
     static QString attributeLetters(quint32 attributes);
+    static FoundFiles::Texts rowTexts(const FoundFiles &found, int i, const NumberSeparators &separators);
     static QString summaryText(qint32 files, qint64 kilobytes, qint32 folders);
 
 private:
@@ -50,7 +52,6 @@ private:
     RunState &s;
     QStringList m_excluded;     // the exclusion list in lower case, for one scan
     TreeScan *m_tree = nullptr; // the tree being scanned
-    NumberSeparators m_separators;
     Extensions m_extensions;
 };
 

@@ -1,5 +1,6 @@
 #include "engine/RunState.h"
 
+#include "engine/FileScan.h"
 #include "engine/modBackup.h"
 #include "platform/base/Collation.h"
 #include "platform/base/PlatformError.h"
@@ -117,17 +118,20 @@ void TemplateTable::sortByName()
 
 // ---- InMemoryFileList
 
-void InMemoryFileList::AddItem(const QString &path, const QString &ext, const QString &size,
-                               const QString &date, const QString &attributes)
-{
-    m_rows.push_back({path, ext, size, date, attributes});
-}
-
 QString InMemoryFileList::GetFile(int row) const
 {
     if (row < 1 || row > GetCount())
         return QStringLiteral("-1");
-    return m_rows[row - 1].path;
+    return m_found->windowsPath(row - 1);
+}
+
+QList<InMemoryFileList::Row> InMemoryFileList::rows() const
+{
+    QList<Row> rows;
+    const FileScan::NumberSeparators separators = FileScan::NumberSeparators::current();
+    for (int i = 0; i < GetCount(); ++i)
+        rows.push_back(FileScan::rowTexts(*m_found, i, separators));
+    return rows;
 }
 
 // ---- RunState

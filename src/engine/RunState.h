@@ -1,6 +1,7 @@
 #pragma once
 #include "engine/BackupMal.h"
 #include "engine/RunOutcome.h"
+#include "engine/FoundFiles.h"
 
 #include <QString>
 #include <QStringList>
@@ -96,14 +97,21 @@ private:
     bool m_columns = false;
 };
 
-// What the engine needs of the found-file list lvw1.
+// What the engine needs of the found-file list lvw1: it shows the found files, the
+// engine keeps them (RunState::found).
 class FoundFileList
 {
 public:
     virtual ~FoundFileList() = default;
     virtual void Clear() = 0;
-    virtual void AddItem(const QString &path, const QString &ext, const QString &size, const QString &date,
-                         const QString &attributes) = 0;
+    // Told of each file as the scan finds it (row 0-based); the list shows them at Show.
+    virtual void Added(const FoundFiles &found, int row)
+    {
+        Q_UNUSED(found);
+        Q_UNUSED(row);
+    }
+    // The scan's files, kept by the caller until the next Clear.
+    virtual void Show(const FoundFiles &found) = 0;
     virtual int GetCount() const = 0;
     virtual QString GetFile(int row) const = 0; // 1-based; "-1" outside the rows
     virtual void Refresh() = 0;
@@ -113,17 +121,15 @@ public:
     virtual void setShowFullPath(bool on) = 0;
 };
 
-// The found-file list held in memory (headless runs and tests).
+// The found-file list without a window (headless runs and tests): the rows' texts are
+// made when asked for.
 class InMemoryFileList : public FoundFileList
 {
 public:
-    struct Row {
-        QString path, ext, size, date, attributes;
-    };
-    void Clear() override { m_rows.clear(); }
-    void AddItem(const QString &path, const QString &ext, const QString &size, const QString &date,
-                 const QString &attributes) override;
-    int GetCount() const override { return int(m_rows.size()); }
+    using Row = FoundFiles::Texts;
+    void Clear() override { m_found = nullptr; }
+    void Show(const FoundFiles &found) override { m_found = &found; }
+    int GetCount() const override { return m_found ? m_found->count() : 0; }
     QString GetFile(int row) const override;
     void Refresh() override { ++m_refreshes; }
     bool Enabled() const override { return m_enabled; }
@@ -131,19 +137,17 @@ public:
     bool ShowFullPath() const override { return m_fullPath; }
     void setShowFullPath(bool on) override { m_fullPath = on; }
 
-    const QList<Row> &rows() const { return m_rows; }
+    QList<Row> rows() const;
     int refreshCount() const { return m_refreshes; }
 
 private:
-    // A scan adds a row per file found: Qt's list grows a large block in place, where a
-    // vector would copy it and touch its pages twice.
-    QList<Row> m_rows;
+    const FoundFiles *m_found = nullptr;
     bool m_enabled = true, m_fullPath = false;
     int m_refreshes = 0;
 };
 
 } // namespace qv
-Q_DECLARE_TYPEINFO(qv::InMemoryFileList::Row, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(qv::FoundFiles::Texts, Q_RELOCATABLE_TYPE);
 namespace qv
 {
 
@@ -172,6 +176,8 @@ public:
 
     TemplateBox cboMal;
     TemplateTable lsv1;
+    // The files the last scan found, in the order found; the list lvw1 shows them.
+    FoundFiles found;
     FoundFileList &lvw1() { return *m_fileList; }
     const FoundFileList &lvw1() const { return *m_fileList; }
     void setFileList(FoundFileList *list); // not owned; nullptr: the in-memory list

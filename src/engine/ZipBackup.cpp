@@ -65,7 +65,8 @@ bool ZipBackup::General_ZipBackup()
             msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
             return fail("Får ikke opprettet mappen " + s.Til + ".");
         }
-        const int n = s.lvw1().GetCount();
+        const FoundFiles &found = s.found;
+        const int n = found.count();
         dialog().setBusyPointer(true);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
@@ -81,7 +82,7 @@ bool ZipBackup::General_ZipBackup()
         ZipFilnavn.reserve(size_t(n));
         for (int i = 1; i <= n; ++i) {
             // UTF-8, with the bytes of names that are not valid UTF-8 kept as they are.
-            ZipFilnavn.push_back(hostPathBytes(s.lvw1().GetFile(i)));
+            ZipFilnavn.push_back(hostPathBytes(found.windowsPath(i - 1)));
             s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
         }
         const short result = ZipArkiver();
@@ -102,7 +103,7 @@ bool ZipBackup::General_ZipBackup()
         };
         if (result == ZpOk) {
             for (int i = 1; i <= n; ++i) {
-                const QString file = s.lvw1().GetFile(i);
+                const QString file = found.windowsPath(i - 1);
                 quint32 attributes = 0;
                 if (notPacked(i, file, attributes)) {
                     s.noteNotCopied(file, QStringLiteral("Filen kunne ikke leses da den skulle pakkes."));
@@ -135,7 +136,7 @@ bool ZipBackup::General_ZipBackup()
         if (result == ZpNothingToDo) {
             for (int i = 1; i <= n; ++i)
                 if (skipped.contains(ZipFilnavn[size_t(i - 1)]))
-                    s.noteNotCopied(s.lvw1().GetFile(i),
+                    s.noteNotCopied(found.windowsPath(i - 1),
                                     QStringLiteral("Filen kunne ikke leses da den skulle pakkes."));
             msgBox(QStringLiteral("Fant ingen filer å pakke."), Buttons::OK, Icon::Exclamation);
             return fail(QStringLiteral("Fant ingen filer å pakke."));

@@ -41,7 +41,7 @@ protected:
             state().setOptAlle(true);
         engine().scan.General_SokFiler();
     }
-    const QList<InMemoryFileList::Row> &rows() { return state().memoryFileList().rows(); }
+    QList<InMemoryFileList::Row> rows() { return state().memoryFileList().rows(); }
     QStringList rowTexts()
     {
         QStringList out;
@@ -210,14 +210,12 @@ class VanishingList : public InMemoryFileList
 {
 public:
     QString toRemove;
-    void AddItem(const QString &p, const QString &e, const QString &s, const QString &d,
-                 const QString &a) override
+    void Added(const FoundFiles &, int) override
     {
         if (!toRemove.isEmpty()) {
             QDir(toRemove).removeRecursively();
             toRemove.clear();
         }
-        InMemoryFileList::AddItem(p, e, s, d, a);
     }
 };
 

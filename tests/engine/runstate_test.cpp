@@ -97,7 +97,9 @@ TEST(RunState, EscSetsBothAbortRequestsWhateverTheState)
 TEST(RunState, FoundFileListAnswersMinusOneOutsideItsRows)
 {
     RunState s;
-    s.lvw1().AddItem("C:\\a.txt", "txt", "", "", "a");
+    s.found.enterFolder("C:\\", "/c");
+    s.found.add("a.txt", 1, 0, 0);
+    s.lvw1().Show(s.found);
     EXPECT_EQ(s.lvw1().GetFile(1), "C:\\a.txt");
     EXPECT_EQ(s.lvw1().GetFile(0), "-1");
     EXPECT_EQ(s.lvw1().GetFile(2), "-1");

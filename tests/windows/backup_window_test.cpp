@@ -143,6 +143,35 @@ TEST_F(BackupWindowTest, StartRunsTheBackupAndShowsWhatWasFound)
     EXPECT_TRUE(window->qvbStart()->isEnabled());
 }
 
+// The window's list makes its texts from the found files when it draws them: the same
+// texts the headless list gives, and the files stay with the engine for the copy.
+TEST_F(BackupWindowTest, FoundFilesShowWithTheHeadlessTextsAndSortBySize)
+{
+    drives.writeFile("C:\\Data\\stor.bin", QByteArray(1234567, 's'));
+    drives.writeFile("C:\\Data\\Under\\tom", {});
+    open();
+    chosen = {"C:\\Data\\", "D:\\Sikring\\"};
+    click(window->qvbFra());
+    click(window->qvbTil());
+    answerBoxes({"Nei"});
+    click(window->qvbStart());
+    qv::InMemoryFileList headless;
+    headless.Show(window->engine().state.found);
+    const QList<qv::InMemoryFileList::Row> rows = headless.rows();
+    qvFileList *list = window->lvw1();
+    ASSERT_EQ(list->GetCount(), 4);
+    for (int i = 1; i <= 4; ++i) {
+        const qv::InMemoryFileList::Row &r = rows[i - 1];
+        EXPECT_EQ(list->GetFile(i), r.path);
+        EXPECT_EQ(QStringList({list->GetItem(1, i), list->GetItem(2, i), list->GetItem(3, i), list->GetItem(4, i)}),
+                  QStringList({r.ext, r.size, r.date, r.attributes}));
+    }
+    list->setEnabled(true);
+    list->SortColumn(2, 1);
+    EXPECT_EQ(list->GetItem(0, 1), "stor.bin");
+    EXPECT_TRUE(list->GetItem(2, 1).endsWith("205,63 kb.")) << list->GetItem(2, 1).toStdString();
+}
+
 TEST_F(BackupWindowTest, SaveSelectAndTheAllTemplatesBox)
 {
     drives.writeFile(

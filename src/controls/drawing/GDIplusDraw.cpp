@@ -1,6 +1,6 @@
 #include "controls/drawing/GDIplusDraw.h"
 
-#include "platform/paths/DriveTable.h"
+#include "platform/files/FileSystem.h"
 #include "platform/paths/WinPath.h"
 
 #include <QFileInfo>
@@ -65,13 +65,7 @@ QColor ArgbToQColor(Argb argb)
 
 QString PictureHostPath(const QString &path)
 {
-    // "X:" alone or followed by a backslash.
-    const qv::WinPath p(path);
-    if (!p.driveLetter().isNull() && (path.size() == 2 || p.startsWith(p.driveRoot()))) {
-        const auto host = qv::DriveTable::current().toHost(path);
-        return host ? *host : QString();
-    }
-    return path;
+    return qv::pictureReadPath(path);
 }
 
 bool PictureFileExists(const QString &path)

@@ -19,6 +19,7 @@ namespace qv
 class ChangeWatch;
 struct DirEntry;
 class qvFileListModel;
+class qvFileListSource;
 
 // The file list: the entries of one folder (automatic mode) or the rows a program
 // adds (manual mode), in report, icon or list view, with folders kept above files
@@ -79,6 +80,9 @@ public:
     void Clear();
     bool AddItem(const QString &sFilnavn, const QString &sEgen, const QString &sStorrelse,
                  const QString &sDato, const QString &sAttr, qint64 lItemColor = NoColor);
+    // Shows source's rows in place of the list's, in the source's order, holding none of
+    // their texts (manual mode); source lives until Clear or the next call.
+    void ShowRows(const qvFileListSource *source);
     void AddFile(const QString &sFile, int lIndex = 0, bool AutoRefresh = true, qint64 lItemColor = NoColor);
     void Refresh();
 

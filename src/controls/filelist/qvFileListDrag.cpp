@@ -3,7 +3,6 @@
 
 #include "controls/filelist/qvFileListModel.h"
 #include "platform/files/FileSystem.h"
-#include "platform/paths/DriveTable.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -50,8 +49,8 @@ bool qvFileList::maybeStartDrag(QMouseEvent *event)
     auto *data = new QMimeData;
     QList<QUrl> urls;
     for (const QString &p : std::as_const(paths))
-        if (const auto host = qv::DriveTable::current().toHost(p))
-            urls << QUrl::fromLocalFile(*host);
+        if (const QUrl url = qv::fileUrl(p); !url.isEmpty())
+            urls << url;
     data->setUrls(urls);
     data->setText(paths.join(QStringLiteral("\r\n")));
     int allowed = EffectCopy | EffectMove;
@@ -88,7 +87,7 @@ bool qvFileList::handleDragEvent(QWidget *viewport, QEvent *event)
         }
         int effect = EffectCopy;
         const int row = HitTest(at.x(), at.y());
-        if (row > 0 && qv::folderExists(m_model->row(row - 1).tag)) {
+        if (row > 0 && qv::folderExists(m_model->tag(row - 1))) {
             m_dropHighlight = row;
         } else {
             m_dropHighlight = 0;

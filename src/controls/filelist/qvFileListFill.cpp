@@ -7,7 +7,6 @@
 #include "controls/filelist/qvFileListModel.h"
 #include "platform/base/PlatformError.h"
 #include "platform/files/FileSystem.h"
-#include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
 #include "platform/system/ChangeWatch.h"
 
@@ -57,11 +56,7 @@ std::optional<qv::DirEntry> entryOf(const QString &fullPath)
 // The last-write time of a path itself (UTC); invalid when it has none.
 QDateTime fileDateOf(const QString &windowsPath)
 {
-    const std::optional<QString> host = qv::DriveTable::current().toHost(windowsPath);
-    if (!host)
-        return {};
-    const QFileInfo info(*host);
-    return info.exists() ? info.lastModified().toUTC() : QDateTime();
+    return qv::lastWriteUtc(windowsPath);
 }
 
 bool shownByAttributes(quint32 a, bool showHidden, bool showSystem)
@@ -130,6 +125,20 @@ bool qvFileList::AddItem(const QString &sFilnavn, const QString &sEgen, const QS
     r.dimmed = sAttr.contains(u'h');
     m_model->append(std::move(r));
     return false;
+}
+
+void qvFileList::ShowRows(const qvFileListSource *source)
+{
+    Clear();
+    if (m_sorted || arrowColumn() >= 0)
+        hideSortArrow();
+    m_sorted = false;
+    m_model->setSource(
+        source, [this](const QString &tag) { return shownText(tag); },
+        [this](qvFileListModel::Row &r) {
+            r.color = rowColor(r.sub[3], NoColor);
+            r.dimmed = r.sub[3].contains(u'h');
+        });
 }
 
 void qvFileList::AddFile(const QString &sFile, int lIndex, bool AutoRefresh, qint64 lItemColor)
@@ -346,7 +355,7 @@ void qvFileList::General_zFyllBildelister()
 void qvFileList::General_zFyllBildelisterEnkle(const QString &fullPath)
 {
     for (int i = 0; i < m_model->count(); ++i)
-        if (m_model->row(i).tag.compare(fullPath, Qt::CaseInsensitive) == 0) {
+        if (m_model->tag(i).compare(fullPath, Qt::CaseInsensitive) == 0) {
             loadIconsFor(i);
             return;
         }

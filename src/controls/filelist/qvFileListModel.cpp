@@ -5,6 +5,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <numeric>
+#include <string>
+#include <string_view>
 
 namespace qv
 {
@@ -23,9 +25,87 @@ void qvFileListModel::scheduleFlush()
     QTimer::singleShot(0, this, [this] { flush(); });
 }
 
+const qvFileListModel::Row &qvFileListModel::byId(quint32 id) const
+{
+    if (id >= m_sourceCount)
+        return m_rows[id - m_sourceCount];
+    if (id != m_cachedId) {
+        Row r;
+        r.tag = m_source->path(int(id));
+        for (int c = 1; c < Columns; ++c)
+            r.sub[c - 1] = m_source->text(int(id), c);
+        r.text = m_textOf ? m_textOf(r.tag) : r.tag;
+        if (m_complete)
+            m_complete(r);
+        m_cached = std::move(r);
+        m_cachedId = id;
+    }
+    return m_cached;
+}
+
+const qvFileListModel::Row &qvFileListModel::at(int i) const
+{
+    return byId(m_order[size_t(i)]);
+}
+
+QString qvFileListModel::tag(int i) const
+{
+    const quint32 id = m_order[size_t(i)];
+    return id < m_sourceCount && id != m_cachedId ? m_source->path(int(id)) : byId(id).tag;
+}
+
+QString qvFileListModel::text(int i, int column) const
+{
+    const quint32 id = m_order[size_t(i)];
+    if (id < m_sourceCount && id != m_cachedId)
+        return column == 0 ? (m_textOf ? m_textOf(m_source->path(int(id))) : m_source->path(int(id)))
+                           : m_source->text(int(id), column);
+    const Row &r = byId(id);
+    return column == 0 ? r.text : r.sub[column - 1];
+}
+
+qsizetype qvFileListModel::textLength(int i, int column) const
+{
+    const quint32 id = m_order[size_t(i)];
+    if (id < m_sourceCount && id != m_cachedId) {
+        const qsizetype length = m_source->textLength(int(id), column);
+        if (length >= 0)
+            return length;
+    }
+    return text(i, column).size();
+}
+
+qvFileListModel::Row &qvFileListModel::editable(int i)
+{
+    quint32 &id = m_order[size_t(i)];
+    if (id < m_sourceCount) {
+        m_rows.push_back(byId(id));
+        id = m_sourceCount + quint32(m_rows.size() - 1);
+        forgetCached();
+    }
+    return m_rows[id - m_sourceCount];
+}
+
 void qvFileListModel::append(Row row)
 {
     m_rows.push_back(std::move(row));
+    m_order.push_back(m_sourceCount + quint32(m_rows.size() - 1));
+    scheduleFlush();
+}
+
+void qvFileListModel::setSource(const qvFileListSource *source,
+                                std::function<QString(const QString &)> textOf,
+                                std::function<void(Row &)> complete)
+{
+    clear();
+    if (!source || source->count() == 0)
+        return;
+    m_source = source;
+    m_sourceCount = quint32(source->count());
+    m_textOf = std::move(textOf);
+    m_complete = std::move(complete);
+    m_order.resize(m_sourceCount);
+    std::iota(m_order.begin(), m_order.end(), 0u);
     scheduleFlush();
 }
 
@@ -44,7 +124,13 @@ void qvFileListModel::clear()
 {
     beginResetModel();
     m_dropRow = -1;
-    m_rows.clear();
+    std::vector<Row>().swap(m_rows);
+    std::vector<quint32>().swap(m_order);
+    m_source = nullptr;
+    m_sourceCount = 0;
+    m_textOf = nullptr;
+    m_complete = nullptr;
+    forgetCached();
     m_shown = 0;
     endResetModel();
 }
@@ -53,45 +139,55 @@ void qvFileListModel::removeAt(int i)
 {
     flush();
     beginRemoveRows({}, i, i);
-    m_rows.erase(m_rows.begin() + i);
+    m_order.erase(m_order.begin() + i);
     --m_shown;
     endRemoveRows();
 }
 
 void qvFileListModel::setText(int i, const QString &text)
 {
-    m_rows[size_t(i)].text = text;
+    editable(i).text = text;
     if (i < m_shown)
         emit dataChanged(index(i, 0), index(i, 0));
 }
 
 void qvFileListModel::retextAll(const std::function<QString(const QString &)> &textOf)
 {
+    // Source rows take their text from the list's rule when shown.
     for (Row &r : m_rows)
         r.text = textOf(r.tag);
+    forgetCached();
     if (m_shown > 0)
         emit dataChanged(index(0, 0), index(m_shown - 1, 0), {Qt::DisplayRole, Qt::EditRole});
 }
 
 void qvFileListModel::setSub(int i, int column, const QString &text)
 {
-    m_rows[size_t(i)].sub[column - 1] = text;
+    editable(i).sub[column - 1] = text;
     if (i < m_shown)
         emit dataChanged(index(i, column), index(i, column));
 }
 
 void qvFileListModel::setColor(int i, const QColor &color)
 {
-    m_rows[size_t(i)].color = color;
+    if (at(i).color == color)
+        return;
+    editable(i).color = color;
     if (i < m_shown)
         emit dataChanged(index(i, 0), index(i, Columns - 1), {Qt::ForegroundRole});
 }
 
+void qvFileListModel::setDimmed(int i, bool on)
+{
+    if (at(i).dimmed != on)
+        editable(i).dimmed = on;
+}
+
 void qvFileListModel::setIconKey(int i, const QString &key)
 {
-    if (m_rows[size_t(i)].iconKey == key)
+    if (at(i).iconKey == key)
         return;
-    m_rows[size_t(i)].iconKey = key;
+    editable(i).iconKey = key;
     if (i < m_shown)
         emit dataChanged(index(i, 0), index(i, 0), {Qt::DecorationRole});
 }
@@ -140,38 +236,89 @@ const QString &columnText(const qvFileListModel::Row &r, int column)
 {
     return column == 0 ? r.text : r.sub[column - 1];
 }
+
+// A key whose byte order is the order of QString::compare without regard to case:
+// each UTF-16 unit case-folded, high byte first.
+void appendFolded(QStringView text, std::string &out)
+{
+    for (QChar c : text) {
+        const char16_t u = c.toCaseFolded().unicode();
+        out += char(u >> 8);
+        out += char(u & 0xFF);
+    }
+}
 } // namespace
+
+// Every row's key is made once, into one block: a million rows sort in about a second.
+std::vector<quint32> qvFileListModel::sortedOrder(int column, const std::vector<char> &folder,
+                                                  bool descending) const
+{
+    const size_t n = m_order.size();
+    std::vector<quint32> order(n);
+    std::iota(order.begin(), order.end(), 0u);
+    const auto sortBy = [&](auto less) {
+        std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
+            if (folder[a] != folder[b])
+                return folder[a] > folder[b];
+            return descending ? less(b, a) : less(a, b);
+        });
+    };
+    // Names in the order of the user's language, by their collation keys; the other
+    // columns by their texts without regard to case.
+    const NameKeys names;
+    std::string bytes;
+    std::vector<size_t> start(n + 1, 0);
+    for (size_t i = 0; i < n; ++i) {
+        const QString t = text(int(i), column);
+        if (column == 0)
+            names.append(t, bytes);
+        else
+            appendFolded(t, bytes);
+        start[i + 1] = bytes.size();
+    }
+    const std::string_view all(bytes);
+    const auto key = [&](quint32 i) { return all.substr(start[i], start[i + 1] - start[i]); };
+    sortBy([&](quint32 a, quint32 b) { return key(a) < key(b); });
+    return order;
+}
 
 void qvFileListModel::sortRows(int column, bool descending, const std::function<bool(const Row &)> &isFolder)
 {
     flush();
     column = std::clamp(column, 0, Columns - 1);
     const int n = count();
-    std::vector<int> order(static_cast<size_t>(n));
-    std::iota(order.begin(), order.end(), 0);
     std::vector<char> folder(static_cast<size_t>(n), 0);
     if (isFolder)
-        for (int i = 0; i < n; ++i)
-            folder[size_t(i)] = isFolder(m_rows[size_t(i)]) ? 1 : 0;
-    // Names sort as the user's language orders them; the other columns are texts
-    // formed to sort by their characters (sizes padded, dates year first).
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        if (folder[size_t(a)] != folder[size_t(b)])
-            return folder[size_t(a)] > folder[size_t(b)];
-        const QString &x = columnText(m_rows[size_t(a)], column), &y = columnText(m_rows[size_t(b)], column);
-        const int c = column == 0 ? qv::compareNames(x, y) : x.compare(y, Qt::CaseInsensitive);
-        return descending ? c > 0 : c < 0;
-    });
+        for (int i = 0; i < n; ++i) {
+            const quint32 id = m_order[size_t(i)];
+            folder[size_t(i)] =
+                (id < m_sourceCount ? m_source->isFolder(int(id)) : isFolder(m_rows[id - m_sourceCount])) ? 1
+                                                                                                          : 0;
+        }
+    std::vector<quint32> order;
+    if (m_sourceCount == 0) {
+        // Stored rows only: compared by their texts, which they hold.
+        order.resize(size_t(n));
+        std::iota(order.begin(), order.end(), 0u);
+        std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
+            if (folder[a] != folder[b])
+                return folder[a] > folder[b];
+            const QString &x = columnText(at(int(a)), column), &y = columnText(at(int(b)), column);
+            const int c = column == 0 ? qv::compareNames(x, y) : x.compare(y, Qt::CaseInsensitive);
+            return descending ? c > 0 : c < 0;
+        });
+    } else {
+        order = sortedOrder(column, folder, descending);
+    }
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<int> newPos(static_cast<size_t>(n));
-    std::vector<Row> sorted;
-    sorted.reserve(size_t(n));
+    std::vector<quint32> sorted(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        newPos[size_t(order[size_t(i)])] = i;
-        sorted.push_back(std::move(m_rows[size_t(order[size_t(i)])]));
+        newPos[order[size_t(i)]] = i;
+        sorted[size_t(i)] = m_order[order[size_t(i)]];
     }
-    m_rows = std::move(sorted);
+    m_order = std::move(sorted);
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     after.reserve(before.size());
@@ -195,7 +342,14 @@ QVariant qvFileListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_shown)
         return {};
-    const Row &r = m_rows[size_t(index.row())];
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_align[index.column()]);
+    if (role == Qt::BackgroundRole)
+        return index.row() == m_dropRow ? QVariant(QColor(204, 232, 255)) : QVariant();
+    if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ForegroundRole &&
+        role != Qt::DecorationRole)
+        return {};
+    const Row &r = at(index.row());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:

@@ -30,7 +30,7 @@ int qvFileList::modelRowOf(int lIndex) const
 
 bool qvFileList::rowIsFolderForCount(int row) const
 {
-    return m_model->row(row).sub[1].trimmed().isEmpty();
+    return m_model->text(row, 2).trimmed().isEmpty();
 }
 
 double qvFileList::sizeSum(bool selectedOnly) const
@@ -39,10 +39,10 @@ double qvFileList::sizeSum(bool selectedOnly) const
     if (selectedOnly) {
         m_model->flush();
         for (const QModelIndex &i : selection()->selectedRows())
-            kb += kilobytesOf(m_model->row(i.row()).sub[1]);
+            kb += kilobytesOf(m_model->text(i.row(), 2));
     } else {
         for (int i = 0; i < m_model->count(); ++i)
-            kb += kilobytesOf(m_model->row(i).sub[1]);
+            kb += kilobytesOf(m_model->text(i, 2));
     }
     return kb * 1024.0;
 }
@@ -92,10 +92,10 @@ QString qvFileList::GetFile(int lIndex) const
 {
     if (lIndex == 0) {
         const QModelIndex current = selection()->currentIndex();
-        return current.isValid() ? m_model->row(current.row()).tag : QString();
+        return current.isValid() ? m_model->tag(current.row()) : QString();
     }
     const int r = modelRowOf(lIndex);
-    return r < 0 ? QStringLiteral("-1") : m_model->row(r).tag;
+    return r < 0 ? QStringLiteral("-1") : m_model->tag(r);
 }
 
 QString qvFileList::GetFileName(int lIndex) const
@@ -103,7 +103,7 @@ QString qvFileList::GetFileName(int lIndex) const
     const int r = lIndex == 0 ? GetSelectedIndex() - 1 : modelRowOf(lIndex);
     if (r < 0)
         return {};
-    return qv::WinPath(m_model->row(r).tag).fileName();
+    return qv::WinPath(m_model->tag(r)).fileName();
 }
 
 QString qvFileList::GetFilePath(int lIndex) const
@@ -111,7 +111,7 @@ QString qvFileList::GetFilePath(int lIndex) const
     const int r = lIndex == 0 ? GetSelectedIndex() - 1 : modelRowOf(lIndex);
     if (r < 0)
         return {};
-    return qv::WinPath(m_model->row(r).tag).parent().text();
+    return qv::WinPath(m_model->tag(r)).parent().text();
 }
 
 QString qvFileList::GetItem(int column, int lIndex) const
@@ -119,7 +119,7 @@ QString qvFileList::GetItem(int column, int lIndex) const
     const int r = modelRowOf(lIndex);
     if (r < 0 || column < 0 || column > 4)
         return {};
-    return column == 0 ? m_model->row(r).text : m_model->row(r).sub[column - 1];
+    return m_model->text(r, column);
 }
 
 bool qvFileList::ChangeItem(int column, int lIndex, const QString &text, const QString &fullPath)
@@ -146,7 +146,7 @@ void qvFileList::UpdateItem(int lIndex, bool bOnlyIcon)
     m_model->flush();
     if (!bOnlyIcon) {
         try {
-            const qv::WinPath tag(m_model->row(r).tag);
+            const qv::WinPath tag(m_model->tag(r));
             const QString name = tag.fileName();
             std::optional<qv::DirEntry> found;
             qv::forEachDirEntry(tag.parent().text(), name, [&](const qv::DirEntry &e) {
@@ -263,7 +263,7 @@ bool qvFileList::ListSelectClear()
 int qvFileList::GetFileIndex(const QString &sFile) const
 {
     for (int i = 0; i < m_model->count(); ++i)
-        if (m_model->row(i).text.compare(sFile, Qt::CaseInsensitive) == 0)
+        if (m_model->text(i, 0).compare(sFile, Qt::CaseInsensitive) == 0)
             return i + 1;
     return 0;
 }
@@ -308,7 +308,7 @@ int qvFileList::GetSelectedFilesString(QString &SelectedFiles) const
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &i : rows)
-        SelectedFiles += m_model->row(i.row()).tag + QChar(0);
+        SelectedFiles += m_model->tag(i.row()) + QChar(0);
     SelectedFiles += QChar(0);
     return SelectedFiles.size() < 3 ? -1 : 1;
 }
@@ -320,7 +320,7 @@ void qvFileList::GetSelectedFilesCollection(QStringList &SelectedFiles, bool Onl
     std::sort(rows.begin(), rows.end(),
               [](const QModelIndex &a, const QModelIndex &b) { return a.row() < b.row(); });
     for (const QModelIndex &i : rows) {
-        const QString &tag = m_model->row(i.row()).tag;
+        const QString tag = m_model->tag(i.row());
         SelectedFiles << (OnlyFilename ? qv::WinPath(tag).fileName() : tag);
     }
 }
@@ -400,10 +400,8 @@ int qvFileList::contentWidth(int column) const
     const int n = m_model->count();
     std::vector<std::pair<qsizetype, int>> byLength;
     byLength.reserve(size_t(n));
-    for (int i = 0; i < n; ++i) {
-        const qvFileListModel::Row &r = m_model->row(i);
-        byLength.emplace_back((column == 0 ? r.text : r.sub[column - 1]).size(), i);
-    }
+    for (int i = 0; i < n; ++i)
+        byLength.emplace_back(m_model->textLength(i, column), i);
     if (byLength.size() > Candidates) {
         std::nth_element(byLength.begin(), byLength.begin() + Candidates, byLength.end(), std::greater<>());
         byLength.resize(Candidates);
@@ -500,7 +498,7 @@ void qvFileList::General_zSorterMapperFoerst()
     m_model->sortRows(m_sortColumn, m_sortDescending,
                       [](const qvFileListModel::Row &r) { return qv::folderExists(r.tag); });
     for (int i = 0; i < m_model->count(); ++i)
-        if (m_model->row(i).sub[3].contains(u'h'))
+        if (m_model->text(i, 4).contains(u'h'))
             m_model->setColor(i, qv::qvKontrollerFelles::ToQColor(HiddenRowColor));
     if (m_loadFileIcons != 0 && m_fillMode == 0)
         m_tmr2->start(1);

@@ -7,6 +7,7 @@
 #include "platform/paths/WinPath.h"
 
 #include <QMutex>
+#include <QTimeZone>
 
 #include <algorithm>
 #include <cerrno>
@@ -545,6 +546,35 @@ bool fileExists(const QString &path)
     } catch (const PlatformError &) {
         return false;
     }
+}
+
+QDateTime lastWriteUtc(const QString &windowsPath)
+{
+    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
+    if (!host)
+        return {};
+    struct stat st;
+    if (::stat(hostPathBytes(*host).constData(), &st) != 0)
+        return {};
+    return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000,
+                                          QTimeZone::utc());
+}
+
+QUrl fileUrl(const QString &windowsPath)
+{
+    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
+    return host ? QUrl::fromLocalFile(*host) : QUrl();
+}
+
+QString pictureReadPath(const QString &path)
+{
+    // "X:" alone or followed by a backslash.
+    const WinPath p(path);
+    if (!p.driveLetter().isNull() && (path.size() == 2 || p.startsWith(p.driveRoot()))) {
+        const auto host = DriveTable::current().toHost(path);
+        return host ? *host : QString();
+    }
+    return path;
 }
 
 bool folderExists(const QString &path)

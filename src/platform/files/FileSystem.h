@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QUrl>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -60,6 +61,13 @@ void flushArchiveMarks();
 void setArchive(const QString &path);
 
 bool fileExists(const QString &path); // an entry exists and is not a folder
+// For the controls, which never turn a Windows path into a host path themselves:
+// the last-write time of what a path names (UTC; invalid when nothing is there), a
+// file URL for dragging it elsewhere (empty off the drives), and where a picture named
+// by a Windows path or a host path is read (empty when its drive is unknown).
+QDateTime lastWriteUtc(const QString &windowsPath);
+QUrl fileUrl(const QString &windowsPath);
+QString pictureReadPath(const QString &path);
 bool folderExists(const QString &path);
 // Creates every missing folder of the path; true when the folder exists afterwards.
 bool makePath(const QString &folder);

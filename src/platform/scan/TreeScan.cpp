@@ -65,10 +65,12 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
     std::string relative = relPrefix;
     ScanEntry e;
+    e.hostFolder = hostPath;
     for (const FolderListing::Entry &entry : listing.entries) {
         const std::string_view n = listing.name(entry);
         const QString &hostName = entry.hostName;
         e.name = windowsName(hostName);
+        e.hostName = n;
         e.path = folderPath + e.name;
         e.isLink = entry.isLink;
         if (!entry.statted) {

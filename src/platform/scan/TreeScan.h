@@ -3,11 +3,13 @@
 #include "platform/paths/FoundFolders.h"
 #include "platform/scan/FolderReader.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -22,6 +24,8 @@ struct ScanEntry {
     quint64 size = 0;
     qint64 mtimeNs = 0; // since the epoch, UTC
     bool isLink = false;
+    std::string_view hostName; // the name's bytes on the host
+    QByteArrayView hostFolder; // the host path of the folder listed
 };
 
 // A scan of one folder tree for a backup. Folders are read through descriptors with
