@@ -1,9 +1,9 @@
 #pragma once
 #include "CommandLine.h"
+#include "platform/StopRequest.h"
 #include "platform/UserDialog.h"
 
 #include <QTextStream>
-#include <atomic>
 
 namespace qv
 {
@@ -21,8 +21,8 @@ public:
 
     void attach(RunState *state) { m_state = state; }
     // Asks the run to stop as Esc would (from a signal handler: only sets a flag).
-    static void requestStop() { s_stopRequested = true; }
-    static void resetStopRequest() { s_stopRequested = false; }
+    static void requestStop() { stop::request(); }
+    static void resetStopRequest() { stop::reset(); }
 
     Answer messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                       int defaultButton) override;
@@ -46,7 +46,6 @@ private:
     int m_shownLists = 0;
     int m_lastFile = 0;
     int m_lastTenth = 0;
-    static inline std::atomic_bool s_stopRequested = false;
 };
 
 // What a finished run tells the user's desktop.

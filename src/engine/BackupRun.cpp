@@ -69,12 +69,14 @@ void BackupRun::runOne()
     s.General_Opptatt(true);
     m_scan.General_SokFiler();
     const int n = s.lvw1().GetCount();
-    if (n < 1 && s.Tilgangsfeil.isEmpty()) {
+    // Stopped during the scan: nothing is copied, and the run ends as aborted.
+    const bool stopped = s.Avbrutt;
+    if (n < 1 && s.Tilgangsfeil.isEmpty() && !stopped) {
         msgBox(QStringLiteral("Fant ingen nye eller endrede filer i den valgte mappen."), Buttons::OK,
                Icon::Information);
         return;
     }
-    if (n < 1) {
+    if (n < 1 && !stopped) {
         // Nothing found, but folders could not be read: that must not pass as "nothing new".
         m_log.General_LoggHode();
         m_log.trailer();
@@ -84,15 +86,19 @@ void BackupRun::runOne()
             m_log.mnuFilVisLoggEn_Click();
         return;
     }
-    showFoundFiles();
-    const Answer go = msgBox("Fant " + QString::number(n) +
-                                 " fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?",
-                             Buttons::YesNo, Icon::Question);
-    dialog().processEvents();
-    if (go != Answer::Yes)
-        return;
+    if (!stopped) {
+        showFoundFiles();
+        const Answer go =
+            msgBox("Fant " + QString::number(n) +
+                       " fil(er) som det bør tas backup av.\nVil du starte sikkerhetskopiering nå?",
+                   Buttons::YesNo, Icon::Question);
+        dialog().processEvents();
+        if (go != Answer::Yes)
+            return;
+    }
     m_log.General_LoggHode();
-    backupStep();
+    if (!stopped)
+        backupStep();
     const bool accessErrors = m_log.trailer();
     Answer see;
     if (accessErrors)

@@ -7,6 +7,7 @@
 #include "platform/Locale.h"
 #include "platform/MirrorCopy.h"
 #include "platform/PlatformError.h"
+#include "platform/StopRequest.h"
 #include "platform/UserDialog.h"
 #include "platform/WinPath.h"
 
@@ -77,7 +78,7 @@ void Copier::General_Kopier()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
-        mirror.copyAhead(sources);
+        mirror.copyAhead(sources, destinations);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
@@ -86,12 +87,21 @@ void Copier::General_Kopier()
                 s.Tilgangsfeil += sources[k - 1] + kCrLf;
             s.Avbrutt = true;
         };
+        const auto abortedAfter = [&](int done) {
+            s.Avbrutt = true;
+            s.LoggTekst += "Manuelt avbrutt: \t" + QString::number(done) + " filer ble fullført." + kCrLf;
+        };
 
         for (int i = 1; i <= n; ++i) {
             const QString &source = sources[i - 1];
             const QString &destination = destinations[i - 1];
             s.fileInProgress = i;
             dialog().processEvents();
+            // A stop from outside the window (a signal) takes nothing more.
+            if (stop::requested()) {
+                abortedAfter(i - 1);
+                throw StopCopy{};
+            }
             s.pgr1.Value = i;
             bool ok = false;
             step([&] { ok = mirror.makeFolders(source); });
@@ -110,6 +120,9 @@ void Copier::General_Kopier()
                 again = false;
                 try {
                     mirror.copy(source, destination);
+                } catch (const stop::Stopped &) {
+                    abortedAfter(i - 1);
+                    throw StopCopy{};
                 } catch (const PlatformError &e) {
                     if (e.number() != Err::DiskFull) {
                         handle(e);
@@ -143,9 +156,7 @@ void Copier::General_Kopier()
                 s.EscTrykket = false;
                 if (s.stopConfirmed || msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo,
                                               Icon::Question) == Answer::Yes) {
-                    s.Avbrutt = true;
-                    s.LoggTekst +=
-                        "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;
+                    abortedAfter(i);
                     break;
                 }
             }

@@ -4,6 +4,7 @@
 #include "engine/modBackup.h"
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
+#include "platform/StopRequest.h"
 #include "platform/UserDialog.h"
 #include "platform/WinPath.h"
 
@@ -154,6 +155,11 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
 
     QStringList subFolders;
     double total = 0;
+    // A stop from outside the window (a signal) ends the walk; the run then stops.
+    if (stop::requested()) {
+        s.Avbrutt = true;
+        return total;
+    }
     m_tree->list(folder, [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
             // A link to a folder is never walked into, so every walk ends.

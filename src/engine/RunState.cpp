@@ -2,6 +2,7 @@
 
 #include "engine/modBackup.h"
 #include "platform/Collation.h"
+#include "platform/FolderOps.h"
 #include "platform/PlatformError.h"
 
 #include <algorithm>
@@ -227,7 +228,8 @@ void RunState::General_Opptatt(bool busy)
 bool destinationOverlapsSource(const QString &fra, const QString &til)
 {
     return !fra.isEmpty() && !til.isEmpty() &&
-           (fra.contains(til, Qt::CaseInsensitive) || til.contains(fra, Qt::CaseInsensitive));
+           (fra.contains(til, Qt::CaseInsensitive) || til.contains(fra, Qt::CaseInsensitive) ||
+            folderWithin(til, fra));
 }
 
 void RunState::General_SjekkMottaker()

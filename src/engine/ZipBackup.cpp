@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/Locale.h"
 #include "platform/PlatformError.h"
+#include "platform/StopRequest.h"
 #include "platform/UserDialog.h"
 #include "platform/WinPath.h"
 #include "platform/ZipLibrary.h"
@@ -122,7 +123,7 @@ bool ZipBackup::General_ZipBackup()
             return true;
         }
         if (result == ZpAborted) {
-            if (s.ZipAvbryt == 1) {
+            if (s.ZipAvbryt == 1 || stop::requested()) {
                 s.ZipAvbryt = 0;
                 s.LoggTekst +=
                     QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
@@ -219,7 +220,7 @@ int ZipBackup::ZipService(const char *, unsigned long)
     if (!s_active)
         return 0;
     dialog().processEvents();
-    return s_active->s.ZipAvbryt == 1 ? 1 : 0;
+    return s_active->s.ZipAvbryt == 1 || stop::requested() ? 1 : 0;
 }
 
 int ZipBackup::ZipPassord(char *buffer, int size, const char *, const char *)

@@ -1,6 +1,7 @@
 #include "platform/ArchiveMarks.h"
 
 #include "platform/DriveTable.h"
+#include "platform/Durable.h"
 #include "platform/MountTable.h"
 
 #include <QDir>
@@ -199,8 +200,16 @@ public:
 
     void commit()
     {
+        // A mark says "backed up" only about copies that would survive a power cut.
+        const bool durable = durable::syncPlaced();
         if (m_db && m_inTransaction) {
             m_inTransaction = false;
+            if (!durable) {
+                // Those files keep their marks and are taken again.
+                g_lastLookup.found = false;
+                execPatiently(m_db, "ROLLBACK");
+                return;
+            }
             check(execPatiently(m_db, "COMMIT"));
         }
     }
@@ -291,7 +300,7 @@ private:
         if (!m_db)
             return;
         if (m_inTransaction)
-            sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, durable::syncPlaced() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
         m_inTransaction = false;
         for (sqlite3_stmt **q : {&m_select, &m_upsert, &m_delete, &m_range}) {
             sqlite3_finalize(*q);

@@ -2,8 +2,10 @@
 
 #include "platform/ArchiveMarks.h"
 #include "platform/DriveTable.h"
+#include "platform/Durable.h"
 #include "platform/FileIdentity.h"
 #include "platform/PlatformError.h"
+#include "platform/StopRequest.h"
 #include "platform/WinPath.h"
 
 #include <QMutex>
@@ -668,6 +670,7 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
     const auto step = [&](off_t *offset, size_t want) -> ssize_t {
         if (commitMarks)
             marks::commitIfDue();
+        stop::throwIfRequested();
         if (hook)
             hook(destination, written);
         for (;;) {
@@ -682,6 +685,7 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
         while (to < 0 || from < to) {
             if (commitMarks)
                 marks::commitIfDue();
+            stop::throwIfRequested();
             if (hook)
                 hook(destination, written);
             const size_t want = to < 0 ? kBlock : size_t(std::min<off_t>(kBlock, to - from));
@@ -895,6 +899,7 @@ void placeCopy(WrittenCopy &copy, int targetFolder)
         raise(dstHost, errno);
     }
     copy.temporary.clear();
+    durable::notePlaced(target, targetFolder);
     hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
     noteReadIdentity(copy.source, copy.before, copy.unchangedAfter, copy.mode);
 }
