@@ -55,15 +55,18 @@ TEST(CopyAheadTest, AHaltStopsALargeFileWithinABlock)
         ASSERT_EQ(::pwrite(fd, "x", 1, at), 1);
     ::close(fd);
 
+    f.write("a", "a");
     std::latch reached(1), release(1);
     std::atomic_int pieces = 0;
-    auto ahead = std::make_unique<CopyAhead>([&](const QString &, quint64) {
-        if (++pieces == 3) {
+    auto ahead = std::make_unique<CopyAhead>([&](const QString &destination, quint64) {
+        if (destination.endsWith("stor.bin") && ++pieces == 3) {
             reached.count_down();
             release.wait();
         }
     });
+    f.push(*ahead, "a");
     f.push(*ahead, "stor.bin");
+    (void)ahead->take(); // the thread goes on to the large file
     reached.wait();
     ahead->halt();
     release.count_down();
@@ -103,15 +106,13 @@ TEST(CopyAheadTest, ShutdownAtAnyPointLeavesNothingBehind)
     enum Point { Idle, Pushed, Writing, Written, Failed, TakenNotPlaced, End };
     for (int point = Idle; point < End; ++point) {
         Folders f;
-        f.write("a", QByteArray(3 << 20, 'a'));
-        f.write("b", "b");
+        f.write("a", "a");
+        f.write("b", QByteArray(3 << 20, 'b'));
         std::latch reached(1), release(1);
         auto ahead = std::make_unique<CopyAhead>([&](const QString &destination, quint64) {
-            if (!destination.endsWith("a"))
-                return;
-            if (point == Failed)
+            if (point == Failed && destination.endsWith("a"))
                 throw PlatformError(Err::DiskFull);
-            if (point == Writing) {
+            if (point == Writing && destination.endsWith("b")) {
                 reached.count_down();
                 release.wait();
             }
@@ -121,6 +122,7 @@ TEST(CopyAheadTest, ShutdownAtAnyPointLeavesNothingBehind)
             f.push(*ahead, "b");
         }
         if (point == Writing) {
+            (void)ahead->take();
             reached.wait();
             std::thread shutdown([&] { ahead.reset(); });
             release.count_down();
