@@ -63,10 +63,6 @@ hostfs::WrittenCopy CopyAhead::take()
     Slot slot = std::move(m_slots.front());
     m_slots.pop_front();
     --m_started;
-    if (slot.error && m_failedAhead) {
-        m_failedAhead = false;
-        m_changed.notify_all();
-    }
     lock.unlock();
     if (slot.error)
         std::rethrow_exception(slot.error);
@@ -77,8 +73,10 @@ void CopyAhead::waitForFront(std::unique_lock<std::mutex> &lock)
 {
     if (m_slots.front().done)
         return;
+    // The failure was taken and the caller goes on (a discard would have cleared it).
+    m_failedAhead = false;
     if (m_workerWaiting)
-        m_changed.notify_all(); // fewer than a batch were pushed
+        m_changed.notify_all(); // fewer than a batch were pushed, or after a failure
     // Most files are written in microseconds: a short wait without sleeping spares
     // both threads the system calls of a sleep and a wake-up.
     const std::uint64_t want = m_slots.front().number + 1;

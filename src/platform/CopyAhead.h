@@ -57,8 +57,8 @@ private:
     std::deque<Slot> m_slots;  // references stay valid while others come and go
     std::size_t m_started = 0; // slots from the front taken up by the thread
     bool m_busy = false, m_stop = false;
-    // A copy failed and is not yet taken: the next would likely fail alike (a full
-    // disk), so the thread waits for the caller to meet it.
+    // A copy failed: the next would likely fail alike (a full disk), so the thread
+    // waits until the caller, having met it, asks for the next or discards them.
     bool m_failedAhead = false;
     bool m_workerWaiting = false, m_callerWaiting = false;
     std::uint64_t m_pushed = 0;
