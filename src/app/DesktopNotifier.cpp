@@ -1,6 +1,6 @@
 #include "DesktopNotifier.h"
 
-#include "platform/SessionBus.h"
+#include "platform/system/SessionBus.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 #include "CommandLine.h"
-#include "platform/StopRequest.h"
-#include "platform/UserDialog.h"
+#include "platform/base/StopRequest.h"
+#include "platform/base/UserDialog.h"
 
 #include <QTextStream>
 

@@ -1,9 +1,9 @@
 #include "engine/RunState.h"
 
 #include "engine/modBackup.h"
-#include "platform/Collation.h"
-#include "platform/FolderOps.h"
-#include "platform/PlatformError.h"
+#include "platform/base/Collation.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FolderOps.h"
 
 #include <algorithm>
 

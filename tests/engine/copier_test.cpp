@@ -1,6 +1,6 @@
 #include "engine/Copier.h"
 #include "engine/modBackup.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 #include "support/RunFixture.h"
 
 #include <QDir>

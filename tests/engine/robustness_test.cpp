@@ -5,10 +5,10 @@
 #include "support/RunFixture.h"
 #include "support/TestEnvironment.h"
 
-#include "platform/Durable.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/StopRequest.h"
+#include "platform/base/Durable.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/StopRequest.h"
+#include "platform/files/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "engine/ZipBackup.h"
-#include "platform/ArchiveMarks.h"
-#include "platform/Durable.h"
+#include "platform/base/Durable.h"
+#include "platform/marks/ArchiveMarks.h"
 #include "support/RunFixture.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The thread that writes copies ahead: stopped mid-file, meeting a failure, and shut
 // down at every point, it leaves neither a temporary nor a copy nobody took.
-#include "platform/CopyAhead.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
+#include "platform/copy/CopyAhead.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The scan's walk: the folder read-ahead shut down at any point, and a walk stopped
 // part way that must not take the unread folders' marks for gone files.
-#include "platform/FileSystem.h"
-#include "platform/FolderReader.h"
-#include "platform/TreeScan.h"
+#include "platform/files/FileSystem.h"
+#include "platform/scan/FolderReader.h"
+#include "platform/scan/TreeScan.h"
 #include "support/TempTree.h"
 
 #include <QFile>
