@@ -1,9 +1,9 @@
 #include "DesktopNotifier.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
+#include "platform/system/SessionBus.h"
+
+#include <QFile>
 #include <QFileInfo>
-#include <QVariantMap>
 
 namespace qv
 {
@@ -12,8 +12,7 @@ bool sessionBusPresent()
 {
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return true;
-    // The per-user bus of a systemd session; without the variable libdbus would not
-    // look there, and might try to launch a bus of its own instead.
+    // The per-user bus of a systemd session, where the variable is not set.
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (runtime.isEmpty() || !QFileInfo(runtime + "/bus").exists())
         return false;
@@ -21,21 +20,27 @@ bool sessionBusPresent()
     return true;
 }
 
-bool notifyDesktop(const QString &title, const QString &body)
+bool notifyDesktop(const QString &title, const QString &body, std::chrono::milliseconds giveUpAfter)
 {
     if (!sessionBusPresent())
         return false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return false;
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
-        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
-    call << QStringLiteral("QV Backup") << uint(0) << QStringLiteral("qvbackup") << title << body
-         << QStringList()
-         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("no.qvbackup.QvBackup")}} << int(-1);
-    const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
-    return reply.type() == QDBusMessage::ReplyMessage;
+    sessionbus::Body args;
+    args.string("QV Backup");
+    args.uint32(0); // replaces no earlier notification
+    args.string("qvbackup");
+    args.string(title.toUtf8());
+    args.string(body.toUtf8());
+    args.array(4, [] {}); // no actions
+    args.array(8, [&] {
+        args.align(8);
+        args.string("desktop-entry");
+        args.signature("s");
+        args.string("no.qvbackup.QvBackup");
+    });
+    args.uint32(quint32(-1)); // the server's own expiry
+    return sessionbus::call(qgetenv("DBUS_SESSION_BUS_ADDRESS"), "org.freedesktop.Notifications",
+                            "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "Notify",
+                            "susssasa{sv}i", args, giveUpAfter);
 }
 
 } // namespace qv

@@ -1,6 +1,8 @@
 #pragma once
 #include <QString>
 
+#include <chrono>
+
 namespace qv
 {
 
@@ -9,7 +11,10 @@ namespace qv
 bool sessionBusPresent();
 
 // Shows a desktop notification through org.freedesktop.Notifications. Sends nothing
-// and returns false when there is no session bus or nobody answers.
-bool notifyDesktop(const QString &title, const QString &body);
+// and returns false when there is no session bus, or when the bus and the
+// notification service have not answered within the time given: a bus that
+// accepts and never answers must not keep the run from ending.
+bool notifyDesktop(const QString &title, const QString &body,
+                   std::chrono::milliseconds giveUpAfter = std::chrono::seconds(2));
 
 } // namespace qv

@@ -55,7 +55,7 @@ void UnattendedDialog::processEvents()
     if (!m_state)
         return;
     RunState &s = *m_state;
-    if (s_stopRequested && !m_stopDelivered) {
+    if (stop::requested() && !m_stopDelivered) {
         m_stopDelivered = true;
         m_err << "Avbryter etter filen som kopieres nå ...\n";
         m_err.flush();

@@ -1,9 +1,9 @@
 #pragma once
 #include "CommandLine.h"
+#include "platform/base/StopRequest.h"
 #include "platform/base/UserDialog.h"
 
 #include <QTextStream>
-#include <atomic>
 
 namespace qv
 {
@@ -25,9 +25,9 @@ public:
 
     void attach(RunState *state) { m_state = state; }
     // Asks the run to stop as Esc would (from a signal handler: only sets a flag).
-    static void requestStop() { s_stopRequested = true; }
-    static void resetStopRequest() { s_stopRequested = false; }
-    static bool stopRequested() { return s_stopRequested; }
+    static void requestStop() { stop::request(); }
+    static void resetStopRequest() { stop::reset(); }
+    static bool stopRequested() { return stop::requested(); }
 
     Answer messageBox(const QString &text, Buttons buttons, Icon icon, const QString &title,
                       int defaultButton) override;
@@ -44,7 +44,6 @@ private:
     int m_shownLists = 0;
     int m_lastFile = 0;
     int m_lastTenth = 0;
-    static inline std::atomic_bool s_stopRequested = false;
 };
 
 // What a finished run tells the user's desktop.

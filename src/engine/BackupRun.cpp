@@ -134,14 +134,16 @@ void BackupRun::runOne()
     const int n = scan();
     if (s.dryRun)
         return;
-    if (n < 1 && s.Tilgangsfeil.isEmpty()) {
+    // Stopped during the scan (a signal): nothing is copied, and the run ends as aborted.
+    const bool stopped = s.Avbrutt;
+    if (n < 1 && s.Tilgangsfeil.isEmpty() && !stopped) {
         s.currentOutcome().skipped = TemplateOutcome::Skip::NothingNew;
         if (!s.unattended)
             msgBox(QStringLiteral("Fant ingen nye eller endrede filer i den valgte mappen."), Buttons::OK,
                    Icon::Information);
         return;
     }
-    if (n > 0) {
+    if (n > 0 && !stopped) {
         showFoundFiles();
         if (!s.unattended) {
             const Answer go = msgBox(foundFilesText(n) + "\nVil du starte sikkerhetskopiering nå?",
@@ -153,8 +155,10 @@ void BackupRun::runOne()
     }
     // Nothing found but folders that could not be read: that must not pass as "nothing new".
     m_log.General_LoggHode();
-    if (n > 0)
+    if (n > 0 && !stopped)
         backupStep();
+    if (stopped)
+        s.currentOutcome().aborted = true;
     m_log.trailer();
     const bool see = showEnd();
     writeLog(Files::LoggEnkel, see);

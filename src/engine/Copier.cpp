@@ -5,6 +5,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Locale.h"
 #include "platform/base/PlatformError.h"
+#include "platform/base/StopRequest.h"
 #include "platform/base/UserDialog.h"
 #include "platform/copy/MirrorCopy.h"
 #include "platform/files/FileSystem.h"
@@ -82,7 +83,7 @@ void Copier::General_Kopier()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
-        mirror.copyAhead(sources);
+        mirror.copyAhead(sources, destinations);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
@@ -92,12 +93,21 @@ void Copier::General_Kopier()
                 s.noteNotCopied(sources[k - 1], cause);
             s.Avbrutt = true;
         };
+        const auto abortedAfter = [&](int done) {
+            s.Avbrutt = true;
+            s.LoggTekst += "Manuelt avbrutt: \t" + QString::number(done) + " filer ble fullført." + kCrLf;
+        };
 
         for (int i = 1; i <= n; ++i) {
             const QString &source = sources[i - 1];
             const QString &destination = destinations[i - 1];
             s.fileInProgress = i;
             dialog().processEvents();
+            // A stop from outside the window (a signal) takes nothing more.
+            if (stop::requested()) {
+                abortedAfter(i - 1);
+                throw StopCopy{};
+            }
             s.pgr1.Value = i;
             bool ok = false;
             step([&] { ok = mirror.makeFolders(source); });
@@ -116,6 +126,9 @@ void Copier::General_Kopier()
                 again = false;
                 try {
                     mirror.copy(source, destination);
+                } catch (const stop::Stopped &) {
+                    abortedAfter(i - 1);
+                    throw StopCopy{};
                 } catch (const PlatformError &e) {
                     if (e.number() != Err::DiskFull) {
                         handle(e);
@@ -151,9 +164,7 @@ void Copier::General_Kopier()
                 s.EscTrykket = false;
                 if (s.stopConfirmed || msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo,
                                               Icon::Question) == Answer::Yes) {
-                    s.Avbrutt = true;
-                    s.LoggTekst +=
-                        "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;
+                    abortedAfter(i);
                     break;
                 }
             }

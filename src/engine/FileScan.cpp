@@ -3,6 +3,7 @@
 #include "engine/Exclusions.h"
 #include "engine/modBackup.h"
 #include "platform/base/Locale.h"
+#include "platform/base/StopRequest.h"
 #include "platform/base/UserDialog.h"
 #include "platform/files/FileSystem.h"
 #include "platform/paths/WinPath.h"
@@ -162,6 +163,11 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
     QStringList subFolders;
     double total = 0;
     bool entered = false;
+    // A stop from outside the window (a signal) ends the walk; the run then stops.
+    if (stop::requested()) {
+        s.Avbrutt = true;
+        return total;
+    }
     m_tree->list(folder, [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
             // A link to a folder is never walked into, so every walk ends.

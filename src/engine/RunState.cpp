@@ -4,6 +4,7 @@
 #include "engine/modBackup.h"
 #include "platform/base/Collation.h"
 #include "platform/base/PlatformError.h"
+#include "platform/files/FolderOps.h"
 
 #include <algorithm>
 
@@ -257,7 +258,8 @@ void RunState::General_Opptatt(bool busy)
 bool destinationOverlapsSource(const QString &fra, const QString &til)
 {
     return !fra.isEmpty() && !til.isEmpty() &&
-           (fra.contains(til, Qt::CaseInsensitive) || til.contains(fra, Qt::CaseInsensitive));
+           (fra.contains(til, Qt::CaseInsensitive) || til.contains(fra, Qt::CaseInsensitive) ||
+            folderWithin(til, fra));
 }
 
 void RunState::General_SjekkMottaker()

@@ -158,7 +158,7 @@ struct ProgressBar {
 };
 
 // A destination that lies in the source (or holds it): a backup there would take
-// itself along, one level deeper each run.
+// itself along, one level deeper each run. Also through a link or a bind mount.
 bool destinationOverlapsSource(const QString &fra, const QString &til);
 
 // The main window's state as every engine module reads and writes it, under the

@@ -5,6 +5,7 @@
 #include "platform/base/Clock.h"
 #include "platform/base/Locale.h"
 #include "platform/base/PlatformError.h"
+#include "platform/base/StopRequest.h"
 #include "platform/base/UserDialog.h"
 #include "platform/files/FileSystem.h"
 #include "platform/paths/DriveTable.h"
@@ -128,7 +129,7 @@ bool ZipBackup::General_ZipBackup()
             s.shbStatus = QStringLiteral("Sikkerhetskopiering til zip-fil fullført.");
             return true;
         }
-        if (result == ZpAborted && s.ZipAvbryt == 1) {
+        if (result == ZpAborted && (s.ZipAvbryt == 1 || stop::requested())) {
             s.ZipAvbryt = 0;
             s.LoggTekst += QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
             return fail({});
@@ -229,7 +230,7 @@ int ZipBackup::ZipService(const char *, unsigned long)
     if (!s_active)
         return 0;
     dialog().processEvents();
-    return s_active->s.ZipAvbryt == 1 ? 1 : 0;
+    return s_active->s.ZipAvbryt == 1 || stop::requested() ? 1 : 0;
 }
 
 int ZipBackup::ZipPassord(char *buffer, int size, const char *, const char *)

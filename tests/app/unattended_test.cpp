@@ -5,6 +5,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace qv;
 
@@ -89,13 +97,13 @@ TEST_F(UnattendedTest, FilesNotCopiedGiveOneAndAFullDiskStopsWithTwo)
     EXPECT_TRUE(out.contains("Sikkerhetskopiering feilet. Mal «Data»: Mottaker-disken er full.\n"));
 }
 
-TEST_F(UnattendedTest, AStopRequestEndsTheRunAsEscDoes)
+TEST_F(UnattendedTest, AStopRequestDuringTheScanEndsTheRunThere)
 {
     useTemplates({{"Data", "C:\\Data\\", "D:\\Sikring\\"}});
     UnattendedDialog::requestStop();
     EXPECT_EQ(run({"--run", "Data"}), ExitFailed);
     EXPECT_TRUE(out.contains("Backup avbrutt av bruker."));
-    EXPECT_TRUE(log().contains("Manuelt avbrutt: \t1 filer ble fullført."));
+    EXPECT_FALSE(drives.exists("D:\\Sikring\\Backup av Data"));
 }
 
 TEST_F(UnattendedTest, UnknownOrUnusableTemplates)
@@ -181,6 +189,50 @@ TEST_F(UnattendedTest, AFailingZipStepIsNamedAsAFailure)
     EXPECT_EQ(r.status, ExitFailed);
     EXPECT_EQ(r.title, "Backup feilet. Zip-filen kunne ikke lages: navnet er for langt.");
     EXPECT_FALSE(out.contains("avbrutt")) << out.toStdString();
+}
+
+TEST(DesktopNotifierTest, ABusThatNeverAnswersIsGivenUpAndOneThatAnswersIsTold)
+{
+    const QByteArray address = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const auto restore = qScopeGuard([&] { qputenv("DBUS_SESSION_BUS_ADDRESS", address); });
+    QTemporaryDir dir;
+    const auto listening = [&](const QString &name) {
+        const QByteArray path = QFile::encodeName(dir.path() + "/" + name);
+        const int server = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un sa{};
+        sa.sun_family = AF_UNIX;
+        std::memcpy(sa.sun_path, path.constData(), size_t(path.size()));
+        EXPECT_EQ(::bind(server, reinterpret_cast<sockaddr *>(&sa), sizeof sa), 0);
+        EXPECT_EQ(::listen(server, 4), 0);
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + path);
+        return server;
+    };
+    const int silent = listening("stille");
+    // Accepted by the system, never answered.
+    EXPECT_FALSE(notifyDesktop("Backup fullført.", "1 fil kopiert.", std::chrono::milliseconds(50)));
+    ::close(silent);
+
+    const int server = listening("svarer");
+    std::thread bus([&] {
+        const int c = ::accept(server, nullptr, nullptr);
+        QByteArray got;
+        char buf[4096];
+        const auto readUntil = [&](const QByteArray &what) {
+            ssize_t n = 1;
+            while (!got.contains(what) && (n = ::read(c, buf, sizeof buf)) > 0)
+                got.append(buf, n);
+        };
+        readUntil("\r\n");
+        (void)!::write(c, "OK 0123456789abcdef0123456789abcdef\r\n", 37);
+        readUntil("1 fil kopiert.");
+        // A method return whose reply serial is the notification's (2).
+        const char reply[] = "l\2\0\1\0\0\0\0\1\0\0\0\x08\0\0\0\x05\1u\0\2\0\0\0";
+        (void)!::write(c, reply, sizeof reply - 1);
+        ::close(c);
+    });
+    EXPECT_TRUE(notifyDesktop("Backup fullført.", "1 fil kopiert.", std::chrono::seconds(30)));
+    bus.join();
+    ::close(server);
 }
 
 TEST(DesktopNotifierTest, NoBusNoNotification)

@@ -1,3 +1,4 @@
+#include "engine/Copier.h"
 #include "engine/modBackup.h"
 #include "platform/base/PlatformError.h"
 #include "support/RunFixture.h"
@@ -7,8 +8,10 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include <optional>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace qv;
@@ -260,6 +263,25 @@ TEST_F(CopyTest, EscWhileIdleIsNotCarriedIntoTheNextRun)
     start();
     EXPECT_EQ(dialog.messages()[1], "Backup fullført.\nVil du se loggfilen for detaljer?");
     EXPECT_FALSE(log().contains("Manuelt avbrutt"));
+}
+
+TEST_F(CopyTest, TheFaultHookFailsAFileAfterSomeBytesOnTheCopyingThread)
+{
+    drives.writeFile("C:\\Data\\Dokumenter\\stor.bin", QByteArray(3 << 20, 's'));
+    std::optional<std::thread::id> failedOn;
+    setCopyFaultHook([&](const QString &dest, quint64 written) {
+        if (dest.endsWith("stor.bin") && written >= (2u << 20) && !failedOn) {
+            failedOn = std::this_thread::get_id();
+            throw PlatformError(Err::DiskFull);
+        }
+    });
+    engine().scan.General_SokFiler();
+    dialog.queueAnswer(Answer::OK);
+    engine().copier.General_Kopier();
+    ASSERT_TRUE(failedOn);
+    EXPECT_NE(*failedOn, std::this_thread::get_id());
+    EXPECT_EQ(dialog.messages(), QStringList{Copier::kDiskFullMessage});
+    EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\stor.bin").size(), 3 << 20);
 }
 
 TEST_F(CopyTest, DiskFullOkCopiesTheSameFileAgainAndCancelStopsWithoutStamp)

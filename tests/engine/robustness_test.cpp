@@ -5,12 +5,15 @@
 #include "support/RunFixture.h"
 #include "support/TestEnvironment.h"
 
+#include "platform/base/Durable.h"
 #include "platform/base/PlatformError.h"
+#include "platform/base/StopRequest.h"
 #include "platform/files/FileSystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -254,15 +257,73 @@ TEST_F(RobustnessTest, SparseFilesStaySparseAndReadOnlyFilesKeepBeingBackedUp)
 TEST_F(RobustnessTest, ABackupNeverLandsInsideItsOwnSource)
 {
     write("a.txt", "a");
-    useTemplates({{"Inni", "C:\\Kilde\\", "C:\\Kilde\\Sikring\\"}, {"K", "C:\\Kilde\\", "D:\\Sikring\\"}});
+    // A folder on another drive that is the source under another name.
+    ::symlink(QFile::encodeName(src("")).constData(),
+              QFile::encodeName(drives.hostRoot('D') + "/lenke").constData());
+    useTemplates({{"Inni", "C:\\Kilde\\", "C:\\Kilde\\Sikring\\"},
+                  {"Lenke", "C:\\Kilde\\", "D:\\lenke\\Sikring\\"},
+                  {"K", "C:\\Kilde\\", "D:\\Sikring\\"}});
     state().chkAlleMaler.value = true;
     dialog.queueAnswer(Answer::OK);
     dialog.queueAnswer(Answer::No);
     start();
     EXPECT_FALSE(QFile::exists(src("Sikring")));
-    EXPECT_TRUE(log("BackupLoggAlle.txt").contains("Malen ble hoppet over"));
+    EXPECT_EQ(log("BackupLoggAlle.txt").count("Malen ble hoppet over"), 2);
     EXPECT_EQ(lastMessage(), kNotCopied);
     EXPECT_EQ(readHost(mirror("a.txt")), "a");
+
+    state().chkAlleMaler.value = false;
+    select("Lenke");
+    dialog.clearRecord();
+    start();
+    EXPECT_EQ(dialog.messages(), QStringList{"Finn en gyldig mottaker-mappe."});
+    EXPECT_FALSE(QFile::exists(src("Sikring")));
+}
+
+TEST_F(RobustnessTest, MarksAreCommittedOnlyOnceTheCopiesAreDurable)
+{
+    write("a.txt", "a");
+    std::vector<dev_t> synced;
+    int result = EIO;
+    durable::setSyncHook([&](durable::What what, int fd) {
+        struct stat st {
+        };
+        ::fstat(fd, &st);
+        if (what == durable::What::FileSystem)
+            synced.push_back(st.st_dev);
+        return result;
+    });
+    const auto noHook = qScopeGuard([] { durable::setSyncHook({}); });
+    startAndConfirm();
+    // The copy is in place, but it might not survive a power cut: the mark stays.
+    EXPECT_EQ(readHost(mirror("a.txt")), "a");
+    EXPECT_TRUE(fileAttributes("C:\\Kilde\\a.txt") & Attr::Archive);
+    result = 0;
+    synced.clear();
+    startAndConfirm();
+    EXPECT_FALSE(fileAttributes("C:\\Kilde\\a.txt") & Attr::Archive);
+    EXPECT_EQ(synced, std::vector<dev_t>{statOf(mirror("a.txt")).st_dev});
+}
+
+TEST_F(RobustnessTest, AStopRequestEndsALargeCopyWithinABlock)
+{
+    write("a.txt", "a");
+    write("stor.bin", QByteArray(8 << 20, 's'));
+    quint64 reached = 0;
+    setCopyFaultHook([&](const QString &dest, quint64 written) {
+        if (!dest.endsWith("stor.bin"))
+            return;
+        reached = written;
+        if (written >= (2u << 20))
+            stop::request(); // as a signal would, part way through the file
+    });
+    const auto reset = qScopeGuard([] { stop::reset(); });
+    startAndConfirm();
+    EXPECT_EQ(reached, 2u << 20);
+    EXPECT_EQ(lastMessage(), "Backup avbrutt av bruker.\nVil du se loggfilen for detaljer?");
+    EXPECT_FALSE(QFile::exists(mirror("stor.bin")));
+    EXPECT_TRUE(QDir(mirror("")).entryList({".qvb-*"}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(fileAttributes("C:\\Kilde\\stor.bin") & Attr::Archive);
 }
 
 TEST_F(RobustnessTest, LinksLeadNoMarkOutsideAndStaleTemporariesGo)

@@ -1,4 +1,5 @@
 #include "engine/ZipBackup.h"
+#include "platform/base/Durable.h"
 #include "platform/marks/ArchiveMarks.h"
 #include "support/RunFixture.h"
 
@@ -104,6 +105,30 @@ TEST_F(ZipTest, TheMarksAreCommittedWhenTheStepEnds)
     startAndConfirm();
     ASSERT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive);
     EXPECT_EQ(rowsSeenElsewhere(), before + 3);
+}
+
+TEST_F(ZipTest, TheArchiveIsSyncedBeforeItsRenameAndItsFolderAfter)
+{
+    QStringList seen; // each sync, and whether the archive had its name then
+    bool fail = true;
+    durable::setSyncHook([&](durable::What what, int) {
+        seen << QString::number(int(what)) + (drives.exists(kArchive) ? " named" : " unnamed");
+        return what == durable::What::File && fail ? EIO : 0;
+    });
+    const auto noHook = qScopeGuard([] { durable::setSyncHook({}); });
+    dialog.queueAnswer(Answer::Yes);
+    dialog.queueAnswer(Answer::OK);
+    dialog.queueAnswer(Answer::No);
+    start();
+    EXPECT_EQ(seen, QStringList{"1 unnamed"});
+    EXPECT_FALSE(drives.exists(kArchive));
+    EXPECT_TRUE(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive);
+
+    fail = false;
+    seen.clear();
+    startAndConfirm();
+    EXPECT_EQ(seen, (QStringList{"1 unnamed", "2 named"}));
+    EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\a.txt") & Attr::Archive);
 }
 
 TEST_F(ZipTest, SameMinuteTwiceFindsTheNameTakenAndReportsAFailure)

@@ -208,15 +208,15 @@ TEST_F(MarkCatalogTest, AKillDuringATransactionLosesAtMostTheLastSecond)
     if (pid == 0) {
         for (int i = 0;; ++i) {
             marks::clear({"K", "/f" + QByteArray::number(i)}, identity(i));
-            if (i == 100) {
+            if (i == 100)
                 marks::commit();
+            // Killed with rows written since the commit, inside the transaction.
+            if (i == 200)
                 ::write(pipe[1], "x", 1);
-            }
         }
     }
     char c;
     ASSERT_EQ(::read(pipe[0], &c, 1), 1);
-    ::usleep(1500 * 1000);
     ::kill(pid, SIGKILL);
     ::waitpid(pid, nullptr, 0);
     // Committed rows hold; the catalog still opens and takes new rows.

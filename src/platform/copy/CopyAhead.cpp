@@ -10,12 +10,15 @@ namespace qv
 namespace
 {
 constexpr std::size_t kWakeBatch = 16;
-}
+struct Halted {
+};
+} // namespace
 
-CopyAhead::CopyAhead() : m_thread([this] { work(); }) {}
+CopyAhead::CopyAhead(CopyFaultHook hook) : m_hook(std::move(hook)), m_thread([this] { work(); }) {}
 
 CopyAhead::~CopyAhead()
 {
+    halt();
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
@@ -24,13 +27,19 @@ CopyAhead::~CopyAhead()
     m_thread.join();
 }
 
-void CopyAhead::push(hostfs::HostPath source, hostfs::HostPath target)
+void CopyAhead::halt()
+{
+    m_halt.store(true, std::memory_order_relaxed);
+}
+
+void CopyAhead::push(hostfs::HostPath source, hostfs::HostPath target, QString destination)
 {
     {
         std::lock_guard lock(m_mutex);
         Slot &slot = m_slots.emplace_back();
         slot.source = std::move(source);
         slot.target = std::move(target);
+        slot.destination = std::move(destination);
         slot.number = m_pushed++;
         // A wake-up costs two system calls: a thread asleep is given a few files at once.
         if (!m_workerWaiting || m_slots.size() - m_started < kWakeBatch)
@@ -64,8 +73,10 @@ void CopyAhead::waitForFront(std::unique_lock<std::mutex> &lock)
 {
     if (m_slots.front().done)
         return;
+    // The failure was taken and the caller goes on (a discard would have cleared it).
+    m_failedAhead = false;
     if (m_workerWaiting)
-        m_changed.notify_all(); // fewer than a batch were pushed
+        m_changed.notify_all(); // fewer than a batch were pushed, or after a failure
     // Most files are written in microseconds: a short wait without sleeping spares
     // both threads the system calls of a sleep and a wake-up.
     const std::uint64_t want = m_slots.front().number + 1;
@@ -92,22 +103,34 @@ void CopyAhead::waitForFront(std::unique_lock<std::mutex> &lock)
 void CopyAhead::discard()
 {
     std::unique_lock lock(m_mutex);
+    m_halt.store(true, std::memory_order_relaxed);
     m_callerWaiting = true;
     m_changed.wait(lock, [&] { return !m_busy; });
     m_callerWaiting = false;
     std::deque<Slot> dropped;
     dropped.swap(m_slots);
     m_started = 0;
+    m_failedAhead = false;
+    m_halt.store(false, std::memory_order_relaxed);
     lock.unlock(); // the temporaries go outside the lock
 }
 
 void CopyAhead::work()
 {
     hostfs::FolderHandle sourceFolder, targetFolder; // files come folder by folder
+    const CopyFaultHook hook = [this](const QString &destination, quint64 written) {
+        if (m_halt.load(std::memory_order_relaxed))
+            throw Halted();
+        if (m_hook)
+            m_hook(destination, written);
+    };
     std::unique_lock lock(m_mutex);
     for (;;) {
         m_workerWaiting = true;
-        m_changed.wait(lock, [&] { return m_stop || m_started < m_slots.size(); });
+        m_changed.wait(lock, [&] {
+            return m_stop ||
+                   (m_started < m_slots.size() && !m_failedAhead && !m_halt.load(std::memory_order_relaxed));
+        });
         m_workerWaiting = false;
         if (m_stop)
             break;
@@ -115,7 +138,7 @@ void CopyAhead::work()
         m_busy = true;
         lock.unlock();
         try {
-            slot.written = hostfs::writeCopy(slot.source, slot.target, QString(), {},
+            slot.written = hostfs::writeCopy(slot.source, slot.target, slot.destination, hook,
                                              {.refuseReadOnlyTarget = false,
                                               .commitMarks = false,
                                               .sourceFolder = &sourceFolder,
@@ -125,6 +148,7 @@ void CopyAhead::work()
         }
         lock.lock();
         slot.done = true;
+        m_failedAhead = slot.error != nullptr;
         m_doneBelow.store(slot.number + 1, std::memory_order_release);
         m_busy = false;
         ++m_started;

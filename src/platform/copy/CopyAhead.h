@@ -20,16 +20,21 @@ namespace qv
 class CopyAhead
 {
 public:
-    CopyAhead();
-    ~CopyAhead(); // what was pushed and not taken is removed
+    // hook: the copy fault hook, called on the copying thread before each block.
+    explicit CopyAhead(CopyFaultHook hook = {});
+    ~CopyAhead(); // as halt(); what was pushed and not taken is removed
 
-    void push(hostfs::HostPath source, hostfs::HostPath target);
-    // The oldest pushed copy once written; rethrows its PlatformError.
+    // destination: the Windows path the fault hook is told.
+    void push(hostfs::HostPath source, hostfs::HostPath target, QString destination);
+    // The oldest pushed copy once written; rethrows its PlatformError (or the stop's).
     hostfs::WrittenCopy take();
     // The same left in place, or nothing when writing it failed.
     const hostfs::WrittenCopy *front();
-    // Drops every copy not taken (after the one being written, if any, is done).
+    // Drops every copy not taken, the one being written stopped within a block.
     void discard();
+    // Stops the copy being written within a block, and writes nothing more: a stopped
+    // run must not wait for a large file it will throw away.
+    void halt();
 
     CopyAhead(const CopyAhead &) = delete;
     CopyAhead &operator=(const CopyAhead &) = delete;
@@ -37,6 +42,7 @@ public:
 private:
     struct Slot {
         hostfs::HostPath source, target;
+        QString destination;
         std::uint64_t number = 0; // in the order pushed
         bool done = false;
         hostfs::WrittenCopy written;
@@ -45,14 +51,19 @@ private:
     void work();
     void waitForFront(std::unique_lock<std::mutex> &lock);
 
+    const CopyFaultHook m_hook;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Slot> m_slots;  // references stay valid while others come and go
     std::size_t m_started = 0; // slots from the front taken up by the thread
     bool m_busy = false, m_stop = false;
+    // A copy failed: the next would likely fail alike (a full disk), so the thread
+    // waits until the caller, having met it, asks for the next or discards them.
+    bool m_failedAhead = false;
     bool m_workerWaiting = false, m_callerWaiting = false;
     std::uint64_t m_pushed = 0;
     std::atomic<std::uint64_t> m_doneBelow{0}; // every slot numbered below is written
+    std::atomic_bool m_halt{false};            // looked at before every block
     std::thread m_thread;
 };
 

@@ -183,13 +183,14 @@ MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
     return {joined(m_sourceRoot, relative, relativeBytes), joined(m_mirrorRoot, relative, relativeBytes)};
 }
 
-void MirrorCopy::copyAhead(const QStringList &sources)
+void MirrorCopy::copyAhead(const QStringList &sources, const QStringList &destinations)
 {
-    if (hostfs::copyFaultHook() || m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty())
+    if (m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty())
         return;
     m_sources = sources;
+    m_destinations = destinations;
     m_next = m_pushed = 0;
-    m_ahead = std::make_unique<CopyAhead>();
+    m_ahead = std::make_unique<CopyAhead>(hostfs::copyFaultHook());
     m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes);
 }
 
@@ -204,7 +205,7 @@ void MirrorCopy::pushAhead()
             return;
         try {
             const Hosts h = hostsOf(source);
-            m_ahead->push(h.read, h.mirror);
+            m_ahead->push(h.read, h.mirror, m_destinations.value(m_pushed));
         } catch (const PlatformError &) {
             return;
         }

@@ -27,12 +27,13 @@ public:
     // Windows folders with trailing "\": the source root and its mirror
     // ("...\Backup av <name>\").
     MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot);
-    ~MirrorCopy(); // applies the folders' modes and times
+    ~MirrorCopy(); // stops the copy ahead within a block; applies the folders' modes and times
 
-    // The files copy() will be given, in that order: from then on the next few are
-    // read and written ahead on a second thread, and each is put in place only when
-    // copy() reaches it. Not while a copy fault hook is set, which counts on the order.
-    void copyAhead(const QStringList &sources);
+    // The files copy() will be given, in that order, with their destinations: from
+    // then on the next few are read and written ahead on a second thread (the copy
+    // fault hook is called there), and each is put in place only when copy() reaches
+    // it.
+    void copyAhead(const QStringList &sources, const QStringList &destinations);
 
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
@@ -60,7 +61,7 @@ private:
     // Copies ahead: m_ahead holds m_sources[m_next, m_pushed).
     std::unique_ptr<CopyAhead> m_ahead;
     std::unique_ptr<marks::RowsInView> m_rowsInView; // each file taken is looked up
-    QStringList m_sources;
+    QStringList m_sources, m_destinations;
     qsizetype m_next = 0, m_pushed = 0;
     QString m_lastFolderMade; // Windows folder of the last file whose folders were made
 

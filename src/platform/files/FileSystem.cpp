@@ -1,7 +1,9 @@
 #include "platform/files/FileSystem.h"
 
+#include "platform/base/Durable.h"
 #include "platform/base/FileIdentity.h"
 #include "platform/base/PlatformError.h"
+#include "platform/base/StopRequest.h"
 #include "platform/marks/ArchiveMarks.h"
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
@@ -666,6 +668,7 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
     const auto step = [&](off_t *offset, size_t want) -> ssize_t {
         if (commitMarks)
             marks::commitIfDue();
+        stop::throwIfRequested();
         if (hook)
             hook(destination, written);
         for (;;) {
@@ -680,6 +683,7 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
         while (to < 0 || from < to) {
             if (commitMarks)
                 marks::commitIfDue();
+            stop::throwIfRequested();
             if (hook)
                 hook(destination, written);
             const size_t want = to < 0 ? kBlock : size_t(std::min<off_t>(kBlock, to - from));
@@ -893,6 +897,7 @@ void placeCopy(WrittenCopy &copy, int targetFolder)
         raise(dstHost, errno);
     }
     copy.temporary.clear();
+    durable::notePlaced(target, targetFolder);
     hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
     noteReadIdentity(copy.source, copy.before, copy.unchangedAfter, copy.mode);
 }

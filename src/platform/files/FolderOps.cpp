@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -136,6 +137,44 @@ bool driveReady(QChar letter)
     const Drive *d = DriveTable::current().drive(letter.toUpper());
     return d && d->mounted && isDir(hostPathBytes(d->hostDir), true) &&
            ::access(hostPathBytes(d->hostDir).constData(), R_OK | X_OK) == 0;
+}
+
+bool folderWithin(const QString &inner, const QString &outer)
+{
+    const std::optional<QString> innerHost = DriveTable::current().toHost(inner);
+    const std::optional<QString> outerHost = DriveTable::current().toHost(outer);
+    struct stat o, st;
+    if (!innerHost || !outerHost || ::stat(hostPathBytes(*outerHost).constData(), &o) != 0 ||
+        !S_ISDIR(o.st_mode))
+        return false;
+    QByteArray path = hostPathBytes(*innerHost);
+    int fd;
+    while ((fd = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC)) < 0) {
+        const qsizetype slash = path.lastIndexOf('/');
+        if (slash < 0 || path == "/")
+            return false;
+        path = slash == 0 ? QByteArray("/") : path.left(slash);
+    }
+    // Up through "..", which leaves a link's target or a bind mount by where it lies.
+    for (;;) {
+        if (::fstat(fd, &st) != 0)
+            break;
+        if (st.st_dev == o.st_dev && st.st_ino == o.st_ino) {
+            ::close(fd);
+            return true;
+        }
+        const int up = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        struct stat above;
+        if (up < 0 || ::fstat(up, &above) != 0 || (above.st_dev == st.st_dev && above.st_ino == st.st_ino)) {
+            if (up >= 0)
+                ::close(up);
+            break; // the root
+        }
+        ::close(fd);
+        fd = up;
+    }
+    ::close(fd);
+    return false;
 }
 
 } // namespace qv

@@ -23,4 +23,9 @@ void deleteFolderForGood(const QString &path);
 // The drive answers: it is in the table, mounted, and its root can be read.
 bool driveReady(QChar letter);
 
+// inner is the folder outer or lies below it however it is reached: its deepest
+// existing folder and every folder above it are compared with outer by device and
+// inode, so a link or a bind mount into outer counts. False when outer is missing.
+bool folderWithin(const QString &inner, const QString &outer);
+
 } // namespace qv

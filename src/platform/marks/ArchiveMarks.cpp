@@ -1,5 +1,6 @@
 #include "platform/marks/ArchiveMarks.h"
 
+#include "platform/base/Durable.h"
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/MountTable.h"
 
@@ -199,8 +200,16 @@ public:
 
     void commit()
     {
+        // A mark says "backed up" only about copies that would survive a power cut.
+        const bool durable = durable::syncPlaced();
         if (m_db && m_inTransaction) {
             m_inTransaction = false;
+            if (!durable) {
+                // Those files keep their marks and are taken again.
+                g_lastLookup.found = false;
+                execPatiently(m_db, "ROLLBACK");
+                return;
+            }
             check(execPatiently(m_db, "COMMIT"));
         }
     }
@@ -291,7 +300,7 @@ private:
         if (!m_db)
             return;
         if (m_inTransaction)
-            sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, durable::syncPlaced() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
         m_inTransaction = false;
         for (sqlite3_stmt **q : {&m_select, &m_upsert, &m_delete, &m_range}) {
             sqlite3_finalize(*q);

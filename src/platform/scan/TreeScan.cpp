@@ -33,7 +33,8 @@ TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recurs
 TreeScan::~TreeScan()
 {
     m_readAhead.reset();
-    if (m_rows)
+    // Rows below folders a stopped walk never listed are not those of gone files.
+    if (m_rows && m_folders.empty())
         m_rows->prune(m_recursive, m_unreadable);
 }
 

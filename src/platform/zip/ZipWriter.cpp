@@ -1,5 +1,7 @@
 #include "platform/zip/ZipWriter.h"
 
+#include "platform/base/Durable.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -115,6 +117,14 @@ struct Output {
     {
         if (!flush())
             return -1;
+        // The archive is renamed into place (and its marks cleared) only once its data
+        // would survive a power cut; the rename itself once its folder is synced.
+        if (const int err = durable::sync(durable::What::File, fd); err != 0) {
+            ::close(fd);
+            fd = -1;
+            ::unlink(temp.constData());
+            return fail(ZIP_ER_WRITE, err);
+        }
         if (::close(fd) != 0) {
             fd = -1;
             ::unlink(temp.constData());
@@ -127,7 +137,13 @@ struct Output {
             return fail(ZIP_ER_RENAME, err);
         }
         buf = {};
-        return 0;
+        const qsizetype slash = target.lastIndexOf('/');
+        const int folder =
+            ::open(slash <= 0 ? "/" : target.left(slash).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int err = folder < 0 ? errno : durable::sync(durable::What::Folder, folder);
+        if (folder >= 0)
+            ::close(folder);
+        return err == 0 ? 0 : fail(ZIP_ER_WRITE, err);
     }
 };
 

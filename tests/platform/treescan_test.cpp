@@ -1,0 +1,47 @@
+// The scan's walk: the folder read-ahead shut down at any point, and a walk stopped
+// part way that must not take the unread folders' marks for gone files.
+#include "platform/files/FileSystem.h"
+#include "platform/scan/FolderReader.h"
+#include "platform/scan/TreeScan.h"
+#include "support/TempTree.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace qv;
+
+TEST(TreeScanTest, AWalkStoppedPartWayKeepsTheMarksBelowTheFoldersNotRead)
+{
+    qvtest::TempDrives drives("C");
+    drives.writeFile("C:\\K\\a.txt", "a");
+    drives.writeFile("C:\\K\\sub\\b.txt", "b");
+    clearArchive("C:\\K\\a.txt");
+    clearArchive("C:\\K\\sub\\b.txt");
+    flushArchiveMarks();
+    {
+        TreeScan scan("C:\\K\\", true);
+        int met = 0;
+        EXPECT_TRUE(scan.list("C:\\K\\", [&](const ScanEntry &) { ++met; }));
+        EXPECT_EQ(met, 2);
+    } // stopped before "sub"
+    EXPECT_FALSE(fileAttributes("C:\\K\\sub\\b.txt") & Attr::Archive);
+    EXPECT_FALSE(fileAttributes("C:\\K\\a.txt") & Attr::Archive);
+}
+
+TEST(FolderReadAheadTest, ShutdownAtAnyPointOfTheWalk)
+{
+    qvtest::TempDrives drives("C");
+    for (const char *f : {"a\\x\\1", "a\\y\\2", "b\\3", "c\\z\\w\\4"})
+        drives.writeFile(QString("C:\\T\\") + f, "x");
+    const QByteArray root = QFile::encodeName(drives.host("C:\\T"));
+    const std::vector<std::string> order{"", "a", "a/x", "a/y", "b", "c", "c/z", "c/z/w"};
+    for (std::size_t stopAt = 0; stopAt <= order.size(); ++stopAt) {
+        FolderReadAhead ahead(root, true);
+        for (std::size_t i = 0; i < stopAt; ++i) {
+            // Parents before their folders, whatever order the host lists them in.
+            const auto listing = ahead.take(order[i]);
+            ASSERT_TRUE(listing) << order[i];
+        }
+    }
+}
