@@ -54,10 +54,12 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
     m_background->setColorA(qvKontrollerFelles::RGB(156, 219, 248));
     m_background->setColorB(qvKontrollerFelles::RGB(118, 179, 240));
 
-    placed(new QLabel(QStringLiteral("&Mal:"), this), 10, 12, 86, 18);
+    auto *lblMal = placed(new QLabel(QStringLiteral("&Mal:"), this), 10, 12, 86, 18);
     m_cboMal = placed(new QComboBox(this), 100, 8, 300, 24);
-    placed(new QLabel(QStringLiteral("&Tidspunkt:"), this), 10, 44, 86, 18);
+    lblMal->setBuddy(m_cboMal);
+    auto *lblTidspunkt = placed(new QLabel(QStringLiteral("&Tidspunkt:"), this), 10, 44, 86, 18);
     m_cboTidspunkt = placed(new QComboBox(this), 100, 40, 300, 24);
+    lblTidspunkt->setBuddy(m_cboTidspunkt);
     m_cboTidspunkt->setToolTip(QStringLiteral("Kjøringene sikkerhetskopien har filer fra."));
     placed(new QLabel(QStringLiteral("Kryss av filene som skal hentes tilbake:"), this), 10, 72, 400, 18);
     m_tvwFiler = placed(new QTreeWidget(this), 10, 92, 540, 236);
