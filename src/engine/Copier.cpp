@@ -86,7 +86,6 @@ void Copier::General_Kopier()
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
         const auto notCopiedFrom = [&](int first, const QString &cause) {
-            s.noteFailure(cause);
             for (int k = first; k <= n; ++k)
                 s.noteNotCopied(sources[k - 1], cause);
             s.Avbrutt = true;
@@ -124,6 +123,7 @@ void Copier::General_Kopier()
                     // backup of the file is untouched.
                     if (s.unattended ||
                         msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK) {
+                        s.noteFailure(QStringLiteral("Mottaker-disken er full."));
                         notCopiedFrom(i, QStringLiteral("Mottaker-disken er full."));
                         throw StopCopy{};
                     }
@@ -151,6 +151,7 @@ void Copier::General_Kopier()
                 if (s.stopConfirmed || msgBox(QStringLiteral("Vil du avbryte kopieringen?"), Buttons::YesNo,
                                               Icon::Question) == Answer::Yes) {
                     s.Avbrutt = true;
+                    s.currentOutcome().aborted = true;
                     s.LoggTekst +=
                         "Manuelt avbrutt: \t" + QString::number(i) + " filer ble fullført." + kCrLf;
                     break;
