@@ -72,10 +72,6 @@ void BackupRun::backupStep()
     } else {
         m_copier.General_Kopier();
     }
-    // A step that stops early for any other reason records why.
-    TemplateOutcome &t = s.currentOutcome();
-    if (s.Avbrutt && !t.failed())
-        t.aborted = true;
 }
 
 void BackupRun::showFoundFiles()

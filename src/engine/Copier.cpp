@@ -88,13 +88,13 @@ void Copier::General_Kopier()
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
         const auto notCopiedFrom = [&](int first, const QString &cause) {
-            s.noteFailure(cause);
             for (int k = first; k <= n; ++k)
                 s.noteNotCopied(sources[k - 1], cause);
             s.Avbrutt = true;
         };
         const auto abortedAfter = [&](int done) {
             s.Avbrutt = true;
+            s.currentOutcome().aborted = true;
             s.LoggTekst += "Manuelt avbrutt: \t" + QString::number(done) + " filer ble fullført." + kCrLf;
         };
 
@@ -138,6 +138,7 @@ void Copier::General_Kopier()
                     // backup of the file is untouched.
                     if (s.unattended ||
                         msgBox(kDiskFullMessage, Buttons::OKCancel, Icon::Exclamation) != Answer::OK) {
+                        s.noteFailure(QStringLiteral("Mottaker-disken er full."));
                         notCopiedFrom(i, QStringLiteral("Mottaker-disken er full."));
                         throw StopCopy{};
                     }

@@ -131,6 +131,7 @@ bool ZipBackup::General_ZipBackup()
         }
         if (result == ZpAborted && (s.ZipAvbryt == 1 || stop::requested())) {
             s.ZipAvbryt = 0;
+            s.currentOutcome().aborted = true;
             s.LoggTekst += QStringLiteral("Backup ble manuelt avbrutt, ingen zip-fil ble opprettet.") + kCrLf;
             return fail({});
         }
