@@ -32,6 +32,9 @@ bool tolerated(int n)
 
 struct StopCopy {
 }; // leave for the finish step
+
+// Why a file beyond the host's path limits is in the not-copied list.
+const QString kTooLongNote = QStringLiteral("  (stien eller navnet er for langt)");
 } // namespace
 
 void Copier::General_Kopier()
@@ -77,6 +80,16 @@ void Copier::General_Kopier()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
+        if (mirror.rootNameTooLong()) {
+            msgBox("Navnet på sikkerhetskopien, \"" + label +
+                       "\", er lengre enn 255 byte, og så lange navn kan ikke lagres.\n"
+                       "Gi kildemappen et kortere navn og prøv igjen.",
+                   Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
+            for (const QString &source : sources)
+                s.Tilgangsfeil += source + kCrLf;
+            s.Avbrutt = true;
+            throw StopCopy{};
+        }
         mirror.copyAhead(sources);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
@@ -95,6 +108,11 @@ void Copier::General_Kopier()
             s.pgr1.Value = i;
             bool ok = false;
             step([&] { ok = mirror.makeFolders(source); });
+            if (!ok && mirror.tooLong(source)) {
+                s.Tilgangsfeil += source + kTooLongNote + kCrLf;
+                feilflagg = false;
+                continue;
+            }
             if (!ok) {
                 msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
                 // The run stops short: it must not end as finished, and names what it left.
@@ -137,7 +155,7 @@ void Copier::General_Kopier()
                 s.LoggTekst += "  " + source + kCrLf;
             } else {
                 feilflagg = false;
-                s.Tilgangsfeil += source + kCrLf;
+                s.Tilgangsfeil += source + (mirror.tooLong(source) ? kTooLongNote : QString()) + kCrLf;
             }
             if (s.EscTrykket) {
                 s.EscTrykket = false;

@@ -127,7 +127,8 @@ void FileScan::General_SokFiler()
     m_excluded = Exclusions::lowerCased(s.UtelatListe);
     double total;
     {
-        TreeScan tree(folder, s.chkUnderkat.value);
+        // A link into the destination would take earlier backups into this one.
+        TreeScan tree(folder, s.chkUnderkat.value, s.Til);
         m_tree = &tree;
         m_separators = NumberSeparators::current();
         total = General_FinnFiler(folder, pattern, files, folders);
@@ -152,13 +153,16 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
     folder = WinPath(folder).withTrailingSeparator().text();
     const bool allNames = pattern == u"*.*" || pattern == u"*";
 
+    // Depth first, each folder's files before its subfolders, without a call per
+    // level: a tree may be many thousands of folders deep.
+    QStringList pending{folder};
     QStringList subFolders;
     double total = 0;
-    m_tree->list(folder, [&](const ScanEntry &e) {
+    const auto visit = [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
-            // A link to a folder is never walked into, so every walk ends.
-            if (!e.isLink && s.chkUnderkat.value) {
-                subFolders << e.path;
+            // The scan says which folders may be walked: a link back up the path never is.
+            if (e.walk && s.chkUnderkat.value) {
+                subFolders << e.path + u'\\';
                 ++folders;
             }
             return;
@@ -172,10 +176,14 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
         total += double(e.size) / 1024.0;
         s.lvw1().AddItem(e.path, ext, sizeText(e.size, m_separators), formatFileTimeUtcNs(e.mtimeNs),
                          attributeLetters(e.attributes));
-    });
-
-    for (QString &sub : subFolders)
-        total += General_FinnFiler(sub, pattern, files, folders);
+    };
+    while (!pending.isEmpty()) {
+        const QString next = pending.takeLast();
+        subFolders.clear();
+        m_tree->list(next, visit);
+        for (qsizetype i = subFolders.size(); i-- > 0;)
+            pending << std::move(subFolders[i]);
+    }
     return total;
 }
 

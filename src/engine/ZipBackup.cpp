@@ -92,7 +92,7 @@ bool ZipBackup::General_ZipBackup()
             } catch (const PlatformError &) {
                 attributes = Attr::Archive; // packed, gone since: logged, nothing to mark
             }
-            return (attributes & Attr::Directory) != 0; // a folder now holds the name
+            return false; // packed as it was when read, even if a folder holds the name now
         };
         if (result == ZpOk) {
             for (int i = 1; i <= n; ++i) {
@@ -102,9 +102,10 @@ bool ZipBackup::General_ZipBackup()
                     s.Tilgangsfeil += file + kCrLf;
                     continue;
                 }
-                if (attributes & Attr::Archive) {
+                if (attributes & (Attr::Archive | Attr::Directory)) {
                     try {
-                        setFileAttributes(file, attributes - Attr::Archive);
+                        if (attributes & Attr::Archive)
+                            setFileAttributes(file, attributes - Attr::Archive);
                     } catch (const PlatformError &) {
                         // The file is packed; it keeps its mark and is taken again next time.
                     }

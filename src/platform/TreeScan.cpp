@@ -5,6 +5,9 @@
 #include "platform/WinPath.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <climits>
@@ -24,16 +27,54 @@ namespace
 QHash<QString, QString> g_foundFolders;
 QString g_foundDriveDir;                // the host folder of their drive then
 QString g_lastFolder, g_lastHostPrefix; // the last folder asked for, host path with "/"
+QSet<QByteArray> g_linkedFiles;         // host paths of links to files
 
 } // namespace
 
 QString windowsName(const QString &hostName)
 {
-    if (!hostName.contains(u'\\'))
+    const auto carried = [](QChar c) {
+        return c == u'\\' || c == QChar(kCarriedBackslash) || c == QChar(kCarryEscape);
+    };
+    if (std::none_of(hostName.begin(), hostName.end(), carried))
         return hostName;
-    QString n = hostName;
-    n.replace(u'\\', QChar(kCarriedBackslash));
+    QString n;
+    n.reserve(hostName.size() + 4);
+    for (const QChar c : hostName) {
+        if (c == u'\\') {
+            n += QChar(kCarriedBackslash);
+            continue;
+        }
+        if (carried(c))
+            n += QChar(kCarryEscape);
+        n += c;
+    }
     return n;
+}
+
+namespace
+{
+// hostNameText on text[from, end) of host, in place.
+void uncarry(QString &text, qsizetype from)
+{
+    qsizetype out = from;
+    QChar *c = text.data();
+    for (qsizetype i = from; i < text.size(); ++i, ++out) {
+        if (c[i] == QChar(kCarryEscape) && i + 1 < text.size())
+            c[out] = c[++i];
+        else
+            c[out] = c[i] == QChar(kCarriedBackslash) ? QChar(u'\\') : c[i];
+    }
+    text.truncate(out);
+}
+} // namespace
+
+QString hostNameText(const QString &carried)
+{
+    QString text = carried;
+    if (text.contains(QChar(kCarriedBackslash)) || text.contains(QChar(kCarryEscape)))
+        uncarry(text, 0);
+    return text;
 }
 
 std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir)
@@ -54,33 +95,45 @@ std::optional<QString> foundHostPath(const QString &windowsPath, const QString &
     }
     QString host = g_lastHostPrefix;
     host += name;
-    QChar *c = host.data();
-    for (qsizetype i = g_lastHostPrefix.size(); i < host.size(); ++i)
-        if (c[i] == QChar(kCarriedBackslash))
-            c[i] = u'\\';
+    uncarry(host, g_lastHostPrefix.size());
     return host;
+}
+
+bool foundAsLink(const QByteArray &hostPath)
+{
+    return !g_linkedFiles.isEmpty() && g_linkedFiles.contains(hostPath);
 }
 
 void forgetFoundFiles()
 {
+    g_linkedFiles.clear();
     g_foundFolders.clear();
     g_foundDriveDir.clear();
     g_lastFolder.clear();
     g_lastHostPrefix.clear();
 }
 
-TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recursive(recursive)
+TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
+    : m_root(root), m_recursive(recursive)
 {
     forgetFoundFiles();
     if (const Drive *d = root.size() >= 2 ? DriveTable::current().drive(root.at(0)) : nullptr)
         g_foundDriveDir = d->hostDir;
+    struct stat st;
+    if (const auto host = avoid.isEmpty() ? std::nullopt : DriveTable::current().toHost(avoid))
+        if (::stat(hostPathBytes(*host).constData(), &st) == 0) {
+            m_rules.avoid = true;
+            m_rules.avoidDevice = st.st_dev;
+            m_rules.avoidInode = st.st_ino;
+        }
     Folder folder;
     if (const auto host = DriveTable::current().toHost(root))
         folder.host = *host;
     if (!folder.host.isEmpty()) {
         // The tree is read on a second thread while the catalog rows are read here.
-        m_readAhead = std::make_unique<FolderReadAhead>(hostPathBytes(folder.host), recursive);
-        m_rows = std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host)));
+        m_readAhead = std::make_unique<FolderReadAhead>(hostPathBytes(folder.host), recursive, m_rules);
+        m_rows.push_back(
+            std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host))));
     }
     m_folders.emplace(root, std::move(folder));
 }
@@ -88,8 +141,9 @@ TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recurs
 TreeScan::~TreeScan()
 {
     m_readAhead.reset();
-    if (m_rows)
-        m_rows->prune(m_recursive, m_unreadable);
+    // Only the tree's own rows: those below a followed link are left as they are.
+    if (!m_rows.empty())
+        m_rows.front()->prune(m_recursive, m_unreadable);
 }
 
 bool TreeScan::list(const QString &folderPath, const std::function<void(const ScanEntry &)> &visit)
@@ -108,17 +162,30 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
     const QByteArray hostPath = hostPathBytes(folder.host);
     std::optional<FolderListing> ahead = m_readAhead ? m_readAhead->take(folder.relative) : std::nullopt;
     // A folder gone since it was read ahead is met as the walk would meet it now.
+    WalkRules rules = m_rules;
+    rules.above = folder.above;
     const FolderListing listing =
-        ahead && stillThere(*ahead, hostPath) ? std::move(*ahead) : readFolder(hostPath);
+        ahead && stillThere(*ahead, hostPath) ? std::move(*ahead) : readFolder(hostPath, rules);
     if (!listing.opened)
         return unreadable();
     if (listing.searchDenied)
         unreadable();
 
-    g_foundFolders.insert(folderPath, folder.host);
+    for (const FolderListing::Problem &p : listing.problems) {
+        static const char *const reasons[] = {"lenken fører ikke til noe", "ikke en vanlig fil",
+                                              "lenken fører i ring", "lenken fører inn i mottakermappen"};
+        m_problems << folderPath + windowsName(hostPathFromBytes(p.name.data(), qsizetype(p.name.size()))) +
+                          "  (" + reasons[int(p.why)] + ")";
+    }
+    // Folders that hold only folders are never asked for a file's host path.
+    if (std::any_of(listing.entries.begin(), listing.entries.end(),
+                    [](const FolderListing::Entry &x) { return !x.isFolder; }))
+        g_foundFolders.insert(folderPath, folder.host);
     const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
-    std::string relative = relPrefix;
+    const std::string rowsPrefix = folder.rowsRelative.empty() ? std::string() : folder.rowsRelative + '/';
+    std::string relative = rowsPrefix;
+    marks::FolderRows *rows = m_rows.empty() ? nullptr : m_rows[folder.rows].get();
     ScanEntry e;
     for (const FolderListing::Entry &entry : listing.entries) {
         const std::string_view n = listing.name(entry);
@@ -126,24 +193,37 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
         e.name = windowsName(hostName);
         e.path = folderPath + e.name;
         e.isLink = entry.isLink;
+        e.walk = entry.walk && m_recursive;
         if (!entry.statted) {
             e.attributes = hostfs::attributeWordOf(hostName, S_IFDIR | 0700, false);
             e.size = 0;
             e.mtimeNs = 0;
         } else {
             bool clear = false;
-            if (!entry.isFolder && m_rows) {
-                relative.resize(relPrefix.size());
+            if (!entry.isFolder && entry.isLink) {
+                const QByteArray link = hostPathBytes(hostPrefix + hostName);
+                g_linkedFiles.insert(link);
+                clear = marks::isClear(marks::locateFolder(link), entry.identity);
+            } else if (!entry.isFolder && rows) {
+                relative.resize(rowsPrefix.size());
                 relative += n;
-                clear = m_rows->see(relative, entry.identity);
+                clear = rows->see(relative, entry.identity);
             }
             e.attributes = hostfs::attributeWordOf(hostName, entry.mode, clear);
             e.size = entry.isFolder ? 0 : quint64(entry.identity.size);
             e.mtimeNs = entry.identity.mtimeNs;
         }
-        if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
-            m_folders.emplace(WinPath(e.path).withTrailingSeparator().text(),
-                              Folder{hostPrefix + hostName, relPrefix + std::string(n)});
+        if (e.walk) {
+            Folder sub{hostPrefix + hostName, relPrefix + std::string(n), listing.ancestry, folder.rows,
+                       rowsPrefix + std::string(n)};
+            // Files reached through a link keep the marks of the files it leads to.
+            if (entry.isLink) {
+                sub.rows = m_rows.size();
+                sub.rowsRelative.clear();
+                m_rows.push_back(
+                    std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(sub.host))));
+            }
+            m_folders.emplace(e.path + u'\\', std::move(sub));
         }
         visit(e);
     }

@@ -21,13 +21,18 @@ struct ScanEntry {
     quint64 size = 0;
     qint64 mtimeNs = 0; // since the epoch, UTC
     bool isLink = false;
+    bool walk = false; // a folder the scan reads when asked (not a loop, not the destination)
 };
 
 // A host name as a Windows path component: a "\" (which would split the path) is
-// carried as U+F05C, as POSIX layers on Windows do; the real name comes back from
-// the scan's record of host locations.
+// carried as U+F05C, as POSIX layers on Windows do; a U+F05C or U+F05B the host name
+// holds itself is written after a U+F05B, so no two host names meet. The real name
+// comes back from the scan's record of host locations.
 QString windowsName(const QString &hostName);
+// The reverse, on a name or on any text holding carried names (a path, a log).
+QString hostNameText(const QString &carried);
 constexpr char16_t kCarriedBackslash = 0xF05C;
+constexpr char16_t kCarryEscape = 0xF05B;
 
 // A scan of one folder tree for a backup. Folders are read through descriptors with
 // one stat per file; the archive attribute comes from the mark catalog, read once for
@@ -38,29 +43,36 @@ class TreeScan
 {
 public:
     // root: Windows folder path with trailing "\"; recursive: subfolders are read too.
-    TreeScan(const QString &root, bool recursive);
+    // Links to folders are followed, less those that lead back up the path being
+    // walked or into avoid (a Windows folder: the backup's destination).
+    TreeScan(const QString &root, bool recursive, const QString &avoid = QString());
     ~TreeScan();
     TreeScan(const TreeScan &) = delete;
     TreeScan &operator=(const TreeScan &) = delete;
 
     // Lists folder (root, or a subfolder's path delivered earlier, trailing "\"):
-    // files and folders less "." and "..", links to folders flagged and never
-    // delivered as walkable. False when the folder could not be read completely; the
-    // reason is in problems().
+    // files and folders less "." and "..", with walk set on the folders that may be
+    // listed in turn. False when the folder could not be read completely; the reason
+    // is in problems().
     bool list(const QString &folder, const std::function<void(const ScanEntry &)> &visit);
 
-    // Folders and files the scan could not read, as Windows paths, in the order met.
+    // Folders and files the scan could not read or follow, as Windows paths (with the
+    // reason after a link's or special file's), in the order met.
     const QStringList &problems() const { return m_problems; }
 
 private:
     struct Folder {
         QString host;         // no trailing "/" (except the root "/")
         std::string relative; // below the scan's root, "" for the root itself
+        AncestryPtr above;
+        std::size_t rows = 0;     // its files' marks: m_rows[rows] (a followed link has its own)
+        std::string rowsRelative; // below that rows' folder
     };
     QString m_root;
     bool m_recursive;
+    WalkRules m_rules;
     std::unordered_map<QString, Folder> m_folders; // met, not yet listed, by Windows path
-    std::unique_ptr<marks::FolderRows> m_rows;
+    std::vector<std::unique_ptr<marks::FolderRows>> m_rows;
     std::unique_ptr<FolderReadAhead> m_readAhead;
     std::vector<std::string> m_unreadable;
     QStringList m_problems;
@@ -71,5 +83,8 @@ private:
 // driveDir: the host folder of the path's drive now (a changed table forgets them).
 std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir);
 void forgetFoundFiles();
+// Whether the last scan found hostPath as a link to a file: its mark is the mark of
+// the file it leads to.
+bool foundAsLink(const QByteArray &hostPath);
 
 } // namespace qv

@@ -1,10 +1,12 @@
 #include "platform/DriveTable.h"
+#include "platform/TreeScan.h"
 
 #include "support/TempTree.h"
 #include "support/TestEnvironment.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -208,4 +210,22 @@ TEST(DriveTableTest, MountedVolumesKeepTheirLetters)
     EXPECT_TRUE(third.drive('D')->mounted);
     EXPECT_EQ(third.drive('F')->hostDir, "/run/media/ola/CD");
     EXPECT_EQ(third.drive('H')->hostDir, "/mnt/del");
+}
+
+TEST(DriveTableTest, CarriedNamesAreOneToOneAndComeBack)
+{
+    // Every code point the carrying uses, alone, doubled and side by side.
+    const QChar slash(u'\\'), carried(qv::kCarriedBackslash), escape(qv::kCarryEscape);
+    QStringList names;
+    for (const QChar a : {slash, carried, escape, QChar(u'x')})
+        for (const QChar b : {slash, carried, escape, QChar(u'x')})
+            names << QString("a") + a + b << QString(a) + "b" + b;
+    QSet<QString> seen;
+    for (const QString &name : names) {
+        const QString carriedName = qv::windowsName(name);
+        EXPECT_FALSE(carriedName.contains(slash)) << qPrintable(name);
+        EXPECT_EQ(qv::hostNameText(carriedName), name);
+        seen.insert(carriedName);
+    }
+    EXPECT_EQ(seen.size(), QSet<QString>(names.begin(), names.end()).size());
 }
