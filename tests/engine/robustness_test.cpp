@@ -5,8 +5,8 @@
 #include "support/RunFixture.h"
 #include "support/TestEnvironment.h"
 
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -307,14 +307,17 @@ TEST_F(RobustnessTest, LinkedFoldersAreBackedUpAndLoopsBrokenLinksAndTheDestinat
     link(src(""), "sub/ring");
     link("/finnes/ikke", "brutt");
     link(drives.hostRoot('D') + "/Sikring", "sikring");
+    link(drives.hostRoot('D'), "disk"); // holds the destination
     startAndConfirm();
     EXPECT_EQ(readHost(mirror("Dokumenter/brev.txt")), "brev");
     EXPECT_TRUE(S_ISDIR(statOf(mirror("Dokumenter")).st_mode));
     EXPECT_EQ(readHost(mirror("sub/a.txt")), "a");
-    for (const char *named : {"C:\\Kilde\\sub\\ring", "C:\\Kilde\\brutt", "C:\\Kilde\\sikring"})
+    for (const char *named :
+         {"C:\\Kilde\\sub\\ring", "C:\\Kilde\\brutt", "C:\\Kilde\\sikring", "C:\\Kilde\\disk"})
         EXPECT_TRUE(log().contains(named)) << named;
     EXPECT_EQ(lastMessage(), kNotCopied);
     EXPECT_FALSE(QFile::exists(mirror("sikring")));
+    EXPECT_FALSE(QFile::exists(mirror("disk")));
 
     // The mark is the target's: a new-and-changed scan leaves the file out.
     state().optAlle.value = false;

@@ -1,5 +1,5 @@
-#include "platform/DriveTable.h"
-#include "platform/TreeScan.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/FoundFolders.h"
 
 #include "support/TempTree.h"
 #include "support/TestEnvironment.h"

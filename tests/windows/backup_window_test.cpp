@@ -4,8 +4,8 @@
 #include "controls/buttons/qvTButton.h"
 #include "controls/filelist/qvFileList.h"
 #include "controls/panels/qvShadeBox.h"
-#include "platform/ScriptedDialog.h"
-#include "platform/Settings.h"
+#include "platform/base/ScriptedDialog.h"
+#include "platform/base/Settings.h"
 #include "support/TempTree.h"
 #include "windows/frmBackup.h"
 
