@@ -37,14 +37,20 @@ bool onPath(const Ancestry *a, std::uint64_t device, std::uint64_t inode)
 // Whether the folder name leads to (in parent) is the avoided folder or lies below it.
 bool leadsInto(int parent, const char *name, const WalkRules &rules)
 {
-    int fd = ::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC);
-    bool inside = false;
+    const AncestryPtr up = foldersUpFrom(::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return onPath(up.get(), rules.avoidDevice, rules.avoidInode);
+}
+
+FolderListing readOpened(int dfd, const WalkRules &rules, bool keep);
+
+} // namespace
+
+AncestryPtr foldersUpFrom(int fd)
+{
+    AncestryPtr chain;
     struct stat st, up;
     for (int steps = 0; fd >= 0 && steps < 4096 && ::fstat(fd, &st) == 0; ++steps) {
-        if (st.st_dev == rules.avoidDevice && st.st_ino == rules.avoidInode) {
-            inside = true;
-            break;
-        }
+        chain = std::make_shared<const Ancestry>(Ancestry{chain, st.st_dev, st.st_ino});
         const int next = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = next;
@@ -53,12 +59,8 @@ bool leadsInto(int parent, const char *name, const WalkRules &rules)
     }
     if (fd >= 0)
         ::close(fd);
-    return inside;
+    return chain;
 }
-
-FolderListing readOpened(int dfd, const WalkRules &rules, bool keep);
-
-} // namespace
 
 FolderListing readFolder(const QByteArray &hostPath, const WalkRules &rules)
 {

@@ -24,6 +24,9 @@ struct Ancestry {
 };
 using AncestryPtr = std::shared_ptr<const Ancestry>;
 
+// The folder open at fd and every folder above it (the descriptor is closed).
+AncestryPtr foldersUpFrom(int fd);
+
 // How a walk treats the subfolders of the folder it reads.
 struct WalkRules {
     AncestryPtr above;                             // the folders above the one read

@@ -18,28 +18,6 @@
 namespace qv
 {
 
-namespace
-{
-// The folder and every folder above it, by (device, inode).
-AncestryPtr ancestryOf(const QByteArray &hostFolder)
-{
-    AncestryPtr chain;
-    int fd = hostfs::openFolder(hostFolder);
-    struct stat st, up;
-    for (int steps = 0; fd >= 0 && steps < 4096 && ::fstat(fd, &st) == 0; ++steps) {
-        chain = std::make_shared<const Ancestry>(Ancestry{chain, st.st_dev, st.st_ino});
-        const int next = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = next;
-        if (fd >= 0 && ::fstat(fd, &up) == 0 && up.st_dev == st.st_dev && up.st_ino == st.st_ino)
-            break; // the root
-    }
-    if (fd >= 0)
-        ::close(fd);
-    return chain;
-}
-} // namespace
-
 TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
     : m_root(root), m_recursive(recursive)
 {
@@ -51,7 +29,7 @@ TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
             m_rules.avoid = true;
             m_rules.avoidDevice = st.st_dev;
             m_rules.avoidInode = st.st_ino;
-            m_rules.avoidUp = ancestryOf(hostPathBytes(*host));
+            m_rules.avoidUp = foldersUpFrom(hostfs::openFolder(hostPathBytes(*host)));
         }
     Folder folder;
     if (const auto host = DriveTable::current().toHost(root))
