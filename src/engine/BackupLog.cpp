@@ -53,9 +53,8 @@ bool BackupLog::trailer()
 
 void BackupLog::General_SkrivLogg(const QString &fileName)
 {
-    // A "\\" that a host name holds travels as U+F05C in paths; the log shows the real name.
-    QString text = s.LoggTekst + kCrLf;
-    text.replace(QChar(kCarriedBackslash), u'\\');
+    // A "\\" that a host name holds travels carried in paths; the log shows the real name.
+    const QString text = hostNameText(s.LoggTekst + kCrLf);
     writeTextFile(programFile(fileName), text);
     s.LoggTekst.clear();
 }

@@ -33,6 +33,9 @@ bool tolerated(int n)
 
 struct StopCopy {
 }; // leave for the finish step
+
+// Why a file beyond the host's path limits is in the not-copied list.
+const QString kTooLongNote = QStringLiteral("  (stien eller navnet er for langt)");
 } // namespace
 
 void Copier::General_Kopier()
@@ -83,6 +86,16 @@ void Copier::General_Kopier()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
+        if (mirror.rootNameTooLong()) {
+            msgBox("Navnet på sikkerhetskopien, \"" + label +
+                       "\", er lengre enn 255 byte, og så lange navn kan ikke lagres.\n"
+                       "Gi kildemappen et kortere navn og prøv igjen.",
+                   Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
+            for (const QString &source : sources)
+                s.noteNotCopied(source, QStringLiteral("Navnet på sikkerhetskopien er for langt."));
+            s.Avbrutt = true;
+            throw StopCopy{};
+        }
         mirror.copyAhead(sources, destinations);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
@@ -111,6 +124,12 @@ void Copier::General_Kopier()
             s.pgr1.Value = i;
             bool ok = false;
             step([&] { ok = mirror.makeFolders(source); });
+            if (!ok && mirror.tooLong(source)) {
+                s.noteNotCopied(source, QStringLiteral("Stien eller navnet er for langt."), false,
+                                kTooLongNote);
+                feilflagg = false;
+                continue;
+            }
             if (!ok) {
                 msgBox(kFolderMessage, Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
                 // The run stops short: it must not end as finished, and names what it left.
@@ -158,7 +177,9 @@ void Copier::General_Kopier()
                 s.noteCopied(source);
             } else {
                 feilflagg = false;
-                s.noteNotCopied(source, reason);
+                const bool tooLong = mirror.tooLong(source);
+                s.noteNotCopied(source, tooLong ? QStringLiteral("Stien eller navnet er for langt.") : reason,
+                                false, tooLong ? kTooLongNote : QString());
                 reason.clear();
             }
             if (s.EscTrykket) {

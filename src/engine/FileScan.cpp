@@ -135,7 +135,8 @@ void FileScan::General_SokFiler()
     m_excluded = Exclusions::lowerCased(s.UtelatListe);
     double total;
     {
-        TreeScan tree(folder, s.chkUnderkat.value);
+        // A link into the destination would take earlier backups into this one.
+        TreeScan tree(folder, s.chkUnderkat.value, s.Til);
         m_tree = &tree;
         total = General_FinnFiler(folder, pattern, files, folders);
         m_tree = nullptr;
@@ -160,19 +161,18 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
     folder = WinPath(folder).withTrailingSeparator().text();
     const bool allNames = pattern == u"*.*" || pattern == u"*";
 
+    // Depth first, each folder's files before its subfolders, without a call per
+    // level: a tree may be many thousands of folders deep.
+    QStringList pending{folder};
     QStringList subFolders;
     double total = 0;
     bool entered = false;
-    // A stop from outside the window (a signal) ends the walk; the run then stops.
-    if (stop::requested()) {
-        s.Avbrutt = true;
-        return total;
-    }
-    m_tree->list(folder, [&](const ScanEntry &e) {
+    QString listed; // the folder being listed
+    const auto visit = [&](const ScanEntry &e) {
         if (e.attributes & Attr::Directory) {
-            // A link to a folder is never walked into, so every walk ends.
-            if (!e.isLink && s.chkUnderkat.value) {
-                subFolders << e.path;
+            // The scan says which folders may be walked: a link back up the path never is.
+            if (e.walk && s.chkUnderkat.value) {
+                subFolders << e.path + u'\\';
                 ++folders;
             }
             return;
@@ -185,15 +185,25 @@ double FileScan::General_FinnFiler(QString &folder, const QString &pattern, qint
         ++files;
         total += double(e.size) / 1024.0;
         if (!entered) {
-            s.found.enterFolder(folder, e.hostFolder);
+            s.found.enterFolder(listed, e.hostFolder);
             entered = true;
         }
         s.found.add(e.hostName, e.size, e.mtimeNs, e.attributes);
         s.lvw1().Added(s.found, s.found.count() - 1);
-    });
-
-    for (QString &sub : subFolders)
-        total += General_FinnFiler(sub, pattern, files, folders);
+    };
+    while (!pending.isEmpty()) {
+        // A stop from outside the window (a signal) ends the walk; the run then stops.
+        if (stop::requested()) {
+            s.Avbrutt = true;
+            return total;
+        }
+        listed = pending.takeLast();
+        entered = false;
+        subFolders.clear();
+        m_tree->list(listed, visit);
+        for (qsizetype i = subFolders.size(); i-- > 0;)
+            pending << std::move(subFolders[i]);
+    }
     return total;
 }
 

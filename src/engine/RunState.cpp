@@ -197,9 +197,9 @@ void RunState::noteCopied(const QString &path)
     ++currentOutcome().copied;
 }
 
-void RunState::noteNotCopied(const QString &path, const QString &reason, bool folder)
+void RunState::noteNotCopied(const QString &path, const QString &reason, bool folder, const QString &logNote)
 {
-    Tilgangsfeil += path + kCrLf;
+    Tilgangsfeil += path + logNote + kCrLf;
     currentOutcome().notCopied.append({path, reason, folder});
 }
 

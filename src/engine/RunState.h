@@ -1,7 +1,7 @@
 #pragma once
 #include "engine/BackupMal.h"
-#include "engine/RunOutcome.h"
 #include "engine/FoundFiles.h"
+#include "engine/RunOutcome.h"
 
 #include <QString>
 #include <QStringList>
@@ -216,7 +216,9 @@ public:
     // A file taken: logged and counted.
     void noteCopied(const QString &path);
     // A file left out, or a folder that could not be read.
-    void noteNotCopied(const QString &path, const QString &reason = {}, bool folder = false);
+    // logNote: put after the path in the log's line.
+    void noteNotCopied(const QString &path, const QString &reason = {}, bool folder = false,
+                       const QString &logNote = {});
     // The step ends early for this reason (one or more sentences).
     void noteFailure(const QString &cause);
 

@@ -100,7 +100,7 @@ bool ZipBackup::General_ZipBackup()
             } catch (const PlatformError &) {
                 attributes = Attr::Archive; // packed, gone since: logged, nothing to mark
             }
-            return (attributes & Attr::Directory) != 0; // a folder now holds the name
+            return false; // packed as it was when read, even if a folder holds the name now
         };
         if (result == ZpOk) {
             for (int i = 1; i <= n; ++i) {
@@ -110,9 +110,10 @@ bool ZipBackup::General_ZipBackup()
                     s.noteNotCopied(file, QStringLiteral("Filen kunne ikke leses da den skulle pakkes."));
                     continue;
                 }
-                if (attributes & Attr::Archive) {
+                if (attributes & (Attr::Archive | Attr::Directory)) {
                     try {
-                        setFileAttributes(file, attributes - Attr::Archive);
+                        if (attributes & Attr::Archive)
+                            setFileAttributes(file, attributes - Attr::Archive);
                     } catch (const PlatformError &) {
                         // The file is packed; it keeps its mark and is taken again next time.
                     }

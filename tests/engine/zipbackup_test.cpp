@@ -192,7 +192,7 @@ TEST_F(ZipTest, EscPressedWhileIdleDoesNotAbortTheNextZipRun)
     EXPECT_TRUE(drives.exists(kArchive));
 }
 
-TEST_F(ZipTest, FilesGoneOrTurnedIntoFoldersAfterTheQuestionAreNamedAndTheRestPacked)
+TEST_F(ZipTest, FilesGoneAfterTheQuestionAreNamedAndOneTurnedIntoAFolderIsPackedAndLoggedAsOne)
 {
     const QString a = drives.host("C:\\Data\\Dokumenter\\a.txt");
     const QString b = drives.host("C:\\Data\\Dokumenter\\Brev og æøå\\b.doc");
@@ -209,9 +209,8 @@ TEST_F(ZipTest, FilesGoneOrTurnedIntoFoldersAfterTheQuestionAreNamedAndTheRestPa
                                         "tilgangsfeil,\nVil du se loggfilen for detaljer?");
     const QString l = log();
     const QString section = "Filer som ikke ble kopiert pga. tilgangsfeil.\r\n" + QString(49, '-') + "\r\n";
-    EXPECT_TRUE(
-        l.contains(section + "C:\\Data\\Dokumenter\\a.txt\r\nC:\\Data\\Dokumenter\\Brev og æøå\\b.doc\r\n"))
-        << l.toStdString();
+    EXPECT_TRUE(l.contains(section + "C:\\Data\\Dokumenter\\a.txt\r\n*")) << l.toStdString();
+    EXPECT_TRUE(l.contains("  C:\\Data\\Dokumenter\\Brev og æøå\\b.doc\r\n"));
     EXPECT_TRUE(l.contains("  C:\\Data\\Dokumenter\\.skjult\r\n"));
     EXPECT_FALSE(l.contains("  C:\\Data\\Dokumenter\\a.txt"));
     EXPECT_FALSE(fileAttributes("C:\\Data\\Dokumenter\\.skjult") & Attr::Archive);
@@ -220,6 +219,7 @@ TEST_F(ZipTest, FilesGoneOrTurnedIntoFoldersAfterTheQuestionAreNamedAndTheRestPa
     const QString listing = unzip({"-Z1", drives.host(kArchive)}).out;
     EXPECT_TRUE(listing.contains("Data/Dokumenter/.skjult"));
     EXPECT_FALSE(listing.contains("Data/Dokumenter/a.txt"));
+    EXPECT_TRUE(listing.contains("/b.doc/\n")) << qPrintable(listing);
 }
 
 TEST_F(ZipTest, MarkThatCannotBeClearedDoesNotFailTheStep)

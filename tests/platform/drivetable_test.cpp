@@ -1,4 +1,5 @@
 #include "platform/paths/DriveTable.h"
+#include "platform/paths/FoundFolders.h"
 #include "platform/paths/MountTable.h"
 
 #include "support/TempTree.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSet>
 #include <QSettings>
 #include <gtest/gtest.h>
 
@@ -255,4 +257,22 @@ TEST(MountTableTest, ReadInLinearTimeLaterMountsHideEarlierOnes)
     ASSERT_EQ(mounts.size(), size_t(kLines - 10));
     EXPECT_EQ(mounts.back().mountPoint, "/srv/m9");
     EXPECT_EQ(mounts.back().source, "/dev/x" + QString::number(kLines - 1));
+}
+
+TEST(DriveTableTest, CarriedNamesAreOneToOneAndComeBack)
+{
+    // Every code point the carrying uses, alone, doubled and side by side.
+    const QChar slash(u'\\'), carried(qv::kCarriedBackslash), escape(qv::kCarryEscape);
+    QStringList names;
+    for (const QChar a : {slash, carried, escape, QChar(u'x')})
+        for (const QChar b : {slash, carried, escape, QChar(u'x')})
+            names << QString("a") + a + b << QString(a) + "b" + b;
+    QSet<QString> seen;
+    for (const QString &name : names) {
+        const QString carriedName = qv::windowsName(name);
+        EXPECT_FALSE(carriedName.contains(slash)) << qPrintable(name);
+        EXPECT_EQ(qv::hostNameText(carriedName), name);
+        seen.insert(carriedName);
+    }
+    EXPECT_EQ(seen.size(), QSet<QString>(names.begin(), names.end()).size());
 }

@@ -1,4 +1,5 @@
 #include "support/OtherUser.h"
+#include <sys/xattr.h>
 
 #include <QDirIterator>
 #include <QFile>
@@ -44,6 +45,18 @@ void giveToNobody(const QString &hostRoot)
     ::chown(QFile::encodeName(hostRoot).constData(), 65534, 65534);
     while (it.hasNext())
         ::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534);
+}
+
+bool shareWithNobody(const QString &host)
+{
+    const QByteArray path = QFile::encodeName(host);
+    ::chmod(path.constData(), 0600);
+    // The kernel's form: version 2, then tag, permissions and id per entry.
+    const unsigned char list[] = {2,    0,    0,    0,    1,    0,    6,    0,    0xFF, 0xFF, 0xFF,
+                                  0xFF, 2,    0,    4,    0,    0xFE, 0xFF, 0,    0,    4,    0,
+                                  0,    0,    0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0,    4,    0,    0xFF,
+                                  0xFF, 0xFF, 0xFF, 0x20, 0,    0,    0,    0xFF, 0xFF, 0xFF, 0xFF};
+    return ::setxattr(path.constData(), "system.posix_acl_access", list, sizeof list, 0) == 0;
 }
 
 } // namespace qvtest

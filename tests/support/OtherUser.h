@@ -13,5 +13,8 @@ int asNobody(const std::function<int()> &f);
 void openUpToRoot(const QString &host);
 // openUpToRoot, and hands the whole tree below hostRoot to "nobody".
 void giveToNobody(const QString &hostRoot);
+// Makes host a 0600 file shared with "nobody" for reading through an access list
+// (owning group: nothing, mask: read). False where the file system has no lists.
+bool shareWithNobody(const QString &host);
 
 } // namespace qvtest

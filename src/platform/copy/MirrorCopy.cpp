@@ -1,5 +1,6 @@
 #include "platform/copy/MirrorCopy.h"
 
+#include "platform/base/AccessList.h"
 #include "platform/base/PlatformError.h"
 #include "platform/files/FileSystem.h"
 #include "platform/marks/ArchiveMarks.h"
@@ -103,14 +104,33 @@ MirrorCopy::~MirrorCopy()
     m_ahead.reset();
     // Deepest last is fine: a folder's time changes only when entries come or go.
     for (const Folder &f : m_folders) {
+        // Through descriptors: each path is walked once, however deep the folder.
+        bool readable = true;
+        int from = ::open(f.source.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (from < 0) {
+            readable = false;
+            from = ::open(f.source.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        const int to =
+            from < 0 ? -1 : ::open(f.mirror.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         struct stat st;
-        if (::stat(f.source.constData(), &st) != 0)
-            continue;
-        if (::geteuid() == 0)
-            (void)::lchown(f.mirror.constData(), st.st_uid, st.st_gid);
-        ::chmod(f.mirror.constData(), st.st_mode & 07777);
-        const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::utimensat(AT_FDCWD, f.mirror.constData(), times, AT_SYMLINK_NOFOLLOW);
+        if (to >= 0 && ::fstat(from, &st) == 0) {
+            const bool owned =
+                ::geteuid() == 0 ? ::fchown(to, st.st_uid, st.st_gid) == 0 : st.st_uid == ::geteuid();
+            // The folder's access lists where the mirror can hold them; where not, a
+            // mode that grants no more than they did.
+            const unsigned mode = st.st_mode & 07777;
+            ::fchmod(to, readable ? acl::narrowedModeOf(from, mode)
+                                  : acl::narrowedModeAt(f.source.constData(), mode));
+            if (owned && readable)
+                acl::copyAttributes(from, to);
+            const struct timespec times[2] = {st.st_atim, st.st_mtim};
+            ::futimens(to, times);
+        }
+        if (to >= 0)
+            ::close(to);
+        if (from >= 0)
+            ::close(from);
     }
 }
 
@@ -176,6 +196,31 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
     return true;
 }
 
+bool MirrorCopy::rootNameTooLong() const
+{
+    const QByteArray &root = m_mirrorRoot.bytes;
+    return root.size() - root.lastIndexOf('/') - 1 > NAME_MAX;
+}
+
+bool MirrorCopy::tooLong(const QString &sourceFile) const
+{
+    try {
+        const Hosts h = hostsOf(sourceFile);
+        // The copy's temporary is named a few bytes longer than the copy.
+        constexpr qsizetype kTemporaryExtra = 12;
+        if (h.read.bytes.size() >= PATH_MAX || h.mirror.bytes.size() + kTemporaryExtra >= PATH_MAX)
+            return true;
+        qsizetype start = 0;
+        for (qsizetype slash; (slash = h.mirror.bytes.indexOf('/', start)) >= 0; start = slash + 1)
+            if (slash - start > NAME_MAX)
+                return true;
+        if (h.mirror.bytes.size() - start > NAME_MAX)
+            return true;
+    } catch (const PlatformError &) {
+    }
+    return false;
+}
+
 MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
 {
     const QString relative = relativeHost(sourceFile);
@@ -213,8 +258,22 @@ void MirrorCopy::pushAhead()
     }
 }
 
+// Files the caller passed over before they were handed ahead (their folders could not
+// be made): the copy ahead goes on from the one asked for.
+void MirrorCopy::passOver(const QString &sourceFile)
+{
+    if (!m_ahead || m_next != m_pushed)
+        return;
+    for (qsizetype k = m_next; k < m_sources.size() && k < m_next + 64; ++k)
+        if (m_sources.at(k) == sourceFile) {
+            m_next = m_pushed = k;
+            return;
+        }
+}
+
 quint32 MirrorCopy::attributes(const QString &sourceFile)
 {
+    passOver(sourceFile);
     if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
         pushAhead();
         if (m_pushed > m_next)
@@ -226,6 +285,7 @@ quint32 MirrorCopy::attributes(const QString &sourceFile)
 
 void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
 {
+    passOver(sourceFile);
     if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
         const qsizetype i = m_next++;
         if (m_pushed > i) {

@@ -37,6 +37,12 @@ public:
 
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
+    // Whether the mirror's own folder name ("Backup av <name>") is longer than a name
+    // on the host may be.
+    bool rootNameTooLong() const;
+    // Whether sourceFile or its copy lies beyond the host's path limits (the reason a
+    // folder or a copy failed).
+    bool tooLong(const QString &sourceFile) const;
     // sourceFile's attributes (fileAttributes) as copy() is about to take it: from the
     // look taken when it was read ahead, when it was. Throws PlatformError as
     // fileAttributes.
@@ -55,6 +61,7 @@ private:
     };
     Hosts hostsOf(const QString &sourceFile) const;
     void pushAhead();
+    void passOver(const QString &sourceFile);
 
     hostfs::FolderHandle m_placeFolder;
 

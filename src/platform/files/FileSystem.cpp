@@ -1,11 +1,13 @@
 #include "platform/files/FileSystem.h"
 
+#include "platform/base/AccessList.h"
 #include "platform/base/Durable.h"
 #include "platform/base/FileIdentity.h"
 #include "platform/base/PlatformError.h"
 #include "platform/base/StopRequest.h"
 #include "platform/marks/ArchiveMarks.h"
 #include "platform/paths/DriveTable.h"
+#include "platform/paths/FoundFolders.h"
 #include "platform/paths/WinPath.h"
 
 #include <QMutex>
@@ -64,6 +66,8 @@ quint32 attributeWord(const QString &name, const struct stat &st, bool archiveCl
 
 marks::Location markLocation(const QByteArray &host)
 {
+    if (foundAsLink(host))
+        return marks::locateFolder(host); // the file the link leads to
     // A copy marks the files of one folder one after another: the folder's place is
     // looked up once.
     static QByteArray lastFolder;
@@ -818,8 +822,13 @@ WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QStr
         options.sourceFolder ? options.sourceFolder->of(source.bytes, sourceName) : AT_FDCWD;
     // Never blocks on a pipe that took a file's place since the scan.
     in.fd = ::openat(sourceFolder, sourceName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (in.fd < 0)
+    if (in.fd < 0) {
+        // A socket, a device without its driver, a stale or failing entry: this one
+        // file cannot be read, which says nothing about the rest.
+        if (errno == ENXIO || errno == ENODEV || errno == EIO || errno == ESTALE || errno == EOPNOTSUPP)
+            raiseError(Err::PathFileAccess);
         raise(source.text, errno);
+    }
     struct stat st;
     if (::fstat(in.fd, &st) != 0)
         raise(source.text, errno);
@@ -837,9 +846,13 @@ WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QStr
     openTemp(target, tmp, options.targetFolder);
     copyData(in.fd, st, tmp.fd, destination, target.text, hook, options.commitMarks);
 
-    const mode_t mode = keepOwner(tmp.fd, st);
+    // Access lists go with the owner: a copy whose owner could not be kept gets none.
+    const mode_t owned = keepOwner(tmp.fd, st);
+    const mode_t mode = acl::narrowedModeOf(in.fd, owned);
     if (::fchmod(tmp.fd, mode) != 0)
         raise(target.text, errno);
+    if (owned == (st.st_mode & 0777))
+        acl::copyAttributes(in.fd, tmp.fd);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(tmp.fd, times) != 0)
         raise(target.text, errno);

@@ -3,6 +3,9 @@
 #include "platform/paths/WinPath.h"
 
 #include <QHash>
+#include <QSet>
+
+#include <algorithm>
 
 namespace qv
 {
@@ -14,16 +17,51 @@ namespace
 QHash<QString, QString> g_foundFolders;
 QString g_foundDriveDir;                // the host folder of their drive then
 QString g_lastFolder, g_lastHostPrefix; // the last folder asked for, host path with "/"
+QSet<QByteArray> g_linkedFiles;         // host paths of links to files
+
+// hostNameText on text from index from on, in place.
+void uncarry(QString &text, qsizetype from)
+{
+    qsizetype out = from;
+    QChar *c = text.data();
+    for (qsizetype i = from; i < text.size(); ++i, ++out) {
+        if (c[i] == QChar(kCarryEscape) && i + 1 < text.size())
+            c[out] = c[++i];
+        else
+            c[out] = c[i] == QChar(kCarriedBackslash) ? QChar(u'\\') : c[i];
+    }
+    text.truncate(out);
+}
 
 } // namespace
 
 QString windowsName(const QString &hostName)
 {
-    if (!hostName.contains(u'\\'))
+    const auto carried = [](QChar c) {
+        return c == u'\\' || c == QChar(kCarriedBackslash) || c == QChar(kCarryEscape);
+    };
+    if (std::none_of(hostName.begin(), hostName.end(), carried))
         return hostName;
-    QString n = hostName;
-    n.replace(u'\\', QChar(kCarriedBackslash));
+    QString n;
+    n.reserve(hostName.size() + 4);
+    for (const QChar c : hostName) {
+        if (c == u'\\') {
+            n += QChar(kCarriedBackslash);
+            continue;
+        }
+        if (carried(c))
+            n += QChar(kCarryEscape);
+        n += c;
+    }
     return n;
+}
+
+QString hostNameText(const QString &carried)
+{
+    QString text = carried;
+    if (text.contains(QChar(kCarriedBackslash)) || text.contains(QChar(kCarryEscape)))
+        uncarry(text, 0);
+    return text;
 }
 
 std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir)
@@ -44,15 +82,23 @@ std::optional<QString> foundHostPath(const QString &windowsPath, const QString &
     }
     QString host = g_lastHostPrefix;
     host += name;
-    QChar *c = host.data();
-    for (qsizetype i = g_lastHostPrefix.size(); i < host.size(); ++i)
-        if (c[i] == QChar(kCarriedBackslash))
-            c[i] = u'\\';
+    uncarry(host, g_lastHostPrefix.size());
     return host;
+}
+
+void rememberFoundLink(const QByteArray &hostPath)
+{
+    g_linkedFiles.insert(hostPath);
+}
+
+bool foundAsLink(const QByteArray &hostPath)
+{
+    return !g_linkedFiles.isEmpty() && g_linkedFiles.contains(hostPath);
 }
 
 void forgetFoundFiles()
 {
+    g_linkedFiles.clear();
     g_foundFolders.clear();
     g_foundDriveDir.clear();
     g_lastFolder.clear();

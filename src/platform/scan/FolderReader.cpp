@@ -4,6 +4,7 @@
 #include "platform/paths/DriveTable.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -20,14 +21,65 @@ namespace
 {
 // Enough to keep the walk ahead of the caller, not the whole of a huge tree in memory.
 constexpr std::size_t kEntriesAhead = 200000;
+// Parents' descriptors kept open for their pending subfolders; beyond, a subfolder is
+// opened by its path.
+constexpr int kOpenFolders = 512;
+std::atomic<int> g_openFolders{0};
+
+bool onPath(const Ancestry *a, std::uint64_t device, std::uint64_t inode)
+{
+    for (; a; a = a->up.get())
+        if (a->device == device && a->inode == inode)
+            return true;
+    return false;
+}
+
+// Whether the folder name leads to (in parent) is the avoided folder or lies below it.
+bool leadsInto(int parent, const char *name, const WalkRules &rules)
+{
+    const AncestryPtr up = foldersUpFrom(::openat(parent, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    return onPath(up.get(), rules.avoidDevice, rules.avoidInode);
+}
+
+FolderListing readOpened(int dfd, const WalkRules &rules, bool keep);
+
 } // namespace
 
-FolderListing readFolder(const QByteArray &hostPath)
+AncestryPtr foldersUpFrom(int fd)
+{
+    AncestryPtr chain;
+    struct stat st, up;
+    for (int steps = 0; fd >= 0 && steps < 4096 && ::fstat(fd, &st) == 0; ++steps) {
+        chain = std::make_shared<const Ancestry>(Ancestry{chain, st.st_dev, st.st_ino});
+        const int next = ::openat(fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        if (fd >= 0 && ::fstat(fd, &up) == 0 && up.st_dev == st.st_dev && up.st_ino == st.st_ino)
+            break; // the root
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return chain;
+}
+
+FolderListing readFolder(const QByteArray &hostPath, const WalkRules &rules)
+{
+    const int dfd = hostfs::openFolder(hostPath);
+    return dfd < 0 ? FolderListing() : readOpened(dfd, rules, false);
+}
+
+FolderListing readFolderAt(int parent, const char *name, const WalkRules &rules, bool keep)
+{
+    const int dfd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    return dfd < 0 ? FolderListing() : readOpened(dfd, rules, keep);
+}
+
+namespace
+{
+
+FolderListing readOpened(int dfd, const WalkRules &rules, bool keep)
 {
     FolderListing out;
-    const int dfd = hostfs::openFolder(hostPath);
-    if (dfd < 0)
-        return out;
     DIR *dp = ::fdopendir(dfd);
     if (!dp) {
         ::close(dfd);
@@ -39,6 +91,8 @@ FolderListing readFolder(const QByteArray &hostPath)
         out.device = st.st_dev;
         out.inode = st.st_ino;
     }
+    out.ancestry = std::make_shared<const Ancestry>(Ancestry{rules.above, out.device, out.inode});
+    const auto problem = [&](const char *n, FolderListing::Why why) { out.problems.push_back({n, why}); };
     while (const dirent *d = ::readdir(dp)) {
         const char *n = d->d_name;
         if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
@@ -47,6 +101,7 @@ FolderListing readFolder(const QByteArray &hostPath)
         e.isLink = d->d_type == DT_LNK;
         if (d->d_type == DT_DIR) {
             e.isFolder = true;
+            e.walk = true; // a destination inside the source is refused before any scan
         } else {
             if (::fstatat(dfd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
                 // A folder that can be listed but not searched: nothing in it can be read.
@@ -55,11 +110,26 @@ FolderListing readFolder(const QByteArray &hostPath)
                 continue;
             }
             e.isLink = S_ISLNK(st.st_mode);
-            if (e.isLink && ::fstatat(dfd, n, &st, 0) != 0)
-                continue; // leads nowhere
-            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+            if (e.isLink && ::fstatat(dfd, n, &st, 0) != 0) {
+                problem(n, FolderListing::Why::Dangling); // leads nowhere, or round in links
                 continue;
+            }
+            if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+                problem(n, FolderListing::Why::Special); // nothing in it to back up
+                continue;
+            }
             e.isFolder = S_ISDIR(st.st_mode);
+            if (e.isFolder && e.isLink) {
+                if (onPath(out.ancestry.get(), st.st_dev, st.st_ino))
+                    problem(n, FolderListing::Why::Loop);
+                else if (rules.avoid &&
+                         (onPath(rules.avoidUp.get(), st.st_dev, st.st_ino) || leadsInto(dfd, n, rules)))
+                    problem(n, FolderListing::Why::IntoDestination);
+                else
+                    e.walk = true;
+            } else {
+                e.walk = e.isFolder;
+            }
             e.statted = true;
             e.mode = st.st_mode;
             e.identity = FileIdentity::of(st);
@@ -71,9 +141,13 @@ FolderListing readFolder(const QByteArray &hostPath)
         e.hostName = hostPathFromBytes(n, qsizetype(length));
         out.entries.push_back(std::move(e));
     }
+    if (keep)
+        out.descriptor = ::fcntl(dfd, F_DUPFD_CLOEXEC, 0);
     ::closedir(dp);
     return out;
 }
+
+} // namespace
 
 bool stillThere(const FolderListing &listing, const QByteArray &hostPath)
 {
@@ -83,8 +157,21 @@ bool stillThere(const FolderListing &listing, const QByteArray &hostPath)
                                       : true; // too long to look up in one call: taken as read
 }
 
-FolderReadAhead::FolderReadAhead(const QByteArray &rootHost, bool recursive)
-    : m_recursive(recursive), m_pending{{rootHost, std::string()}}, m_thread([this] { walk(); })
+struct FolderReadAhead::OpenFolder {
+    int fd;
+    explicit OpenFolder(int descriptor) : fd(descriptor) { ++g_openFolders; }
+    ~OpenFolder()
+    {
+        ::close(fd);
+        --g_openFolders;
+    }
+    OpenFolder(const OpenFolder &) = delete;
+    OpenFolder &operator=(const OpenFolder &) = delete;
+};
+
+FolderReadAhead::FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules)
+    : m_recursive(recursive), m_pending{{rootHost, std::string(), nullptr, rules}},
+      m_thread([this] { walk(); })
 {
 }
 
@@ -144,18 +231,33 @@ FolderListing FolderReadAhead::readHere(const Pending &folder, std::unique_lock<
 {
     ++m_reading;
     lock.unlock();
-    FolderListing listing = readFolder(folder.host);
+    // Opened in the parent's descriptor: a path from the top would cost its depth.
+    const char *name = folder.host.constData() + folder.host.lastIndexOf('/') + 1;
+    FolderListing listing = folder.parent ? readFolderAt(folder.parent->fd, name, folder.rules, m_recursive)
+                                          : readFolder(folder.host, folder.rules);
+    if (!folder.parent && m_recursive && listing.opened)
+        listing.descriptor = hostfs::openFolder(folder.host);
     std::vector<Pending> subfolders;
+    std::shared_ptr<OpenFolder> self;
+    if (listing.descriptor >= 0) {
+        if (g_openFolders < kOpenFolders)
+            self = std::make_shared<OpenFolder>(listing.descriptor);
+        else
+            ::close(listing.descriptor);
+        listing.descriptor = -1;
+    }
     if (m_recursive) {
         // Pushed in reverse, so the first subfolder is read next.
         const QByteArray hostPrefix = folder.host.endsWith('/') ? folder.host : folder.host + '/';
         const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
+        WalkRules rules = folder.rules;
+        rules.above = listing.ancestry;
         for (auto e = listing.entries.rbegin(); e != listing.entries.rend(); ++e) {
-            if (!e->isFolder || e->isLink)
+            if (!e->walk)
                 continue;
-            const std::string_view name = listing.name(*e);
-            subfolders.push_back({hostPrefix + QByteArray(name.data(), qsizetype(name.size())),
-                                  relPrefix + std::string(name)});
+            const std::string_view n = listing.name(*e);
+            subfolders.push_back({hostPrefix + QByteArray(n.data(), qsizetype(n.size())),
+                                  relPrefix + std::string(n), self, rules});
         }
     }
     lock.lock();

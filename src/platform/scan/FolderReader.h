@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -15,24 +16,52 @@
 namespace qv
 {
 
+// The folders on the path down to one being read, by (device, inode): a link that
+// leads back to one of them would be walked for ever.
+struct Ancestry {
+    std::shared_ptr<const Ancestry> up;
+    std::uint64_t device = 0, inode = 0;
+};
+using AncestryPtr = std::shared_ptr<const Ancestry>;
+
+// The folder open at fd and every folder above it (the descriptor is closed).
+AncestryPtr foldersUpFrom(int fd);
+
+// How a walk treats the subfolders of the folder it reads.
+struct WalkRules {
+    AncestryPtr above;                             // the folders above the one read
+    std::uint64_t avoidDevice = 0, avoidInode = 0; // a folder never walked into (the destination)
+    bool avoid = false;
+    AncestryPtr avoidUp; // the avoided folder and those above it: a link to one would reach it
+};
+
 // What one folder holds, as the system calls gave it: names and stat fields, no
 // texts. Files and folders only (links resolved to what they lead to), "." and ".."
-// left out.
+// left out; what cannot be listed as either is named in problems.
 struct FolderListing {
     struct Entry {
         std::uint32_t nameStart = 0, nameLength = 0; // in names
         bool isFolder = false;                       // a folder or a link to one
         bool isLink = false;
+        bool walk = false;    // a folder a walk goes into (not a loop, not the destination)
         bool statted = false; // false for folders known from the listing alone
         unsigned mode = 0;
         FileIdentity identity; // its modification time is the entry's too
         QString hostName;      // the name as text, decoded on the reading thread
+    };
+    enum class Why { Dangling, Special, Loop, IntoDestination };
+    struct Problem {
+        std::string name;
+        Why why;
     };
     bool opened = false;
     std::uint64_t device = 0, inode = 0; // of the folder read
     bool searchDenied = false;           // listed, but its entries could not be looked at
     std::string names;
     std::vector<Entry> entries;
+    std::vector<Problem> problems;
+    AncestryPtr ancestry; // this folder's, for the rules of its subfolders
+    int descriptor = -1;  // the folder, when asked to keep it open (the caller closes it)
 
     std::string_view name(const Entry &e) const
     {
@@ -40,19 +69,23 @@ struct FolderListing {
     }
 };
 
-FolderListing readFolder(const QByteArray &hostPath);
+FolderListing readFolder(const QByteArray &hostPath, const WalkRules &rules = {});
+// The same for a folder by its name in an open parent; keep: leave the listing's
+// descriptor open.
+FolderListing readFolderAt(int parent, const char *name, const WalkRules &rules, bool keep);
 // Whether the folder read is still the one at hostPath.
 bool stillThere(const FolderListing &listing, const QByteArray &hostPath);
 
 // Reads a folder tree on a second thread in the order a depth-first walk lists it
 // (each folder's subfolders in the order the folder lists them), a bounded way ahead
 // of the caller, who takes each folder's listing by its path below the root. A caller
-// that would wait reads the folder itself when the thread has not started it. Links
-// to folders are not followed.
+// that would wait reads the folder itself when the thread has not started it. Each
+// folder is opened in its parent's descriptor, so depth costs nothing per level.
+// Links to folders are followed as the rules allow.
 class FolderReadAhead
 {
 public:
-    FolderReadAhead(const QByteArray &rootHost, bool recursive);
+    FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules = {});
     ~FolderReadAhead();
     // The listing of the folder at relative ("" for the root; "a/b" below it), once
     // read; nothing when the walk never reaches it. A listing read ahead of a folder
@@ -63,9 +96,12 @@ public:
     FolderReadAhead &operator=(const FolderReadAhead &) = delete;
 
 private:
+    struct OpenFolder; // a parent's descriptor, shared by its pending subfolders
     struct Pending {
         QByteArray host;
         std::string relative;
+        std::shared_ptr<OpenFolder> parent; // none: opened by host path
+        WalkRules rules;
     };
     void walk();
     // Reads a folder taken off the pending stack, outside the lock; its subfolders go

@@ -2,7 +2,10 @@
 
 #include "platform/files/FileSystem.h"
 #include "platform/paths/DriveTable.h"
+#include "platform/paths/FoundFolders.h"
 #include "platform/paths/WinPath.h"
+
+#include <algorithm>
 
 #include <cerrno>
 #include <climits>
@@ -15,17 +18,27 @@
 namespace qv
 {
 
-TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recursive(recursive)
+TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
+    : m_root(root), m_recursive(recursive)
 {
     const Drive *d = root.size() >= 2 ? DriveTable::current().drive(root.at(0)) : nullptr;
     startFoundFolders(d ? d->hostDir : QString());
+    struct stat st;
+    if (const auto host = avoid.isEmpty() ? std::nullopt : DriveTable::current().toHost(avoid))
+        if (::stat(hostPathBytes(*host).constData(), &st) == 0) {
+            m_rules.avoid = true;
+            m_rules.avoidDevice = st.st_dev;
+            m_rules.avoidInode = st.st_ino;
+            m_rules.avoidUp = foldersUpFrom(hostfs::openFolder(hostPathBytes(*host)));
+        }
     Folder folder;
     if (const auto host = DriveTable::current().toHost(root))
         folder.host = *host;
     if (!folder.host.isEmpty()) {
         // The tree is read on a second thread while the catalog rows are read here.
-        m_readAhead = std::make_unique<FolderReadAhead>(hostPathBytes(folder.host), recursive);
-        m_rows = std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host)));
+        m_readAhead = std::make_unique<FolderReadAhead>(hostPathBytes(folder.host), recursive, m_rules);
+        m_rows.push_back(
+            std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host))));
     }
     m_folders.emplace(root, std::move(folder));
 }
@@ -33,9 +46,10 @@ TreeScan::TreeScan(const QString &root, bool recursive) : m_root(root), m_recurs
 TreeScan::~TreeScan()
 {
     m_readAhead.reset();
-    // Rows below folders a stopped walk never listed are not those of gone files.
-    if (m_rows && m_folders.empty())
-        m_rows->prune(m_recursive, m_unreadable);
+    // Only the tree's own rows (those below a followed link are left as they are), and
+    // not after a stopped walk: rows below folders it never listed are not those of gone files.
+    if (!m_rows.empty() && m_folders.empty())
+        m_rows.front()->prune(m_recursive, m_unreadable);
 }
 
 bool TreeScan::list(const QString &folderPath, const std::function<void(const ScanEntry &)> &visit)
@@ -54,17 +68,30 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
     const QByteArray hostPath = hostPathBytes(folder.host);
     std::optional<FolderListing> ahead = m_readAhead ? m_readAhead->take(folder.relative) : std::nullopt;
     // A folder gone since it was read ahead is met as the walk would meet it now.
+    WalkRules rules = m_rules;
+    rules.above = folder.above;
     const FolderListing listing =
-        ahead && stillThere(*ahead, hostPath) ? std::move(*ahead) : readFolder(hostPath);
+        ahead && stillThere(*ahead, hostPath) ? std::move(*ahead) : readFolder(hostPath, rules);
     if (!listing.opened)
         return unreadable();
     if (listing.searchDenied)
         unreadable();
 
-    rememberFoundFolder(folderPath, folder.host);
+    for (const FolderListing::Problem &p : listing.problems) {
+        static const char *const reasons[] = {"lenken fører ikke til noe", "ikke en vanlig fil",
+                                              "lenken fører i ring", "lenken fører inn i mottakermappen"};
+        m_problems << folderPath + windowsName(hostPathFromBytes(p.name.data(), qsizetype(p.name.size()))) +
+                          "  (" + reasons[int(p.why)] + ")";
+    }
+    // Folders that hold only folders are never asked for a file's host path.
+    if (std::any_of(listing.entries.begin(), listing.entries.end(),
+                    [](const FolderListing::Entry &x) { return !x.isFolder; }))
+        rememberFoundFolder(folderPath, folder.host);
     const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
-    std::string relative = relPrefix;
+    const std::string rowsPrefix = folder.rowsRelative.empty() ? std::string() : folder.rowsRelative + '/';
+    std::string relative = rowsPrefix;
+    marks::FolderRows *rows = m_rows.empty() ? nullptr : m_rows[folder.rows].get();
     ScanEntry e;
     e.hostFolder = hostPath;
     for (const FolderListing::Entry &entry : listing.entries) {
@@ -74,24 +101,37 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
         e.hostName = n;
         e.path = folderPath + e.name;
         e.isLink = entry.isLink;
+        e.walk = entry.walk && m_recursive;
         if (!entry.statted) {
             e.attributes = hostfs::attributeWordOf(hostName, S_IFDIR | 0700, false);
             e.size = 0;
             e.mtimeNs = 0;
         } else {
             bool clear = false;
-            if (!entry.isFolder && m_rows) {
-                relative.resize(relPrefix.size());
+            if (!entry.isFolder && entry.isLink) {
+                const QByteArray link = hostPathBytes(hostPrefix + hostName);
+                rememberFoundLink(link);
+                clear = marks::isClear(marks::locateFolder(link), entry.identity);
+            } else if (!entry.isFolder && rows) {
+                relative.resize(rowsPrefix.size());
                 relative += n;
-                clear = m_rows->see(relative, entry.identity);
+                clear = rows->see(relative, entry.identity);
             }
             e.attributes = hostfs::attributeWordOf(hostName, entry.mode, clear);
             e.size = entry.isFolder ? 0 : quint64(entry.identity.size);
             e.mtimeNs = entry.identity.mtimeNs;
         }
-        if ((e.attributes & Attr::Directory) && !e.isLink && m_recursive) {
-            m_folders.emplace(WinPath(e.path).withTrailingSeparator().text(),
-                              Folder{hostPrefix + hostName, relPrefix + std::string(n)});
+        if (e.walk) {
+            Folder sub{hostPrefix + hostName, relPrefix + std::string(n), listing.ancestry, folder.rows,
+                       rowsPrefix + std::string(n)};
+            // Files reached through a link keep the marks of the files it leads to.
+            if (entry.isLink) {
+                sub.rows = m_rows.size();
+                sub.rowsRelative.clear();
+                m_rows.push_back(
+                    std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(sub.host))));
+            }
+            m_folders.emplace(e.path + u'\\', std::move(sub));
         }
         visit(e);
     }

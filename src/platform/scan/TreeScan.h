@@ -26,6 +26,7 @@ struct ScanEntry {
     bool isLink = false;
     std::string_view hostName; // the name's bytes on the host
     QByteArrayView hostFolder; // the host path of the folder listed
+    bool walk = false;         // a folder the scan reads when asked (not a loop, not the destination)
 };
 
 // A scan of one folder tree for a backup. Folders are read through descriptors with
@@ -37,29 +38,36 @@ class TreeScan
 {
 public:
     // root: Windows folder path with trailing "\"; recursive: subfolders are read too.
-    TreeScan(const QString &root, bool recursive);
+    // Links to folders are followed, less those that lead back up the path being
+    // walked or into avoid (a Windows folder: the backup's destination).
+    TreeScan(const QString &root, bool recursive, const QString &avoid = QString());
     ~TreeScan();
     TreeScan(const TreeScan &) = delete;
     TreeScan &operator=(const TreeScan &) = delete;
 
     // Lists folder (root, or a subfolder's path delivered earlier, trailing "\"):
-    // files and folders less "." and "..", links to folders flagged and never
-    // delivered as walkable. False when the folder could not be read completely; the
-    // reason is in problems().
+    // files and folders less "." and "..", with walk set on the folders that may be
+    // listed in turn. False when the folder could not be read completely; the reason
+    // is in problems().
     bool list(const QString &folder, const std::function<void(const ScanEntry &)> &visit);
 
-    // Folders and files the scan could not read, as Windows paths, in the order met.
+    // Folders and files the scan could not read or follow, as Windows paths (with the
+    // reason after a link's or special file's), in the order met.
     const QStringList &problems() const { return m_problems; }
 
 private:
     struct Folder {
         QString host;         // no trailing "/" (except the root "/")
         std::string relative; // below the scan's root, "" for the root itself
+        AncestryPtr above;
+        std::size_t rows = 0;     // its files' marks: m_rows[rows] (a followed link has its own)
+        std::string rowsRelative; // below that rows' folder
     };
     QString m_root;
     bool m_recursive;
+    WalkRules m_rules;
     std::unordered_map<QString, Folder> m_folders; // met, not yet listed, by Windows path
-    std::unique_ptr<marks::FolderRows> m_rows;
+    std::vector<std::unique_ptr<marks::FolderRows>> m_rows;
     std::unique_ptr<FolderReadAhead> m_readAhead;
     std::vector<std::string> m_unreadable;
     QStringList m_problems;

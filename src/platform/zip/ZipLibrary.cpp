@@ -1,5 +1,6 @@
 #include "platform/zip/ZipLibrary.h"
 
+#include "platform/base/AccessList.h"
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
 #include "platform/zip/ZipPipeline.h"
@@ -57,7 +58,8 @@ struct Item {
     std::string given; // the caller's name; inside a named folder: folder + "\\" + name
     QByteArray hostPath;
     bool isDir = false;
-    bool walk = false; // a folder whose content goes in as well
+    bool walk = false;    // a folder whose content goes in as well
+    bool implied = false; // a folder of the packed tree nobody named: no "adding" line
     std::uint64_t size = 0;
     time_t mtime = 0;
     mode_t mode = 0;
@@ -74,9 +76,9 @@ QString fromUtf8(const char *text)
     return qv::hostPathFromBytes(text, qsizetype(std::strlen(text)));
 }
 
-// Windows path -> entry name: the path without its drive (or relative to the root
-// folder when it lies inside it), "/" separators, "." and ".." folded away.
-QString entryNameFor(const QString &windowsPath, const QString &rootFolder)
+// Windows path -> how many names its entry has: the path without its drive (or
+// relative to the root folder when it lies inside it), "." and ".." folded away.
+qsizetype entryDepthOf(const QString &windowsPath, const QString &rootFolder)
 {
     qv::WinPath path(windowsPath);
     if (!rootFolder.isEmpty()) {
@@ -86,7 +88,24 @@ QString entryNameFor(const QString &windowsPath, const QString &rootFolder)
         if (windowsPath.size() > root.text().size() && path.startsWith(root))
             path = path.relativeTo(root);
     }
-    return path.resolvedNames().join(u'/');
+    return path.resolvedNames().size();
+}
+
+// The entry name: the last depth names of the host path, as the host's bytes, so that
+// whatever the names hold comes back from the archive as it was.
+std::string entryNameOf(const QByteArray &hostPath, qsizetype depth)
+{
+    qsizetype start = hostPath.size();
+    for (qsizetype k = 0; k < depth && start > 0; ++k)
+        start = hostPath.lastIndexOf('/', start - 1);
+    return depth == 0 ? std::string() : hostPath.mid(start + 1).toStdString();
+}
+
+bool validUtf8(const std::string &name)
+{
+    const QString text = qv::hostPathFromBytes(name.data(), qsizetype(name.size()));
+    return std::none_of(text.begin(), text.end(),
+                        [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; });
 }
 
 bool statItem(const QByteArray &hostPath, Item &item, bool &special)
@@ -104,7 +123,8 @@ bool statItem(const QByteArray &hostPath, Item &item, bool &special)
     item.walk = item.isDir && !isLink; // a linked folder goes in, its content does not
     item.size = S_ISREG(st.st_mode) ? std::uint64_t(st.st_size) : 0;
     item.mtime = st.st_mtim.tv_sec;
-    item.mode = st.st_mode;
+    // An archive holds no access list: the owning group gets no more than the list gave it.
+    item.mode = qv::acl::narrowedModeAt(hostPath.constData(), st.st_mode);
     item.dev = st.st_dev;
     item.ino = st.st_ino;
     return true;
@@ -116,6 +136,31 @@ public:
     explicit Collector(const Settings &settings) : m_settings(settings) {}
 
     std::deque<Item> items;
+    // Entries for the folders above a named file, as far as its entry name reaches,
+    // each before the first file in it.
+    void addFolders(const Item &file)
+    {
+        for (std::size_t slash = file.entry.find('/'); slash != std::string::npos;
+             slash = file.entry.find('/', slash + 1)) {
+            const std::string entry = file.entry.substr(0, slash + 1);
+            if (m_byName.count(entry))
+                continue;
+            const std::size_t below =
+                std::size_t(std::count(file.entry.begin() + qsizetype(slash), file.entry.end(), '/'));
+            qsizetype end = file.hostPath.size();
+            for (std::size_t k = 0; k < below; ++k)
+                end = file.hostPath.lastIndexOf('/', end - 1);
+            Item folder;
+            bool special = false;
+            if (end <= 0 || !statItem(file.hostPath.left(end), folder, special) || !folder.isDir)
+                continue;
+            folder.entry = entry;
+            folder.walk = false;
+            folder.implied = true;
+            m_byName.emplace(entry, items.size());
+            items.push_back(std::move(folder));
+        }
+    }
     // false: two different files would get one entry name.
     bool add(Item item)
     {
@@ -124,12 +169,17 @@ public:
         if (!item.entry.empty()) {
             auto [it, inserted] = m_byName.try_emplace(item.entry, items.size());
             if (!inserted) {
-                const Item &earlier = items[it->second];
-                if (earlier.dev == item.dev && earlier.ino == item.ino)
+                Item &earlier = items[it->second];
+                if (earlier.dev != item.dev || earlier.ino != item.ino)
+                    return false;
+                if (!earlier.implied)
                     return true; // the same file named twice
-                return false;
+                // A folder entered for a file in it, now named itself.
+                earlier.implied = false;
+                earlier.given = item.given;
+            } else {
+                items.push_back(item);
             }
-            items.push_back(item);
         }
         if (item.isDir && item.walk && m_settings.recurse)
             return walk(item.hostPath, item.entry, item.given);
@@ -150,7 +200,7 @@ private:
             if (std::strcmp(n, ".") == 0 || std::strcmp(n, "..") == 0)
                 continue;
             if (std::strchr(n, '\\'))
-                continue; // cannot be named by a Windows path
+                continue; // cannot be named by a Windows path (nor given back as skipped)
             if (n[0] == '.' && !m_settings.includeHidden)
                 continue;
             names.emplace_back(n);
@@ -163,10 +213,12 @@ private:
             const QByteArray path = folder + '/' + QByteArray::fromStdString(name);
             if (!statItem(path, child, special))
                 continue; // a dangling link or a file gone since the listing
-            if (special)
-                continue; // sockets, pipes and devices hold no data to keep
-            child.entry = prefix + QFile::decodeName(QByteArray::fromStdString(name)).toStdString();
             child.given = given + '\\' + name;
+            if (special) {
+                g_skipped.push_back(child.given); // sockets, pipes and devices hold no data to keep
+                continue;
+            }
+            child.entry = prefix + name;
             if (!add(std::move(child)))
                 return false;
         }
@@ -284,9 +336,10 @@ struct EntrySource {
         next = 1;
         count = run->pipeline->pieceCount(index);
         deflated = piece.deflated; // as set for the entry before libzip began
-        if (run->announced->insert(item().given).second)
+        if (!item().implied && run->announced->insert(item().given).second)
             print(run->callbacks, "  adding: " + item().entry);
-        if (aborted())
+        // A folder nobody named holds no data: asked about with the file after it.
+        if (!item().implied && aborted())
             return fail(ZpAborted, ZIP_ER_CANCELLED);
         return 0;
     }
@@ -416,7 +469,9 @@ int attempt(Run &run, const Settings &settings, const QByteArray &target)
         zip_source_t *src = zip_source_function(za.get(), entryCallback, &s);
         if (!src)
             return zipFailure();
-        const zip_int64_t added = zip_file_add(za.get(), item.entry.c_str(), src, ZIP_FL_ENC_UTF_8);
+        // Names that are not UTF-8 go in as their bytes, without the UTF-8 flag.
+        const zip_int64_t added = zip_file_add(za.get(), item.entry.c_str(), src,
+                                               validUtf8(item.entry) ? ZIP_FL_ENC_UTF_8 : ZIP_FL_ENC_GUESS);
         if (added < 0) {
             zip_source_free(src);
             return zipFailure();
@@ -490,10 +545,13 @@ int archive(int count, const char *archiveName, const char *const *names)
             g_skipped.emplace_back(names[i]); // gone since it was listed
             continue;
         }
-        if (special)
+        if (special) {
+            g_skipped.emplace_back(names[i]); // a pipe, socket or device holds nothing to pack
             continue;
-        item.entry = entryNameFor(windowsPath, settings.rootFolder).toStdString();
+        }
+        item.entry = entryNameOf(*host, entryDepthOf(windowsPath, settings.rootFolder));
         item.given = names[i];
+        collector.addFolders(item);
         if (!collector.add(std::move(item)))
             return ZpBadOption; // two different files under one entry name
     }
