@@ -8,7 +8,7 @@ dir=${QV_BUILD_DIR:-build}
 (cd "$dir" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$dir"/qvbackup_*.deb | head -n1)
 echo "package: $deb"
-lintian --fail-on error,warning --no-tag-display-limit "$deb"
+lintian --fail-on error,warning --tag-display-limit 0 "$deb"
 
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT

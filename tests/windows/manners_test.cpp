@@ -7,13 +7,9 @@
 #include "windows/frmBackup.h"
 #include "windows/frmKatalog.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -38,13 +34,6 @@ protected:
     qvtest::TempDrives drives;
 };
 
-QMessageBox *openBox()
-{
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
-            return box;
-    return nullptr;
-}
 } // namespace
 
 TEST_F(MannersTest, TheMainWindowComesBackWhereItWasClosed)
@@ -63,35 +52,6 @@ TEST_F(MannersTest, TheMainWindowComesBackWhereItWasClosed)
         w = open();
         EXPECT_EQ(w->geometry(), placed) << "start " << cycle + 2;
     }
-}
-
-TEST_F(MannersTest, MessageBoxesAreCentredOnTheMainWindowAndAnswerTheirAccessKeys)
-{
-    auto w = open();
-    w->move(40, 60);
-    QTest::qWait(20);
-    // Another window had the focus and is gone: no window of ours is active.
-    {
-        QWidget other;
-        other.show();
-        QApplication::setActiveWindow(&other);
-    }
-    QPoint boxCentre;
-    QStringList texts;
-    QTimer::singleShot(0, [&] {
-        QMessageBox *box = openBox();
-        ASSERT_NE(box, nullptr);
-        boxCentre = box->frameGeometry().center();
-        for (QAbstractButton *b : box->buttons())
-            texts << b->text();
-        QTest::keyClick(box, Qt::Key_N, Qt::AltModifier);
-    });
-    EXPECT_EQ(w->userDialog().messageBox("Lagre?", Buttons::YesNoCancel, Icon::Question, "Backup", 1),
-              Answer::No);
-    EXPECT_EQ(texts, (QStringList{"&Ja", "&Nei", "&Avbryt"}));
-    const QPoint mainCentre = w->frameGeometry().center();
-    EXPECT_LE((boxCentre - mainCentre).manhattanLength(), 2)
-        << boxCentre.x() << "," << boxCentre.y() << " vs " << mainCentre.x() << "," << mainCentre.y();
 }
 
 TEST_F(MannersTest, PathFieldsShowTheHostFolderInTheirTooltip)

@@ -1,9 +1,12 @@
+#include "support/TempTree.h"
 #include "windows/QtUserDialog.h"
+#include "windows/frmBackup.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -117,4 +120,44 @@ TEST(QtUserDialog, TheScreenIsBroughtUpToDateBeforeEveryQuestion)
     d.messageBox("Tekst", Buttons::OK, Icon::Information, "Backup",
                  1); // within the interval, still refreshed
     EXPECT_EQ(refreshes, 2);
+}
+
+TEST(QtUserDialog, BoxesAreCentredOnTheMainWindowAndHaveAccessLetters)
+{
+    qvtest::TempDrives drives;
+    auto w = std::make_unique<frmBackup>();
+    w->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    w->move(40, 60);
+    QTest::qWait(20);
+    // Another window had the focus and is gone: no window of ours is active.
+    {
+        QWidget other;
+        other.show();
+        QApplication::setActiveWindow(&other);
+    }
+    QPoint boxCentre;
+    QStringList texts;
+    QTimer::singleShot(0, [&] {
+        QMessageBox *box = openBox();
+        ASSERT_NE(box, nullptr);
+        boxCentre = box->frameGeometry().center();
+        QAbstractButton *no = nullptr;
+        for (QAbstractButton *b : box->buttons()) {
+            texts << b->text();
+            if (QKeySequence::mnemonic(b->text()) == QKeySequence(Qt::ALT | Qt::Key_N))
+                no = b;
+        }
+        if (no)
+            QTest::mouseClick(no, Qt::LeftButton);
+        else
+            box->reject();
+    });
+    EXPECT_EQ(w->userDialog().messageBox("Lagre?", Buttons::YesNoCancel, Icon::Question, "Backup", 1),
+              Answer::No);
+    texts.sort();
+    EXPECT_EQ(texts, (QStringList{"&Avbryt", "&Ja", "&Nei"}));
+    const QPoint mainCentre = w->frameGeometry().center();
+    EXPECT_LE((boxCentre - mainCentre).manhattanLength(), 2)
+        << boxCentre.x() << "," << boxCentre.y() << " vs " << mainCentre.x() << "," << mainCentre.y();
 }
