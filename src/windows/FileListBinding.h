@@ -13,6 +13,8 @@ class FileListBinding : public FoundFileList
 {
 public:
     explicit FileListBinding(qvFileList &list) : m_list(list), m_rows(list) {}
+    // The list outlives the engine's files as the window closes: it lets go of them first.
+    ~FileListBinding() override { Clear(); }
 
     void Clear() override;
     void Show(const FoundFiles &found) override;

@@ -163,8 +163,9 @@ TEST_F(BackupWindowTest, FoundFilesShowWithTheHeadlessTextsAndSortBySize)
     for (int i = 1; i <= 4; ++i) {
         const qv::InMemoryFileList::Row &r = rows[i - 1];
         EXPECT_EQ(list->GetFile(i), r.path);
-        EXPECT_EQ(QStringList({list->GetItem(1, i), list->GetItem(2, i), list->GetItem(3, i), list->GetItem(4, i)}),
-                  QStringList({r.ext, r.size, r.date, r.attributes}));
+        EXPECT_EQ(
+            QStringList({list->GetItem(1, i), list->GetItem(2, i), list->GetItem(3, i), list->GetItem(4, i)}),
+            QStringList({r.ext, r.size, r.date, r.attributes}));
     }
     list->setEnabled(true);
     list->SortColumn(2, 1);
