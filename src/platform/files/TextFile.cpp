@@ -79,6 +79,25 @@ QByteArray readAll(const QString &host)
     return data;
 }
 
+// Writes all of bytes to fd and closes it.
+void writeAndClose(const QString &host, int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            hostfs::raise(host, err);
+        }
+        done += n;
+    }
+    if (::close(fd) != 0)
+        hostfs::raise(host, errno);
+}
+
 void appendBytes(const QString &host, const QByteArray &bytes)
 {
     const QByteArray b = hostPathBytes(host);
@@ -96,20 +115,7 @@ void appendBytes(const QString &host, const QByteArray &bytes)
         const qsizetype slash = host.lastIndexOf(u'/');
         hostcache::noteCreated(slash <= 0 ? QStringLiteral("/") : host.left(slash), host.mid(slash + 1));
     }
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            hostfs::raise(host, err);
-        }
-        done += n;
-    }
-    if (::close(fd) != 0)
-        hostfs::raise(host, errno);
+    writeAndClose(host, fd, bytes);
 }
 
 // The file a rewrite replaces: links followed to their end (a missing end is made).
@@ -137,19 +143,7 @@ void writeInPlace(const QString &host, const QByteArray &bytes)
     const int fd = ::open(hostPathBytes(host).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         hostfs::raise(host, errno);
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            const int err = errno;
-            ::close(fd);
-            hostfs::raise(host, err);
-        }
-        done += n;
-    }
-    if (::close(fd) != 0)
-        hostfs::raise(host, errno);
+    writeAndClose(host, fd, bytes);
 }
 
 // Replaces the file's content, keeping what kind of file it is, its mode and owner.
