@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core
   rsync python3 clang-format
+  clang libclang-rt-dev
   desktop-file-utils appstream systemd dbus-daemon dpkg-dev file
   lintian man-db bash-completion
 )
