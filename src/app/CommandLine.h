@@ -19,10 +19,12 @@ enum class Frequency { Daily, Weekly, Off };
 
 // What the program was asked to do. Options are English; messages Norwegian.
 struct CommandLine {
-    enum class Action { Window, Run, All, Schedule, Help, Version, Invalid };
+    enum class Action { Window, Run, All, Schedule, Help, Version, Invalid, Verify, Settings };
 
     Action action = Action::Window;
-    QString templateName; // --run
+    QString templateName; // --run, --verify
+    // Stored settings (-1: not given): --keep-versions, --read-back, --keep-archives.
+    int keepVersions = -1, readBack = -1, keepArchives = -1;
     Frequency frequency = Frequency::Daily;
     QTime at{12, 0};
     QString error; // with Invalid: what was wrong, in Norwegian

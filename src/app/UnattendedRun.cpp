@@ -230,6 +230,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 
 #include "DesktopNotifier.h"
 #include "Schedule.h"
+#include "VersionsCommand.h"
 #include "platform/ErrorRecord.h"
 
 #include <QCoreApplication>
@@ -251,8 +252,14 @@ int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err)
         return ExitBadArguments;
     case CommandLine::Action::Schedule:
         return schedule::apply(c.frequency, c.at, QCoreApplication::applicationFilePath(), out, err);
+    case CommandLine::Action::Verify:
+        return runVerify(c, out, err);
+    case CommandLine::Action::Settings:
+        applySettings(c, out);
+        return ExitFinished;
     case CommandLine::Action::Run:
     case CommandLine::Action::All: {
+        applySettings(c, out);
         const RunSummary r = runUnattended(c, out, err);
         if (r.status != ExitBadArguments)
             notifyDesktop(r.title, r.status == ExitAlreadyRunning ? alreadyRunningMessage(0) : r.body());

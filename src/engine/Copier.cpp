@@ -1,6 +1,7 @@
 #include "engine/Copier.h"
 
 #include "engine/BackupLabel.h"
+#include "engine/Versions.h"
 #include "engine/modBackup.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
@@ -8,6 +9,7 @@
 #include "platform/MirrorCopy.h"
 #include "platform/PlatformError.h"
 #include "platform/UserDialog.h"
+#include "platform/VersionStore.h"
 #include "platform/WinPath.h"
 
 namespace qv
@@ -55,6 +57,7 @@ void Copier::General_Kopier()
         }
     };
 
+    const MarkDestination marksOf(s.Til);
     try {
         dialog().setBusyPointer(true);
         const int n = s.lvw1().GetCount();
@@ -77,6 +80,13 @@ void Copier::General_Kopier()
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
+        // Earlier versions past their time go before this run adds its own.
+        const int days = versionDays();
+        const QString versionsFolder = versionsRoot(s.Fra, s.Til);
+        const int versionsRemoved = versions::removeOlderThan(versionsFolder, days, now());
+        if (days > 0)
+            mirror.keepVersionsIn(versionsFolder + versions::stampOf(now()) + '\\');
+        const bool readBack = readBackCopies();
         mirror.copyAhead(sources);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
@@ -125,6 +135,15 @@ void Copier::General_Kopier()
                     again = true;
                 }
             }
+            if (!feilflagg && readBack) {
+                bool same = false;
+                step([&] { same = mirror.readBackMatches(source); });
+                if (!same) {
+                    // The mark stays set: the next run takes the file again.
+                    s.LoggTekst += "  Kopien stemmer ikke med kilden: " + source + kCrLf;
+                    feilflagg = true;
+                }
+            }
             if (!feilflagg) {
                 if (attributes & Attr::Archive) {
                     try {
@@ -151,6 +170,7 @@ void Copier::General_Kopier()
             }
         }
         s.fileInProgress = 0;
+        s.LoggTekst += versionsLogLine(mirror.versionsKept(), versionsRemoved);
 
         if (!feilflagg) {
             const QString stamp = formatRunTime(now());

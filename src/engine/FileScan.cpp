@@ -127,6 +127,7 @@ void FileScan::General_SokFiler()
     m_excluded = Exclusions::lowerCased(s.UtelatListe);
     double total;
     {
+        const MarkDestination marksOf(s.Til);
         TreeScan tree(folder, s.chkUnderkat.value);
         m_tree = &tree;
         m_separators = NumberSeparators::current();

@@ -52,6 +52,15 @@ void Templates::finishLoad()
     s.lsv1.sortByName();
     s.lsv1.sorted = true;
     s.cboMal.insertAt(0, TemplateBox::kNyMal);
+    nameDestinations();
+}
+
+void Templates::nameDestinations()
+{
+    QStringList folders;
+    for (const BackupMal &m : s.lsv1.rows())
+        folders << m.Til;
+    nameMarkDestinations(folders);
 }
 
 void Templates::General_LesMal()
@@ -144,6 +153,7 @@ void Templates::General_SkrivMalfil()
     for (const BackupMal &m : s.lsv1.rows())
         text += fileLine(m, true);
     writeTextFile(programFile(Files::Maler), text);
+    nameDestinations();
 }
 
 BackupMal Templates::windowValues(const QString &name) const

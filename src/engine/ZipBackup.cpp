@@ -1,6 +1,7 @@
 #include "engine/ZipBackup.h"
 
 #include "engine/BackupLabel.h"
+#include "engine/Versions.h"
 #include "engine/modBackup.h"
 #include "platform/Clock.h"
 #include "platform/DriveTable.h"
@@ -49,6 +50,7 @@ bool ZipBackup::General_ZipBackup()
     };
     // The marks cleared are committed however the step ends: a transaction left open
     // would hold the catalog's write lock from every other run while the window waits.
+    const MarkDestination marksOf(s.Til);
     const auto commitMarks = qScopeGuard([] { flushArchiveMarks(); });
     // An Esc answered earlier (a copy template's "No" in an all-templates run)
     // belongs to that step, not to this one.
@@ -111,6 +113,10 @@ bool ZipBackup::General_ZipBackup()
                     s.LoggTekst += "  " + file + kCrLf;
                 }
             }
+            const int removed =
+                removeOldArchives(s.Fra, s.Til, archivesKept(s.lsv1.row(s.cboMal.listIndex()).Malnavn));
+            if (removed > 0)
+                s.LoggTekst += "Eldre zip-filer fjernet: \t" + QString::number(removed) + kCrLf;
             const QString stamp = formatRunTime(now());
             s.lsv1.row(s.cboMal.listIndex()).SistKjort = stamp;
             t.General_SkrivMalfil();

@@ -74,6 +74,7 @@ std::vector<MountInfo> parseMountInfo(const QByteArray &text)
         m.mountPoint = unescapeMount(f.at(4));
         m.fsType = QString::fromUtf8(f.at(dash + 1));
         m.source = unescapeMount(f.at(dash + 2));
+        m.options = f.value(dash + 3);
         std::erase_if(mounts, [&](const MountInfo &o) { return o.mountPoint == m.mountPoint; });
         mounts.push_back(std::move(m));
     }
