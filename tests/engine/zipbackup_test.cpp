@@ -94,7 +94,7 @@ TEST_F(ZipTest, TheMarksAreCommittedWhenTheStepEnds)
                 *static_cast<int *>(out) = std::atoi(values[0]);
                 return 0;
             };
-            sqlite3_exec(other, "SELECT count(*) FROM marks", readCount, &rows, nullptr);
+            sqlite3_exec(other, "SELECT count(*) FROM marks_by_destination", readCount, &rows, nullptr);
         }
         sqlite3_close(other);
         return rows;
