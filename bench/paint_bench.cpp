@@ -11,7 +11,7 @@
 #include "controls/panels/qvShadeBox.h"
 #include "controls/panels/qvShadeForm.h"
 #include "engine/BackupEngine.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/ScriptedDialog.h"
 #include "windows/frmBackup.h"
 
 #include <QApplication>

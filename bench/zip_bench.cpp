@@ -8,7 +8,7 @@
 //                                                           file: the longest gap between
 //                                                           service calls, and the time from
 //                                                           the abort answer to the return
-#include "platform/ZipLibrary.h"
+#include "platform/zip/ZipLibrary.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,11 +2,11 @@
 
 #include "engine/BackupEngine.h"
 #include "engine/modBackup.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/InstanceLock.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/system/InstanceLock.h"
 
 namespace qv
 {
@@ -231,7 +231,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 #include "DesktopNotifier.h"
 #include "Schedule.h"
 #include "VersionsCommand.h"
-#include "platform/ErrorRecord.h"
+#include "platform/system/ErrorRecord.h"
 
 #include <QCoreApplication>
 

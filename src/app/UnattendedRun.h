@@ -1,6 +1,6 @@
 #pragma once
 #include "CommandLine.h"
-#include "platform/UserDialog.h"
+#include "platform/base/UserDialog.h"
 
 #include <QTextStream>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 #include "UnattendedRun.h"
-#include "platform/InstanceLock.h"
+#include "platform/system/InstanceLock.h"
 #include "windows/frmBackup.h"
 
 #include <QApplication>

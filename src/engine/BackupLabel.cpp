@@ -1,5 +1,5 @@
 #include "engine/BackupLabel.h"
-#include "platform/WinPath.h"
+#include "platform/paths/WinPath.h"
 
 #include "engine/modBackup.h"
 

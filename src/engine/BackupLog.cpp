@@ -1,15 +1,15 @@
 #include "engine/BackupLog.h"
-#include "platform/TreeScan.h"
-#include "platform/WinPath.h"
+#include "platform/paths/WinPath.h"
+#include "platform/scan/TreeScan.h"
 
 #include "engine/modBackup.h"
-#include "platform/Clock.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
-#include "platform/TextViewer.h"
-#include "platform/UserDialog.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Locale.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
+#include "platform/system/TextViewer.h"
 
 namespace qv
 {

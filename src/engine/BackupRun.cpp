@@ -1,8 +1,8 @@
 #include "engine/BackupRun.h"
 
 #include "engine/modBackup.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
 
 namespace qv
 {

@@ -3,14 +3,14 @@
 #include "engine/BackupLabel.h"
 #include "engine/Versions.h"
 #include "engine/modBackup.h"
-#include "platform/Clock.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
-#include "platform/MirrorCopy.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
-#include "platform/VersionStore.h"
-#include "platform/WinPath.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Locale.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/copy/MirrorCopy.h"
+#include "platform/copy/VersionStore.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/WinPath.h"
 
 namespace qv
 {

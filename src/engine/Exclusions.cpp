@@ -1,9 +1,9 @@
 #include "engine/Exclusions.h"
 
 #include "engine/modBackup.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
 
 namespace qv
 {

@@ -2,10 +2,10 @@
 
 #include "engine/Exclusions.h"
 #include "engine/modBackup.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
+#include "platform/base/Locale.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/WinPath.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/RunState.h"
-#include "platform/TreeScan.h"
+#include "platform/scan/TreeScan.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 #include "engine/RunState.h"
 
 #include "engine/modBackup.h"
-#include "platform/Collation.h"
-#include "platform/PlatformError.h"
+#include "platform/base/Collation.h"
+#include "platform/base/PlatformError.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
 #include "engine/Templates.h"
 
 #include "engine/modBackup.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/Settings.h"
-#include "platform/TextFile.h"
-#include "platform/UserDialog.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/Settings.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
 
 namespace qv
 {

@@ -2,8 +2,8 @@
 
 #include "engine/BackupEngine.h"
 #include "engine/modBackup.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
 
 namespace qv
 {

@@ -4,8 +4,8 @@
 #include "engine/Exclusions.h"
 #include "engine/Versions.h"
 #include "engine/modBackup.h"
-#include "platform/VerifyBackup.h"
-#include "platform/WinPath.h"
+#include "platform/copy/VerifyBackup.h"
+#include "platform/paths/WinPath.h"
 
 namespace qv
 {

@@ -2,10 +2,10 @@
 
 #include "engine/BackupLabel.h"
 #include "engine/modBackup.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/Settings.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/Settings.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/WinPath.h"
 
 #include <QRegularExpression>
 #include <QUrl>

@@ -3,14 +3,14 @@
 #include "engine/BackupLabel.h"
 #include "engine/Versions.h"
 #include "engine/modBackup.h"
-#include "platform/Clock.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
-#include "platform/ZipLibrary.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Locale.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
+#include "platform/zip/ZipLibrary.h"
 
 #include <QRegularExpression>
 #include <QScopeGuard>

@@ -1,16 +1,16 @@
 #include "engine/modBackup.h"
 
-#include "platform/ErrorMessage.h"
-#include "platform/WinPath.h"
+#include "platform/paths/WinPath.h"
+#include "platform/system/ErrorMessage.h"
 
-#include "platform/Clock.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
-#include "platform/TextViewer.h"
-#include "platform/UserDialog.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Locale.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/system/TextViewer.h"
 
 namespace qv
 {

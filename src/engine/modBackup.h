@@ -2,7 +2,7 @@
 #include <QString>
 #include <functional>
 
-#include "platform/ErrorRecord.h"
+#include "platform/system/ErrorRecord.h"
 
 namespace qv
 {

@@ -1,5 +1,5 @@
 #pragma once
-#include "platform/UserDialog.h"
+#include "platform/base/UserDialog.h"
 
 #include <QElapsedTimer>
 

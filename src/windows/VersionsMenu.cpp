@@ -2,7 +2,7 @@
 
 #include "engine/RunState.h"
 #include "engine/Versions.h"
-#include "platform/UserDialog.h"
+#include "platform/base/UserDialog.h"
 
 #include <QAction>
 #include <QMenu>

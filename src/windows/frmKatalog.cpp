@@ -8,13 +8,13 @@
 #include "controls/panels/qvShadeForm.h"
 #include "controls/tree/qvTree.h"
 #include "engine/modBackup.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/Settings.h"
-#include "platform/TextFile.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/Settings.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
 
 #include <QKeyEvent>
 #include <QMenu>

@@ -1,6 +1,6 @@
 // The real program in its own process: a second copy on the same templates, and the
 // desktop notification at the end of a run.
-#include "platform/InstanceLock.h"
+#include "platform/system/InstanceLock.h"
 #include "support/RunFixture.h"
 
 #include <QCoreApplication>

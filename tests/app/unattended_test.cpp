@@ -1,6 +1,6 @@
 #include "DesktopNotifier.h"
 #include "UnattendedRun.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 #include "support/RunFixture.h"
 
 #include <QFile>

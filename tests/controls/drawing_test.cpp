@@ -3,7 +3,7 @@
 #include "controls/drawing/GDIPlusPicture.h"
 #include "controls/drawing/GDIplusDraw.h"
 #include "controls/drawing/qvKontrollerFelles.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 #include "support/TempTree.h"
 
 #include <QApplication>

@@ -4,8 +4,8 @@
 #include "controls/filelist/qvFileList.h"
 #include "controls/filelist/qvFileListFormat.h"
 #include "controls/filelist/qvFileListModel.h"
-#include "platform/FileSystem.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/ScriptedDialog.h"
+#include "platform/files/FileSystem.h"
 #include "support/TempTree.h"
 
 #include <QDragMoveEvent>

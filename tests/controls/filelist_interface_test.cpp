@@ -4,7 +4,7 @@
 #include "controls/filelist/qvFileListFormat.h"
 #include "controls/filelist/qvFileListModel.h"
 #include "controls/panels/TooltipWindow.h"
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 #include "support/TempTree.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "controls/drawing/qvKontrollerFelles.h"
 #include "controls/panels/qvShadeBox.h"
 #include "controls/panels/qvShadeForm.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 
 #include <QMimeData>
 #include <QSignalSpy>

@@ -3,8 +3,8 @@
 // work it with real mouse and key input.
 #include "controls/tree/qvTree.h"
 #include "controls/tree/qvTreeModel.h"
-#include "platform/PlatformError.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/ScriptedDialog.h"
 #include "support/TempTree.h"
 
 #include <QApplication>

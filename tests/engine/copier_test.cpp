@@ -1,5 +1,5 @@
 #include "engine/modBackup.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 #include "support/RunFixture.h"
 
 #include <QDir>

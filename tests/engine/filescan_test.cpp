@@ -1,6 +1,6 @@
 #include "engine/FileScan.h"
-#include "platform/FileSystem.h"
-#include "platform/Locale.h"
+#include "platform/base/Locale.h"
+#include "platform/files/FileSystem.h"
 #include "support/EngineFixture.h"
 
 #include <QDir>

@@ -5,8 +5,8 @@
 #include "support/RunFixture.h"
 #include "support/TestEnvironment.h"
 
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
 
 #include <QDir>
 #include <QFile>

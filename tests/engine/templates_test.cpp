@@ -1,6 +1,6 @@
 #include "engine/modBackup.h"
-#include "platform/PlatformError.h"
-#include "platform/Settings.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/Settings.h"
 #include "support/EngineFixture.h"
 
 using namespace qv;

@@ -1,7 +1,7 @@
 // Marks per destination, earlier versions of replaced files, kept zip archives and
 // the read-back of copies.
 #include "engine/Versions.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 #include "support/RunFixture.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "engine/ZipBackup.h"
-#include "platform/ArchiveMarks.h"
+#include "platform/marks/ArchiveMarks.h"
 #include "support/RunFixture.h"
 
 #include <QDir>

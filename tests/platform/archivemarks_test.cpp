@@ -1,6 +1,6 @@
 // The mark catalog: what a row means, and that every doubt takes the file again.
-#include "platform/ArchiveMarks.h"
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
+#include "platform/marks/ArchiveMarks.h"
 #include "support/TempTree.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "platform/ChangeWatch.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
+#include "platform/system/ChangeWatch.h"
 #include "support/TempTree.h"
 
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "platform/DriveTable.h"
+#include "platform/paths/DriveTable.h"
 
 #include "support/TempTree.h"
 #include "support/TestEnvironment.h"

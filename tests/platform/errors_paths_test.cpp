@@ -1,5 +1,5 @@
-#include "platform/PlatformError.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/paths/WinPath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
 
 #include "support/OtherUser.h"
 #include "support/TempTree.h"

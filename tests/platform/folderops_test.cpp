@@ -1,9 +1,9 @@
 // The tree's folder operations: one folder made, renamed in place or in letter case,
 // removed for good without following links, and whether a drive answers.
-#include "platform/FileSystem.h"
-#include "platform/FolderOps.h"
-#include "platform/FolderReader.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/FolderOps.h"
+#include "platform/scan/FolderReader.h"
 
 #include "support/TempTree.h"
 

@@ -1,4 +1,4 @@
-#include "platform/InstanceLock.h"
+#include "platform/system/InstanceLock.h"
 #include "support/OtherUser.h"
 #include "support/TempTree.h"
 

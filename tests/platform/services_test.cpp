@@ -1,10 +1,10 @@
-#include "platform/Clock.h"
-#include "platform/DriveTable.h"
-#include "platform/Locale.h"
-#include "platform/PlatformError.h"
-#include "platform/Settings.h"
-#include "platform/TextViewer.h"
-#include "platform/UserDialog.h"
+#include "platform/base/Clock.h"
+#include "platform/base/Locale.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/Settings.h"
+#include "platform/base/UserDialog.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/system/TextViewer.h"
 
 #include "support/TempTree.h"
 

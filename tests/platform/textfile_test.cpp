@@ -1,7 +1,7 @@
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/TextFile.h"
+#include "platform/paths/DriveTable.h"
 
 #include "support/OtherUser.h"
 #include "support/TempTree.h"

@@ -1,6 +1,6 @@
-#include "platform/FileIdentity.h"
-#include "platform/ZipLibrary.h"
-#include "platform/ZipPipeline.h"
+#include "platform/base/FileIdentity.h"
+#include "platform/zip/ZipLibrary.h"
+#include "platform/zip/ZipPipeline.h"
 #include "support/TempTree.h"
 
 #include <QDir>

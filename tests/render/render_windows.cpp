@@ -4,7 +4,7 @@
 // Usage: qv_render_windows [--ratio=R: that ratio only] [folder]
 #include "Gallery.h"
 #include "engine/BackupEngine.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/ScriptedDialog.h"
 #include "windows/frmBackup.h"
 #include "windows/frmKatalog.h"
 #include "windows/frmUtelat.h"

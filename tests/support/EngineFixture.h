@@ -1,6 +1,6 @@
 #pragma once
 #include "engine/BackupEngine.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/ScriptedDialog.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>

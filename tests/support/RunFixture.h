@@ -1,7 +1,7 @@
 #pragma once
 #include "engine/modBackup.h"
-#include "platform/Clock.h"
-#include "platform/FileSystem.h"
+#include "platform/base/Clock.h"
+#include "platform/files/FileSystem.h"
 #include "support/EngineFixture.h"
 
 #include <QDateTime>

@@ -5,8 +5,8 @@
 #include "controls/filelist/qvFileList.h"
 #include "controls/panels/qvShadeBox.h"
 #include "engine/Versions.h"
-#include "platform/ScriptedDialog.h"
-#include "platform/Settings.h"
+#include "platform/base/ScriptedDialog.h"
+#include "platform/base/Settings.h"
 #include "support/TempTree.h"
 #include "windows/frmBackup.h"
 

@@ -2,8 +2,8 @@
 #include "controls/panels/qvShadeBox.h"
 #include "controls/tree/qvTree.h"
 #include "engine/modBackup.h"
-#include "platform/ScriptedDialog.h"
-#include "platform/Settings.h"
+#include "platform/base/ScriptedDialog.h"
+#include "platform/base/Settings.h"
 #include "support/TempTree.h"
 #include "windows/frmKatalog.h"
 

@@ -1,9 +1,9 @@
 #include "ScriptRunner.h"
 
 #include "engine/modBackup.h"
-#include "platform/DriveTable.h"
-#include "platform/PlatformError.h"
-#include "platform/TextFile.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/TextFile.h"
+#include "platform/paths/DriveTable.h"
 
 #include <QRegularExpression>
 

@@ -1,7 +1,7 @@
 #pragma once
 #include "engine/BackupEngine.h"
-#include "platform/Clock.h"
-#include "platform/ScriptedDialog.h"
+#include "platform/base/Clock.h"
+#include "platform/base/ScriptedDialog.h"
 
 #include <QStringList>
 #include <QTextStream>

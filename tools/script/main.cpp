@@ -1,7 +1,7 @@
 // qvbackup-script SCRIPT [SCRIPT...]: runs user actions against the engine headless
 // and prints a transcript. "-" reads the script from standard input.
 #include "ScriptRunner.h"
-#include "platform/ArchiveMarks.h"
+#include "platform/marks/ArchiveMarks.h"
 
 #include <QCoreApplication>
 #include <QFile>

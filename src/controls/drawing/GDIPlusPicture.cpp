@@ -1,7 +1,7 @@
 #include "controls/drawing/GDIPlusPicture.h"
 
 #include "controls/drawing/qvKontrollerFelles.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 
 #include <QImageReader>
 #include <QPainter>

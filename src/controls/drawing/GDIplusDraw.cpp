@@ -1,7 +1,7 @@
 #include "controls/drawing/GDIplusDraw.h"
 
-#include "platform/DriveTable.h"
-#include "platform/WinPath.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
 
 #include <QFileInfo>
 #include <QImage>

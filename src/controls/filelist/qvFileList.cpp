@@ -6,11 +6,11 @@
 
 #include "controls/filelist/qvFileListModel.h"
 #include "controls/panels/CTooltip.h"
-#include "platform/ChangeWatch.h"
-#include "platform/ErrorMessage.h"
-#include "platform/ErrorRecord.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
+#include "platform/base/UserDialog.h"
+#include "platform/paths/WinPath.h"
+#include "platform/system/ChangeWatch.h"
+#include "platform/system/ErrorMessage.h"
+#include "platform/system/ErrorRecord.h"
 
 #include <QEvent>
 #include <QHeaderView>

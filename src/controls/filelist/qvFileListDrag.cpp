@@ -2,8 +2,8 @@
 #include "controls/filelist/qvFileList.h"
 
 #include "controls/filelist/qvFileListModel.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
 
 #include <QApplication>
 #include <QCursor>

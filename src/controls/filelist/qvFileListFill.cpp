@@ -5,11 +5,11 @@
 #include "controls/filelist/qvFileListFormat.h"
 #include "controls/filelist/qvFileListIcons.h"
 #include "controls/filelist/qvFileListModel.h"
-#include "platform/ChangeWatch.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
+#include "platform/system/ChangeWatch.h"
 
 #include <QFileInfo>
 #include <QHeaderView>

@@ -1,8 +1,8 @@
 #include "controls/filelist/qvFileListFormat.h"
 
-#include "platform/ChangeWatch.h"
-#include "platform/Locale.h"
-#include "platform/WinPath.h"
+#include "platform/base/Locale.h"
+#include "platform/paths/WinPath.h"
+#include "platform/system/ChangeWatch.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #include "controls/filelist/qvFileListIcons.h"
 
 #include "controls/filelist/qvFileListFormat.h"
-#include "platform/WinPath.h"
+#include "platform/paths/WinPath.h"
 
 #include <QFileIconProvider>
 #include <QMimeDatabase>

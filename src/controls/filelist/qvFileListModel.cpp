@@ -1,6 +1,6 @@
 #include "controls/filelist/qvFileListModel.h"
 
-#include "platform/Collation.h"
+#include "platform/base/Collation.h"
 
 #include <QTimer>
 #include <algorithm>

@@ -3,10 +3,10 @@
 
 #include "controls/filelist/qvFileListFormat.h"
 #include "controls/filelist/qvFileListModel.h"
-#include "platform/FileSystem.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/WinPath.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

@@ -5,7 +5,7 @@
 #include "controls/drawing/MouseArgs.h"
 #include "controls/drawing/MousePointer.h"
 #include "controls/panels/BackgroundBehind.h"
-#include "platform/PlatformError.h"
+#include "platform/base/PlatformError.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

@@ -1,13 +1,13 @@
 #include "controls/tree/qvTree.h"
 
 #include "controls/tree/qvTreeModel.h"
-#include "platform/ChangeWatch.h"
-#include "platform/DriveTable.h"
-#include "platform/FileSystem.h"
-#include "platform/FolderOps.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FileSystem.h"
+#include "platform/files/FolderOps.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
+#include "platform/system/ChangeWatch.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/FileSystem.h"
+#include "platform/files/FileSystem.h"
 #include <vector>
 
 class QMimeData;

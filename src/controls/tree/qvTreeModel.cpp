@@ -1,8 +1,8 @@
 #include "controls/tree/qvTreeModel.h"
 
 #include "controls/tree/qvTreeIcons.h"
-#include "platform/Collation.h"
-#include "platform/PlatformError.h"
+#include "platform/base/Collation.h"
+#include "platform/base/PlatformError.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -2,14 +2,14 @@
 #include "controls/tree/qvTree.h"
 
 #include "controls/tree/qvTreeModel.h"
-#include "platform/ChangeWatch.h"
-#include "platform/DriveTable.h"
-#include "platform/ErrorMessage.h"
-#include "platform/ErrorRecord.h"
-#include "platform/FolderOps.h"
-#include "platform/PlatformError.h"
-#include "platform/UserDialog.h"
-#include "platform/WinPath.h"
+#include "platform/base/PlatformError.h"
+#include "platform/base/UserDialog.h"
+#include "platform/files/FolderOps.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
+#include "platform/system/ChangeWatch.h"
+#include "platform/system/ErrorMessage.h"
+#include "platform/system/ErrorRecord.h"
 
 #include <QScopeGuard>
 #include <QStringList>

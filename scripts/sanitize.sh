@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the engine and host-layer tests with a sanitizer and -Werror, and runs them.
+# Usage: scripts/sanitize.sh address|thread   (build dir: build-<sanitizer>)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+kind=${1:?address or thread}
+dir=build-$kind
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_SANITIZE="$kind" -DQV_WERROR=ON \
+  "${launcher[@]}" >/dev/null
+tests=()
+for f in tests/platform/*_test.cpp tests/engine/*_test.cpp; do
+  tests+=("$(basename "$f" .cpp)")
+done
+cmake --build "$dir" -j2 --target "${tests[@]}"
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+failed=()
+for t in "${tests[@]}"; do
+  echo "== $kind: $t"
+  "$dir/tests/$t" --gtest_filter='-*.Slow*' --gtest_brief=1 || failed+=("$t")
+done
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "failed under $kind: ${failed[*]}" >&2
+  exit 1
+fi

@@ -1,0 +1,139 @@
+#include "platform/copy/CopyAhead.h"
+
+#include "platform/marks/ArchiveMarks.h"
+
+#include <chrono>
+
+namespace qv
+{
+
+namespace
+{
+constexpr std::size_t kWakeBatch = 16;
+}
+
+CopyAhead::CopyAhead() : m_thread([this] { work(); }) {}
+
+CopyAhead::~CopyAhead()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+}
+
+void CopyAhead::push(hostfs::HostPath source, hostfs::HostPath target)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        Slot &slot = m_slots.emplace_back();
+        slot.source = std::move(source);
+        slot.target = std::move(target);
+        slot.number = m_pushed++;
+        // A wake-up costs two system calls: a thread asleep is given a few files at once.
+        if (!m_workerWaiting || m_slots.size() - m_started < kWakeBatch)
+            return;
+    }
+    m_changed.notify_all();
+}
+
+const hostfs::WrittenCopy *CopyAhead::front()
+{
+    std::unique_lock lock(m_mutex);
+    waitForFront(lock);
+    const Slot &slot = m_slots.front();
+    return slot.error ? nullptr : &slot.written;
+}
+
+hostfs::WrittenCopy CopyAhead::take()
+{
+    std::unique_lock lock(m_mutex);
+    waitForFront(lock);
+    Slot slot = std::move(m_slots.front());
+    m_slots.pop_front();
+    --m_started;
+    lock.unlock();
+    if (slot.error)
+        std::rethrow_exception(slot.error);
+    return std::move(slot.written);
+}
+
+void CopyAhead::waitForFront(std::unique_lock<std::mutex> &lock)
+{
+    if (m_slots.front().done)
+        return;
+    if (m_workerWaiting)
+        m_changed.notify_all(); // fewer than a batch were pushed
+    // Most files are written in microseconds: a short wait without sleeping spares
+    // both threads the system calls of a sleep and a wake-up.
+    const std::uint64_t want = m_slots.front().number + 1;
+    lock.unlock();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
+    while (m_doneBelow.load(std::memory_order_acquire) < want && std::chrono::steady_clock::now() < until)
+        ;
+    lock.lock();
+    // A large file may take a while: the marks cleared meanwhile are still committed
+    // every second.
+    while (!m_slots.front().done) {
+        m_callerWaiting = true;
+        const bool woken =
+            m_changed.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::no_timeout;
+        m_callerWaiting = false;
+        if (!woken) {
+            lock.unlock();
+            marks::commitIfDue();
+            lock.lock();
+        }
+    }
+}
+
+void CopyAhead::discard()
+{
+    std::unique_lock lock(m_mutex);
+    m_callerWaiting = true;
+    m_changed.wait(lock, [&] { return !m_busy; });
+    m_callerWaiting = false;
+    std::deque<Slot> dropped;
+    dropped.swap(m_slots);
+    m_started = 0;
+    lock.unlock(); // the temporaries go outside the lock
+}
+
+void CopyAhead::work()
+{
+    hostfs::FolderHandle sourceFolder, targetFolder; // files come folder by folder
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_workerWaiting = true;
+        m_changed.wait(lock, [&] { return m_stop || m_started < m_slots.size(); });
+        m_workerWaiting = false;
+        if (m_stop)
+            break;
+        Slot &slot = m_slots[m_started];
+        m_busy = true;
+        lock.unlock();
+        try {
+            slot.written = hostfs::writeCopy(slot.source, slot.target, QString(), {},
+                                             {.refuseReadOnlyTarget = false,
+                                              .commitMarks = false,
+                                              .sourceFolder = &sourceFolder,
+                                              .targetFolder = &targetFolder});
+        } catch (...) {
+            slot.error = std::current_exception();
+        }
+        lock.lock();
+        slot.done = true;
+        m_doneBelow.store(slot.number + 1, std::memory_order_release);
+        m_busy = false;
+        ++m_started;
+        if (m_callerWaiting)
+            m_changed.notify_all();
+    }
+    std::deque<Slot> dropped;
+    dropped.swap(m_slots);
+    lock.unlock();
+}
+
+} // namespace qv

@@ -1,0 +1,293 @@
+#include "platform/copy/MirrorCopy.h"
+
+#include "platform/base/PlatformError.h"
+#include "platform/copy/VerifyBackup.h"
+#include "platform/copy/VersionStore.h"
+#include "platform/files/FileSystem.h"
+#include "platform/marks/ArchiveMarks.h"
+#include "platform/paths/DriveTable.h"
+#include "platform/paths/WinPath.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qv
+{
+
+namespace
+{
+
+// Empty when the drive is missing: the folders then cannot be made.
+QString hostOf(const QString &windowsFolder)
+{
+    QString h = DriveTable::current().toHost(windowsFolder).value_or(QString());
+    while (h.size() > 1 && h.endsWith(u'/'))
+        h.chop(1);
+    return h;
+}
+
+QString joined(const QString &folder, const QString &relative)
+{
+    if (relative.isEmpty())
+        return folder;
+    return folder == u"/" ? folder + relative : folder + u'/' + relative;
+}
+
+// The same in bytes: a name never joins a surrogate across the "/".
+hostfs::HostPath joined(const hostfs::HostPath &folder, const QString &relative,
+                        const QByteArray &relativeBytes)
+{
+    if (relative.isEmpty())
+        return folder;
+    QByteArray bytes = folder.bytes;
+    if (bytes != "/")
+        bytes += '/';
+    bytes += relativeBytes;
+    return {joined(folder.text, relative), bytes};
+}
+
+// ".qvb-<name>-XXXXXX": the copy's own temporaries (see the copy's temporary file).
+bool isOwnTemporary(const char *name)
+{
+    const size_t n = std::strlen(name);
+    return n > 12 && std::strncmp(name, ".qvb-", 5) == 0 && name[n - 7] == '-';
+}
+
+bool before(const struct timespec &a, const struct timespec &b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// Removes what a killed run left behind: only our own pattern, and only files that
+// were last changed before this run began (a run going on beside us is left alone).
+void removeStaleTemporaries(const QByteArray &folder, const struct timespec &runStart)
+{
+    DIR *d = ::opendir(folder.constData());
+    if (!d)
+        return;
+    while (const dirent *e = ::readdir(d)) {
+        struct stat st;
+        if (isOwnTemporary(e->d_name) && ::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && before(st.st_ctim, runStart))
+            ::unlinkat(::dirfd(d), e->d_name, 0);
+    }
+    ::closedir(d);
+}
+
+// The destination folder above the mirror, made as any folder is made.
+bool makeHostFolders(const QByteArray &path)
+{
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0)
+        return S_ISDIR(st.st_mode);
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash > 0 && !makeHostFolders(path.left(slash)))
+        return false;
+    return ::mkdir(path.constData(), 0777) == 0 || errno == EEXIST;
+}
+
+} // namespace
+
+MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
+    : m_sourceRoot(hostfs::HostPath::of(hostOf(sourceRoot))),
+      m_mirrorRoot(hostfs::HostPath::of(hostOf(mirrorRoot)))
+{
+    ::clock_gettime(CLOCK_REALTIME, &m_start);
+}
+
+MirrorCopy::~MirrorCopy()
+{
+    m_ahead.reset();
+    // Deepest last is fine: a folder's time changes only when entries come or go.
+    for (const Folder &f : m_folders) {
+        struct stat st;
+        if (::stat(f.source.constData(), &st) != 0)
+            continue;
+        if (::geteuid() == 0)
+            (void)::lchown(f.mirror.constData(), st.st_uid, st.st_gid);
+        ::chmod(f.mirror.constData(), st.st_mode & 07777);
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::utimensat(AT_FDCWD, f.mirror.constData(), times, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
+QString MirrorCopy::relativeHost(const QString &sourceFile) const
+{
+    const QString host = hostfs::toHostOrThrow(sourceFile);
+    const QString prefix = m_sourceRoot.text == u"/" ? m_sourceRoot.text : m_sourceRoot.text + u'/';
+    if (m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty() || !host.startsWith(prefix))
+        raiseError(Err::PathNotFound);
+    return host.mid(prefix.size());
+}
+
+bool MirrorCopy::makeFolders(const QString &sourceFile)
+{
+    if (m_mirrorRoot.text.isEmpty())
+        return false;
+    // Made when the file was handed to the thread copying ahead.
+    if (m_ahead && m_next < m_pushed && m_sources.at(m_next) == sourceFile)
+        return true;
+    const QStringView windowsFolder = QStringView(sourceFile).chopped(WinPath::fileNameOf(sourceFile).size());
+    if (!m_lastFolderMade.isEmpty() && windowsFolder == m_lastFolderMade)
+        return true;
+    QString relative;
+    try {
+        relative = relativeHost(sourceFile);
+    } catch (const PlatformError &) {
+        return false;
+    }
+    const qsizetype last = relative.lastIndexOf(u'/');
+    const QString folder = last < 0 ? QString() : relative.left(last);
+    if (m_ready.contains(folder))
+        return true;
+
+    // The folders from the mirror's root down, each made or checked once per run.
+    QStringList needed;
+    for (QString f = folder;; f = f.left(std::max<qsizetype>(f.lastIndexOf(u'/'), 0))) {
+        if (m_ready.contains(f))
+            break;
+        needed.prepend(f);
+        if (f.isEmpty())
+            break;
+    }
+    for (const QString &f : std::as_const(needed)) {
+        const QByteArray mirror = hostPathBytes(joined(m_mirrorRoot.text, f));
+        if (f.isEmpty() && !makeHostFolders(mirror.left(std::max<qsizetype>(mirror.lastIndexOf('/'), 1))))
+            return false;
+        bool made = ::mkdir(mirror.constData(), 0700) == 0;
+        if (!made) {
+            struct stat st;
+            if (errno != EEXIST || ::lstat(mirror.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+                return false;
+            // Our own folder, made read-only by its source's bits last time.
+            if ((st.st_mode & 0300) != 0300)
+                ::chmod(mirror.constData(), (st.st_mode & 07777) | 0300);
+            removeStaleTemporaries(mirror, m_start);
+        }
+        if (made)
+            hostcache::noteCreated(hostPathFromBytes(mirror).section(u'/', 0, -2), f.section(u'/', -1));
+        m_folders.push_back({hostPathBytes(joined(m_sourceRoot.text, f)), mirror});
+        m_ready.insert(f);
+    }
+    m_lastFolderMade = windowsFolder.toString();
+    return true;
+}
+
+MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
+{
+    const QString relative = relativeHost(sourceFile);
+    const QByteArray relativeBytes = hostPathBytes(relative);
+    // Read where the source was found, unless a per-user mirror of a program folder
+    // file stands in for it.
+    return {hostfs::virtualStoreMirror(sourceFile) ? hostfs::HostPath::of(hostfs::readPath(sourceFile))
+                                                   : joined(m_sourceRoot, relative, relativeBytes),
+            joined(m_mirrorRoot, relative, relativeBytes)};
+}
+
+void MirrorCopy::copyAhead(const QStringList &sources)
+{
+    if (hostfs::copyFaultHook() || m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty())
+        return;
+    m_sources = sources;
+    m_next = m_pushed = 0;
+    m_ahead = std::make_unique<CopyAhead>();
+    m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes);
+}
+
+void MirrorCopy::pushAhead()
+{
+    // Enough to keep the thread busy; few enough that a stop wastes little.
+    constexpr qsizetype kAhead = 64;
+    while (m_pushed < m_sources.size() && m_pushed < m_next + kAhead) {
+        const QString &source = m_sources.at(m_pushed);
+        // A file whose folder or host path fails is left for copy() to meet in turn.
+        if (!makeFolders(source))
+            return;
+        try {
+            const Hosts h = hostsOf(source);
+            m_ahead->push(h.read, h.mirror);
+        } catch (const PlatformError &) {
+            return;
+        }
+        ++m_pushed;
+    }
+}
+
+quint32 MirrorCopy::attributes(const QString &sourceFile)
+{
+    if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
+        pushAhead();
+        if (m_pushed > m_next)
+            if (const hostfs::WrittenCopy *read = m_ahead->front())
+                return hostfs::attributesAsRead(sourceFile, *read);
+    }
+    return fileAttributes(sourceFile);
+}
+
+void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
+{
+    if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
+        const qsizetype i = m_next++;
+        if (m_pushed > i) {
+            pushAhead();
+            hostfs::WrittenCopy written;
+            try {
+                written = m_ahead->take();
+            } catch (const PlatformError &) {
+                // What was written after a failure may fail alike (a full disk): the
+                // files ahead are written again when their turn comes.
+                m_ahead->discard();
+                m_pushed = m_next;
+                throw;
+            }
+            // Copies are put in place folder by folder: one descriptor at a time.
+            const char *name;
+            place(written, m_placeFolder.of(written.temporary, name));
+            return;
+        }
+        m_pushed = m_next;
+        pushAhead();
+    }
+    const Hosts h = hostsOf(sourceFile);
+    hostfs::WrittenCopy written =
+        hostfs::writeCopy(h.read, h.mirror, destination, hostfs::copyFaultHook(), {});
+    place(written, AT_FDCWD);
+}
+
+void MirrorCopy::keepVersionsIn(const QString &versionsFolder)
+{
+    m_versions = hostfs::HostPath::of(hostOf(versionsFolder));
+}
+
+void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
+{
+    QByteArray version;
+    versions::Kept kept = versions::Kept::No;
+    const QByteArray &target = written.target.bytes;
+    if (!m_versions.bytes.isEmpty() && target.startsWith(m_mirrorRoot.bytes + '/')) {
+        version = m_versions.bytes + target.mid(m_mirrorRoot.bytes.size());
+        kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs);
+    }
+    try {
+        hostfs::placeCopy(written, folder);
+    } catch (const PlatformError &) {
+        if (kept == versions::Kept::Moved)
+            ::rename(version.constData(), target.constData()); // the mirror keeps its copy
+        throw;
+    }
+    if (kept != versions::Kept::No)
+        ++m_versionsKept;
+}
+
+bool MirrorCopy::readBackMatches(const QString &sourceFile)
+{
+    const Hosts h = hostsOf(sourceFile);
+    return verify::sameContent(h.read.bytes, h.mirror.bytes, true) == verify::Same::Yes;
+}
+
+} // namespace qv

@@ -1,0 +1,90 @@
+#pragma once
+#include "platform/copy/CopyAhead.h"
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace qv
+{
+namespace marks
+{
+class RowsInView;
+}
+
+// Copies found files into a mirror of their source tree, name for name as the source
+// has them (a "docs" beside a "Docs" stays apart), each folder made once. Mirror
+// folders take their source folder's permission bits, and its modification time
+// once all files are in. A read-only copy from an earlier run is replaced: the
+// mirror belongs to the program. Temporaries that a killed run left in a mirror
+// folder are removed the first time this run writes there.
+class MirrorCopy
+{
+public:
+    // Windows folders with trailing "\": the source root and its mirror
+    // ("...\Backup av <name>\").
+    MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot);
+    ~MirrorCopy(); // applies the folders' modes and times
+
+    // The files copy() will be given, in that order: from then on the next few are
+    // read and written ahead on a second thread, and each is put in place only when
+    // copy() reaches it. Not while a copy fault hook is set, which counts on the order.
+    void copyAhead(const QStringList &sources);
+
+    // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
+    bool makeFolders(const QString &sourceFile);
+    // sourceFile's attributes (fileAttributes) as copy() is about to take it: from the
+    // look taken when it was read ahead, when it was. Throws PlatformError as
+    // fileAttributes.
+    quint32 attributes(const QString &sourceFile);
+    // Copies sourceFile to its place in the mirror; destination is its Windows path
+    // there (for messages and the copy's fault hook). Throws PlatformError as copyFile.
+    void copy(const QString &sourceFile, const QString &destination);
+
+    // From now on a copy that replaces an earlier one in the mirror keeps that one
+    // below versionsFolder (a Windows folder, "...\Eldre versjoner av <name>\<stamp>\")
+    // under its path in the mirror (see versions::keepOldCopy).
+    void keepVersionsIn(const QString &versionsFolder);
+    int versionsKept() const { return m_versionsKept; }
+
+    // Whether the copy of sourceFile, made durable and read back from the disk, holds
+    // what the source holds now. Throws PlatformError when the copy cannot be read.
+    bool readBackMatches(const QString &sourceFile);
+
+    MirrorCopy(const MirrorCopy &) = delete;
+    MirrorCopy &operator=(const MirrorCopy &) = delete;
+
+private:
+    QString relativeHost(const QString &sourceFile) const; // "sub/name" below the root
+    struct Hosts {
+        hostfs::HostPath read, mirror; // where the source is read, where its copy goes
+    };
+    Hosts hostsOf(const QString &sourceFile) const;
+    void pushAhead();
+    void place(hostfs::WrittenCopy &written, int folder);
+
+    hostfs::HostPath m_versions; // empty: none kept
+    int m_versionsKept = 0;
+
+    hostfs::FolderHandle m_placeFolder;
+
+    // Copies ahead: m_ahead holds m_sources[m_next, m_pushed).
+    std::unique_ptr<CopyAhead> m_ahead;
+    std::unique_ptr<marks::RowsInView> m_rowsInView; // each file taken is looked up
+    QStringList m_sources;
+    qsizetype m_next = 0, m_pushed = 0;
+    QString m_lastFolderMade; // Windows folder of the last file whose folders were made
+
+    struct Folder {
+        QByteArray source, mirror;
+    };
+    hostfs::HostPath m_sourceRoot, m_mirrorRoot; // host folders of the two roots
+    QSet<QString> m_ready;                       // mirror folders made (relative host paths, "" for the root)
+    std::vector<Folder> m_folders;
+    struct timespec m_start;
+};
+
+} // namespace qv

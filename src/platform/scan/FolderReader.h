@@ -1,0 +1,88 @@
+#pragma once
+#include "platform/base/FileIdentity.h"
+
+#include <QByteArray>
+#include <QString>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace qv
+{
+
+// What one folder holds, as the system calls gave it: names and stat fields, no
+// texts. Files and folders only (links resolved to what they lead to), "." and ".."
+// left out.
+struct FolderListing {
+    struct Entry {
+        std::uint32_t nameStart = 0, nameLength = 0; // in names
+        bool isFolder = false;                       // a folder or a link to one
+        bool isLink = false;
+        bool statted = false; // false for folders known from the listing alone
+        unsigned mode = 0;
+        FileIdentity identity; // its modification time is the entry's too
+        QString hostName;      // the name as text, decoded on the reading thread
+    };
+    bool opened = false;
+    std::uint64_t device = 0, inode = 0; // of the folder read
+    bool searchDenied = false;           // listed, but its entries could not be looked at
+    std::string names;
+    std::vector<Entry> entries;
+
+    std::string_view name(const Entry &e) const
+    {
+        return std::string_view(names).substr(e.nameStart, e.nameLength);
+    }
+};
+
+FolderListing readFolder(const QByteArray &hostPath);
+// Whether the folder read is still the one at hostPath.
+bool stillThere(const FolderListing &listing, const QByteArray &hostPath);
+
+// Reads a folder tree on a second thread in the order a depth-first walk lists it
+// (each folder's subfolders in the order the folder lists them), a bounded way ahead
+// of the caller, who takes each folder's listing by its path below the root. A caller
+// that would wait reads the folder itself when the thread has not started it. Links
+// to folders are not followed.
+class FolderReadAhead
+{
+public:
+    FolderReadAhead(const QByteArray &rootHost, bool recursive);
+    ~FolderReadAhead();
+    // The listing of the folder at relative ("" for the root; "a/b" below it), once
+    // read; nothing when the walk never reaches it. A listing read ahead of a folder
+    // that has since gone or been replaced is read again.
+    std::optional<FolderListing> take(const std::string &relative);
+
+    FolderReadAhead(const FolderReadAhead &) = delete;
+    FolderReadAhead &operator=(const FolderReadAhead &) = delete;
+
+private:
+    struct Pending {
+        QByteArray host;
+        std::string relative;
+    };
+    void walk();
+    // Reads a folder taken off the pending stack, outside the lock; its subfolders go
+    // onto the stack.
+    FolderListing readHere(const Pending &folder, std::unique_lock<std::mutex> &lock);
+    void keep(std::string relative, FolderListing listing); // for take(), under the lock
+
+    const bool m_recursive;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Pending> m_pending; // folders not yet read, the next on top
+    int m_reading = 0;              // folders being read now, by either thread
+    std::unordered_map<std::string, FolderListing> m_read;
+    std::size_t m_entriesHeld = 0;
+    bool m_done = false, m_stop = false;
+    bool m_waitingForRoom = false; // held listings fill the bound
+    std::thread m_thread;
+};
+
+} // namespace qv

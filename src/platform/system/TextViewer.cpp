@@ -1,0 +1,70 @@
+#include "platform/system/TextViewer.h"
+
+#include "platform/base/PlatformError.h"
+#include "platform/files/FileSystem.h"
+#include "platform/paths/DriveTable.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace qv
+{
+
+namespace
+{
+
+QString viewerProgram()
+{
+    const QString configured = qEnvironmentVariable("QVBACKUP_TEXT_VIEWER");
+    const QString name = configured.isEmpty() ? QStringLiteral("xdg-open") : configured;
+    if (name.contains(u'/')) {
+        const QFileInfo fi(name);
+        return fi.isFile() && fi.isExecutable() ? fi.absoluteFilePath() : QString();
+    }
+    return QStandardPaths::findExecutable(name);
+}
+
+} // namespace
+
+void startTextViewer(const QString &windowsPath)
+{
+    const QString program = viewerProgram();
+    if (program.isEmpty())
+        raiseError(Err::FileNotFound);
+    const QString host = DriveTable::current().toHost(windowsPath).value_or(windowsPath);
+    // The program is there but would not run (not a program, no rights...): that is
+    // not a missing program.
+    if (!QProcess::startDetached(program, {host}))
+        raiseError(Err::PathFileAccess);
+}
+
+// There is no Windows folder on this host: "C:\Windows" when the table has one,
+// else the viewer's folder through the table, else the customary name.
+QString windowsFolder()
+{
+    const QString customary = QStringLiteral("C:\\Windows");
+    if (folderExists(customary))
+        return customary;
+    const QString program = viewerProgram();
+    if (!program.isEmpty())
+        if (const auto w = DriveTable::current().toWindows(QFileInfo(program).absolutePath()))
+            return *w;
+    return customary;
+}
+
+QString logonName()
+{
+    QString name = qEnvironmentVariable("USER");
+    if (name.isEmpty())
+        name = qEnvironmentVariable("LOGNAME");
+    if (name.isEmpty())
+        if (const passwd *pw = ::getpwuid(::geteuid()))
+            name = QString::fromLocal8Bit(pw->pw_name);
+    return name;
+}
+
+} // namespace qv
