@@ -577,6 +577,8 @@ QByteArray destinationKey(const QByteArray &hostFolder)
     // A folder not made yet is placed by the nearest one that exists, so its key is the
     // same before and after its first run.
     QByteArray existing = hostFolder, rest;
+    while (existing.size() > 1 && existing.endsWith('/'))
+        existing.chop(1);
     struct stat st;
     while (existing.size() > 1 && ::stat(existing.constData(), &st) != 0) {
         const qsizetype slash = existing.lastIndexOf('/');
