@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-base-dev-tools libgl1-mesa-dev
-  libzip-dev libdeflate-dev zlib1g-dev zip unzip libsqlite3-dev
+  libzip-dev libdeflate-dev zlib1g-dev zip unzip libsqlite3-dev libxxhash-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core
   rsync python3 clang-format

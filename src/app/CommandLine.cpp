@@ -102,6 +102,27 @@ CommandLine CommandLine::parse(const QStringList &args)
                 return invalid(QStringLiteral("--to trenger en mappe."));
             c.restoreTo = value;
             restoreOptionGiven = true;
+        } else if (takeValue(args, i, QStringLiteral("--verify"), value, missing)) {
+            if (missing || value.trimmed().isEmpty())
+                return invalid(QStringLiteral("--verify trenger navnet på en mal."));
+            if (!setAction(Action::Verify) || !c.templateName.isEmpty())
+                return invalid(oneAction);
+            c.templateName = value;
+        } else if (takeValue(args, i, QStringLiteral("--keep-versions"), value, missing)) {
+            bool ok = false;
+            c.keepVersions = value.toInt(&ok);
+            if (missing || !ok || c.keepVersions < 0 || c.keepVersions > 36500)
+                return invalid(
+                    QStringLiteral("--keep-versions tar et antall dager, 0 slår eldre versjoner av."));
+        } else if (takeValue(args, i, QStringLiteral("--keep-archives"), value, missing)) {
+            bool ok = false;
+            c.keepArchives = value.toInt(&ok);
+            if (missing || !ok || c.keepArchives < 0)
+                return invalid(QStringLiteral("--keep-archives tar et antall zip-filer, 0 beholder alle."));
+        } else if (takeValue(args, i, QStringLiteral("--read-back"), value, missing)) {
+            if (value != "on" && value != "off")
+                return invalid(QStringLiteral("--read-back tar on eller off."));
+            c.readBack = value == "on" ? 1 : 0;
         } else if (a == "--help" || a == "-h") {
             if (!setAction(Action::Help))
                 return invalid(oneAction);
@@ -126,6 +147,14 @@ CommandLine CommandLine::parse(const QStringList &args)
     } else if (restoreOptionGiven) {
         return invalid(QStringLiteral("--from og --to brukes bare sammen med --restore."));
     }
+    if (c.keepArchives >= 0 && c.action != Action::Run)
+        return invalid(QStringLiteral("--keep-archives brukes sammen med --run \"NAVN\"."));
+    if ((c.keepVersions >= 0 || c.readBack >= 0) && c.action == Action::Window)
+        c.action = Action::Settings;
+    if ((c.keepVersions >= 0 || c.readBack >= 0) && c.action != Action::Settings && c.action != Action::Run &&
+        c.action != Action::All)
+        return invalid(
+            QStringLiteral("--keep-versions og --read-back brukes alene, med --run eller med --all."));
     if (atGiven && (c.action != Action::Schedule || c.frequency == Frequency::Off))
         return invalid(QStringLiteral("--at brukes bare sammen med --schedule daily eller weekly."));
     return c;
@@ -157,6 +186,18 @@ QString helpText()
         "                   (standard: det nyeste). Uten --to legges de tilbake der de var;\n"
         "                   en fil som ligger der og er annerledes, beholdes ved siden av som\n"
         "                   «navn (før gjenoppretting)». Loggen er BackupLoggGjenoppretting.txt.\n"
+        "  --verify \"NAVN\"  Les backupen til malen tilbake (speilet, eller alle filene i den\n"
+        "                   nyeste zip-filen) og sammenlign med kilden: innhold, størrelse og\n"
+        "                   tid. Hvert avvik skrives ut. Status 0: lik, 1: avvik eller\n"
+        "                   manglende filer, 2: backupen kan ikke leses.\n"
+        "  --keep-versions DAGER\n"
+        "                   Hvor mange dager eldre versjoner av erstattede filer beholdes\n"
+        "                   (standard 30, 0 slår dem av). Lagres; alene eller med --run/--all.\n"
+        "  --read-back on|off\n"
+        "                   Les hver kopi tilbake og sammenlign med kilden under kjøringen.\n"
+        "  --keep-archives ANTALL\n"
+        "                   Med --run: behold bare de siste ANTALL zip-filene til malen\n"
+        "                   (0: alle). Lagres for malen.\n"
         "  --help           Vis denne hjelpen.\n"
         "  --version        Vis programversjonen.\n"
         "\n"

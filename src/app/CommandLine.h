@@ -20,12 +20,14 @@ enum class Frequency { Daily, Weekly, Off };
 
 // What the program was asked to do. Options are English; messages Norwegian.
 struct CommandLine {
-    enum class Action { Window, Run, All, Schedule, Restore, Help, Version, Invalid };
+    enum class Action { Window, Run, All, Schedule, Restore, Verify, Settings, Help, Version, Invalid };
 
     Action action = Action::Window;
     bool quiet = false;   // --quiet: nothing on standard output unless something went wrong
     bool dryRun = false;  // --dry-run: list what would be taken, take nothing
-    QString templateName; // --run, --restore
+    QString templateName; // --run, --restore, --verify
+    // Stored settings (-1: not given): --keep-versions, --read-back, --keep-archives.
+    int keepVersions = -1, readBack = -1, keepArchives = -1;
     Frequency frequency = Frequency::Daily;
     QTime at{12, 0};
     QString error; // with Invalid: what was wrong, in Norwegian

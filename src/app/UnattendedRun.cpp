@@ -220,6 +220,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 #include "DesktopNotifier.h"
 #include "RestoreCommand.h"
 #include "Schedule.h"
+#include "VersionsCommand.h"
 #include "platform/system/ErrorRecord.h"
 
 #include <QCoreApplication>
@@ -241,8 +242,14 @@ int runCommandLine(const CommandLine &c, QTextStream &out, QTextStream &err, boo
         return ExitBadArguments;
     case CommandLine::Action::Schedule:
         return schedule::apply(c.frequency, c.at, QCoreApplication::applicationFilePath(), out, err);
+    case CommandLine::Action::Verify:
+        return runVerify(c, out, err);
+    case CommandLine::Action::Settings:
+        applySettings(c, out);
+        return ExitFinished;
     case CommandLine::Action::Run:
     case CommandLine::Action::All: {
+        applySettings(c, out);
         const RunSummary r = runUnattended(c, out, err, outIsTerminal);
         if (r.status != ExitBadArguments && r.notify)
             notifyDesktop(r.title, r.body);

@@ -1,6 +1,7 @@
 #include "engine/Copier.h"
 
 #include "engine/BackupLabel.h"
+#include "engine/Versions.h"
 #include "engine/modBackup.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Locale.h"
@@ -8,6 +9,7 @@
 #include "platform/base/StopRequest.h"
 #include "platform/base/UserDialog.h"
 #include "platform/copy/MirrorCopy.h"
+#include "platform/copy/VersionStore.h"
 #include "platform/files/FileSystem.h"
 #include "platform/paths/WinPath.h"
 
@@ -63,6 +65,7 @@ void Copier::General_Kopier()
         }
     };
 
+    const MarkDestination marksOf(s.Til);
     try {
         dialog().setBusyPointer(true);
         const FoundFiles &found = s.found;
@@ -96,6 +99,13 @@ void Copier::General_Kopier()
             s.Avbrutt = true;
             throw StopCopy{};
         }
+        // Earlier versions past their time go before this run adds its own.
+        const int days = versionDays();
+        const QString versionsFolder = versionsRoot(s.Fra, s.Til);
+        const int versionsRemoved = versions::removeOlderThan(versionsFolder, days, now());
+        if (days > 0)
+            mirror.keepVersionsIn(versionsFolder + versions::stampOf(now()) + '\\');
+        const bool readBack = readBackCopies();
         mirror.copyAhead(sources, destinations);
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
@@ -165,6 +175,15 @@ void Copier::General_Kopier()
                     again = true;
                 }
             }
+            if (!feilflagg && readBack) {
+                bool same = false;
+                step([&] { same = mirror.readBackMatches(source); });
+                if (!same) {
+                    // The mark stays set: the next run takes the file again.
+                    s.LoggTekst += "  Kopien stemmer ikke med kilden: " + source + kCrLf;
+                    feilflagg = true;
+                }
+            }
             if (!feilflagg) {
                 if (attributes & Attr::Archive) {
                     try {
@@ -192,6 +211,7 @@ void Copier::General_Kopier()
             }
         }
         s.fileInProgress = 0;
+        s.LoggTekst += versionsLogLine(mirror.versionsKept(), versionsRemoved);
 
         // A copy stopped short is not a run to stamp.
         if (!feilflagg && !s.Avbrutt) {

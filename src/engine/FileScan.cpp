@@ -135,6 +135,7 @@ void FileScan::General_SokFiler()
     m_excluded = Exclusions::lowerCased(s.UtelatListe);
     double total;
     {
+        const MarkDestination marksOf(s.Til);
         // A link into the destination would take earlier backups into this one.
         TreeScan tree(folder, s.chkUnderkat.value, s.Til);
         m_tree = &tree;

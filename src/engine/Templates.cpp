@@ -65,6 +65,15 @@ void Templates::finishLoad()
     s.lsv1.sortByName();
     s.lsv1.sorted = true;
     s.cboMal.insertAt(0, TemplateBox::kNyMal);
+    nameDestinations();
+}
+
+void Templates::nameDestinations()
+{
+    QStringList folders;
+    for (const BackupMal &m : s.lsv1.rows())
+        folders << m.Til;
+    nameMarkDestinations(folders);
 }
 
 void Templates::General_LesMal()
@@ -180,6 +189,7 @@ void Templates::General_SkrivMalfil()
     for (const QString &kept : std::as_const(m_keptLines))
         text += kept + kCrLf;
     writeTextFile(programFile(Files::Maler), text);
+    nameDestinations();
 }
 
 BackupMal Templates::windowValues(const QString &name) const

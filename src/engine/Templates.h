@@ -37,6 +37,8 @@ public:
 private:
     QString beginLoad();
     void finishLoad();
+    // Tells the mark catalog which destinations the templates name.
+    void nameDestinations();
     void clearActiveTemplate();
     void disableTemplateCommands();
     void keepUnreadableCopy();

@@ -1,6 +1,7 @@
 #include "engine/ZipBackup.h"
 
 #include "engine/BackupLabel.h"
+#include "engine/Versions.h"
 #include "engine/modBackup.h"
 #include "platform/base/Clock.h"
 #include "platform/base/Locale.h"
@@ -56,6 +57,7 @@ bool ZipBackup::General_ZipBackup()
     };
     // The marks cleared are committed however the step ends: a transaction left open
     // would hold the catalog's write lock from every other run while the window waits.
+    const MarkDestination marksOf(s.Til);
     const auto commitMarks = qScopeGuard([] { flushArchiveMarks(); });
     // An Esc answered earlier (a copy template's "No" in an all-templates run)
     // belongs to that step, not to this one.
@@ -120,6 +122,10 @@ bool ZipBackup::General_ZipBackup()
                     s.noteCopied(file);
                 }
             }
+            const int removed =
+                removeOldArchives(s.Fra, s.Til, archivesKept(s.lsv1.row(s.cboMal.listIndex()).Malnavn));
+            if (removed > 0)
+                s.LoggTekst += "Eldre zip-filer fjernet: \t" + QString::number(removed) + kCrLf;
             const QString stamp = formatRunTime(now());
             s.lsv1.row(s.cboMal.listIndex()).SistKjort = stamp;
             t.General_SkrivMalfil();

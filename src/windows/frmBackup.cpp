@@ -14,6 +14,7 @@
 #include "platform/paths/DriveTable.h"
 #include "windows/FileListBinding.h"
 #include "windows/QtUserDialog.h"
+#include "windows/VersionsMenu.h"
 #include "windows/frmGjenopprett.h"
 #include "windows/frmKatalog.h"
 #include "windows/frmUtelat.h"
@@ -271,6 +272,7 @@ void frmBackup::buildMenus()
     item(m_mnuRediger, "mnuRedigerNyMal", "&Ny mal", [this] { m_qvbNy->Click(); });
     item(m_mnuRediger, "mnuRedigerLagreMal", "Lagre &mal...", [this] { m_qvbLagre->Click(); });
     item(m_mnuRediger, "mnuRedigerSlettMal", "S&lett mal", [this] { m_qvbSlett->Click(); });
+    addVersionEntries(m_mnuRediger, m_engine.state);
 
     m_mnuOm = menuBar()->addMenu(QStringLiteral("&Om"));
     item(m_mnuOm, "mnuOmOm0", "Versjon " + versionText(1), [] {});

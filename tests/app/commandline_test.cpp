@@ -76,6 +76,29 @@ int verify(const QString &dir)
 }
 } // namespace
 
+TEST(CommandLineTest, VerifyAndTheStoredBackupSettings)
+{
+    auto verify = CommandLine::parse({"--verify", "Dok"});
+    EXPECT_EQ(verify.action, Action::Verify);
+    EXPECT_EQ(verify.templateName, "Dok");
+    auto alone = CommandLine::parse({"--keep-versions", "0", "--read-back", "on"});
+    EXPECT_EQ(alone.action, Action::Settings);
+    EXPECT_EQ(alone.keepVersions, 0);
+    EXPECT_EQ(alone.readBack, 1);
+    auto withRun = CommandLine::parse({"--run", "Dok", "--keep-archives=3", "--keep-versions=60"});
+    EXPECT_EQ(withRun.action, Action::Run);
+    EXPECT_EQ(withRun.keepArchives, 3);
+    EXPECT_EQ(withRun.keepVersions, 60);
+    for (const QStringList &bad : {QStringList{"--verify"},
+                                   {"--keep-versions", "-1"},
+                                   {"--keep-versions", "x"},
+                                   {"--read-back", "ja"},
+                                   {"--keep-archives", "2"},
+                                   {"--verify", "A", "--run", "B"},
+                                   {"--keep-versions", "5", "--verify", "A"}})
+        EXPECT_EQ(CommandLine::parse(bad).action, Action::Invalid) << bad.join(' ').toStdString();
+}
+
 TEST(ScheduleTest, UnitsRunAllAndCatchUpMissedRuns)
 {
     const QString timer = schedule::timerUnit(Frequency::Weekly, QTime(2, 30));

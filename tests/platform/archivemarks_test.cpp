@@ -88,6 +88,52 @@ TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
     EXPECT_EQ(QFileInfo(QFileInfo(marks::catalogPath()).absolutePath()).permissions() & 0x0077, 0);
 }
 
+TEST_F(MarkCatalogTest, EachDestinationHasItsOwnRowsAndUnnamedOnesArePruned)
+{
+    QTemporaryDir a, b;
+    const QByteArray A = QFile::encodeName(a.path()), B = QFile::encodeName(b.path());
+    {
+        const marks::ForDestination into(A);
+        marks::clear(kFile, identity());
+        EXPECT_TRUE(marks::isClear(kFile, identity()));
+    }
+    {
+        const marks::ForDestination into(B);
+        EXPECT_FALSE(marks::isClear(kFile, identity()));
+        marks::clear(kFile, identity(7, 11));
+    }
+    marks::commit();
+    // Outside a run: clear only while every named destination holds this identity.
+    marks::nameDestinations({A, B});
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
+    {
+        const marks::ForDestination into(B);
+        marks::clear(kFile, identity());
+    }
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+    marks::nameDestinations({B, A + "/ikke plugget inn"}); // one missing: nothing pruned
+    {
+        const marks::ForDestination into(A);
+        EXPECT_TRUE(marks::isClear(kFile, identity()));
+    }
+    marks::nameDestinations({B});
+    {
+        const marks::ForDestination into(A);
+        EXPECT_FALSE(marks::isClear(kFile, identity()));
+    }
+    marks::nameDestinations({});
+
+    // A volume whose inode numbers change on a remount compares without them.
+    const marks::Location remounted{"net:fuse.sshfs:host:/", "/a.txt", true};
+    marks::clear(remounted, identity(7));
+    EXPECT_TRUE(marks::isClear(remounted, identity(8)));
+    EXPECT_FALSE(marks::isClear(remounted, identity(8, 11)));
+    EXPECT_TRUE(marks::inodesUnstable("fuse.sshfs", "rw,user_id=0,group_id=0"));
+    EXPECT_TRUE(marks::inodesUnstable("cifs", "rw,vers=3.0,noserverino"));
+    EXPECT_FALSE(marks::inodesUnstable("cifs", "rw,vers=3.0,serverino"));
+    EXPECT_FALSE(marks::inodesUnstable("ext4", "rw"));
+}
+
 TEST_F(MarkCatalogTest, RowsInViewAnswerAsTheCatalogDoesIncludingMarksWrittenMeanwhile)
 {
     QTemporaryDir tree;

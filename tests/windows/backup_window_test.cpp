@@ -4,6 +4,7 @@
 #include "controls/buttons/qvTButton.h"
 #include "controls/filelist/qvFileList.h"
 #include "controls/panels/qvShadeBox.h"
+#include "engine/Versions.h"
 #include "platform/base/ScriptedDialog.h"
 #include "platform/base/Settings.h"
 #include "support/TempTree.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -114,6 +116,41 @@ TEST_F(BackupWindowTest, ChoosingFoldersEnablesStartAndOptionsGateZip)
     click(window->qvbTil());
     EXPECT_EQ(window->txtTil()->text(), "Finn en gyldig mottaker-mappe.");
     EXPECT_FALSE(window->qvbStart()->isEnabled());
+}
+
+TEST_F(BackupWindowTest, TheEditMenuSetsTheDaysVersionsAreKeptAndTheReadBack)
+{
+    setVersionDays(30);
+    setReadBackCopies(false);
+    open();
+    QMenu *menu = window->findChild<QMenu *>();
+    for (QMenu *m : window->menuBar()->findChildren<QMenu *>())
+        if (m->title() == "&Rediger")
+            menu = m;
+    const auto choose = [&](const QString &name) {
+        QTest::mouseClick(window->menuBar(), Qt::LeftButton, {},
+                          window->menuBar()->actionGeometry(menu->menuAction()).center());
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(window->action(name)).center());
+    };
+    QString asked;
+    QTimer::singleShot(50, window.get(), [&] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *input = qobject_cast<QInputDialog *>(w); input && input->isVisible()) {
+                asked = input->textValue();
+                input->setTextValue("7");
+                QTest::keyClick(input, Qt::Key_Return);
+            }
+    });
+    choose("mnuRedigerVersjoner");
+    EXPECT_EQ(asked, "30");
+    EXPECT_EQ(versionDays(), 7);
+
+    choose("mnuRedigerLesTilbake");
+    EXPECT_TRUE(readBackCopies());
+    EXPECT_TRUE(window->action("mnuRedigerLesTilbake")->isChecked());
+    setVersionDays(30);
+    setReadBackCopies(false);
 }
 
 TEST_F(BackupWindowTest, CancelledChooserLeavesPathAndChangeFlag)

@@ -2,6 +2,8 @@
 
 #include "platform/base/AccessList.h"
 #include "platform/base/PlatformError.h"
+#include "platform/copy/VerifyBackup.h"
+#include "platform/copy/VersionStore.h"
 #include "platform/files/FileSystem.h"
 #include "platform/marks/ArchiveMarks.h"
 #include "platform/paths/DriveTable.h"
@@ -302,14 +304,47 @@ void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
             }
             // Copies are put in place folder by folder: one descriptor at a time.
             const char *name;
-            hostfs::placeCopy(written, m_placeFolder.of(written.temporary, name));
+            place(written, m_placeFolder.of(written.temporary, name));
             return;
         }
         m_pushed = m_next;
         pushAhead();
     }
     const Hosts h = hostsOf(sourceFile);
-    hostfs::copyHostFile(h.read.text, h.mirror.text, destination, true);
+    hostfs::WrittenCopy written =
+        hostfs::writeCopy(h.read, h.mirror, destination, hostfs::copyFaultHook(), {});
+    place(written, AT_FDCWD);
+}
+
+void MirrorCopy::keepVersionsIn(const QString &versionsFolder)
+{
+    m_versions = hostfs::HostPath::of(hostOf(versionsFolder));
+}
+
+void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
+{
+    QByteArray version;
+    versions::Kept kept = versions::Kept::No;
+    const QByteArray &target = written.target.bytes;
+    if (!m_versions.bytes.isEmpty() && target.startsWith(m_mirrorRoot.bytes + '/')) {
+        version = m_versions.bytes + target.mid(m_mirrorRoot.bytes.size());
+        kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs);
+    }
+    try {
+        hostfs::placeCopy(written, folder);
+    } catch (const PlatformError &) {
+        if (kept == versions::Kept::Moved)
+            ::rename(version.constData(), target.constData()); // the mirror keeps its copy
+        throw;
+    }
+    if (kept != versions::Kept::No)
+        ++m_versionsKept;
+}
+
+bool MirrorCopy::readBackMatches(const QString &sourceFile)
+{
+    const Hosts h = hostsOf(sourceFile);
+    return verify::sameContent(h.read.bytes, h.mirror.bytes, true) == verify::Same::Yes;
 }
 
 } // namespace qv

@@ -51,6 +51,16 @@ public:
     // there (for messages and the copy's fault hook). Throws PlatformError as copyFile.
     void copy(const QString &sourceFile, const QString &destination);
 
+    // From now on a copy that replaces an earlier one in the mirror keeps that one
+    // below versionsFolder (a Windows folder, "...\Eldre versjoner av <name>\<stamp>\")
+    // under its path in the mirror (see versions::keepOldCopy).
+    void keepVersionsIn(const QString &versionsFolder);
+    int versionsKept() const { return m_versionsKept; }
+
+    // Whether the copy of sourceFile, made durable and read back from the disk, holds
+    // what the source holds now. Throws PlatformError when the copy cannot be read.
+    bool readBackMatches(const QString &sourceFile);
+
     MirrorCopy(const MirrorCopy &) = delete;
     MirrorCopy &operator=(const MirrorCopy &) = delete;
 
@@ -62,6 +72,10 @@ private:
     Hosts hostsOf(const QString &sourceFile) const;
     void pushAhead();
     void passOver(const QString &sourceFile);
+    void place(hostfs::WrittenCopy &written, int folder);
+
+    hostfs::HostPath m_versions; // empty: none kept
+    int m_versionsKept = 0;
 
     hostfs::FolderHandle m_placeFolder;
 

@@ -504,6 +504,23 @@ void flushArchiveMarks()
     forgetReadIdentities();
 }
 
+MarkDestination::MarkDestination(const QString &destinationFolder)
+{
+    // A destination that cannot be placed (no drive) still gets marks of its own.
+    const QString host = DriveTable::current().toHost(destinationFolder).value_or(destinationFolder);
+    m_scope = std::make_unique<marks::ForDestination>(hostPathBytes(host));
+}
+
+MarkDestination::~MarkDestination() = default;
+
+void nameMarkDestinations(const QStringList &destinationFolders)
+{
+    std::vector<QByteArray> hosts;
+    for (const QString &folder : destinationFolders)
+        hosts.push_back(hostPathBytes(DriveTable::current().toHost(folder).value_or(QString())));
+    marks::nameDestinations(hosts);
+}
+
 void setArchive(const QString &path)
 {
     const QString host = hostfs::readPath(path);

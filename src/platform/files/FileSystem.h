@@ -3,14 +3,20 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace qv
 {
+namespace marks
+{
+class ForDestination;
+}
 
 // Attribute bits as the platform reports them.
 namespace Attr
@@ -59,6 +65,22 @@ void clearArchive(const QString &path);
 // end of a copy or zip step).
 void flushArchiveMarks();
 void setArchive(const QString &path);
+// While one is alive, archive marks are those of the destination folder (Windows
+// path) a run backs up into: each destination keeps its own (docs/marks.md).
+class MarkDestination
+{
+public:
+    explicit MarkDestination(const QString &destinationFolder);
+    ~MarkDestination();
+    MarkDestination(const MarkDestination &) = delete;
+    MarkDestination &operator=(const MarkDestination &) = delete;
+
+private:
+    std::unique_ptr<marks::ForDestination> m_scope;
+};
+// The destination folders the templates name (Windows paths): outside a run a file's
+// attribute is set while one of them still needs it.
+void nameMarkDestinations(const QStringList &destinationFolders);
 
 bool fileExists(const QString &path); // an entry exists and is not a folder
 // For the controls, which never turn a Windows path into a host path themselves:

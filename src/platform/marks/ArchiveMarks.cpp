@@ -60,6 +60,7 @@ QByteArray volumeKeyOf(const MountInfo &m)
 
 struct VolumeOfDevice {
     QByteArray key;
+    bool inodeUnstable = false;
     std::vector<MountInfo> mounts; // every mount of the device (bind mounts included)
 };
 
@@ -81,7 +82,9 @@ const VolumeOfDevice *volumeOfDevice(dev_t dev)
     const auto whole = std::find_if(v.mounts.begin(), v.mounts.end(), [](const MountInfo &m) {
         return m.mountPoint == QStringLiteral("/") || m.root == "/";
     });
-    v.key = volumeKeyOf(whole != v.mounts.end() ? *whole : v.mounts.front());
+    const MountInfo &named = whole != v.mounts.end() ? *whole : v.mounts.front();
+    v.key = volumeKeyOf(named);
+    v.inodeUnstable = inodesUnstable(named.fsType, named.options);
     return &known.emplace(dev, std::move(v)).first->second;
 }
 
@@ -103,12 +106,107 @@ int execPatiently(sqlite3 *db, const char *sql)
 }
 
 // The row the last lookup found: a copy looks a file up, then clears its mark, and a
-// row that already says so need not be written again.
+// row of the destination's own that already says so need not be written again.
 struct LastLookup {
     Location where;
     FileIdentity row;
-    bool found = false;
+    bool found = false, own = false;
 } g_lastLookup;
+
+// The destination of the run under way (empty outside one), and the destinations the
+// templates name that are present.
+QByteArray g_destination;
+std::vector<QByteArray> g_named;
+QByteArray g_prunedFor; // the named set whose other rows were deleted last
+
+// What the rows of one path say for the current destination (or, outside a run, for
+// all named ones): one identity, or none (the file needs a backup).
+class PathRows
+{
+public:
+    void reset()
+    {
+        m_general.reset();
+        m_own.reset();
+        m_any.reset();
+        m_agree = true;
+        m_named.assign(g_destination.isEmpty() ? g_named.size() : 0, std::nullopt);
+    }
+    void add(std::string_view destination, const FileIdentity &id)
+    {
+        if (destination.empty())
+            m_general = id;
+        if (!g_destination.isEmpty()) {
+            if (destination == std::string_view(g_destination.constData(), size_t(g_destination.size())))
+                m_own = id;
+            return;
+        }
+        for (size_t i = 0; i < g_named.size(); ++i)
+            if (destination == std::string_view(g_named[i].constData(), size_t(g_named[i].size())))
+                m_named[i] = id;
+        if (m_any && !(*m_any == id))
+            m_agree = false;
+        if (!m_any)
+            m_any = id;
+    }
+    bool result(FileIdentity &out, bool &own) const
+    {
+        own = false;
+        if (!g_destination.isEmpty()) {
+            own = m_own.has_value();
+            const auto &row = own ? m_own : m_general;
+            if (row)
+                out = *row;
+            return row.has_value();
+        }
+        if (g_named.empty()) {
+            if (m_any)
+                out = m_agree ? *m_any : disagreeing();
+            return m_any.has_value();
+        }
+        std::optional<FileIdentity> common;
+        bool agree = true;
+        for (const auto &row : m_named) {
+            const auto &effective = row ? row : m_general;
+            if (!effective)
+                return false;
+            if (common && !(*common == *effective))
+                agree = false;
+            common = effective;
+        }
+        out = agree ? *common : disagreeing();
+        return true;
+    }
+
+private:
+    // Matches no file: destinations that hold different versions of it.
+    static FileIdentity disagreeing()
+    {
+        FileIdentity id;
+        id.inode = ~std::uint64_t(0);
+        id.size = -1;
+        return id;
+    }
+    std::optional<FileIdentity> m_general, m_own, m_any;
+    std::vector<std::optional<FileIdentity>> m_named;
+    bool m_agree = true;
+};
+
+std::string_view viewOf(sqlite3_stmt *q, int column)
+{
+    return {static_cast<const char *>(sqlite3_column_blob(q, column)),
+            size_t(sqlite3_column_bytes(q, column))};
+}
+
+FileIdentity identityAt(sqlite3_stmt *q, int first)
+{
+    FileIdentity id;
+    id.inode = std::uint64_t(sqlite3_column_int64(q, first));
+    id.size = sqlite3_column_int64(q, first + 1);
+    id.mtimeNs = sqlite3_column_int64(q, first + 2);
+    id.ctimeNs = sqlite3_column_int64(q, first + 3);
+    return id;
+}
 
 class Catalog
 {
@@ -123,56 +221,112 @@ public:
         if (m_db && want == m_env)
             return m_db;
         close();
+        if (want != m_env)
+            g_named.clear(); // another user's catalog (tests): its templates name their own
         m_env = want;
         open(false);
         return m_db;
     }
 
-    bool lookup(const Location &where, FileIdentity &out)
+    bool lookup(const Location &where, FileIdentity &out, bool &own)
     {
         sqlite3_stmt *q =
-            statement(m_select, "SELECT inode, size, mtime, ctime FROM marks WHERE volume=? AND path=?");
+            statement(m_select, "SELECT destination, inode, size, mtime, ctime FROM marks_by_destination"
+                                " WHERE volume=? AND path=?");
         if (!q)
             return false;
         bind(q, where);
-        const int rc = sqlite3_step(q);
-        bool found = false;
-        if (rc == SQLITE_ROW) {
-            out.inode = std::uint64_t(sqlite3_column_int64(q, 0));
-            out.size = sqlite3_column_int64(q, 1);
-            out.mtimeNs = sqlite3_column_int64(q, 2);
-            out.ctimeNs = sqlite3_column_int64(q, 3);
-            found = true;
-        }
+        PathRows rows;
+        rows.reset();
+        int rc;
+        while ((rc = sqlite3_step(q)) == SQLITE_ROW)
+            rows.add(viewOf(q, 0), identityAt(q, 1));
         sqlite3_reset(q);
         check(rc);
-        return found;
+        return rows.result(out, own);
     }
 
+    // Outside a run (no destination): a clear replaces every row of the file by one
+    // that holds for all destinations, a set deletes them all. In a run, only the
+    // destination's own row is written; a set also drops the row for all, which would
+    // otherwise stand in for it.
     void write(const Location &where, const FileIdentity *identity)
     {
-        sqlite3_stmt *q = identity ? statement(m_upsert, "INSERT OR REPLACE INTO marks VALUES(?,?,?,?,?,?)")
-                                   : statement(m_delete, "DELETE FROM marks WHERE volume=? AND path=?");
-        if (!q || !begin())
+        if (!db() || !begin())
             return;
-        bind(q, where);
-        if (identity) {
-            sqlite3_bind_int64(q, 3, sqlite3_int64(identity->inode));
-            sqlite3_bind_int64(q, 4, identity->size);
-            sqlite3_bind_int64(q, 5, identity->mtimeNs);
-            sqlite3_bind_int64(q, 6, identity->ctimeNs);
+        const bool inRun = !g_destination.isEmpty();
+        if (!identity || !inRun) {
+            sqlite3_stmt *q = inRun ? statement(m_deleteOwn, "DELETE FROM marks_by_destination WHERE volume=?"
+                                                             " AND path=? AND destination IN (?, x'')")
+                                    : statement(m_delete, "DELETE FROM marks_by_destination"
+                                                          " WHERE volume=? AND path=?");
+            if (!q)
+                return;
+            bind(q, where);
+            if (inRun)
+                bindBlob(q, 3, g_destination);
+            const int rc = sqlite3_step(q);
+            sqlite3_reset(q);
+            check(rc);
         }
-        const int rc = sqlite3_step(q);
-        sqlite3_reset(q);
-        check(rc);
+        if (identity) {
+            sqlite3_stmt *q =
+                statement(m_upsert, "INSERT OR REPLACE INTO marks_by_destination VALUES(?,?,?,?,?,?,?)");
+            if (!q)
+                return;
+            bind(q, where);
+            bindBlob(q, 3, g_destination);
+            sqlite3_bind_int64(q, 4, sqlite3_int64(identity->inode));
+            sqlite3_bind_int64(q, 5, identity->size);
+            sqlite3_bind_int64(q, 6, identity->mtimeNs);
+            sqlite3_bind_int64(q, 7, identity->ctimeNs);
+            const int rc = sqlite3_step(q);
+            sqlite3_reset(q);
+            check(rc);
+        }
         commitIfDue();
     }
 
+    // Deletes the rows of every destination but those kept (and the rows for all).
+    void pruneDestinations(const std::vector<QByteArray> &kept)
+    {
+        if (!db())
+            return;
+        std::vector<QByteArray> gone;
+        sqlite3_stmt *q = nullptr;
+        if (sqlite3_prepare_v2(m_db, "SELECT DISTINCT destination FROM marks_by_destination", -1, &q,
+                               nullptr) != SQLITE_OK) {
+            sqlite3_finalize(q);
+            return;
+        }
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            const std::string_view d = viewOf(q, 0);
+            const QByteArray key(d.data(), qsizetype(d.size()));
+            if (!key.isEmpty() && std::find(kept.begin(), kept.end(), key) == kept.end())
+                gone.push_back(key);
+        }
+        sqlite3_finalize(q);
+        if (gone.empty() || !begin())
+            return;
+        for (const QByteArray &key : gone) {
+            if (sqlite3_prepare_v2(m_db, "DELETE FROM marks_by_destination WHERE destination=?", -1, &q,
+                                   nullptr) != SQLITE_OK) {
+                sqlite3_finalize(q);
+                break;
+            }
+            bindBlob(q, 1, key);
+            check(sqlite3_step(q));
+            sqlite3_finalize(q);
+        }
+        commit();
+    }
+
+    // In order of path, then destination.
     template <typename Visit> void rowsBelow(const Location &folder, Visit visit)
     {
-        sqlite3_stmt *q = statement(
-            m_range,
-            "SELECT path, inode, size, mtime, ctime FROM marks WHERE volume=? AND path>=? AND path<?");
+        sqlite3_stmt *q =
+            statement(m_range, "SELECT path, destination, inode, size, mtime, ctime"
+                               " FROM marks_by_destination WHERE volume=? AND path>=? AND path<?");
         if (!q)
             return;
         QByteArray low = folder.path;
@@ -185,14 +339,8 @@ public:
         sqlite3_bind_blob(q, 3, high.constData(), int(high.size()), SQLITE_TRANSIENT);
         int rc;
         while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
-            const char *p = static_cast<const char *>(sqlite3_column_blob(q, 0));
-            const int n = sqlite3_column_bytes(q, 0);
-            FileIdentity id;
-            id.inode = std::uint64_t(sqlite3_column_int64(q, 1));
-            id.size = sqlite3_column_int64(q, 2);
-            id.mtimeNs = sqlite3_column_int64(q, 3);
-            id.ctimeNs = sqlite3_column_int64(q, 4);
-            visit(std::string_view(p + low.size(), size_t(n - low.size())), id);
+            const std::string_view path = viewOf(q, 0);
+            visit(path.substr(size_t(low.size())), viewOf(q, 1), identityAt(q, 2));
         }
         sqlite3_reset(q);
         check(rc);
@@ -221,6 +369,12 @@ public:
     }
 
 private:
+    static void bindBlob(sqlite3_stmt *q, int column, const QByteArray &blob)
+    {
+        // A zero-length blob, never NULL, for the rows that hold for all destinations.
+        sqlite3_bind_blob(q, column, blob.isNull() ? "" : blob.constData(), int(blob.size()), SQLITE_STATIC);
+    }
+
     static void bind(sqlite3_stmt *q, const Location &where)
     {
         sqlite3_bind_blob(q, 1, where.volume.constData(), int(where.volume.size()), SQLITE_STATIC);
@@ -281,9 +435,13 @@ private:
         sqlite3_busy_timeout(db, 30000);
         const int rc = execPatiently(
             db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA mmap_size=268435456;"
-                "CREATE TABLE IF NOT EXISTS marks(volume BLOB NOT NULL, path BLOB NOT NULL,"
-                " inode INTEGER NOT NULL, size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
-                " ctime INTEGER NOT NULL, PRIMARY KEY(volume, path)) WITHOUT ROWID");
+                // Rows of one mark per file say nothing about a destination: dropped, so
+                // the first run into each destination takes its files once.
+                "DROP TABLE IF EXISTS marks;"
+                "CREATE TABLE IF NOT EXISTS marks_by_destination(volume BLOB NOT NULL,"
+                " path BLOB NOT NULL, destination BLOB NOT NULL, inode INTEGER NOT NULL,"
+                " size INTEGER NOT NULL, mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,"
+                " PRIMARY KEY(volume, path, destination)) WITHOUT ROWID");
         if (rc != SQLITE_OK) {
             sqlite3_close(db);
             if (!discardExisting && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB))
@@ -302,7 +460,7 @@ private:
         if (m_inTransaction)
             sqlite3_exec(m_db, durable::syncPlaced() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
         m_inTransaction = false;
-        for (sqlite3_stmt **q : {&m_select, &m_upsert, &m_delete, &m_range}) {
+        for (sqlite3_stmt **q : {&m_select, &m_upsert, &m_delete, &m_deleteOwn, &m_range}) {
             sqlite3_finalize(*q);
             *q = nullptr;
         }
@@ -312,7 +470,8 @@ private:
 
     sqlite3 *m_db = nullptr;
     std::string m_env;
-    sqlite3_stmt *m_select = nullptr, *m_upsert = nullptr, *m_delete = nullptr, *m_range = nullptr;
+    sqlite3_stmt *m_select = nullptr, *m_upsert = nullptr, *m_delete = nullptr, *m_deleteOwn = nullptr,
+                 *m_range = nullptr;
     bool m_inTransaction = false;
     std::chrono::steady_clock::time_point m_since;
 };
@@ -323,11 +482,11 @@ Catalog &catalog()
     return c;
 }
 
-bool sameMark(const FileIdentity &row, const FileIdentity &file)
+bool sameMark(const FileIdentity &row, const FileIdentity &file, bool inodeUnstable)
 {
     // The device is left out: a volume mounted elsewhere keeps its marks.
-    return row.inode == file.inode && row.size == file.size && row.mtimeNs == file.mtimeNs &&
-           row.ctimeNs == file.ctimeNs;
+    return (inodeUnstable || row.inode == file.inode) && row.size == file.size &&
+           row.mtimeNs == file.mtimeNs && row.ctimeNs == file.ctimeNs;
 }
 
 } // namespace
@@ -386,7 +545,7 @@ Location locateFolder(const QByteArray &hostFolder)
     const VolumeOfDevice *v =
         canonicalFolder(hostFolder, canonical, st) ? volumeOfDevice(st.st_dev) : nullptr;
     if (!v || v->key == "/")
-        return {QByteArrayLiteral("/"), canonical};
+        return {QByteArrayLiteral("/"), canonical, v && v->inodeUnstable};
     // The path within the volume, through the mount that holds the folder.
     const MountInfo *best = nullptr;
     for (const MountInfo &m : v->mounts) {
@@ -396,18 +555,87 @@ Location locateFolder(const QByteArray &hostFolder)
             best = &m;
     }
     if (!best)
-        return {QByteArrayLiteral("/"), canonical};
+        return {QByteArrayLiteral("/"), canonical, v->inodeUnstable};
     const QByteArray mp = hostPathBytes(best->mountPoint);
     QByteArray within = best->root == "/" ? QByteArray() : best->root;
     within += canonical.mid(mp == "/" ? 0 : mp.size());
     if (within.isEmpty())
         within = "/";
-    return {v->key, within};
+    return {v->key, within, v->inodeUnstable};
 }
 
 Location childOf(const Location &folder, const QByteArray &name)
 {
-    return {folder.volume, folder.path.endsWith('/') ? folder.path + name : folder.path + '/' + name};
+    return {folder.volume, folder.path.endsWith('/') ? folder.path + name : folder.path + '/' + name,
+            folder.inodeUnstable};
+}
+
+bool inodesUnstable(const QString &fsType, const QByteArray &superOptions)
+{
+    // sshfs numbers its files as it meets them unless given use_ino, which the mount
+    // table does not show; an SMB mount told not to use the server's numbers does alike.
+    static const QStringList numberedOnTheWay{QStringLiteral("fuse.sshfs"), QStringLiteral("fuse.gvfsd-fuse"),
+                                              QStringLiteral("fuse.rclone"), QStringLiteral("fuse.smbnetfs")};
+    if (numberedOnTheWay.contains(fsType))
+        return true;
+    return (fsType == u"cifs" || fsType == u"smb3") && superOptions.split(',').contains("noserverino");
+}
+
+QByteArray destinationKey(const QByteArray &hostFolder)
+{
+    // A folder not made yet is placed by the nearest one that exists, so its key is the
+    // same before and after its first run.
+    QByteArray existing = hostFolder, rest;
+    while (existing.size() > 1 && existing.endsWith('/'))
+        existing.chop(1);
+    struct stat st;
+    while (existing.size() > 1 && ::stat(existing.constData(), &st) != 0) {
+        const qsizetype slash = existing.lastIndexOf('/');
+        rest.prepend(existing.mid(slash));
+        existing.truncate(std::max<qsizetype>(slash, 1));
+    }
+    const Location at = locateFolder(existing);
+    QByteArray path = at.path;
+    if (path.endsWith('/') && rest.startsWith('/'))
+        path.chop(1);
+    return at.volume + '\0' + path + rest;
+}
+
+ForDestination::ForDestination(const QByteArray &hostFolder) : m_previous(g_destination)
+{
+    g_destination = destinationKey(hostFolder);
+    g_lastLookup.found = false;
+}
+
+ForDestination::~ForDestination()
+{
+    g_destination = m_previous;
+    g_lastLookup.found = false;
+}
+
+void nameDestinations(const std::vector<QByteArray> &hostFolders)
+{
+    catalog().db(); // a catalog of another environment forgets the names first
+    std::vector<QByteArray> present;
+    bool all = true;
+    for (const QByteArray &folder : hostFolders) {
+        struct stat st;
+        if (folder.isEmpty() || ::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            all = false; // an unplugged disk: its rows stay, it is not asked
+            continue;
+        }
+        const QByteArray key = destinationKey(folder);
+        if (std::find(present.begin(), present.end(), key) == present.end())
+            present.push_back(key);
+    }
+    std::sort(present.begin(), present.end());
+    g_named = present;
+    g_lastLookup.found = false;
+    const QByteArray joined = QByteArrayList(present.begin(), present.end()).join('\n');
+    if (all && joined != g_prunedFor) {
+        g_prunedFor = joined;
+        catalog().pruneDestinations(present);
+    }
 }
 
 namespace
@@ -430,15 +658,16 @@ struct View {
         return std::string_view(where.path.constData() + start, size_t(where.path.size() - start));
     }
 
-    bool lookup(std::string_view below, FileIdentity &out)
+    bool lookup(std::string_view below, FileIdentity &out, bool &own)
     {
         const auto it = written.empty() ? written.end() : written.find(std::string(below));
         if (it != written.end()) {
+            own = true;
             if (it->second)
                 out = *it->second;
             return it->second.has_value();
         }
-        const FileIdentity *row = rows.identityOf(below);
+        const FileIdentity *row = rows.identityOf(below, &own);
         if (row)
             out = *row;
         return row != nullptr;
@@ -446,12 +675,12 @@ struct View {
 };
 View *g_view = nullptr;
 
-bool lookup(const Location &where, FileIdentity &row)
+bool lookup(const Location &where, FileIdentity &row, bool &own)
 {
     if (g_view)
         if (const auto below = g_view->relative(where))
-            return g_view->lookup(*below, row);
-    return catalog().lookup(where, row);
+            return g_view->lookup(*below, row, own);
+    return catalog().lookup(where, row, own);
 }
 
 void write(const Location &where, const FileIdentity *identity)
@@ -481,15 +710,17 @@ RowsInView::~RowsInView()
 bool isClear(const Location &where, const FileIdentity &identity)
 {
     FileIdentity row;
-    const bool found = lookup(where, row);
-    g_lastLookup = {where, row, found};
-    return found && sameMark(row, identity);
+    bool own = false;
+    const bool found = lookup(where, row, own);
+    g_lastLookup = {where, row, found, own};
+    return found && sameMark(row, identity, where.inodeUnstable);
 }
 
 void clear(const Location &where, const FileIdentity &identity)
 {
-    const bool unchanged = g_lastLookup.found && sameMark(g_lastLookup.row, identity) &&
-                           g_lastLookup.where.path == where.path && g_lastLookup.where.volume == where.volume;
+    const bool unchanged = g_lastLookup.found && g_lastLookup.own && !g_destination.isEmpty() &&
+                           g_lastLookup.row == identity && g_lastLookup.where.path == where.path &&
+                           g_lastLookup.where.volume == where.volume;
     g_lastLookup.found = false;
     if (!unchanged)
         write(where, &identity);
@@ -514,9 +745,27 @@ void commitIfDue()
 
 FolderRows::FolderRows(const Location &folder) : m_folder(folder)
 {
-    catalog().rowsBelow(folder, [&](std::string_view relative, const FileIdentity &id) {
-        m_rows.push_back({std::hash<std::string_view>{}(relative), id});
-    });
+    // A path's rows come one after another: what they say together is one row here.
+    PathRows path;
+    std::uint64_t current = 0;
+    bool any = false;
+    const auto flush = [&] {
+        Row row{current, {}};
+        if (any && path.result(row.identity, row.own))
+            m_rows.push_back(row);
+    };
+    catalog().rowsBelow(folder,
+                        [&](std::string_view relative, std::string_view destination, const FileIdentity &id) {
+                            const std::uint64_t key = std::hash<std::string_view>{}(relative);
+                            if (!any || key != current) {
+                                flush();
+                                path.reset();
+                                current = key;
+                                any = true;
+                            }
+                            path.add(destination, id);
+                        });
+    flush();
     size_t size = 16;
     while (size < size_t(m_rows.size()) * 2)
         size *= 2;
@@ -541,9 +790,11 @@ FolderRows::Row *FolderRows::find(std::string_view relative)
     return nullptr;
 }
 
-const FileIdentity *FolderRows::identityOf(std::string_view relative)
+const FileIdentity *FolderRows::identityOf(std::string_view relative, bool *own)
 {
     const Row *row = find(relative);
+    if (own)
+        *own = row && row->own;
     return row ? &row->identity : nullptr;
 }
 
@@ -553,7 +804,7 @@ bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
     if (!row)
         return false;
     row->seen = true;
-    return sameMark(row->identity, identity);
+    return sameMark(row->identity, identity, m_folder.inodeUnstable);
 }
 
 void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadableFolders)
@@ -564,7 +815,9 @@ void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadabl
         return;
     }
     std::vector<std::string> gone;
-    catalog().rowsBelow(m_folder, [&](std::string_view relative, const FileIdentity &) {
+    catalog().rowsBelow(m_folder, [&](std::string_view relative, std::string_view, const FileIdentity &) {
+        if (!gone.empty() && gone.back() == relative)
+            return; // another destination's row of the same path
         const Row *row = find(relative);
         if (row && row->seen)
             return;
@@ -578,8 +831,11 @@ void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadabl
         if (!underUnreadable)
             gone.emplace_back(relative);
     });
+    // A file gone is gone for every destination.
+    const QByteArray destination = std::exchange(g_destination, QByteArray());
     for (const std::string &relative : gone)
         set(childOf(m_folder, QByteArray::fromStdString(relative)));
+    g_destination = destination;
     commit();
 }
 

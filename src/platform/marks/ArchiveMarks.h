@@ -17,9 +17,12 @@ namespace qv::marks
 // Where a file's row is kept: the volume and the path within it, so a removable or
 // network volume keeps its marks wherever it is mounted. Files on the root volume
 // are keyed by their host path.
+// inodeUnstable: the volume's inode numbers do not survive a remount (sshfs, some SMB
+// mounts), so a file's identity there leaves the inode out.
 struct Location {
     QByteArray volume;
     QByteArray path;
+    bool inodeUnstable = false;
 };
 
 // Location of a folder given by its host path (symbolic links resolved here) and the
@@ -29,6 +32,30 @@ Location childOf(const Location &folder, const QByteArray &name);
 
 // "$XDG_STATE_HOME/qvbackup/archive-marks.sqlite" (~/.local/state when unset).
 QString catalogPath();
+
+// A row belongs to the destination a file was backed up to. While a ForDestination is
+// alive (a run's scan and its copy or zip step) marks are read and written for that
+// destination alone; a file without a row of its own there falls back on a row
+// written outside any run. Outside a run a mark is clear when every destination
+// named (and present) has it clear; clearing writes that for all of them, setting
+// deletes every row of the file.
+QByteArray destinationKey(const QByteArray &hostFolder);
+class ForDestination
+{
+public:
+    explicit ForDestination(const QByteArray &hostFolder);
+    ~ForDestination();
+    ForDestination(const ForDestination &) = delete;
+    ForDestination &operator=(const ForDestination &) = delete;
+
+private:
+    QByteArray m_previous;
+};
+// The destination folders the templates name (host paths). When each of them exists,
+// the rows of every other destination are deleted.
+void nameDestinations(const std::vector<QByteArray> &hostFolders);
+// Whether a mount's inode numbers are lost on a remount.
+bool inodesUnstable(const QString &fsType, const QByteArray &superOptions);
 
 bool isClear(const Location &where, const FileIdentity &identity);
 // Records the identity as backed up. Kept in a transaction committed at least once a
@@ -55,13 +82,15 @@ public:
     // recursive: every folder below was read (less those named unreadable).
     void prune(bool recursive, const std::vector<std::string> &unreadableFolders);
     // The row for the path below the folder, if there is one.
-    const FileIdentity *identityOf(std::string_view relative);
+    // own: the row is the current destination's own (not one for all).
+    const FileIdentity *identityOf(std::string_view relative, bool *own = nullptr);
 
 private:
     struct Row {
         std::uint64_t key; // hash of the path below the folder
         FileIdentity identity;
         bool seen = false;
+        bool own = false;
     };
     Row *find(std::string_view relative);
 

@@ -83,6 +83,7 @@ std::vector<MountInfo> parseMountInfo(const QByteArray &text)
         m.mountPoint = hostPathFromBytes(*mountPoint);
         m.fsType = QString::fromUtf8(f.at(dash + 1));
         m.source = hostPathFromBytes(*source);
+        m.options = f.value(dash + 3);
         // A later mount on the same point hides the earlier one; order is otherwise kept.
         const auto it = latest.find(m.mountPoint);
         if (it != latest.end()) {

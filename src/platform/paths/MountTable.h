@@ -12,7 +12,8 @@ struct MountInfo {
     QString mountPoint;
     QString fsType;
     QString source;
-    QByteArray root; // the folder of the file system that is mounted there ("/": all of it)
+    QByteArray root;    // the folder of the file system that is mounted there ("/": all of it)
+    QByteArray options; // the file system's own ("super") options
     int major = 0, minor = 0;
 };
 
