@@ -18,7 +18,7 @@ class UnattendedDialog : public UserDialog
 {
 public:
     // chatter: what is not an error goes to out; progress: a line per tenth of the files.
-    UnattendedDialog(QTextStream &out, QTextStream &err, bool chatter, bool progress)
+    UnattendedDialog(QTextStream &out, QTextStream &err, bool chatter = true, bool progress = false)
         : m_out(out), m_err(err), m_chatter(chatter), m_progress(progress)
     {
     }

@@ -3,12 +3,20 @@
 #include "engine/modBackup.h"
 #include "platform/base/PlatformError.h"
 #include "platform/base/UserDialog.h"
+#include "platform/paths/DriveTable.h"
 
 namespace qv
 {
 
 namespace
 {
+// A destination no host path can hold (a NUL in a hand-edited template) would be cut
+// short by the host and land elsewhere: such a template is refused before it runs.
+bool destinationReachable(const QString &til)
+{
+    return DriveTable::current().toHost(til).has_value();
+}
+
 const QString kSeLogg = QStringLiteral("\nVil du se loggfilen for detaljer?");
 } // namespace
 
@@ -28,6 +36,12 @@ void BackupRun::qvbStart_Click()
         } else if (destinationOverlapsSource(s.Fra, s.Til)) {
             // The window keeps Start disabled here; a template run by other means is refused too.
             beginTemplate().skipped = TemplateOutcome::Skip::DestinationInsideSource;
+            if (!s.unattended)
+                msgBox(QStringLiteral("Finn en gyldig mottaker-mappe."), Buttons::OK, Icon::Exclamation);
+        } else if (!destinationReachable(s.Til)) {
+            TemplateOutcome &t = beginTemplate();
+            t.skipped = TemplateOutcome::Skip::DestinationUnusable;
+            t.failure = t.skipText();
             if (!s.unattended)
                 msgBox(QStringLiteral("Finn en gyldig mottaker-mappe."), Buttons::OK, Icon::Exclamation);
         } else if (General_MappeFinnes(s.Fra)) {
@@ -181,6 +195,11 @@ void BackupRun::runAll()
         // Saved by hand or by an older version: never back a folder up into itself.
         if (destinationOverlapsSource(s.Fra, s.Til))
             t.skipped = TemplateOutcome::Skip::DestinationInsideSource;
+        else if (!destinationReachable(s.Til))
+            t.skipped = TemplateOutcome::Skip::DestinationUnusable;
+        // A broken template is a failure, not a file left out.
+        if (t.skipped == TemplateOutcome::Skip::DestinationUnusable)
+            t.failure = t.skipText();
         else if (!General_MappeFinnes(s.Fra))
             t.skipped = TemplateOutcome::Skip::SourceMissing;
         if (t.skipped != TemplateOutcome::Skip::None) {

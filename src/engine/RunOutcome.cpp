@@ -17,6 +17,8 @@ QString TemplateOutcome::skipText() const
     case Skip::DestinationInsideSource:
         return QStringLiteral(
             "Malen ble hoppet over: mottaker-mappen ligger i mappen det skal tas backup av.");
+    case Skip::DestinationUnusable:
+        return QStringLiteral("Malen ble hoppet over: mottaker-mappen kan ikke finnes på denne maskinen.");
     case Skip::SourceMissing:
         return QStringLiteral("Malen ble hoppet over: mappen det skal tas backup av finnes ikke.");
     case Skip::NothingNew:
@@ -36,7 +38,8 @@ RunOutcome::End RunOutcome::end() const
     const auto any = [&](auto &&test) { return std::any_of(templates.begin(), templates.end(), test); };
     using Skip = TemplateOutcome::Skip;
     const auto refused = [](const TemplateOutcome &t) {
-        return t.skipped == Skip::DestinationInsideSource || t.skipped == Skip::SourceMissing;
+        return t.skipped == Skip::DestinationInsideSource || t.skipped == Skip::DestinationUnusable ||
+               t.skipped == Skip::SourceMissing;
     };
     // One template that could not be run at all was refused, not left out.
     if (!allTemplates && refused(templates.first()))

@@ -15,7 +15,7 @@ struct NotCopied {
 
 // What one template's run came to.
 struct TemplateOutcome {
-    enum class Skip { None, DestinationInsideSource, SourceMissing, NothingNew };
+    enum class Skip { None, DestinationInsideSource, DestinationUnusable, SourceMissing, NothingNew };
 
     QString name, source, destination; // source and destination: Windows paths
     bool zip = false;

@@ -90,7 +90,7 @@ TEST(ClockTest, FixedClockStandsStillUntilMoved)
     EXPECT_LE(qAbs(now().secsTo(QDateTime::currentDateTime())), 2);
 }
 
-TEST(SettingsTest, StoredPerUserUnderBackup)
+TEST(SettingsTest, StoredPerUserInTheProgramsOwnFile)
 {
     EXPECT_EQ(getSetting("Tilpass", "BackupIndex", "0"), "0");
     saveSetting("Tilpass", "BackupIndex", "3");
@@ -98,7 +98,7 @@ TEST(SettingsTest, StoredPerUserUnderBackup)
     EXPECT_EQ(getSetting("Tilpass", "BackupIndex", "0"), "3");
     EXPECT_EQ(getSetting("KatalogVindu", "Bredde"), "4125");
     EXPECT_EQ(getSetting("KatalogVindu", "Hoyde"), "");
-    const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") + "/Backup.conf";
+    const QString file = qEnvironmentVariable("XDG_CONFIG_HOME") + "/qvbackup/qvbackup.conf";
     ASSERT_TRUE(QFileInfo::exists(file));
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
