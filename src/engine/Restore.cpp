@@ -1,4 +1,5 @@
 #include "engine/Restore.h"
+#include "engine/Versions.h"
 
 #include "engine/BackupLabel.h"
 #include "engine/modBackup.h"
@@ -78,8 +79,9 @@ QString Restore::mirrorFolder() const
 
 QString Restore::versionsFolder() const
 {
-    static const qsizetype kBackupAv = QStringLiteral("Backup av ").size();
-    return (WinPath(m_mal.Til) / ("Eldre versjoner av " + backupLabel(m_mal.Fra).mid(kBackupAv))).text();
+    QString folder = versionsRoot(m_mal.Fra, m_mal.Til);
+    folder.chop(1); // the trailing "\"
+    return folder;
 }
 
 QString Restore::timeText(const QDateTime &at)
