@@ -35,10 +35,7 @@ int runRestore(const CommandLine &c, QTextStream &out, QTextStream &err)
         return ExitAlreadyRunning;
     }
     UnattendedDialog dialogue(out, err);
-    setDialog(&dialogue);
-    struct Unset {
-        ~Unset() { setDialog(nullptr); }
-    } unset;
+    const DialogInUse inUse(dialogue);
     BackupEngine engine;
     engine.actions.startUp();
     const std::vector<BackupMal> &rows = engine.state.lsv1.rows();

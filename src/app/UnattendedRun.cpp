@@ -125,10 +125,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
     // What is not an error: progress, counts, the end of a run that went well.
     const bool chatter = !c.quiet && !c.dryRun;
     UnattendedDialog dialogue(out, err, chatter, outIsTerminal && chatter);
-    setDialog(&dialogue);
-    struct Restore {
-        ~Restore() { setDialog(nullptr); }
-    } restore;
+    const DialogInUse inUse(dialogue);
     BackupEngine engine;
     RunState &s = engine.state;
     dialogue.attach(&s);

@@ -12,10 +12,7 @@ namespace qv
 int runVerify(const CommandLine &c, QTextStream &out, QTextStream &err)
 {
     UnattendedDialog dialogue(out, err);
-    setDialog(&dialogue);
-    struct Restore {
-        ~Restore() { setDialog(nullptr); }
-    } restore;
+    const DialogInUse inUse(dialogue);
     BackupEngine engine;
     engine.actions.startUp();
     const BackupMal *found = nullptr;

@@ -38,6 +38,16 @@ inline const QString kAppTitle = QStringLiteral("Backup");
 UserDialog &dialog();
 void setDialog(UserDialog *d); // nullptr: a dialogue that answers the default button
 
+// Installs a dialogue for as long as it lives.
+class DialogInUse
+{
+public:
+    explicit DialogInUse(UserDialog &d) { setDialog(&d); }
+    ~DialogInUse() { setDialog(nullptr); }
+    DialogInUse(const DialogInUse &) = delete;
+    DialogInUse &operator=(const DialogInUse &) = delete;
+};
+
 // Convenience with the usual defaults (first button, application title).
 Answer msgBox(const QString &text, Buttons buttons = Buttons::OK, Icon icon = Icon::None,
               const QString &title = kAppTitle, int defaultButton = 1);
