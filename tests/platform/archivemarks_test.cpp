@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <sqlite3.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -86,6 +87,31 @@ TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
     // The journal files beside the catalog hold paths too: nobody else gets in.
     marks::commit();
     EXPECT_EQ(QFileInfo(QFileInfo(marks::catalogPath()).absolutePath()).permissions() & 0x0077, 0);
+}
+
+TEST_F(MarkCatalogTest, RowsOfTheEarlierLayoutKeepTheirMarks)
+{
+    QDir().mkpath(QFileInfo(marks::catalogPath()).absolutePath());
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(marks::catalogPath()).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE marks_by_destination(volume BLOB NOT NULL, path BLOB NOT NULL,"
+                           " destination BLOB NOT NULL, inode INTEGER NOT NULL, size INTEGER NOT NULL,"
+                           " mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,"
+                           " PRIMARY KEY(volume, path, destination)) WITHOUT ROWID;"
+                           "INSERT INTO marks_by_destination VALUES(CAST('uuid:test' AS BLOB),"
+                           " CAST('/a/b.txt' AS BLOB), x'', 7, 10, 100, 200);"
+                           "INSERT INTO marks_by_destination VALUES(CAST('uuid:test' AS BLOB),"
+                           " CAST('/top.txt' AS BLOB), CAST('disk' AS BLOB), 7, 10, 100, 200);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+    EXPECT_FALSE(marks::isClear(kFile, identity(8)));
+    marks::FolderRows below({"uuid:test", "/"});
+    EXPECT_TRUE(below.see("a/b.txt", identity()));
+    EXPECT_TRUE(below.see("top.txt", identity()));
+    EXPECT_FALSE(below.see("b.txt", identity()));
 }
 
 TEST_F(MarkCatalogTest, EachDestinationHasItsOwnRowsAndUnnamedOnesArePruned)
