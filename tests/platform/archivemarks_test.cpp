@@ -1,4 +1,6 @@
 // The mark catalog: what a row means, and that every doubt takes the file again.
+#include "platform/base/Durable.h"
+#include "platform/base/StopRequest.h"
 #include "platform/files/FileSystem.h"
 #include "platform/marks/ArchiveMarks.h"
 #include "support/TempTree.h"
@@ -6,11 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <csignal>
-#include <sqlite3.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -112,6 +115,26 @@ TEST_F(MarkCatalogTest, RowsOfTheEarlierLayoutKeepTheirMarks)
     EXPECT_TRUE(below.see("a/b.txt", identity()));
     EXPECT_TRUE(below.see("top.txt", identity()));
     EXPECT_FALSE(below.see("b.txt", identity()));
+}
+
+TEST_F(MarkCatalogTest, AStopFromOutsideSkipsTheLastSyncAndLeavesThoseMarksSet)
+{
+    int syncs = 0;
+    durable::setSyncHook([&](durable::What, int) {
+        ++syncs;
+        return 0;
+    });
+    const auto noHook = qScopeGuard([] {
+        durable::setSyncHook({});
+        stop::reset();
+    });
+    durable::notePlaced(QFile::encodeName(state.path()) + "/kopi", -1);
+    marks::clear(kFile, identity());
+    stop::request();
+    marks::commit();
+    EXPECT_EQ(syncs, 0);
+    stop::reset();
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
 }
 
 TEST_F(MarkCatalogTest, EachDestinationHasItsOwnRowsAndUnnamedOnesArePruned)

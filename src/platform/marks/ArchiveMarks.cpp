@@ -1,6 +1,7 @@
 #include "platform/marks/ArchiveMarks.h"
 
 #include "platform/base/Durable.h"
+#include "platform/base/StopRequest.h"
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/MountTable.h"
 
@@ -14,8 +15,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <dirent.h>
+#include <map>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -268,8 +269,10 @@ public:
         const bool inRun = !g_destination.isEmpty();
         if (!identity || !inRun) {
             sqlite3_stmt *q =
-                inRun ? statement(m_deleteOwn, "DELETE FROM file_marks WHERE folder=? AND name=? AND destination IN (?, 0)")
-                      : statement(m_delete, "DELETE FROM file_marks WHERE folder=? AND name=?");
+                inRun
+                    ? statement(m_deleteOwn,
+                                "DELETE FROM file_marks WHERE folder=? AND name=? AND destination IN (?, 0)")
+                    : statement(m_delete, "DELETE FROM file_marks WHERE folder=? AND name=?");
             if (!q)
                 return;
             sqlite3_bind_int64(q, 1, folder);
@@ -311,7 +314,8 @@ public:
         if (gone.empty() || !begin())
             return;
         for (const std::int64_t id : gone) {
-            for (const char *sql : {"DELETE FROM file_marks WHERE destination=?", "DELETE FROM destinations WHERE id=?"}) {
+            for (const char *sql :
+                 {"DELETE FROM file_marks WHERE destination=?", "DELETE FROM destinations WHERE id=?"}) {
                 sqlite3_stmt *q = nullptr;
                 if (sqlite3_prepare_v2(m_db, sql, -1, &q, nullptr) == SQLITE_OK) {
                     sqlite3_bind_int64(q, 1, id);
@@ -329,11 +333,11 @@ public:
     // Grouped by path (each path's rows one after another), each in order of destination.
     template <typename Visit> void rowsBelow(const Location &folder, Visit visit)
     {
-        sqlite3_stmt *q = statement(
-            m_range, "SELECT f.path, m.name, m.destination, m.inode, m.size, m.mtime, m.ctime"
-                     " FROM folders f JOIN file_marks m ON m.folder=f.id"
-                     " WHERE f.volume=? AND (f.path=? OR (f.path>=? AND f.path<?))"
-                     " ORDER BY f.path, m.name, m.destination");
+        sqlite3_stmt *q =
+            statement(m_range, "SELECT f.path, m.name, m.destination, m.inode, m.size, m.mtime, m.ctime"
+                               " FROM folders f JOIN file_marks m ON m.folder=f.id"
+                               " WHERE f.volume=? AND (f.path=? OR (f.path>=? AND f.path<?))"
+                               " ORDER BY f.path, m.name, m.destination");
         if (!q)
             return;
         QByteArray root = folder.path;
@@ -369,8 +373,7 @@ public:
 
     void commit()
     {
-        // A mark says "backed up" only about copies that would survive a power cut.
-        const bool durable = durable::syncPlaced();
+        const bool durable = copiesDurable();
         if (m_db && m_inTransaction) {
             m_inTransaction = false;
             if (!durable) {
@@ -384,6 +387,14 @@ public:
         }
     }
 
+    void shutDown() { close(); }
+
+    // A mark says "backed up" only about copies that would survive a power cut. After
+    // a stop from outside, the sync that would make the last copies so is skipped: it
+    // can take longer than the second a stop may take, and those files are simply
+    // taken again next time.
+    static bool copiesDurable() { return !stop::requested() && durable::syncPlaced(); }
+
     void commitIfDue()
     {
         if (m_inTransaction && std::chrono::steady_clock::now() - m_since >= std::chrono::milliseconds(900))
@@ -391,14 +402,18 @@ public:
     }
 
 private:
-    static std::string_view view(const QByteArray &bytes) { return {bytes.constData(), size_t(bytes.size())}; }
+    static std::string_view view(const QByteArray &bytes)
+    {
+        return {bytes.constData(), size_t(bytes.size())};
+    }
 
     // A file's row is kept under its folder's number and its own name: a path is
     // stored once per folder rather than once per file and destination.
     static std::pair<QByteArrayView, std::string_view> split(const QByteArray &path)
     {
         const qsizetype slash = path.lastIndexOf('/');
-        const QByteArrayView folder = slash == 0 ? QByteArrayView("/") : QByteArrayView(path).first(std::max<qsizetype>(slash, 0));
+        const QByteArrayView folder =
+            slash == 0 ? QByteArrayView("/") : QByteArrayView(path).first(std::max<qsizetype>(slash, 0));
         return {folder, std::string_view(path.constData() + slash + 1, size_t(path.size() - slash - 1))};
     }
 
@@ -408,7 +423,9 @@ private:
     {
         std::string key;
         key.reserve(size_t(volume.size() + folder.size()) + 1);
-        key.append(volume.constData(), size_t(volume.size())).append(1, '\0').append(folder.data(), size_t(folder.size()));
+        key.append(volume.constData(), size_t(volume.size()))
+            .append(1, '\0')
+            .append(folder.data(), size_t(folder.size()));
         if (const auto it = m_folders.find(key); it != m_folders.end())
             return it->second;
         sqlite3_stmt *q = statement(m_folderFind, "SELECT id FROM folders WHERE volume=? AND path=?");
@@ -417,7 +434,8 @@ private:
         std::int64_t id = 0;
         for (int attempt = 0; attempt < 2 && id == 0; ++attempt) {
             if (attempt == 1) {
-                sqlite3_stmt *add = make ? statement(m_folderAdd, "INSERT INTO folders(volume, path) VALUES(?,?)") : nullptr;
+                sqlite3_stmt *add =
+                    make ? statement(m_folderAdd, "INSERT INTO folders(volume, path) VALUES(?,?)") : nullptr;
                 if (!add)
                     break;
                 sqlite3_bind_blob(add, 1, volume.constData(), int(volume.size()), SQLITE_STATIC);
@@ -444,7 +462,8 @@ private:
     {
         m_destinations.clear();
         sqlite3_stmt *q = nullptr;
-        const bool ok = sqlite3_prepare_v2(m_db, "SELECT id, key FROM destinations", -1, &q, nullptr) == SQLITE_OK;
+        const bool ok =
+            sqlite3_prepare_v2(m_db, "SELECT id, key FROM destinations", -1, &q, nullptr) == SQLITE_OK;
         while (ok && sqlite3_step(q) == SQLITE_ROW) {
             const std::string_view key = viewOf(q, 1);
             m_destinations[sqlite3_column_int64(q, 0)] = QByteArray(key.data(), qsizetype(key.size()));
@@ -480,7 +499,8 @@ private:
             if (!make)
                 return -1;
             sqlite3_stmt *q = nullptr;
-            if (sqlite3_prepare_v2(m_db, "INSERT INTO destinations(key) VALUES(?)", -1, &q, nullptr) == SQLITE_OK) {
+            if (sqlite3_prepare_v2(m_db, "INSERT INTO destinations(key) VALUES(?)", -1, &q, nullptr) ==
+                SQLITE_OK) {
                 bindBlob(q, 1, key);
                 check(sqlite3_step(q));
             }
@@ -501,8 +521,9 @@ private:
     void moveEarlierRows()
     {
         sqlite3_stmt *q = nullptr;
-        if (sqlite3_prepare_v2(m_db, "SELECT volume, path, destination, inode, size, mtime, ctime FROM marks_by_destination",
-                               -1, &q, nullptr) != SQLITE_OK) {
+        if (sqlite3_prepare_v2(
+                m_db, "SELECT volume, path, destination, inode, size, mtime, ctime FROM marks_by_destination",
+                -1, &q, nullptr) != SQLITE_OK) {
             sqlite3_finalize(q);
             return; // none
         }
@@ -520,7 +541,8 @@ private:
             const auto [folderPath, name] = split(where.path);
             const std::int64_t folder = folderId(where.volume, folderPath, true);
             const std::int64_t dest = destinationId(g_destination, true);
-            sqlite3_stmt *add = statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
+            sqlite3_stmt *add =
+                statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
             if (folder == 0 || dest < 0 || !add)
                 continue;
             sqlite3_bind_int64(add, 1, folder);
@@ -609,6 +631,8 @@ private:
         sqlite3_busy_timeout(db, 30000);
         const int rc = execPatiently(
             db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                // A large first run leaves a large log behind unless told not to.
+                "PRAGMA journal_size_limit=8388608;"
                 // Rows of one mark per file say nothing about a destination: dropped, so
                 // the first run into each destination takes its files once.
                 "DROP TABLE IF EXISTS marks;"
@@ -638,7 +662,7 @@ private:
         if (!m_db)
             return;
         if (m_inTransaction)
-            sqlite3_exec(m_db, durable::syncPlaced() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, copiesDurable() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
         m_inTransaction = false;
         forgetNumbers();
         for (sqlite3_stmt **q :
@@ -646,6 +670,9 @@ private:
             sqlite3_finalize(*q);
             *q = nullptr;
         }
+        // A statement left open would keep the catalog open, and its log unmerged.
+        while (sqlite3_stmt *q = sqlite3_next_stmt(m_db, nullptr))
+            sqlite3_finalize(q);
         sqlite3_close(m_db);
         m_db = nullptr;
     }
@@ -920,6 +947,12 @@ void commit()
 {
     catalog().commit();
     g_canonicalFolders.clear();
+}
+
+void closeCatalog()
+{
+    commit();
+    catalog().shutDown();
 }
 
 void commitIfDue()
