@@ -7,6 +7,7 @@
 #include <numeric>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace qv
 {
@@ -249,36 +250,84 @@ void appendFolded(QStringView text, std::string &out)
 }
 } // namespace
 
-// Every row's key is made once, into one block: a million rows sort in about a second.
+QString qvFileListModel::textOfId(quint32 id, int column) const
+{
+    if (id < m_sourceCount)
+        return column == 0 ? (m_textOf ? m_textOf(m_source->path(int(id))) : m_source->path(int(id)))
+                           : m_source->text(int(id), column);
+    return columnText(m_rows[id - m_sourceCount], column);
+}
+
+namespace
+{
+// A row's place in the sort: the first eight bytes of its key as a number, so that
+// most comparisons touch no key bytes at all.
+struct Keyed {
+    quint64 head;
+    quint32 row;
+    bool folder;
+};
+
+quint64 headOf(std::string_view key)
+{
+    quint64 head = 0;
+    for (size_t i = 0; i < 8; ++i)
+        head = (head << 8) | (i < key.size() ? quint64(uchar(key[i])) : 0);
+    return head;
+}
+} // namespace
+
+// Every row's key is made once, half of them on a second thread; the two halves are
+// sorted apart and merged. A million rows sort in well under two seconds.
 std::vector<quint32> qvFileListModel::sortedOrder(int column, const std::vector<char> &folder,
                                                   bool descending) const
 {
     const size_t n = m_order.size();
-    std::vector<quint32> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    const auto sortBy = [&](auto less) {
-        std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
-            if (folder[a] != folder[b])
-                return folder[a] > folder[b];
-            return descending ? less(b, a) : less(a, b);
-        });
+    const size_t half = n / 2;
+    std::string blocks[2];
+    std::vector<quint32> offset(n), length(n);
+    const auto makeKeys = [&](size_t from, size_t to, std::string &bytes) {
+        // Names in the order of the user's language, by their collation keys; the
+        // other columns by their texts without regard to case.
+        const NameKeys names;
+        for (size_t i = from; i < to; ++i) {
+            const QString t = textOfId(m_order[i], column);
+            offset[i] = quint32(bytes.size());
+            if (column == 0)
+                names.append(t, bytes);
+            else
+                appendFolded(t, bytes);
+            length[i] = quint32(bytes.size() - offset[i]);
+        }
     };
-    // Names in the order of the user's language, by their collation keys; the other
-    // columns by their texts without regard to case.
-    const NameKeys names;
-    std::string bytes;
-    std::vector<size_t> start(n + 1, 0);
-    for (size_t i = 0; i < n; ++i) {
-        const QString t = text(int(i), column);
-        if (column == 0)
-            names.append(t, bytes);
-        else
-            appendFolded(t, bytes);
-        start[i + 1] = bytes.size();
-    }
-    const std::string_view all(bytes);
-    const auto key = [&](quint32 i) { return all.substr(start[i], start[i + 1] - start[i]); };
-    sortBy([&](quint32 a, quint32 b) { return key(a) < key(b); });
+    std::thread second(makeKeys, half, n, std::ref(blocks[1]));
+    makeKeys(0, half, blocks[0]);
+    second.join();
+    const auto key = [&](quint32 i) {
+        return std::string_view(blocks[i < half ? 0 : 1]).substr(offset[i], length[i]);
+    };
+
+    std::vector<Keyed> items(n);
+    for (size_t i = 0; i < n; ++i)
+        items[i] = {headOf(key(quint32(i))), quint32(i), folder[i] != 0};
+    const auto before = [&](const Keyed &a, const Keyed &b) {
+        if (a.folder != b.folder)
+            return a.folder;
+        if (a.head != b.head)
+            return descending ? a.head > b.head : a.head < b.head;
+        if (const int c = key(a.row).compare(key(b.row)); c != 0)
+            return descending ? c > 0 : c < 0;
+        return a.row < b.row; // equal keys keep their order
+    };
+    const auto middle = items.begin() + std::ptrdiff_t(half);
+    std::thread sorter([&] { std::sort(middle, items.end(), before); });
+    std::sort(items.begin(), middle, before);
+    sorter.join();
+    std::inplace_merge(items.begin(), middle, items.end(), before);
+
+    std::vector<quint32> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = items[i].row;
     return order;
 }
 
