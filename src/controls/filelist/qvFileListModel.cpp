@@ -264,7 +264,8 @@ namespace
 // most comparisons touch no key bytes at all.
 struct Keyed {
     quint64 head;
-    quint32 row;
+    quint32 position; // in the order shown before the sort
+    quint32 id;
     bool folder;
 };
 
@@ -277,49 +278,51 @@ quint64 headOf(std::string_view key)
 }
 } // namespace
 
-// Every row's key is made once, half of them on a second thread; the two halves are
-// sorted apart and merged. A million rows sort in well under two seconds.
+// Every row's key is made once, in the order the rows are stored (a sorted list
+// would otherwise be read all over the memory), half of them on a second thread; the
+// two halves are sorted apart and merged.
 std::vector<quint32> qvFileListModel::sortedOrder(int column, const std::vector<char> &folder,
                                                   bool descending) const
 {
     const size_t n = m_order.size();
-    const size_t half = n / 2;
+    const quint32 ids = m_sourceCount + quint32(m_rows.size());
+    const quint32 half = ids / 2;
     std::string blocks[2];
-    std::vector<quint32> offset(n), length(n);
-    const auto makeKeys = [&](size_t from, size_t to, std::string &bytes) {
+    std::vector<quint32> offset(ids), length(ids);
+    const auto makeKeys = [&](quint32 from, quint32 to, std::string &bytes) {
         // Names in the order of the user's language, by their collation keys; the
         // other columns by their texts without regard to case.
         const NameKeys names;
-        for (size_t i = from; i < to; ++i) {
-            const QString t = textOfId(m_order[i], column);
-            offset[i] = quint32(bytes.size());
+        for (quint32 id = from; id < to; ++id) {
+            const QString t = textOfId(id, column);
+            offset[id] = quint32(bytes.size());
             if (column == 0)
                 names.append(t, bytes);
             else
                 appendFolded(t, bytes);
-            length[i] = quint32(bytes.size() - offset[i]);
+            length[id] = quint32(bytes.size() - offset[id]);
         }
     };
-    std::thread second(makeKeys, half, n, std::ref(blocks[1]));
+    std::thread second(makeKeys, half, ids, std::ref(blocks[1]));
     makeKeys(0, half, blocks[0]);
     second.join();
-    const auto key = [&](quint32 i) {
-        return std::string_view(blocks[i < half ? 0 : 1]).substr(offset[i], length[i]);
+    const auto key = [&](quint32 id) {
+        return std::string_view(blocks[id < half ? 0 : 1]).substr(offset[id], length[id]);
     };
 
     std::vector<Keyed> items(n);
     for (size_t i = 0; i < n; ++i)
-        items[i] = {headOf(key(quint32(i))), quint32(i), folder[i] != 0};
+        items[i] = {headOf(key(m_order[i])), quint32(i), m_order[i], folder[i] != 0};
     const auto before = [&](const Keyed &a, const Keyed &b) {
         if (a.folder != b.folder)
             return a.folder;
         if (a.head != b.head)
             return descending ? a.head > b.head : a.head < b.head;
-        if (const int c = key(a.row).compare(key(b.row)); c != 0)
+        if (const int c = key(a.id).compare(key(b.id)); c != 0)
             return descending ? c > 0 : c < 0;
-        return a.row < b.row; // equal keys keep their order
+        return a.position < b.position; // equal keys keep their order
     };
-    const auto middle = items.begin() + std::ptrdiff_t(half);
+    const auto middle = items.begin() + std::ptrdiff_t(n / 2);
     std::thread sorter([&] { std::sort(middle, items.end(), before); });
     std::sort(items.begin(), middle, before);
     sorter.join();
@@ -327,7 +330,7 @@ std::vector<quint32> qvFileListModel::sortedOrder(int column, const std::vector<
 
     std::vector<quint32> order(n);
     for (size_t i = 0; i < n; ++i)
-        order[i] = items[i].row;
+        order[i] = items[i].position;
     return order;
 }
 
