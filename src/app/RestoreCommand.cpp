@@ -38,14 +38,8 @@ int runRestore(const CommandLine &c, QTextStream &out, QTextStream &err)
     const DialogInUse inUse(dialogue);
     BackupEngine engine;
     engine.actions.startUp();
-    const std::vector<BackupMal> &rows = engine.state.lsv1.rows();
-    auto row = std::find_if(rows.begin(), rows.end(),
-                            [&](const BackupMal &m) { return m.Malnavn == c.templateName; });
-    if (row == rows.end())
-        row = std::find_if(rows.begin(), rows.end(), [&](const BackupMal &m) {
-            return m.Malnavn.compare(c.templateName, Qt::CaseInsensitive) == 0;
-        });
-    if (row == rows.end()) {
+    const BackupMal *row = templateNamed(engine.state.lsv1.rows(), c.templateName);
+    if (!row) {
         err << "Finner ingen mal med navnet «" << c.templateName << "».\n";
         return ExitBadArguments;
     }

@@ -29,6 +29,26 @@ QString withHostPath(const QString &windowsPath)
     return windowsPath + " (" + host + ")";
 }
 
+qsizetype indexOfTemplate(const QStringList &names, const QString &name, qsizetype from)
+{
+    const qsizetype exact = names.indexOf(name, from);
+    if (exact >= 0)
+        return exact;
+    for (qsizetype i = from; i < names.size(); ++i)
+        if (names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+const BackupMal *templateNamed(const std::vector<BackupMal> &rows, const QString &name)
+{
+    QStringList names;
+    for (const BackupMal &m : rows)
+        names << m.Malnavn;
+    const qsizetype i = indexOfTemplate(names, name);
+    return i < 0 ? nullptr : &rows[std::size_t(i)];
+}
+
 QString alreadyRunningMessage(qint64 holderPid)
 {
     const QString who = holderPid > 0 ? " (prosess " + QString::number(holderPid) + ")" : QString();
@@ -141,10 +161,7 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
     try {
         if (c.action == CommandLine::Action::Run) {
             const QStringList names = s.cboMal.items();
-            qsizetype index = names.indexOf(c.templateName);
-            for (qsizetype i = 1; index < 1 && i < names.size(); ++i)
-                if (names.at(i).compare(c.templateName, Qt::CaseInsensitive) == 0)
-                    index = i;
+            const qsizetype index = indexOfTemplate(names, c.templateName, 1); // 0: all of them
             if (index < 1) {
                 err << "Finner ingen mal med navnet «" << c.templateName << "». Lagrede maler: «"
                     << names.mid(1).join("», «") << "».\n";

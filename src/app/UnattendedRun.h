@@ -3,10 +3,15 @@
 #include "platform/base/StopRequest.h"
 #include "platform/base/UserDialog.h"
 
+#include <QStringList>
 #include <QTextStream>
+
+#include <vector>
 
 namespace qv
 {
+
+struct BackupMal;
 
 class RunState;
 struct RunOutcome;
@@ -67,6 +72,12 @@ RunSummary runUnattended(const CommandLine &c, QTextStream &out, QTextStream &er
 
 // The text a second start shows when the templates are in use.
 QString alreadyRunningMessage(qint64 holderPid);
+
+// Where the template a command names is among names, from the index from on: the one
+// spelled exactly so, else the first spelled so but for letter case; -1 when none is.
+qsizetype indexOfTemplate(const QStringList &names, const QString &name, qsizetype from = 0);
+// The same among the stored templates; nullptr when none is.
+const BackupMal *templateNamed(const std::vector<BackupMal> &rows, const QString &name);
 
 } // namespace qv
 

@@ -15,11 +15,7 @@ int runVerify(const CommandLine &c, QTextStream &out, QTextStream &err)
     const DialogInUse inUse(dialogue);
     BackupEngine engine;
     engine.actions.startUp();
-    const BackupMal *found = nullptr;
-    for (const BackupMal &m : engine.state.lsv1.rows())
-        if (m.Malnavn == c.templateName ||
-            (!found && m.Malnavn.compare(c.templateName, Qt::CaseInsensitive) == 0))
-            found = &m;
+    const BackupMal *found = templateNamed(engine.state.lsv1.rows(), c.templateName);
     if (!found) {
         err << "Finner ingen mal med navnet «" << c.templateName << "» i " << General_FinnDatamappe()
             << ".\n";

@@ -69,13 +69,4 @@ QString FoundFiles::extension(int i) const
     return General_FinnFilendelsen(windowsName(i));
 }
 
-std::size_t FoundFiles::bytesHeld() const
-{
-    std::size_t bytes =
-        m_files.capacity() * sizeof(File) + m_names.capacity() + m_folders.capacity() * sizeof(Folder);
-    for (const Folder &f : m_folders)
-        bytes += std::size_t(f.windows.capacity()) * 2 + std::size_t(f.host.capacity());
-    return bytes;
-}
-
 } // namespace qv

@@ -41,9 +41,6 @@ public:
     // Lower case, without the dot; empty without one (as General_FinnFilendelsen).
     QString extension(int i) const;
 
-    // Bytes held, for the benchmarks and the memory test.
-    std::size_t bytesHeld() const;
-
 private:
     struct Folder {
         QString windows;

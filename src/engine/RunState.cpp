@@ -85,18 +85,6 @@ QString TemplateBox::text() const
 
 // ---- TemplateTable
 
-const QStringList &TemplateTable::columnKeys()
-{
-    static const QStringList keys{"navn", "fra", "til", "underkat", "endrede", "sist kjørt", "zip"};
-    return keys;
-}
-
-const QStringList &TemplateTable::columnTitles()
-{
-    static const QStringList titles{"Malnavn", "Fra", "Til", "Underkat", "Endrede", "Sist kjørt", "Lag zip"};
-    return titles;
-}
-
 void TemplateTable::remove(int row)
 {
     if (row < 1 || row > count())

@@ -77,9 +77,6 @@ private:
 class TemplateTable
 {
 public:
-    static const QStringList &columnKeys();
-    static const QStringList &columnTitles();
-
     void createColumns() { m_columns = true; }
     bool hasColumns() const { return m_columns; }
     void clear() { m_rows.clear(); }

@@ -111,11 +111,6 @@ bool General_MappeFinnes(const QString &path)
     return folderExists(path);
 }
 
-QString General_WindowsMappe()
-{
-    return windowsFolder().left(260);
-}
-
 QString General_BrukerNavn()
 {
     QString name = logonName().left(255);

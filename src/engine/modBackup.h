@@ -41,7 +41,6 @@ QString General_KortSti(const std::function<int(const QString &)> &textWidth, co
 bool General_LagMappe(const QString &folder);
 bool General_FilFinnes(const QString &path);
 bool General_MappeFinnes(const QString &path);
-QString General_WindowsMappe();
 QString General_BrukerNavn();
 QString General_FjernNull(QString &text);
 QString General_Prosent(qint64 done, qint64 total, bool withDecimal);

@@ -1,11 +1,11 @@
 #include "UnattendedRun.h"
-#include "support/RunFixture.h"
+#include "app/CommandTest.h"
 
 using namespace qv;
 
 namespace
 {
-class RestoreCommandTest : public qvtest::RunTest
+class RestoreCommandTest : public qvtest::CommandTest
 {
 protected:
     RestoreCommandTest()
@@ -14,14 +14,6 @@ protected:
         drives.writeFile("D:\\Sikring\\Backup av Dok\\Brev\\b.txt", "b");
         useTemplates({{"Dok", "C:\\Data\\Dok\\", "D:\\Sikring\\"}});
     }
-    int run(const QStringList &args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        return runCommandLine(CommandLine::parse(args), o, e);
-    }
-    QString out, err;
 };
 } // namespace
 

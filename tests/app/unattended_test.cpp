@@ -1,7 +1,7 @@
 #include "DesktopNotifier.h"
 #include "UnattendedRun.h"
+#include "app/CommandTest.h"
 #include "platform/base/PlatformError.h"
-#include "support/RunFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,7 @@ using namespace qv;
 
 namespace
 {
-class UnattendedTest : public qvtest::RunTest
+class UnattendedTest : public qvtest::CommandTest
 {
 protected:
     UnattendedTest()
@@ -27,17 +27,6 @@ protected:
         drives.writeFile("C:\\Data\\Under\\b.txt", "bb");
         drives.writeFile("C:\\Data\\c.txt", "ccc");
     }
-    ~UnattendedTest() override { UnattendedDialog::resetStopRequest(); }
-
-    int run(const QStringList &args, bool terminal = true)
-    {
-        QTextStream o(&out), e(&err);
-        const int status = runCommandLine(CommandLine::parse(args), o, e, terminal);
-        o.flush();
-        e.flush();
-        return status;
-    }
-    QString out, err;
 };
 } // namespace
 
@@ -90,7 +79,6 @@ TEST_F(UnattendedTest, FilesNotCopiedGiveOneAndAFullDiskStopsWithTwo)
         if (++copies == 2)
             throw PlatformError(Err::DiskFull);
     });
-    out.clear();
     EXPECT_EQ(run({"--run", "Data", "--all"}), ExitBadArguments);
     EXPECT_EQ(run({"--all"}), ExitFailed);
     EXPECT_EQ(copies, 2); // stopped at the full disk, not asked to go on
@@ -138,7 +126,6 @@ TEST_F(UnattendedTest, QuietSaysNothingOnSuccessAndProgressNeedsATerminal)
     EXPECT_TRUE(out.contains(" til D:\\Sikring\\ (" + drives.hostRoot('D') + "/Sikring)\n"))
         << out.toStdString();
     EXPECT_TRUE(out.contains("Loggen ligger i C:\\Program\\Backup\\BackupLoggEnkel.txt (/"));
-    out.clear();
     EXPECT_EQ(run({"--run", "Data", "--quiet"}, true), ExitFinished);
     EXPECT_TRUE(out.isEmpty()) << out.toStdString();
     EXPECT_TRUE(err.isEmpty()) << err.toStdString();
@@ -148,7 +135,6 @@ TEST_F(UnattendedTest, DryRunListsWhatWouldBeTakenAndTakesNothing)
 {
     useTemplates({{"Data", "C:\\Data\\", "D:\\Sikring\\", true, true}});
     for (int round = 0; round < 2; ++round) {
-        out.clear();
         EXPECT_EQ(run({"--all", "--dry-run"}), ExitFinished);
         const QStringList lines = out.split('\n', Qt::SkipEmptyParts);
         ASSERT_EQ(lines.size(), 4) << out.toStdString();
@@ -255,8 +241,6 @@ TEST_F(UnattendedTest, AFolderHoldingANulIsRefusedAndNothingIsWrittenOutsideTheM
     useTemplates({{"Kilde", "C:\\Data\\" + nul + "Under\\", "D:\\Sikring\\"},
                   {"Mottaker", "C:\\Data\\", "D:\\" + nul + "x\\"}});
     for (const QStringList &args : {QStringList{"--run", "Kilde"}, {"--run", "Mottaker"}, {"--all"}}) {
-        out.clear();
-        err.clear();
         EXPECT_EQ(run(args), ExitFailed) << args.join(' ').toStdString();
         EXPECT_FALSE(out.contains("fullført.\n")) << out.toStdString();
     }

@@ -1,14 +1,13 @@
 #include "controls/buttons/qvTButton.h"
 #include "controls/buttons_testutil.h"
 #include "support/TempTree.h"
+#include "support/Timers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 
 using namespace qv;
@@ -34,12 +33,8 @@ struct EatLeave : QObject {
 };
 
 // Runs the event loop for ms milliseconds without the 10 ms naps of QTest::qWait.
-void spin(int ms)
-{
-    QEventLoop loop;
-    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+// How often a button looks where the pointer is.
+constexpr int kPointerPoll = 100;
 
 double median(std::vector<qint64> v)
 {
@@ -75,7 +70,7 @@ TEST(TButtonPointer, HoverShowsAndLeavingRaisesMouseLeaveOnce)
     QTest::mouseMove(&f.form, {250, 120});
     EXPECT_TRUE(leave.count() == 1 || leave.wait(400));
     EXPECT_EQ(b->pointerState(), 0);
-    QTest::qWait(250);
+    qvtest::letTimersFire(2 * kPointerPoll);
     EXPECT_EQ(leave.count(), 1);
     // Back at rest style 9 paints no face.
     EXPECT_EQ(b->renderFace(b->pointerState()).pixelColor(40, 1).alpha(), 0);
@@ -198,7 +193,7 @@ TEST(TButtonPointer, TooltipShowsAfterTheDelayAndGoesWithThePointer)
     EXPECT_TRUE(QTest::qWaitFor([&] { return shownTips() == 0; }, 1000));
 
     QTest::mouseMove(plain, {20, 15});
-    QTest::qWait(700);
+    qvtest::letTimersFire(plain->qvToolTipDelayTime());
     EXPECT_EQ(shownTips(), 0);
 }
 
@@ -341,7 +336,7 @@ TEST(TButtonRepeat, HeldButtonClicksFasterAndFaster)
     const size_t held = times.size();
     QTest::mouseRelease(b, Qt::LeftButton, {}, {30, 20});
     EXPECT_EQ(times.size(), held + 1); // the ordinary click on release
-    spin(150);
+    qvtest::letTimersFire(qvTButton::repeatInterval(0));
     EXPECT_EQ(times.size(), held + 1); // and nothing after it
 
     // The steps of the schedule (TButtonRepeat.Schedule) come one after another; how
@@ -367,7 +362,7 @@ TEST(TButtonRepeat, LeavingWhileHeldStopsTheRepeat)
     ASSERT_TRUE(click.wait(5000));
     const int before = click.count();
     QTest::mouseMove(b, {200, 20});
-    QTest::qWait(300);
+    qvtest::letTimersFire(qvTButton::repeatInterval(0)); // the longest step
     EXPECT_EQ(click.count(), before);
     QTest::mouseRelease(b, Qt::LeftButton, {}, {200, 20});
     EXPECT_EQ(click.count(), before);
@@ -381,7 +376,7 @@ TEST(TButtonRepeat, OnlyInModeZero)
     b->setMode(1);
     QSignalSpy click(b, &qvButtonBase::Click);
     QTest::mousePress(b, Qt::LeftButton, {}, {30, 20});
-    QTest::qWait(600);
+    qvtest::letTimersFire(qvTButton::repeatInterval(0));
     EXPECT_EQ(click.count(), 0);
     QTest::mouseRelease(b, Qt::LeftButton, {}, {30, 20});
     EXPECT_EQ(click.count(), 1);

@@ -17,8 +17,11 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using qv::qvFileList;
 using qv::qvFileListModel;
@@ -67,12 +70,6 @@ struct FolderFixture : ::testing::Test {
         for (int c = 0; c < 5; ++c)
             out << list->GetItem(c, i);
         return out;
-    }
-    static bool waitFor(const std::function<bool()> &done, int ms)
-    {
-        for (int waited = 0; waited < ms && !done(); waited += 50)
-            QTest::qWait(50);
-        return done();
     }
 };
 
@@ -211,13 +208,13 @@ TEST_F(FolderFixture, FollowsNewAndRemovedFilesOfTheFolder)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
     ASSERT_EQ(list->GetCount(), 4);
     drives.writeFile("C:\\Kilde\\ny.txt", QByteArray(3072, 'y'), When);
-    EXPECT_TRUE(waitFor([&] { return list->GetFileIndex("ny.txt") > 0; }, 6000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->GetFileIndex("ny.txt") > 0; }, 6000));
     // Placed in the name order the list keeps.
     EXPECT_EQ(column(0), QStringList({"a.txt", "B.DOC", "LESMEG", "ny.txt", "zz.txt"}));
     EXPECT_EQ(list->GetItem(2, list->GetFileIndex("ny.txt")), pad("3,00 kb."));
 
     QFile::remove(drives.host("C:\\Kilde\\B.DOC"));
-    EXPECT_TRUE(waitFor([&] { return !list->ListItemExist("B.DOC"); }, 6000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !list->ListItemExist("B.DOC"); }, 6000));
     EXPECT_EQ(list->GetCount(), 4);
 }
 
@@ -300,15 +297,22 @@ TEST_F(FolderFixture, DragInTheTopBandScrollsOneLineAtATime)
                           Qt::NoModifier);
     QCoreApplication::sendEvent(vp, &enter);
     ASSERT_TRUE(enter.isAccepted());
-    const auto scrollsTo = [&](int value) { return waitFor([&] { return bar->value() == value; }, 3000); };
+    const auto scrollsTo = [&](int value) {
+        return QTest::qWaitFor([&] { return bar->value() == value; }, 3000);
+    };
+    // One line per drag-over: once it has scrolled, no step of the list's is left to come.
+    const auto stepPending = [&] {
+        const auto timers = list->findChildren<QTimer *>(Qt::FindDirectChildrenOnly);
+        return std::any_of(timers.begin(), timers.end(),
+                           [](const QTimer *t) { return t->isActive() && t->isSingleShot(); });
+    };
     dragAt(10);
     EXPECT_TRUE(scrollsTo(start - 1));
-    QTest::qWait(300);
-    EXPECT_EQ(bar->value(), start - 1); // one line per drag-over
+    EXPECT_FALSE(stepPending());
     dragAt(10);
     EXPECT_TRUE(scrollsTo(start - 2));
     dragAt(vp->height() / 2);
-    QTest::qWait(300);
+    EXPECT_FALSE(stepPending()); // the middle does not scroll
     EXPECT_EQ(bar->value(), start - 2);
     dragAt(vp->height() - 5);
     EXPECT_TRUE(scrollsTo(start - 1));
@@ -415,13 +419,13 @@ TEST_F(FolderFixture, IconsOfLongReportListsLoadAroundTheVisibleRows)
     qvFileListModel *m = list->model();
     ASSERT_EQ(m->count(), 450);
     const auto loaded = [&](int row) { return !m->row(row).iconKey.isEmpty(); };
-    ASSERT_TRUE(waitFor([&] { return loaded(0); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded(0); }, 2000));
     const int page = list->GetVisibleCount();
     EXPECT_TRUE(loaded(page + 20));
     EXPECT_FALSE(loaded(page + 30));
     EXPECT_FALSE(loaded(449));
 
     list->reportView()->scrollToBottom();
-    EXPECT_TRUE(waitFor([&] { return loaded(449); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return loaded(449); }, 2000));
     EXPECT_FALSE(loaded(200));
 }

@@ -204,9 +204,9 @@ TEST(FileListOwnDrag, OwnRowsDropOnlyOntoFolderRows)
 
 TEST_F(EventFixture, TooltipOnTheListUntilDestroyed)
 {
-    const auto shownTip = []() -> qv::TooltipWindow * {
+    const auto tipWindow = [](bool shown) -> qv::TooltipWindow * {
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *tip = dynamic_cast<qv::TooltipWindow *>(w); tip && tip->isVisible())
+            if (auto *tip = dynamic_cast<qv::TooltipWindow *>(w); tip && (tip->isVisible() || !shown))
                 return tip;
         return nullptr;
     };
@@ -214,14 +214,13 @@ TEST_F(EventFixture, TooltipOnTheListUntilDestroyed)
     list.setQvToolTipHeader("Funnet");
     list.setQvToolTip("Filene som blir tatt backup av");
     QTest::mouseMove(list.reportView()->viewport(), rowPoint(1));
-    QTest::qWait(300);
-    qv::TooltipWindow *tip = shownTip();
-    ASSERT_NE(tip, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tipWindow(true); }, 5000));
+    qv::TooltipWindow *tip = tipWindow(true);
     EXPECT_EQ(tip->title(), "Funnet");
     EXPECT_EQ(tip->text(), "Filene som blir tatt backup av");
 
+    // Gone, and not made again by the pointer: no tip can show.
     list.qvToolTipDestroy();
     QTest::mouseMove(list.reportView()->viewport(), rowPoint(2));
-    QTest::qWait(300);
-    EXPECT_EQ(shownTip(), nullptr);
+    EXPECT_EQ(tipWindow(false), nullptr);
 }

@@ -5,6 +5,7 @@
 #include "controls/panels/qvShadeBox.h"
 #include "controls/panels/qvShadeForm.h"
 #include "platform/base/PlatformError.h"
+#include "support/Timers.h"
 
 #include <QMimeData>
 #include <QSignalSpy>
@@ -205,7 +206,7 @@ TEST(ShadeBoxPaint, RefreshingRepaintsOnceAfterTheDelay)
     EXPECT_EQ(box.PaintCount(), count);
     ASSERT_TRUE(resized.wait(5000));
     EXPECT_EQ(box.PaintCount(), count + 1);
-    QTest::qWait(100); // once, not again
+    qvtest::letTimersFire(30); // once, not again
     EXPECT_EQ(resized.count(), 1);
 }
 

@@ -3,6 +3,7 @@
 #include "controls/drawing/qvKontrollerFelles.h"
 #include "controls/panels/CTooltip.h"
 #include "controls/panels/TooltipWindow.h"
+#include "support/Timers.h"
 
 #include <QPointer>
 #include <QTest>
@@ -144,7 +145,7 @@ TEST(TooltipTiming, ShowsAfterTheDelayAndHidesAfterTheVisibleTime)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !s.tip.TTWindow()->isVisible(); }, 5000));
     // Not again until the pointer has left.
     QTest::mouseMove(&s.tool, QPoint(12, 10));
-    QTest::qWait(250);
+    qvtest::letTimersFire(150); // the delay
     EXPECT_FALSE(s.tip.TTWindow()->isVisible());
 }
 
@@ -170,9 +171,8 @@ TEST(TooltipTiming, PressHidesAndLeavingCancels)
     other.setTTDelayTime(100);
     other.TTCreate(&second);
     QTest::mouseMove(&second, QPoint(5, 5));
-    QTest::qWait(30);
     QTest::mouseMove(&s.tool, QPoint(20, 10)); // leaves before the delay
-    QTest::qWait(200);
+    qvtest::letTimersFire(100);
     EXPECT_FALSE(other.TTWindow()->isVisible());
 }
 

@@ -1,6 +1,8 @@
 // The tree keeping in step with the disk and the drive table, and drags over it.
 #include "tree_testutil.h"
 
+#include "support/Timers.h"
+
 #include <QDragMoveEvent>
 #include <QMimeData>
 #include <QScrollBar>
@@ -211,10 +213,11 @@ TEST_F(TreeDrag, HoveringOverAFolderWithChildrenOpensIt)
     const QPoint at = centreOf(u"c:\\mappe 01"_s);
     ASSERT_FALSE(isExpanded(u"c:\\mappe 01"_s));
     dragOverAt(at);
-    QTest::qWait(400);
-    dragOverAt(at); // the same node: the timer keeps running
+    qvtest::letTimersFire(500); // half the second a hover takes
+    dragOverAt(at);             // the same node: the timer keeps running
     EXPECT_FALSE(isExpanded(u"c:\\mappe 01"_s));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return isExpanded(u"c:\\mappe 01"_s); }, 1500));
+    // Due a second after the first drag-over, before a timer started again now could be.
+    EXPECT_TRUE(qvtest::comesBefore(900, [&] { return isExpanded(u"c:\\mappe 01"_s); }));
 }
 
 TEST_F(TreeDrag, ThePointerAtTheLowerEdgeScrollsOneLinePerStep)
@@ -226,7 +229,7 @@ TEST_F(TreeDrag, ThePointerAtTheLowerEdgeScrollsOneLinePerStep)
     dragOverAt(QPoint(40, h - 10));
     EXPECT_EQ(bar->value(), before) << "the step waits for its timer";
     EXPECT_TRUE(QTest::qWaitFor([&] { return bar->value() == before + bar->singleStep(); }, 1000));
-    QTest::qWait(300);
+    qvtest::letTimersFire(200); // the step timer's interval
     EXPECT_EQ(bar->value(), before + bar->singleStep()) << "one step per drag-over";
 }
 

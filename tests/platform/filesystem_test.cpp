@@ -2,6 +2,7 @@
 #include "platform/files/FileSystem.h"
 #include "platform/paths/DriveTable.h"
 
+#include "support/ErrorOf.h"
 #include "support/OtherUser.h"
 #include "support/TempTree.h"
 
@@ -23,6 +24,7 @@
 
 using namespace qv;
 using qvtest::asNobody;
+using qvtest::errorOf;
 using qvtest::giveToNobody;
 using ::testing::ElementsAre;
 using ::testing::UnorderedElementsAre;
@@ -44,16 +46,6 @@ const DirEntry *find(const std::vector<DirEntry> &entries, const QString &name)
         if (e.name == name)
             return &e;
     return nullptr;
-}
-
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const PlatformError &e) {
-        return e.number();
-    }
-    return 0;
 }
 
 void setMode(const QString &host, mode_t mode)

@@ -5,30 +5,23 @@
 #include "platform/files/FolderOps.h"
 #include "platform/scan/FolderReader.h"
 
+#include "support/ErrorOf.h"
 #include "support/TempTree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 using namespace qv;
+using qvtest::errorOf;
 using namespace Qt::StringLiterals;
 
 namespace
 {
-
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const PlatformError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 TEST(FolderOps, CreateMakesExactlyOneFolder)
 {
@@ -97,8 +90,8 @@ TEST(FolderOps, DriveReadyOnlyForAMountedReadableRoot)
 
 TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
 {
-    // Taken in walk order, quickly (the caller then reads too) and slowly (the thread
-    // reads ahead of it): every folder comes once, whole.
+    // Taken in walk order, at once (the caller then reads too) and after the thread has
+    // read ahead: every folder comes once, whole.
     QTemporaryDir tree;
     for (int a = 0; a < 12; ++a)
         for (int b = 0; b < 12; ++b) {
@@ -108,7 +101,12 @@ TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
                 QFile(folder + QString("/f%1").arg(f)).open(QIODevice::WriteOnly);
         }
     for (bool slow : {false, true}) {
-        qv::FolderReadAhead ahead(QFile::encodeName(tree.path()), true);
+        std::atomic_int started = 0;
+        qv::FolderReadAhead ahead(QFile::encodeName(tree.path()), true, {},
+                                  [&](const std::string &) { started.fetch_add(1), started.notify_all(); });
+        // Slowly: the thread has started every folder before the first is taken.
+        for (int now = started; slow && now < 1 + 12 + 144; now = started)
+            started.wait(now);
         std::vector<std::string> pending{""};
         int files = 0, folders = 0;
         while (!pending.empty()) {
@@ -124,8 +122,6 @@ TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
                 else
                     ++files;
             }
-            if (slow)
-                QThread::usleep(50);
         }
         EXPECT_EQ(folders, 1 + 12 + 144);
         EXPECT_EQ(files, 144 * 3);

@@ -3,10 +3,10 @@
 #include "platform/files/TextFile.h"
 #include "platform/paths/DriveTable.h"
 
+#include "support/ErrorOf.h"
 #include "support/TempTree.h"
 
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -17,21 +17,12 @@
 #include <unistd.h>
 
 using namespace qv;
+using qvtest::errorOf;
 
 namespace
 {
 
 const QByteArray kBom("\xEF\xBB\xBF");
-
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const PlatformError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QStringList readAllFields(const QString &text)
 {
@@ -192,13 +183,12 @@ TEST(FieldReaderTest, SurvivesGarbageAndLongLines)
     line[5 * 1024 * 1024] = ',';
     line.prepend('"');
     line[1000] = '"';
-    QElapsedTimer t;
-    t.start();
+    // A reader that looked at the rest of the line again per character would not end
+    // within the test's time limit.
     FieldReader r(line);
     EXPECT_EQ(r.next().size(), 999);
     EXPECT_EQ(r.next().size(), 5 * 1024 * 1024 - 1); // after the comma, to the end
     EXPECT_TRUE(r.atEnd());
-    EXPECT_LT(t.elapsed(), 2000);
 }
 
 TEST(CodePageTest, WhatIsReadIsWrittenBackByteForByte)

@@ -1,5 +1,6 @@
-// The scan's walk: the folder read-ahead shut down at any point, and a walk stopped
-// part way that must not take the unread folders' marks for gone files.
+// The scan's walk: the folder read-ahead shut down at any point or failing on either
+// thread, and a walk stopped part way that must not take the unread folders' marks for
+// gone files.
 #include "platform/files/FileSystem.h"
 #include "platform/scan/FolderReader.h"
 #include "platform/scan/TreeScan.h"
@@ -8,6 +9,10 @@
 #include <QFile>
 
 #include <gtest/gtest.h>
+
+#include <latch>
+#include <stdexcept>
+#include <thread>
 
 using namespace qv;
 
@@ -43,5 +48,47 @@ TEST(FolderReadAheadTest, ShutdownAtAnyPointOfTheWalk)
             const auto listing = ahead.take(order[i]);
             ASSERT_TRUE(listing) << order[i];
         }
+    }
+}
+
+TEST(FolderReadAheadTest, AFailureReadingAFolderReachesTheCallerAtThatFolderOnce)
+{
+    qvtest::TempDrives drives("C");
+    drives.writeFile("C:\\T\\a\\1", "x");
+    drives.writeFile("C:\\T\\b\\2", "x");
+    const QByteArray root = QFile::encodeName(drives.host("C:\\T"));
+    const auto caller = std::this_thread::get_id();
+    for (const bool onCaller : {false, true}) {
+        // The thread is held in the first subfolder it reads; the caller then reads the other.
+        std::latch reached(1), release(1);
+        std::string held;
+        FolderReadAhead ahead(root, true, {}, [&](const std::string &relative) {
+            if (relative.empty())
+                return;
+            if (std::this_thread::get_id() == caller) {
+                if (onCaller)
+                    throw std::runtime_error("lesefeil");
+            } else if (held.empty()) {
+                held = relative;
+                reached.count_down();
+                release.wait();
+                if (!onCaller)
+                    throw std::runtime_error("lesefeil");
+            }
+        });
+        reached.wait();
+        const std::string other = held == "a" ? "b" : "a";
+        ASSERT_TRUE(ahead.take(""));
+        if (onCaller) {
+            EXPECT_THROW(ahead.take(other), std::runtime_error);
+            release.count_down();
+            EXPECT_TRUE(ahead.take(held));
+        } else {
+            release.count_down();
+            EXPECT_THROW(ahead.take(held), std::runtime_error);
+            EXPECT_FALSE(ahead.take(held)); // the caller reads it itself
+        }
+        // The walk has ended: a folder it never reached does not keep the caller waiting.
+        EXPECT_FALSE(ahead.take("c"));
     }
 }

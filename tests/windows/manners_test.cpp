@@ -9,7 +9,9 @@
 
 #include <QLineEdit>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -44,8 +46,9 @@ TEST_F(MannersTest, TheMainWindowComesBackWhereItWasClosed)
     EXPECT_TRUE(screen.contains(w->frameGeometry()))
         << w->frameGeometry().x() << "," << w->frameGeometry().y();
 
+    QSignalSpy moved(w->windowHandle(), &QWindow::xChanged);
     w->move(w->pos() + QPoint(37, 23));
-    QTest::qWait(20);
+    ASSERT_TRUE(moved.count() > 0 || moved.wait());
     const QRect placed = w->geometry();
     for (int cycle = 0; cycle < 3; ++cycle) {
         w->close();

@@ -10,8 +10,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -128,8 +130,9 @@ TEST(QtUserDialog, BoxesAreCentredOnTheMainWindowAndHaveAccessLetters)
     auto w = std::make_unique<frmBackup>();
     w->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    QSignalSpy moved(w->windowHandle(), &QWindow::xChanged);
     w->move(40, 60);
-    QTest::qWait(20);
+    ASSERT_TRUE(moved.count() > 0 || moved.wait());
     // Another window had the focus and is gone: no window of ours is active.
     {
         QWidget other;

@@ -123,13 +123,6 @@ int qvCheckBox::boxWidth() const
     }
 }
 
-QRect qvCheckBox::boxRect() const
-{
-    const int bw = boxWidth();
-    const int bh = Style() == 3 ? SquareBox : bw;
-    return QRect(boxAtRight() ? width() - bw : 0, 0, bw, bh);
-}
-
 QRect qvCheckBox::captionArea() const
 {
     // The boxes take 15 pixels before IconSpace; the wider switch takes its width and two.

@@ -59,8 +59,6 @@ public:
     QString Tag3() const { return m_tag3; }
     void setTag3(const QString &tag) { m_tag3 = tag; }
 
-    // Where the box and the caption sit (styles with a box).
-    QRect boxRect() const;
     QRect captionArea() const;
 
 protected:

@@ -367,20 +367,6 @@ void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVe
     surface.restore();
 }
 
-void GradientFillTriangle(QPainter &surface, const TriVertex &a, const TriVertex &b, const TriVertex &c)
-{
-    const TriVertex v[3] = {a, b, c};
-    QRect box(QPoint(std::min({a.x, b.x, c.x}), std::min({a.y, b.y, c.y})),
-              QPoint(std::max({a.x, b.x, c.x}) - 1, std::max({a.y, b.y, c.y}) - 1));
-    box &= deviceBoundsInPainter(surface);
-    if (box.isEmpty())
-        return;
-    QImage buf(box.size(), QImage::Format_ARGB32_Premultiplied);
-    buf.fill(Qt::transparent);
-    rasterTriangle(buf, box.left(), box.top(), v, box);
-    blit(surface, box.left(), box.top(), buf);
-}
-
 void GradientRect(QPainter &surface, OleColor startColor, OleColor endColor, qint32 x1, qint32 y1, qint32 x2,
                   qint32 y2, bool horizontal)
 {

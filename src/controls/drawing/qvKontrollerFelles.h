@@ -65,7 +65,6 @@ TriVertex MakeVertex(qint32 x, qint32 y, OleColor rgb);
 // right and bottom edges are not filled; channels interpolate per pixel, truncated.
 void GradientFillRect(QPainter &surface, const TriVertex &upperLeft, const TriVertex &lowerRight,
                       bool horizontal);
-void GradientFillTriangle(QPainter &surface, const TriVertex &a, const TriVertex &b, const TriVertex &c);
 
 // Two-colour gradient over (x1, y1)-(x2, y2), left to right when horizontal, else
 // top to bottom. Colours are plain RGB.

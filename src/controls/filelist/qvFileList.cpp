@@ -154,11 +154,6 @@ QAbstractItemView *qvFileList::activeView() const
     return m_view == 3 ? static_cast<QAbstractItemView *>(m_tree) : static_cast<QAbstractItemView *>(m_list);
 }
 
-QWidget *qvFileList::hWnd() const
-{
-    return activeView();
-}
-
 QItemSelectionModel *qvFileList::selection() const
 {
     return m_tree->selectionModel();

@@ -112,18 +112,15 @@ public:
     void GetSelectedFilesCollection(QStringList &SelectedFiles, bool OnlyFilename = false) const;
     int GetColumnWidth(const QString &ColumnKey) const;
     void SetColumnWidth(const QString &ColumnKey, int ColumnWidth);
-    void ChangeColAlign(int Column, Qt::Alignment alignment);
     void AutoColWidth();
     void SortColumn(int lColumnIndex, int eDirection);
     OleColor ItemColor(int lIndex) const;
-    void setItemColor(int lIndex, OleColor color);
     int HitTest(int x, int y) const; // row number, 0 for none
     int GetHighlightItem() const { return m_dropHighlight; }
     int GetVisibleCount() const;
     QString GetParentFolder() const;
     void StartLabelEdit();
     bool IsDragActive() const { return m_dragActive; }
-    QWidget *hWnd() const;
     void qvToolTipDestroy();
 
     // Sort state (0-based column, 0 ascending / 1 descending).

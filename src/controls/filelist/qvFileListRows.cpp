@@ -183,14 +183,6 @@ qvFileList::OleColor qvFileList::ItemColor(int lIndex) const
     return qv::qvKontrollerFelles::FromQColor(c.isValid() ? c : palette().color(QPalette::Text));
 }
 
-void qvFileList::setItemColor(int lIndex, OleColor color)
-{
-    const int r = modelRowOf(lIndex);
-    if (r >= 0)
-        m_model->setColor(
-            r, qv::qvKontrollerFelles::ToQColor(qv::qvKontrollerFelles::TranslateColor(color, palette())));
-}
-
 // ---- removing rows
 
 void qvFileList::RemoveFile(int lIndex, bool SelectNextFile)
@@ -383,12 +375,6 @@ void qvFileList::SetColumnWidth(const QString &ColumnKey, int ColumnWidth)
     const int c = columnOfKey(ColumnKey);
     if (c >= 0)
         setColumnWidthAt(c, ColumnWidth);
-}
-
-void qvFileList::ChangeColAlign(int Column, Qt::Alignment alignment)
-{
-    if (Column >= 1 && Column <= 4)
-        m_model->setAlignment(Column, alignment & Qt::AlignHorizontal_Mask);
 }
 
 // The width of a column's widest cell and its title. The view's own fit looks only

@@ -331,14 +331,6 @@ void qvShadeBox::paint()
     update();
 }
 
-bool qvShadeBox::hasFreeTexts() const
-{
-    for (const FreeText &t : std::as_const(m_freeTexts))
-        if (!t.text.isEmpty() && !readsAsZero(t.text))
-            return true;
-    return false;
-}
-
 void qvShadeBox::paintShadow(QPainter &p, int w, int h)
 {
     const int s = std::min(std::max(0, m_shadowSize), 10);

@@ -175,7 +175,6 @@ private:
     QFont plainTextFont() const;
     int plainTextFlags() const;
     void paintFreeTexts(QPainter &p);
-    bool hasFreeTexts() const;
     void paintLines(QPainter &p, int w, int h);
 
     int m_fadeDoublePoint = 50;

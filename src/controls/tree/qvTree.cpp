@@ -428,12 +428,6 @@ void qvTree::Refresh()
     freeze(false);
 }
 
-void qvTree::Repaint()
-{
-    if (m_view->isEnabled())
-        m_view->viewport()->update();
-}
-
 void qvTree::CollapsAll()
 {
     if (m_path.isEmpty())
@@ -466,12 +460,6 @@ void qvTree::RemoveNode(const QString &nKey)
     }
 }
 
-void qvTree::EnsureVisible()
-{
-    if (QStandardItem *s = selectedNode())
-        m_view->scrollTo(s->index());
-}
-
 // ---------------------------------------------------------------------------
 // Selection
 
@@ -494,11 +482,6 @@ void qvTree::selectNode(QStandardItem *n)
     m_view->setCurrentIndex(n->index());
     m_programmatic = was;
     m_model->setSelectedKey(qvTreeModel::key(n));
-}
-
-void qvTree::selectKey(const QString &key)
-{
-    selectNode(m_model->nodeOrThrow(key));
 }
 
 void qvTree::onCurrentChanged(const QModelIndex &current)

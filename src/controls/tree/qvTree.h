@@ -127,10 +127,8 @@ public:
 
     // Commands
     void Refresh();
-    void Repaint();
     void CollapsAll();
     void RemoveNode(const QString &nKey);
-    void EnsureVisible();
     long CreateNewFolder();
     void DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent);
     int RenameSelectedFolder();
@@ -205,7 +203,6 @@ private:
     bool isVisibleFolder(quint32 attributes) const;
     static qv::DirEntry withLinkKind(const QString &folder, const qv::DirEntry &entry);
     void selectNode(QStandardItem *n);
-    void selectKey(const QString &key);         // throws 35601
     void removeNodeQuietly(const QString &key); // throws 35601
     void expandNode(QStandardItem *n);
     void reselectCurrent();

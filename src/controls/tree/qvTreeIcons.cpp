@@ -87,9 +87,4 @@ QIcon qvTreeIcon(const QString &imageKey)
     return icons().value(imageKey);
 }
 
-QStringList qvTreeImageKeys()
-{
-    return icons().keys();
-}
-
 } // namespace qv

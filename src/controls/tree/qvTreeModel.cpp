@@ -111,11 +111,6 @@ void qvTreeModel::setTag(QStandardItem *item, const QString &tag)
     item->setData(tag, TagRole);
 }
 
-void qvTreeModel::setImage(QStandardItem *item, const QString &image)
-{
-    item->setData(image, ImageRole);
-}
-
 void qvTreeModel::setSelectedImage(QStandardItem *item, const QString &image)
 {
     item->setData(image, SelectedImageRole);

@@ -40,7 +40,6 @@ public:
     static QString tag(const QStandardItem *item);
     static QString image(const QStandardItem *item);
     void setTag(QStandardItem *item, const QString &tag);
-    void setImage(QStandardItem *item, const QString &image);
     void setSelectedImage(QStandardItem *item, const QString &image);
     void setForeColor(QStandardItem *item, const QColor &colour);
     static QColor foreColor(const QStandardItem *item);

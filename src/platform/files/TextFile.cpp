@@ -147,6 +147,7 @@ void writeInPlace(const QString &host, const QByteArray &bytes)
 }
 
 // Replaces the file's content, keeping what kind of file it is, its mode and owner.
+// Not QSaveFile: its rename parts a file from its other names and gives it the writer's owner.
 void rewrite(const QString &host, const QByteArray &bytes)
 {
     const QString target = throughLinks(host);

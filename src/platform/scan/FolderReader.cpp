@@ -13,6 +13,7 @@
 #include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qv
 {
@@ -169,8 +170,10 @@ struct FolderReadAhead::OpenFolder {
     OpenFolder &operator=(const OpenFolder &) = delete;
 };
 
-FolderReadAhead::FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules)
-    : m_recursive(recursive), m_pending{{rootHost, std::string(), nullptr, rules}},
+FolderReadAhead::FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules,
+                                 BeforeRead beforeRead)
+    : m_recursive(recursive),
+      m_beforeRead(std::move(beforeRead)), m_pending{{rootHost, std::string(), nullptr, rules}},
       m_thread([this] { walk(); })
 {
 }
@@ -197,6 +200,8 @@ std::optional<FolderListing> FolderReadAhead::take(const std::string &relative)
             m_changed.notify_all();
             return listing;
         }
+        if (m_failure && m_failedAt == relative)
+            std::rethrow_exception(std::exchange(m_failure, nullptr));
         // A walk held up by listings nobody takes could not reach this one: read it here.
         if (m_done || m_waitingForRoom)
             return std::nullopt;
@@ -231,13 +236,34 @@ FolderListing FolderReadAhead::readHere(const Pending &folder, std::unique_lock<
 {
     ++m_reading;
     lock.unlock();
+    std::vector<Pending> subfolders;
+    FolderListing listing;
+    try {
+        listing = readUnlocked(folder, subfolders);
+    } catch (...) {
+        // Still counted as being read, the folder would hold the walk up for ever.
+        lock.lock();
+        --m_reading;
+        m_changed.notify_all();
+        throw;
+    }
+    lock.lock();
+    --m_reading;
+    std::move(subfolders.begin(), subfolders.end(), std::back_inserter(m_pending));
+    m_changed.notify_all();
+    return listing;
+}
+
+FolderListing FolderReadAhead::readUnlocked(const Pending &folder, std::vector<Pending> &subfolders)
+{
+    if (m_beforeRead)
+        m_beforeRead(folder.relative);
     // Opened in the parent's descriptor: a path from the top would cost its depth.
     const char *name = folder.host.constData() + folder.host.lastIndexOf('/') + 1;
     FolderListing listing = folder.parent ? readFolderAt(folder.parent->fd, name, folder.rules, m_recursive)
                                           : readFolder(folder.host, folder.rules);
     if (!folder.parent && m_recursive && listing.opened)
         listing.descriptor = hostfs::openFolder(folder.host);
-    std::vector<Pending> subfolders;
     std::shared_ptr<OpenFolder> self;
     if (listing.descriptor >= 0) {
         if (g_openFolders < kOpenFolders)
@@ -260,10 +286,6 @@ FolderListing FolderReadAhead::readHere(const Pending &folder, std::unique_lock<
                                   relPrefix + std::string(n), self, rules});
         }
     }
-    lock.lock();
-    --m_reading;
-    std::move(subfolders.begin(), subfolders.end(), std::back_inserter(m_pending));
-    m_changed.notify_all();
     return listing;
 }
 
@@ -276,7 +298,14 @@ void FolderReadAhead::walk()
             break;
         Pending folder = std::move(m_pending.back());
         m_pending.pop_back();
-        FolderListing listing = readHere(folder, lock);
+        FolderListing listing;
+        try {
+            listing = readHere(folder, lock);
+        } catch (...) {
+            m_failure = std::current_exception();
+            m_failedAt = std::move(folder.relative);
+            break;
+        }
         if (m_entriesHeld >= kEntriesAhead) {
             m_waitingForRoom = true;
             m_changed.notify_all();

@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 #include <condition_variable>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -81,11 +83,15 @@ bool stillThere(const FolderListing &listing, const QByteArray &hostPath);
 // of the caller, who takes each folder's listing by its path below the root. A caller
 // that would wait reads the folder itself when the thread has not started it. Each
 // folder is opened in its parent's descriptor, so depth costs nothing per level.
-// Links to folders are followed as the rules allow.
+// Links to folders are followed as the rules allow. What the thread throws ends its
+// walk and is thrown again by take() of the folder it was reading.
 class FolderReadAhead
 {
 public:
-    FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules = {});
+    // Called with a folder's relative path just before either thread reads it (for tests).
+    using BeforeRead = std::function<void(const std::string &relative)>;
+    FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules = {},
+                    BeforeRead beforeRead = {});
     ~FolderReadAhead();
     // The listing of the folder at relative ("" for the root; "a/b" below it), once
     // read; nothing when the walk never reaches it. A listing read ahead of a folder
@@ -107,9 +113,11 @@ private:
     // Reads a folder taken off the pending stack, outside the lock; its subfolders go
     // onto the stack.
     FolderListing readHere(const Pending &folder, std::unique_lock<std::mutex> &lock);
+    FolderListing readUnlocked(const Pending &folder, std::vector<Pending> &subfolders);
     void keep(std::string relative, FolderListing listing); // for take(), under the lock
 
     const bool m_recursive;
+    const BeforeRead m_beforeRead;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<Pending> m_pending; // folders not yet read, the next on top
@@ -118,6 +126,8 @@ private:
     std::size_t m_entriesHeld = 0;
     bool m_done = false, m_stop = false;
     bool m_waitingForRoom = false; // held listings fill the bound
+    std::exception_ptr m_failure;  // what the thread threw, reading m_failedAt
+    std::string m_failedAt;
     std::thread m_thread;
 };
 

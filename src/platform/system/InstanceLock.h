@@ -9,6 +9,7 @@ namespace qv
 // folder would lose the other's changes. The lock is an flock on a file in the program
 // folder when that holds the data, else in $XDG_RUNTIME_DIR (DataFolder.h); the kernel
 // drops it when the process ends, however it ends, so no stale lock survives a crash.
+// (QLockFile's lock file outlives a crash until judged stale by its process id.)
 class InstanceLock
 {
 public:
