@@ -88,7 +88,7 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
     : QDialog(owner), m_templates(std::move(templates))
 {
     setWindowTitle(QStringLiteral("Hent filer tilbake"));
-    setFixedSize(700, 488);
+    setFixedSize(760, 488);
     setModal(true);
     m_chooseFolder = [this](const QString &title, const QString &start) {
         frmKatalog chooser(start, this);
@@ -111,27 +111,31 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
     auto *lblFiler =
         placed(new QLabel(QStringLiteral("Velg en mappe, og velg &filene som skal hentes tilbake:"), this),
                10, 72, 500, 18);
-    m_tvwMapper = placed(new qvTree(this), 10, 92, 210, 240);
+    m_tvwMapper = placed(new qvTree(this), 10, 92, 200, 240);
     m_tvwMapper->setShowTreeLines(true);
     m_tvwMapper->setOLEDropMode(0);
-    m_lvwFiler = placed(new qvFileList(this), 226, 92, 464, 240);
+    m_lvwFiler = placed(new qvFileList(this), 216, 92, 534, 240);
     m_lvwFiler->setFillMode(1);
     m_lvwFiler->setHideColumnHeaders(false);
     m_lvwFiler->setFullRowSelect(true);
     m_lvwFiler->setShowFullPath(true); // a row is named by its path below the chosen folder
     m_lvwFiler->setAutoUpdate(false);
     m_lvwFiler->setOLEDropMode(0);
-    m_lvwFiler->setColumnWidth2(50);
-    m_lvwFiler->setColumnWidth3(84);
-    m_lvwFiler->setColumnWidth4(116);
+    // Size and time whole at the largest the backup could show; the name takes the rest.
+    const QFontMetrics metrics = m_lvwFiler->reportView()->fontMetrics();
+    const int sizeWidth = metrics.horizontalAdvance(FileScan::sizeText(9'999'999'999ull)) + 16;
+    const int timeWidth = metrics.horizontalAdvance(QStringLiteral("2026.12.31  23:59")) + 16;
+    m_lvwFiler->setColumnWidth2(44);
+    m_lvwFiler->setColumnWidth3(sizeWidth);
+    m_lvwFiler->setColumnWidth4(timeWidth);
     m_lvwFiler->setColumnWidth5(0); // a backup holds no attribute letters
-    m_lvwFiler->setColumnWidth1(m_lvwFiler->width() - 4 - 50 - 84 - 116 -
+    m_lvwFiler->setColumnWidth1(m_lvwFiler->width() - 4 - 44 - sizeWidth - timeWidth -
                                 style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     lblFiler->setBuddy(m_lvwFiler->reportView());
-    m_lblValgt = placed(new QLabel(this), 226, 336, 464, 18);
+    m_lblValgt = placed(new QLabel(this), 216, 336, 534, 18);
 
     placed(new QLabel(QStringLiteral("Hent tilbake til:"), this), 10, 362, 96, 18);
-    m_optDerDeVar = placed(new qvCheckBox(this), 110, 360, 470, 20);
+    m_optDerDeVar = placed(new qvCheckBox(this), 110, 360, 530, 20);
     m_optDerDeVar->setCaption(QStringLiteral("&Der filene var (det som ligger der, beholdes)"));
     m_optAnnenMappe = placed(new qvCheckBox(this), 110, 384, 120, 20);
     m_optAnnenMappe->setCaption(QStringLiteral("&Annen mappe:"));
@@ -141,19 +145,19 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
         o->setGruppeID(QStringLiteral("Hent tilbake til"));
     }
     m_optDerDeVar->setValue(true);
-    m_txtMappe = placed(new QLineEdit(this), 232, 382, 366, 24);
+    m_txtMappe = placed(new QLineEdit(this), 232, 382, 426, 24);
     m_txtMappe->setReadOnly(true);
-    m_qvbVelg = placed(new qvCommand(this), 608, 380, 82, 28);
+    m_qvbVelg = placed(new qvCommand(this), 668, 380, 82, 28);
     m_qvbVelg->setCaption(QStringLiteral("&Velg..."));
-    m_qvbGjenopprett = placed(new qvCommand(this), 480, 418, 100, 28);
+    m_qvbGjenopprett = placed(new qvCommand(this), 540, 418, 100, 28);
     m_qvbGjenopprett->setCaption(QStringLiteral("&Gjenopprett"));
-    m_qvbLukk = placed(new qvCommand(this), 590, 418, 100, 28);
+    m_qvbLukk = placed(new qvCommand(this), 650, 418, 100, 28);
     m_qvbLukk->setCaption(QStringLiteral("&Lukk"));
     for (qvCommand *c : {m_qvbVelg, m_qvbGjenopprett, m_qvbLukk})
         c->setStyle(5);
-    m_pgr = placed(new qvProgress(this), 10, 450, 680, 12);
+    m_pgr = placed(new qvProgress(this), 10, 450, 740, 12);
     m_pgr->setVisible(false);
-    m_shbStatus = placed(new qvShadeBox(this), 0, 466, 700, 22);
+    m_shbStatus = placed(new qvShadeBox(this), 0, 466, 760, 22);
     m_shbStatus->setStatusBar(true);
 
     m_rows = std::make_unique<Rows>();
