@@ -63,6 +63,9 @@ bool isClear(const Location &where, const FileIdentity &identity);
 void clear(const Location &where, const FileIdentity &identity);
 void set(const Location &where);
 void commit();
+// Commits and closes the catalog, its log merged in (a process about to end without
+// running destructors); the next use opens it again.
+void closeCatalog();
 void commitIfDue();
 
 // The rows below one folder, read once for a whole scan, keyed by the path below it
