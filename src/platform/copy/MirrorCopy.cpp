@@ -339,7 +339,7 @@ void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
     const QByteArray &target = written.target.bytes;
     if (!m_versions.bytes.isEmpty() && target.startsWith(m_mirrorRoot.bytes + '/')) {
         version = m_versions.bytes + target.mid(m_mirrorRoot.bytes.size());
-        kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs);
+        kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs, folder);
     }
     try {
         hostfs::placeCopy(written, folder);

@@ -854,9 +854,7 @@ namespace
 
 struct View {
     Location folder;
-    FolderRows rows;
-    // Marks written since the rows were read: the identity, or nothing for "set".
-    std::unordered_map<std::string, std::optional<FileIdentity>> written;
+    FolderRows rows; // with the marks written since they were read
 
     // The path below the folder, when the location is in view.
     std::optional<std::string_view> relative(const Location &where) const
@@ -871,13 +869,6 @@ struct View {
 
     bool lookup(std::string_view below, FileIdentity &out, bool &own)
     {
-        const auto it = written.empty() ? written.end() : written.find(std::string(below));
-        if (it != written.end()) {
-            own = true;
-            if (it->second)
-                out = *it->second;
-            return it->second.has_value();
-        }
         const FileIdentity *row = rows.identityOf(below, &own);
         if (row)
             out = *row;
@@ -898,8 +889,7 @@ void write(const Location &where, const FileIdentity *identity)
 {
     if (g_view)
         if (const auto below = g_view->relative(where))
-            g_view->written[std::string(*below)] =
-                identity ? std::optional<FileIdentity>(*identity) : std::nullopt;
+            g_view->rows.note(*below, identity);
     catalog().write(where, identity);
 }
 
@@ -909,7 +899,7 @@ RowsInView::RowsInView(const QByteArray &hostFolder)
 {
     const Location folder = locateFolder(hostFolder);
     delete g_view;
-    g_view = new View{folder, FolderRows(folder), {}};
+    g_view = new View{folder, FolderRows(folder)};
 }
 
 RowsInView::~RowsInView()
@@ -983,6 +973,11 @@ FolderRows::FolderRows(const Location &folder) : m_folder(folder)
                             path.add(destination, id);
                         });
     flush();
+    index();
+}
+
+void FolderRows::index()
+{
     size_t size = 16;
     while (size < size_t(m_rows.size()) * 2)
         size *= 2;
@@ -993,6 +988,28 @@ FolderRows::FolderRows(const Location &folder) : m_folder(folder)
             slot = (slot + 1) & (size - 1);
         m_slots[slot] = i + 1;
     }
+}
+
+void FolderRows::note(std::string_view relative, const FileIdentity *identity)
+{
+    Row *row = find(relative);
+    if (!row) {
+        m_rows.push_back(Row{std::hash<std::string_view>{}(relative), {}});
+        if (size_t(m_rows.size()) * 2 > m_slots.size())
+            index();
+        else {
+            const size_t mask = m_slots.size() - 1;
+            size_t slot = m_rows.back().key & mask;
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            m_slots[slot] = std::uint32_t(m_rows.size());
+        }
+        row = &m_rows.back();
+    }
+    row->own = true;
+    row->set = identity == nullptr;
+    if (identity)
+        row->identity = *identity;
 }
 
 FolderRows::Row *FolderRows::find(std::string_view relative)
@@ -1012,7 +1029,7 @@ const FileIdentity *FolderRows::identityOf(std::string_view relative, bool *own)
     const Row *row = find(relative);
     if (own)
         *own = row && row->own;
-    return row ? &row->identity : nullptr;
+    return row && !row->set ? &row->identity : nullptr;
 }
 
 bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
@@ -1021,7 +1038,7 @@ bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
     if (!row)
         return false;
     row->seen = true;
-    return sameMark(row->identity, identity, m_folder.inodeUnstable);
+    return !row->set && sameMark(row->identity, identity, m_folder.inodeUnstable);
 }
 
 void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadableFolders)

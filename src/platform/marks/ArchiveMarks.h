@@ -87,6 +87,9 @@ public:
     // The row for the path below the folder, if there is one.
     // own: the row is the current destination's own (not one for all).
     const FileIdentity *identityOf(std::string_view relative, bool *own = nullptr);
+    // A mark written since the rows were read (identity: clear; none: set), kept
+    // here rather than beside them: a copy of a million files writes a million.
+    void note(std::string_view relative, const FileIdentity *identity);
 
 private:
     struct Row {
@@ -94,8 +97,10 @@ private:
         FileIdentity identity;
         bool seen = false;
         bool own = false;
+        bool set = false; // a mark set since: no identity
     };
     Row *find(std::string_view relative);
+    void index();
 
     Location m_folder;
     // A scan looks up every file once: rows in one array and an open-addressed index
