@@ -3,28 +3,34 @@
 #include "controls/buttons/qvCheckBox.h"
 #include "controls/buttons/qvCommand.h"
 #include "controls/drawing/qvKontrollerFelles.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/filelist/qvFileListFormat.h"
+#include "controls/filelist/qvFileListModel.h"
 #include "controls/panels/qvProgress.h"
 #include "controls/panels/qvShadeBox.h"
 #include "controls/panels/qvShadeForm.h"
+#include "controls/tree/qvTree.h"
+#include "engine/FileScan.h"
 #include "engine/Restore.h"
+#include "platform/base/Collation.h"
 #include "platform/base/Locale.h"
 #include "platform/base/UserDialog.h"
 #include "windows/frmKatalog.h"
 
 #include <QComboBox>
-#include <QHash>
-#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QSet>
+#include <QStyle>
+#include <QTreeView>
+#include <algorithm>
 
 namespace qv
 {
 
 namespace
 {
-constexpr int kIndexRole = Qt::UserRole + 1; // a file's index into the restore's files
-
 template <typename T> T *placed(T *w, int x, int y, int width, int height)
 {
     w->setGeometry(x, y, width, height);
@@ -37,11 +43,52 @@ QString sizeText(quint64 bytes)
 }
 } // namespace
 
+// The files below the folder chosen in the tree, as the list shows them: named by
+// their path below that folder, described by the backup, never looked for on disk.
+class frmGjenopprett::Rows : public qvFileListSource
+{
+public:
+    void show(const std::vector<RestoreFile> *files, std::vector<std::size_t> shown, qsizetype prefix)
+    {
+        m_files = files;
+        m_shown = std::move(shown);
+        m_prefix = prefix;
+    }
+    std::size_t file(int i) const { return m_shown.at(std::size_t(i)); }
+    int count() const override { return int(m_shown.size()); }
+    QString path(int i) const override { return (*m_files)[file(i)].rel.mid(m_prefix).replace(u'/', u'\\'); }
+    QString text(int i, int column) const override
+    {
+        const RestoreFile &f = (*m_files)[file(i)];
+        switch (column) {
+        case 1:
+            return qvFileListFormat::extensionOf(f.rel.mid(f.rel.lastIndexOf(u'/') + 1));
+        case 2:
+            return FileScan::sizeText(f.size, m_separators);
+        case 3:
+            return formatFileTimeUtcNs(f.mtimeNs);
+        default:
+            return QStringLiteral(" ");
+        }
+    }
+    qsizetype textLength(int i, int column) const override
+    {
+        return column == 0 ? (*m_files)[file(i)].rel.size() - m_prefix : -1;
+    }
+    bool onDisk() const override { return false; }
+
+private:
+    const std::vector<RestoreFile> *m_files = nullptr;
+    std::vector<std::size_t> m_shown;
+    qsizetype m_prefix = 0;
+    FileScan::NumberSeparators m_separators = FileScan::NumberSeparators::current();
+};
+
 frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &current, QWidget *owner)
     : QDialog(owner), m_templates(std::move(templates))
 {
     setWindowTitle(QStringLiteral("Hent filer tilbake"));
-    setFixedSize(560, 466);
+    setFixedSize(760, 488);
     setModal(true);
     m_chooseFolder = [this](const QString &title, const QString &start) {
         frmKatalog chooser(start, this);
@@ -61,17 +108,36 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
     m_cboTidspunkt = placed(new QComboBox(this), 100, 40, 300, 24);
     lblTidspunkt->setBuddy(m_cboTidspunkt);
     m_cboTidspunkt->setToolTip(QStringLiteral("Kjøringene sikkerhetskopien har filer fra."));
-    placed(new QLabel(QStringLiteral("Kryss av filene som skal hentes tilbake:"), this), 10, 72, 400, 18);
-    m_tvwFiler = placed(new QTreeWidget(this), 10, 92, 540, 236);
-    m_tvwFiler->setHeaderLabels(
-        {QStringLiteral("Navn"), QStringLiteral("Størrelse"), QStringLiteral("Endret")});
-    m_tvwFiler->header()->resizeSection(0, 330);
-    m_tvwFiler->header()->resizeSection(1, 80);
+    auto *lblFiler =
+        placed(new QLabel(QStringLiteral("Velg en mappe, og velg &filene som skal hentes tilbake:"), this),
+               10, 72, 500, 18);
+    m_tvwMapper = placed(new qvTree(this), 10, 92, 200, 240);
+    m_tvwMapper->setShowTreeLines(true);
+    m_tvwMapper->setOLEDropMode(0);
+    m_lvwFiler = placed(new qvFileList(this), 216, 92, 534, 240);
+    m_lvwFiler->setFillMode(1);
+    m_lvwFiler->setHideColumnHeaders(false);
+    m_lvwFiler->setFullRowSelect(true);
+    m_lvwFiler->setShowFullPath(true); // a row is named by its path below the chosen folder
+    m_lvwFiler->setAutoUpdate(false);
+    m_lvwFiler->setOLEDropMode(0);
+    // Size and time whole at the largest the backup could show; the name takes the rest.
+    const QFontMetrics metrics = m_lvwFiler->reportView()->fontMetrics();
+    const int sizeWidth = metrics.horizontalAdvance(FileScan::sizeText(9'999'999'999ull)) + 16;
+    const int timeWidth = metrics.horizontalAdvance(QStringLiteral("2026.12.31  23:59")) + 16;
+    m_lvwFiler->setColumnWidth2(44);
+    m_lvwFiler->setColumnWidth3(sizeWidth);
+    m_lvwFiler->setColumnWidth4(timeWidth);
+    m_lvwFiler->setColumnWidth5(0); // a backup holds no attribute letters
+    m_lvwFiler->setColumnWidth1(m_lvwFiler->width() - 4 - 44 - sizeWidth - timeWidth -
+                                style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    lblFiler->setBuddy(m_lvwFiler->reportView());
+    m_lblValgt = placed(new QLabel(this), 216, 336, 534, 18);
 
-    placed(new QLabel(QStringLiteral("Hent tilbake til:"), this), 10, 340, 96, 18);
-    m_optDerDeVar = placed(new qvCheckBox(this), 110, 338, 330, 20);
+    placed(new QLabel(QStringLiteral("Hent tilbake til:"), this), 10, 362, 96, 18);
+    m_optDerDeVar = placed(new qvCheckBox(this), 110, 360, 530, 20);
     m_optDerDeVar->setCaption(QStringLiteral("&Der filene var (det som ligger der, beholdes)"));
-    m_optAnnenMappe = placed(new qvCheckBox(this), 110, 362, 120, 20);
+    m_optAnnenMappe = placed(new qvCheckBox(this), 110, 384, 120, 20);
     m_optAnnenMappe->setCaption(QStringLiteral("&Annen mappe:"));
     for (qvCheckBox *o : {m_optDerDeVar, m_optAnnenMappe}) {
         o->setStyle(2);
@@ -79,21 +145,26 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
         o->setGruppeID(QStringLiteral("Hent tilbake til"));
     }
     m_optDerDeVar->setValue(true);
-    m_txtMappe = placed(new QLineEdit(this), 232, 360, 228, 24);
+    m_txtMappe = placed(new QLineEdit(this), 232, 382, 426, 24);
     m_txtMappe->setReadOnly(true);
-    m_qvbVelg = placed(new qvCommand(this), 468, 358, 82, 28);
+    m_qvbVelg = placed(new qvCommand(this), 668, 380, 82, 28);
     m_qvbVelg->setCaption(QStringLiteral("&Velg..."));
-    m_qvbGjenopprett = placed(new qvCommand(this), 340, 396, 100, 28);
+    m_qvbGjenopprett = placed(new qvCommand(this), 540, 418, 100, 28);
     m_qvbGjenopprett->setCaption(QStringLiteral("&Gjenopprett"));
-    m_qvbLukk = placed(new qvCommand(this), 450, 396, 100, 28);
+    m_qvbLukk = placed(new qvCommand(this), 650, 418, 100, 28);
     m_qvbLukk->setCaption(QStringLiteral("&Lukk"));
     for (qvCommand *c : {m_qvbVelg, m_qvbGjenopprett, m_qvbLukk})
         c->setStyle(5);
-    m_pgr = placed(new qvProgress(this), 10, 428, 540, 12);
+    m_pgr = placed(new qvProgress(this), 10, 450, 740, 12);
     m_pgr->setVisible(false);
-    m_shbStatus = placed(new qvShadeBox(this), 0, 444, 560, 22);
+    m_shbStatus = placed(new qvShadeBox(this), 0, 466, 760, 22);
     m_shbStatus->setStatusBar(true);
 
+    m_rows = std::make_unique<Rows>();
+    connect(m_tvwMapper, &qvTree::PathChange, this,
+            [this](QString &path, QString &, int &) { showFolder(path); });
+    connect(m_lvwFiler->reportView()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { showChosen(); });
     for (const BackupMal &m : m_templates)
         m_cboMal->addItem(m.Malnavn);
     connect(m_cboMal, &QComboBox::currentIndexChanged, this, [this] { cboMal_Click(); });
@@ -109,7 +180,10 @@ frmGjenopprett::frmGjenopprett(std::vector<BackupMal> templates, const QString &
     m_background->Refresh();
 }
 
-frmGjenopprett::~frmGjenopprett() = default;
+frmGjenopprett::~frmGjenopprett()
+{
+    m_lvwFiler->Clear(); // the list lets go of the rows before they go
+}
 
 void frmGjenopprett::cboMal_Click()
 {
@@ -134,48 +208,49 @@ void frmGjenopprett::cboTidspunkt_Click()
 
 void frmGjenopprett::fillTree()
 {
-    m_tvwFiler->clear();
-    m_fileItems.clear();
-    if (!m_restore || m_cboTidspunkt->count() == 0) {
-        m_shbStatus->setText(QStringLiteral("Malen har ingen sikkerhetskopi ennå."));
+    m_lvwFiler->Clear();
+    m_rows->show(nullptr, {}, 0);
+    m_byName.clear();
+    const bool usable = m_restore && m_cboTidspunkt->count() > 0 && m_restore->failure().isEmpty();
+    if (!usable) {
+        m_tvwMapper->ShowFolders(
+            m_restore ? qvTree::StripTrailingBackslash(m_restore->backupTemplate().Fra) : QString(), {});
+        m_lblValgt->clear();
+        m_shbStatus->setText(!m_restore || m_cboTidspunkt->count() == 0
+                                 ? QStringLiteral("Malen har ingen sikkerhetskopi ennå.")
+                                 : m_restore->failure());
         m_qvbGjenopprett->setEnabled(false);
         return;
     }
-    if (!m_restore->failure().isEmpty()) {
-        m_shbStatus->setText(m_restore->failure());
-        m_qvbGjenopprett->setEnabled(false);
-        return;
-    }
-    QHash<QString, QTreeWidgetItem *> folders;
-    const auto folderItem = [&](const QString &rel, auto &&self) -> QTreeWidgetItem * {
-        if (rel.isEmpty())
-            return m_tvwFiler->invisibleRootItem();
-        if (QTreeWidgetItem *known = folders.value(rel))
-            return known;
-        const qsizetype slash = rel.lastIndexOf(u'/');
-        auto *item = new QTreeWidgetItem(self(slash < 0 ? QString() : rel.left(slash), self));
-        item->setText(0, rel.mid(slash + 1));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsAutoTristate);
-        item->setCheckState(0, Qt::Checked);
-        folders.insert(rel, item);
-        return item;
-    };
     const auto &files = m_restore->files();
-    m_fileItems.reserve(files.size());
+    QSet<QString> folders;
+    m_byName.resize(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
-        const RestoreFile &f = files[i];
-        const qsizetype slash = f.rel.lastIndexOf(u'/');
-        auto *item = new QTreeWidgetItem(folderItem(slash < 0 ? QString() : f.rel.left(slash), folderItem));
-        item->setText(0, f.rel.mid(slash + 1));
-        item->setText(1, sizeText(f.size));
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-        item->setText(2, formatFileTimeUtcNs(f.mtimeNs));
-        item->setData(0, kIndexRole, qulonglong(i));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Checked);
-        m_fileItems.push_back(item);
+        m_byName[i] = i;
+        const qsizetype slash = files[i].rel.lastIndexOf(u'/');
+        if (slash > 0)
+            folders.insert(files[i].rel.left(slash));
     }
-    m_tvwFiler->expandToDepth(0);
+    // Folders before the files beside them, each group in name order, as in the tree.
+    std::sort(m_byName.begin(), m_byName.end(), [&](std::size_t a, std::size_t b) {
+        const QString &x = files[a].rel, &y = files[b].rel;
+        const qsizetype common = std::min(x.size(), y.size());
+        qsizetype from = 0;
+        for (qsizetype k = 0; k < common && x[k] == y[k]; ++k)
+            if (x[k] == u'/')
+                from = k + 1;
+        const qsizetype xEnd = x.indexOf(u'/', from), yEnd = y.indexOf(u'/', from);
+        if ((xEnd < 0) != (yEnd < 0))
+            return xEnd >= 0;
+        const QString xName = x.mid(from, xEnd < 0 ? -1 : xEnd - from);
+        const QString yName = y.mid(from, yEnd < 0 ? -1 : yEnd - from);
+        const int order = compareNames(xName, yName);
+        // Names the language holds equal ("Brev", "brev") still keep one order.
+        return order != 0 ? order < 0 : xName != yName ? xName < yName : x < y;
+    });
+    m_tvwMapper->ShowFolders(qvTree::StripTrailingBackslash(m_restore->backupTemplate().Fra),
+                             folders.values());
+    showFolder(QString());
     m_qvbGjenopprett->setEnabled(true);
     m_shbStatus->setText(QString::number(files.size()) + " fil(er) i sikkerhetskopien fra " +
                          (m_restore->sources().size() == 1
@@ -184,15 +259,61 @@ void frmGjenopprett::fillTree()
                          ".");
 }
 
-QTreeWidgetItem *frmGjenopprett::fileItem(const QString &rel) const
+// Every file below the folder, all selected: choosing a folder chooses all it holds.
+void frmGjenopprett::showFolder(const QString &folder)
 {
     if (!m_restore)
-        return nullptr;
+        return;
     const auto &files = m_restore->files();
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (files[i].rel == rel)
-            return m_fileItems.at(i);
-    return nullptr;
+    const QString prefix = folder.isEmpty() ? QString() : folder + u'/';
+    std::vector<std::size_t> shown;
+    for (std::size_t i : m_byName)
+        if (files[i].rel.startsWith(prefix))
+            shown.push_back(i);
+    m_lvwFiler->Clear();
+    m_rows->show(&files, std::move(shown), prefix.size());
+    m_lvwFiler->ShowRows(m_rows.get());
+    m_lvwFiler->Refresh();
+    m_lvwFiler->ListSelectAll();
+    showChosen();
+}
+
+std::vector<std::size_t> frmGjenopprett::chosenFiles() const
+{
+    std::vector<std::size_t> chosen;
+    for (const QModelIndex &i : m_lvwFiler->reportView()->selectionModel()->selectedRows()) {
+        const int row = m_lvwFiler->SourceRow(i.row() + 1);
+        if (row >= 0 && row < m_rows->count())
+            chosen.push_back(m_rows->file(row));
+    }
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
+}
+
+void frmGjenopprett::showChosen()
+{
+    if (!m_restore || m_rows->count() == 0) {
+        m_lblValgt->clear();
+        return;
+    }
+    quint64 bytes = 0;
+    const std::vector<std::size_t> chosen = chosenFiles();
+    for (std::size_t i : chosen)
+        bytes += m_restore->files()[i].size;
+    m_lblValgt->setText(QString::number(chosen.size()) + " av " + QString::number(m_rows->count()) +
+                        " fil(er) valgt, " + sizeText(bytes) + ".");
+}
+
+int frmGjenopprett::fileRow(const QString &rel) const
+{
+    if (!m_restore)
+        return 0;
+    for (int r = 1; r <= m_lvwFiler->GetCount(); ++r) {
+        const int row = m_lvwFiler->SourceRow(r);
+        if (row >= 0 && m_restore->files()[m_rows->file(row)].rel == rel)
+            return r;
+    }
+    return 0;
 }
 
 void frmGjenopprett::qvbVelg_Click()
@@ -210,12 +331,9 @@ void frmGjenopprett::qvbGjenopprett_Click()
 {
     if (!m_restore || m_running)
         return;
-    std::vector<std::size_t> chosen;
-    for (QTreeWidgetItem *item : m_fileItems)
-        if (item->checkState(0) == Qt::Checked)
-            chosen.push_back(item->data(0, kIndexRole).toULongLong());
+    const std::vector<std::size_t> chosen = chosenFiles();
     if (chosen.empty()) {
-        msgBox(QStringLiteral("Kryss av filene som skal hentes tilbake."), Buttons::OK, Icon::Exclamation);
+        msgBox(QStringLiteral("Velg filene som skal hentes tilbake."), Buttons::OK, Icon::Exclamation);
         return;
     }
     const bool elsewhere = m_optAnnenMappe->Value();
@@ -225,9 +343,7 @@ void frmGjenopprett::qvbGjenopprett_Click()
     }
     m_running = true;
     m_stop = false;
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwFiler, m_qvbGjenopprett})
-        w->setEnabled(false);
+    setBusy(true);
     m_pgr->setMaxValue(int(chosen.size()));
     m_pgr->setValue(0);
     m_pgr->setVisible(true);
@@ -241,13 +357,19 @@ void frmGjenopprett::qvbGjenopprett_Click()
                                             });
     dialog().setBusyPointer(false);
     m_pgr->setVisible(false);
-    for (QWidget *w :
-         std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwFiler, m_qvbGjenopprett})
-        w->setEnabled(true);
+    setBusy(false);
     m_running = false;
     m_shbStatus->setText(o.message().section(u'\n', 0, 0));
     msgBox(o.message(20), Buttons::OK, o.exitStatus() == 0 ? Icon::Information : Icon::Exclamation,
            QStringLiteral("Hent filer tilbake"));
+}
+
+void frmGjenopprett::setBusy(bool busy)
+{
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_cboMal, m_cboTidspunkt, m_tvwMapper, m_lvwFiler, m_qvbGjenopprett,
+                                          m_qvbVelg, m_optDerDeVar, m_optAnnenMappe})
+        w->setEnabled(!busy);
 }
 
 void frmGjenopprett::reject()

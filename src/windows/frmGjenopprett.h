@@ -9,8 +9,6 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace qv
 {
@@ -19,10 +17,13 @@ class qvCommand;
 class qvProgress;
 class qvShadeBox;
 class qvShadeForm;
+class qvFileList;
+class qvTree;
 class Restore;
 
 // The restore window: a template, a point in time its backup holds, the files to
-// bring back (ticked in a tree of the backup) and where they go.
+// bring back and where they go. The backup's folders are a tree; the list shows every
+// file below the folder chosen there, and the selected files are the ones that come back.
 class frmGjenopprett : public QDialog
 {
     Q_OBJECT
@@ -37,7 +38,9 @@ public:
 
     QComboBox *cboMal() const { return m_cboMal; }
     QComboBox *cboTidspunkt() const { return m_cboTidspunkt; }
-    QTreeWidget *tvwFiler() const { return m_tvwFiler; }
+    qvTree *tvwMapper() const { return m_tvwMapper; }
+    qvFileList *lvwFiler() const { return m_lvwFiler; }
+    QLabel *lblValgt() const { return m_lblValgt; }
     qvCheckBox *optDerDeVar() const { return m_optDerDeVar; }
     qvCheckBox *optAnnenMappe() const { return m_optAnnenMappe; }
     QLineEdit *txtMappe() const { return m_txtMappe; }
@@ -45,8 +48,9 @@ public:
     qvCommand *qvbGjenopprett() const { return m_qvbGjenopprett; }
     qvCommand *qvbLukk() const { return m_qvbLukk; }
     qvShadeBox *shbStatus() const { return m_shbStatus; }
-    // The tree item of a file by its path below the source ("sub/navn").
-    QTreeWidgetItem *fileItem(const QString &rel) const;
+    // The list row (from 1) of a file by its path below the source ("sub/navn"); 0 when
+    // the list does not show it.
+    int fileRow(const QString &rel) const;
 
 protected:
     void reject() override;
@@ -57,16 +61,24 @@ private:
     void qvbVelg_Click();
     void qvbGjenopprett_Click();
     void fillTree();
+    void showFolder(const QString &folder);
+    void showChosen();
+    std::vector<std::size_t> chosenFiles() const;
+    void setBusy(bool busy);
 
     std::vector<BackupMal> m_templates;
     std::unique_ptr<Restore> m_restore;
-    std::vector<QTreeWidgetItem *> m_fileItems; // by index into the restore's files
+    class Rows;
+    std::unique_ptr<Rows> m_rows;
+    std::vector<std::size_t> m_byName; // the restore's files in name order
     FolderChooser m_chooseFolder;
     bool m_running = false, m_stop = false;
 
     qvShadeForm *m_background = nullptr;
     QComboBox *m_cboMal = nullptr, *m_cboTidspunkt = nullptr;
-    QTreeWidget *m_tvwFiler = nullptr;
+    qvTree *m_tvwMapper = nullptr;
+    qvFileList *m_lvwFiler = nullptr;
+    QLabel *m_lblValgt = nullptr;
     qvCheckBox *m_optDerDeVar = nullptr, *m_optAnnenMappe = nullptr;
     QLineEdit *m_txtMappe = nullptr;
     qvCommand *m_qvbVelg = nullptr, *m_qvbGjenopprett = nullptr, *m_qvbLukk = nullptr;

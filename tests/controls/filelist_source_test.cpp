@@ -2,6 +2,7 @@
 // same texts, colours and, for every column in both directions, the same order.
 #include "controls/filelist/qvFileList.h"
 #include "controls/filelist/qvFileListModel.h"
+#include "support/TempTree.h"
 
 #include <QHeaderView>
 #include <QTest>
@@ -117,4 +118,32 @@ TEST_F(SourceFixture, EditsAndRemovalsKeepToTheirRows)
     EXPECT_EQ(rowsOf(shown), rowsOf(added));
     shown.Clear();
     EXPECT_EQ(shown.GetCount(), 0);
+}
+
+// Rows that stand for files elsewhere keep the texts their source gives, even where a
+// file of that path is on disk, and a sort tells which source row each shown row is.
+TEST(FileListElsewhere, SortKeepsTheSourceTextsAndMapsRowsBack)
+{
+    struct Elsewhere : VectorSource {
+        bool onDisk() const override { return false; }
+    } source;
+    qvtest::TempDrives drives("C");
+    drives.writeFile("C:\\Data\\b.txt", QByteArray(5000, 'b'));
+    source.rows = {{"C:\\Data\\b.txt", "txt", "        1,00 kb.", "2020.01.01  10:00", " "},
+                   {"C:\\Data\\a.txt", "txt", "        2,00 kb.", "2020.01.02  10:00", " "}};
+    qvFileList list;
+    list.setFillMode(1);
+    list.setHideColumnHeaders(false);
+    list.resize(560, 200);
+    list.show();
+    list.ShowRows(&source);
+    list.Refresh();
+    EXPECT_EQ(list.SourceRow(1), 0);
+    SourceFixture::clickHeader(list, 0);
+    ASSERT_EQ(list.GetFileName(1), "a.txt");
+    EXPECT_EQ(list.SourceRow(1), 1);
+    EXPECT_EQ(list.SourceRow(2), 0);
+    EXPECT_EQ(list.SourceRow(3), -1);
+    EXPECT_EQ(list.GetItem(2, 2), "        1,00 kb.");
+    EXPECT_EQ(list.GetItem(3, 2), "2020.01.01  10:00");
 }

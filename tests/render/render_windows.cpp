@@ -3,6 +3,8 @@
 // at device pixel ratios 1.5 and 2 into gallery/x1.5 and gallery/x2.
 // Usage: qv_render_windows [--ratio=R: that ratio only] [folder]
 #include "Gallery.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/tree/qvTree.h"
 #include "engine/BackupEngine.h"
 #include "platform/base/ScriptedDialog.h"
 #include "windows/frmBackup.h"
@@ -14,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardItem>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -60,6 +63,10 @@ int main(int argc, char **argv)
     writeFile(d + "/Backup av Dokumenter/Årsrapport 2026.docx", QByteArray(48000, 'r'));
     writeFile(d + "/Backup av Dokumenter/budsjett.xlsx", QByteArray(12500, 'b'));
     writeFile(d + "/Backup av Dokumenter/Brev/til banken.txt", "Hei");
+    writeFile(d + "/Backup av Dokumenter/Brev/2025/julekort til familien og venner.txt",
+              QByteArray(1800, 'j'));
+    writeFile(d + "/Backup av Dokumenter/Bilder/Ferie på Hvaler/strand.jpg", QByteArray(2400000, 's'));
+    writeFile(d + "/Backup av Dokumenter/Bilder/Ferie på Hvaler/båten.jpg", QByteArray(1900000, 'b'));
     writeFile(d + "/Eldre versjoner av Dokumenter/2026_12_07  kl_1747/budsjett.xlsx", QByteArray(9000, 'g'));
     QDir().mkpath(c + "/Program/Backup/Res");
     for (const char *picture :
@@ -95,6 +102,12 @@ int main(int argc, char **argv)
         rows.front().LagZip = "0";
         qv::frmGjenopprett restore(rows, "Dokumenter");
         ok &= save(restore, dir, "frmGjenopprett");
+        // A folder chosen in the tree, one of its files picked in the list.
+        if (QStandardItem *brev = restore.tvwMapper()->givenNode("Brev"))
+            restore.tvwMapper()->treeView()->setCurrentIndex(brev->index());
+        restore.lvwFiler()->ListSelectClear();
+        restore.lvwFiler()->ListSelect(1);
+        ok &= save(restore, dir, "frmGjenopprett_mappe");
     }
     {
         qv::frmBackup main;

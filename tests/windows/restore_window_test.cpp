@@ -1,14 +1,18 @@
 #include "controls/buttons/qvCheckBox.h"
 #include "controls/buttons/qvCommand.h"
+#include "controls/filelist/qvFileList.h"
+#include "controls/tree/qvTree.h"
 #include "engine/Restore.h"
 #include "platform/base/ScriptedDialog.h"
 #include "support/TempTree.h"
 #include "windows/frmGjenopprett.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QStandardItem>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <gtest/gtest.h>
 
 using namespace qv;
@@ -38,14 +42,28 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
     void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() / 2)); }
-    // Space on the current item toggles its box, as a user would untick it.
-    void toggle(const QString &rel)
+    void clickFolder(const QString &folder)
     {
-        QTreeWidgetItem *item = window->fileItem(rel);
-        ASSERT_TRUE(item);
-        window->tvwFiler()->setFocus();
-        window->tvwFiler()->setCurrentItem(item);
-        QTest::keyClick(window->tvwFiler(), Qt::Key_Space);
+        QTreeView *view = window->tvwMapper()->treeView();
+        QStandardItem *node = window->tvwMapper()->givenNode(folder);
+        ASSERT_TRUE(node);
+        const QRect r = view->visualRect(node->index());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 24, r.center().y()));
+    }
+    void clickFile(const QString &rel, Qt::KeyboardModifiers keys = {})
+    {
+        const int row = window->fileRow(rel);
+        ASSERT_GT(row, 0) << rel.toStdString();
+        QTreeView *view = window->lvwFiler()->reportView();
+        const QRect r = view->visualRect(view->model()->index(row - 1, 0));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, keys, QPoint(r.left() + 30, r.center().y()));
+    }
+    QStringList shownFiles() const
+    {
+        QStringList out;
+        for (int r = 1; r <= window->lvwFiler()->GetCount(); ++r)
+            out << window->lvwFiler()->GetFile(r);
+        return out;
     }
 
     qvtest::TempDrives drives;
@@ -55,18 +73,24 @@ protected:
     std::unique_ptr<frmGjenopprett> window;
 };
 
-TEST_F(RestoreWindowTest, PickATimeUntickAFileAndRestoreToAnotherFolder)
+TEST_F(RestoreWindowTest, PickATimeChooseFilesAndRestoreToAnotherFolder)
 {
     open();
     ASSERT_EQ(window->cboTidspunkt()->count(), 2);
     EXPECT_EQ(window->cboTidspunkt()->itemText(1), "Før kjøringen 07.12.2026 kl. 18:00");
-    EXPECT_EQ(window->tvwFiler()->topLevelItemCount(), 2); // "Brev" and a.txt
+    QStandardItem *top = window->tvwMapper()->givenNode("");
+    ASSERT_TRUE(top);
+    EXPECT_EQ(top->text(), "C:\\Data\\Dok");
+    ASSERT_EQ(top->rowCount(), 1);
+    EXPECT_EQ(top->child(0)->text(), "Brev");
+    // The top folder lists every file, folders first, and chooses them all.
+    EXPECT_EQ(shownFiles(), QStringList({"Brev\\b.txt", "a.txt"}));
+    EXPECT_EQ(window->lblValgt()->text(), "2 av 2 fil(er) valgt, 1 KB.");
 
     window->cboTidspunkt()->setFocus();
     QTest::keyClick(window->cboTidspunkt(), Qt::Key_Down);
-    toggle("Brev/b.txt");
-    EXPECT_EQ(window->fileItem("Brev/b.txt")->checkState(0), Qt::Unchecked);
-    EXPECT_EQ(window->fileItem("Brev/b.txt")->parent()->checkState(0), Qt::Unchecked);
+    clickFile("a.txt");
+    EXPECT_EQ(window->lblValgt()->text(), "1 av 2 fil(er) valgt, 1 KB.");
 
     chosen = "C:\\Ut\\";
     click(window->qvbVelg());
@@ -78,6 +102,13 @@ TEST_F(RestoreWindowTest, PickATimeUntickAFileAndRestoreToAnotherFolder)
     EXPECT_FALSE(drives.exists("C:\\Ut\\Brev\\b.txt"));
     ASSERT_EQ(dialog.messages().size(), 1);
     EXPECT_EQ(dialog.messages().front(), "Gjenoppretting fullført.\n1 fil ble hentet tilbake.");
+
+    // A folder in the tree chooses what is below it, named from there.
+    clickFolder("Brev");
+    EXPECT_EQ(shownFiles(), QStringList({"b.txt"}));
+    dialog.queueAnswer(Answer::OK);
+    click(window->qvbGjenopprett());
+    EXPECT_EQ(drives.readFile("C:\\Ut\\Brev\\b.txt"), "brev");
     EXPECT_FALSE(dialog.sawUnexpected());
 }
 
@@ -95,10 +126,29 @@ TEST_F(RestoreWindowTest, BackToTheSourceKeepsAChangedFileBeside)
     EXPECT_TRUE(
         dialog.messages().front().startsWith("Gjenoppretting fullført.\n2 filer ble hentet tilbake.\n1 fil"));
 
-    // Nothing ticked: the window says so and restores nothing.
-    toggle("a.txt");
-    toggle("Brev/b.txt");
+    // Nothing chosen: the window says so and restores nothing.
+    clickFile("a.txt", Qt::ControlModifier);
+    clickFile("Brev/b.txt", Qt::ControlModifier);
     dialog.queueAnswer(Answer::OK);
     click(window->qvbGjenopprett());
-    EXPECT_EQ(dialog.messages().last(), "Kryss av filene som skal hentes tilbake.");
+    EXPECT_EQ(dialog.messages().last(), "Velg filene som skal hentes tilbake.");
+}
+
+TEST_F(RestoreWindowTest, EscStopsARestoreAndTheWindowStays)
+{
+    drives.writeFile("D:\\Sikring\\Backup av Dok\\c.txt", "c");
+    open();
+    // Esc as the first file comes back, pressed on the window as a user would.
+    dialog.setOnProcessEvents([this](int count) {
+        if (count == 1)
+            QTest::keyClick(window.get(), Qt::Key_Escape);
+    });
+    dialog.queueAnswer(Answer::OK);
+    click(window->qvbGjenopprett());
+    ASSERT_EQ(dialog.messages().size(), 1);
+    EXPECT_TRUE(dialog.messages().front().startsWith("Gjenoppretting avbrutt."))
+        << dialog.messages().front().toStdString();
+    EXPECT_FALSE(drives.exists("C:\\Data\\Dok\\c.txt"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->qvbGjenopprett()->isEnabled());
 }

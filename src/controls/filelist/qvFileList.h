@@ -94,6 +94,9 @@ public:
     QString GetFile(int lIndex) const;
     QString GetFileName(int lIndex) const;
     QString GetFilePath(int lIndex) const;
+    // The row of the ShowRows source shown as lIndex (0-based); -1 for a row added
+    // otherwise or none.
+    int SourceRow(int lIndex) const;
     QString GetItem(int column, int lIndex) const;
     bool ChangeItem(int column, int lIndex, const QString &text, const QString &fullPath = {});
     void UpdateItem(int lIndex, bool bOnlyIcon = false);

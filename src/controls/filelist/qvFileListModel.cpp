@@ -55,6 +55,12 @@ QString qvFileListModel::tag(int i) const
     return id < m_sourceCount && id != m_cachedId ? m_source->path(int(id)) : byId(id).tag;
 }
 
+int qvFileListModel::sourceRow(int i) const
+{
+    const quint32 id = m_order[size_t(i)];
+    return id < m_sourceCount ? int(id) : -1;
+}
+
 QString qvFileListModel::text(int i, int column) const
 {
     const quint32 id = m_order[size_t(i)];

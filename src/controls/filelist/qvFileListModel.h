@@ -29,6 +29,9 @@ public:
         Q_UNUSED(column);
         return -1;
     }
+    // False: the rows stand for files elsewhere (the contents of a backup, say), which
+    // the list never looks for on this machine's disks.
+    virtual bool onDisk() const { return true; }
 };
 
 // The rows of the file list. Rows are appended to the store at once (so counts and
@@ -56,6 +59,9 @@ public:
     int count() const { return int(m_order.size()); }
     Row row(int i) const { return at(i); }
     QString tag(int i) const;
+    // The source row shown as row i; -1 for a stored row.
+    int sourceRow(int i) const;
+    const qvFileListSource *source() const { return m_source; }
     QString text(int i, int column) const;
     qsizetype textLength(int i, int column) const;
     void append(Row row);

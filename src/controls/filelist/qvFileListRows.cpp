@@ -106,6 +106,12 @@ QString qvFileList::GetFileName(int lIndex) const
     return qv::WinPath(m_model->tag(r)).fileName();
 }
 
+int qvFileList::SourceRow(int lIndex) const
+{
+    const int r = modelRowOf(lIndex);
+    return r < 0 ? -1 : m_model->sourceRow(r);
+}
+
 QString qvFileList::GetFilePath(int lIndex) const
 {
     const int r = lIndex == 0 ? GetSelectedIndex() - 1 : modelRowOf(lIndex);
@@ -454,6 +460,15 @@ void qvFileList::onColumnClick(int column)
         m_sortDescending = false;
     }
     showSortArrow(column, !m_sortDescending);
+    const qvFileListSource *source = m_model->source();
+    if (source && !source->onDisk()) {
+        // Rows from elsewhere: their attribute letters tell the folders, and nothing is re-read.
+        const auto byLetter = [](const qvFileListModel::Row &r) { return r.sub[3].contains(u'd'); };
+        m_model->sortRows(column, m_sortDescending,
+                          column == 0 ? std::function<bool(const qvFileListModel::Row &)>(byLetter)
+                                      : nullptr);
+        return;
+    }
     if (column == 0 && (m_showFolders || m_fillMode == 1))
         General_zSorterMapperFoerst();
     else

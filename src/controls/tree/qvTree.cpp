@@ -219,6 +219,8 @@ QString qvTree::GoToPath() const
 
 void qvTree::setGoToPath(const QString &path)
 {
+    if (m_given)
+        return;
     m_goToPath = isFolder(path) ? path : m_path;
     // A window opens its folder while it loads, before anything is shown, and reads
     // Path straight after: the tree is built then.
@@ -419,7 +421,7 @@ void qvTree::freeze(bool frozen)
 
 void qvTree::Refresh()
 {
-    if (!m_view->isEnabled())
+    if (!m_view->isEnabled() || m_given)
         return;
     freeze(true);
     General_zFinnDisker();
@@ -430,6 +432,11 @@ void qvTree::Refresh()
 
 void qvTree::CollapsAll()
 {
+    if (m_given) {
+        for (QStandardItem *n : m_model->allNodes())
+            m_view->collapse(n->index());
+        return;
+    }
     if (m_path.isEmpty())
         m_path = QStringLiteral("c:\\");
     freeze(true);
@@ -730,6 +737,8 @@ void qvTree::tvwDir_Expand(QStandardItem *n)
         return;
     emit Expand(n);
     m_inRenameModus = false;
+    if (m_given)
+        return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         const QString key = qvTreeModel::key(n);
@@ -776,6 +785,11 @@ void qvTree::tvwDir_Collapse(QStandardItem *n)
         }
     }
     QStandardItem *s = selectedNode();
+    if (m_given) {
+        if (s && qvTreeModel::key(s).mid(1) != m_path)
+            givenNodeClick(s);
+        return;
+    }
     if (s && isFolder(qvTreeModel::key(s))) {
         setGetPath(qvTreeModel::key(s));
         m_path = qvTreeModel::key(s);
@@ -785,6 +799,10 @@ void qvTree::tvwDir_Collapse(QStandardItem *n)
 void qvTree::tvwDir_NodeClick(QStandardItem *n)
 {
     m_inRenameModus = false;
+    if (m_given) {
+        givenNodeClick(n);
+        return;
+    }
     const QString key = qvTreeModel::key(n);
     if (key == ComputerKey)
         return;

@@ -134,6 +134,16 @@ public:
     int RenameSelectedFolder();
     void SetRenameVar(bool bValue) { m_inRenameModus = bValue; }
 
+    // Shows the given folders in place of the disks: one top node captioned rootText,
+    // below it every folder of folders ("Brev/Gamle": names with "/" between them; the
+    // parents need not be listed). No disk is read or watched, and Path() is the
+    // selected folder in the same form ("" for the top node). Calling it again
+    // replaces the folders.
+    void ShowFolders(const QString &rootText, const QStringList &folders);
+    bool ShowsGivenFolders() const { return m_given; }
+    // The node of a given folder ("" for the top node); nullptr when it is not shown.
+    QStandardItem *givenNode(const QString &folder) const;
+
     // Parts for tests and the window that holds the tree.
     qvTreeView *treeView() const { return m_view; }
     qvTreeModel *model() const { return m_model; }
@@ -208,6 +218,7 @@ private:
     void reselectCurrent();
     void onCurrentChanged(const QModelIndex &current);
     void freeze(bool frozen);
+    void givenNodeClick(QStandardItem *n);
 
     // Mouse and keys from the view
     void viewMouseDown(QMouseEvent *e);
@@ -243,6 +254,7 @@ private:
     std::unique_ptr<qv::ChangeWatch> m_watch;
 
     bool m_started = false;
+    bool m_given = false;        // ShowFolders: the nodes are the program's, not the disks'
     bool m_programmatic = false; // selection changes made by the control raise no click
     bool m_refreshQueued = false;
     bool m_inTick = false;

@@ -62,7 +62,7 @@ void qvTree::LogTreeError(const QString &procedure, int number, const QString &d
 void qvTree::tmr1_Timer()
 {
     // The wait for a new drive lets events in, among them this timer's next tick.
-    if (!m_autoUpdate || m_inTick)
+    if (!m_autoUpdate || m_inTick || m_given)
         return;
     m_inTick = true;
     const auto leave = qScopeGuard([this] { m_inTick = false; });
