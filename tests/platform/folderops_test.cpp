@@ -108,7 +108,7 @@ TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
                 QFile(folder + QString("/f%1").arg(f)).open(QIODevice::WriteOnly);
         }
     for (bool slow : {false, true}) {
-        qv::FolderReadAhead ahead(QFile::encodeName(tree.path()), true);
+        qv::FolderReadAhead ahead(qv::HostPath(QFile::encodeName(tree.path())), true);
         std::vector<std::string> pending{""};
         int files = 0, folders = 0;
         while (!pending.empty()) {

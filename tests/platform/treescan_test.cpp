@@ -25,8 +25,8 @@ TEST(TreeScanTest, AWalkStoppedPartWayKeepsTheMarksBelowTheFoldersNotRead)
         EXPECT_TRUE(scan.list("C:\\K\\", [&](const ScanEntry &) { ++met; }));
         EXPECT_EQ(met, 2);
     } // stopped before "sub"
-    EXPECT_FALSE(fileAttributes("C:\\K\\sub\\b.txt") & Attr::Archive);
-    EXPECT_FALSE(fileAttributes("C:\\K\\a.txt") & Attr::Archive);
+    EXPECT_FALSE(fileAttributes("C:\\K\\sub\\b.txt").orThrow() & Attr::Archive);
+    EXPECT_FALSE(fileAttributes("C:\\K\\a.txt").orThrow() & Attr::Archive);
 }
 
 TEST(FolderReadAheadTest, ShutdownAtAnyPointOfTheWalk)
@@ -37,7 +37,7 @@ TEST(FolderReadAheadTest, ShutdownAtAnyPointOfTheWalk)
     const QByteArray root = QFile::encodeName(drives.host("C:\\T"));
     const std::vector<std::string> order{"", "a", "a/x", "a/y", "b", "c", "c/z", "c/z/w"};
     for (std::size_t stopAt = 0; stopAt <= order.size(); ++stopAt) {
-        FolderReadAhead ahead(root, true);
+        FolderReadAhead ahead(HostPath(root), true);
         for (std::size_t i = 0; i < stopAt; ++i) {
             // Parents before their folders, whatever order the host lists them in.
             const auto listing = ahead.take(order[i]);
