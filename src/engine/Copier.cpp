@@ -70,22 +70,15 @@ void Copier::General_Kopier()
         dialog().setBusyPointer(true);
         const FoundFiles &found = s.found;
         const int n = found.count();
-        QStringList sources, destinations;
-        sources.reserve(n);
-        destinations.reserve(n);
-        WholePercent sourcePercent(n), destinationPercent(n);
-        for (int i = 1; i <= n; ++i) {
-            sources << found.windowsPath(i - 1);
-            if (sourcePercent.advance(i))
-                s.shbStatus = "Klargjør kildebuffer. " + sourcePercent.text();
-        }
+        // Each file's paths are made when its turn comes: a million of them held at
+        // once would cost more than the scan's whole list.
+        const auto sourceAt = [&found](qsizetype k) { return found.windowsPath(int(k)); };
         const QString label = backupLabel(s.Fra);
         const QString sourceRoot = WinPath(s.Fra).withTrailingSeparator().text();
-        for (int i = 1; i <= n; ++i) {
-            destinations << backupDestination(s.Fra, s.Til, label, sources[i - 1]);
-            if (destinationPercent.advance(i))
-                s.shbStatus = "Klargjør destinasjonsbuffer. " + destinationPercent.text();
-        }
+        const QString fra = s.Fra, til = s.Til;
+        const auto destinationOf = [fra, til, label](const QString &source) {
+            return backupDestination(fra, til, label, source);
+        };
         s.shbStatus = QStringLiteral("Sikkerhetskopiering pågår...");
         // Folders are made once each, with the source's exact names and access.
         MirrorCopy mirror(sourceRoot, (WinPath(s.Til) / label).withTrailingSeparator().text());
@@ -94,8 +87,8 @@ void Copier::General_Kopier()
                        "\", er lengre enn 255 byte, og så lange navn kan ikke lagres.\n"
                        "Gi kildemappen et kortere navn og prøv igjen.",
                    Buttons::OK, Icon::Critical, QStringLiteral("Kopiering avbrutt"));
-            for (const QString &source : sources)
-                s.noteNotCopied(source, QStringLiteral("Navnet på sikkerhetskopien er for langt."));
+            for (int k = 0; k < n; ++k)
+                s.noteNotCopied(sourceAt(k), QStringLiteral("Navnet på sikkerhetskopien er for langt."));
             s.Avbrutt = true;
             throw StopCopy{};
         }
@@ -106,13 +99,13 @@ void Copier::General_Kopier()
         if (days > 0)
             mirror.keepVersionsIn(versionsFolder + versions::stampOf(now()) + '\\');
         const bool readBack = readBackCopies();
-        mirror.copyAhead(sources, destinations);
+        mirror.copyAhead(n, sourceAt, [&](qsizetype k) { return destinationOf(sourceAt(k)); });
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
         const auto notCopiedFrom = [&](int first, const QString &cause) {
             for (int k = first; k <= n; ++k)
-                s.noteNotCopied(sources[k - 1], cause);
+                s.noteNotCopied(sourceAt(k - 1), cause);
             s.Avbrutt = true;
         };
         const auto abortedAfter = [&](int done) {
@@ -122,8 +115,8 @@ void Copier::General_Kopier()
         };
 
         for (int i = 1; i <= n; ++i) {
-            const QString &source = sources[i - 1];
-            const QString &destination = destinations[i - 1];
+            const QString source = sourceAt(i - 1);
+            const QString destination = destinationOf(source);
             s.fileInProgress = i;
             dialog().processEvents();
             // A stop from outside the window (a signal) takes nothing more.

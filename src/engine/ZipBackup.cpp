@@ -83,10 +83,12 @@ bool ZipBackup::General_ZipBackup()
         m_archive = hostPathBytes(name);
         ZipFilnavn.clear();
         ZipFilnavn.reserve(size_t(n));
+        WholePercent percent(n);
         for (int i = 1; i <= n; ++i) {
             // UTF-8, with the bytes of names that are not valid UTF-8 kept as they are.
             ZipFilnavn.push_back(hostPathBytes(found.windowsPath(i - 1)));
-            s.shbStatus = "Klargjør kildebuffer. " + General_Prosent(i, n, false);
+            if (percent.advance(i))
+                s.shbStatus = "Klargjør kildebuffer. " + percent.text();
         }
         const short result = ZipArkiver();
         // Files gone, changed into something else or unreadable when their turn came

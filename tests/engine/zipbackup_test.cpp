@@ -98,7 +98,8 @@ TEST_F(ZipTest, TheMarksAreCommittedWhenTheStepEnds)
                 return 0;
             };
             const QByteArray count =
-                "SELECT count(*) FROM marks_by_destination WHERE instr(path, '" + tree + "')";
+                "SELECT count(*) FROM file_marks m JOIN folders f ON m.folder=f.id WHERE instr(f.path, '" +
+                tree + "')";
             sqlite3_exec(other, count.constData(), readCount, &rows, nullptr);
         }
         sqlite3_close(other);

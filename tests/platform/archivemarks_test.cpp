@@ -1,4 +1,6 @@
 // The mark catalog: what a row means, and that every doubt takes the file again.
+#include "platform/base/Durable.h"
+#include "platform/base/StopRequest.h"
 #include "platform/files/FileSystem.h"
 #include "platform/marks/ArchiveMarks.h"
 #include "support/TempTree.h"
@@ -6,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <csignal>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -86,6 +90,51 @@ TEST_F(MarkCatalogTest, ARowMatchesOnlyTheIdentityItWasWrittenWith)
     // The journal files beside the catalog hold paths too: nobody else gets in.
     marks::commit();
     EXPECT_EQ(QFileInfo(QFileInfo(marks::catalogPath()).absolutePath()).permissions() & 0x0077, 0);
+}
+
+TEST_F(MarkCatalogTest, RowsOfTheEarlierLayoutKeepTheirMarks)
+{
+    QDir().mkpath(QFileInfo(marks::catalogPath()).absolutePath());
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(marks::catalogPath()).constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "CREATE TABLE marks_by_destination(volume BLOB NOT NULL, path BLOB NOT NULL,"
+                           " destination BLOB NOT NULL, inode INTEGER NOT NULL, size INTEGER NOT NULL,"
+                           " mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,"
+                           " PRIMARY KEY(volume, path, destination)) WITHOUT ROWID;"
+                           "INSERT INTO marks_by_destination VALUES(CAST('uuid:test' AS BLOB),"
+                           " CAST('/a/b.txt' AS BLOB), x'', 7, 10, 100, 200);"
+                           "INSERT INTO marks_by_destination VALUES(CAST('uuid:test' AS BLOB),"
+                           " CAST('/top.txt' AS BLOB), CAST('disk' AS BLOB), 7, 10, 100, 200);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    EXPECT_TRUE(marks::isClear(kFile, identity()));
+    EXPECT_FALSE(marks::isClear(kFile, identity(8)));
+    marks::FolderRows below({"uuid:test", "/"});
+    EXPECT_TRUE(below.see("a/b.txt", identity()));
+    EXPECT_TRUE(below.see("top.txt", identity()));
+    EXPECT_FALSE(below.see("b.txt", identity()));
+}
+
+TEST_F(MarkCatalogTest, AStopFromOutsideSkipsTheLastSyncAndLeavesThoseMarksSet)
+{
+    int syncs = 0;
+    durable::setSyncHook([&](durable::What, int) {
+        ++syncs;
+        return 0;
+    });
+    const auto noHook = qScopeGuard([] {
+        durable::setSyncHook({});
+        stop::reset();
+    });
+    durable::notePlaced(QFile::encodeName(state.path()) + "/kopi", -1);
+    marks::clear(kFile, identity());
+    stop::request();
+    marks::commit();
+    EXPECT_EQ(syncs, 0);
+    stop::reset();
+    EXPECT_FALSE(marks::isClear(kFile, identity()));
 }
 
 TEST_F(MarkCatalogTest, EachDestinationHasItsOwnRowsAndUnnamedOnesArePruned)

@@ -33,7 +33,7 @@ int main(int argc, char **argv)
     const int code = runner.run(lines);
     // Everything is written: the rows of a large scan need not be freed one by one.
     out.flush();
-    qv::marks::commit();
+    qv::marks::closeCatalog();
     std::fflush(nullptr);
     std::_Exit(code);
 }

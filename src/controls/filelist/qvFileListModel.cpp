@@ -7,6 +7,7 @@
 #include <numeric>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace qv
 {
@@ -249,36 +250,87 @@ void appendFolded(QStringView text, std::string &out)
 }
 } // namespace
 
-// Every row's key is made once, into one block: a million rows sort in about a second.
+QString qvFileListModel::textOfId(quint32 id, int column) const
+{
+    if (id < m_sourceCount)
+        return column == 0 ? (m_textOf ? m_textOf(m_source->path(int(id))) : m_source->path(int(id)))
+                           : m_source->text(int(id), column);
+    return columnText(m_rows[id - m_sourceCount], column);
+}
+
+namespace
+{
+// A row's place in the sort: the first eight bytes of its key as a number, so that
+// most comparisons touch no key bytes at all.
+struct Keyed {
+    quint64 head;
+    quint32 position; // in the order shown before the sort
+    quint32 id;
+    bool folder;
+};
+
+quint64 headOf(std::string_view key)
+{
+    quint64 head = 0;
+    for (size_t i = 0; i < 8; ++i)
+        head = (head << 8) | (i < key.size() ? quint64(uchar(key[i])) : 0);
+    return head;
+}
+} // namespace
+
+// Every row's key is made once, in the order the rows are stored (a sorted list
+// would otherwise be read all over the memory), half of them on a second thread; the
+// two halves are sorted apart and merged.
 std::vector<quint32> qvFileListModel::sortedOrder(int column, const std::vector<char> &folder,
                                                   bool descending) const
 {
     const size_t n = m_order.size();
-    std::vector<quint32> order(n);
-    std::iota(order.begin(), order.end(), 0u);
-    const auto sortBy = [&](auto less) {
-        std::stable_sort(order.begin(), order.end(), [&](quint32 a, quint32 b) {
-            if (folder[a] != folder[b])
-                return folder[a] > folder[b];
-            return descending ? less(b, a) : less(a, b);
-        });
+    const quint32 ids = m_sourceCount + quint32(m_rows.size());
+    const quint32 half = ids / 2;
+    std::string blocks[2];
+    std::vector<quint32> offset(ids), length(ids);
+    const auto makeKeys = [&](quint32 from, quint32 to, std::string &bytes) {
+        // Names in the order of the user's language, by their collation keys; the
+        // other columns by their texts without regard to case.
+        const NameKeys names;
+        for (quint32 id = from; id < to; ++id) {
+            const QString t = textOfId(id, column);
+            offset[id] = quint32(bytes.size());
+            if (column == 0)
+                names.append(t, bytes);
+            else
+                appendFolded(t, bytes);
+            length[id] = quint32(bytes.size() - offset[id]);
+        }
     };
-    // Names in the order of the user's language, by their collation keys; the other
-    // columns by their texts without regard to case.
-    const NameKeys names;
-    std::string bytes;
-    std::vector<size_t> start(n + 1, 0);
-    for (size_t i = 0; i < n; ++i) {
-        const QString t = text(int(i), column);
-        if (column == 0)
-            names.append(t, bytes);
-        else
-            appendFolded(t, bytes);
-        start[i + 1] = bytes.size();
-    }
-    const std::string_view all(bytes);
-    const auto key = [&](quint32 i) { return all.substr(start[i], start[i + 1] - start[i]); };
-    sortBy([&](quint32 a, quint32 b) { return key(a) < key(b); });
+    std::thread second(makeKeys, half, ids, std::ref(blocks[1]));
+    makeKeys(0, half, blocks[0]);
+    second.join();
+    const auto key = [&](quint32 id) {
+        return std::string_view(blocks[id < half ? 0 : 1]).substr(offset[id], length[id]);
+    };
+
+    std::vector<Keyed> items(n);
+    for (size_t i = 0; i < n; ++i)
+        items[i] = {headOf(key(m_order[i])), quint32(i), m_order[i], folder[i] != 0};
+    const auto before = [&](const Keyed &a, const Keyed &b) {
+        if (a.folder != b.folder)
+            return a.folder;
+        if (a.head != b.head)
+            return descending ? a.head > b.head : a.head < b.head;
+        if (const int c = key(a.id).compare(key(b.id)); c != 0)
+            return descending ? c > 0 : c < 0;
+        return a.position < b.position; // equal keys keep their order
+    };
+    const auto middle = items.begin() + std::ptrdiff_t(n / 2);
+    std::thread sorter([&] { std::sort(middle, items.end(), before); });
+    std::sort(items.begin(), middle, before);
+    sorter.join();
+    std::inplace_merge(items.begin(), middle, items.end(), before);
+
+    std::vector<quint32> order(n);
+    for (size_t i = 0; i < n; ++i)
+        order[i] = items[i].position;
     return order;
 }
 

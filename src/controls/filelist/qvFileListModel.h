@@ -108,6 +108,8 @@ signals:
 private:
     void scheduleFlush();
     std::vector<quint32> sortedOrder(int column, const std::vector<char> &folder, bool descending) const;
+    // A row's text by id, without the cache: safe to call from more than one thread.
+    QString textOfId(quint32 id, int column) const;
     // A row by id: a source row (id below the source's count) or a stored one.
     const Row &at(int i) const;
     const Row &byId(quint32 id) const;

@@ -130,10 +130,11 @@ QString formatRunTime(const QDateTime &local)
 
 QString formatFileTimeUtcNs(qint64 utcNs)
 {
-    // Called once per found file: the locale's separator is read again only when the
-    // locale changes, and the time zone conversion is the C library's.
-    static QLocale cachedFor;
-    static QString sep = timeSeparator();
+    // Called once per found file, from more than one thread when a list is sorted: the
+    // locale's separator is read again only when the locale changes, and the time zone
+    // conversion is the C library's.
+    thread_local QLocale cachedFor;
+    thread_local QString sep = timeSeparator();
     if (QLocale() != cachedFor) {
         cachedFor = QLocale();
         sep = timeSeparator();

@@ -133,7 +133,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
     if (m_mirrorRoot.isEmpty())
         return false;
     // Made when the file was handed to the thread copying ahead.
-    if (m_ahead && m_next < m_pushed && m_sources.at(m_next) == sourceFile)
+    if (m_ahead && m_next < m_pushed && sourceAt(m_next) == sourceFile)
         return true;
     const QStringView windowsFolder = QStringView(sourceFile).chopped(WinPath::fileNameOf(sourceFile).size());
     if (!m_lastFolderMade.isEmpty() && windowsFolder == m_lastFolderMade)
@@ -212,12 +212,14 @@ MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
     return {m_sourceRoot / relative, m_mirrorRoot / relative};
 }
 
-void MirrorCopy::copyAhead(const QStringList &sources, const QStringList &destinations)
+void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt)
 {
     if (m_sourceRoot.isEmpty() || m_mirrorRoot.isEmpty())
         return;
-    m_sources = sources;
-    m_destinations = destinations;
+    m_count = count;
+    m_sourceAt = std::move(sourceAt);
+    m_destinationAt = std::move(destinationAt);
+    m_sourceIndex = -1;
     m_next = m_pushed = 0;
     m_ahead = std::make_unique<CopyAhead>(hostfs::copyFaultHook());
     m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes());
@@ -227,19 +229,28 @@ void MirrorCopy::pushAhead()
 {
     // Enough to keep the thread busy; few enough that a stop wastes little.
     constexpr qsizetype kAhead = 64;
-    while (m_pushed < m_sources.size() && m_pushed < m_next + kAhead) {
-        const QString &source = m_sources.at(m_pushed);
+    while (m_pushed < m_count && m_pushed < m_next + kAhead) {
+        const QString source = m_sourceAt(m_pushed);
         // A file whose folder or host path fails is left for copy() to meet in turn.
         if (!makeFolders(source))
             return;
         try {
             const Hosts h = hostsOf(source);
-            m_ahead->push(h.read, h.mirror, m_destinations.value(m_pushed));
+            m_ahead->push(h.read, h.mirror, m_destinationAt(m_pushed));
         } catch (const PlatformError &) {
             return;
         }
         ++m_pushed;
     }
+}
+
+const QString &MirrorCopy::sourceAt(qsizetype k)
+{
+    if (k != m_sourceIndex) {
+        m_source = m_sourceAt(k);
+        m_sourceIndex = k;
+    }
+    return m_source;
 }
 
 // Files the caller passed over before they were handed ahead (their folders could not
@@ -248,8 +259,8 @@ void MirrorCopy::passOver(const QString &sourceFile)
 {
     if (!m_ahead || m_next != m_pushed)
         return;
-    for (qsizetype k = m_next; k < m_sources.size() && k < m_next + 64; ++k)
-        if (m_sources.at(k) == sourceFile) {
+    for (qsizetype k = m_next; k < m_count && k < m_next + 64; ++k)
+        if (m_sourceAt(k) == sourceFile) {
             m_next = m_pushed = k;
             return;
         }
@@ -258,7 +269,7 @@ void MirrorCopy::passOver(const QString &sourceFile)
 Result<quint32> MirrorCopy::attributes(const QString &sourceFile)
 {
     passOver(sourceFile);
-    if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
+    if (m_ahead && m_next < m_count && sourceAt(m_next) == sourceFile) {
         pushAhead();
         if (m_pushed > m_next)
             if (const hostfs::WrittenCopy *read = m_ahead->front())
@@ -275,7 +286,7 @@ Result<void> MirrorCopy::copy(const QString &sourceFile, const QString &destinat
 void MirrorCopy::copyOrThrow(const QString &sourceFile, const QString &destination)
 {
     passOver(sourceFile);
-    if (m_ahead && m_next < m_sources.size() && m_sources.at(m_next) == sourceFile) {
+    if (m_ahead && m_next < m_count && sourceAt(m_next) == sourceFile) {
         const qsizetype i = m_next++;
         if (m_pushed > i) {
             pushAhead();
@@ -315,7 +326,7 @@ void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
     const QByteArray &target = written.target.bytes();
     if (!m_versions.isEmpty() && target.startsWith(m_mirrorRoot.bytes() + '/')) {
         version = m_versions.bytes() + target.mid(m_mirrorRoot.bytes().size());
-        kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs);
+        kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs, folder);
     }
     try {
         hostfs::placeCopy(written, folder);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,11 +30,13 @@ public:
     MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot);
     ~MirrorCopy(); // stops the copy ahead within a block; applies the folders' modes and times
 
-    // The files copy() will be given, in that order, with their destinations: from
-    // then on the next few are read and written ahead on a second thread (the copy
-    // fault hook is called there), and each is put in place only when copy() reaches
-    // it.
-    void copyAhead(const QStringList &sources, const QStringList &destinations);
+    // The files copy() will be given, in that order: how many, and each one's Windows
+    // path and destination asked for by its number as needed, so that no list of every
+    // path is held. From then on the next few are read and written ahead on a second
+    // thread (the copy fault hook is called there), and each is put in place only when
+    // copy() reaches it.
+    using PathAt = std::function<QString(qsizetype)>;
+    void copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt);
 
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
@@ -83,8 +86,12 @@ private:
     // Copies ahead: m_ahead holds m_sources[m_next, m_pushed).
     std::unique_ptr<CopyAhead> m_ahead;
     std::unique_ptr<marks::RowsInView> m_rowsInView; // each file taken is looked up
-    QStringList m_sources, m_destinations;
+    qsizetype m_count = 0;
+    PathAt m_sourceAt, m_destinationAt;
     qsizetype m_next = 0, m_pushed = 0;
+    const QString &sourceAt(qsizetype k); // the last one asked for is kept
+    qsizetype m_sourceIndex = -1;
+    QString m_source;
     QString m_lastFolderMade; // Windows folder of the last file whose folders were made
 
     struct Folder {

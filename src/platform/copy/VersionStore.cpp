@@ -110,10 +110,14 @@ int removeOlderThan(const QString &root, int days, const QDateTime &now)
 }
 
 Kept keepOldCopy(const QByteArray &target, const QByteArray &version, std::int64_t newSize,
-                 std::int64_t newMtimeNs)
+                 std::int64_t newMtimeNs, int targetFolder)
 {
     struct stat st;
-    if (::lstat(target.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+    const int looked = targetFolder >= 0
+                           ? ::fstatat(targetFolder, target.constData() + target.lastIndexOf('/') + 1, &st,
+                                       AT_SYMLINK_NOFOLLOW)
+                           : ::lstat(target.constData(), &st);
+    if (looked != 0 || !S_ISREG(st.st_mode))
         return Kept::No;
     const std::int64_t mtime = std::int64_t(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
     if (st.st_size == newSize && mtime == newMtimeNs)

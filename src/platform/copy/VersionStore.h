@@ -21,8 +21,9 @@ int removeOlderThan(const QString &root, int days, const QDateTime &now);
 // needed), by a hard link where the file system has them, else by a rename. Nothing
 // when there is no old copy, when it is the same version (same size and modification
 // time as the copy replacing it), or when an earlier run in the same minute kept one.
+// targetFolder: the target's folder, open (or -1), so that it need not be looked up.
 enum class Kept { No, Linked, Moved };
 Kept keepOldCopy(const QByteArray &target, const QByteArray &version, std::int64_t newSize,
-                 std::int64_t newMtimeNs);
+                 std::int64_t newMtimeNs, int targetFolder = -1);
 
 } // namespace qv::versions

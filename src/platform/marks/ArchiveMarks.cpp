@@ -1,6 +1,7 @@
 #include "platform/marks/ArchiveMarks.h"
 
 #include "platform/base/Durable.h"
+#include "platform/base/StopRequest.h"
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/MountTable.h"
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <map>
 #include <optional>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -230,17 +232,22 @@ public:
 
     bool lookup(const Location &where, FileIdentity &out, bool &own)
     {
-        sqlite3_stmt *q =
-            statement(m_select, "SELECT destination, inode, size, mtime, ctime FROM marks_by_destination"
-                                " WHERE volume=? AND path=?");
-        if (!q)
-            return false;
-        bind(q, where);
+        const auto [folder, name] = split(where.path);
+        const std::int64_t id = folderId(where.volume, folder, false);
         PathRows rows;
         rows.reset();
+        if (id == 0)
+            return rows.result(out, own);
+        sqlite3_stmt *q = statement(m_select, "SELECT destination, inode, size, mtime, ctime FROM file_marks"
+                                              " WHERE folder=? AND name=?");
+        if (!q)
+            return false;
+        sqlite3_bind_int64(q, 1, id);
+        sqlite3_bind_blob(q, 2, name.data(), int(name.size()), SQLITE_STATIC);
         int rc;
         while ((rc = sqlite3_step(q)) == SQLITE_ROW)
-            rows.add(viewOf(q, 0), identityAt(q, 1));
+            if (const QByteArray *key = destinationOf(sqlite3_column_int64(q, 0)))
+                rows.add(view(*key), identityAt(q, 1));
         sqlite3_reset(q);
         check(rc);
         return rows.result(out, own);
@@ -254,28 +261,35 @@ public:
     {
         if (!db() || !begin())
             return;
+        const auto [folderPath, name] = split(where.path);
+        const std::int64_t folder = folderId(where.volume, folderPath, identity != nullptr);
+        const std::int64_t destination = destinationId(g_destination, identity != nullptr);
+        if (folder == 0)
+            return; // no row to delete, and none could be made
         const bool inRun = !g_destination.isEmpty();
         if (!identity || !inRun) {
-            sqlite3_stmt *q = inRun ? statement(m_deleteOwn, "DELETE FROM marks_by_destination WHERE volume=?"
-                                                             " AND path=? AND destination IN (?, x'')")
-                                    : statement(m_delete, "DELETE FROM marks_by_destination"
-                                                          " WHERE volume=? AND path=?");
+            sqlite3_stmt *q =
+                inRun
+                    ? statement(m_deleteOwn,
+                                "DELETE FROM file_marks WHERE folder=? AND name=? AND destination IN (?, 0)")
+                    : statement(m_delete, "DELETE FROM file_marks WHERE folder=? AND name=?");
             if (!q)
                 return;
-            bind(q, where);
+            sqlite3_bind_int64(q, 1, folder);
+            sqlite3_bind_blob(q, 2, name.data(), int(name.size()), SQLITE_STATIC);
             if (inRun)
-                bindBlob(q, 3, g_destination);
+                sqlite3_bind_int64(q, 3, destination);
             const int rc = sqlite3_step(q);
             sqlite3_reset(q);
             check(rc);
         }
-        if (identity) {
-            sqlite3_stmt *q =
-                statement(m_upsert, "INSERT OR REPLACE INTO marks_by_destination VALUES(?,?,?,?,?,?,?)");
+        if (identity && destination >= 0) {
+            sqlite3_stmt *q = statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
             if (!q)
                 return;
-            bind(q, where);
-            bindBlob(q, 3, g_destination);
+            sqlite3_bind_int64(q, 1, folder);
+            sqlite3_bind_blob(q, 2, name.data(), int(name.size()), SQLITE_STATIC);
+            sqlite3_bind_int64(q, 3, destination);
             sqlite3_bind_int64(q, 4, sqlite3_int64(identity->inode));
             sqlite3_bind_int64(q, 5, identity->size);
             sqlite3_bind_int64(q, 6, identity->mtimeNs);
@@ -287,60 +301,71 @@ public:
         commitIfDue();
     }
 
-    // Deletes the rows of every destination but those kept (and the rows for all).
+    // Deletes the rows of every destination but those kept (and the rows for all),
+    // and the folders no row names any more.
     void pruneDestinations(const std::vector<QByteArray> &kept)
     {
-        if (!db())
+        if (!db() || !loadDestinations())
             return;
-        std::vector<QByteArray> gone;
-        sqlite3_stmt *q = nullptr;
-        if (sqlite3_prepare_v2(m_db, "SELECT DISTINCT destination FROM marks_by_destination", -1, &q,
-                               nullptr) != SQLITE_OK) {
-            sqlite3_finalize(q);
-            return;
-        }
-        while (sqlite3_step(q) == SQLITE_ROW) {
-            const std::string_view d = viewOf(q, 0);
-            const QByteArray key(d.data(), qsizetype(d.size()));
-            if (!key.isEmpty() && std::find(kept.begin(), kept.end(), key) == kept.end())
-                gone.push_back(key);
-        }
-        sqlite3_finalize(q);
+        std::vector<std::int64_t> gone;
+        for (const auto &[id, key] : m_destinations)
+            if (id != 0 && std::find(kept.begin(), kept.end(), key) == kept.end())
+                gone.push_back(id);
         if (gone.empty() || !begin())
             return;
-        for (const QByteArray &key : gone) {
-            if (sqlite3_prepare_v2(m_db, "DELETE FROM marks_by_destination WHERE destination=?", -1, &q,
-                                   nullptr) != SQLITE_OK) {
+        for (const std::int64_t id : gone) {
+            for (const char *sql :
+                 {"DELETE FROM file_marks WHERE destination=?", "DELETE FROM destinations WHERE id=?"}) {
+                sqlite3_stmt *q = nullptr;
+                if (sqlite3_prepare_v2(m_db, sql, -1, &q, nullptr) == SQLITE_OK) {
+                    sqlite3_bind_int64(q, 1, id);
+                    check(sqlite3_step(q));
+                }
                 sqlite3_finalize(q);
-                break;
             }
-            bindBlob(q, 1, key);
-            check(sqlite3_step(q));
-            sqlite3_finalize(q);
+            m_destinations.erase(id);
         }
+        execPatiently(m_db, "DELETE FROM folders WHERE id NOT IN (SELECT folder FROM file_marks)");
+        m_folders.clear();
         commit();
     }
 
-    // In order of path, then destination.
+    // Grouped by path (each path's rows one after another), each in order of destination.
     template <typename Visit> void rowsBelow(const Location &folder, Visit visit)
     {
         sqlite3_stmt *q =
-            statement(m_range, "SELECT path, destination, inode, size, mtime, ctime"
-                               " FROM marks_by_destination WHERE volume=? AND path>=? AND path<?");
+            statement(m_range, "SELECT f.path, m.name, m.destination, m.inode, m.size, m.mtime, m.ctime"
+                               " FROM folders f JOIN file_marks m ON m.folder=f.id"
+                               " WHERE f.volume=? AND (f.path=? OR (f.path>=? AND f.path<?))"
+                               " ORDER BY f.path, m.name, m.destination");
         if (!q)
             return;
-        QByteArray low = folder.path;
+        QByteArray root = folder.path;
+        while (root.size() > 1 && root.endsWith('/'))
+            root.chop(1);
+        QByteArray low = root;
         if (!low.endsWith('/'))
             low += '/';
         QByteArray high = low;
         high.back() = '/' + 1;
         sqlite3_bind_blob(q, 1, folder.volume.constData(), int(folder.volume.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(q, 2, low.constData(), int(low.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(q, 3, high.constData(), int(high.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(q, 2, root.constData(), int(root.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(q, 3, low.constData(), int(low.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_blob(q, 4, high.constData(), int(high.size()), SQLITE_TRANSIENT);
+        std::string relative;
         int rc;
         while ((rc = sqlite3_step(q)) == SQLITE_ROW) {
+            const QByteArray *destination = destinationOf(sqlite3_column_int64(q, 2));
+            if (!destination)
+                continue;
             const std::string_view path = viewOf(q, 0);
-            visit(path.substr(size_t(low.size())), viewOf(q, 1), identityAt(q, 2));
+            relative.clear();
+            if (path.size() > size_t(root.size())) {
+                relative.append(path.substr(size_t(low.size())));
+                relative += '/';
+            }
+            relative.append(viewOf(q, 1));
+            visit(std::string_view(relative), view(*destination), identityAt(q, 3));
         }
         sqlite3_reset(q);
         check(rc);
@@ -348,19 +373,27 @@ public:
 
     void commit()
     {
-        // A mark says "backed up" only about copies that would survive a power cut.
-        const bool durable = durable::syncPlaced();
+        const bool durable = copiesDurable();
         if (m_db && m_inTransaction) {
             m_inTransaction = false;
             if (!durable) {
                 // Those files keep their marks and are taken again.
                 g_lastLookup.found = false;
                 execPatiently(m_db, "ROLLBACK");
+                forgetNumbers();
                 return;
             }
             check(execPatiently(m_db, "COMMIT"));
         }
     }
+
+    void shutDown() { close(); }
+
+    // A mark says "backed up" only about copies that would survive a power cut. After
+    // a stop from outside, the sync that would make the last copies so is skipped: it
+    // can take longer than the second a stop may take, and those files are simply
+    // taken again next time.
+    static bool copiesDurable() { return !stop::requested() && durable::syncPlaced(); }
 
     void commitIfDue()
     {
@@ -369,6 +402,169 @@ public:
     }
 
 private:
+    static std::string_view view(const QByteArray &bytes)
+    {
+        return {bytes.constData(), size_t(bytes.size())};
+    }
+
+    // A file's row is kept under its folder's number and its own name: a path is
+    // stored once per folder rather than once per file and destination.
+    static std::pair<QByteArrayView, std::string_view> split(const QByteArray &path)
+    {
+        const qsizetype slash = path.lastIndexOf('/');
+        const QByteArrayView folder =
+            slash == 0 ? QByteArrayView("/") : QByteArrayView(path).first(std::max<qsizetype>(slash, 0));
+        return {folder, std::string_view(path.constData() + slash + 1, size_t(path.size() - slash - 1))};
+    }
+
+    // The folder's number, made when asked to (0: none). Numbers are never reused, so
+    // one remembered stays right while the catalog is open.
+    std::int64_t folderId(const QByteArray &volume, QByteArrayView folder, bool make)
+    {
+        std::string key;
+        key.reserve(size_t(volume.size() + folder.size()) + 1);
+        key.append(volume.constData(), size_t(volume.size()))
+            .append(1, '\0')
+            .append(folder.data(), size_t(folder.size()));
+        if (const auto it = m_folders.find(key); it != m_folders.end())
+            return it->second;
+        sqlite3_stmt *q = statement(m_folderFind, "SELECT id FROM folders WHERE volume=? AND path=?");
+        if (!q)
+            return 0;
+        std::int64_t id = 0;
+        for (int attempt = 0; attempt < 2 && id == 0; ++attempt) {
+            if (attempt == 1) {
+                sqlite3_stmt *add =
+                    make ? statement(m_folderAdd, "INSERT INTO folders(volume, path) VALUES(?,?)") : nullptr;
+                if (!add)
+                    break;
+                sqlite3_bind_blob(add, 1, volume.constData(), int(volume.size()), SQLITE_STATIC);
+                sqlite3_bind_blob(add, 2, folder.data(), int(folder.size()), SQLITE_STATIC);
+                const int rc = sqlite3_step(add);
+                sqlite3_reset(add);
+                check(rc);
+                if (rc != SQLITE_DONE)
+                    break;
+            }
+            sqlite3_bind_blob(q, 1, volume.constData(), int(volume.size()), SQLITE_STATIC);
+            sqlite3_bind_blob(q, 2, folder.data(), int(folder.size()), SQLITE_STATIC);
+            if (sqlite3_step(q) == SQLITE_ROW)
+                id = sqlite3_column_int64(q, 0);
+            sqlite3_reset(q);
+        }
+        if (id != 0)
+            m_folders.emplace(std::move(key), id);
+        return id;
+    }
+
+    // The destinations are few: all of them are kept in memory, by number.
+    bool loadDestinations()
+    {
+        m_destinations.clear();
+        sqlite3_stmt *q = nullptr;
+        const bool ok =
+            sqlite3_prepare_v2(m_db, "SELECT id, key FROM destinations", -1, &q, nullptr) == SQLITE_OK;
+        while (ok && sqlite3_step(q) == SQLITE_ROW) {
+            const std::string_view key = viewOf(q, 1);
+            m_destinations[sqlite3_column_int64(q, 0)] = QByteArray(key.data(), qsizetype(key.size()));
+        }
+        sqlite3_finalize(q);
+        m_destinations[0] = QByteArray(); // the rows that hold for all destinations
+        return ok;
+    }
+
+    // A number another process added since is looked for once more.
+    const QByteArray *destinationOf(std::int64_t id)
+    {
+        auto it = m_destinations.find(id);
+        if (it == m_destinations.end() && loadDestinations())
+            it = m_destinations.find(id);
+        return it == m_destinations.end() ? nullptr : &it->second;
+    }
+
+    // -1: none (and not made).
+    std::int64_t destinationId(const QByteArray &key, bool make)
+    {
+        if (key.isEmpty())
+            return 0;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            for (const auto &[id, known] : m_destinations)
+                if (known == key)
+                    return id;
+            if (!loadDestinations())
+                return -1;
+            for (const auto &[id, known] : m_destinations)
+                if (known == key)
+                    return id;
+            if (!make)
+                return -1;
+            sqlite3_stmt *q = nullptr;
+            if (sqlite3_prepare_v2(m_db, "INSERT INTO destinations(key) VALUES(?)", -1, &q, nullptr) ==
+                SQLITE_OK) {
+                bindBlob(q, 1, key);
+                check(sqlite3_step(q));
+            }
+            sqlite3_finalize(q);
+        }
+        return -1;
+    }
+
+    // Forgets the numbers read or made in a transaction that did not stand.
+    void forgetNumbers()
+    {
+        m_folders.clear();
+        m_destinations.clear();
+    }
+
+    // Rows of the earlier layout (one full path per file and destination) move over
+    // once, so no file loses its mark in the upgrade.
+    void moveEarlierRows()
+    {
+        sqlite3_stmt *q = nullptr;
+        if (sqlite3_prepare_v2(
+                m_db, "SELECT volume, path, destination, inode, size, mtime, ctime FROM marks_by_destination",
+                -1, &q, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(q);
+            return; // none
+        }
+        if (!begin()) {
+            sqlite3_finalize(q);
+            return;
+        }
+        const QByteArray runDestination = std::exchange(g_destination, QByteArray());
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            const std::string_view volume = viewOf(q, 0), path = viewOf(q, 1), destination = viewOf(q, 2);
+            g_destination = QByteArray(destination.data(), qsizetype(destination.size()));
+            const Location where{QByteArray(volume.data(), qsizetype(volume.size())),
+                                 QByteArray(path.data(), qsizetype(path.size()))};
+            const FileIdentity id = identityAt(q, 3);
+            const auto [folderPath, name] = split(where.path);
+            const std::int64_t folder = folderId(where.volume, folderPath, true);
+            const std::int64_t dest = destinationId(g_destination, true);
+            sqlite3_stmt *add =
+                statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
+            if (folder == 0 || dest < 0 || !add)
+                continue;
+            sqlite3_bind_int64(add, 1, folder);
+            sqlite3_bind_blob(add, 2, name.data(), int(name.size()), SQLITE_STATIC);
+            sqlite3_bind_int64(add, 3, dest);
+            sqlite3_bind_int64(add, 4, sqlite3_int64(id.inode));
+            sqlite3_bind_int64(add, 5, id.size);
+            sqlite3_bind_int64(add, 6, id.mtimeNs);
+            sqlite3_bind_int64(add, 7, id.ctimeNs);
+            sqlite3_step(add);
+            sqlite3_reset(add);
+        }
+        g_destination = runDestination;
+        sqlite3_finalize(q);
+        execPatiently(m_db, "DROP TABLE marks_by_destination");
+        m_inTransaction = false;
+        if (execPatiently(m_db, "COMMIT") != SQLITE_OK) {
+            execPatiently(m_db, "ROLLBACK");
+            forgetNumbers();
+        }
+    }
+
     static void bindBlob(sqlite3_stmt *q, int column, const QByteArray &blob)
     {
         // A zero-length blob, never NULL, for the rows that hold for all destinations.
@@ -434,14 +630,21 @@ private:
         }
         sqlite3_busy_timeout(db, 30000);
         const int rc = execPatiently(
-            db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; PRAGMA mmap_size=268435456;"
+            db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
+                // A large first run leaves a large log behind unless told not to.
+                "PRAGMA journal_size_limit=8388608;"
                 // Rows of one mark per file say nothing about a destination: dropped, so
                 // the first run into each destination takes its files once.
                 "DROP TABLE IF EXISTS marks;"
-                "CREATE TABLE IF NOT EXISTS marks_by_destination(volume BLOB NOT NULL,"
-                " path BLOB NOT NULL, destination BLOB NOT NULL, inode INTEGER NOT NULL,"
-                " size INTEGER NOT NULL, mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,"
-                " PRIMARY KEY(volume, path, destination)) WITHOUT ROWID");
+                "CREATE TABLE IF NOT EXISTS folders(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                " volume BLOB NOT NULL, path BLOB NOT NULL, UNIQUE(volume, path));"
+                "CREATE TABLE IF NOT EXISTS destinations(id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                " key BLOB NOT NULL UNIQUE);"
+                // A million files: about 60 bytes each.
+                "CREATE TABLE IF NOT EXISTS file_marks(folder INTEGER NOT NULL, name BLOB NOT NULL,"
+                " destination INTEGER NOT NULL, inode INTEGER NOT NULL, size INTEGER NOT NULL,"
+                " mtime INTEGER NOT NULL, ctime INTEGER NOT NULL,"
+                " PRIMARY KEY(folder, name, destination)) WITHOUT ROWID");
         if (rc != SQLITE_OK) {
             sqlite3_close(db);
             if (!discardExisting && ((rc & 0xff) == SQLITE_CORRUPT || (rc & 0xff) == SQLITE_NOTADB))
@@ -450,6 +653,7 @@ private:
         }
         QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
         m_db = db;
+        moveEarlierRows();
     }
 
     void close()
@@ -458,12 +662,17 @@ private:
         if (!m_db)
             return;
         if (m_inTransaction)
-            sqlite3_exec(m_db, durable::syncPlaced() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_exec(m_db, copiesDurable() ? "COMMIT" : "ROLLBACK", nullptr, nullptr, nullptr);
         m_inTransaction = false;
-        for (sqlite3_stmt **q : {&m_select, &m_upsert, &m_delete, &m_deleteOwn, &m_range}) {
+        forgetNumbers();
+        for (sqlite3_stmt **q :
+             {&m_select, &m_upsert, &m_delete, &m_deleteOwn, &m_range, &m_folderFind, &m_folderAdd}) {
             sqlite3_finalize(*q);
             *q = nullptr;
         }
+        // A statement left open would keep the catalog open, and its log unmerged.
+        while (sqlite3_stmt *q = sqlite3_next_stmt(m_db, nullptr))
+            sqlite3_finalize(q);
         sqlite3_close(m_db);
         m_db = nullptr;
     }
@@ -471,7 +680,9 @@ private:
     sqlite3 *m_db = nullptr;
     std::string m_env;
     sqlite3_stmt *m_select = nullptr, *m_upsert = nullptr, *m_delete = nullptr, *m_deleteOwn = nullptr,
-                 *m_range = nullptr;
+                 *m_range = nullptr, *m_folderFind = nullptr, *m_folderAdd = nullptr;
+    std::unordered_map<std::string, std::int64_t> m_folders; // volume, NUL, path: number
+    std::map<std::int64_t, QByteArray> m_destinations;
     bool m_inTransaction = false;
     std::chrono::steady_clock::time_point m_since;
 };
@@ -643,9 +854,7 @@ namespace
 
 struct View {
     Location folder;
-    FolderRows rows;
-    // Marks written since the rows were read: the identity, or nothing for "set".
-    std::unordered_map<std::string, std::optional<FileIdentity>> written;
+    FolderRows rows; // with the marks written since they were read
 
     // The path below the folder, when the location is in view.
     std::optional<std::string_view> relative(const Location &where) const
@@ -660,13 +869,6 @@ struct View {
 
     bool lookup(std::string_view below, FileIdentity &out, bool &own)
     {
-        const auto it = written.empty() ? written.end() : written.find(std::string(below));
-        if (it != written.end()) {
-            own = true;
-            if (it->second)
-                out = *it->second;
-            return it->second.has_value();
-        }
         const FileIdentity *row = rows.identityOf(below, &own);
         if (row)
             out = *row;
@@ -687,8 +889,7 @@ void write(const Location &where, const FileIdentity *identity)
 {
     if (g_view)
         if (const auto below = g_view->relative(where))
-            g_view->written[std::string(*below)] =
-                identity ? std::optional<FileIdentity>(*identity) : std::nullopt;
+            g_view->rows.note(*below, identity);
     catalog().write(where, identity);
 }
 
@@ -698,7 +899,7 @@ RowsInView::RowsInView(const QByteArray &hostFolder)
 {
     const Location folder = locateFolder(hostFolder);
     delete g_view;
-    g_view = new View{folder, FolderRows(folder), {}};
+    g_view = new View{folder, FolderRows(folder)};
 }
 
 RowsInView::~RowsInView()
@@ -738,6 +939,12 @@ void commit()
     g_canonicalFolders.clear();
 }
 
+void closeCatalog()
+{
+    commit();
+    catalog().shutDown();
+}
+
 void commitIfDue()
 {
     catalog().commitIfDue();
@@ -766,6 +973,11 @@ FolderRows::FolderRows(const Location &folder) : m_folder(folder)
                             path.add(destination, id);
                         });
     flush();
+    index();
+}
+
+void FolderRows::index()
+{
     size_t size = 16;
     while (size < size_t(m_rows.size()) * 2)
         size *= 2;
@@ -776,6 +988,28 @@ FolderRows::FolderRows(const Location &folder) : m_folder(folder)
             slot = (slot + 1) & (size - 1);
         m_slots[slot] = i + 1;
     }
+}
+
+void FolderRows::note(std::string_view relative, const FileIdentity *identity)
+{
+    Row *row = find(relative);
+    if (!row) {
+        m_rows.push_back(Row{std::hash<std::string_view>{}(relative), {}});
+        if (size_t(m_rows.size()) * 2 > m_slots.size())
+            index();
+        else {
+            const size_t mask = m_slots.size() - 1;
+            size_t slot = m_rows.back().key & mask;
+            while (m_slots[slot] != 0)
+                slot = (slot + 1) & mask;
+            m_slots[slot] = std::uint32_t(m_rows.size());
+        }
+        row = &m_rows.back();
+    }
+    row->own = true;
+    row->set = identity == nullptr;
+    if (identity)
+        row->identity = *identity;
 }
 
 FolderRows::Row *FolderRows::find(std::string_view relative)
@@ -795,7 +1029,7 @@ const FileIdentity *FolderRows::identityOf(std::string_view relative, bool *own)
     const Row *row = find(relative);
     if (own)
         *own = row && row->own;
-    return row ? &row->identity : nullptr;
+    return row && !row->set ? &row->identity : nullptr;
 }
 
 bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
@@ -804,7 +1038,7 @@ bool FolderRows::see(std::string_view relative, const FileIdentity &identity)
     if (!row)
         return false;
     row->seen = true;
-    return sameMark(row->identity, identity, m_folder.inodeUnstable);
+    return !row->set && sameMark(row->identity, identity, m_folder.inodeUnstable);
 }
 
 void FolderRows::prune(bool recursive, const std::vector<std::string> &unreadableFolders)

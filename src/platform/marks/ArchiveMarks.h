@@ -63,6 +63,9 @@ bool isClear(const Location &where, const FileIdentity &identity);
 void clear(const Location &where, const FileIdentity &identity);
 void set(const Location &where);
 void commit();
+// Commits and closes the catalog, its log merged in (a process about to end without
+// running destructors); the next use opens it again.
+void closeCatalog();
 void commitIfDue();
 
 // The rows below one folder, read once for a whole scan, keyed by the path below it
@@ -84,6 +87,9 @@ public:
     // The row for the path below the folder, if there is one.
     // own: the row is the current destination's own (not one for all).
     const FileIdentity *identityOf(std::string_view relative, bool *own = nullptr);
+    // A mark written since the rows were read (identity: clear; none: set), kept
+    // here rather than beside them: a copy of a million files writes a million.
+    void note(std::string_view relative, const FileIdentity *identity);
 
 private:
     struct Row {
@@ -91,8 +97,10 @@ private:
         FileIdentity identity;
         bool seen = false;
         bool own = false;
+        bool set = false; // a mark set since: no identity
     };
     Row *find(std::string_view relative);
+    void index();
 
     Location m_folder;
     // A scan looks up every file once: rows in one array and an open-addressed index
