@@ -65,10 +65,10 @@ void resetFiles()
 // Where the program keeps the file, as the program itself finds it.
 QString programHost(const QString &name)
 {
-    const auto host = qv::DriveTable::current().toHost(qv::programFile(name));
+    const auto host = qv::DriveTable::current().toHost(qv::WinPath(qv::programFile(name)));
     if (!host)
         fail("no host path for " + name);
-    return *host;
+    return host->text();
 }
 
 void writeProgramFile(const QString &name, const QByteArray &bytes)

@@ -50,12 +50,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
     c.hostDir = box.root + "/c";
     const DriveTable real = DriveTable::fromDrives({c});
     const QString path = "C:\\" + hostPathFromBytes(input);
-    if (const auto host = real.toHost(path)) {
-        const QByteArray bytes = hostPathBytes(*host);
-        if (bytes.contains('\0') || !hostCanCarry(*host))
+    if (const auto host = real.toHost(WinPath(path))) {
+        if (host->bytes().contains('\0') || !hostCanCarry(host->text()))
             qvfuzz::fail("a host path was cut short");
-        if (!host->startsWith(c.hostDir))
-            qvfuzz::fail("a path left its drive: " + *host);
+        if (!host->text().startsWith(c.hostDir))
+            qvfuzz::fail("a path left its drive: " + host->text());
     } else if (hostCanCarry(path)) {
         qvfuzz::fail("a path every host can hold was refused");
     }

@@ -23,7 +23,9 @@ std::optional<QString> targetFolder(const QString &given)
     static const QRegularExpression drivePath(QStringLiteral("^[A-Za-z]:(\\\\|$)"));
     if (drivePath.match(given).hasMatch())
         return given;
-    return DriveTable::current().toWindows(QDir::cleanPath(QDir::current().absoluteFilePath(given)));
+    const auto folder = DriveTable::current().toWindows(
+        HostPath::fromText(QDir::cleanPath(QDir::current().absoluteFilePath(given))));
+    return folder ? std::optional<QString>(folder->text()) : std::nullopt;
 }
 } // namespace
 
@@ -78,10 +80,8 @@ int runRestore(const CommandLine &c, QTextStream &out, QTextStream &err)
         return true;
     });
     (o.exitStatus() == ExitFinished ? out : err) << o.message() << "\n";
-    try {
-        out << "Loggen ligger i " << hostfs::readPath(programFile(Restore::kLogFile)) << "\n";
-    } catch (const PlatformError &) {
-    }
+    if (const Result<HostPath> log = hostfs::hostOf(programFile(Restore::kLogFile)))
+        out << "Loggen ligger i " << log.value().text() << "\n";
     return o.exitStatus();
 }
 

@@ -14,8 +14,8 @@ namespace
 {
 QString hostText(const QString &windowsPath)
 {
-    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
-    return host ? *host : QString();
+    const std::optional<HostPath> host = DriveTable::current().toHost(WinPath(windowsPath));
+    return host ? host->text() : QString();
 }
 } // namespace
 

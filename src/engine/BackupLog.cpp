@@ -61,13 +61,7 @@ void BackupLog::General_SkrivLogg(const QString &fileName)
 
 void BackupLog::General_VisLogg(const QString &path)
 {
-    bool exists = true;
-    try {
-        fileAttributes(path);
-    } catch (const PlatformError &) {
-        exists = false;
-    }
-    if (!exists) {
+    if (!fileAttributes(path)) {
         msgBox(path + "\nblir ikke opprettet før en backup er kjørt.", Buttons::OK, Icon::Exclamation);
         return;
     }

@@ -14,7 +14,7 @@ namespace
 // short by the host and land elsewhere: such a template is refused before it runs.
 bool destinationReachable(const QString &til)
 {
-    return DriveTable::current().toHost(til).has_value();
+    return DriveTable::current().toHost(WinPath(til)).has_value();
 }
 
 const QString kSeLogg = QStringLiteral("\nVil du se loggfilen for detaljer?");

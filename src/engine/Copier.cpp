@@ -143,11 +143,11 @@ void Copier::General_Kopier()
             s.shbStatus =
                 "Kopiering pågår, trykk (Esc) for å avbryte. Nå kopieres " + General_FilnavnFraSti(source);
             quint32 attributes = 0;
-            step([&] { attributes = mirror.attributes(source); });
+            step([&] { attributes = mirror.attributes(source).orThrow(); });
             for (bool again = true; again;) {
                 again = false;
                 try {
-                    mirror.copy(source, destination);
+                    mirror.copy(source, destination).orThrow();
                 } catch (const stop::Stopped &) {
                     abortedAfter(i - 1);
                     throw StopCopy{};
@@ -170,7 +170,7 @@ void Copier::General_Kopier()
             }
             if (!feilflagg && readBack) {
                 bool same = false;
-                step([&] { same = mirror.readBackMatches(source); });
+                step([&] { same = mirror.readBackMatches(source).orThrow(); });
                 if (!same) {
                     // The mark stays set: the next run takes the file again.
                     s.LoggTekst += "  Kopien stemmer ikke med kilden: " + source + kCrLf;
@@ -179,12 +179,9 @@ void Copier::General_Kopier()
             }
             if (!feilflagg) {
                 if (attributes & Attr::Archive) {
-                    try {
-                        setFileAttributes(source, attributes - Attr::Archive);
-                    } catch (const PlatformError &) {
-                        // The copy is made; the file only keeps its mark and is taken again
-                        // next time. It must not taint the next file.
-                    }
+                    // A failure: the copy is made; the file only keeps its mark and is
+                    // taken again next time. It must not taint the next file.
+                    (void)setFileAttributes(source, attributes - Attr::Archive);
                 }
                 s.noteCopied(source);
             } else {

@@ -38,9 +38,9 @@ qint64 endOfMinuteNs(const QDateTime &at)
     return (at.toMSecsSinceEpoch() / 60000 * 60000 + 59999) * 1000000LL + 999999;
 }
 
-QString reason(const PlatformError &e)
+QString reason(int number)
 {
-    switch (e.number()) {
+    switch (number) {
     case Err::FileNotFound:
         return QStringLiteral("finnes ikke i sikkerhetskopien");
     case Err::PathNotFound:
@@ -54,7 +54,7 @@ QString reason(const PlatformError &e)
     case Err::PathFileAccess:
         return QStringLiteral("kunne ikke leses eller skrives");
     default:
-        return e.description();
+        return PlatformError::standardDescription(number);
     }
 }
 
@@ -147,7 +147,7 @@ bool Restore::load(const QDateTime &at)
             loadCopy(at);
     } catch (const PlatformError &e) {
         m_failure = "Kan ikke lese sikkerhetskopien " + m_sources.value(m_sources.size() - 1) + ": " +
-                    reason(e) + ".";
+                    reason(e.number()) + ".";
         m_files.clear();
         return false;
     }
@@ -296,7 +296,7 @@ RestoreOutcome Restore::run(const std::vector<std::size_t> &chosen, const QStrin
         for (const RestoreFile &f : m_folders)
             to->noteFolder({f.relBytes, true, 0, f.mtimeNs, f.mode});
     } catch (const PlatformError &e) {
-        o.failure = "Kommer ikke til " + root + ": " + reason(e) + ".";
+        o.failure = "Kommer ikke til " + root + ": " + reason(e.number()) + ".";
     }
     int done = 0;
     for (std::size_t k = 0; to && k < chosen.size(); ++k) {
@@ -306,20 +306,22 @@ RestoreOutcome Restore::run(const std::vector<std::size_t> &chosen, const QStrin
             log += "Manuelt avbrutt: \t" + QString::number(done) + " filer ble fullført." + kCrLf;
             break;
         }
-        try {
-            const restore::PlaceResult r = fromZip() ? m_open.at(size_t(f.from))->extract(f.entry, *to)
-                                                     : to->copyFrom(m_sources.at(f.from), f.relBytes);
-            ++o.restored;
-            QString line = "  " + shown(f.rel);
-            if (r.how == restore::Placed::KeptBeside) {
-                o.keptBeside << shown(f.rel) + "  (den som lå der, heter nå «" + r.keptAs + "»)";
-                line += "  (den som lå der, heter nå «" + r.keptAs + "»)";
-            }
-            log += line + kCrLf;
-        } catch (const PlatformError &e) {
-            o.notRestored << shown(f.rel) + ": " + reason(e);
-        }
+        const Result<restore::PlaceResult> placed = fromZip()
+                                                        ? m_open.at(size_t(f.from))->extract(f.entry, *to)
+                                                        : to->copyFrom(m_sources.at(f.from), f.relBytes);
         ++done;
+        if (!placed) {
+            o.notRestored << shown(f.rel) + ": " + reason(placed.error().number);
+            continue;
+        }
+        const restore::PlaceResult &r = placed.value();
+        ++o.restored;
+        QString line = "  " + shown(f.rel);
+        if (r.how == restore::Placed::KeptBeside) {
+            o.keptBeside << shown(f.rel) + "  (den som lå der, heter nå «" + r.keptAs + "»)";
+            line += "  (den som lå der, heter nå «" + r.keptAs + "»)";
+        }
+        log += line + kCrLf;
     }
     if (to)
         to->finish();

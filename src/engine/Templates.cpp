@@ -149,10 +149,7 @@ void Templates::General_LesMalOld()
 // The file as it was, kept beside it when a line could not be read.
 void Templates::keepUnreadableCopy()
 {
-    try {
-        copyFile(programFile(Files::Maler), programFile(kUnreadableCopy));
-    } catch (const PlatformError &) {
-    }
+    (void)copyFile(programFile(Files::Maler), programFile(kUnreadableCopy));
 }
 
 std::optional<QString> Templates::fileLine(const BackupMal &m, bool quotedFlags)

@@ -91,12 +91,9 @@ int removeOldArchives(const QString &fra, const QString &til, int keep)
     const QStringList archives = archivesOf(fra, til);
     int removed = 0;
     for (qsizetype i = 0; i + keep < archives.size(); ++i) {
-        try {
-            deleteFile(archives.at(i));
+        // Not removable (read-only, gone): kept, as every archive was before.
+        if (deleteFile(archives.at(i)))
             ++removed;
-        } catch (const PlatformError &) {
-            // Not removable (read-only, gone): kept, as every archive was before.
-        }
     }
     return removed;
 }

@@ -99,11 +99,8 @@ bool ZipBackup::General_ZipBackup()
         auto notPacked = [&](int i, const QString &file, quint32 &attributes) {
             if (skipped.contains(ZipFilnavn[size_t(i - 1)]))
                 return true;
-            try {
-                attributes = fileAttributes(file);
-            } catch (const PlatformError &) {
-                attributes = Attr::Archive; // packed, gone since: logged, nothing to mark
-            }
+            // Packed, gone since: logged, nothing to mark.
+            attributes = fileAttributes(file).value_or(Attr::Archive);
             return false; // packed as it was when read, even if a folder holds the name now
         };
         if (result == ZpOk) {
@@ -115,12 +112,9 @@ bool ZipBackup::General_ZipBackup()
                     continue;
                 }
                 if (attributes & (Attr::Archive | Attr::Directory)) {
-                    try {
-                        if (attributes & Attr::Archive)
-                            setFileAttributes(file, attributes - Attr::Archive);
-                    } catch (const PlatformError &) {
-                        // The file is packed; it keeps its mark and is taken again next time.
-                    }
+                    // A failure leaves the packed file its mark: it is taken again next time.
+                    if (attributes & Attr::Archive)
+                        (void)setFileAttributes(file, attributes - Attr::Archive);
                     s.noteCopied(file);
                 }
             }
@@ -177,11 +171,8 @@ void ZipBackup::removeStaleTemporaries(const QDateTime &startedUtc)
         if ((e.attributes & Attr::Directory) || !e.name.startsWith(label) ||
             !tail.match(QStringView(e.name).mid(label.size())).hasMatch() || !(e.lastWriteUtc < startedUtc))
             continue;
-        try {
-            deleteFile((folder / e.name).text());
-        } catch (const PlatformError &) {
-            // Not ours to remove after all; the archive is made regardless.
-        }
+        // One that is not ours to remove after all stays; the archive is made regardless.
+        (void)deleteFile((folder / e.name).text());
     }
 }
 

@@ -103,7 +103,7 @@ TEST_F(FolderFixture, ListsTheFilesWithExactTextsSortedByName)
 
 TEST_F(FolderFixture, HiddenAndReadOnlyFiles)
 {
-    qv::setFileAttributes("C:\\Kilde\\B.DOC", qv::Attr::ReadOnly | qv::Attr::Archive);
+    qv::setFileAttributes("C:\\Kilde\\B.DOC", qv::Attr::ReadOnly | qv::Attr::Archive).orThrow();
     list->setShowHidden(true);
     list->setPath("C:\\Kilde\\");
     EXPECT_EQ(column(0), QStringList({".skjult.txt", "a.txt", "B.DOC", "LESMEG"}));
@@ -161,7 +161,7 @@ TEST_F(FolderFixture, HeaderClickReadsTheShownRowsAgain)
     list->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list.get()));
     drives.writeFile("C:\\Kilde\\a.txt", QByteArray(4096, 'x'), When.addDays(1));
-    qv::setFileAttributes("C:\\Kilde\\B.DOC", qv::Attr::ReadOnly | qv::Attr::Archive);
+    qv::setFileAttributes("C:\\Kilde\\B.DOC", qv::Attr::ReadOnly | qv::Attr::Archive).orThrow();
     QHeaderView *h = list->reportView()->header();
     QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier,
                       QPoint(h->sectionViewportPosition(4) + 5, h->height() / 2));

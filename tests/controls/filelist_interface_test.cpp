@@ -146,7 +146,7 @@ TEST(FileListAddFile, ReadsTheEntryOrDoesNothing)
     EXPECT_FALSE(list.model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
 
     drives.writeFile("C:\\Ny\\rapport.txt", QByteArray(3072, 'r'), When);
-    qv::setFileAttributes("C:\\Ny\\rapport.txt", qv::Attr::ReadOnly | qv::Attr::Archive);
+    qv::setFileAttributes("C:\\Ny\\rapport.txt", qv::Attr::ReadOnly | qv::Attr::Archive).orThrow();
     list.UpdateItem(1);
     EXPECT_EQ(list.GetItem(2, 1), QString(8, ' ') + "3,00 kb.");
     EXPECT_EQ(list.GetItem(4, 1), "ar");

@@ -383,7 +383,7 @@ TEST_F(TemplatesTest, FolderNamesThatAreNotUtf8AreSavedAsTheirBytes)
 {
     const QByteArray host = hostPathBytes(drives.hostRoot(u'C')) + "/Bilder \xFF\xE5";
     ASSERT_EQ(::mkdir(host.constData(), 0700), 0);
-    const QString fra = DriveTable::current().toWindows(hostPathFromBytes(host)).value() + "\\";
+    const QString fra = DriveTable::current().toWindows(HostPath(host)).value().text() + "\\";
     engine().actions.startUp();
     chooseFolders(fra);
     saveAs(QString::fromUtf8("Ødelagt navn ✓")); // outside the code page: the file is UTF-8

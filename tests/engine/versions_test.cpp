@@ -57,11 +57,11 @@ TEST_F(VersionsTest, TwoTemplatesOnOneSourceEachTakeEveryChangeSinceTheirOwnRun)
     };
     runFindsOne("A");
     // B has not taken the change yet: the attribute the window shows stays set.
-    EXPECT_TRUE(fileAttributes(kSource + "a.txt") & Attr::Archive);
+    EXPECT_TRUE(fileAttributes(kSource + "a.txt").orThrow() & Attr::Archive);
     runFindsOne("B");
     EXPECT_EQ(drives.readFile("D:\\A\\Backup av Dokumenter\\a.txt"), "andre");
     EXPECT_EQ(drives.readFile("D:\\B\\Backup av Dokumenter\\a.txt"), "andre");
-    EXPECT_FALSE(fileAttributes(kSource + "a.txt") & Attr::Archive);
+    EXPECT_FALSE(fileAttributes(kSource + "a.txt").orThrow() & Attr::Archive);
 }
 
 TEST_F(VersionsTest, AReplacedFileKeepsItsOldCopyUnderTheRunsStampAndTheLogCountsIt)
@@ -144,6 +144,6 @@ TEST_F(VersionsTest, ACopyThatDoesNotReadBackAsTheSourceKeepsItsMarkAndIsNamed)
     EXPECT_TRUE(log().contains("Kopien stemmer ikke med kilden: " + big));
     EXPECT_TRUE(
         dialog.messages().last().startsWith("Backup fullført, men en eller flere filer ble ikke kopiert"));
-    EXPECT_TRUE(fileAttributes(big) & Attr::Archive);
-    EXPECT_FALSE(fileAttributes(kSource + "a.txt") & Attr::Archive); // read back whole
+    EXPECT_TRUE(fileAttributes(big).orThrow() & Attr::Archive);
+    EXPECT_FALSE(fileAttributes(kSource + "a.txt").orThrow() & Attr::Archive); // read back whole
 }

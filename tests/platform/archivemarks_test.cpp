@@ -355,7 +355,7 @@ TEST_F(MarkCatalogTest, NewAndChangedWorksWithoutExtendedAttributes)
             f.write("x");
         }
         const auto archived = [](const char *name) {
-            return fileAttributes(QString("R:\\") + name) & Attr::Archive;
+            return fileAttributes(QString("R:\\") + name).orThrow() & Attr::Archive;
         };
         clearArchive("R:\\a.txt");
         clearArchive("R:\\b.txt");

@@ -23,14 +23,11 @@ namespace
 struct Folders {
     QTemporaryDir dir;
     Folders() { QDir(dir.path()).mkdir("ut"); }
-    hostfs::HostPath in(const QString &name) const { return hostfs::HostPath::of(dir.path() + "/" + name); }
-    hostfs::HostPath out(const QString &name) const
-    {
-        return hostfs::HostPath::of(dir.path() + "/ut/" + name);
-    }
+    HostPath in(const QString &name) const { return HostPath::fromText(dir.path() + "/" + name); }
+    HostPath out(const QString &name) const { return HostPath::fromText(dir.path() + "/ut/" + name); }
     void write(const QString &name, const QByteArray &content) const
     {
-        QFile f(in(name).text);
+        QFile f(in(name).text());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
     }
@@ -47,7 +44,7 @@ TEST(CopyAheadTest, AHaltStopsALargeFileWithinABlock)
 {
     Folders f;
     // 1.5 GB of holes with a little data every 64 MiB: copied piece by piece.
-    const int fd = ::open(QFile::encodeName(f.in("stor.bin").text).constData(), O_WRONLY | O_CREAT, 0600);
+    const int fd = ::open(QFile::encodeName(f.in("stor.bin").text()).constData(), O_WRONLY | O_CREAT, 0600);
     ASSERT_GE(fd, 0);
     const off_t size = off_t(1536) << 20;
     ASSERT_EQ(::ftruncate(fd, size), 0);

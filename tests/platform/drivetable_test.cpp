@@ -17,6 +17,42 @@
 
 using namespace qv;
 
+namespace
+{
+// The conversions as text, so that each expectation reads as the path it is.
+std::optional<QString> hostOf(const DriveTable &t, const QString &windowsPath)
+{
+    const auto host = t.toHost(WinPath(windowsPath));
+    return host ? std::optional<QString>(host->text()) : std::nullopt;
+}
+
+std::optional<QString> windowsOf(const DriveTable &t, const QString &hostPath)
+{
+    const auto windows = t.toWindows(HostPath::fromText(hostPath));
+    return windows ? std::optional<QString>(windows->text()) : std::nullopt;
+}
+} // namespace
+
+// A Windows path, a host path and plain text never stand in for one another.
+static_assert(!std::is_convertible_v<QString, WinPath> && !std::is_convertible_v<WinPath, QString>);
+static_assert(!std::is_convertible_v<QString, HostPath> && !std::is_convertible_v<HostPath, QString>);
+static_assert(!std::is_convertible_v<QByteArray, HostPath> && !std::is_convertible_v<HostPath, QByteArray>);
+static_assert(!std::is_constructible_v<HostPath, QString> && !std::is_constructible_v<HostPath, WinPath>);
+static_assert(!std::is_constructible_v<WinPath, HostPath>);
+static_assert(!std::is_convertible_v<WinPath, HostPath> && !std::is_convertible_v<HostPath, WinPath>);
+
+TEST(HostPathTest, JoinsBytesAndTextApart)
+{
+    // A carried byte at the end of the folder and one at the start of the name stay two bytes.
+    const HostPath folder(QByteArray("/data/\xE6"));
+    const HostPath file = folder / (QString(QChar(0xDCF8)) + "x");
+    EXPECT_EQ(file.bytes(), QByteArray("/data/\xE6/\xF8x"));
+    EXPECT_EQ(file, HostPath::fromText(file.text()));
+    EXPECT_EQ((HostPath(QByteArray("/")) / QString("a")).bytes(), QByteArray("/a"));
+    EXPECT_EQ(file.parent(), folder);
+    EXPECT_EQ(HostPath(QByteArray("/a")).parent().bytes(), QByteArray("/"));
+}
+
 TEST(DriveTableTest, ParsesTheEnvironmentSyntax)
 {
     const DriveTable t =
@@ -47,20 +83,20 @@ TEST(DriveTableTest, ResolvesComponentsWithoutRegardToCase)
     const DriveTable &t = DriveTable::current();
     const QString root = drives.hostRoot('C');
 
-    EXPECT_EQ(t.toHost("C:\\Data\\Rapporter\\Årsrapport.TXT"), root + "/Data/Rapporter/Årsrapport.TXT");
-    EXPECT_EQ(t.toHost("c:\\DATA\\rapporter\\årsrapport.txt"), root + "/Data/Rapporter/Årsrapport.TXT");
+    EXPECT_EQ(hostOf(t, "C:\\Data\\Rapporter\\Årsrapport.TXT"), root + "/Data/Rapporter/Årsrapport.TXT");
+    EXPECT_EQ(hostOf(t, "c:\\DATA\\rapporter\\årsrapport.txt"), root + "/Data/Rapporter/Årsrapport.TXT");
     // Missing components are kept as written, after the last one that matched.
-    EXPECT_EQ(t.toHost("C:\\data\\Ny mappe\\ny.txt"), root + "/Data/Ny mappe/ny.txt");
-    EXPECT_EQ(t.toHost("C:\\data\\rapporter\\NY.txt"), root + "/Data/Rapporter/NY.txt");
+    EXPECT_EQ(hostOf(t, "C:\\data\\Ny mappe\\ny.txt"), root + "/Data/Ny mappe/ny.txt");
+    EXPECT_EQ(hostOf(t, "C:\\data\\rapporter\\NY.txt"), root + "/Data/Rapporter/NY.txt");
     // Roots, doubled and forward separators, dot components.
-    EXPECT_EQ(t.toHost("C:"), root);
-    EXPECT_EQ(t.toHost("c:\\"), root);
-    EXPECT_EQ(t.toHost("C:\\data\\\\rapporter\\"), root + "/Data/Rapporter");
-    EXPECT_EQ(t.toHost("C:\\data/rapporter\\.\\..\\Rapporter"), root + "/Data/Rapporter");
-    EXPECT_EQ(t.toHost("D:\\x"), drives.hostRoot('D') + "/x");
-    EXPECT_FALSE(t.toHost("E:\\x"));
-    EXPECT_FALSE(t.toHost("Data\\x"));
-    EXPECT_FALSE(t.toHost(""));
+    EXPECT_EQ(hostOf(t, "C:"), root);
+    EXPECT_EQ(hostOf(t, "c:\\"), root);
+    EXPECT_EQ(hostOf(t, "C:\\data\\\\rapporter\\"), root + "/Data/Rapporter");
+    EXPECT_EQ(hostOf(t, "C:\\data/rapporter\\.\\..\\Rapporter"), root + "/Data/Rapporter");
+    EXPECT_EQ(hostOf(t, "D:\\x"), drives.hostRoot('D') + "/x");
+    EXPECT_FALSE(hostOf(t, "E:\\x"));
+    EXPECT_FALSE(hostOf(t, "Data\\x"));
+    EXPECT_FALSE(hostOf(t, ""));
 }
 
 TEST(DriveTableTest, ExactNameWinsAndFirstCaseMatchIsStable)
@@ -69,13 +105,13 @@ TEST(DriveTableTest, ExactNameWinsAndFirstCaseMatchIsStable)
     drives.writeFile("C:\\d\\abc.txt", "lower");
     drives.writeFile("C:\\d\\ABC.txt", "upper");
     const DriveTable &t = DriveTable::current();
-    EXPECT_EQ(t.toHost("C:\\d\\abc.txt"), drives.hostRoot('C') + "/d/abc.txt");
-    EXPECT_EQ(t.toHost("C:\\d\\ABC.txt"), drives.hostRoot('C') + "/d/ABC.txt");
-    const auto mixed = t.toHost("C:\\d\\Abc.TXT");
+    EXPECT_EQ(hostOf(t, "C:\\d\\abc.txt"), drives.hostRoot('C') + "/d/abc.txt");
+    EXPECT_EQ(hostOf(t, "C:\\d\\ABC.txt"), drives.hostRoot('C') + "/d/ABC.txt");
+    const auto mixed = hostOf(t, "C:\\d\\Abc.TXT");
     ASSERT_TRUE(mixed);
     EXPECT_TRUE(*mixed == drives.hostRoot('C') + "/d/abc.txt" ||
                 *mixed == drives.hostRoot('C') + "/d/ABC.txt");
-    EXPECT_EQ(t.toHost("C:\\d\\aBC.txt"), mixed);
+    EXPECT_EQ(hostOf(t, "C:\\d\\aBC.txt"), mixed);
 }
 
 TEST(DriveTableTest, SeesFoldersMadeBehindItsBack)
@@ -83,27 +119,27 @@ TEST(DriveTableTest, SeesFoldersMadeBehindItsBack)
     qvtest::TempDrives drives;
     drives.makeDir("C:\\d");
     const DriveTable &t = DriveTable::current();
-    EXPECT_EQ(t.toHost("C:\\d\\NY"), drives.hostRoot('C') + "/d/NY");
+    EXPECT_EQ(hostOf(t, "C:\\d\\NY"), drives.hostRoot('C') + "/d/NY");
     // Created by someone else after the folder was indexed.
     ASSERT_TRUE(QDir().mkdir(drives.hostRoot('C') + "/d/ny"));
-    EXPECT_EQ(t.toHost("C:\\d\\NY\\f.txt"), drives.hostRoot('C') + "/d/ny/f.txt");
+    EXPECT_EQ(hostOf(t, "C:\\d\\NY\\f.txt"), drives.hostRoot('C') + "/d/ny/f.txt");
 }
 
 TEST(DriveTableTest, ToWindowsTakesTheLongestPrefix)
 {
     const DriveTable t = DriveTable::parse("C=/;D=/media/usb;E=/media/usb/inner;F=/media/usb2");
-    EXPECT_EQ(t.toWindows("/home/ola/a.txt"), "C:\\home\\ola\\a.txt");
-    EXPECT_EQ(t.toWindows("/"), "C:\\");
-    EXPECT_EQ(t.toWindows("/media/usb"), "D:\\");
-    EXPECT_EQ(t.toWindows("/media/usb/"), "D:\\");
-    EXPECT_EQ(t.toWindows("/media/usb/x/y"), "D:\\x\\y");
-    EXPECT_EQ(t.toWindows("/media/usb/inner/z"), "E:\\z");
-    EXPECT_EQ(t.toWindows("/media/usb2/z"), "F:\\z");
-    EXPECT_EQ(t.toWindows("/media/usbx/z"), "C:\\media\\usbx\\z");
-    EXPECT_FALSE(t.toWindows("relative/path"));
-    EXPECT_FALSE(t.toWindows("/home/a\\b"));
+    EXPECT_EQ(windowsOf(t, "/home/ola/a.txt"), "C:\\home\\ola\\a.txt");
+    EXPECT_EQ(windowsOf(t, "/"), "C:\\");
+    EXPECT_EQ(windowsOf(t, "/media/usb"), "D:\\");
+    EXPECT_EQ(windowsOf(t, "/media/usb/"), "D:\\");
+    EXPECT_EQ(windowsOf(t, "/media/usb/x/y"), "D:\\x\\y");
+    EXPECT_EQ(windowsOf(t, "/media/usb/inner/z"), "E:\\z");
+    EXPECT_EQ(windowsOf(t, "/media/usb2/z"), "F:\\z");
+    EXPECT_EQ(windowsOf(t, "/media/usbx/z"), "C:\\media\\usbx\\z");
+    EXPECT_FALSE(windowsOf(t, "relative/path"));
+    EXPECT_FALSE(windowsOf(t, "/home/a\\b"));
     const DriveTable noRoot = DriveTable::parse("D=/srv/d");
-    EXPECT_FALSE(noRoot.toWindows("/srv/other"));
+    EXPECT_FALSE(windowsOf(noRoot, "/srv/other"));
 }
 
 TEST(DriveTableTest, FollowsTheEnvironmentWhenItChanges)
@@ -147,10 +183,10 @@ TEST(DriveTableTest, ResolvesNamesThatAreNotUtf8)
     ASSERT_GE(fd, 0);
     ::close(fd);
     const QString name = QString("gammel ") + QChar(0xDCE6) + QChar(0xDCF8) + QChar(0xDCE5) + ".txt";
-    const auto host = DriveTable::current().toHost("C:\\" + name);
+    const auto host = hostOf(DriveTable::current(), "C:\\" + name);
     ASSERT_TRUE(host);
     EXPECT_EQ(hostPathBytes(*host), raw);
-    EXPECT_EQ(DriveTable::current().toWindows(*host), "C:\\" + name);
+    EXPECT_EQ(windowsOf(DriveTable::current(), *host), "C:\\" + name);
 }
 
 TEST(DriveTableTest, ProgramFolderAndLocalAppData)
@@ -195,14 +231,14 @@ TEST(DriveTableTest, MountedVolumesKeepTheirLetters)
     EXPECT_EQ(first.drive('F')->type, DriveType::CdRom);
     EXPECT_EQ(first.drive('G')->type, DriveType::RamDisk);
     EXPECT_EQ(first.drives().size(), 5u); // /srv is no volume folder
-    EXPECT_EQ(first.toWindows("/media/ola/USB PINNE/bilder"), "D:\\bilder");
-    EXPECT_EQ(first.toWindows("/srv/data/x"), "C:\\srv\\data\\x");
+    EXPECT_EQ(windowsOf(first, "/media/ola/USB PINNE/bilder"), "D:\\bilder");
+    EXPECT_EQ(windowsOf(first, "/srv/data/x"), "C:\\srv\\data\\x");
 
     // The stick is pulled: its letter stays taken, a new volume gets the next free one.
     const DriveTable second = DriveTable::fromMountInfo(root + nas + smb);
     ASSERT_TRUE(second.drive('D'));
     EXPECT_FALSE(second.drive('D')->mounted);
-    EXPECT_FALSE(second.toHost("D:\\bilder"));
+    EXPECT_FALSE(hostOf(second, "D:\\bilder"));
     EXPECT_EQ(second.drive('E')->hostDir, "/mnt/nas");
     EXPECT_EQ(second.drive('H')->hostDir, "/mnt/del");
     EXPECT_EQ(second.drive('H')->share, "\\\\server\\del");
@@ -222,8 +258,8 @@ TEST(DriveTableTest, APathNoHostPathCanHoldIsRefusedNotCutShort)
     const QChar nul(0);
     for (const QString &bad : {"C:\\Data" + QString(nul) + "x", "C:\\Data\\a.txt" + QString(nul),
                                "C:\\Data\\" + QString(QChar(0xD800)), "C:\\Data\\" + QString(QChar(0xDC2F))})
-        EXPECT_FALSE(DriveTable::current().toHost(bad)) << bad.toStdString();
-    EXPECT_TRUE(DriveTable::current().toHost("C:\\Data\\" + QString(QChar(0xDCFF))));
+        EXPECT_FALSE(hostOf(DriveTable::current(), bad)) << bad.toStdString();
+    EXPECT_TRUE(hostOf(DriveTable::current(), "C:\\Data\\" + QString(QChar(0xDCFF))));
 }
 
 TEST(DriveTableTest, RememberedLettersAreOnlyAToZ)
@@ -238,7 +274,7 @@ TEST(DriveTableTest, RememberedLettersAreOnlyAToZ)
                                                    "46 22 0:46 / /mnt/bokstav rw - ext4 /dev/nob rw\n");
     for (const Drive &d : t.drives())
         EXPECT_TRUE(d.letter >= u'A' && d.letter <= u'Z') << QString(d.letter).toStdString();
-    const auto host = t.toHost(t.toWindows("/mnt/bokstav").value_or(QString()));
+    const auto host = hostOf(t, windowsOf(t, "/mnt/bokstav").value_or(QString()));
     EXPECT_EQ(host, "/mnt/bokstav");
 }
 

@@ -157,14 +157,14 @@ TEST_F(FileSystemTest, AttributeWordFollowsTheHost)
     EXPECT_EQ(find(entries, ".skjult")->attributes, Attr::Archive | Attr::Hidden);
     EXPECT_EQ(find(entries, "ro.txt")->attributes, Attr::Archive | Attr::ReadOnly);
     EXPECT_EQ(find(entries, ".mappe")->attributes, Attr::Directory | Attr::Hidden);
-    EXPECT_EQ(fileAttributes("C:\\D\\RO.TXT"), Attr::Archive | Attr::ReadOnly);
-    EXPECT_EQ(fileAttributes("C:\\d\\.mappe\\"), Attr::Directory | Attr::Hidden);
-    EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\nope.txt"); }), 53);
-    EXPECT_EQ(errorOf([] { fileAttributes("C:\\nope\\nope.txt"); }), 76);
+    EXPECT_EQ(fileAttributes("C:\\D\\RO.TXT").orThrow(), Attr::Archive | Attr::ReadOnly);
+    EXPECT_EQ(fileAttributes("C:\\d\\.mappe\\").orThrow(), Attr::Directory | Attr::Hidden);
+    EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\nope.txt").orThrow(); }), 53);
+    EXPECT_EQ(errorOf([] { fileAttributes("C:\\nope\\nope.txt").orThrow(); }), 76);
 
-    setFileAttributes("C:\\d\\plain.txt", Attr::ReadOnly | Attr::Archive);
+    setFileAttributes("C:\\d\\plain.txt", Attr::ReadOnly | Attr::Archive).orThrow();
     EXPECT_EQ(modeOf(root() + "/d/plain.txt") & 0222, 0u);
-    setFileAttributes("C:\\d\\plain.txt", Attr::Archive);
+    setFileAttributes("C:\\d\\plain.txt", Attr::Archive).orThrow();
     EXPECT_NE(modeOf(root() + "/d/plain.txt") & 0200, 0u);
 }
 
@@ -198,7 +198,7 @@ TEST_F(FileSystemTest, OddNamesAreListedAndCopyable)
     const QString name = entries[0].name;
     EXPECT_EQ(name, QString("latin1-") + QChar(0xDCE6) + QChar(0xDCF8) + QChar(0xDCE5) + ".txt");
 
-    copyFile("C:\\d\\" + name, "D:\\" + name);
+    copyFile("C:\\d\\" + name, "D:\\" + name).orThrow();
     const int cfd =
         ::open((QFile::encodeName(drives.hostRoot('D')) + "/latin1-\xE6\xF8\xE5.txt").constData(), O_RDONLY);
     ASSERT_GE(cfd, 0);
@@ -240,8 +240,8 @@ TEST_F(FileSystemTest, SymbolicLinks)
     EXPECT_FALSE(fileExists("C:\\d\\dirlink"));
     EXPECT_TRUE(fileExists("C:\\d\\filelink"));
     EXPECT_FALSE(fileExists("C:\\d\\dangling"));
-    EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\dangling"); }), 53);
-    copyFile("C:\\d\\filelink", "D:\\copy.txt");
+    EXPECT_EQ(errorOf([] { fileAttributes("C:\\d\\dangling").orThrow(); }), 53);
+    copyFile("C:\\d\\filelink", "D:\\copy.txt").orThrow();
     EXPECT_EQ(drives.readFile("D:\\copy.txt"), "0123456789");
 }
 
@@ -306,12 +306,12 @@ TEST_F(FileSystemTest, DeleteFile)
     drives.writeFile("C:\\d\\f.txt");
     const QString ro = drives.writeFile("C:\\d\\ro.txt");
     setMode(ro, 0444);
-    deleteFile("C:\\d\\F.TXT");
+    deleteFile("C:\\d\\F.TXT").orThrow();
     EXPECT_FALSE(drives.exists("C:\\d\\f.txt"));
-    EXPECT_EQ(errorOf([] { deleteFile("C:\\d\\f.txt"); }), 53);
-    EXPECT_EQ(errorOf([] { deleteFile("C:\\nope\\f.txt"); }), 76);
-    EXPECT_EQ(errorOf([] { deleteFile("C:\\d"); }), 75);
-    EXPECT_EQ(errorOf([] { deleteFile("C:\\d\\ro.txt"); }), 75);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\d\\f.txt").orThrow(); }), 53);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\nope\\f.txt").orThrow(); }), 76);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\d").orThrow(); }), 75);
+    EXPECT_EQ(errorOf([] { deleteFile("C:\\d\\ro.txt").orThrow(); }), 75);
     EXPECT_TRUE(drives.exists("C:\\d\\ro.txt"));
     // Deleted and made again under another case: found afresh.
     drives.writeFile("C:\\d\\F.TXT");
@@ -321,7 +321,7 @@ TEST_F(FileSystemTest, DeleteFile)
 class ArchiveMarkTest : public FileSystemTest
 {
 protected:
-    bool archived(const QString &path) { return fileAttributes(path) & Attr::Archive; }
+    bool archived(const QString &path) { return fileAttributes(path).orThrow() & Attr::Archive; }
 };
 
 TEST_F(ArchiveMarkTest, ClearAndSet)
@@ -330,15 +330,15 @@ TEST_F(ArchiveMarkTest, ClearAndSet)
     EXPECT_TRUE(archived("C:\\d\\f.txt"));
     clearArchive("C:\\d\\f.txt");
     EXPECT_FALSE(archived("C:\\d\\f.txt"));
-    EXPECT_EQ(fileAttributes("C:\\d\\f.txt"), Attr::Normal);
+    EXPECT_EQ(fileAttributes("C:\\d\\f.txt").orThrow(), Attr::Normal);
     EXPECT_EQ(find(listDirectory("C:\\d", "*"), "f.txt")->attributes, Attr::Normal);
     setArchive("C:\\d\\f.txt");
     EXPECT_TRUE(archived("C:\\d\\f.txt"));
     setArchive("C:\\d\\f.txt"); // no mark to remove: fine
 
-    setFileAttributes("C:\\d\\f.txt", fileAttributes("C:\\d\\f.txt") - Attr::Archive);
+    setFileAttributes("C:\\d\\f.txt", fileAttributes("C:\\d\\f.txt").orThrow() - Attr::Archive).orThrow();
     EXPECT_FALSE(archived("C:\\d\\f.txt"));
-    setFileAttributes("C:\\d\\f.txt", Attr::Archive);
+    setFileAttributes("C:\\d\\f.txt", Attr::Archive).orThrow();
     EXPECT_TRUE(archived("C:\\d\\f.txt"));
 }
 
@@ -371,7 +371,7 @@ TEST_F(ArchiveMarkTest, AnyChangeSetsTheAttributeAgain)
     EXPECT_TRUE(archived("C:\\d\\f.txt"));
 
     clearArchive("C:\\d\\f.txt");
-    copyFile("C:\\d\\f.txt", "C:\\d\\kopi.txt");
+    copyFile("C:\\d\\f.txt", "C:\\d\\kopi.txt").orThrow();
     EXPECT_FALSE(archived("C:\\d\\f.txt"));
     EXPECT_TRUE(archived("C:\\d\\kopi.txt"));
     // The mark lives in the catalog, never on the file.
@@ -384,14 +384,14 @@ TEST_F(ArchiveMarkTest, ReadOnlyFileKeepsItsMode)
     const QString host = drives.writeFile("C:\\d\\ro.txt", "abc");
     setMode(host, 0444);
     clearArchive("C:\\d\\ro.txt");
-    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt"), Attr::ReadOnly);
+    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt").orThrow(), Attr::ReadOnly);
     EXPECT_EQ(modeOf(host), 0444u);
     setArchive("C:\\d\\ro.txt");
-    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt"), Attr::ReadOnly | Attr::Archive);
+    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt").orThrow(), Attr::ReadOnly | Attr::Archive);
     EXPECT_EQ(modeOf(host), 0444u);
     // What the copy engine does after a copy: the attribute word minus the archive bit.
-    setFileAttributes("C:\\d\\ro.txt", fileAttributes("C:\\d\\ro.txt") - Attr::Archive);
-    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt"), Attr::ReadOnly);
+    setFileAttributes("C:\\d\\ro.txt", fileAttributes("C:\\d\\ro.txt").orThrow() - Attr::Archive).orThrow();
+    EXPECT_EQ(fileAttributes("C:\\d\\ro.txt").orThrow(), Attr::ReadOnly);
     EXPECT_EQ(modeOf(host), 0444u);
 }
 
@@ -406,10 +406,10 @@ TEST_F(ArchiveMarkTest, ReadOnlyFileOfAnOrdinaryUser)
         qputenv("XDG_STATE_HOME", state);
         try {
             clearArchive("C:\\d\\ro.txt");
-            if (fileAttributes("C:\\d\\ro.txt") != Attr::ReadOnly)
+            if (fileAttributes("C:\\d\\ro.txt").orThrow() != Attr::ReadOnly)
                 return 1;
             setArchive("C:\\d\\ro.txt");
-            if (fileAttributes("C:\\d\\ro.txt") != (Attr::ReadOnly | Attr::Archive))
+            if (fileAttributes("C:\\d\\ro.txt").orThrow() != (Attr::ReadOnly | Attr::Archive))
                 return 2;
         } catch (const PlatformError &e) {
             return 10 + (e.number() % 100);
@@ -435,8 +435,8 @@ TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode)
     ::utimensat(AT_FDCWD, QFile::encodeName(src).constData(), ns, 0);
     drives.makeDir("D:\\mål");
 
-    copyFile("C:\\kilde\\stor.bin", "D:\\mål\\stor.bin");
-    copyFile("C:\\KILDE\\LITEN.TXT", "D:\\mål\\liten.txt");
+    copyFile("C:\\kilde\\stor.bin", "D:\\mål\\stor.bin").orThrow();
+    copyFile("C:\\KILDE\\LITEN.TXT", "D:\\mål\\liten.txt").orThrow();
     EXPECT_EQ(drives.readFile("D:\\mål\\stor.bin"), big);
     EXPECT_EQ(drives.readFile("D:\\mål\\liten.txt"), "liten");
     EXPECT_EQ(mtimeOf(drives.host("D:\\mål\\stor.bin")).tv_nsec, 123456789);
@@ -447,7 +447,7 @@ TEST_F(FileSystemTest, CopyKeepsContentTimeAndMode)
                 UnorderedElementsAre(".", "..", "stor.bin", "liten.txt"));
 
     drives.writeFile("C:\\kilde\\tom.txt");
-    copyFile("C:\\kilde\\tom.txt", "D:\\tom.txt");
+    copyFile("C:\\kilde\\tom.txt", "D:\\tom.txt").orThrow();
     EXPECT_TRUE(drives.exists("D:\\tom.txt"));
     EXPECT_EQ(drives.readFile("D:\\tom.txt"), "");
 }
@@ -456,22 +456,22 @@ TEST_F(FileSystemTest, CopyReplacesAndRefuses)
 {
     drives.writeFile("C:\\k\\a.txt", "ny");
     drives.writeFile("D:\\m\\A.TXT", "gammel");
-    copyFile("C:\\k\\a.txt", "D:\\m\\a.txt"); // the existing name, in its own case
+    copyFile("C:\\k\\a.txt", "D:\\m\\a.txt").orThrow(); // the existing name, in its own case
     EXPECT_EQ(drives.readFile("D:\\m\\A.TXT"), "ny");
     EXPECT_FALSE(drives.exists("D:\\m\\a.txt"));
 
     const QString ro = drives.writeFile("D:\\m\\ro.txt", "beskyttet");
     setMode(ro, 0444);
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\ro.txt"); }), 70);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\ro.txt").orThrow(); }), 70);
     EXPECT_EQ(drives.readFile("D:\\m\\ro.txt"), "beskyttet");
 
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\borte.txt", "D:\\m\\b.txt"); }), 53);
-    EXPECT_EQ(errorOf([] { copyFile("C:\\borte\\a.txt", "D:\\m\\b.txt"); }), 76);
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\borte\\b.txt"); }), 76);
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "Q:\\b.txt"); }), 76);
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k", "D:\\m\\b.txt"); }), 75);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\borte.txt", "D:\\m\\b.txt").orThrow(); }), 53);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\borte\\a.txt", "D:\\m\\b.txt").orThrow(); }), 76);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\borte\\b.txt").orThrow(); }), 76);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "Q:\\b.txt").orThrow(); }), 76);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k", "D:\\m\\b.txt").orThrow(); }), 75);
     drives.makeDir("D:\\m\\mappe");
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\mappe"); }), 75);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\a.txt", "D:\\m\\mappe").orThrow(); }), 75);
     EXPECT_THAT(names(listDirectory("D:\\m", "*")),
                 UnorderedElementsAre(".", "..", "A.TXT", "ro.txt", "mappe"));
 }
@@ -489,19 +489,19 @@ TEST_F(FileSystemTest, FailedCopyLeavesTheOldTargetAndNoTemporaryFile)
         if (written >= 1024 * 1024)
             raiseError(Err::DiskFull);
     });
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\stor.bin", "D:\\m\\stor.bin"); }), 61);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\stor.bin", "D:\\m\\stor.bin").orThrow(); }), 61);
     ASSERT_GE(calls.size(), 2u);
     EXPECT_EQ(calls.front(), 0u);
     EXPECT_EQ(drives.readFile("D:\\m\\stor.bin"), "forrige kopi");
     EXPECT_THAT(names(listDirectory("D:\\m", "*")), ElementsAre(".", "..", "stor.bin"));
 
     setCopyFaultHook([](const QString &, quint64) { raiseError(Err::PermissionDenied); });
-    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\stor.bin", "D:\\m\\ny.bin"); }), 70);
+    EXPECT_EQ(errorOf([] { copyFile("C:\\k\\stor.bin", "D:\\m\\ny.bin").orThrow(); }), 70);
     EXPECT_FALSE(drives.exists("D:\\m\\ny.bin"));
     EXPECT_THAT(names(listDirectory("D:\\m", "*")), ElementsAre(".", "..", "stor.bin"));
 
     setCopyFaultHook({});
-    copyFile("C:\\k\\stor.bin", "D:\\m\\stor.bin");
+    copyFile("C:\\k\\stor.bin", "D:\\m\\stor.bin").orThrow();
     EXPECT_EQ(drives.readFile("D:\\m\\stor.bin"), content);
 }
 
@@ -519,16 +519,16 @@ TEST_F(FileSystemTest, AFileThatGrowsWhileCopiedKeepsItsMarkAndReadsEndWithTheSt
             grown = true;
         }
     });
-    const quint32 before = fileAttributes("C:\\k\\vokser.log");
-    copyFile("C:\\k\\vokser.log", "D:\\m\\vokser.log");
+    const quint32 before = fileAttributes("C:\\k\\vokser.log").orThrow();
+    copyFile("C:\\k\\vokser.log", "D:\\m\\vokser.log").orThrow();
     setCopyFaultHook({});
     ASSERT_TRUE(grown);
     EXPECT_TRUE(drives.readFile("D:\\m\\vokser.log").startsWith(content));
-    setFileAttributes("C:\\k\\vokser.log", before & ~Attr::Archive);
-    EXPECT_TRUE(fileAttributes("C:\\k\\vokser.log") & Attr::Archive);
+    setFileAttributes("C:\\k\\vokser.log", before & ~Attr::Archive).orThrow();
+    EXPECT_TRUE(fileAttributes("C:\\k\\vokser.log").orThrow() & Attr::Archive);
 
     // A read never taken out (a file whose mark was clear) goes when the step ends.
-    copyFile("C:\\k\\vokser.log", "D:\\m\\vokser.log");
+    copyFile("C:\\k\\vokser.log", "D:\\m\\vokser.log").orThrow();
     NotedRead read;
     const QByteArray host = QFile::encodeName(drives.host("C:\\k\\vokser.log"));
     EXPECT_TRUE(peekReadIdentity(host, read));
@@ -548,7 +548,7 @@ TEST_F(FileSystemTest, ManyFilesIntoOneFolderStayFast)
     QElapsedTimer t;
     t.start();
     for (int i = 0; i < n; ++i)
-        copyFile(QString("C:\\k\\fil%1.txt").arg(i), QString("D:\\m\\Fil%1.TXT").arg(i));
+        copyFile(QString("C:\\k\\fil%1.txt").arg(i), QString("D:\\m\\Fil%1.TXT").arg(i)).orThrow();
     const qint64 copyMs = t.restart();
     int listed = 0;
     forEachDirEntry("D:\\m", "*.*", [&](const DirEntry &) { return ++listed; });

@@ -102,7 +102,7 @@ TEST(FolderOps, ATreeReadAheadGivesEachFolderOnceWhoeverReadsIt)
         }
     for (bool slow : {false, true}) {
         std::atomic_int started = 0;
-        qv::FolderReadAhead ahead(QFile::encodeName(tree.path()), true, {},
+        qv::FolderReadAhead ahead(qv::HostPath(QFile::encodeName(tree.path())), true, {},
                                   [&](const std::string &) { started.fetch_add(1), started.notify_all(); });
         // Slowly: the thread has started every folder before the first is taken.
         for (int now = started; slow && now < 1 + 12 + 144; now = started)

@@ -30,8 +30,8 @@ TEST(TreeScanTest, AWalkStoppedPartWayKeepsTheMarksBelowTheFoldersNotRead)
         EXPECT_TRUE(scan.list("C:\\K\\", [&](const ScanEntry &) { ++met; }));
         EXPECT_EQ(met, 2);
     } // stopped before "sub"
-    EXPECT_FALSE(fileAttributes("C:\\K\\sub\\b.txt") & Attr::Archive);
-    EXPECT_FALSE(fileAttributes("C:\\K\\a.txt") & Attr::Archive);
+    EXPECT_FALSE(fileAttributes("C:\\K\\sub\\b.txt").orThrow() & Attr::Archive);
+    EXPECT_FALSE(fileAttributes("C:\\K\\a.txt").orThrow() & Attr::Archive);
 }
 
 TEST(FolderReadAheadTest, ShutdownAtAnyPointOfTheWalk)
@@ -42,7 +42,7 @@ TEST(FolderReadAheadTest, ShutdownAtAnyPointOfTheWalk)
     const QByteArray root = QFile::encodeName(drives.host("C:\\T"));
     const std::vector<std::string> order{"", "a", "a/x", "a/y", "b", "c", "c/z", "c/z/w"};
     for (std::size_t stopAt = 0; stopAt <= order.size(); ++stopAt) {
-        FolderReadAhead ahead(root, true);
+        FolderReadAhead ahead(HostPath(root), true);
         for (std::size_t i = 0; i < stopAt; ++i) {
             // Parents before their folders, whatever order the host lists them in.
             const auto listing = ahead.take(order[i]);
@@ -62,7 +62,7 @@ TEST(FolderReadAheadTest, AFailureReadingAFolderReachesTheCallerAtThatFolderOnce
         // The thread is held in the first subfolder it reads; the caller then reads the other.
         std::latch reached(1), release(1);
         std::string held;
-        FolderReadAhead ahead(root, true, {}, [&](const std::string &relative) {
+        FolderReadAhead ahead(HostPath(root), true, {}, [&](const std::string &relative) {
             if (relative.empty())
                 return;
             if (std::this_thread::get_id() == caller) {

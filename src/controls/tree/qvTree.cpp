@@ -810,11 +810,10 @@ void qvTree::tvwDir_NodeClick(QStandardItem *n)
     m_tmr1.stop();
     m_path = key;
     try {
-        quint32 attributes = 0;
-        try {
-            attributes = qv::fileAttributes(key);
-        } catch (const PlatformError &e) {
-            const int num = e.number();
+        const qv::Result<quint32> read = qv::fileAttributes(key);
+        const quint32 attributes = read ? read.value() : 0;
+        if (!read) {
+            const int num = read.error().number;
             if (num == qv::Err::FileNotFound || num == qv::Err::PathNotFound) {
                 qv::msgBox(key + QStringLiteral(" finnes ikke."), qv::Buttons::OK, qv::Icon::Critical);
                 removeNodeQuietly(key);
@@ -824,7 +823,7 @@ void qvTree::tvwDir_NodeClick(QStandardItem *n)
                 qv::msgBox(key + QStringLiteral(" er ikke tilgjengelig."), qv::Buttons::OK,
                            qv::Icon::Critical);
             } else {
-                throw;
+                read.error().raise();
             }
         }
         if (attributes & qv::Attr::Directory) {

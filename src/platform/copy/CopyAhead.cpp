@@ -32,7 +32,7 @@ void CopyAhead::halt()
     m_halt.store(true, std::memory_order_relaxed);
 }
 
-void CopyAhead::push(hostfs::HostPath source, hostfs::HostPath target, QString destination)
+void CopyAhead::push(HostPath source, HostPath target, QString destination)
 {
     {
         std::lock_guard lock(m_mutex);

@@ -25,7 +25,7 @@ public:
     ~CopyAhead(); // as halt(); what was pushed and not taken is removed
 
     // destination: the Windows path the fault hook is told.
-    void push(hostfs::HostPath source, hostfs::HostPath target, QString destination);
+    void push(HostPath source, HostPath target, QString destination);
     // The oldest pushed copy once written; rethrows its PlatformError (or the stop's).
     hostfs::WrittenCopy take();
     // The same left in place, or nothing when writing it failed.
@@ -41,7 +41,7 @@ public:
 
 private:
     struct Slot {
-        hostfs::HostPath source, target;
+        HostPath source, target;
         QString destination;
         std::uint64_t number = 0; // in the order pushed
         bool done = false;

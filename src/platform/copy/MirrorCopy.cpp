@@ -24,32 +24,15 @@ namespace
 {
 
 // Empty when the drive is missing: the folders then cannot be made.
-QString hostOf(const QString &windowsFolder)
+HostPath hostOf(const QString &windowsFolder)
 {
-    QString h = DriveTable::current().toHost(windowsFolder).value_or(QString());
-    while (h.size() > 1 && h.endsWith(u'/'))
-        h.chop(1);
-    return h;
-}
-
-QString joined(const QString &folder, const QString &relative)
-{
-    if (relative.isEmpty())
-        return folder;
-    return folder == u"/" ? folder + relative : folder + u'/' + relative;
-}
-
-// The same in bytes: a name never joins a surrogate across the "/".
-hostfs::HostPath joined(const hostfs::HostPath &folder, const QString &relative,
-                        const QByteArray &relativeBytes)
-{
-    if (relative.isEmpty())
-        return folder;
-    QByteArray bytes = folder.bytes;
-    if (bytes != "/")
-        bytes += '/';
-    bytes += relativeBytes;
-    return {joined(folder.text, relative), bytes};
+    const HostPath h = DriveTable::current().toHost(WinPath(windowsFolder)).value_or(HostPath());
+    QByteArray b = h.bytes();
+    if (b.size() < 2 || !b.endsWith('/'))
+        return h;
+    while (b.size() > 1 && b.endsWith('/'))
+        b.chop(1);
+    return HostPath(std::move(b));
 }
 
 // ".qvb-<name>-XXXXXX": the copy's own temporaries (see the copy's temporary file).
@@ -95,8 +78,7 @@ bool makeHostFolders(const QByteArray &path)
 } // namespace
 
 MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
-    : m_sourceRoot(hostfs::HostPath::of(hostOf(sourceRoot))),
-      m_mirrorRoot(hostfs::HostPath::of(hostOf(mirrorRoot)))
+    : m_sourceRoot(hostOf(sourceRoot)), m_mirrorRoot(hostOf(mirrorRoot))
 {
     ::clock_gettime(CLOCK_REALTIME, &m_start);
 }
@@ -138,16 +120,17 @@ MirrorCopy::~MirrorCopy()
 
 QString MirrorCopy::relativeHost(const QString &sourceFile) const
 {
-    const QString host = hostfs::toHostOrThrow(sourceFile);
-    const QString prefix = m_sourceRoot.text == u"/" ? m_sourceRoot.text : m_sourceRoot.text + u'/';
-    if (m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty() || !host.startsWith(prefix))
+    const QString host = hostfs::toHostOrThrow(sourceFile).text();
+    const QString &root = m_sourceRoot.text();
+    const QString prefix = root == u"/" ? root : root + u'/';
+    if (m_sourceRoot.isEmpty() || m_mirrorRoot.isEmpty() || !host.startsWith(prefix))
         raiseError(Err::PathNotFound);
     return host.mid(prefix.size());
 }
 
 bool MirrorCopy::makeFolders(const QString &sourceFile)
 {
-    if (m_mirrorRoot.text.isEmpty())
+    if (m_mirrorRoot.isEmpty())
         return false;
     // Made when the file was handed to the thread copying ahead.
     if (m_ahead && m_next < m_pushed && sourceAt(m_next) == sourceFile)
@@ -176,7 +159,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
             break;
     }
     for (const QString &f : std::as_const(needed)) {
-        const QByteArray mirror = hostPathBytes(joined(m_mirrorRoot.text, f));
+        const QByteArray mirror = (m_mirrorRoot / f).bytes();
         if (f.isEmpty() && !makeHostFolders(mirror.left(std::max<qsizetype>(mirror.lastIndexOf('/'), 1))))
             return false;
         bool made = ::mkdir(mirror.constData(), 0700) == 0;
@@ -191,7 +174,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
         }
         if (made)
             hostcache::noteCreated(hostPathFromBytes(mirror).section(u'/', 0, -2), f.section(u'/', -1));
-        m_folders.push_back({hostPathBytes(joined(m_sourceRoot.text, f)), mirror});
+        m_folders.push_back({(m_sourceRoot / f).bytes(), mirror});
         m_ready.insert(f);
     }
     m_lastFolderMade = windowsFolder.toString();
@@ -200,7 +183,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
 
 bool MirrorCopy::rootNameTooLong() const
 {
-    const QByteArray &root = m_mirrorRoot.bytes;
+    const QByteArray &root = m_mirrorRoot.bytes();
     return root.size() - root.lastIndexOf('/') - 1 > NAME_MAX;
 }
 
@@ -210,13 +193,13 @@ bool MirrorCopy::tooLong(const QString &sourceFile) const
         const Hosts h = hostsOf(sourceFile);
         // The copy's temporary is named a few bytes longer than the copy.
         constexpr qsizetype kTemporaryExtra = 12;
-        if (h.read.bytes.size() >= PATH_MAX || h.mirror.bytes.size() + kTemporaryExtra >= PATH_MAX)
+        if (h.read.bytes().size() >= PATH_MAX || h.mirror.bytes().size() + kTemporaryExtra >= PATH_MAX)
             return true;
         qsizetype start = 0;
-        for (qsizetype slash; (slash = h.mirror.bytes.indexOf('/', start)) >= 0; start = slash + 1)
+        for (qsizetype slash; (slash = h.mirror.bytes().indexOf('/', start)) >= 0; start = slash + 1)
             if (slash - start > NAME_MAX)
                 return true;
-        if (h.mirror.bytes.size() - start > NAME_MAX)
+        if (h.mirror.bytes().size() - start > NAME_MAX)
             return true;
     } catch (const PlatformError &) {
     }
@@ -226,13 +209,12 @@ bool MirrorCopy::tooLong(const QString &sourceFile) const
 MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
 {
     const QString relative = relativeHost(sourceFile);
-    const QByteArray relativeBytes = hostPathBytes(relative);
-    return {joined(m_sourceRoot, relative, relativeBytes), joined(m_mirrorRoot, relative, relativeBytes)};
+    return {m_sourceRoot / relative, m_mirrorRoot / relative};
 }
 
 void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt)
 {
-    if (m_sourceRoot.text.isEmpty() || m_mirrorRoot.text.isEmpty())
+    if (m_sourceRoot.isEmpty() || m_mirrorRoot.isEmpty())
         return;
     m_count = count;
     m_sourceAt = std::move(sourceAt);
@@ -240,7 +222,7 @@ void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationA
     m_sourceIndex = -1;
     m_next = m_pushed = 0;
     m_ahead = std::make_unique<CopyAhead>(hostfs::copyFaultHook());
-    m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes);
+    m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes());
 }
 
 void MirrorCopy::pushAhead()
@@ -284,7 +266,7 @@ void MirrorCopy::passOver(const QString &sourceFile)
         }
 }
 
-quint32 MirrorCopy::attributes(const QString &sourceFile)
+Result<quint32> MirrorCopy::attributes(const QString &sourceFile)
 {
     passOver(sourceFile);
     if (m_ahead && m_next < m_count && sourceAt(m_next) == sourceFile) {
@@ -296,7 +278,12 @@ quint32 MirrorCopy::attributes(const QString &sourceFile)
     return fileAttributes(sourceFile);
 }
 
-void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
+Result<void> MirrorCopy::copy(const QString &sourceFile, const QString &destination)
+{
+    return caught([&] { copyOrThrow(sourceFile, destination); });
+}
+
+void MirrorCopy::copyOrThrow(const QString &sourceFile, const QString &destination)
 {
     passOver(sourceFile);
     if (m_ahead && m_next < m_count && sourceAt(m_next) == sourceFile) {
@@ -329,16 +316,16 @@ void MirrorCopy::copy(const QString &sourceFile, const QString &destination)
 
 void MirrorCopy::keepVersionsIn(const QString &versionsFolder)
 {
-    m_versions = hostfs::HostPath::of(hostOf(versionsFolder));
+    m_versions = hostOf(versionsFolder);
 }
 
 void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
 {
     QByteArray version;
     versions::Kept kept = versions::Kept::No;
-    const QByteArray &target = written.target.bytes;
-    if (!m_versions.bytes.isEmpty() && target.startsWith(m_mirrorRoot.bytes + '/')) {
-        version = m_versions.bytes + target.mid(m_mirrorRoot.bytes.size());
+    const QByteArray &target = written.target.bytes();
+    if (!m_versions.isEmpty() && target.startsWith(m_mirrorRoot.bytes() + '/')) {
+        version = m_versions.bytes() + target.mid(m_mirrorRoot.bytes().size());
         kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs, folder);
     }
     try {
@@ -352,10 +339,12 @@ void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
         ++m_versionsKept;
 }
 
-bool MirrorCopy::readBackMatches(const QString &sourceFile)
+Result<bool> MirrorCopy::readBackMatches(const QString &sourceFile)
 {
-    const Hosts h = hostsOf(sourceFile);
-    return verify::sameContent(h.read.bytes, h.mirror.bytes, true) == verify::Same::Yes;
+    return caught([&] {
+        const Hosts h = hostsOf(sourceFile);
+        return verify::sameContent(h.read.bytes(), h.mirror.bytes(), true) == verify::Same::Yes;
+    });
 }
 
 } // namespace qv

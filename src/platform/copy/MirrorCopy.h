@@ -47,12 +47,12 @@ public:
     // folder or a copy failed).
     bool tooLong(const QString &sourceFile) const;
     // sourceFile's attributes (fileAttributes) as copy() is about to take it: from the
-    // look taken when it was read ahead, when it was. Throws PlatformError as
-    // fileAttributes.
-    quint32 attributes(const QString &sourceFile);
+    // look taken when it was read ahead, when it was. Fails as fileAttributes.
+    Result<quint32> attributes(const QString &sourceFile);
     // Copies sourceFile to its place in the mirror; destination is its Windows path
-    // there (for messages and the copy's fault hook). Throws PlatformError as copyFile.
-    void copy(const QString &sourceFile, const QString &destination);
+    // there (for messages and the copy's fault hook). Fails as copyFile; a stop
+    // throws stop::Stopped.
+    Result<void> copy(const QString &sourceFile, const QString &destination);
 
     // From now on a copy that replaces an earlier one in the mirror keeps that one
     // below versionsFolder (a Windows folder, "...\Eldre versjoner av <name>\<stamp>\")
@@ -61,8 +61,8 @@ public:
     int versionsKept() const { return m_versionsKept; }
 
     // Whether the copy of sourceFile, made durable and read back from the disk, holds
-    // what the source holds now. Throws PlatformError when the copy cannot be read.
-    bool readBackMatches(const QString &sourceFile);
+    // what the source holds now. Fails when the copy cannot be read.
+    Result<bool> readBackMatches(const QString &sourceFile);
 
     MirrorCopy(const MirrorCopy &) = delete;
     MirrorCopy &operator=(const MirrorCopy &) = delete;
@@ -70,14 +70,15 @@ public:
 private:
     QString relativeHost(const QString &sourceFile) const; // "sub/name" below the root
     struct Hosts {
-        hostfs::HostPath read, mirror; // where the source is read, where its copy goes
+        HostPath read, mirror; // where the source is read, where its copy goes
     };
+    void copyOrThrow(const QString &sourceFile, const QString &destination);
     Hosts hostsOf(const QString &sourceFile) const;
     void pushAhead();
     void passOver(const QString &sourceFile);
     void place(hostfs::WrittenCopy &written, int folder);
 
-    hostfs::HostPath m_versions; // empty: none kept
+    HostPath m_versions; // empty: none kept
     int m_versionsKept = 0;
 
     hostfs::FolderHandle m_placeFolder;
@@ -96,8 +97,8 @@ private:
     struct Folder {
         QByteArray source, mirror;
     };
-    hostfs::HostPath m_sourceRoot, m_mirrorRoot; // host folders of the two roots
-    QSet<QString> m_ready;                       // mirror folders made (relative host paths, "" for the root)
+    HostPath m_sourceRoot, m_mirrorRoot; // host folders of the two roots
+    QSet<QString> m_ready;               // mirror folders made (relative host paths, "" for the root)
     std::vector<Folder> m_folders;
     struct timespec m_start;
 };

@@ -51,7 +51,7 @@ bool isCopyTemporary(const char *name)
 
 QByteArray hostOf(const QString &windowsFolder)
 {
-    return hostPathBytes(hostfs::toHostOrThrow(windowsFolder));
+    return hostfs::toHostOrThrow(windowsFolder).bytes();
 }
 
 void walk(int dirFd, const QByteArray &prefix, std::vector<StoredFile> &out)
@@ -141,7 +141,7 @@ bool sameContent(const QByteArray &a, const QByteArray &b)
 
 [[noreturn]] void raiseHost(const QByteArray &path, int err)
 {
-    hostfs::raise(hostPathFromBytes(path), err);
+    hostfs::raise(HostPath(path), err);
 }
 
 } // namespace
@@ -279,7 +279,12 @@ PlaceResult Target::place(QByteArray &temporary, const QByteArray &target)
     return r;
 }
 
-PlaceResult Target::copyFrom(const QString &storedFolder, const QByteArray &rel)
+Result<PlaceResult> Target::copyFrom(const QString &storedFolder, const QByteArray &rel)
+{
+    return caught([&] { return copyOrThrow(storedFolder, rel); });
+}
+
+PlaceResult Target::copyOrThrow(const QString &storedFolder, const QByteArray &rel)
 {
     if (storedFolder != m_storedFolder) {
         m_storedHost = hostOf(storedFolder);
@@ -287,9 +292,9 @@ PlaceResult Target::copyFrom(const QString &storedFolder, const QByteArray &rel)
     }
     const QByteArray source = m_storedHost + '/' + rel;
     const QByteArray target = makeFolders(rel);
-    const auto host = [](const QByteArray &b) { return hostfs::HostPath{hostPathFromBytes(b), b}; };
+    const HostPath targetHost(target);
     hostfs::WrittenCopy copy =
-        hostfs::writeCopy(host(source), host(target), host(target).text, {}, {.commitMarks = false});
+        hostfs::writeCopy(HostPath(source), targetHost, targetHost.text(), {}, {.commitMarks = false});
     copyExtendedAttributes(source, copy.temporary);
     return place(copy.temporary, target);
 }
@@ -327,8 +332,8 @@ QStringList entryPrefixes(const QString &source)
     const WinPath path(source);
     prefixes << path.resolvedNames().join(u'/');
     const Drive *drive = DriveTable::current().drive(path.driveLetter());
-    if (const auto host = DriveTable::current().toHost(source); host && drive) {
-        QString below = *host;
+    if (const auto host = DriveTable::current().toHost(path); host && drive) {
+        QString below = host->text();
         if (below.startsWith(drive->hostDir)) {
             below = below.mid(drive->hostDir.size());
             while (below.startsWith(u'/'))
@@ -422,7 +427,12 @@ Archive::Archive(const QString &archive, const QString &source) : m_zip(std::mak
 
 Archive::~Archive() = default;
 
-PlaceResult Archive::extract(std::size_t i, Target &target)
+Result<PlaceResult> Archive::extract(std::size_t i, Target &target)
+{
+    return caught([&] { return extractOrThrow(i, target); });
+}
+
+PlaceResult Archive::extractOrThrow(std::size_t i, Target &target)
 {
     const StoredFile &f = m_files.at(i);
     const QByteArray path = target.makeFolders(f.rel);

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/base/Result.h"
+
 #include <QByteArray>
 #include <QSet>
 #include <QString>
@@ -56,8 +58,8 @@ public:
 
     // Copies the file at rel below the stored Windows folder to rel below the target.
     // A file there with other content is never overwritten: it is renamed to
-    // "<name> (før gjenoppretting)" first. Throws PlatformError.
-    PlaceResult copyFrom(const QString &storedFolder, const QByteArray &rel);
+    // "<name> (før gjenoppretting)" first.
+    Result<PlaceResult> copyFrom(const QString &storedFolder, const QByteArray &rel);
     // Notes a folder's stored mode and times, applied if this target makes it.
     void noteFolder(const StoredFile &folder);
     // Applies the noted modes and times to the folders made (also done on destruction).
@@ -65,6 +67,7 @@ public:
 
 private:
     friend class Archive;
+    PlaceResult copyOrThrow(const QString &storedFolder, const QByteArray &rel);
     QByteArray makeFolders(const QByteArray &rel); // the host path of rel
     PlaceResult place(QByteArray &temporary, const QByteArray &target);
     QByteArray m_root;
@@ -91,10 +94,11 @@ public:
     // Entries below the source, relative to it.
     const std::vector<StoredFile> &files() const { return m_files; }
     // Writes entry i of files() to its place below the target, as Target::copyFrom
-    // does. Throws PlatformError.
-    PlaceResult extract(std::size_t i, Target &target);
+    // does.
+    Result<PlaceResult> extract(std::size_t i, Target &target);
 
 private:
+    PlaceResult extractOrThrow(std::size_t i, Target &target);
     struct Zip;
     std::unique_ptr<Zip> m_zip;
     std::vector<StoredFile> m_files;

@@ -143,10 +143,10 @@ bool sameTime(std::int64_t aNs, std::int64_t bNs)
 
 std::optional<QByteArray> hostOf(const QString &windowsPath)
 {
-    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
+    const std::optional<HostPath> host = DriveTable::current().toHost(WinPath(windowsPath));
     if (!host)
         return std::nullopt;
-    QByteArray bytes = hostPathBytes(*host);
+    QByteArray bytes = host->bytes();
     while (bytes.size() > 1 && bytes.endsWith('/'))
         bytes.chop(1);
     return bytes;

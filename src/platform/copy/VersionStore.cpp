@@ -82,10 +82,10 @@ std::optional<QDateTime> timeOfStamp(const QString &name)
 
 int removeOlderThan(const QString &root, int days, const QDateTime &now)
 {
-    const std::optional<QString> host = DriveTable::current().toHost(root);
+    const std::optional<HostPath> host = DriveTable::current().toHost(WinPath(root));
     if (!host)
         return 0;
-    const QByteArray folder = hostPathBytes(*host);
+    const QByteArray &folder = host->bytes();
     DIR *d = ::opendir(folder.constData());
     if (!d)
         return 0;

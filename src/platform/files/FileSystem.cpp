@@ -81,21 +81,21 @@ marks::Location markLocation(const QByteArray &host)
     return marks::childOf(lastLocation, host.mid(slash + 1));
 }
 
-marks::Location markLocation(const QString &host)
+marks::Location markLocation(const HostPath &host)
 {
-    return markLocation(hostPathBytes(host));
+    return markLocation(host.bytes());
 }
 
-void statOrThrow(const QString &host, struct stat *st)
+Result<struct stat> statOf(const HostPath &host)
 {
-    const QByteArray b = hostPathBytes(host);
-    if (::stat(b.constData(), st) == 0)
-        return;
+    struct stat st;
+    if (::stat(host.c_str(), &st) == 0)
+        return st;
     const int err = errno;
     struct stat lst;
-    if (err == ENOENT && ::lstat(b.constData(), &lst) == 0)
-        raiseError(Err::FileNotFound); // a link that leads nowhere
-    hostfs::raise(host, err);
+    if (err == ENOENT && ::lstat(host.c_str(), &lst) == 0)
+        return HostError{Err::FileNotFound, err}; // a link that leads nowhere
+    return hostfs::failure(host, err);
 }
 
 CopyFaultHook g_copyHook;
@@ -108,34 +108,44 @@ QMutex g_hookMutex;
 namespace hostfs
 {
 
-QString toHostOrThrow(const QString &windowsPath)
+Result<HostPath> hostOf(const QString &windowsPath)
 {
     const DriveTable &table = DriveTable::current();
-    if (auto h = table.toHost(windowsPath))
-        return *h;
+    if (auto h = table.toHost(WinPath(windowsPath)))
+        return std::move(*h);
     const Drive *d =
         windowsPath.size() >= 2 && windowsPath.at(1) == u':' ? table.drive(windowsPath.at(0)) : nullptr;
-    raiseError(d && !d->mounted ? Err::DeviceUnavailable : Err::PathNotFound);
+    return HostError{d && !d->mounted ? Err::DeviceUnavailable : Err::PathNotFound, 0};
 }
 
-QString readPath(const QString &windowsPath)
+HostPath toHostOrThrow(const QString &windowsPath)
+{
+    return hostOf(windowsPath).orThrow();
+}
+
+HostPath readPath(const QString &windowsPath)
 {
     return toHostOrThrow(windowsPath);
 }
 
-int errorNumber(const QString &hostPath, int err)
+int errorNumber(const HostPath &hostPath, int err)
 {
     if (err != ENOENT)
         return PlatformError::numberFromErrno(err);
     struct stat st;
-    const bool folderThere =
-        ::stat(hostPathBytes(dirOf(hostPath)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    const HostPath folder = hostPath.parent();
+    const bool folderThere = ::stat(folder.isEmpty() ? "/" : folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     return PlatformError::numberFromErrno(err, !folderThere);
 }
 
-void raise(const QString &hostPath, int err)
+HostError failure(const HostPath &hostPath, int err)
 {
-    raiseError(errorNumber(hostPath, err));
+    return {errorNumber(hostPath, err), err};
+}
+
+void raise(const HostPath &hostPath, int err)
+{
+    failure(hostPath, err).raise();
 }
 
 quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear)
@@ -199,15 +209,15 @@ struct TempFile {
 // folder: where the target's folder is held open, if anywhere.
 void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = nullptr)
 {
-    const qsizetype slash = target.bytes.lastIndexOf('/');
+    const qsizetype slash = target.bytes().lastIndexOf('/');
     // ".qvb-<name>-XXXXXX" within the name limit
-    const QByteArrayView name = QByteArrayView(target.bytes)
+    const QByteArrayView name = QByteArrayView(target.bytes())
                                     .sliced(slash + 1)
-                                    .first(std::min<qsizetype>(target.bytes.size() - slash - 1, 200));
+                                    .first(std::min<qsizetype>(target.bytes().size() - slash - 1, 200));
     QByteArray tmpl;
     tmpl.reserve(slash + name.size() + 16);
     if (slash >= 0)
-        tmpl.append(target.bytes.constData(), slash).append('/');
+        tmpl.append(target.c_str(), slash).append('/');
     tmpl += ".qvb-";
     tmpl += name;
     tmpl += "-XXXXXX";
@@ -233,17 +243,17 @@ void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = null
         }
     }
     if (fd < 0)
-        raise(target.text, errno);
+        raise(target, errno);
     tmp.path = tmpl;
     tmp.fd = fd;
 }
 
 // Refuses a read-only target as the platform refuses to overwrite one; returns the
 // existing target's mode (0 when there is none).
-mode_t checkTarget(const QString &target)
+mode_t checkTarget(const HostPath &target)
 {
     struct stat st;
-    if (::lstat(hostPathBytes(target).constData(), &st) != 0)
+    if (::lstat(target.c_str(), &st) != 0)
         return 0;
     if (S_ISDIR(st.st_mode))
         raiseError(Err::PathFileAccess);
@@ -252,20 +262,20 @@ mode_t checkTarget(const QString &target)
     return S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0;
 }
 
-void finish(const QString &target, TempFile &tmp)
+void finish(const HostPath &target, TempFile &tmp)
 {
     const int fd = tmp.fd;
     tmp.fd = -1;
     if (::close(fd) != 0)
         raise(target, errno);
     checkTarget(target);
-    if (::rename(tmp.path.constData(), hostPathBytes(target).constData()) != 0)
+    if (::rename(tmp.path.constData(), target.c_str()) != 0)
         raise(target, errno);
     tmp.path.clear();
-    hostcache::noteCreated(dirOf(target), nameOf(target));
+    hostcache::noteCreated(dirOf(target.text()), nameOf(target.text()));
 }
 
-void writeAll(const QString &target, int fd, const char *data, size_t size)
+void writeAll(const HostPath &target, int fd, const char *data, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
@@ -281,11 +291,11 @@ void writeAll(const QString &target, int fd, const char *data, size_t size)
 
 } // namespace
 
-void writeAtomically(const QString &hostPath, const QByteArray &content)
+void writeAtomically(const HostPath &hostPath, const QByteArray &content)
 {
     const mode_t existing = checkTarget(hostPath);
     TempFile tmp;
-    openTemp(HostPath::of(hostPath), tmp);
+    openTemp(hostPath, tmp);
     writeAll(hostPath, tmp.fd, content.constData(), size_t(content.size()));
     if (::fchmod(tmp.fd, existing ? existing : defaultFileMode()) != 0)
         raise(hostPath, errno);
@@ -349,10 +359,10 @@ bool wildcardMatch(const QString &pattern, const QString &name)
 void forEachDirEntry(const QString &folder, const QString &pattern,
                      const std::function<bool(const DirEntry &)> &visit, ListDetail detail)
 {
-    const auto host = DriveTable::current().toHost(folder);
+    const auto host = DriveTable::current().toHost(WinPath(folder));
     if (!host || pattern.isEmpty())
         return;
-    const QByteArray dirBytes = hostPathBytes(*host);
+    const QByteArray &dirBytes = host->bytes();
     const int dfd = ::open(dirBytes.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd < 0)
         return;
@@ -446,12 +456,17 @@ std::vector<DirEntry> listDirectory(const QString &folder, const QString &patter
 // ---------------------------------------------------------------------------------
 // Attributes
 
-quint32 fileAttributes(const QString &path)
+Result<quint32> fileAttributes(const QString &path)
 {
-    const QString host = hostfs::readPath(path);
-    struct stat st;
-    statOrThrow(host, &st);
-    const bool clear = S_ISREG(st.st_mode) && marks::isClear(markLocation(host), FileIdentity::of(st));
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    const Result<struct stat> found = statOf(host.value());
+    if (!found)
+        return found.error();
+    const struct stat &st = found.value();
+    const bool clear =
+        S_ISREG(st.st_mode) && marks::isClear(markLocation(host.value()), FileIdentity::of(st));
     return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
 }
 
@@ -464,7 +479,7 @@ quint32 hostfs::attributesAsRead(const QString &path, const WrittenCopy &copy)
 namespace
 {
 
-void clearArchiveOf(const QString &host, const struct stat &st)
+void clearArchiveOf(const HostPath &host, const struct stat &st)
 {
     if (!S_ISREG(st.st_mode))
         return;
@@ -472,7 +487,7 @@ void clearArchiveOf(const QString &host, const struct stat &st)
     // while it was read: that edit is not in the backup.
     FileIdentity identity = FileIdentity::of(st);
     NotedRead read;
-    if (takeReadIdentity(hostPathBytes(host), read)) {
+    if (takeReadIdentity(host.bytes(), read)) {
         if (!read.unchangedAfter) {
             marks::set(markLocation(host));
             return;
@@ -482,7 +497,7 @@ void clearArchiveOf(const QString &host, const struct stat &st)
     marks::clear(markLocation(host), identity);
 }
 
-void setArchiveOf(const QString &host, const struct stat &st)
+void setArchiveOf(const HostPath &host, const struct stat &st)
 {
     if (S_ISREG(st.st_mode))
         marks::set(markLocation(host));
@@ -492,10 +507,8 @@ void setArchiveOf(const QString &host, const struct stat &st)
 
 void clearArchive(const QString &path)
 {
-    const QString host = hostfs::readPath(path);
-    struct stat st;
-    statOrThrow(host, &st);
-    clearArchiveOf(host, st);
+    const HostPath host = hostfs::readPath(path);
+    clearArchiveOf(host, statOf(host).orThrow());
 }
 
 void flushArchiveMarks()
@@ -507,8 +520,10 @@ void flushArchiveMarks()
 MarkDestination::MarkDestination(const QString &destinationFolder)
 {
     // A destination that cannot be placed (no drive) still gets marks of its own.
-    const QString host = DriveTable::current().toHost(destinationFolder).value_or(destinationFolder);
-    m_scope = std::make_unique<marks::ForDestination>(hostPathBytes(host));
+    const HostPath host = DriveTable::current()
+                              .toHost(WinPath(destinationFolder))
+                              .value_or(HostPath::fromText(destinationFolder));
+    m_scope = std::make_unique<marks::ForDestination>(host.bytes());
 }
 
 MarkDestination::~MarkDestination() = default;
@@ -517,22 +532,22 @@ void nameMarkDestinations(const QStringList &destinationFolders)
 {
     std::vector<QByteArray> hosts;
     for (const QString &folder : destinationFolders)
-        hosts.push_back(hostPathBytes(DriveTable::current().toHost(folder).value_or(QString())));
+        hosts.push_back(DriveTable::current().toHost(WinPath(folder)).value_or(HostPath()).bytes());
     marks::nameDestinations(hosts);
 }
 
 void setArchive(const QString &path)
 {
-    const QString host = hostfs::readPath(path);
-    struct stat st;
-    statOrThrow(host, &st);
-    setArchiveOf(host, st);
+    const HostPath host = hostfs::readPath(path);
+    setArchiveOf(host, statOf(host).orThrow());
 }
 
-void setFileAttributes(const QString &path, quint32 attributes)
+Result<void> setFileAttributes(const QString &path, quint32 attributes)
 {
-    const QString host = hostfs::readPath(path);
-    const QByteArray b = hostPathBytes(host);
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    const QByteArray &b = host.value().bytes();
     struct stat st;
     // A file just copied was looked at as it was read: no need to look again.
     NotedRead read;
@@ -540,22 +555,26 @@ void setFileAttributes(const QString &path, quint32 attributes)
         st = {};
         st.st_mode = read.mode;
     } else {
-        statOrThrow(host, &st);
+        Result<struct stat> found = statOf(host.value());
+        if (!found)
+            return found.error();
+        st = found.value();
     }
     const bool wantReadOnly = attributes & Attr::ReadOnly;
     const bool isReadOnly = !(st.st_mode & S_IWUSR);
     const mode_t mode = st.st_mode & 07777;
     if (isReadOnly && !wantReadOnly) {
         if (::chmod(b.constData(), mode | S_IWUSR) != 0)
-            hostfs::raise(host, errno);
+            return hostfs::failure(host.value(), errno);
         st.st_mode |= S_IWUSR;
     }
     if (attributes & Attr::Archive)
-        setArchiveOf(host, st);
+        setArchiveOf(host.value(), st);
     else
-        clearArchiveOf(host, st);
+        clearArchiveOf(host.value(), st);
     if (wantReadOnly && !isReadOnly && ::chmod(b.constData(), mode & ~mode_t(0222)) != 0)
-        hostfs::raise(host, errno);
+        return hostfs::failure(host.value(), errno);
+    return {};
 }
 
 // ---------------------------------------------------------------------------------
@@ -563,21 +582,18 @@ void setFileAttributes(const QString &path, quint32 attributes)
 
 bool fileExists(const QString &path)
 {
-    try {
-        struct stat st;
-        return ::stat(hostPathBytes(hostfs::readPath(path)).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
-    } catch (const PlatformError &) {
-        return false;
-    }
+    const Result<HostPath> host = hostfs::hostOf(path);
+    struct stat st;
+    return host && ::stat(host.value().c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 QDateTime lastWriteUtc(const QString &windowsPath)
 {
-    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
+    const std::optional<HostPath> host = DriveTable::current().toHost(WinPath(windowsPath));
     if (!host)
         return {};
     struct stat st;
-    if (::stat(hostPathBytes(*host).constData(), &st) != 0)
+    if (::stat(host->c_str(), &st) != 0)
         return {};
     return QDateTime::fromMSecsSinceEpoch(qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000,
                                           QTimeZone::utc());
@@ -585,42 +601,39 @@ QDateTime lastWriteUtc(const QString &windowsPath)
 
 QUrl fileUrl(const QString &windowsPath)
 {
-    const std::optional<QString> host = DriveTable::current().toHost(windowsPath);
-    return host ? QUrl::fromLocalFile(*host) : QUrl();
+    const std::optional<HostPath> host = DriveTable::current().toHost(WinPath(windowsPath));
+    return host ? QUrl::fromLocalFile(host->text()) : QUrl();
 }
 
 QString pictureReadPath(const QString &path)
 {
     // "X:" alone or followed by a backslash.
     const WinPath p(path);
-    if (!p.driveLetter().isNull() && (path.size() == 2 || p.startsWith(p.driveRoot()))) {
-        const auto host = DriveTable::current().toHost(path);
-        return host ? *host : QString();
+    if (!p.driveLetter().isNull() && (path.size() == 2 || p.startsWith(WinPath(p.driveRoot())))) {
+        const auto host = DriveTable::current().toHost(p);
+        return host ? host->text() : QString();
     }
     return path;
 }
 
 bool folderExists(const QString &path)
 {
-    try {
-        struct stat st;
-        return ::stat(hostPathBytes(hostfs::readPath(path)).constData(), &st) == 0 && S_ISDIR(st.st_mode);
-    } catch (const PlatformError &) {
-        return false;
-    }
+    const Result<HostPath> host = hostfs::hostOf(path);
+    struct stat st;
+    return host && ::stat(host.value().c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool makePath(const QString &folder)
 {
-    const auto host = DriveTable::current().toHost(folder);
+    const auto host = DriveTable::current().toHost(WinPath(folder));
     if (!host)
         return false;
     struct stat st;
-    if (::stat(hostPathBytes(*host).constData(), &st) == 0)
+    if (::stat(host->c_str(), &st) == 0)
         return S_ISDIR(st.st_mode);
     // Walk up to the deepest folder that exists, then create downwards.
     QStringList missing;
-    QString p = *host;
+    QString p = host->text();
     while (p.size() > 1 && ::stat(hostPathBytes(p).constData(), &st) != 0) {
         missing.prepend(nameOf(p));
         p = dirOf(p);
@@ -637,19 +650,21 @@ bool makePath(const QString &folder)
     return ::stat(hostPathBytes(p).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void deleteFile(const QString &path)
+Result<void> deleteFile(const QString &path)
 {
-    const QString host = hostfs::readPath(path);
-    const QByteArray b = hostPathBytes(host);
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
     struct stat st;
-    if (::lstat(b.constData(), &st) != 0)
-        hostfs::raise(host, errno);
+    if (::lstat(host.value().c_str(), &st) != 0)
+        return hostfs::failure(host.value(), errno);
     // The platform deletes neither folders nor read-only files.
     if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR)))
-        raiseError(Err::PathFileAccess);
-    if (::unlink(b.constData()) != 0)
-        hostfs::raise(host, errno);
-    hostcache::forget(dirOf(host));
+        return HostError{Err::PathFileAccess, 0};
+    if (::unlink(host.value().c_str()) != 0)
+        return hostfs::failure(host.value(), errno);
+    hostcache::forget(dirOf(host.value().text()));
+    return {};
 }
 
 void setCopyFaultHook(CopyFaultHook hook)
@@ -682,7 +697,7 @@ namespace
 {
 
 // The data of in, holes kept as holes where the source has them.
-void copyData(int in, const struct stat &st, int out, const QString &destination, const QString &dstHost,
+void copyData(int in, const struct stat &st, int out, const QString &destination, const HostPath &dstHost,
               const CopyFaultHook &hook, bool commitMarks)
 {
     quint64 written = 0;
@@ -825,18 +840,13 @@ WrittenCopy &WrittenCopy::operator=(WrittenCopy &&other) noexcept
     return *this;
 }
 
-HostPath HostPath::of(const QString &host)
-{
-    return {host, hostPathBytes(host)};
-}
-
 WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QString &destination,
                       const CopyFaultHook &hook, CopyOptions options)
 {
     Fd in;
-    const char *sourceName = source.bytes.constData();
+    const char *sourceName = source.c_str();
     const int sourceFolder =
-        options.sourceFolder ? options.sourceFolder->of(source.bytes, sourceName) : AT_FDCWD;
+        options.sourceFolder ? options.sourceFolder->of(source.bytes(), sourceName) : AT_FDCWD;
     // Never blocks on a pipe that took a file's place since the scan.
     in.fd = ::openat(sourceFolder, sourceName, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (in.fd < 0) {
@@ -844,40 +854,40 @@ WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QStr
         // file cannot be read, which says nothing about the rest.
         if (errno == ENXIO || errno == ENODEV || errno == EIO || errno == ESTALE || errno == EOPNOTSUPP)
             raiseError(Err::PathFileAccess);
-        raise(source.text, errno);
+        raise(source, errno);
     }
     struct stat st;
     if (::fstat(in.fd, &st) != 0)
-        raise(source.text, errno);
+        raise(source, errno);
     if (!S_ISREG(st.st_mode))
         raiseError(Err::PathFileAccess);
     WrittenCopy out;
-    out.source = source.bytes;
+    out.source = source.bytes();
     out.target = target;
     out.before = FileIdentity::of(st);
     out.mode = st.st_mode;
 
     TempFile tmp;
     if (options.refuseReadOnlyTarget)
-        checkTarget(target.text);
+        checkTarget(target);
     openTemp(target, tmp, options.targetFolder);
-    copyData(in.fd, st, tmp.fd, destination, target.text, hook, options.commitMarks);
+    copyData(in.fd, st, tmp.fd, destination, target, hook, options.commitMarks);
 
     // Access lists go with the owner: a copy whose owner could not be kept gets none.
     const mode_t owned = keepOwner(tmp.fd, st);
     const mode_t mode = acl::narrowedModeOf(in.fd, owned);
     if (::fchmod(tmp.fd, mode) != 0)
-        raise(target.text, errno);
+        raise(target, errno);
     if (owned == (st.st_mode & 0777))
         acl::copyAttributes(in.fd, tmp.fd);
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     if (::futimens(tmp.fd, times) != 0)
-        raise(target.text, errno);
+        raise(target, errno);
     struct stat after;
     out.unchangedAfter = ::fstat(in.fd, &after) == 0 && FileIdentity::of(after) == out.before;
     const int fd = std::exchange(tmp.fd, -1);
     if (::close(fd) != 0)
-        raise(target.text, errno);
+        raise(target, errno);
     out.temporary = std::exchange(tmp.path, {});
     return out;
 }
@@ -914,8 +924,8 @@ void placeCopy(WrittenCopy &copy)
 
 void placeCopy(WrittenCopy &copy, int targetFolder)
 {
-    const QString &dstHost = copy.target.text;
-    const QByteArray &target = copy.target.bytes;
+    const HostPath &dstHost = copy.target;
+    const QByteArray &target = copy.target.bytes();
     const auto nameIn = [](const QByteArray &path) { return path.constData() + path.lastIndexOf('/') + 1; };
     // The rename needs no write access to the copy it replaces.
     const int rc = targetFolder == AT_FDCWD
@@ -928,15 +938,15 @@ void placeCopy(WrittenCopy &copy, int targetFolder)
     }
     copy.temporary.clear();
     durable::notePlaced(target, targetFolder);
-    hostcache::noteCreated(dirOf(dstHost), nameOf(dstHost));
+    hostcache::noteCreated(dirOf(dstHost.text()), nameOf(dstHost.text()));
     noteReadIdentity(copy.source, copy.before, copy.unchangedAfter, copy.mode);
 }
 
-void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
+void copyHostFile(const HostPath &srcHost, const HostPath &dstHost, const QString &destination,
                   bool replaceReadOnly)
 {
-    WrittenCopy copy = writeCopy(HostPath::of(srcHost), HostPath::of(dstHost), destination, copyFaultHook(),
-                                 {.refuseReadOnlyTarget = !replaceReadOnly});
+    WrittenCopy copy =
+        writeCopy(srcHost, dstHost, destination, copyFaultHook(), {.refuseReadOnlyTarget = !replaceReadOnly});
     if (!replaceReadOnly)
         checkTarget(dstHost); // it may have turned read-only while the copy was written
     placeCopy(copy);
@@ -944,9 +954,12 @@ void copyHostFile(const QString &srcHost, const QString &dstHost, const QString 
 
 } // namespace hostfs
 
-void copyFile(const QString &source, const QString &destination)
+Result<void> copyFile(const QString &source, const QString &destination)
 {
-    hostfs::copyHostFile(hostfs::readPath(source), hostfs::toHostOrThrow(destination), destination, false);
+    return caught([&] {
+        hostfs::copyHostFile(hostfs::readPath(source), hostfs::toHostOrThrow(destination), destination,
+                             false);
+    });
 }
 
 } // namespace qv

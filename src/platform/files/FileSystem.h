@@ -1,5 +1,7 @@
 #pragma once
 #include "platform/base/FileIdentity.h"
+#include "platform/base/Result.h"
+#include "platform/paths/HostPath.h"
 
 #include <QDateTime>
 #include <QString>
@@ -56,10 +58,10 @@ void forEachDirEntry(const QString &folder, const QString &pattern,
                      ListDetail detail = ListDetail::Full);
 bool wildcardMatch(const QString &pattern, const QString &name);
 
-// Attribute word of a path (throws 53 file / 76 path not found, 70, ...).
-quint32 fileAttributes(const QString &path);
+// Attribute word of a path (fails 53 file / 76 path not found, 70, ...).
+Result<quint32> fileAttributes(const QString &path);
 // Sets the attribute word: ReadOnly and Archive are honoured; other bits ignored.
-void setFileAttributes(const QString &path, quint32 attributes);
+Result<void> setFileAttributes(const QString &path, quint32 attributes);
 void clearArchive(const QString &path);
 // Makes the marks cleared so far permanent and forgets the reads noted for them (the
 // end of a copy or zip step).
@@ -93,14 +95,14 @@ QString pictureReadPath(const QString &path);
 bool folderExists(const QString &path);
 // Creates every missing folder of the path; true when the folder exists afterwards.
 bool makePath(const QString &folder);
-void deleteFile(const QString &path); // throws 53, 70, 75 ...
+Result<void> deleteFile(const QString &path); // fails 53, 70, 75 ...
 
 // Copies the content of source to destination, replacing an existing file there.
 // Written to a temporary name in the destination folder and renamed over the target
 // only when complete, so a failure never harms the previous copy. Keeps the
 // source's modification time and permission bits; never the archive mark.
-// Throws 53 (source missing), 70 (no access / read-only target), 61 (disk full), ...
-void copyFile(const QString &source, const QString &destination);
+// Fails 53 (source missing), 70 (no access / read-only target), 61 (disk full), ...
+Result<void> copyFile(const QString &source, const QString &destination);
 
 // Test seam for the copy: called with the destination and the bytes written so far
 // before each block; may throw a PlatformError (e.g. 61 after N bytes).
@@ -110,14 +112,16 @@ void setCopyFaultHook(CopyFaultHook hook); // empty hook: none
 // Host-layer internals shared by the file and text-file code.
 namespace hostfs
 {
-// Host path of a Windows path; throws 76 (no such drive) or 68 (drive not mounted).
-QString toHostOrThrow(const QString &windowsPath);
+// Host path of a Windows path; fails 76 (no such drive) or 68 (drive not mounted).
+Result<HostPath> hostOf(const QString &windowsPath);
+HostPath toHostOrThrow(const QString &windowsPath);
 // Host path that reading windowsPath takes.
-QString readPath(const QString &windowsPath);
+HostPath readPath(const QString &windowsPath);
 // errno of an operation on hostPath -> runtime number (ENOENT: 53, or 76 when the
 // folder is missing too).
-int errorNumber(const QString &hostPath, int err);
-[[noreturn]] void raise(const QString &hostPath, int err);
+int errorNumber(const HostPath &hostPath, int err);
+HostError failure(const HostPath &hostPath, int err);
+[[noreturn]] void raise(const HostPath &hostPath, int err);
 // The attribute word of a host entry (name for the hidden bit, st_mode for the rest).
 quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear);
 // Opens a host folder for reading, also below the host's path length limit (-1 with
@@ -125,24 +129,17 @@ quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear);
 int openFolder(const QByteArray &hostPath);
 // Replaces hostPath with content through a temporary file and a rename; a read-only
 // target refuses (70). A new file gets the default mode, a replaced one keeps its own.
-void writeAtomically(const QString &hostPath, const QByteArray &content);
+void writeAtomically(const HostPath &hostPath, const QByteArray &content);
 // The copy behind copyFile between host paths (destination: the Windows path the
 // fault hook is told). Holes stay holes; owner and group are kept where the process
 // may, else group and other lose their bits; the identity read is noted for the mark.
 // replaceReadOnly: a read-only copy at the target is replaced too (the mirror's own).
-void copyHostFile(const QString &srcHost, const QString &dstHost, const QString &destination,
+void copyHostFile(const HostPath &srcHost, const HostPath &dstHost, const QString &destination,
                   bool replaceReadOnly);
 
 // copyHostFile in two halves, so the data can be written on another thread and put in
 // place in order on this one.
 CopyFaultHook copyFaultHook();
-// A host path as text (for messages) and as the bytes system calls take: a caller
-// that copies many files converts each path once, not in every call.
-struct HostPath {
-    QString text;
-    QByteArray bytes;
-    static HostPath of(const QString &host);
-};
 // A copy written to a temporary beside its target; the temporary goes with it unless
 // placeCopy put it in place.
 struct WrittenCopy {

@@ -67,52 +67,52 @@ bool createFolder(const QString &path)
     const QString name = lastComponent(path);
     if (name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
         return false;
-    const auto parentHost = DriveTable::current().toHost(parentOf(path));
-    if (!parentHost || !isDir(hostPathBytes(*parentHost), true))
+    const auto parentHost = DriveTable::current().toHost(WinPath(parentOf(path)));
+    if (!parentHost || !isDir(parentHost->bytes(), true))
         return false;
     // A name that differs only in letter case is the same folder on the platform.
     if (folderExists(path) || fileExists(path))
         return false;
-    const QString host = (*parentHost == u"/" ? QString() : *parentHost) + u'/' + name;
+    const QString host = (parentHost->text() == u"/" ? QString() : parentHost->text()) + u'/' + name;
     if (::mkdir(hostPathBytes(host).constData(), 0777) != 0)
         return false;
-    hostcache::noteCreated(*parentHost, name);
+    hostcache::noteCreated(parentHost->text(), name);
     return true;
 }
 
 void renameFolder(const QString &oldPath, const QString &newPath)
 {
-    const auto oldHost = DriveTable::current().toHost(oldPath);
-    if (!oldHost || !isDir(hostPathBytes(*oldHost), false))
+    const auto oldHost = DriveTable::current().toHost(WinPath(oldPath));
+    if (!oldHost || !isDir(oldHost->bytes(), false))
         raiseError(Err::PathNotFound);
     const QString name = lastComponent(newPath);
     if (name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
         raiseError(Err::BadFileName);
-    const auto parentHost = DriveTable::current().toHost(parentOf(newPath));
+    const auto parentHost = DriveTable::current().toHost(WinPath(parentOf(newPath)));
     if (!parentHost)
         raiseError(Err::PathNotFound);
-    const QString newHost = (*parentHost == u"/" ? QString() : *parentHost) + u'/' + name;
-    if (newHost == *oldHost)
+    const QString newHost = (parentHost->text() == u"/" ? QString() : parentHost->text()) + u'/' + name;
+    if (newHost == oldHost->text())
         return;
     // Another entry of the same name (in any letter case) is never replaced.
-    const bool sameEntry = QString::compare(newHost, *oldHost, Qt::CaseInsensitive) == 0;
+    const bool sameEntry = QString::compare(newHost, oldHost->text(), Qt::CaseInsensitive) == 0;
     if (!sameEntry && (folderExists(newPath) || fileExists(newPath)))
         raiseError(58);
     struct stat st;
     if (!sameEntry && ::lstat(hostPathBytes(newHost).constData(), &st) == 0)
         raiseError(58);
-    if (::rename(hostPathBytes(*oldHost).constData(), hostPathBytes(newHost).constData()) != 0)
+    if (::rename(oldHost->bytes().constData(), hostPathBytes(newHost).constData()) != 0)
         PlatformError::raiseErrno(errno, true);
-    hostcache::forget(hostDirOf(*oldHost));
-    hostcache::forget(*parentHost);
+    hostcache::forget(hostDirOf(oldHost->text()));
+    hostcache::forget(parentHost->text());
 }
 
 void deleteFolderForGood(const QString &path)
 {
-    const auto host = DriveTable::current().toHost(path);
+    const auto host = DriveTable::current().toHost(WinPath(path));
     if (!host)
         raiseError(Err::PathNotFound);
-    const QByteArray b = hostPathBytes(*host);
+    const QByteArray &b = host->bytes();
     struct stat st;
     if (::lstat(b.constData(), &st) != 0)
         raiseError(Err::PathNotFound);
@@ -120,14 +120,14 @@ void deleteFolderForGood(const QString &path)
     if (S_ISLNK(st.st_mode)) {
         if (::unlink(b.constData()) != 0)
             PlatformError::raiseErrno(errno, true);
-        hostcache::forget(hostDirOf(*host));
+        hostcache::forget(hostDirOf(host->text()));
         return;
     }
     if (!S_ISDIR(st.st_mode))
         raiseError(Err::PathNotFound);
-    const bool removed = removeTree(*host);
-    hostcache::forget(hostDirOf(*host));
-    hostcache::forget(*host);
+    const bool removed = removeTree(host->text());
+    hostcache::forget(hostDirOf(host->text()));
+    hostcache::forget(host->text());
     if (!removed)
         raiseError(Err::PermissionDenied);
 }
@@ -141,13 +141,12 @@ bool driveReady(QChar letter)
 
 bool folderWithin(const QString &inner, const QString &outer)
 {
-    const std::optional<QString> innerHost = DriveTable::current().toHost(inner);
-    const std::optional<QString> outerHost = DriveTable::current().toHost(outer);
+    const auto innerHost = DriveTable::current().toHost(WinPath(inner));
+    const auto outerHost = DriveTable::current().toHost(WinPath(outer));
     struct stat o, st;
-    if (!innerHost || !outerHost || ::stat(hostPathBytes(*outerHost).constData(), &o) != 0 ||
-        !S_ISDIR(o.st_mode))
+    if (!innerHost || !outerHost || ::stat(outerHost->bytes().constData(), &o) != 0 || !S_ISDIR(o.st_mode))
         return false;
-    QByteArray path = hostPathBytes(*innerHost);
+    QByteArray path = innerHost->bytes();
     int fd;
     while ((fd = ::open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC)) < 0) {
         const qsizetype slash = path.lastIndexOf('/');

@@ -47,9 +47,9 @@ QByteArray encode1252(const QString &text)
     return out;
 }
 
-QByteArray readAll(const QString &host)
+QByteArray readAll(const HostPath &host)
 {
-    const QByteArray b = hostPathBytes(host);
+    const QByteArray &b = host.bytes();
     // Not blocking: a FIFO put in a file's place must be refused, not waited on.
     const int fd = ::open(b.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
@@ -80,7 +80,7 @@ QByteArray readAll(const QString &host)
 }
 
 // Writes all of bytes to fd and closes it.
-void writeAndClose(const QString &host, int fd, const QByteArray &bytes)
+void writeAndClose(const HostPath &host, int fd, const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -98,9 +98,9 @@ void writeAndClose(const QString &host, int fd, const QByteArray &bytes)
         hostfs::raise(host, errno);
 }
 
-void appendBytes(const QString &host, const QByteArray &bytes)
+void appendBytes(const HostPath &host, const QByteArray &bytes)
 {
-    const QByteArray b = hostPathBytes(host);
+    const QByteArray &b = host.bytes();
     struct stat st;
     const bool existed = ::stat(b.constData(), &st) == 0;
     if (existed && !S_ISREG(st.st_mode))
@@ -112,17 +112,18 @@ void appendBytes(const QString &host, const QByteArray &bytes)
     if (fd < 0)
         hostfs::raise(host, errno);
     if (!existed) {
-        const qsizetype slash = host.lastIndexOf(u'/');
-        hostcache::noteCreated(slash <= 0 ? QStringLiteral("/") : host.left(slash), host.mid(slash + 1));
+        const QString &text = host.text();
+        const qsizetype slash = text.lastIndexOf(u'/');
+        hostcache::noteCreated(slash <= 0 ? QStringLiteral("/") : text.left(slash), text.mid(slash + 1));
     }
     writeAndClose(host, fd, bytes);
 }
 
 // The file a rewrite replaces: links followed to their end (a missing end is made).
-QString throughLinks(QString host)
+HostPath throughLinks(HostPath host)
 {
     for (int hops = 0; hops < 40; ++hops) {
-        const QByteArray b = hostPathBytes(host);
+        const QByteArray b = host.bytes();
         struct stat st;
         if (::lstat(b.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
             return host;
@@ -133,14 +134,14 @@ QString throughLinks(QString host)
         target.truncate(n);
         if (!target.startsWith('/'))
             target = b.left(b.lastIndexOf('/') + 1) + target;
-        host = hostPathFromBytes(target);
+        host = HostPath(target);
     }
     raiseError(Err::PathFileAccess); // a loop of links
 }
 
-void writeInPlace(const QString &host, const QByteArray &bytes)
+void writeInPlace(const HostPath &host, const QByteArray &bytes)
 {
-    const int fd = ::open(hostPathBytes(host).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int fd = ::open(host.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
         hostfs::raise(host, errno);
     writeAndClose(host, fd, bytes);
@@ -148,10 +149,10 @@ void writeInPlace(const QString &host, const QByteArray &bytes)
 
 // Replaces the file's content, keeping what kind of file it is, its mode and owner.
 // Not QSaveFile: its rename parts a file from its other names and gives it the writer's owner.
-void rewrite(const QString &host, const QByteArray &bytes)
+void rewrite(const HostPath &host, const QByteArray &bytes)
 {
-    const QString target = throughLinks(host);
-    const QByteArray b = hostPathBytes(target);
+    const HostPath target = throughLinks(host);
+    const QByteArray &b = target.bytes();
     struct stat st;
     if (::lstat(b.constData(), &st) != 0) {
         hostfs::writeAtomically(target, bytes);
@@ -181,10 +182,10 @@ bool endsLine(const QByteArray &bytes)
 // Appends text to the file at host in the file's own encoding, converting a
 // Windows-1252 file to UTF-8 first when the text does not fit it. A last line
 // without a line end is ended first: the text must not join it.
-void appendText(const QString &host, QString text)
+void appendText(const HostPath &host, QString text)
 {
     struct stat st;
-    const bool exists = ::stat(hostPathBytes(host).constData(), &st) == 0 && st.st_size > 0;
+    const bool exists = ::stat(host.c_str(), &st) == 0 && st.st_size > 0;
     if (!exists) {
         appendBytes(host, encodeCodePage(text));
         return;

@@ -314,7 +314,14 @@ DriveTable DriveTable::parse(const QString &spec)
     return t;
 }
 
-std::optional<QString> DriveTable::toHost(const QString &windowsPath) const
+std::optional<HostPath> DriveTable::toHost(const WinPath &windowsPath) const
+{
+    if (auto text = hostText(windowsPath.text()))
+        return HostPath::fromText(*text);
+    return std::nullopt;
+}
+
+std::optional<QString> DriveTable::hostText(const QString &windowsPath) const
 {
     if (windowsPath.size() < 2 || windowsPath.at(1) != u':' || !hostCanCarry(windowsPath))
         return std::nullopt;
@@ -374,11 +381,11 @@ std::optional<QString> DriveTable::toHost(const QString &windowsPath) const
     return resolved;
 }
 
-std::optional<QString> DriveTable::toWindows(const QString &hostPath) const
+std::optional<WinPath> DriveTable::toWindows(const HostPath &hostPath) const
 {
-    if (!hostPath.startsWith(u'/'))
+    if (!hostPath.text().startsWith(u'/'))
         return std::nullopt;
-    const QString path = QDir::cleanPath(hostPath);
+    const QString path = QDir::cleanPath(hostPath.text());
     const Drive *best = nullptr;
     for (const Drive &d : m_drives) {
         if (!d.mounted || d.hostDir.isEmpty())
@@ -394,7 +401,7 @@ std::optional<QString> DriveTable::toWindows(const QString &hostPath) const
     if (rest.contains(u'\\'))
         return std::nullopt;
     rest.replace(u'/', u'\\');
-    return WinPath::driveRootOf(best->letter) + rest;
+    return WinPath(WinPath::driveRootOf(best->letter) + rest);
 }
 
 // ---------------------------------------------------------------------------------
@@ -628,7 +635,7 @@ QString programFolder()
         QString host = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
         if (host.isEmpty())
             host = QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
-        dir = DriveTable::current().toWindows(host).value_or(QString());
+        dir = DriveTable::current().toWindows(HostPath::fromText(host)).value_or(WinPath()).text();
     }
     dir = WinPath(dir).withoutTrailingSeparator().text();
     lock.relock();
@@ -643,12 +650,12 @@ QString realSpelling(const QString &windowsPath)
     const DriveTable &table = DriveTable::current();
     const Drive *d =
         windowsPath.size() >= 2 && windowsPath.at(1) == u':' ? table.drive(windowsPath.at(0)) : nullptr;
-    const auto host = d ? table.toHost(windowsPath) : std::nullopt;
+    const auto host = d ? table.toHost(WinPath(windowsPath)) : std::nullopt;
     if (!host)
         return windowsPath;
     // Through the path's own drive: another drive's folder may hold it too.
     const QString root = d->hostDir == u"/" ? QString() : d->hostDir;
-    const QString clean = QDir::cleanPath(*host);
+    const QString clean = QDir::cleanPath(host->text());
     if (clean != d->hostDir && !clean.startsWith(root + u'/'))
         return windowsPath;
     QString rest = clean.mid(root.size() + 1);
@@ -660,8 +667,9 @@ QString realSpelling(const QString &windowsPath)
 
 QString pathWithHost(const QString &windowsPath)
 {
-    const auto host = windowsPath.isEmpty() ? std::nullopt : DriveTable::current().toHost(windowsPath);
-    return host ? windowsPath + " (" + QDir::cleanPath(*host) + ')' : windowsPath;
+    const auto host =
+        windowsPath.isEmpty() ? std::nullopt : DriveTable::current().toHost(WinPath(windowsPath));
+    return host ? windowsPath + " (" + QDir::cleanPath(host->text()) + ')' : windowsPath;
 }
 
 QString localAppDataFolder()
@@ -672,7 +680,7 @@ QString localAppDataFolder()
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (data.isEmpty())
         return {};
-    return DriveTable::current().toWindows(data).value_or(QString());
+    return DriveTable::current().toWindows(HostPath::fromText(data)).value_or(WinPath()).text();
 }
 
 QString environmentVariable(const QString &name)

@@ -1,4 +1,7 @@
 #pragma once
+#include "platform/paths/HostPath.h"
+#include "platform/paths/WinPath.h"
+
 #include <QChar>
 #include <QString>
 #include <optional>
@@ -49,11 +52,12 @@ public:
     // nothing is kept as written (so a path to a file yet to be made resolves).
     // Empty result: no such drive, not a drive path, or a path no host path can hold
     // (see hostCanCarry): such a path is refused, never cut short.
-    std::optional<QString> toHost(const QString &windowsPath) const;
+    std::optional<HostPath> toHost(const WinPath &windowsPath) const;
     // Host path -> Windows path through the drive with the longest prefix.
-    std::optional<QString> toWindows(const QString &hostPath) const;
+    std::optional<WinPath> toWindows(const HostPath &hostPath) const;
 
 private:
+    std::optional<QString> hostText(const QString &windowsPath) const;
     std::vector<Drive> m_drives;
 };
 
@@ -79,7 +83,7 @@ QString environmentVariable(const QString &name);
 // drive reaches it).
 QString localAppDataFolder();
 
-// Host paths travel as QString; the file system's bytes are UTF-8 where valid, and
+// A host path's text form (HostPath::text): the file system's bytes are UTF-8 where valid, and
 // every byte of an invalid sequence is carried as the lone surrogate U+DC00 + byte,
 // so any host name converts back to the very same bytes.
 QByteArray hostPathBytes(const QString &hostPath);

@@ -111,9 +111,9 @@ void startFoundFolders(const QString &driveDir)
     g_foundDriveDir = driveDir;
 }
 
-void rememberFoundFolder(const QString &windowsFolder, const QString &host)
+void rememberFoundFolder(const QString &windowsFolder, const HostPath &host)
 {
-    g_foundFolders.insert(windowsFolder, host);
+    g_foundFolders.insert(windowsFolder, host.text());
 }
 
 } // namespace qv

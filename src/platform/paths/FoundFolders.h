@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/paths/HostPath.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -22,7 +24,7 @@ constexpr char16_t kCarryEscape = 0xF05B;
 // follows reaches each found file by its exact name without resolving a path again.
 // driveDir: the host folder of the scanned drive (a changed table forgets them).
 void startFoundFolders(const QString &driveDir);
-void rememberFoundFolder(const QString &windowsFolder, const QString &host);
+void rememberFoundFolder(const QString &windowsFolder, const HostPath &host);
 
 // Host location of a file in a folder the last scan read: the name exactly as written
 // (never matched without regard to case), a carried "\" put back.

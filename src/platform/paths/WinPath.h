@@ -12,7 +12,7 @@ class WinPath
 {
 public:
     WinPath() = default;
-    WinPath(QString text) : m_text(std::move(text)) {} // NOLINT: implicit on purpose
+    explicit WinPath(QString text) : m_text(std::move(text)) {}
 
     const QString &text() const & { return m_text; }
     QString text() && { return std::move(m_text); }

@@ -44,6 +44,12 @@ bool leadsInto(int parent, const char *name, const WalkRules &rules)
 
 FolderListing readOpened(int dfd, const WalkRules &rules, bool keep);
 
+FolderListing readFolderBytes(const QByteArray &hostPath, const WalkRules &rules)
+{
+    const int dfd = hostfs::openFolder(hostPath);
+    return dfd < 0 ? FolderListing() : readOpened(dfd, rules, false);
+}
+
 } // namespace
 
 AncestryPtr foldersUpFrom(int fd)
@@ -63,10 +69,9 @@ AncestryPtr foldersUpFrom(int fd)
     return chain;
 }
 
-FolderListing readFolder(const QByteArray &hostPath, const WalkRules &rules)
+FolderListing readFolder(const HostPath &hostPath, const WalkRules &rules)
 {
-    const int dfd = hostfs::openFolder(hostPath);
-    return dfd < 0 ? FolderListing() : readOpened(dfd, rules, false);
+    return readFolderBytes(hostPath.bytes(), rules);
 }
 
 FolderListing readFolderAt(int parent, const char *name, const WalkRules &rules, bool keep)
@@ -150,12 +155,12 @@ FolderListing readOpened(int dfd, const WalkRules &rules, bool keep)
 
 } // namespace
 
-bool stillThere(const FolderListing &listing, const QByteArray &hostPath)
+bool stillThere(const FolderListing &listing, const HostPath &hostPath)
 {
     struct stat st;
-    return hostPath.size() < PATH_MAX ? ::stat(hostPath.constData(), &st) == 0 &&
-                                            st.st_dev == listing.device && st.st_ino == listing.inode
-                                      : true; // too long to look up in one call: taken as read
+    return hostPath.bytes().size() < PATH_MAX ? ::stat(hostPath.c_str(), &st) == 0 &&
+                                                    st.st_dev == listing.device && st.st_ino == listing.inode
+                                              : true; // too long to look up in one call: taken as read
 }
 
 struct FolderReadAhead::OpenFolder {
@@ -170,10 +175,10 @@ struct FolderReadAhead::OpenFolder {
     OpenFolder &operator=(const OpenFolder &) = delete;
 };
 
-FolderReadAhead::FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules,
+FolderReadAhead::FolderReadAhead(const HostPath &rootHost, bool recursive, const WalkRules &rules,
                                  BeforeRead beforeRead)
     : m_recursive(recursive),
-      m_beforeRead(std::move(beforeRead)), m_pending{{rootHost, std::string(), nullptr, rules}},
+      m_beforeRead(std::move(beforeRead)), m_pending{{rootHost.bytes(), std::string(), nullptr, rules}},
       m_thread([this] { walk(); })
 {
 }
@@ -261,7 +266,7 @@ FolderListing FolderReadAhead::readUnlocked(const Pending &folder, std::vector<P
     // Opened in the parent's descriptor: a path from the top would cost its depth.
     const char *name = folder.host.constData() + folder.host.lastIndexOf('/') + 1;
     FolderListing listing = folder.parent ? readFolderAt(folder.parent->fd, name, folder.rules, m_recursive)
-                                          : readFolder(folder.host, folder.rules);
+                                          : readFolderBytes(folder.host, folder.rules);
     if (!folder.parent && m_recursive && listing.opened)
         listing.descriptor = hostfs::openFolder(folder.host);
     std::shared_ptr<OpenFolder> self;

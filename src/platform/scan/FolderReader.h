@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/base/FileIdentity.h"
+#include "platform/paths/HostPath.h"
 
 #include <QByteArray>
 #include <QString>
@@ -71,12 +72,12 @@ struct FolderListing {
     }
 };
 
-FolderListing readFolder(const QByteArray &hostPath, const WalkRules &rules = {});
+FolderListing readFolder(const HostPath &hostPath, const WalkRules &rules = {});
 // The same for a folder by its name in an open parent; keep: leave the listing's
 // descriptor open.
 FolderListing readFolderAt(int parent, const char *name, const WalkRules &rules, bool keep);
 // Whether the folder read is still the one at hostPath.
-bool stillThere(const FolderListing &listing, const QByteArray &hostPath);
+bool stillThere(const FolderListing &listing, const HostPath &hostPath);
 
 // Reads a folder tree on a second thread in the order a depth-first walk lists it
 // (each folder's subfolders in the order the folder lists them), a bounded way ahead
@@ -90,7 +91,7 @@ class FolderReadAhead
 public:
     // Called with a folder's relative path just before either thread reads it (for tests).
     using BeforeRead = std::function<void(const std::string &relative)>;
-    FolderReadAhead(const QByteArray &rootHost, bool recursive, const WalkRules &rules = {},
+    FolderReadAhead(const HostPath &rootHost, bool recursive, const WalkRules &rules = {},
                     BeforeRead beforeRead = {});
     ~FolderReadAhead();
     // The listing of the folder at relative ("" for the root; "a/b" below it), once

@@ -24,21 +24,20 @@ TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
     const Drive *d = root.size() >= 2 ? DriveTable::current().drive(root.at(0)) : nullptr;
     startFoundFolders(d ? d->hostDir : QString());
     struct stat st;
-    if (const auto host = avoid.isEmpty() ? std::nullopt : DriveTable::current().toHost(avoid))
-        if (::stat(hostPathBytes(*host).constData(), &st) == 0) {
+    if (const auto host = avoid.isEmpty() ? std::nullopt : DriveTable::current().toHost(WinPath(avoid)))
+        if (::stat(host->c_str(), &st) == 0) {
             m_rules.avoid = true;
             m_rules.avoidDevice = st.st_dev;
             m_rules.avoidInode = st.st_ino;
-            m_rules.avoidUp = foldersUpFrom(hostfs::openFolder(hostPathBytes(*host)));
+            m_rules.avoidUp = foldersUpFrom(hostfs::openFolder(host->bytes()));
         }
     Folder folder;
-    if (const auto host = DriveTable::current().toHost(root))
-        folder.host = *host;
+    if (auto host = DriveTable::current().toHost(WinPath(root)))
+        folder.host = std::move(*host);
     if (!folder.host.isEmpty()) {
         // The tree is read on a second thread while the catalog rows are read here.
-        m_readAhead = std::make_unique<FolderReadAhead>(hostPathBytes(folder.host), recursive, m_rules);
-        m_rows.push_back(
-            std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(folder.host))));
+        m_readAhead = std::make_unique<FolderReadAhead>(folder.host, recursive, m_rules);
+        m_rows.push_back(std::make_unique<marks::FolderRows>(marks::locateFolder(folder.host.bytes())));
     }
     m_folders.emplace(root, std::move(folder));
 }
@@ -65,7 +64,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
         m_unreadable.push_back(folder.relative);
         return false;
     };
-    const QByteArray hostPath = hostPathBytes(folder.host);
+    const HostPath &hostPath = folder.host;
     std::optional<FolderListing> ahead = m_readAhead ? m_readAhead->take(folder.relative) : std::nullopt;
     // A folder gone since it was read ahead is met as the walk would meet it now.
     WalkRules rules = m_rules;
@@ -87,13 +86,13 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
     if (std::any_of(listing.entries.begin(), listing.entries.end(),
                     [](const FolderListing::Entry &x) { return !x.isFolder; }))
         rememberFoundFolder(folderPath, folder.host);
-    const QString hostPrefix = folder.host == u"/" ? folder.host : folder.host + u'/';
+    const QString hostPrefix = folder.host.text() == u"/" ? folder.host.text() : folder.host.text() + u'/';
     const std::string relPrefix = folder.relative.empty() ? std::string() : folder.relative + '/';
     const std::string rowsPrefix = folder.rowsRelative.empty() ? std::string() : folder.rowsRelative + '/';
     std::string relative = rowsPrefix;
     marks::FolderRows *rows = m_rows.empty() ? nullptr : m_rows[folder.rows].get();
     ScanEntry e;
-    e.hostFolder = hostPath;
+    e.hostFolder = hostPath.bytes();
     for (const FolderListing::Entry &entry : listing.entries) {
         const std::string_view n = listing.name(entry);
         const QString &hostName = entry.hostName;
@@ -122,14 +121,13 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
             e.mtimeNs = entry.identity.mtimeNs;
         }
         if (e.walk) {
-            Folder sub{hostPrefix + hostName, relPrefix + std::string(n), listing.ancestry, folder.rows,
-                       rowsPrefix + std::string(n)};
+            Folder sub{HostPath::fromText(hostPrefix + hostName), relPrefix + std::string(n),
+                       listing.ancestry, folder.rows, rowsPrefix + std::string(n)};
             // Files reached through a link keep the marks of the files it leads to.
             if (entry.isLink) {
                 sub.rows = m_rows.size();
                 sub.rowsRelative.clear();
-                m_rows.push_back(
-                    std::make_unique<marks::FolderRows>(marks::locateFolder(hostPathBytes(sub.host))));
+                m_rows.push_back(std::make_unique<marks::FolderRows>(marks::locateFolder(sub.host.bytes())));
             }
             m_folders.emplace(e.path + u'\\', std::move(sub));
         }

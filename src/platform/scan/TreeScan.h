@@ -57,7 +57,7 @@ public:
 
 private:
     struct Folder {
-        QString host;         // no trailing "/" (except the root "/")
+        HostPath host;        // no trailing "/" (except the root "/")
         std::string relative; // below the scan's root, "" for the root itself
         AncestryPtr above;
         std::size_t rows = 0;     // its files' marks: m_rows[rows] (a followed link has its own)

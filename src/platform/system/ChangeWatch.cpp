@@ -16,8 +16,8 @@ namespace qv
 ChangeWatch::ChangeWatch(const QString &windowsFolder, QObject *parent)
     : QObject(parent), m_watcher(std::make_unique<QFileSystemWatcher>()), m_folder(windowsFolder)
 {
-    if (const auto host = DriveTable::current().toHost(windowsFolder))
-        m_valid = m_watcher->addPath(*host);
+    if (const auto host = DriveTable::current().toHost(WinPath(windowsFolder)))
+        m_valid = m_watcher->addPath(host->text());
     connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, [this] { m_changed = true; });
 }
 
@@ -34,17 +34,17 @@ void moveToTrash(const QString &windowsPath, bool *wentToTrash)
 {
     if (wentToTrash)
         *wentToTrash = false;
-    const auto host = DriveTable::current().toHost(windowsPath);
-    const QFileInfo info(host.value_or(QString()));
+    const auto host = DriveTable::current().toHost(WinPath(windowsPath));
+    const QFileInfo info(host ? host->text() : QString());
     if (!host || (!info.exists() && !info.isSymLink()))
         raiseError(Err::FileNotFound);
-    if (QFile::moveToTrash(*host)) {
+    if (QFile::moveToTrash(host->text())) {
         if (wentToTrash)
             *wentToTrash = true;
         return;
     }
-    const bool removed =
-        info.isDir() && !info.isSymLink() ? QDir(*host).removeRecursively() : QFile::remove(*host);
+    const bool removed = info.isDir() && !info.isSymLink() ? QDir(host->text()).removeRecursively()
+                                                           : QFile::remove(host->text());
     if (!removed)
         raiseError(Err::PermissionDenied);
 }

@@ -24,7 +24,10 @@ const QString kLockName = QStringLiteral(".qvbackup.lock");
 std::optional<QString> programFolderHost()
 {
     const QString pf = programFolder();
-    return pf.isEmpty() ? std::nullopt : DriveTable::current().toHost(pf);
+    if (pf.isEmpty())
+        return std::nullopt;
+    const auto host = DriveTable::current().toHost(WinPath(pf));
+    return host ? std::optional<QString>(host->text()) : std::nullopt;
 }
 
 bool writableHere(const QString &host)
@@ -59,15 +62,16 @@ Moved moveFiles(const QString &fromHost, bool copyOnly, const std::function<bool
         }
         if (!keep(f.fileName()))
             continue;
-        const auto target = DriveTable::current().toHost(dataFile(f.fileName()));
-        if (!target)
+        const auto targetHost = DriveTable::current().toHost(WinPath(dataFile(f.fileName())));
+        if (!targetHost)
             continue;
-        if (QFileInfo::exists(*target)) {
+        const QString target = targetHost->text();
+        if (QFileInfo::exists(target)) {
             m.kept << f.fileName();
             continue;
         }
         // QFile::rename copies across file systems.
-        if (copyOnly ? QFile::copy(f.filePath(), *target) : QFile::rename(f.filePath(), *target))
+        if (copyOnly ? QFile::copy(f.filePath(), target) : QFile::rename(f.filePath(), target))
             m.names << f.fileName();
     }
     return m;
@@ -125,12 +129,12 @@ QString dataFolder(DataKind kind)
     if (dataInProgramFolder())
         return programFolder();
     const QString host = userFolderHost(kind);
-    const auto windows = DriveTable::current().toWindows(host);
+    const auto windows = DriveTable::current().toWindows(HostPath::fromText(host));
     if (!windows)
         return programFolder();
     if (!QFileInfo::exists(host) && QDir().mkpath(host))
         QFile::setPermissions(host, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return *windows;
+    return windows->text();
 }
 
 QString dataFile(const QString &fileName)
@@ -159,14 +163,16 @@ int moveOldDataFiles(const QString &errorLogName)
     const QString appData = localAppDataFolder();
     if (pf.size() > 3 && !appData.isEmpty()) {
         const WinPath store = WinPath(appData) / QStringLiteral("VirtualStore");
-        const auto storeHost = DriveTable::current().toHost(store.text());
-        const auto mirror = DriveTable::current().toHost((store / pf.mid(3)).text());
-        if (storeHost && mirror && QFileInfo(*mirror).isDir()) {
-            const Moved m = moveFiles(*mirror, false, [](const QString &) { return true; });
-            noteMove(errorLogName, *mirror, m, false);
+        const auto storeHost = DriveTable::current().toHost(store);
+        const auto mirrorHost = DriveTable::current().toHost(store / pf.mid(3));
+        const QString mirror = mirrorHost ? mirrorHost->text() : QString();
+        if (storeHost && mirrorHost && QFileInfo(mirror).isDir()) {
+            const Moved m = moveFiles(mirror, false, [](const QString &) { return true; });
+            noteMove(errorLogName, mirror, m, false);
             count += int(m.names.size());
             // The emptied mirror goes, up to VirtualStore itself.
-            for (QString dir = *mirror; dir.size() >= storeHost->size(); dir = QFileInfo(dir).absolutePath())
+            for (QString dir = mirror; dir.size() >= storeHost->text().size();
+                 dir = QFileInfo(dir).absolutePath())
                 if (!QDir().rmdir(dir))
                     break;
         }

@@ -35,10 +35,10 @@ void startTextViewer(const QString &windowsPath)
     const QString program = viewerProgram();
     if (program.isEmpty())
         raiseError(Err::FileNotFound);
-    const auto mapped = DriveTable::current().toHost(windowsPath);
+    const auto mapped = DriveTable::current().toHost(WinPath(windowsPath));
     if (!mapped && !hostCanCarry(windowsPath))
         raiseError(Err::PathNotFound);
-    const QString host = mapped.value_or(windowsPath);
+    const QString host = mapped ? mapped->text() : windowsPath;
     // The program is there but would not run (not a program, no rights...): that is
     // not a missing program.
     if (!QProcess::startDetached(program, {host}))
@@ -54,8 +54,9 @@ QString windowsFolder()
         return customary;
     const QString program = viewerProgram();
     if (!program.isEmpty())
-        if (const auto w = DriveTable::current().toWindows(QFileInfo(program).absolutePath()))
-            return *w;
+        if (const auto w =
+                DriveTable::current().toWindows(HostPath::fromText(QFileInfo(program).absolutePath())))
+            return w->text();
     return customary;
 }
 

@@ -82,11 +82,11 @@ qsizetype entryDepthOf(const QString &windowsPath, const QString &rootFolder)
 {
     qv::WinPath path(windowsPath);
     if (!rootFolder.isEmpty()) {
-        const qv::WinPath root =
-            rootFolder.endsWith(u'/') ? rootFolder : qv::WinPath(rootFolder).withTrailingSeparator();
+        const qv::WinPath root = rootFolder.endsWith(u'/') ? qv::WinPath(rootFolder)
+                                                           : qv::WinPath(rootFolder).withTrailingSeparator();
         // Outside the root folder only the drive is dropped.
         if (windowsPath.size() > root.text().size() && path.startsWith(root))
-            path = path.relativeTo(root);
+            path = qv::WinPath(path.relativeTo(root));
     }
     return path.resolvedNames().size();
 }
@@ -258,10 +258,10 @@ std::uint32_t externalAttributes(const Item &item)
 
 std::optional<QByteArray> hostPathOf(const QString &windowsPath)
 {
-    const std::optional<QString> host = qv::DriveTable::current().toHost(windowsPath);
+    const std::optional<qv::HostPath> host = qv::DriveTable::current().toHost(qv::WinPath(windowsPath));
     if (!host || host->isEmpty())
         return std::nullopt;
-    return qv::hostPathBytes(*host); // names that are not valid UTF-8 keep their bytes
+    return host->bytes(); // names that are not valid UTF-8 keep their bytes
 }
 
 // One attempt at the archive. Workers read and compress ahead; libzip pulls their
