@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 kind=${1:?address or thread}
 dir=build-$kind
 launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_SANITIZE="$kind" -DQV_WERROR=ON \
   "${launcher[@]}" >/dev/null
 tests=()
