@@ -24,7 +24,9 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 failed=()
 for t in "${tests[@]}"; do
   echo "== $kind: $t"
-  "$dir/tests/$t" --gtest_filter='-*.Slow*' --gtest_brief=1 || failed+=("$t")
+  # Processor-time bounds do not hold under instrumentation.
+  "$dir/tests/$t" --gtest_filter='-*.Slow*:MountTableTest.ReadInLinearTime*' --gtest_brief=1 ||
+    failed+=("$t")
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "failed under $kind: ${failed[*]}" >&2
