@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 kind=${1:?address or thread}
 dir=build-$kind
 launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_SANITIZE="$kind" -DQV_WERROR=ON \
   "${launcher[@]}" >/dev/null
 tests=()
@@ -21,7 +24,9 @@ export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 failed=()
 for t in "${tests[@]}"; do
   echo "== $kind: $t"
-  "$dir/tests/$t" --gtest_filter='-*.Slow*' --gtest_brief=1 || failed+=("$t")
+  # Processor-time bounds do not hold under instrumentation.
+  "$dir/tests/$t" --gtest_filter='-*.Slow*:MountTableTest.ReadInLinearTime*' --gtest_brief=1 ||
+    failed+=("$t")
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "failed under $kind: ${failed[*]}" >&2

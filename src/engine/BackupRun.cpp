@@ -78,9 +78,8 @@ TemplateOutcome &BackupRun::beginTemplate()
 void BackupRun::backupStep()
 {
     s.outcome.started = true;
-    if (s.optAlle.value) {
-        m_copier.General_Kopier();
-    } else if (s.chkZip.value) {
+    // Zip applies to "only changed files"; "all files" always copies.
+    if (!s.optAlle.value && s.chkZip.value) {
         if (!m_zip.General_ZipBackup())
             s.Avbrutt = true;
     } else {

@@ -14,7 +14,7 @@ namespace
 {
 QString findingText(const verify::Finding &f, const QString &fra, const QString &backup)
 {
-    const QString path =
+    QString path =
         f.relative.isEmpty() ? backup : (WinPath(fra) / verify::relativeText(f.relative)).text();
     switch (f.kind) {
     case verify::Finding::Missing:

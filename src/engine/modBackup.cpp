@@ -82,14 +82,14 @@ QString General_KortSti(const std::function<int(const QString &)> &textWidth, co
     const QString head = above.size() > 1 ? above.chopped(1) : QString();
     // Keep as much of the start as fits, then "...\" and the last component.
     for (qsizetype k = head.size(); k >= 1; --k) {
-        const QString candidate = (WinPath(head.left(k) + ellipsis) / last).text();
+        QString candidate = (WinPath(head.left(k) + ellipsis) / last).text();
         if (fits(candidate))
             return candidate;
     }
     // Not even the last component fits whole: cut it from the end.
     const QString start = head.isEmpty() ? QString() : head.left(3);
     for (qsizetype k = last.size(); k >= 0; --k) {
-        const QString candidate = start + ellipsis + last.left(k);
+        QString candidate = start + ellipsis + last.left(k);
         if (fits(candidate))
             return candidate;
     }
