@@ -14,8 +14,7 @@ namespace
 {
 QString findingText(const verify::Finding &f, const QString &fra, const QString &backup)
 {
-    QString path =
-        f.relative.isEmpty() ? backup : (WinPath(fra) / verify::relativeText(f.relative)).text();
+    QString path = f.relative.isEmpty() ? backup : (WinPath(fra) / verify::relativeText(f.relative)).text();
     switch (f.kind) {
     case verify::Finding::Missing:
         return "Mangler i backupen: " + path;
