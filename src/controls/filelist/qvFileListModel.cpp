@@ -271,7 +271,6 @@ namespace
 struct Keyed {
     quint64 head;
     quint32 position; // in the order shown before the sort
-    quint32 id;
     bool folder;
 };
 
@@ -294,37 +293,37 @@ std::vector<quint32> qvFileListModel::sortedOrder(int column, const std::vector<
     const quint32 ids = m_sourceCount + quint32(m_rows.size());
     const quint32 half = ids / 2;
     std::string blocks[2];
-    std::vector<quint32> offset(ids), length(ids);
+    std::vector<quint32> end(ids); // where each id's key ends in its block
     const auto makeKeys = [&](quint32 from, quint32 to, std::string &bytes) {
         // Names in the order of the user's language, by their collation keys; the
         // other columns by their texts without regard to case.
         const NameKeys names;
         for (quint32 id = from; id < to; ++id) {
             const QString t = textOfId(id, column);
-            offset[id] = quint32(bytes.size());
             if (column == 0)
                 names.append(t, bytes);
             else
                 appendFolded(t, bytes);
-            length[id] = quint32(bytes.size() - offset[id]);
+            end[id] = quint32(bytes.size());
         }
     };
     std::thread second(makeKeys, half, ids, std::ref(blocks[1]));
     makeKeys(0, half, blocks[0]);
     second.join();
     const auto key = [&](quint32 id) {
-        return std::string_view(blocks[id < half ? 0 : 1]).substr(offset[id], length[id]);
+        const quint32 start = id == 0 || id == half ? 0 : end[id - 1];
+        return std::string_view(blocks[id < half ? 0 : 1]).substr(start, end[id] - start);
     };
 
     std::vector<Keyed> items(n);
     for (size_t i = 0; i < n; ++i)
-        items[i] = {headOf(key(m_order[i])), quint32(i), m_order[i], folder[i] != 0};
+        items[i] = {headOf(key(m_order[i])), quint32(i), folder[i] != 0};
     const auto before = [&](const Keyed &a, const Keyed &b) {
         if (a.folder != b.folder)
             return a.folder;
         if (a.head != b.head)
             return descending ? a.head > b.head : a.head < b.head;
-        if (const int c = key(a.id).compare(key(b.id)); c != 0)
+        if (const int c = key(m_order[a.position]).compare(key(m_order[b.position])); c != 0)
             return descending ? c > 0 : c < 0;
         return a.position < b.position; // equal keys keep their order
     };
