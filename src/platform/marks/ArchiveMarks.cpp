@@ -284,21 +284,30 @@ public:
             check(rc);
         }
         if (identity && destination >= 0) {
-            sqlite3_stmt *q = statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
-            if (!q)
+            const int rc = putRow(folder, name, destination, *identity);
+            if (rc == SQLITE_MISUSE)
                 return;
-            sqlite3_bind_int64(q, 1, folder);
-            sqlite3_bind_blob(q, 2, name.data(), int(name.size()), SQLITE_STATIC);
-            sqlite3_bind_int64(q, 3, destination);
-            sqlite3_bind_int64(q, 4, sqlite3_int64(identity->inode));
-            sqlite3_bind_int64(q, 5, identity->size);
-            sqlite3_bind_int64(q, 6, identity->mtimeNs);
-            sqlite3_bind_int64(q, 7, identity->ctimeNs);
-            const int rc = sqlite3_step(q);
-            sqlite3_reset(q);
             check(rc);
         }
         commitIfDue();
+    }
+
+    // Writes one file's row; SQLITE_MISUSE when the statement cannot be made.
+    int putRow(std::int64_t folder, std::string_view name, std::int64_t destination, const FileIdentity &id)
+    {
+        sqlite3_stmt *q = statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
+        if (!q)
+            return SQLITE_MISUSE;
+        sqlite3_bind_int64(q, 1, folder);
+        sqlite3_bind_blob(q, 2, name.data(), int(name.size()), SQLITE_STATIC);
+        sqlite3_bind_int64(q, 3, destination);
+        sqlite3_bind_int64(q, 4, sqlite3_int64(id.inode));
+        sqlite3_bind_int64(q, 5, id.size);
+        sqlite3_bind_int64(q, 6, id.mtimeNs);
+        sqlite3_bind_int64(q, 7, id.ctimeNs);
+        const int rc = sqlite3_step(q);
+        sqlite3_reset(q);
+        return rc;
     }
 
     // Deletes the rows of every destination but those kept (and the rows for all),
@@ -531,31 +540,17 @@ private:
             sqlite3_finalize(q);
             return;
         }
-        const QByteArray runDestination = std::exchange(g_destination, QByteArray());
         while (sqlite3_step(q) == SQLITE_ROW) {
             const std::string_view volume = viewOf(q, 0), path = viewOf(q, 1), destination = viewOf(q, 2);
-            g_destination = QByteArray(destination.data(), qsizetype(destination.size()));
-            const Location where{QByteArray(volume.data(), qsizetype(volume.size())),
-                                 QByteArray(path.data(), qsizetype(path.size()))};
-            const FileIdentity id = identityAt(q, 3);
-            const auto [folderPath, name] = split(where.path);
-            const std::int64_t folder = folderId(where.volume, folderPath, true);
-            const std::int64_t dest = destinationId(g_destination, true);
-            sqlite3_stmt *add =
-                statement(m_upsert, "INSERT OR REPLACE INTO file_marks VALUES(?,?,?,?,?,?,?)");
-            if (folder == 0 || dest < 0 || !add)
-                continue;
-            sqlite3_bind_int64(add, 1, folder);
-            sqlite3_bind_blob(add, 2, name.data(), int(name.size()), SQLITE_STATIC);
-            sqlite3_bind_int64(add, 3, dest);
-            sqlite3_bind_int64(add, 4, sqlite3_int64(id.inode));
-            sqlite3_bind_int64(add, 5, id.size);
-            sqlite3_bind_int64(add, 6, id.mtimeNs);
-            sqlite3_bind_int64(add, 7, id.ctimeNs);
-            sqlite3_step(add);
-            sqlite3_reset(add);
+            const QByteArray pathBytes(path.data(), qsizetype(path.size()));
+            const auto [folderPath, name] = split(pathBytes);
+            const std::int64_t folder =
+                folderId(QByteArray(volume.data(), qsizetype(volume.size())), folderPath, true);
+            const std::int64_t dest =
+                destinationId(QByteArray(destination.data(), qsizetype(destination.size())), true);
+            if (folder != 0 && dest >= 0)
+                putRow(folder, name, dest, identityAt(q, 3));
         }
-        g_destination = runDestination;
         sqlite3_finalize(q);
         execPatiently(m_db, "DROP TABLE marks_by_destination");
         m_inTransaction = false;
