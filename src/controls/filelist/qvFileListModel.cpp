@@ -64,11 +64,9 @@ int qvFileListModel::sourceRow(int i) const
 QString qvFileListModel::text(int i, int column) const
 {
     const quint32 id = m_order[size_t(i)];
-    if (id < m_sourceCount && id != m_cachedId)
-        return column == 0 ? (m_textOf ? m_textOf(m_source->path(int(id))) : m_source->path(int(id)))
-                           : m_source->text(int(id), column);
-    const Row &r = byId(id);
-    return column == 0 ? r.text : r.sub[column - 1];
+    if (id != m_cachedId)
+        return textOfId(id, column);
+    return column == 0 ? m_cached.text : m_cached.sub[column - 1];
 }
 
 qsizetype qvFileListModel::textLength(int i, int column) const
