@@ -137,6 +137,22 @@ TEST_F(MarkCatalogTest, AStopFromOutsideSkipsTheLastSyncAndLeavesThoseMarksSet)
     EXPECT_FALSE(marks::isClear(kFile, identity()));
 }
 
+TEST_F(MarkCatalogTest, EachCommitSyncsWhatWasPlacedSinceTheLastOneInTheSameFolderToo)
+{
+    int syncs = 0;
+    durable::setSyncHook([&](durable::What, int) {
+        ++syncs;
+        return 0;
+    });
+    const auto noHook = qScopeGuard([] { durable::setSyncHook({}); });
+    for (const char *copy : {"/a", "/b", "/c"}) {
+        durable::notePlaced(QFile::encodeName(state.path()) + copy, -1);
+        marks::clear(kFile, identity());
+        marks::commit();
+    }
+    EXPECT_EQ(syncs, 3);
+}
+
 TEST_F(MarkCatalogTest, EachDestinationHasItsOwnRowsAndUnnamedOnesArePruned)
 {
     QTemporaryDir a, b;

@@ -24,23 +24,12 @@ std::uint16_t le16(const unsigned char *p)
     return std::uint16_t(p[0] | p[1] << 8);
 }
 
-// The names of the attributes of fd ("" and nothing on failure).
-std::vector<char> namesOf(int fd)
+bool listed(const char *names, std::size_t size, const char *name)
 {
-    std::vector<char> names(256);
-    for (;;) {
-        const ssize_t n = ::flistxattr(fd, names.data(), names.size());
-        if (n >= 0) {
-            names.resize(std::size_t(n));
-            return names;
-        }
-        if (errno != ERANGE)
-            return {};
-        const ssize_t need = ::flistxattr(fd, nullptr, 0);
-        if (need < 0)
-            return {};
-        names.resize(std::size_t(need) + 64);
-    }
+    for (std::size_t i = 0; i < size; i += std::strlen(names + i) + 1)
+        if (std::strcmp(names + i, name) == 0)
+            return true;
+    return false;
 }
 
 std::vector<char> valueOf(int fd, const char *name)
@@ -101,11 +90,42 @@ unsigned narrowedModeAt(const char *path, unsigned mode)
 
 bool copyAttributes(int from, int to)
 {
-    const std::vector<char> names = namesOf(from);
+    return Attributes(from).copyTo(to);
+}
+
+Attributes::Attributes(int fd) : m_fd(fd), m_listed(false)
+{
+    ssize_t n = ::flistxattr(fd, m_short.data(), m_short.size());
+    if (n >= 0) {
+        m_names = m_short.data();
+    } else {
+        while (n < 0 && errno == ERANGE) {
+            const ssize_t need = ::flistxattr(fd, nullptr, 0);
+            if (need < 0)
+                return;
+            m_long.resize(std::size_t(need) + 64);
+            n = ::flistxattr(fd, m_long.data(), m_long.size());
+        }
+        if (n < 0)
+            return;
+        m_names = m_long.data();
+    }
+    m_size = std::size_t(n);
+    m_listed = true;
+}
+
+unsigned Attributes::narrowedMode(unsigned mode) const
+{
+    // The kernel lists an access list among the names whenever a file has one.
+    return m_listed && !listed(m_names, m_size, kAccessList) ? mode : narrowedModeOf(m_fd, mode);
+}
+
+bool Attributes::copyTo(int to) const
+{
     bool kept = true;
-    for (std::size_t i = 0; i < names.size(); i += std::strlen(names.data() + i) + 1) {
-        const char *name = names.data() + i;
-        const std::vector<char> value = valueOf(from, name);
+    for (std::size_t i = 0; i < m_size; i += std::strlen(m_names + i) + 1) {
+        const char *name = m_names + i;
+        const std::vector<char> value = valueOf(m_fd, name);
         if (::fsetxattr(to, name, value.data(), value.size(), 0) != 0 &&
             (std::strcmp(name, kAccessList) == 0 || std::strcmp(name, kDefaultList) == 0))
             kept = false;

@@ -19,6 +19,7 @@ struct Noted {
     int fd;
 };
 std::vector<Noted> g_placed; // one open folder per file system written to
+QByteArray g_lastFolder;     // noted since the last sync: its file system is known
 } // namespace
 
 int sync(What what, int fd)
@@ -47,11 +48,20 @@ void setSyncHook(SyncHook hook)
 void notePlaced(const QByteArray &targetPath, int folderFd)
 {
     const qsizetype slash = targetPath.lastIndexOf('/');
-    const QByteArray folder = slash <= 0 ? QByteArray("/") : targetPath.left(slash);
+    const QByteArrayView folderView =
+        slash <= 0 ? QByteArrayView("/") : QByteArrayView(targetPath).first(slash);
+    {
+        // Copies come folder by folder: one look per folder, not per file.
+        QMutexLocker lock(&g_mutex);
+        if (folderView == g_lastFolder)
+            return;
+    }
+    const QByteArray folder = folderView.toByteArray();
     struct stat st;
     if ((folderFd >= 0 ? ::fstat(folderFd, &st) : ::stat(folder.constData(), &st)) != 0)
         st.st_dev = 0;
     QMutexLocker lock(&g_mutex);
+    g_lastFolder = folder;
     for (const Noted &n : g_placed)
         if (n.device == st.st_dev)
             return;
@@ -67,6 +77,7 @@ bool syncPlaced()
     {
         QMutexLocker lock(&g_mutex);
         placed.swap(g_placed);
+        g_lastFolder.clear();
     }
     bool ok = true;
     for (const Noted &n : placed) {

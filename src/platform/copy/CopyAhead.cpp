@@ -142,7 +142,8 @@ void CopyAhead::work()
                                              {.refuseReadOnlyTarget = false,
                                               .commitMarks = false,
                                               .sourceFolder = &sourceFolder,
-                                              .targetFolder = &targetFolder});
+                                              .targetFolder = &targetFolder,
+                                              .timesOnPlace = true});
         } catch (...) {
             slot.error = std::current_exception();
         }

@@ -172,8 +172,10 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
                 ::chmod(mirror.constData(), (st.st_mode & 07777) | 0300);
             removeStaleTemporaries(mirror, m_start);
         }
-        if (made)
+        if (made) {
             hostcache::noteCreated(hostPathFromBytes(mirror).section(u'/', 0, -2), f.section(u'/', -1));
+            m_madeNow.insert(mirror);
+        }
         m_folders.push_back({(m_sourceRoot / f).bytes(), mirror});
         m_ready.insert(f);
     }
@@ -324,7 +326,11 @@ void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
     QByteArray version;
     versions::Kept kept = versions::Kept::No;
     const QByteArray &target = written.target.bytes();
-    if (!m_versions.isEmpty() && target.startsWith(m_mirrorRoot.bytes() + '/')) {
+    const QByteArray &root = m_mirrorRoot.bytes();
+    const qsizetype slash = target.lastIndexOf('/');
+    if (!m_versions.isEmpty() && slash >= root.size() && target.startsWith(root) &&
+        target[root.size()] == '/' &&
+        !m_madeNow.contains(QByteArray::fromRawData(target.constData(), slash))) {
         version = m_versions.bytes() + target.mid(m_mirrorRoot.bytes().size());
         kept = versions::keepOldCopy(target, version, written.before.size, written.before.mtimeNs, folder);
     }

@@ -100,6 +100,7 @@ private:
     HostPath m_sourceRoot, m_mirrorRoot; // host folders of the two roots
     QSet<QString> m_ready;               // mirror folders made (relative host paths, "" for the root)
     std::vector<Folder> m_folders;
+    QSet<QByteArray> m_madeNow; // mirror folders this run made: they hold no earlier copy
     struct timespec m_start;
 };
 

@@ -785,6 +785,19 @@ void copyData(int in, const struct stat &st, int out, const QString &destination
 
 // The source's owner and group where they can be kept; where not, nobody else gets
 // more access than the copy's owner had.
+// The source's times, set last (the data written changed them); a failed close
+// may be the first word of a failed write.
+void finishTemporary(hostfs::WrittenCopy &copy)
+{
+    const int fd = std::exchange(copy.fd, -1);
+    const bool timed = ::futimens(fd, copy.times) == 0;
+    const int timeError = errno;
+    if (::close(fd) != 0)
+        hostfs::raise(copy.target, errno);
+    if (!timed)
+        hostfs::raise(copy.target, timeError);
+}
+
 mode_t keepOwner(int fd, const struct stat &st)
 {
     mode_t mode = st.st_mode & 0777;
@@ -814,6 +827,8 @@ CopyFaultHook copyFaultHook()
 
 WrittenCopy::~WrittenCopy()
 {
+    if (fd >= 0)
+        ::close(fd);
     if (!temporary.isEmpty())
         ::unlink(temporary.constData());
 }
@@ -821,15 +836,20 @@ WrittenCopy::~WrittenCopy()
 WrittenCopy::WrittenCopy(WrittenCopy &&other) noexcept
     : temporary(std::exchange(other.temporary, {})), source(std::move(other.source)),
       target(std::move(other.target)), before(other.before), unchangedAfter(other.unchangedAfter),
-      mode(other.mode)
+      mode(other.mode), fd(std::exchange(other.fd, -1)), times{other.times[0], other.times[1]}
 {
 }
 
 WrittenCopy &WrittenCopy::operator=(WrittenCopy &&other) noexcept
 {
     if (this != &other) {
+        if (fd >= 0)
+            ::close(fd);
         if (!temporary.isEmpty())
             ::unlink(temporary.constData());
+        fd = std::exchange(other.fd, -1);
+        times[0] = other.times[0];
+        times[1] = other.times[1];
         temporary = std::exchange(other.temporary, {});
         source = std::move(other.source);
         target = std::move(other.target);
@@ -875,20 +895,19 @@ WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QStr
 
     // Access lists go with the owner: a copy whose owner could not be kept gets none.
     const mode_t owned = keepOwner(tmp.fd, st);
-    const mode_t mode = acl::narrowedModeOf(in.fd, owned);
-    if (::fchmod(tmp.fd, mode) != 0)
+    const acl::Attributes attributes(in.fd);
+    if (::fchmod(tmp.fd, attributes.narrowedMode(owned)) != 0)
         raise(target, errno);
     if (owned == (st.st_mode & 0777))
-        acl::copyAttributes(in.fd, tmp.fd);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(tmp.fd, times) != 0)
-        raise(target, errno);
+        attributes.copyTo(tmp.fd);
+    out.times[0] = st.st_atim;
+    out.times[1] = st.st_mtim;
     struct stat after;
     out.unchangedAfter = ::fstat(in.fd, &after) == 0 && FileIdentity::of(after) == out.before;
-    const int fd = std::exchange(tmp.fd, -1);
-    if (::close(fd) != 0)
-        raise(target, errno);
+    out.fd = std::exchange(tmp.fd, -1);
     out.temporary = std::exchange(tmp.path, {});
+    if (!options.timesOnPlace)
+        finishTemporary(out);
     return out;
 }
 
@@ -926,6 +945,8 @@ void placeCopy(WrittenCopy &copy, int targetFolder)
 {
     const HostPath &dstHost = copy.target;
     const QByteArray &target = copy.target.bytes();
+    if (copy.fd >= 0)
+        finishTemporary(copy);
     const auto nameIn = [](const QByteArray &path) { return path.constData() + path.lastIndexOf('/') + 1; };
     // The rename needs no write access to the copy it replaces.
     const int rc = targetFolder == AT_FDCWD

@@ -148,6 +148,9 @@ struct WrittenCopy {
     FileIdentity before;
     bool unchangedAfter = false;
     unsigned mode = 0;
+    // Still open when its times are left to placeCopy (CopyOptions::timesOnPlace).
+    int fd = -1;
+    struct timespec times[2] = {};
 
     WrittenCopy() = default;
     WrittenCopy(WrittenCopy &&other) noexcept;
@@ -179,6 +182,9 @@ struct CopyOptions {
     bool commitMarks = true;
     // Held by a caller that copies many files, one after the other.
     FolderHandle *sourceFolder = nullptr, *targetFolder = nullptr;
+    // The temporary is left open for placeCopy to set its times and close it: a
+    // thread that writes ahead hands part of each file's calls to the one placing.
+    bool timesOnPlace = false;
 };
 WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QString &destination,
                       const CopyFaultHook &hook, CopyOptions options);
