@@ -86,6 +86,8 @@ MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
 MirrorCopy::~MirrorCopy()
 {
     m_ahead.reset();
+    if (!m_lastPlaced.isEmpty())
+        forgetReadIdentity(m_lastPlaced);
     // Deepest last is fine: a folder's time changes only when entries come or go.
     for (const Folder &f : m_folders) {
         // Through descriptors: each path is walked once, however deep the folder.
@@ -343,6 +345,11 @@ void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
     }
     if (kept != versions::Kept::No)
         ++m_versionsKept;
+    // The engine has marked the last file by now, or left its mark as it was: a note
+    // left behind for each of a million files would hold hundreds of megabytes.
+    if (!m_lastPlaced.isEmpty() && m_lastPlaced != written.source)
+        forgetReadIdentity(m_lastPlaced);
+    m_lastPlaced = written.source;
 }
 
 Result<bool> MirrorCopy::readBackMatches(const QString &sourceFile)

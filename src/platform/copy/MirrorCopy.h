@@ -80,6 +80,7 @@ private:
 
     HostPath m_versions; // empty: none kept
     int m_versionsKept = 0;
+    QByteArray m_lastPlaced; // the source of the last copy put in place
 
     hostfs::FolderHandle m_placeFolder;
 
