@@ -98,7 +98,8 @@ void Templates::General_LesMal()
             return;
         }
         if (!ignoredPathError(e.number()))
-            General_LoggFeil(kMainWindowModule, QStringLiteral("General_LesMal"), e.number(), e.description());
+            General_LoggFeil(kMainWindowModule, QStringLiteral("General_LesMal"), e.number(),
+                             e.description());
     }
     // Entry 0 is the new-template entry whatever went wrong above.
     finishLoad();
@@ -139,7 +140,8 @@ void Templates::General_LesMalOld()
     } catch (const PlatformError &e) {
         if (!ignoredPathError(e.number())) {
             keepUnreadableCopy();
-            General_LoggFeil(kMainWindowModule, QStringLiteral("General_LesMalOld"), e.number(), e.description());
+            General_LoggFeil(kMainWindowModule, QStringLiteral("General_LesMalOld"), e.number(),
+                             e.description());
         }
     }
     finishLoad();
