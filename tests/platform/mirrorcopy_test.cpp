@@ -35,7 +35,8 @@ struct MirrorCopyTest : ::testing::Test {
         MirrorCopy mirror(kSource, kMirror);
         mirror.copyAhead(
             sources.size(), [&](qsizetype k) { return sources[k]; },
-            [&](qsizetype k) { return destinationOf(sources[k]); });
+            [&](qsizetype k) { return destinationOf(sources[k]); },
+            [&](qsizetype k) { return QFile::encodeName(drives.host(sources[k])); });
         for (const QString &source : sources) {
             if (!mirror.makeFolders(source)) {
                 passedOver << source;
