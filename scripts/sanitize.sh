@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the engine and host-layer tests with a sanitizer and -Werror, and runs them.
 # Usage: scripts/sanitize.sh address|thread   (build dir: build-<sanitizer>)
-# The libraries build as one file each (unity) at -O1: a third of the time, and CI runs both.
+# The libraries build as unity builds at -O1: CI runs the address run after the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:?address or thread}
