@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+#include <chrono>
+
 namespace qv
 {
 namespace
@@ -99,11 +101,19 @@ void QtUserDialog::centreOn(QWidget &dialog, const QRect &area)
     dialog.move(topLeft);
 }
 
+qint64 QtUserDialog::now() const
+{
+    return m_clock ? m_clock()
+                   : std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::steady_clock::now().time_since_epoch())
+                         .count();
+}
+
 void QtUserDialog::refreshNow()
 {
     if (!m_before)
         return;
-    m_sinceRefresh.start();
+    m_lastRefresh = now();
     m_before();
 }
 
@@ -166,7 +176,7 @@ void QtUserDialog::processEvents()
     // Pushing the state to the screen at most ~30 times a second keeps a run of
     // many small files from spending its time repainting; input is still taken
     // at every call, so Esc stays responsive.
-    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= kRefreshIntervalMs)
+    if (!m_lastRefresh || now() - *m_lastRefresh >= kRefreshIntervalMs)
         refreshNow();
     QApplication::processEvents();
 }

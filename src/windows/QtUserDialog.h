@@ -1,9 +1,10 @@
 #pragma once
 #include "platform/base/UserDialog.h"
 
-#include <QElapsedTimer>
+#include <QtGlobal>
 
 #include <functional>
+#include <optional>
 
 class QWidget;
 class QRect;
@@ -27,6 +28,9 @@ public:
     void setBeforeProcessEvents(std::function<void()> f) { m_before = std::move(f); }
 
     static constexpr int kRefreshIntervalMs = 33;
+    // Milliseconds of a steady clock, for the interval above; a test gives its own.
+    using Clock = std::function<qint64()>;
+    void setClock(Clock clock) { m_clock = std::move(clock); }
 
     // The window a dialogue belongs to: the active one, else the main window.
     static QWidget *dialogOwner();
@@ -36,9 +40,11 @@ public:
 
 private:
     void refreshNow();
+    qint64 now() const;
 
     std::function<void()> m_before;
-    QElapsedTimer m_sinceRefresh;
+    Clock m_clock;
+    std::optional<qint64> m_lastRefresh;
     bool m_busy = false;
 };
 

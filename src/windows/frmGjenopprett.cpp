@@ -39,7 +39,8 @@ template <typename T> T *placed(T *w, int x, int y, int width, int height)
 
 QString sizeText(quint64 bytes)
 {
-    return formatGrouped(double((bytes + 1023) / 1024), 0) + " KB";
+    const quint64 kb = bytes / 1024 + (bytes % 1024 != 0 ? 1 : 0); // rounded up, whole
+    return formatGrouped(double(kb), 0) + " KB";
 }
 } // namespace
 

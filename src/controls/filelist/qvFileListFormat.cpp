@@ -57,7 +57,7 @@ QString attributeText(quint32 a)
 QString typeText(const QString &windowsPath, bool isFolder, bool shellTypes)
 {
     const QString name = qv::WinPath(windowsPath).fileName();
-    const QString ext = extensionOf(name);
+    QString ext = extensionOf(name);
     if (!shellTypes)
         return ext;
     QString type = qv::typeName(windowsPath, isFolder);

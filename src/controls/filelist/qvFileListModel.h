@@ -2,6 +2,7 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QIcon>
+#include <array>
 #include <functional>
 #include <vector>
 
@@ -46,7 +47,7 @@ public:
     struct Row {
         QString text; // column 1 as shown
         QString tag;  // the full path
-        QString sub[4];
+        std::array<QString, 4> sub;
         QColor color; // invalid: the palette's text colour
         QString iconKey;
         bool dimmed = false; // hidden entries get a ghosted icon

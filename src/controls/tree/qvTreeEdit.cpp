@@ -134,13 +134,10 @@ void qvTree::tvwDir_AfterLabelEdit(QStandardItem *edited, QString newString, boo
     const QString editedPath = edited ? qvTreeModel::key(edited) : m_path;
     const QString oldPath = StripTrailingBackslash(editedPath);
     const QString newPath = ParentPath(editedPath) + newString;
-    if (newString.isEmpty()) {
+    if (newString.isEmpty() || !General_zEndreFilnavn(oldPath, newPath))
         cancel = 1;
-    } else if (!General_zEndreFilnavn(oldPath, newPath)) {
-        cancel = 1;
-    } else {
+    else
         m_path = newPath.toLower();
-    }
     UpdateSelectedImage();
     emit AfterLabelEdit(cancel, newString);
     *cancelOut = cancel != 0;

@@ -56,7 +56,6 @@ const QHash<QString, QIcon> &icons()
     const QPixmap closed = fromStyle(QStyle::SP_DirClosedIcon);
     const QPixmap open = fromStyle(QStyle::SP_DirOpenIcon);
     const QPixmap hidden = composed(blank(), closed, 0.5);
-    const QPixmap hiddenOpen = hidden;
     const QPixmap share = shareOverlay();
     auto put = [](const QString &k, const QPixmap &p) { all.insert(k, QIcon(p)); };
     put("diskett", fromStyle(QStyle::SP_DriveFDIcon));
@@ -72,11 +71,11 @@ const QHash<QString, QIcon> &icons()
     put("skrivebord", fromStyle(QStyle::SP_DesktopIcon));
     put("delt", share);
     put("HiddenClosed", hidden);
-    put("HiddenOpen", hiddenOpen);
+    put("HiddenOpen", hidden); // a hidden folder looks the same open or closed
     put("SharedClosed", composed(closed, share));
     put("SharedOpen", composed(open, share));
     put("SharedHiddenClosed", composed(hidden, share));
-    put("SharedHiddenOpen", composed(hiddenOpen, share));
+    put("SharedHiddenOpen", composed(hidden, share));
     return all;
 }
 
