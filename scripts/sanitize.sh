@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the engine and host-layer tests with a sanitizer and -Werror, and runs them.
 # Usage: scripts/sanitize.sh address|thread   (build dir: build-<sanitizer>)
+# The libraries build as one file each (unity) at -O1: a third of the time, and CI runs both.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 kind=${1:?address or thread}
@@ -10,7 +11,7 @@ if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(cd .. && pwd)}
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQV_SANITIZE="$kind" -DQV_WERROR=ON \
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_UNITY_BUILD=ON -DQV_SANITIZE="$kind" -DQV_WERROR=ON \
   "${launcher[@]}" >/dev/null
 tests=()
 for f in tests/platform/*_test.cpp tests/engine/*_test.cpp; do

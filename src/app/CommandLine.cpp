@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 
+#include <QCommandLineParser>
 #include <QRegularExpression>
 
 namespace qv
@@ -7,144 +8,180 @@ namespace qv
 
 namespace
 {
-// "--name value" or "--name=value"; advances i past what it took.
-bool takeValue(const QStringList &args, qsizetype &i, const QString &name, QString &value, bool &missing)
+
+// Options that take a value, each with what is said when the value is missing or wrong.
+struct ValueOption {
+    const char *name, *message;
+};
+constexpr ValueOption kValueOptions[] = {
+    {"run", "--run trenger navnet på en mal."},
+    {"schedule", "--schedule tar daily, weekly eller off."},
+    {"at", "--at tar et klokkeslett som TT:MM, for eksempel 02:30."},
+    {"restore", "--restore trenger navnet på en mal."},
+    {"from", "--from tar en dato som ÅÅÅÅ-MM-DD eller ÅÅÅÅ-MM-DDTTT:MM, for eksempel 2026-12-07T17:45."},
+    {"to", "--to trenger en mappe."},
+    {"verify", "--verify trenger navnet på en mal."},
+    {"keep-versions", "--keep-versions tar et antall dager, 0 slår eldre versjoner av."},
+    {"keep-archives", "--keep-archives tar et antall zip-filer, 0 beholder alle."},
+    {"read-back", "--read-back tar on eller off."},
+};
+
+QString messageOf(const char *name)
 {
-    const QString &a = args.at(i);
-    if (a.startsWith(name + '=')) {
-        value = a.mid(name.size() + 1);
-        return true;
-    }
-    if (a != name)
-        return false;
-    if (i + 1 >= args.size()) {
-        missing = true;
-        return true;
-    }
-    value = args.at(++i);
-    return true;
+    for (const ValueOption &o : kValueOptions)
+        if (qstrcmp(o.name, name) == 0)
+            return QString::fromUtf8(o.message);
+    return {};
 }
+
+// The argument as given that holds the option named (for a message).
+QString argumentNaming(const QStringList &args, const QString &name)
+{
+    for (const QString &a : args) {
+        if (a == u"--")
+            break;
+        const bool isLong = a.startsWith(u"--");
+        if (!a.startsWith(u'-'))
+            continue;
+        const QString given = a.mid(isLong ? 2 : 1).section(u'=', 0, 0);
+        if (given == name || (!isLong && given.contains(name)))
+            return a;
+    }
+    return u'-' + name;
+}
+
+// Qt's parser failed: an unknown option, a value missing after the last option, or a
+// value given to an option that takes none.
+QString whyRefused(const QCommandLineParser &p, const QStringList &args)
+{
+    if (!p.unknownOptionNames().isEmpty())
+        return "Ukjent valg: " + argumentNaming(args, p.unknownOptionNames().first());
+    const QString last = args.isEmpty() ? QString() : args.last();
+    if (last.startsWith(u"--"))
+        if (const QString message = messageOf(last.mid(2).toUtf8().constData()); !message.isEmpty())
+            return message;
+    for (const QString &a : args)
+        if (a.startsWith(u"--") && a.contains(u'='))
+            if (messageOf(a.mid(2).section(u'=', 0, 0).toUtf8().constData()).isEmpty())
+                return "Ukjent valg: " + a;
+    return "Ukjent valg: " + args.join(u' ');
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &args)
 {
     CommandLine c;
-    bool atGiven = false, restoreOptionGiven = false;
-    QStringList loose;
     auto invalid = [&](const QString &why) {
         c.action = Action::Invalid;
         c.error = why;
         return c;
     };
-    auto setAction = [&](Action a) {
-        if (c.action != Action::Window && c.action != a)
-            return false;
-        c.action = a;
-        return true;
-    };
-    const QString oneAction =
-        QStringLiteral("Bare ett av valgene --run, --all, --schedule, --restore og --help kan brukes.");
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString &a = args.at(i);
-        QString value;
-        bool missing = false;
-        if (takeValue(args, i, QStringLiteral("--run"), value, missing)) {
-            if (missing || value.trimmed().isEmpty())
-                return invalid(QStringLiteral("--run trenger navnet på en mal."));
-            if (!setAction(Action::Run) || !c.templateName.isEmpty())
-                return invalid(oneAction);
-            c.templateName = value;
-        } else if (a == "--all") {
-            if (!setAction(Action::All))
-                return invalid(oneAction);
-        } else if (takeValue(args, i, QStringLiteral("--schedule"), value, missing)) {
-            if (!setAction(Action::Schedule))
-                return invalid(oneAction);
-            if (value == "daily")
-                c.frequency = Frequency::Daily;
-            else if (value == "weekly")
-                c.frequency = Frequency::Weekly;
-            else if (value == "off")
-                c.frequency = Frequency::Off;
-            else
-                return invalid(QStringLiteral("--schedule tar daily, weekly eller off."));
-        } else if (takeValue(args, i, QStringLiteral("--at"), value, missing)) {
-            static const QRegularExpression hhmm(QStringLiteral("^([01]?[0-9]|2[0-3]):([0-5][0-9])$"));
-            const auto m = hhmm.match(value);
-            if (missing || !m.hasMatch())
-                return invalid(QStringLiteral("--at tar et klokkeslett som TT:MM, for eksempel 02:30."));
-            c.at = QTime(m.captured(1).toInt(), m.captured(2).toInt());
-            atGiven = true;
-        } else if (a == "--quiet" || a == "-q") {
-            c.quiet = true;
-        } else if (a == "--dry-run") {
-            c.dryRun = true;
-        } else if (takeValue(args, i, QStringLiteral("--restore"), value, missing)) {
-            if (missing || value.trimmed().isEmpty())
-                return invalid(QStringLiteral("--restore trenger navnet på en mal."));
-            if (!setAction(Action::Restore) || !c.templateName.isEmpty())
-                return invalid(oneAction);
-            c.templateName = value;
-        } else if (takeValue(args, i, QStringLiteral("--from"), value, missing)) {
-            static const QRegularExpression when(
-                QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}):(\\d{2}))?$"));
-            const auto m = when.match(value);
-            const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
-            const QTime time =
-                m.captured(2).isEmpty() ? QTime(23, 59) : QTime(m.captured(2).toInt(), m.captured(3).toInt());
-            if (missing || !m.hasMatch() || !day.isValid() || !time.isValid())
-                return invalid(QStringLiteral("--from tar en dato som ÅÅÅÅ-MM-DD eller ÅÅÅÅ-MM-DDTTT:MM, for "
-                                              "eksempel 2026-12-07T17:45."));
-            c.restoreFrom = QDateTime(day, time);
-            restoreOptionGiven = true;
-        } else if (takeValue(args, i, QStringLiteral("--to"), value, missing)) {
-            if (missing || value.trimmed().isEmpty())
-                return invalid(QStringLiteral("--to trenger en mappe."));
-            c.restoreTo = value;
-            restoreOptionGiven = true;
-        } else if (takeValue(args, i, QStringLiteral("--verify"), value, missing)) {
-            if (missing || value.trimmed().isEmpty())
-                return invalid(QStringLiteral("--verify trenger navnet på en mal."));
-            if (!setAction(Action::Verify) || !c.templateName.isEmpty())
-                return invalid(oneAction);
-            c.templateName = value;
-        } else if (takeValue(args, i, QStringLiteral("--keep-versions"), value, missing)) {
-            bool ok = false;
-            c.keepVersions = value.toInt(&ok);
-            if (missing || !ok || c.keepVersions < 0 || c.keepVersions > 36500)
-                return invalid(
-                    QStringLiteral("--keep-versions tar et antall dager, 0 slår eldre versjoner av."));
-        } else if (takeValue(args, i, QStringLiteral("--keep-archives"), value, missing)) {
-            bool ok = false;
-            c.keepArchives = value.toInt(&ok);
-            if (missing || !ok || c.keepArchives < 0)
-                return invalid(QStringLiteral("--keep-archives tar et antall zip-filer, 0 beholder alle."));
-        } else if (takeValue(args, i, QStringLiteral("--read-back"), value, missing)) {
-            if (value != "on" && value != "off")
-                return invalid(QStringLiteral("--read-back tar on eller off."));
-            c.readBack = value == "on" ? 1 : 0;
-        } else if (a == "--help" || a == "-h") {
-            if (!setAction(Action::Help))
-                return invalid(oneAction);
-        } else if (a == "--version") {
-            if (!setAction(Action::Version))
-                return invalid(oneAction);
-        } else if (a.startsWith('-')) {
-            return invalid("Ukjent valg: " + a);
-        } else {
-            loose << a;
-        }
+    // Qt's parser splits the options from their values ("--name value" or "--name=value");
+    // what they mean, and every message, stay the program's own.
+    QCommandLineParser p;
+    for (const ValueOption &o : kValueOptions)
+        p.addOption(QCommandLineOption(QString::fromLatin1(o.name), {}, QStringLiteral("x")));
+    p.addOption(QCommandLineOption(QStringLiteral("all")));
+    p.addOption(QCommandLineOption(QStringLiteral("dry-run")));
+    p.addOption(QCommandLineOption(QStringList{QStringLiteral("q"), QStringLiteral("quiet")}));
+    p.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    p.addOption(QCommandLineOption(QStringLiteral("version")));
+    if (!p.parse(QStringList{QStringLiteral("qvbackup")} + args))
+        return invalid(whyRefused(p, args));
+    const auto value = [&](const char *name) { return p.value(QString::fromLatin1(name)); };
+    const auto given = [&](const char *name) { return p.isSet(QString::fromLatin1(name)); };
+
+    // One action, and a template named once.
+    int actions = 0;
+    for (const char *action : {"run", "all", "schedule", "restore", "verify", "help", "version"})
+        actions += given(action) ? 1 : 0;
+    for (const char *named : {"run", "restore", "verify"}) {
+        if (!given(named))
+            continue;
+        if (value(named).trimmed().isEmpty())
+            return invalid(messageOf(named));
+        if (p.values(QString::fromLatin1(named)).size() > 1)
+            actions = 2;
+        c.templateName = value(named);
     }
+    if (actions > 1)
+        return invalid(
+            QStringLiteral("Bare ett av valgene --run, --all, --schedule, --restore og --help kan brukes."));
+    c.action = given("run")        ? Action::Run
+               : given("all")      ? Action::All
+               : given("schedule") ? Action::Schedule
+               : given("restore")  ? Action::Restore
+               : given("verify")   ? Action::Verify
+               : given("help")     ? Action::Help
+               : given("version")  ? Action::Version
+                                   : Action::Window;
+
+    if (given("schedule")) {
+        const QString f = value("schedule");
+        if (f == u"daily")
+            c.frequency = Frequency::Daily;
+        else if (f == u"weekly")
+            c.frequency = Frequency::Weekly;
+        else if (f == u"off")
+            c.frequency = Frequency::Off;
+        else
+            return invalid(messageOf("schedule"));
+    }
+    if (given("at")) {
+        static const QRegularExpression hhmm(QStringLiteral("^([01]?[0-9]|2[0-3]):([0-5][0-9])$"));
+        const auto m = hhmm.match(value("at"));
+        if (!m.hasMatch())
+            return invalid(messageOf("at"));
+        c.at = QTime(m.captured(1).toInt(), m.captured(2).toInt());
+    }
+    if (given("from")) {
+        static const QRegularExpression when(
+            QStringLiteral("^(\\d{4}-\\d{2}-\\d{2})(?:[T ](\\d{2}):(\\d{2}))?$"));
+        const auto m = when.match(value("from"));
+        const QDate day = QDate::fromString(m.captured(1), Qt::ISODate);
+        const QTime time =
+            m.captured(2).isEmpty() ? QTime(23, 59) : QTime(m.captured(2).toInt(), m.captured(3).toInt());
+        if (!m.hasMatch() || !day.isValid() || !time.isValid())
+            return invalid(messageOf("from"));
+        c.restoreFrom = QDateTime(day, time);
+    }
+    if (given("to")) {
+        if (value("to").trimmed().isEmpty())
+            return invalid(messageOf("to"));
+        c.restoreTo = value("to");
+    }
+    if (given("keep-versions")) {
+        bool ok = false;
+        c.keepVersions = value("keep-versions").toInt(&ok);
+        if (!ok || c.keepVersions < 0 || c.keepVersions > 36500)
+            return invalid(messageOf("keep-versions"));
+    }
+    if (given("keep-archives")) {
+        bool ok = false;
+        c.keepArchives = value("keep-archives").toInt(&ok);
+        if (!ok || c.keepArchives < 0)
+            return invalid(messageOf("keep-archives"));
+    }
+    if (given("read-back")) {
+        if (value("read-back") != u"on" && value("read-back") != u"off")
+            return invalid(messageOf("read-back"));
+        c.readBack = value("read-back") == u"on" ? 1 : 0;
+    }
+    c.quiet = given("quiet");
+    c.dryRun = given("dry-run");
+
     const bool runs = c.action == Action::Run || c.action == Action::All;
     if (c.dryRun && !runs)
         return invalid(QStringLiteral("--dry-run brukes bare sammen med --run eller --all."));
     if (c.quiet && !runs)
         return invalid(QStringLiteral("--quiet brukes bare sammen med --run eller --all."));
+    const QStringList loose = p.positionalArguments();
     if (c.action == Action::Restore) {
         c.restorePaths = loose;
     } else if (!loose.isEmpty()) {
         return invalid("Ukjent argument: " + loose.first() + " (navnet på en mal gis med --run \"Navn\").");
-    } else if (restoreOptionGiven) {
+    } else if (given("from") || given("to")) {
         return invalid(QStringLiteral("--from og --to brukes bare sammen med --restore."));
     }
     if (c.keepArchives >= 0 && c.action != Action::Run)
@@ -155,7 +192,7 @@ CommandLine CommandLine::parse(const QStringList &args)
         c.action != Action::All)
         return invalid(
             QStringLiteral("--keep-versions og --read-back brukes alene, med --run eller med --all."));
-    if (atGiven && (c.action != Action::Schedule || c.frequency == Frequency::Off))
+    if (given("at") && (c.action != Action::Schedule || c.frequency == Frequency::Off))
         return invalid(QStringLiteral("--at brukes bare sammen med --schedule daily eller weekly."));
     return c;
 }

@@ -99,7 +99,9 @@ void Copier::General_Kopier()
         if (days > 0)
             mirror.keepVersionsIn(versionsFolder + versions::stampOf(now()) + '\\');
         const bool readBack = readBackCopies();
-        mirror.copyAhead(n, sourceAt, [&](qsizetype k) { return destinationOf(sourceAt(k)); });
+        mirror.copyAhead(
+            n, sourceAt, [&](qsizetype k) { return destinationOf(sourceAt(k)); },
+            [&found](qsizetype k) { return found.hostPath(int(k)); });
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;

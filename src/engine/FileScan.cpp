@@ -104,19 +104,15 @@ QString FileScan::Extensions::of(const QString &name)
     const qsizetype dot = file.lastIndexOf(u'.');
     if (dot < 0)
         return {};
-    const QStringView raw = file.sliced(dot + 1);
-    const std::size_t mask = m_known.size() - 1;
-    std::size_t slot = qHash(raw) & mask;
-    for (int probe = 0; probe < 8; ++probe, slot = (slot + 1) & mask) {
-        Known &k = m_known[slot];
-        if (!k.used) {
-            k = {raw.toString(), General_FinnFilendelsen(name), true};
-            return k.text;
-        }
-        if (k.raw == raw)
-            return k.text;
-    }
-    return General_FinnFilendelsen(name); // a crowded table: made each time
+    // A name with an extension of its own each time must not grow the table without end.
+    constexpr qsizetype kMostKept = 256;
+    const QString raw = file.sliced(dot + 1).toString();
+    if (const auto known = m_known.constFind(raw); known != m_known.cend())
+        return known.value();
+    QString text = General_FinnFilendelsen(name);
+    if (m_known.size() < kMostKept)
+        m_known.insert(raw, text);
+    return text;
 }
 
 void FileScan::General_SokFiler()

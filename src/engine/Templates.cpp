@@ -12,7 +12,6 @@ namespace qv
 
 namespace
 {
-const QString kModule = QStringLiteral("frmBackup");
 bool isFlagText(const QString &t)
 {
     return t == QLatin1String("-1") || t == QLatin1String("0");
@@ -99,7 +98,7 @@ void Templates::General_LesMal()
             return;
         }
         if (!ignoredPathError(e.number()))
-            General_LoggFeil(kModule, QStringLiteral("General_LesMal"), e.number(), e.description());
+            General_LoggFeil(kMainWindowModule, QStringLiteral("General_LesMal"), e.number(), e.description());
     }
     // Entry 0 is the new-template entry whatever went wrong above.
     finishLoad();
@@ -140,7 +139,7 @@ void Templates::General_LesMalOld()
     } catch (const PlatformError &e) {
         if (!ignoredPathError(e.number())) {
             keepUnreadableCopy();
-            General_LoggFeil(kModule, QStringLiteral("General_LesMalOld"), e.number(), e.description());
+            General_LoggFeil(kMainWindowModule, QStringLiteral("General_LesMalOld"), e.number(), e.description());
         }
     }
     finishLoad();
@@ -259,7 +258,7 @@ void Templates::General_LagreMal()
         const int n = e.number();
         if (n == Err::InputPastEnd || ignoredPathError(n) || n == Err::IndexOutOfBounds)
             return;
-        General_LoggFeil(kModule, QStringLiteral("General_LagreMal"), n, e.description());
+        General_LoggFeil(kMainWindowModule, QStringLiteral("General_LagreMal"), n, e.description());
     }
 }
 
@@ -344,7 +343,7 @@ void Templates::qvbSlett_Click()
         s.lsv1.remove(i);
         s.cboMal.removeAt(i);
     } catch (const PlatformError &e) {
-        General_LoggFeil(kModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
+        General_LoggFeil(kMainWindowModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
         return;
     }
     clearActiveTemplate();
@@ -354,7 +353,7 @@ void Templates::qvbSlett_Click()
     try {
         General_SkrivMalfil();
     } catch (const PlatformError &e) {
-        General_LoggFeil(kModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
+        General_LoggFeil(kMainWindowModule, QStringLiteral("qvbSlett_Click"), e.number(), e.description());
     }
     General_NyMal();
 }

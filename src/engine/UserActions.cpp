@@ -10,7 +10,6 @@ namespace qv
 
 namespace
 {
-const QString kModule = QStringLiteral("frmBackup");
 
 bool live(const Toggle &t)
 {
@@ -29,7 +28,7 @@ template <typename F> bool UserActions::guarded(bool live, F &&body)
     try {
         body();
     } catch (const PlatformError &err) {
-        General_LoggFeil(kModule, QStringLiteral("cboMal_Click"), err.number(), err.description());
+        General_LoggFeil(kMainWindowModule, QStringLiteral("cboMal_Click"), err.number(), err.description());
     }
     return true;
 }
@@ -46,7 +45,7 @@ void UserActions::startUp()
         e.exclusions.General_LesUtelat(false);
     } catch (const PlatformError &err) {
         // The window still opens with what was loaded.
-        General_LoggFeil(kModule, QStringLiteral("Form_Load"), err.number(), err.description());
+        General_LoggFeil(kMainWindowModule, QStringLiteral("Form_Load"), err.number(), err.description());
     }
 }
 

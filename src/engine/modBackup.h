@@ -9,6 +9,9 @@ namespace qv
 
 inline const QString kSupportAddress = QStringLiteral("support@qvbackup.no");
 
+// The window whose error handlers the template and button code report under.
+inline const QString kMainWindowModule = QStringLiteral("frmBackup");
+
 // Every line of the program's files and logs ends so.
 inline const QString kCrLf = QStringLiteral("\r\n");
 

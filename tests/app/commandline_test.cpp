@@ -53,6 +53,11 @@ TEST(CommandLineTest, BadArgumentsAreRefusedInNorwegian)
         EXPECT_FALSE(c.error.isEmpty());
     }
     EXPECT_EQ(CommandLine::parse({"--frobnicate"}).error, "Ukjent valg: --frobnicate");
+    EXPECT_EQ(CommandLine::parse({"-qx", "--all"}).error, "Ukjent valg: -qx");
+    EXPECT_EQ(CommandLine::parse({"--all=3"}).error, "Ukjent valg: --all=3");
+    EXPECT_EQ(CommandLine::parse({"--all", "--schedule"}).error, "--schedule tar daily, weekly eller off.");
+    // After "--" a restored path may begin with a dash.
+    EXPECT_EQ(CommandLine::parse({"--restore", "Dok", "--", "-x.txt"}).restorePaths, QStringList{"-x.txt"});
 }
 
 namespace

@@ -1,7 +1,9 @@
 #include "engine/Copier.h"
 #include "engine/modBackup.h"
 #include "platform/base/PlatformError.h"
+#include "platform/copy/MirrorCopy.h"
 #include "support/RunFixture.h"
+#include "support/TempTree.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -427,4 +429,29 @@ TEST_F(CopyTest, RealDiskFullOnASmallTmpfs)
     EXPECT_EQ(drives.readFile("D:\\Sikring\\Backup av Dokumenter\\stor.bin").size(), 1024 * 1024);
     EXPECT_TRUE(state().Tilgangsfeil.isEmpty());
     EXPECT_TRUE(leftoverTemporaries(drives.hostRoot('D')).isEmpty());
+}
+
+TEST(MirrorCopyReads, AReadNotedForACopyGoesOnceTheNextIsPlaced)
+{
+    // A file whose mark was already clear never has its read taken: a million of them
+    // must not be held for the whole step.
+    qvtest::TempDrives drives("CD");
+    const auto source = [](const char *name) { return QString("C:\\Kilde\\") + name; };
+    const auto noted = [&](const char *name) {
+        NotedRead read;
+        return peekReadIdentity(QFile::encodeName(drives.host(source(name))), read);
+    };
+    for (const char *name : {"a.txt", "b.txt"})
+        drives.writeFile(source(name), name);
+    {
+        MirrorCopy mirror("C:\\Kilde\\", "D:\\Ut\\Backup av Kilde\\");
+        for (const char *name : {"a.txt", "b.txt"}) {
+            ASSERT_TRUE(mirror.makeFolders(source(name)));
+            ASSERT_TRUE(mirror.copy(source(name), QString("D:\\Ut\\Backup av Kilde\\") + name).ok());
+        }
+        EXPECT_FALSE(noted("a.txt"));
+        EXPECT_TRUE(noted("b.txt")) << "still the engine's to mark";
+    }
+    EXPECT_FALSE(noted("b.txt"));
+    EXPECT_EQ(drives.readFile("D:\\Ut\\Backup av Kilde\\b.txt"), "b.txt");
 }

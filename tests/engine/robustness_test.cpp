@@ -125,8 +125,9 @@ TEST_F(RobustnessTest, AccessNeverWidensAndFolderTimesAreKept)
     const struct timespec old[2] = {{1500000000, 0}, {1500000000, 123456789}};
     ::utimensat(AT_FDCWD, QFile::encodeName(src("privat")).constData(), old, 0);
     const bool root = ::geteuid() == 0;
-    if (root)
-        ::chown(QFile::encodeName(src("privat/hemmelig.txt")).constData(), 65534, 65534);
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(src("privat/hemmelig.txt")).constData(), 65534, 65534), 0);
+    }
     startAndConfirm();
     const struct stat folder = statOf(mirror("privat")), file = statOf(mirror("privat/hemmelig.txt"));
     EXPECT_EQ(folder.st_mode & 07777, 0700u);
@@ -264,8 +265,9 @@ TEST_F(RobustnessTest, ABackupNeverLandsInsideItsOwnSource)
 {
     write("a.txt", "a");
     // A folder on another drive that is the source under another name.
-    ::symlink(QFile::encodeName(src("")).constData(),
-              QFile::encodeName(drives.hostRoot('D') + "/lenke").constData());
+    ASSERT_EQ(::symlink(QFile::encodeName(src("")).constData(),
+                        QFile::encodeName(drives.hostRoot('D') + "/lenke").constData()),
+              0);
     useTemplates({{"Inni", "C:\\Kilde\\", "C:\\Kilde\\Sikring\\"},
                   {"Lenke", "C:\\Kilde\\", "D:\\lenke\\Sikring\\"},
                   {"K", "C:\\Kilde\\", "D:\\Sikring\\"}});
@@ -338,7 +340,9 @@ TEST_F(RobustnessTest, LinksLeadNoMarkOutsideAndStaleTemporariesGo)
     const QString target = outside.path() + "/system.conf";
     QFile(target).open(QIODevice::WriteOnly);
     const struct stat before = statOf(target);
-    ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(src("lenke.conf")).constData());
+    ASSERT_EQ(
+        ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(src("lenke.conf")).constData()),
+        0);
     write("a.txt", "a");
     QDir().mkpath(mirror(""));
     QFile(mirror(".qvb-a.txt-Ab12Cd")).open(QIODevice::WriteOnly); // left by a killed run

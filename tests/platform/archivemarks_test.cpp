@@ -322,10 +322,11 @@ TEST_F(MarkCatalogTest, AKillDuringATransactionLosesAtMostTheLastSecond)
             if (i == 100)
                 marks::commit();
             // Killed with rows written since the commit, inside the transaction.
-            if (i == 200)
-                ::write(pipe[1], "x", 1);
+            if (i == 200 && ::write(pipe[1], "x", 1) != 1)
+                _exit(1); // the parent then reads the end of the pipe and fails
         }
     }
+    ::close(pipe[1]);
     char c;
     ASSERT_EQ(::read(pipe[0], &c, 1), 1);
     ::kill(pid, SIGKILL);

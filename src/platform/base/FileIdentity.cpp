@@ -60,4 +60,10 @@ void forgetReadIdentities()
     g_reads.clear();
 }
 
+void forgetReadIdentity(const QByteArray &hostPath)
+{
+    QMutexLocker lock(&g_readsMutex);
+    g_reads.remove(hostPath);
+}
+
 } // namespace qv

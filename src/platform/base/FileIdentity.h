@@ -43,4 +43,7 @@ bool peekReadIdentity(const QByteArray &hostPath, NotedRead &out); // left in th
 // Drops every noted read: a step's reads belong to that step (a file whose mark was
 // already clear is never taken out).
 void forgetReadIdentities();
+// Drops the read noted for hostPath, if it is still there: a copy that goes on to the
+// next file has no more use for it.
+void forgetReadIdentity(const QByteArray &hostPath);
 } // namespace qv

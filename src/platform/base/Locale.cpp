@@ -132,7 +132,8 @@ QString formatFileTimeUtcNs(qint64 utcNs)
 {
     // Called once per found file, from more than one thread when a list is sorted: the
     // locale's separator is read again only when the locale changes, and the time zone
-    // conversion is the C library's.
+    // conversion is the C library's (a million texts: 0.12 s, through QDateTime's
+    // local time 0.77 s; bench/datetext_bench).
     thread_local QLocale cachedFor;
     thread_local QString sep = timeSeparator();
     if (QLocale() != cachedFor) {

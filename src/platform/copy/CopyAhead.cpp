@@ -40,7 +40,6 @@ void CopyAhead::push(HostPath source, HostPath target, QString destination)
         slot.source = std::move(source);
         slot.target = std::move(target);
         slot.destination = std::move(destination);
-        slot.number = m_pushed++;
         // A wake-up costs two system calls: a thread asleep is given a few files at once.
         if (!m_workerWaiting || m_slots.size() - m_started < kWakeBatch)
             return;
@@ -77,14 +76,6 @@ void CopyAhead::waitForFront(std::unique_lock<std::mutex> &lock)
     m_failedAhead = false;
     if (m_workerWaiting)
         m_changed.notify_all(); // fewer than a batch were pushed, or after a failure
-    // Most files are written in microseconds: a short wait without sleeping spares
-    // both threads the system calls of a sleep and a wake-up.
-    const std::uint64_t want = m_slots.front().number + 1;
-    lock.unlock();
-    const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
-    while (m_doneBelow.load(std::memory_order_acquire) < want && std::chrono::steady_clock::now() < until)
-        ;
-    lock.lock();
     // A large file may take a while: the marks cleared meanwhile are still committed
     // every second.
     while (!m_slots.front().done) {
@@ -150,7 +141,6 @@ void CopyAhead::work()
         lock.lock();
         slot.done = true;
         m_failedAhead = slot.error != nullptr;
-        m_doneBelow.store(slot.number + 1, std::memory_order_release);
         m_busy = false;
         ++m_started;
         if (m_callerWaiting)

@@ -43,7 +43,6 @@ private:
     struct Slot {
         HostPath source, target;
         QString destination;
-        std::uint64_t number = 0; // in the order pushed
         bool done = false;
         hostfs::WrittenCopy written;
         std::exception_ptr error;
@@ -61,9 +60,7 @@ private:
     // waits until the caller, having met it, asks for the next or discards them.
     bool m_failedAhead = false;
     bool m_workerWaiting = false, m_callerWaiting = false;
-    std::uint64_t m_pushed = 0;
-    std::atomic<std::uint64_t> m_doneBelow{0}; // every slot numbered below is written
-    std::atomic_bool m_halt{false};            // looked at before every block
+    std::atomic_bool m_halt{false}; // looked at before every block
     std::thread m_thread;
 };
 

@@ -86,6 +86,8 @@ MirrorCopy::MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot)
 MirrorCopy::~MirrorCopy()
 {
     m_ahead.reset();
+    if (!m_lastPlaced.isEmpty())
+        forgetReadIdentity(m_lastPlaced);
     // Deepest last is fine: a folder's time changes only when entries come or go.
     for (const Folder &f : m_folders) {
         // Through descriptors: each path is walked once, however deep the folder.
@@ -214,13 +216,30 @@ MirrorCopy::Hosts MirrorCopy::hostsOf(const QString &sourceFile) const
     return {m_sourceRoot / relative, m_mirrorRoot / relative};
 }
 
-void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt)
+MirrorCopy::Hosts MirrorCopy::hostsOf(qsizetype k, const QString &sourceFile) const
+{
+    if (m_hostAt) {
+        // Below the root as found; a file reached some other way is looked up as named.
+        QByteArray read = m_hostAt(k);
+        const QByteArray &root = m_sourceRoot.bytes();
+        const qsizetype start = root == "/" ? 1 : root.size() + 1;
+        if (read.size() > start && read.startsWith(root) && read[start - 1] == '/') {
+            const QByteArrayView relative = QByteArrayView(read).sliced(start);
+            HostPath mirror = m_mirrorRoot / relative;
+            return {HostPath(std::move(read)), std::move(mirror)};
+        }
+    }
+    return hostsOf(sourceFile);
+}
+
+void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt, HostAt hostAt)
 {
     if (m_sourceRoot.isEmpty() || m_mirrorRoot.isEmpty())
         return;
     m_count = count;
     m_sourceAt = std::move(sourceAt);
     m_destinationAt = std::move(destinationAt);
+    m_hostAt = std::move(hostAt);
     m_sourceIndex = -1;
     m_next = m_pushed = 0;
     m_ahead = std::make_unique<CopyAhead>(hostfs::copyFaultHook());
@@ -237,7 +256,7 @@ void MirrorCopy::pushAhead()
         if (!makeFolders(source))
             return;
         try {
-            const Hosts h = hostsOf(source);
+            const Hosts h = hostsOf(m_pushed, source);
             m_ahead->push(h.read, h.mirror, m_destinationAt(m_pushed));
         } catch (const PlatformError &) {
             return;
@@ -343,6 +362,11 @@ void MirrorCopy::place(hostfs::WrittenCopy &written, int folder)
     }
     if (kept != versions::Kept::No)
         ++m_versionsKept;
+    // The engine has marked the last file by now, or left its mark as it was: a note
+    // left behind for each of a million files would hold hundreds of megabytes.
+    if (!m_lastPlaced.isEmpty() && m_lastPlaced != written.source)
+        forgetReadIdentity(m_lastPlaced);
+    m_lastPlaced = written.source;
 }
 
 Result<bool> MirrorCopy::readBackMatches(const QString &sourceFile)

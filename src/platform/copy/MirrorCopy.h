@@ -35,8 +35,11 @@ public:
     // path is held. From then on the next few are read and written ahead on a second
     // thread (the copy fault hook is called there), and each is put in place only when
     // copy() reaches it.
+    // hostAt, when given: each file's host path as the scan found it, so that the copy
+    // need not look it up again through the drive table.
     using PathAt = std::function<QString(qsizetype)>;
-    void copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt);
+    using HostAt = std::function<QByteArray(qsizetype)>;
+    void copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt, HostAt hostAt = {});
 
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
@@ -74,12 +77,14 @@ private:
     };
     void copyOrThrow(const QString &sourceFile, const QString &destination);
     Hosts hostsOf(const QString &sourceFile) const;
+    Hosts hostsOf(qsizetype k, const QString &sourceFile) const; // through hostAt where it can
     void pushAhead();
     void passOver(const QString &sourceFile);
     void place(hostfs::WrittenCopy &written, int folder);
 
     HostPath m_versions; // empty: none kept
     int m_versionsKept = 0;
+    QByteArray m_lastPlaced; // the source of the last copy put in place
 
     hostfs::FolderHandle m_placeFolder;
 
@@ -88,6 +93,7 @@ private:
     std::unique_ptr<marks::RowsInView> m_rowsInView; // each file taken is looked up
     qsizetype m_count = 0;
     PathAt m_sourceAt, m_destinationAt;
+    HostAt m_hostAt;
     qsizetype m_next = 0, m_pushed = 0;
     const QString &sourceAt(qsizetype k); // the last one asked for is kept
     qsizetype m_sourceIndex = -1;
