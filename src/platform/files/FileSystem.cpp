@@ -496,9 +496,7 @@ void setArchiveOf(const HostPath &host, const struct stat &st)
         marks::set(markLocation(host));
 }
 
-} // namespace
-
-Result<void> clearArchive(const QString &path)
+Result<void> markPath(const QString &path, void (*mark)(const HostPath &, const struct stat &))
 {
     const Result<HostPath> host = hostfs::hostOf(path);
     if (!host)
@@ -506,8 +504,15 @@ Result<void> clearArchive(const QString &path)
     const Result<struct stat> st = statOf(host.value());
     if (!st)
         return st.error();
-    clearArchiveOf(host.value(), st.value());
+    mark(host.value(), st.value());
     return {};
+}
+
+} // namespace
+
+Result<void> clearArchive(const QString &path)
+{
+    return markPath(path, clearArchiveOf);
 }
 
 void flushArchiveMarks()
@@ -537,14 +542,7 @@ void nameMarkDestinations(const QStringList &destinationFolders)
 
 Result<void> setArchive(const QString &path)
 {
-    const Result<HostPath> host = hostfs::hostOf(path);
-    if (!host)
-        return host.error();
-    const Result<struct stat> st = statOf(host.value());
-    if (!st)
-        return st.error();
-    setArchiveOf(host.value(), st.value());
-    return {};
+    return markPath(path, setArchiveOf);
 }
 
 Result<void> setFileAttributes(const QString &path, quint32 attributes)
