@@ -55,7 +55,7 @@ void BackupLog::General_SkrivLogg(const QString &fileName)
 {
     // A "\\" that a host name holds travels carried in paths; the log shows the real name.
     const QString text = hostNameText(s.LoggTekst + kCrLf);
-    writeTextFile(programFile(fileName), text);
+    writeTextFile(programFile(fileName), text).orThrow();
     s.LoggTekst.clear();
 }
 

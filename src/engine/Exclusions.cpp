@@ -16,7 +16,7 @@ void Exclusions::General_LesUtelat(bool showInEditor, QStringList *lstFiltyper)
         const QString path = programFile(Files::Utelat);
         if (!fileExists(path))
             return;
-        FieldReader in(readTextFile(path));
+        FieldReader in(readTextFile(path).orThrow());
         while (!in.atEnd()) {
             const QString entry = in.next();
             s.UtelatListe << entry;
@@ -47,9 +47,8 @@ void Exclusions::General_LagreUtelat(const QStringList &lstFiltyper)
         }
         text += *field + kCrLf;
     }
-    try {
-        writeTextFile(programFile(Files::Utelat), text);
-    } catch (const PlatformError &e) {
+    if (const Result<void> written = writeTextFile(programFile(Files::Utelat), text); !written) {
+        const PlatformError e(written.error().number);
         General_LoggFeil(QStringLiteral("frmUtelat"), QStringLiteral("General_LagreUtelat"), e.number(),
                          e.description());
     }

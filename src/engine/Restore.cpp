@@ -152,7 +152,7 @@ bool Restore::load(const QDateTime &at)
         return false;
     }
     std::sort(m_files.begin(), m_files.end(),
-              [](const RestoreFile &a, const RestoreFile &b) { return a.relBytes < b.relBytes; });
+              [](const RestoreFile &a, const RestoreFile &b) { return a.rel.bytes() < b.rel.bytes(); });
     if (m_files.empty() && m_failure.isEmpty()) {
         m_failure = "Finner ingen sikkerhetskopi av «" + m_mal.Malnavn + "» i " + m_mal.Til;
         m_failure += at.isValid() ? " fra " + timeText(at) + " eller tidligere." : QStringLiteral(".");
@@ -176,14 +176,14 @@ void Restore::loadCopy(const QDateTime &at)
         const int from = int(m_sources.size());
         m_sources << folder;
         for (const restore::StoredFile &f : tree) {
-            const RestoreFile r{hostPathFromBytes(f.rel), f.rel, f.isDir, f.size, f.mtimeNs, f.mode, from};
+            const RestoreFile r{f.rel, f.isDir, f.size, f.mtimeNs, f.mode, from};
             if (f.isDir) {
                 m_folders.push_back(r);
                 continue;
             }
-            if (decided.contains(f.rel))
+            if (decided.contains(f.rel.bytes()))
                 continue;
-            decided.insert(f.rel, true);
+            decided.insert(f.rel.bytes(), true);
             if (f.mtimeNs <= limit)
                 m_files.push_back(r);
         }
@@ -206,14 +206,14 @@ void Restore::loadZip(const QDateTime &at)
         const auto &entries = m_open.back()->files();
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const restore::StoredFile &f = entries[i];
-            const RestoreFile r{hostPathFromBytes(f.rel), f.rel, f.isDir, f.size, f.mtimeNs, f.mode, from, i};
+            const RestoreFile r{f.rel, f.isDir, f.size, f.mtimeNs, f.mode, from, i};
             if (f.isDir) {
                 folders.insert(folders.begin(), r); // older archives first
                 continue;
             }
-            if (taken.contains(f.rel))
+            if (taken.contains(f.rel.bytes()))
                 continue;
-            taken.insert(f.rel, true);
+            taken.insert(f.rel.bytes(), true);
             m_files.push_back(r);
         }
     }
@@ -248,7 +248,7 @@ std::vector<std::size_t> Restore::select(const QStringList &paths, QStringList &
                 while (form.endsWith(u'/'))
                     form.chop(1);
                 for (std::size_t i = 0; i < m_files.size(); ++i) {
-                    const QString &rel = m_files[i].rel;
+                    const QString &rel = m_files[i].rel.text();
                     const bool match =
                         form.isEmpty() || rel.compare(form, cs) == 0 ||
                         (rel.size() > form.size() && rel.at(form.size()) == u'/' && rel.startsWith(form, cs));
@@ -294,31 +294,31 @@ RestoreOutcome Restore::run(const std::vector<std::size_t> &chosen, const QStrin
     try {
         to = std::make_unique<restore::Target>(root);
         for (const RestoreFile &f : m_folders)
-            to->noteFolder({f.relBytes, true, 0, f.mtimeNs, f.mode});
+            to->noteFolder({f.rel, true, 0, f.mtimeNs, f.mode});
     } catch (const PlatformError &e) {
         o.failure = "Kommer ikke til " + root + ": " + reason(e.number()) + ".";
     }
     int done = 0;
     for (std::size_t k = 0; to && k < chosen.size(); ++k) {
         const RestoreFile &f = m_files.at(chosen[k]);
-        if (progress && !progress(done, int(chosen.size()), f.rel)) {
+        if (progress && !progress(done, int(chosen.size()), f.rel.text())) {
             o.aborted = true;
             log += "Manuelt avbrutt: \t" + QString::number(done) + " filer ble fullført." + kCrLf;
             break;
         }
         const Result<restore::PlaceResult> placed = fromZip()
                                                         ? m_open.at(size_t(f.from))->extract(f.entry, *to)
-                                                        : to->copyFrom(m_sources.at(f.from), f.relBytes);
+                                                        : to->copyFrom(m_sources.at(f.from), f.rel);
         ++done;
         if (!placed) {
-            o.notRestored << shown(f.rel) + ": " + reason(placed.error().number);
+            o.notRestored << shown(f.rel.text()) + ": " + reason(placed.error().number);
             continue;
         }
         const restore::PlaceResult &r = placed.value();
         ++o.restored;
-        QString line = "  " + shown(f.rel);
+        QString line = "  " + shown(f.rel.text());
         if (r.how == restore::Placed::KeptBeside) {
-            o.keptBeside << shown(f.rel) + "  (den som lå der, heter nå «" + r.keptAs + "»)";
+            o.keptBeside << shown(f.rel.text()) + "  (den som lå der, heter nå «" + r.keptAs + "»)";
             line += "  (den som lå der, heter nå «" + r.keptAs + "»)";
         }
         log += line + kCrLf;
@@ -335,11 +335,8 @@ RestoreOutcome Restore::run(const std::vector<std::size_t> &chosen, const QStrin
                o.notRestored.join(kCrLf) + kCrLf;
     }
     log += QString(49, '*') + kCrLf + kCrLf;
-    try {
-        writeTextFile(programFile(kLogFile), log);
-    } catch (const PlatformError &) {
-        // The files are back; only the log is missing.
-    }
+    // The files are back; a log that cannot be written is only the log missing.
+    (void)writeTextFile(programFile(kLogFile), log);
     return o;
 }
 

@@ -20,8 +20,7 @@ struct RestorePoint {
 
 // One file (or folder) of a backup as it was at the chosen time.
 struct RestoreFile {
-    QString rel; // below the source, host names with "/" between them
-    QByteArray relBytes;
+    HostPath rel; // below the source, host names with "/" between them
     bool isDir = false;
     quint64 size = 0;
     qint64 mtimeNs = 0;

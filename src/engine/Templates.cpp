@@ -56,7 +56,7 @@ QString Templates::beginLoad()
     s.lsv1.sorted = false;
     m_keptLines.clear();
     const QString path = programFile(Files::Maler);
-    return fileExists(path) ? readTextFile(path) : QString();
+    return fileExists(path) ? readTextFile(path).orThrow() : QString();
 }
 
 void Templates::finishLoad()
@@ -186,7 +186,7 @@ void Templates::General_SkrivMalfil()
     }
     for (const QString &kept : std::as_const(m_keptLines))
         text += kept + kCrLf;
-    writeTextFile(programFile(Files::Maler), text);
+    writeTextFile(programFile(Files::Maler), text).orThrow();
     nameDestinations();
 }
 
@@ -246,7 +246,7 @@ void Templates::General_LagreMal()
             const std::optional<QString> line = fileLine(windowValues(answer), false);
             if (!line)
                 raiseError(Err::InputPastEnd); // the checks above leave nothing unwritable
-            appendTextFile(programFile(Files::Maler), *line);
+            appendTextFile(programFile(Files::Maler), *line).orThrow();
             General_LesMal();
             for (int i = 0; i < s.cboMal.count(); ++i)
                 if (s.cboMal.item(i).compare(answer, Qt::CaseInsensitive) == 0) {

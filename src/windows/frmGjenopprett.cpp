@@ -57,13 +57,16 @@ public:
     }
     std::size_t file(int i) const { return m_shown.at(std::size_t(i)); }
     int count() const override { return int(m_shown.size()); }
-    QString path(int i) const override { return (*m_files)[file(i)].rel.mid(m_prefix).replace(u'/', u'\\'); }
+    QString path(int i) const override
+    {
+        return (*m_files)[file(i)].rel.text().mid(m_prefix).replace(u'/', u'\\');
+    }
     QString text(int i, int column) const override
     {
         const RestoreFile &f = (*m_files)[file(i)];
         switch (column) {
         case 1:
-            return qvFileListFormat::extensionOf(f.rel.mid(f.rel.lastIndexOf(u'/') + 1));
+            return qvFileListFormat::extensionOf(f.rel.text().mid(f.rel.text().lastIndexOf(u'/') + 1));
         case 2:
             return FileScan::sizeText(f.size, m_separators);
         case 3:
@@ -74,7 +77,7 @@ public:
     }
     qsizetype textLength(int i, int column) const override
     {
-        return column == 0 ? (*m_files)[file(i)].rel.size() - m_prefix : -1;
+        return column == 0 ? (*m_files)[file(i)].rel.text().size() - m_prefix : -1;
     }
     bool onDisk() const override { return false; }
 
@@ -228,13 +231,13 @@ void frmGjenopprett::fillTree()
     m_byName.resize(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         m_byName[i] = i;
-        const qsizetype slash = files[i].rel.lastIndexOf(u'/');
+        const qsizetype slash = files[i].rel.text().lastIndexOf(u'/');
         if (slash > 0)
-            folders.insert(files[i].rel.left(slash));
+            folders.insert(files[i].rel.text().left(slash));
     }
     // Folders before the files beside them, each group in name order, as in the tree.
     std::sort(m_byName.begin(), m_byName.end(), [&](std::size_t a, std::size_t b) {
-        const QString &x = files[a].rel, &y = files[b].rel;
+        const QString &x = files[a].rel.text(), &y = files[b].rel.text();
         const qsizetype common = std::min(x.size(), y.size());
         qsizetype from = 0;
         for (qsizetype k = 0; k < common && x[k] == y[k]; ++k)
@@ -269,7 +272,7 @@ void frmGjenopprett::showFolder(const QString &folder)
     const QString prefix = folder.isEmpty() ? QString() : folder + u'/';
     std::vector<std::size_t> shown;
     for (std::size_t i : m_byName)
-        if (files[i].rel.startsWith(prefix))
+        if (files[i].rel.text().startsWith(prefix))
             shown.push_back(i);
     m_lvwFiler->Clear();
     m_rows->show(&files, std::move(shown), prefix.size());
@@ -311,7 +314,7 @@ int frmGjenopprett::fileRow(const QString &rel) const
         return 0;
     for (int r = 1; r <= m_lvwFiler->GetCount(); ++r) {
         const int row = m_lvwFiler->SourceRow(r);
-        if (row >= 0 && m_restore->files()[m_rows->file(row)].rel == rel)
+        if (row >= 0 && m_restore->files()[m_rows->file(row)].rel.text() == rel)
             return r;
     }
     return 0;

@@ -192,7 +192,7 @@ void frmKatalog::General_FavoritterLes()
         const QString path = dataFile(FavFil);
         if (!fileExists(path))
             raiseError(Err::FileNotFound);
-        FieldReader in(readTextFile(path));
+        FieldReader in(readTextFile(path).orThrow());
         try {
             while (!in.atEnd()) {
                 QString f[4];

@@ -245,5 +245,5 @@ TEST_F(RestoreTest, ArchiveEntriesThatWouldLeaveTheTargetAreLeftOut)
     Restore r(mal());
     ASSERT_TRUE(r.load({}));
     ASSERT_EQ(r.files().size(), 1u);
-    EXPECT_EQ(r.files()[0].rel, "ok.txt");
+    EXPECT_EQ(r.files()[0].rel.text(), "ok.txt");
 }

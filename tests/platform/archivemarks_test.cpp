@@ -374,8 +374,8 @@ TEST_F(MarkCatalogTest, NewAndChangedWorksWithoutExtendedAttributes)
         const auto archived = [](const char *name) {
             return fileAttributes(QString("R:\\") + name).orThrow() & Attr::Archive;
         };
-        clearArchive("R:\\a.txt");
-        clearArchive("R:\\b.txt");
+        ASSERT_TRUE(clearArchive("R:\\a.txt").ok());
+        ASSERT_TRUE(clearArchive("R:\\b.txt").ok());
         EXPECT_FALSE(archived("a.txt"));
         EXPECT_FALSE(archived("b.txt"));
         QFile f(QString::fromUtf8(ramfs) + "/b.txt");

@@ -57,15 +57,15 @@ TEST(DataFolderDecision, OnlyTheUsersOwnWritableFolderHoldsTheData)
 {
     QTemporaryDir build;
     const uid_t me = ::geteuid();
-    EXPECT_TRUE(isPrivateProgramFolder(build.path(), me));      // a build tree
-    EXPECT_FALSE(isPrivateProgramFolder(build.path(), me + 1)); // another user's
-    EXPECT_FALSE(isPrivateProgramFolder("/usr/bin", 0));        // installed, also for root
-    EXPECT_FALSE(isPrivateProgramFolder(build.path() + "/none", me));
+    EXPECT_TRUE(isPrivateProgramFolder(HostPath::fromText(build.path()), me));      // a build tree
+    EXPECT_FALSE(isPrivateProgramFolder(HostPath::fromText(build.path()), me + 1)); // another user's
+    EXPECT_FALSE(isPrivateProgramFolder(HostPath::fromText("/usr/bin"), 0)); // installed, also for root
+    EXPECT_FALSE(isPrivateProgramFolder(HostPath::fromText(build.path() + "/none"), me));
     // A link into /usr counts as /usr.
     QFile::link("/usr/bin", build.path() + "/bin");
-    EXPECT_FALSE(isPrivateProgramFolder(build.path() + "/bin", 0));
+    EXPECT_FALSE(isPrivateProgramFolder(HostPath::fromText(build.path() + "/bin"), 0));
     ::chmod(QFile::encodeName(build.path()).constData(), 0555); // made read-only
-    EXPECT_FALSE(isPrivateProgramFolder(build.path(), me));
+    EXPECT_FALSE(isPrivateProgramFolder(HostPath::fromText(build.path()), me));
     ::chmod(QFile::encodeName(build.path()).constData(), 0700);
 }
 
@@ -74,7 +74,7 @@ TEST_F(DataFolderTest, AnInstalledCopyWritesIntoTheUsersFoldersOnly)
     // The build tree: everything beside the program, the lock too.
     EXPECT_TRUE(dataInProgramFolder());
     EXPECT_EQ(dataFile("BackupMal.txt"), "C:\\usr\\lib\\qvbackup\\BackupMal.txt");
-    EXPECT_EQ(InstanceLock::lockFilePath(), program() + "/.qvbackup.lock");
+    EXPECT_EQ(InstanceLock::lockFilePath().text(), program() + "/.qvbackup.lock");
 
     install();
     EXPECT_FALSE(dataInProgramFolder());
@@ -82,12 +82,12 @@ TEST_F(DataFolderTest, AnInstalledCopyWritesIntoTheUsersFoldersOnly)
     EXPECT_EQ(dataFile("BackupUtelat.txt"), "C:\\home\\.config\\qvbackup\\BackupUtelat.txt");
     EXPECT_EQ(dataFile("BackupLoggAlle.txt"), "C:\\home\\.local\\state\\qvbackup\\BackupLoggAlle.txt");
     EXPECT_EQ(dataFile("ERROR_qvTree.txt"), "C:\\home\\.local\\state\\qvbackup\\ERROR_qvTree.txt");
-    writeTextFile(dataFile("BackupMal.txt"), "\"A\"\r\n");
+    ASSERT_TRUE(writeTextFile(dataFile("BackupMal.txt"), "\"A\"\r\n").ok());
     appendErrorRecord("Error_Backup.txt", "m", "p", 53, "x");
     EXPECT_EQ(drives.readFile("C:\\home\\.config\\qvbackup\\BackupMal.txt"), "\"A\"\r\n");
     EXPECT_TRUE(
         drives.readFile("C:\\home\\.local\\state\\qvbackup\\Error_Backup.txt").contains("Feil nr: 53"));
-    const QString lock = InstanceLock::lockFilePath();
+    const QString lock = InstanceLock::lockFilePath().text();
     EXPECT_TRUE(lock.startsWith(drives.host("C:\\run") + "/qvbackup-")) << lock.toStdString();
     EXPECT_EQ(QDir(program()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList());

@@ -92,7 +92,6 @@ TEST(WinPathTest, ComparisonsIgnoreLetterCase)
     EXPECT_FALSE(WinPath("C:\\Data\\a") == WinPath("C:\\Data\\b"));
     EXPECT_TRUE(WinPath("C:\\Data\\Dokumenter\\brev.doc").startsWith(WinPath("c:\\data\\")));
     EXPECT_FALSE(WinPath("C:\\Dat").startsWith(WinPath("C:\\Data")));
-    EXPECT_TRUE(WinPath("C:\\Data\\Backup av X\\a").containsText(WinPath("BACKUP AV")));
     EXPECT_EQ(WinPath("C:\\Data\\Dokumenter\\brev\\a.doc").relativeTo(WinPath("c:\\data\\dokumenter\\")),
               "brev\\a.doc");
     EXPECT_EQ(WinPath("C:\\Data\\a.doc").relativeTo(WinPath("C:\\Data")), "a.doc");

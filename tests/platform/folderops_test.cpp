@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 
 using namespace qv;
 using qvtest::errorOf;
@@ -43,20 +44,20 @@ TEST(FolderOps, RenameInPlaceAndInLetterCase)
 {
     qvtest::TempDrives drives;
     drives.writeFile(u"C:\\Data\\Foto\\bilde.jpg"_s, "jpg");
-    renameFolder(u"c:\\data\\foto"_s, u"c:\\data\\Bilder"_s);
+    ASSERT_TRUE(renameFolder(u"c:\\data\\foto"_s, u"c:\\data\\Bilder"_s).ok());
     EXPECT_EQ(drives.readFile(u"C:\\Data\\Bilder\\bilde.jpg"_s), "jpg");
     EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Data\\Foto"_s)));
 
-    renameFolder(u"c:\\data\\bilder"_s, u"c:\\data\\BILDER"_s);
+    ASSERT_TRUE(renameFolder(u"c:\\data\\bilder"_s, u"c:\\data\\BILDER"_s).ok());
     EXPECT_EQ(QDir(drives.host(u"C:\\Data"_s)).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
               QStringList{u"BILDER"_s});
 
     drives.makeDir(u"C:\\Data\\Annet"_s);
-    EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\bilder"_s); }), 58)
+    EXPECT_EQ(errorOf(renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\bilder"_s)), 58)
         << "another folder of that name (in any case) is never replaced";
     EXPECT_TRUE(QFileInfo::exists(drives.host(u"C:\\Data\\BILDER\\bilde.jpg"_s)));
-    EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\borte"_s, u"c:\\data\\ny"_s); }), Err::PathNotFound);
-    EXPECT_EQ(errorOf([] { renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\a/b"_s); }), Err::BadFileName);
+    EXPECT_EQ(errorOf(renameFolder(u"c:\\data\\borte"_s, u"c:\\data\\ny"_s)), Err::PathNotFound);
+    EXPECT_EQ(errorOf(renameFolder(u"c:\\data\\annet"_s, u"c:\\data\\a/b"_s)), Err::BadFileName);
 }
 
 TEST(FolderOps, DeleteForGoodStopsAtLinks)
@@ -66,15 +67,20 @@ TEST(FolderOps, DeleteForGoodStopsAtLinks)
     drives.writeFile(u"C:\\Slett\\Under\\fil.txt"_s, "f");
     ASSERT_TRUE(QFile::link(drives.host(u"C:\\Behold"_s), drives.host(u"C:\\Slett\\Under\\lenke"_s)));
     ASSERT_TRUE(QFile::link(drives.host(u"C:\\Slett"_s), drives.host(u"C:\\Slett\\sirkel"_s)));
-    deleteFolderForGood(u"C:\\Slett"_s);
+    // A name that is not UTF-8 goes as well.
+    const QByteArray odd = QFile::encodeName(drives.host(u"C:\\Slett\\Under"_s)) + "/gammel\xE6.txt";
+    FILE *f = std::fopen(odd.constData(), "w");
+    ASSERT_TRUE(f);
+    std::fclose(f);
+    ASSERT_TRUE(deleteFolderForGood(u"C:\\Slett"_s).ok());
     EXPECT_FALSE(QFileInfo::exists(drives.host(u"C:\\Slett"_s)));
     EXPECT_EQ(drives.readFile(u"C:\\Behold\\viktig.txt"_s), "v");
 
     ASSERT_TRUE(QFile::link(drives.host(u"C:\\Behold"_s), drives.host(u"C:\\Snarvei"_s)));
-    deleteFolderForGood(u"C:\\Snarvei"_s);
+    ASSERT_TRUE(deleteFolderForGood(u"C:\\Snarvei"_s).ok());
     EXPECT_FALSE(QFileInfo(drives.host(u"C:\\Snarvei"_s)).isSymLink());
     EXPECT_EQ(drives.readFile(u"C:\\Behold\\viktig.txt"_s), "v");
-    EXPECT_EQ(errorOf([] { deleteFolderForGood(u"C:\\Borte"_s); }), Err::PathNotFound);
+    EXPECT_EQ(errorOf(deleteFolderForGood(u"C:\\Borte"_s)), Err::PathNotFound);
 }
 
 TEST(FolderOps, DriveReadyOnlyForAMountedReadableRoot)

@@ -22,7 +22,7 @@ const bool g_holder = [] {
     if (!file)
         return false;
     static InstanceLock lock;
-    const bool got = lock.acquireFile(QString::fromLocal8Bit(file)) == InstanceLock::Result::Acquired;
+    const bool got = lock.acquireFile(qv::HostPath(QByteArray(file))) == InstanceLock::Result::Acquired;
     std::printf(got ? "held\n" : "refused\n");
     std::fflush(stdout);
     if (got)
@@ -60,16 +60,17 @@ TEST(InstanceLockTest, SecondProcessIsRefusedUntilTheFirstDies)
     ASSERT_EQ(first.firstLine(), "held");
 
     InstanceLock mine;
-    EXPECT_EQ(mine.acquireFile(file), InstanceLock::Result::HeldByOther);
+    EXPECT_EQ(mine.acquireFile(qv::HostPath::fromText(file)), InstanceLock::Result::HeldByOther);
     EXPECT_EQ(mine.holderPid(), first.p.processId());
     // Another data folder is free meanwhile.
     InstanceLock other;
-    EXPECT_EQ(other.acquireFile(drives.hostRoot('C') + "/other.lock"), InstanceLock::Result::Acquired);
+    EXPECT_EQ(other.acquireFile(qv::HostPath::fromText(drives.hostRoot('C') + "/other.lock")),
+              InstanceLock::Result::Acquired);
 
     // kill -9 leaves no stale lock.
     first.p.kill();
     first.p.waitForFinished();
-    EXPECT_EQ(mine.acquireFile(file), InstanceLock::Result::Acquired);
+    EXPECT_EQ(mine.acquireFile(qv::HostPath::fromText(file)), InstanceLock::Result::Acquired);
     Holder second(file);
     EXPECT_EQ(second.firstLine(), "refused");
     mine.release();

@@ -21,8 +21,8 @@ TEST(TreeScanTest, AWalkStoppedPartWayKeepsTheMarksBelowTheFoldersNotRead)
     qvtest::TempDrives drives("C");
     drives.writeFile("C:\\K\\a.txt", "a");
     drives.writeFile("C:\\K\\sub\\b.txt", "b");
-    clearArchive("C:\\K\\a.txt");
-    clearArchive("C:\\K\\sub\\b.txt");
+    ASSERT_TRUE(clearArchive("C:\\K\\a.txt").ok());
+    ASSERT_TRUE(clearArchive("C:\\K\\sub\\b.txt").ok());
     flushArchiveMarks();
     {
         TreeScan scan("C:\\K\\", true);

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/base/PlatformError.h"
+#include "platform/base/Result.h"
 
 #include <functional>
 
@@ -15,6 +16,12 @@ inline int errorOf(const std::function<void()> &f)
         return e.number();
     }
     return 0;
+}
+
+// The number of the error a result holds; 0 when it holds a value.
+template <class T> int errorOf(const qv::Result<T> &r)
+{
+    return r.ok() ? 0 : r.error().number;
 }
 
 } // namespace qvtest

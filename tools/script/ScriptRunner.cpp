@@ -372,7 +372,7 @@ void ScriptRunner::printTemplates()
 void ScriptRunner::printTextFile(const QString &name)
 {
     try {
-        QString text = readTextFile(programFile(name));
+        QString text = readTextFile(programFile(name)).orThrow();
         text.replace("\t", "<TAB>");
         text.replace("\r\n", "<CRLF>\n");
         m_out << "  FILE " << name << ":\n";

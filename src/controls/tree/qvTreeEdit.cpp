@@ -154,7 +154,7 @@ bool qvTree::General_zEndreFilnavn(const QString &oldPath, QString newPath)
             if (QString::compare(ParentPath(newPath), ParentPath(oldPath), Qt::CaseInsensitive) != 0 ||
                 FolderName(newPath).contains(u'/'))
                 throw PlatformError(qv::Err::BadFileName);
-            qv::renameFolder(oldPath, newPath);
+            qv::renameFolder(oldPath, newPath).orThrow();
         } catch (const PlatformError &e) {
             qv::msgBox(
                 QStringLiteral("Kan ikke gi nytt navn til %1: %2").arg(FolderName(oldPath), e.description()),
@@ -206,9 +206,9 @@ void qvTree::DeleteSelectedFolder(bool HindreBekreft, bool SlettPermanent)
         if (!aborted) {
             try {
                 if (SlettPermanent)
-                    qv::deleteFolderForGood(target);
+                    qv::deleteFolderForGood(target).orThrow();
                 else
-                    qv::moveToTrash(target);
+                    qv::moveToTrash(target).orThrow();
             } catch (const PlatformError &e) {
                 // The platform tells why, as the shell would have.
                 failed = true;

@@ -26,7 +26,6 @@ public:
     void processEvents() override;
 
     bool busyPointer() const { return m_busy; }
-    int processEventsCount() const { return m_eventsCount; }
     // Called from processEvents: where scripted key presses (Esc) arrive.
     void setOnProcessEvents(std::function<void(int count)> f) { m_onEvents = std::move(f); }
     // Called when a dialogue came that no queued answer covers; the dialogue then

@@ -175,7 +175,7 @@ bool MirrorCopy::makeFolders(const QString &sourceFile)
             removeStaleTemporaries(mirror, m_start);
         }
         if (made) {
-            hostcache::noteCreated(hostPathFromBytes(mirror).section(u'/', 0, -2), f.section(u'/', -1));
+            hostcache::noteCreated(HostPath(mirror));
             m_madeNow.insert(mirror);
         }
         m_folders.push_back({(m_sourceRoot / f).bytes(), mirror});

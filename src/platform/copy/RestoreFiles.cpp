@@ -75,7 +75,7 @@ void walk(int dirFd, const QByteArray &prefix, std::vector<StoredFile> &out)
         if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
             continue; // a mirror holds files and folders only
         StoredFile f;
-        f.rel = prefix.isEmpty() ? name : prefix + '/' + name;
+        f.rel = HostPath(prefix.isEmpty() ? name : prefix + '/' + name);
         f.isDir = S_ISDIR(st.st_mode);
         f.size = f.isDir ? 0 : quint64(st.st_size);
         f.mtimeNs = nanoseconds(st.st_mtim);
@@ -85,7 +85,7 @@ void walk(int dirFd, const QByteArray &prefix, std::vector<StoredFile> &out)
             const int sub =
                 ::openat(::dirfd(dir), name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
             if (sub >= 0)
-                walk(sub, f.rel, out);
+                walk(sub, f.rel.bytes(), out);
         }
     }
     ::closedir(dir);
@@ -154,13 +154,10 @@ QByteArray keptBesideName(const QByteArray &name, int n)
 std::vector<StoredFile> listTree(const QString &windowsFolder)
 {
     std::vector<StoredFile> out;
-    QByteArray host;
-    try {
-        host = hostOf(windowsFolder);
-    } catch (const PlatformError &) {
+    const Result<HostPath> host = hostfs::hostOf(windowsFolder);
+    if (!host)
         return out;
-    }
-    const int fd = hostfs::openFolder(host);
+    const int fd = hostfs::openFolder(host.value());
     if (fd >= 0)
         walk(fd, {}, out);
     return out;
@@ -200,8 +197,8 @@ void Target::finish()
         return a.count('/') + !a.isEmpty() > b.count('/') + !b.isEmpty();
     });
     for (const QByteArray &rel : m_made) {
-        const auto it =
-            std::find_if(m_noted.rbegin(), m_noted.rend(), [&](const StoredFile &f) { return f.rel == rel; });
+        const auto it = std::find_if(m_noted.rbegin(), m_noted.rend(),
+                                     [&](const StoredFile &f) { return f.rel.bytes() == rel; });
         if (it == m_noted.rend())
             continue;
         const QByteArray host = rel.isEmpty() ? m_root : m_root + '/' + rel;
@@ -279,9 +276,9 @@ PlaceResult Target::place(QByteArray &temporary, const QByteArray &target)
     return r;
 }
 
-Result<PlaceResult> Target::copyFrom(const QString &storedFolder, const QByteArray &rel)
+Result<PlaceResult> Target::copyFrom(const QString &storedFolder, const HostPath &rel)
 {
-    return caught([&] { return copyOrThrow(storedFolder, rel); });
+    return caught([&] { return copyOrThrow(storedFolder, rel.bytes()); });
 }
 
 PlaceResult Target::copyOrThrow(const QString &storedFolder, const QByteArray &rel)
@@ -334,8 +331,8 @@ QStringList entryPrefixes(const QString &source)
     const Drive *drive = DriveTable::current().drive(path.driveLetter());
     if (const auto host = DriveTable::current().toHost(path); host && drive) {
         QString below = host->text();
-        if (below.startsWith(drive->hostDir)) {
-            below = below.mid(drive->hostDir.size());
+        if (below.startsWith(drive->hostDir.text())) {
+            below = below.mid(drive->hostDir.text().size());
             while (below.startsWith(u'/'))
                 below.remove(0, 1);
             while (below.endsWith(u'/'))
@@ -381,12 +378,13 @@ Archive::Archive(const QString &archive, const QString &source) : m_zip(std::mak
         if (cut < 0)
             continue;
         StoredFile f;
-        f.rel = name.mid(cut);
-        f.isDir = f.rel.endsWith('/');
+        QByteArray rel = name.mid(cut);
+        f.isDir = rel.endsWith('/');
         if (f.isDir)
-            f.rel.chop(1);
-        if (!safeRelative(f.rel))
+            rel.chop(1);
+        if (!safeRelative(rel))
             continue;
+        f.rel = HostPath(std::move(rel));
         zip_stat_t st;
         zip_stat_init(&st);
         if (zip_stat_index(m_zip->za, zip_uint64_t(i), 0, &st) != 0)
@@ -435,7 +433,7 @@ Result<PlaceResult> Archive::extract(std::size_t i, Target &target)
 PlaceResult Archive::extractOrThrow(std::size_t i, Target &target)
 {
     const StoredFile &f = m_files.at(i);
-    const QByteArray path = target.makeFolders(f.rel);
+    const QByteArray path = target.makeFolders(f.rel.bytes());
     const qsizetype slash = path.lastIndexOf('/');
     QByteArray temporary = path.left(slash + 1) + ".qvb-" + path.mid(slash + 1).left(200) + "-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);

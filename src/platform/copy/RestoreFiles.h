@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/base/Result.h"
+#include "platform/paths/HostPath.h"
 
 #include <QByteArray>
 #include <QSet>
@@ -20,7 +21,7 @@ namespace restore
 
 // One file or folder a backup holds, relative to the backed-up folder.
 struct StoredFile {
-    QByteArray rel; // host bytes, "/" between names: "sub/name"
+    HostPath rel; // relative, "/" between names: "sub/name"
     bool isDir = false;
     quint64 size = 0;
     qint64 mtimeNs = 0; // since the epoch, UTC
@@ -59,7 +60,7 @@ public:
     // Copies the file at rel below the stored Windows folder to rel below the target.
     // A file there with other content is never overwritten: it is renamed to
     // "<name> (før gjenoppretting)" first.
-    Result<PlaceResult> copyFrom(const QString &storedFolder, const QByteArray &rel);
+    Result<PlaceResult> copyFrom(const QString &storedFolder, const HostPath &rel);
     // Notes a folder's stored mode and times, applied if this target makes it.
     void noteFolder(const StoredFile &folder);
     // Applies the noted modes and times to the folders made (also done on destruction).

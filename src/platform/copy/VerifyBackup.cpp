@@ -173,9 +173,9 @@ Same sameContent(const QByteArray &source, const QByteArray &copy, bool copyFrom
     return *c == *s ? Same::Yes : Same::No;
 }
 
-QString relativeText(const QByteArray &relative)
+QString relativeText(const HostPath &relative)
 {
-    return hostPathFromBytes(relative).replace(u'/', u'\\');
+    return QString(relative.text()).replace(u'/', u'\\');
 }
 
 Report compareMirror(const QString &sourceFolder, const QString &mirrorFolder, bool recursive,
@@ -204,12 +204,12 @@ Report compareMirror(const QString &sourceFolder, const QString &mirrorFolder, b
         if (::stat(joined(sourceRoot, relative).constData(), &s) != 0)
             continue; // gone since the walk
         if (::stat(joined(mirrorRoot, relative).constData(), &c) != 0 || !S_ISREG(c.st_mode)) {
-            r.findings.push_back({Finding::Missing, relative, s.st_size, 0});
+            r.findings.push_back({Finding::Missing, HostPath(relative), s.st_size, 0});
             continue;
         }
         ++r.compared;
         if (s.st_size != c.st_size) {
-            r.findings.push_back({Finding::Size, relative, s.st_size, c.st_size});
+            r.findings.push_back({Finding::Size, HostPath(relative), s.st_size, c.st_size});
             continue;
         }
         pairs.push_back({relative, s.st_size, !sameTime(nanoseconds(s.st_mtim), nanoseconds(c.st_mtim))});
@@ -225,17 +225,18 @@ Report compareMirror(const QString &sourceFolder, const QString &mirrorFolder, b
         const Pair &p = pairs[i];
         if (!copyHashes[i]) {
             r.unreadable = true;
-            r.findings.push_back({Finding::BackupUnreadable, p.relative, p.size, p.size});
+            r.findings.push_back({Finding::BackupUnreadable, HostPath(p.relative), p.size, p.size});
         } else if (!sourceResult[i]) {
-            r.findings.push_back({Finding::SourceUnreadable, p.relative, p.size, p.size});
+            r.findings.push_back({Finding::SourceUnreadable, HostPath(p.relative), p.size, p.size});
         } else if (*copyHashes[i] != *sourceResult[i]) {
-            r.findings.push_back({Finding::Content, p.relative, p.size, p.size});
+            r.findings.push_back({Finding::Content, HostPath(p.relative), p.size, p.size});
         } else if (p.timeDiffers) {
-            r.findings.push_back({Finding::Time, p.relative, p.size, p.size});
+            r.findings.push_back({Finding::Time, HostPath(p.relative), p.size, p.size});
         }
     }
-    std::stable_sort(r.findings.begin(), r.findings.end(),
-                     [](const Finding &a, const Finding &b) { return a.relative < b.relative; });
+    std::stable_sort(r.findings.begin(), r.findings.end(), [](const Finding &a, const Finding &b) {
+        return a.relative.bytes() < b.relative.bytes();
+    });
     return r;
 }
 
@@ -305,7 +306,7 @@ Report compareArchive(const QString &archivePath, const QString &sourceFolder)
         zip_stat_t st;
         if (!name || zip_stat_index(z.get(), zip_uint64_t(i), 0, &st) != 0) {
             r.unreadable = true;
-            r.findings.push_back({Finding::BackupUnreadable, QByteArray(name ? name : ""), 0, 0});
+            r.findings.push_back({Finding::BackupUnreadable, HostPath(QByteArray(name ? name : "")), 0, 0});
             continue;
         }
         const QByteArray host = joined(*driveRoot, QByteArray(name));
@@ -318,7 +319,7 @@ Report compareArchive(const QString &archivePath, const QString &sourceFolder)
         ++r.compared;
         const auto size = std::int64_t(st.size);
         if (size != s.st_size) {
-            r.findings.push_back({Finding::Size, relative, s.st_size, size});
+            r.findings.push_back({Finding::Size, HostPath(relative), s.st_size, size});
             continue;
         }
         // The zip's own time is in 2-second steps; the extended field holds the second.
@@ -337,17 +338,18 @@ Report compareArchive(const QString &archivePath, const QString &sourceFolder)
         const Entry &e = entries[i];
         if (!entryHashes[i]) {
             r.unreadable = true;
-            r.findings.push_back({Finding::BackupUnreadable, e.relative, e.sourceSize, e.size});
+            r.findings.push_back({Finding::BackupUnreadable, HostPath(e.relative), e.sourceSize, e.size});
         } else if (!sourceResult[i]) {
-            r.findings.push_back({Finding::SourceUnreadable, e.relative, e.sourceSize, e.size});
+            r.findings.push_back({Finding::SourceUnreadable, HostPath(e.relative), e.sourceSize, e.size});
         } else if (*entryHashes[i] != *sourceResult[i]) {
-            r.findings.push_back({Finding::Content, e.relative, e.sourceSize, e.size});
+            r.findings.push_back({Finding::Content, HostPath(e.relative), e.sourceSize, e.size});
         } else if (e.timeDiffers) {
-            r.findings.push_back({Finding::Time, e.relative, e.sourceSize, e.size});
+            r.findings.push_back({Finding::Time, HostPath(e.relative), e.sourceSize, e.size});
         }
     }
-    std::stable_sort(r.findings.begin(), r.findings.end(),
-                     [](const Finding &a, const Finding &b) { return a.relative < b.relative; });
+    std::stable_sort(r.findings.begin(), r.findings.end(), [](const Finding &a, const Finding &b) {
+        return a.relative.bytes() < b.relative.bytes();
+    });
     return r;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Reads a backup back and compares it with its source: content (XXH3, 64 bits), size
 // and modification time.
+#include "platform/paths/HostPath.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -17,7 +19,7 @@ Same sameContent(const QByteArray &source, const QByteArray &copy, bool copyFrom
 
 struct Finding {
     enum Kind { Missing, Size, Content, Time, BackupUnreadable, SourceUnreadable } kind;
-    QByteArray relative; // host path below the source root
+    HostPath relative; // below the source root
     std::int64_t sourceSize = 0, backupSize = 0;
 };
 struct Report {
@@ -43,6 +45,6 @@ Report compareMirror(const QString &sourceFolder, const QString &mirrorFolder, b
 Report compareArchive(const QString &archive, const QString &sourceFolder);
 
 // A finding's path below the source as a Windows path ("sub\name").
-QString relativeText(const QByteArray &relative);
+QString relativeText(const HostPath &relative);
 
 } // namespace qv::verify

@@ -33,17 +33,6 @@ namespace
 
 constexpr size_t kBlock = 1 << 20;
 
-QString dirOf(const QString &hostPath)
-{
-    const qsizetype i = hostPath.lastIndexOf(u'/');
-    return i <= 0 ? QStringLiteral("/") : hostPath.left(i);
-}
-
-QString nameOf(const QString &hostPath)
-{
-    return hostPath.mid(hostPath.lastIndexOf(u'/') + 1);
-}
-
 mode_t defaultFileMode()
 {
     static const mode_t mode = [] {
@@ -123,11 +112,6 @@ HostPath toHostOrThrow(const QString &windowsPath)
     return hostOf(windowsPath).orThrow();
 }
 
-HostPath readPath(const QString &windowsPath)
-{
-    return toHostOrThrow(windowsPath);
-}
-
 int errorNumber(const HostPath &hostPath, int err)
 {
     if (err != ENOENT)
@@ -164,9 +148,10 @@ quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear)
     return a;
 }
 
-int openFolder(const QByteArray &hostPath)
+int openFolder(const HostPath &folder)
 {
     constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    const QByteArray &hostPath = folder.bytes();
     if (hostPath.size() < PATH_MAX)
         return ::open(hostPath.constData(), flags);
     // Too long for one call: folder by folder, each relative to the one before.
@@ -207,7 +192,7 @@ struct TempFile {
 };
 
 // folder: where the target's folder is held open, if anywhere.
-void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = nullptr)
+Result<void> openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = nullptr)
 {
     const qsizetype slash = target.bytes().lastIndexOf('/');
     // ".qvb-<name>-XXXXXX" within the name limit
@@ -243,63 +228,71 @@ void openTemp(const HostPath &target, TempFile &tmp, FolderHandle *folder = null
         }
     }
     if (fd < 0)
-        raise(target, errno);
+        return failure(target, errno);
     tmp.path = tmpl;
     tmp.fd = fd;
+    return {};
 }
 
-// Refuses a read-only target as the platform refuses to overwrite one; returns the
+// Refuses a read-only target as the platform refuses to overwrite one; gives the
 // existing target's mode (0 when there is none).
-mode_t checkTarget(const HostPath &target)
+Result<mode_t> checkTarget(const HostPath &target)
 {
     struct stat st;
     if (::lstat(target.c_str(), &st) != 0)
-        return 0;
+        return mode_t(0);
     if (S_ISDIR(st.st_mode))
-        raiseError(Err::PathFileAccess);
+        return HostError{Err::PathFileAccess, EISDIR};
     if (S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
-        raiseError(Err::PermissionDenied);
-    return S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0;
+        return HostError{Err::PermissionDenied, 0};
+    return mode_t(S_ISREG(st.st_mode) ? st.st_mode & 07777 : 0);
 }
 
-void finish(const HostPath &target, TempFile &tmp)
+Result<void> finish(const HostPath &target, TempFile &tmp)
 {
     const int fd = tmp.fd;
     tmp.fd = -1;
     if (::close(fd) != 0)
-        raise(target, errno);
-    checkTarget(target);
+        return failure(target, errno);
+    if (const auto ready = checkTarget(target); !ready)
+        return ready.error();
     if (::rename(tmp.path.constData(), target.c_str()) != 0)
-        raise(target, errno);
+        return failure(target, errno);
     tmp.path.clear();
-    hostcache::noteCreated(dirOf(target.text()), nameOf(target.text()));
+    hostcache::noteCreated(target);
+    return {};
 }
 
-void writeAll(const HostPath &target, int fd, const char *data, size_t size)
+Result<void> writeAll(const HostPath &target, int fd, const char *data, size_t size)
 {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            raise(target, errno);
+            return failure(target, errno);
         }
         data += n;
         size -= size_t(n);
     }
+    return {};
 }
 
 } // namespace
 
-void writeAtomically(const HostPath &hostPath, const QByteArray &content)
+Result<void> writeAtomically(const HostPath &hostPath, const QByteArray &content)
 {
-    const mode_t existing = checkTarget(hostPath);
+    const Result<mode_t> existing = checkTarget(hostPath);
+    if (!existing)
+        return existing.error();
     TempFile tmp;
-    openTemp(hostPath, tmp);
-    writeAll(hostPath, tmp.fd, content.constData(), size_t(content.size()));
-    if (::fchmod(tmp.fd, existing ? existing : defaultFileMode()) != 0)
-        raise(hostPath, errno);
-    finish(hostPath, tmp);
+    if (auto r = openTemp(hostPath, tmp); !r)
+        return r;
+    if (auto r = writeAll(hostPath, tmp.fd, content.constData(), size_t(content.size())); !r)
+        return r;
+    if (::fchmod(tmp.fd, existing.value() ? existing.value() : defaultFileMode()) != 0)
+        return failure(hostPath, errno);
+    return finish(hostPath, tmp);
 }
 
 } // namespace hostfs
@@ -503,12 +496,23 @@ void setArchiveOf(const HostPath &host, const struct stat &st)
         marks::set(markLocation(host));
 }
 
+Result<void> markPath(const QString &path, void (*mark)(const HostPath &, const struct stat &))
+{
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    const Result<struct stat> st = statOf(host.value());
+    if (!st)
+        return st.error();
+    mark(host.value(), st.value());
+    return {};
+}
+
 } // namespace
 
-void clearArchive(const QString &path)
+Result<void> clearArchive(const QString &path)
 {
-    const HostPath host = hostfs::readPath(path);
-    clearArchiveOf(host, statOf(host).orThrow());
+    return markPath(path, clearArchiveOf);
 }
 
 void flushArchiveMarks()
@@ -536,10 +540,9 @@ void nameMarkDestinations(const QStringList &destinationFolders)
     marks::nameDestinations(hosts);
 }
 
-void setArchive(const QString &path)
+Result<void> setArchive(const QString &path)
 {
-    const HostPath host = hostfs::readPath(path);
-    setArchiveOf(host, statOf(host).orThrow());
+    return markPath(path, setArchiveOf);
 }
 
 Result<void> setFileAttributes(const QString &path, quint32 attributes)
@@ -632,22 +635,22 @@ bool makePath(const QString &folder)
     if (::stat(host->c_str(), &st) == 0)
         return S_ISDIR(st.st_mode);
     // Walk up to the deepest folder that exists, then create downwards.
-    QStringList missing;
-    QString p = host->text();
-    while (p.size() > 1 && ::stat(hostPathBytes(p).constData(), &st) != 0) {
-        missing.prepend(nameOf(p));
-        p = dirOf(p);
+    std::vector<QByteArray> missing; // names, the deepest first
+    HostPath p = *host;
+    while (p.bytes().size() > 1 && ::stat(p.c_str(), &st) != 0) {
+        const QByteArray &b = p.bytes();
+        missing.push_back(b.mid(b.lastIndexOf('/') + 1));
+        p = p.parent();
     }
-    if (!S_ISDIR(st.st_mode))
+    if (p.isEmpty() || ::stat(p.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return false;
-    for (const QString &name : std::as_const(missing)) {
-        const QString parent = p;
-        p = (p == u"/" ? QString() : p) + u'/' + name;
-        if (::mkdir(hostPathBytes(p).constData(), 0777) != 0 && errno != EEXIST)
+    for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        p = p / QByteArrayView(*name);
+        if (::mkdir(p.c_str(), 0777) != 0 && errno != EEXIST)
             return false;
-        hostcache::noteCreated(parent, name);
+        hostcache::noteCreated(p);
     }
-    return ::stat(hostPathBytes(p).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return ::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 Result<void> deleteFile(const QString &path)
@@ -663,7 +666,7 @@ Result<void> deleteFile(const QString &path)
         return HostError{Err::PathFileAccess, 0};
     if (::unlink(host.value().c_str()) != 0)
         return hostfs::failure(host.value(), errno);
-    hostcache::forget(dirOf(host.value().text()));
+    hostcache::forget(host.value().parent());
     return {};
 }
 
@@ -889,8 +892,8 @@ WrittenCopy writeCopy(const HostPath &source, const HostPath &target, const QStr
 
     TempFile tmp;
     if (options.refuseReadOnlyTarget)
-        checkTarget(target);
-    openTemp(target, tmp, options.targetFolder);
+        checkTarget(target).orThrow();
+    openTemp(target, tmp, options.targetFolder).orThrow();
     copyData(in.fd, st, tmp.fd, destination, target, hook, options.commitMarks);
 
     // Access lists go with the owner: a copy whose owner could not be kept gets none.
@@ -959,7 +962,7 @@ void placeCopy(WrittenCopy &copy, int targetFolder)
     }
     copy.temporary.clear();
     durable::notePlaced(target, targetFolder);
-    hostcache::noteCreated(dirOf(dstHost.text()), nameOf(dstHost.text()));
+    hostcache::noteCreated(dstHost);
     noteReadIdentity(copy.source, copy.before, copy.unchangedAfter, copy.mode);
 }
 
@@ -969,7 +972,7 @@ void copyHostFile(const HostPath &srcHost, const HostPath &dstHost, const QStrin
     WrittenCopy copy =
         writeCopy(srcHost, dstHost, destination, copyFaultHook(), {.refuseReadOnlyTarget = !replaceReadOnly});
     if (!replaceReadOnly)
-        checkTarget(dstHost); // it may have turned read-only while the copy was written
+        checkTarget(dstHost).orThrow(); // it may have turned read-only while the copy was written
     placeCopy(copy);
 }
 
@@ -978,7 +981,7 @@ void copyHostFile(const HostPath &srcHost, const HostPath &dstHost, const QStrin
 Result<void> copyFile(const QString &source, const QString &destination)
 {
     return caught([&] {
-        hostfs::copyHostFile(hostfs::readPath(source), hostfs::toHostOrThrow(destination), destination,
+        hostfs::copyHostFile(hostfs::toHostOrThrow(source), hostfs::toHostOrThrow(destination), destination,
                              false);
     });
 }

@@ -62,11 +62,11 @@ bool wildcardMatch(const QString &pattern, const QString &name);
 Result<quint32> fileAttributes(const QString &path);
 // Sets the attribute word: ReadOnly and Archive are honoured; other bits ignored.
 Result<void> setFileAttributes(const QString &path, quint32 attributes);
-void clearArchive(const QString &path);
+Result<void> clearArchive(const QString &path);
 // Makes the marks cleared so far permanent and forgets the reads noted for them (the
 // end of a copy or zip step).
 void flushArchiveMarks();
-void setArchive(const QString &path);
+Result<void> setArchive(const QString &path);
 // While one is alive, archive marks are those of the destination folder (Windows
 // path) a run backs up into: each destination keeps its own (docs/marks.md).
 class MarkDestination
@@ -115,8 +115,6 @@ namespace hostfs
 // Host path of a Windows path; fails 76 (no such drive) or 68 (drive not mounted).
 Result<HostPath> hostOf(const QString &windowsPath);
 HostPath toHostOrThrow(const QString &windowsPath);
-// Host path that reading windowsPath takes.
-HostPath readPath(const QString &windowsPath);
 // errno of an operation on hostPath -> runtime number (ENOENT: 53, or 76 when the
 // folder is missing too).
 int errorNumber(const HostPath &hostPath, int err);
@@ -126,10 +124,10 @@ HostError failure(const HostPath &hostPath, int err);
 quint32 attributeWordOf(const QString &name, unsigned mode, bool archiveClear);
 // Opens a host folder for reading, also below the host's path length limit (-1 with
 // errno on failure).
-int openFolder(const QByteArray &hostPath);
+int openFolder(const HostPath &folder);
 // Replaces hostPath with content through a temporary file and a rename; a read-only
 // target refuses (70). A new file gets the default mode, a replaced one keeps its own.
-void writeAtomically(const HostPath &hostPath, const QByteArray &content);
+Result<void> writeAtomically(const HostPath &hostPath, const QByteArray &content);
 // The copy behind copyFile between host paths (destination: the Windows path the
 // fault hook is told). Holes stay holes; owner and group are kept where the process
 // may, else group and other lose their bits; the identity read is noted for the mark.

@@ -5,26 +5,19 @@
 #include "platform/paths/DriveTable.h"
 #include "platform/paths/WinPath.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace qv
 {
 
 namespace
 {
-
-QString hostDirOf(const QString &hostPath)
-{
-    const qsizetype slash = hostPath.lastIndexOf(u'/');
-    return slash <= 0 ? QStringLiteral("/") : hostPath.left(slash);
-}
 
 QString lastComponent(const QString &windowsPath)
 {
@@ -36,28 +29,37 @@ QString parentOf(const QString &windowsPath)
     return WinPath(windowsPath).withoutTrailingSeparator().parent().text();
 }
 
-bool isDir(const QByteArray &host, bool followLink)
+bool isDir(const HostPath &host, bool followLink)
 {
     struct stat st;
-    const int r = followLink ? ::stat(host.constData(), &st) : ::lstat(host.constData(), &st);
+    const int r = followLink ? ::stat(host.c_str(), &st) : ::lstat(host.c_str(), &st);
     return r == 0 && S_ISDIR(st.st_mode);
 }
 
 // Removes below a host folder without following links; false when anything stayed.
-bool removeTree(const QString &hostPath)
+// By the names' bytes: a name that is not UTF-8 goes as well.
+bool removeTree(const HostPath &folder)
 {
     bool ok = true;
-    QDir dir(hostPath);
-    const auto entries =
-        dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    for (const QFileInfo &e : entries) {
-        const QByteArray b = hostPathBytes(e.filePath());
-        if (!e.isSymLink() && isDir(b, false))
-            ok = removeTree(e.filePath()) && ok;
-        else if (::unlink(b.constData()) != 0)
+    std::vector<QByteArray> names;
+    if (DIR *dir = ::opendir(folder.c_str())) {
+        while (const dirent *e = ::readdir(dir)) {
+            const char *n = e->d_name;
+            if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))))
+                names.emplace_back(n);
+        }
+        ::closedir(dir);
+    } else {
+        ok = false;
+    }
+    for (const QByteArray &name : names) {
+        const HostPath entry = folder / QByteArrayView(name);
+        if (isDir(entry, false))
+            ok = removeTree(entry) && ok;
+        else if (::unlink(entry.c_str()) != 0)
             ok = false;
     }
-    return ::rmdir(hostPathBytes(hostPath).constData()) == 0 && ok;
+    return ::rmdir(folder.c_str()) == 0 && ok;
 }
 
 } // namespace
@@ -68,75 +70,75 @@ bool createFolder(const QString &path)
     if (name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
         return false;
     const auto parentHost = DriveTable::current().toHost(WinPath(parentOf(path)));
-    if (!parentHost || !isDir(parentHost->bytes(), true))
+    if (!parentHost || !isDir(*parentHost, true))
         return false;
     // A name that differs only in letter case is the same folder on the platform.
     if (folderExists(path) || fileExists(path))
         return false;
-    const QString host = (parentHost->text() == u"/" ? QString() : parentHost->text()) + u'/' + name;
-    if (::mkdir(hostPathBytes(host).constData(), 0777) != 0)
+    const HostPath host = *parentHost / name;
+    if (::mkdir(host.c_str(), 0777) != 0)
         return false;
-    hostcache::noteCreated(parentHost->text(), name);
+    hostcache::noteCreated(host);
     return true;
 }
 
-void renameFolder(const QString &oldPath, const QString &newPath)
+Result<void> renameFolder(const QString &oldPath, const QString &newPath)
 {
     const auto oldHost = DriveTable::current().toHost(WinPath(oldPath));
-    if (!oldHost || !isDir(oldHost->bytes(), false))
-        raiseError(Err::PathNotFound);
+    if (!oldHost || !isDir(*oldHost, false))
+        return HostError{Err::PathNotFound, 0};
     const QString name = lastComponent(newPath);
     if (name.isEmpty() || name.contains(u'/') || name == u"." || name == u"..")
-        raiseError(Err::BadFileName);
+        return HostError{Err::BadFileName, 0};
     const auto parentHost = DriveTable::current().toHost(WinPath(parentOf(newPath)));
     if (!parentHost)
-        raiseError(Err::PathNotFound);
-    const QString newHost = (parentHost->text() == u"/" ? QString() : parentHost->text()) + u'/' + name;
-    if (newHost == oldHost->text())
-        return;
+        return HostError{Err::PathNotFound, 0};
+    const HostPath newHost = *parentHost / name;
+    if (newHost == *oldHost)
+        return {};
     // Another entry of the same name (in any letter case) is never replaced.
-    const bool sameEntry = QString::compare(newHost, oldHost->text(), Qt::CaseInsensitive) == 0;
+    const bool sameEntry = QString::compare(newHost.text(), oldHost->text(), Qt::CaseInsensitive) == 0;
     if (!sameEntry && (folderExists(newPath) || fileExists(newPath)))
-        raiseError(58);
+        return HostError{58, 0};
     struct stat st;
-    if (!sameEntry && ::lstat(hostPathBytes(newHost).constData(), &st) == 0)
-        raiseError(58);
-    if (::rename(oldHost->bytes().constData(), hostPathBytes(newHost).constData()) != 0)
-        PlatformError::raiseErrno(errno, true);
-    hostcache::forget(hostDirOf(oldHost->text()));
-    hostcache::forget(parentHost->text());
+    if (!sameEntry && ::lstat(newHost.c_str(), &st) == 0)
+        return HostError{58, EEXIST};
+    if (::rename(oldHost->c_str(), newHost.c_str()) != 0)
+        return HostError::fromErrno(errno, true);
+    hostcache::forget(oldHost->parent());
+    hostcache::forget(*parentHost);
+    return {};
 }
 
-void deleteFolderForGood(const QString &path)
+Result<void> deleteFolderForGood(const QString &path)
 {
     const auto host = DriveTable::current().toHost(WinPath(path));
     if (!host)
-        raiseError(Err::PathNotFound);
-    const QByteArray &b = host->bytes();
+        return HostError{Err::PathNotFound, 0};
     struct stat st;
-    if (::lstat(b.constData(), &st) != 0)
-        raiseError(Err::PathNotFound);
+    if (::lstat(host->c_str(), &st) != 0)
+        return HostError{Err::PathNotFound, errno};
     // A link to a folder goes alone; what it points to is not ours to remove.
     if (S_ISLNK(st.st_mode)) {
-        if (::unlink(b.constData()) != 0)
-            PlatformError::raiseErrno(errno, true);
-        hostcache::forget(hostDirOf(host->text()));
-        return;
+        if (::unlink(host->c_str()) != 0)
+            return HostError::fromErrno(errno, true);
+        hostcache::forget(host->parent());
+        return {};
     }
     if (!S_ISDIR(st.st_mode))
-        raiseError(Err::PathNotFound);
-    const bool removed = removeTree(host->text());
-    hostcache::forget(hostDirOf(host->text()));
-    hostcache::forget(host->text());
+        return HostError{Err::PathNotFound, ENOTDIR};
+    const bool removed = removeTree(*host);
+    hostcache::forget(host->parent());
+    hostcache::forget(*host);
     if (!removed)
-        raiseError(Err::PermissionDenied);
+        return HostError{Err::PermissionDenied, 0};
+    return {};
 }
 
 bool driveReady(QChar letter)
 {
     const Drive *d = DriveTable::current().drive(letter.toUpper());
-    return d && d->mounted && isDir(hostPathBytes(d->hostDir), true) &&
-           ::access(hostPathBytes(d->hostDir).constData(), R_OK | X_OK) == 0;
+    return d && d->mounted && isDir(d->hostDir, true) && ::access(d->hostDir.c_str(), R_OK | X_OK) == 0;
 }
 
 bool folderWithin(const QString &inner, const QString &outer)

@@ -47,17 +47,16 @@ QByteArray encode1252(const QString &text)
     return out;
 }
 
-QByteArray readAll(const HostPath &host)
+Result<QByteArray> readAll(const HostPath &host)
 {
-    const QByteArray &b = host.bytes();
     // Not blocking: a FIFO put in a file's place must be refused, not waited on.
-    const int fd = ::open(b.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        hostfs::raise(host, errno);
+        return hostfs::failure(host, errno);
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        raiseError(Err::PathFileAccess);
+        return HostError{Err::PathFileAccess, 0};
     }
     QByteArray data;
     data.reserve(qsizetype(st.st_size));
@@ -69,7 +68,7 @@ QByteArray readAll(const HostPath &host)
         if (n < 0) {
             const int err = errno;
             ::close(fd);
-            hostfs::raise(host, err);
+            return hostfs::failure(host, err);
         }
         if (n == 0)
             break;
@@ -80,7 +79,7 @@ QByteArray readAll(const HostPath &host)
 }
 
 // Writes all of bytes to fd and closes it.
-void writeAndClose(const HostPath &host, int fd, const QByteArray &bytes)
+Result<void> writeAndClose(const HostPath &host, int fd, const QByteArray &bytes)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
@@ -90,37 +89,34 @@ void writeAndClose(const HostPath &host, int fd, const QByteArray &bytes)
         if (n < 0) {
             const int err = errno;
             ::close(fd);
-            hostfs::raise(host, err);
+            return hostfs::failure(host, err);
         }
         done += n;
     }
     if (::close(fd) != 0)
-        hostfs::raise(host, errno);
+        return hostfs::failure(host, errno);
+    return {};
 }
 
-void appendBytes(const HostPath &host, const QByteArray &bytes)
+Result<void> appendBytes(const HostPath &host, const QByteArray &bytes)
 {
-    const QByteArray &b = host.bytes();
     struct stat st;
-    const bool existed = ::stat(b.constData(), &st) == 0;
+    const bool existed = ::stat(host.c_str(), &st) == 0;
     if (existed && !S_ISREG(st.st_mode))
-        raiseError(Err::PathFileAccess);
+        return HostError{Err::PathFileAccess, 0};
     // The platform refuses to write into a read-only file.
     if (existed && !(st.st_mode & S_IWUSR))
-        raiseError(Err::PermissionDenied);
-    const int fd = ::open(b.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        return HostError{Err::PermissionDenied, 0};
+    const int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0)
-        hostfs::raise(host, errno);
-    if (!existed) {
-        const QString &text = host.text();
-        const qsizetype slash = text.lastIndexOf(u'/');
-        hostcache::noteCreated(slash <= 0 ? QStringLiteral("/") : text.left(slash), text.mid(slash + 1));
-    }
-    writeAndClose(host, fd, bytes);
+        return hostfs::failure(host, errno);
+    if (!existed)
+        hostcache::noteCreated(host);
+    return writeAndClose(host, fd, bytes);
 }
 
 // The file a rewrite replaces: links followed to their end (a missing end is made).
-HostPath throughLinks(HostPath host)
+Result<HostPath> throughLinks(HostPath host)
 {
     for (int hops = 0; hops < 40; ++hops) {
         const QByteArray b = host.bytes();
@@ -130,48 +126,48 @@ HostPath throughLinks(HostPath host)
         QByteArray target(PATH_MAX, Qt::Uninitialized);
         const ssize_t n = ::readlink(b.constData(), target.data(), size_t(target.size()));
         if (n < 0)
-            hostfs::raise(host, errno);
+            return hostfs::failure(host, errno);
         target.truncate(n);
         if (!target.startsWith('/'))
             target = b.left(b.lastIndexOf('/') + 1) + target;
         host = HostPath(target);
     }
-    raiseError(Err::PathFileAccess); // a loop of links
+    return HostError{Err::PathFileAccess, ELOOP}; // a loop of links
 }
 
-void writeInPlace(const HostPath &host, const QByteArray &bytes)
+Result<void> writeInPlace(const HostPath &host, const QByteArray &bytes)
 {
     const int fd = ::open(host.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (fd < 0)
-        hostfs::raise(host, errno);
-    writeAndClose(host, fd, bytes);
+        return hostfs::failure(host, errno);
+    return writeAndClose(host, fd, bytes);
 }
 
 // Replaces the file's content, keeping what kind of file it is, its mode and owner.
 // Not QSaveFile: its rename parts a file from its other names and gives it the writer's owner.
-void rewrite(const HostPath &host, const QByteArray &bytes)
+Result<void> rewrite(const HostPath &host, const QByteArray &bytes)
 {
-    const HostPath target = throughLinks(host);
-    const QByteArray &b = target.bytes();
+    const Result<HostPath> resolved = throughLinks(host);
+    if (!resolved)
+        return resolved.error();
+    const HostPath &target = resolved.value();
     struct stat st;
-    if (::lstat(b.constData(), &st) != 0) {
-        hostfs::writeAtomically(target, bytes);
-        return;
-    }
+    if (::lstat(target.c_str(), &st) != 0)
+        return hostfs::writeAtomically(target, bytes);
     if (!S_ISREG(st.st_mode))
-        raiseError(Err::PathFileAccess);
+        return HostError{Err::PathFileAccess, 0};
     if (!(st.st_mode & S_IWUSR))
-        raiseError(Err::PermissionDenied);
+        return HostError{Err::PermissionDenied, 0};
     const bool root = ::geteuid() == 0;
     const bool sameOwner = st.st_uid == ::geteuid() && st.st_gid == ::getegid();
     // A rename would part a file's other names from it, or give it our owner.
-    if (st.st_nlink > 1 || (!sameOwner && !root)) {
-        writeInPlace(target, bytes);
-        return;
-    }
-    hostfs::writeAtomically(target, bytes);
-    if (!sameOwner && ::chown(b.constData(), st.st_uid, st.st_gid) != 0)
-        hostfs::raise(target, errno);
+    if (st.st_nlink > 1 || (!sameOwner && !root))
+        return writeInPlace(target, bytes);
+    if (auto r = hostfs::writeAtomically(target, bytes); !r)
+        return r;
+    if (!sameOwner && ::chown(target.c_str(), st.st_uid, st.st_gid) != 0)
+        return hostfs::failure(target, errno);
+    return {};
 }
 
 bool endsLine(const QByteArray &bytes)
@@ -182,25 +178,24 @@ bool endsLine(const QByteArray &bytes)
 // Appends text to the file at host in the file's own encoding, converting a
 // Windows-1252 file to UTF-8 first when the text does not fit it. A last line
 // without a line end is ended first: the text must not join it.
-void appendText(const HostPath &host, QString text)
+Result<void> appendText(const HostPath &host, QString text)
 {
     struct stat st;
     const bool exists = ::stat(host.c_str(), &st) == 0 && st.st_size > 0;
-    if (!exists) {
-        appendBytes(host, encodeCodePage(text));
-        return;
-    }
-    const QByteArray old = readAll(host);
+    if (!exists)
+        return appendBytes(host, encodeCodePage(text));
+    const Result<QByteArray> read = readAll(host);
+    if (!read)
+        return read.error();
+    const QByteArray &old = read.value();
     const bool utf8 = old.startsWith(kBom);
     if (old.size() > (utf8 ? kBom.size() : 0) && !endsLine(old))
         text.prepend(kCrLfText);
-    if (utf8) {
-        appendBytes(host, hostPathBytes(text));
-    } else if (fitsWindows1252(text)) {
-        appendBytes(host, encode1252(text));
-    } else {
-        rewrite(host, kBom + hostPathBytes(decodeCodePage(old) + text));
-    }
+    if (utf8)
+        return appendBytes(host, hostPathBytes(text));
+    if (fitsWindows1252(text))
+        return appendBytes(host, encode1252(text));
+    return rewrite(host, kBom + hostPathBytes(decodeCodePage(old) + text));
 }
 
 } // namespace
@@ -237,19 +232,31 @@ QByteArray encodeCodePage(const QString &text)
     return kBom + hostPathBytes(text);
 }
 
-QString readTextFile(const QString &path)
+Result<QString> readTextFile(const QString &path)
 {
-    return decodeCodePage(readAll(hostfs::readPath(path)));
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    const Result<QByteArray> bytes = readAll(host.value());
+    if (!bytes)
+        return bytes.error();
+    return decodeCodePage(bytes.value());
 }
 
-void writeTextFile(const QString &path, const QString &text)
+Result<void> writeTextFile(const QString &path, const QString &text)
 {
-    rewrite(hostfs::toHostOrThrow(path), encodeCodePage(text));
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    return rewrite(host.value(), encodeCodePage(text));
 }
 
-void appendTextFile(const QString &path, const QString &text)
+Result<void> appendTextFile(const QString &path, const QString &text)
 {
-    appendText(hostfs::toHostOrThrow(path), text);
+    const Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    return appendText(host.value(), text);
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/base/Result.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -16,16 +18,16 @@ QString decodeCodePage(const QByteArray &bytes); // BOM detection
 QByteArray encodeCodePage(const QString &text);  // 1252 or BOM + UTF-8
 bool fitsWindows1252(const QString &text);
 
-QString readTextFile(const QString &path); // throws 53, 76, 70 ...
+Result<QString> readTextFile(const QString &path); // fails 53, 76, 70 ...
 // Whole-file rewrite through a temporary file and an atomic rename. A link is written
 // through to its target; the file keeps its mode and owner (a file the rename would
 // give another owner, or one with several names, is rewritten in place). Anything but
 // a regular file is refused (75), as a reader refuses it.
-void writeTextFile(const QString &path, const QString &text);
+Result<void> writeTextFile(const QString &path, const QString &text);
 // Appends (creates when missing), ending the file's last line first when it has no
 // line end. If the text does not fit the file's encoding the file is converted to
 // UTF-8 with BOM first.
-void appendTextFile(const QString &path, const QString &text);
+Result<void> appendTextFile(const QString &path, const QString &text);
 
 // The field reader of the template and exclusion files: next field regardless of
 // lines, blanks skipped, a quoted field runs to the next quote (commas kept) and the

@@ -228,9 +228,11 @@ std::optional<QString> lookupFolded(const QByteArray &dir, const QString &name)
 namespace hostcache
 {
 
-void noteCreated(const QString &hostDir, const QString &name)
+void noteCreated(const HostPath &created)
 {
-    const QByteArray dir = hostPathBytes(hostDir);
+    const QByteArray dir = created.parent().bytes();
+    const QByteArray &path = created.bytes();
+    const QString name = hostPathFromBytes(path.mid(path.lastIndexOf('/') + 1));
     QMutexLocker lock(&g_indexMutex);
     auto it = g_indexes.find(dir);
     if (it == g_indexes.end())
@@ -247,10 +249,10 @@ void noteCreated(const QString &hostDir, const QString &name)
     it->recheck = false;
 }
 
-void forget(const QString &hostDir)
+void forget(const HostPath &folder)
 {
     QMutexLocker lock(&g_indexMutex);
-    g_indexes.remove(hostPathBytes(hostDir));
+    g_indexes.remove(folder.bytes());
 }
 
 } // namespace hostcache
@@ -297,9 +299,10 @@ DriveTable DriveTable::parse(const QString &spec)
         const QStringList parts = item.mid(eq + 1).split(u':');
         Drive d;
         d.letter = letterText.at(0).toUpper();
-        d.hostDir = trimHostDir(parts.value(0));
-        if (d.hostDir.isEmpty() || !hostCanCarry(d.hostDir))
+        const QString dir = trimHostDir(parts.value(0));
+        if (dir.isEmpty() || !hostCanCarry(dir))
             continue;
+        d.hostDir = HostPath::fromText(dir);
         bool ok = false;
         const int type = parts.value(1).toInt(&ok);
         d.type = ok && type >= 0 && type <= 6 ? DriveType(type) : DriveType::Fixed;
@@ -332,11 +335,12 @@ std::optional<QString> DriveTable::hostText(const QString &windowsPath) const
     if (auto found = foundHostPath(windowsPath, d->hostDir))
         return found;
 
+    const QString &driveDir = d->hostDir.text();
     const QStringList comps = WinPath(windowsPath).resolvedNames();
     if (comps.isEmpty())
-        return d->hostDir;
+        return driveDir;
 
-    const QString base = d->hostDir == QStringLiteral("/") ? QString() : d->hostDir;
+    const QString base = driveDir == QStringLiteral("/") ? QString() : driveDir;
     const auto join = [&](qsizetype count) {
         QString p = base;
         for (qsizetype i = 0; i < count; ++i)
@@ -390,14 +394,16 @@ std::optional<WinPath> DriveTable::toWindows(const HostPath &hostPath) const
     for (const Drive &d : m_drives) {
         if (!d.mounted || d.hostDir.isEmpty())
             continue;
-        const bool under = d.hostDir == QStringLiteral("/") || path == d.hostDir ||
-                           (path.startsWith(d.hostDir) && path.at(d.hostDir.size()) == u'/');
-        if (under && (!best || d.hostDir.size() > best->hostDir.size()))
+        const QString &dir = d.hostDir.text();
+        const bool under = dir == QStringLiteral("/") || path == dir ||
+                           (path.startsWith(dir) && path.at(dir.size()) == u'/');
+        if (under && (!best || dir.size() > best->hostDir.text().size()))
             best = &d;
     }
     if (!best)
         return std::nullopt;
-    QString rest = best->hostDir == QStringLiteral("/") ? path.mid(1) : path.mid(best->hostDir.size() + 1);
+    const QString &bestDir = best->hostDir.text();
+    QString rest = bestDir == QStringLiteral("/") ? path.mid(1) : path.mid(bestDir.size() + 1);
     if (rest.contains(u'\\'))
         return std::nullopt;
     rest.replace(u'/', u'\\');
@@ -486,7 +492,7 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
     std::vector<Drive> drives;
     Drive c;
     c.letter = u'C';
-    c.hostDir = QStringLiteral("/");
+    c.hostDir = HostPath(QByteArrayLiteral("/"));
     c.type = DriveType::Fixed;
     c.label = rootLabel;
     drives.push_back(c);
@@ -516,7 +522,7 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
         if (!isVolumeMount(m.mountPoint))
             continue;
         Drive d;
-        d.hostDir = trimHostDir(m.mountPoint);
+        d.hostDir = HostPath::fromText(trimHostDir(m.mountPoint));
         d.type = typeOf(m);
         const QString dev = canonical(m.source);
         d.label = labels.value(dev);
@@ -524,7 +530,7 @@ DriveTable buildDefaultTable(const QByteArray &mountInfoText)
         const QString uuid = uuids.value(dev);
         const QString volumeKey = !uuid.isEmpty()      ? QStringLiteral("uuid:") + uuid
                                   : !d.label.isEmpty() ? QStringLiteral("label:") + d.label
-                                                       : QStringLiteral("mount:") + d.hostDir;
+                                                       : QStringLiteral("mount:") + d.hostDir.text();
         const QString key = settingsKey(volumeKey);
         if (seenKeys.contains(key))
             continue;
@@ -654,9 +660,10 @@ QString realSpelling(const QString &windowsPath)
     if (!host)
         return windowsPath;
     // Through the path's own drive: another drive's folder may hold it too.
-    const QString root = d->hostDir == u"/" ? QString() : d->hostDir;
+    const QString &driveDir = d->hostDir.text();
+    const QString root = driveDir == u"/" ? QString() : driveDir;
     const QString clean = QDir::cleanPath(host->text());
-    if (clean != d->hostDir && !clean.startsWith(root + u'/'))
+    if (clean != driveDir && !clean.startsWith(root + u'/'))
         return windowsPath;
     QString rest = clean.mid(root.size() + 1);
     rest.replace(u'/', u'\\');
@@ -681,13 +688,6 @@ QString localAppDataFolder()
     if (data.isEmpty())
         return {};
     return DriveTable::current().toWindows(HostPath::fromText(data)).value_or(WinPath()).text();
-}
-
-QString environmentVariable(const QString &name)
-{
-    if (name.compare(QStringLiteral("LocalAppData"), Qt::CaseInsensitive) == 0)
-        return localAppDataFolder();
-    return qEnvironmentVariable(name.toLocal8Bit().constData());
 }
 
 } // namespace qv

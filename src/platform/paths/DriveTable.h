@@ -22,8 +22,8 @@ enum class DriveType {
 };
 
 struct Drive {
-    QChar letter;    // upper case
-    QString hostDir; // absolute host folder, no trailing "/" (except "/")
+    QChar letter;     // upper case
+    HostPath hostDir; // absolute host folder, no trailing "/" (except "/"); empty when not mounted
     DriveType type = DriveType::Fixed;
     QString label;
     QString share;       // "\\server\share" for network drives, else empty
@@ -74,10 +74,6 @@ QString realSpelling(const QString &windowsPath);
 // it stands for, so a user can find it; the path alone where no drive reaches it.
 QString pathWithHost(const QString &windowsPath);
 
-// Environment variable as text ("" when unset). "LocalAppData" (any letter case)
-// falls back to the XDG data home expressed through the drive table.
-QString environmentVariable(const QString &name);
-
 // The per-user application data folder as a Windows path: the environment variable
 // "LocalAppData" when set, else the XDG data home through the table ("" when no
 // drive reaches it).
@@ -100,8 +96,8 @@ bool hostCanCarry(QStringView text);
 // searched; the layer's own writes keep it current.
 namespace hostcache
 {
-void noteCreated(const QString &hostDir, const QString &name);
-void forget(const QString &hostDir);
+void noteCreated(const HostPath &created);
+void forget(const HostPath &folder);
 } // namespace hostcache
 
 } // namespace qv

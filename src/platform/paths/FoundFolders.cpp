@@ -15,7 +15,7 @@ namespace
 
 // The folders the last scan read: Windows path with trailing "\" -> host path.
 QHash<QString, QString> g_foundFolders;
-QString g_foundDriveDir;                // the host folder of their drive then
+HostPath g_foundDriveDir;               // the host folder of their drive then
 QString g_lastFolder, g_lastHostPrefix; // the last folder asked for, host path with "/"
 QSet<QByteArray> g_linkedFiles;         // host paths of links to files
 
@@ -64,9 +64,9 @@ QString hostNameText(const QString &carried)
     return text;
 }
 
-std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir)
+std::optional<QString> foundHostPath(const QString &windowsPath, const HostPath &driveDir)
 {
-    if (g_foundFolders.isEmpty() || driveDir != g_foundDriveDir)
+    if (g_foundFolders.isEmpty() || !(driveDir == g_foundDriveDir))
         return std::nullopt;
     const QStringView name = WinPath::fileNameOf(windowsPath);
     if (name.isEmpty() || name.size() == windowsPath.size())
@@ -100,12 +100,12 @@ void forgetFoundFiles()
 {
     g_linkedFiles.clear();
     g_foundFolders.clear();
-    g_foundDriveDir.clear();
+    g_foundDriveDir = {};
     g_lastFolder.clear();
     g_lastHostPrefix.clear();
 }
 
-void startFoundFolders(const QString &driveDir)
+void startFoundFolders(const HostPath &driveDir)
 {
     forgetFoundFiles();
     g_foundDriveDir = driveDir;

@@ -23,13 +23,13 @@ constexpr char16_t kCarryEscape = 0xF05B;
 // The folders the last scan read, Windows path -> host location, so that a copy that
 // follows reaches each found file by its exact name without resolving a path again.
 // driveDir: the host folder of the scanned drive (a changed table forgets them).
-void startFoundFolders(const QString &driveDir);
+void startFoundFolders(const HostPath &driveDir);
 void rememberFoundFolder(const QString &windowsFolder, const HostPath &host);
 
 // Host location of a file in a folder the last scan read: the name exactly as written
 // (never matched without regard to case), a carried "\" put back.
 // driveDir: the host folder of the path's drive now (a changed table forgets them).
-std::optional<QString> foundHostPath(const QString &windowsPath, const QString &driveDir);
+std::optional<QString> foundHostPath(const QString &windowsPath, const HostPath &driveDir);
 void forgetFoundFiles();
 // Links to files the last scan found (host paths): their mark is the mark of the file
 // they lead to.

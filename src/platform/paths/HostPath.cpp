@@ -2,6 +2,8 @@
 
 #include "platform/paths/DriveTable.h"
 
+#include <QFile>
+
 namespace qv
 {
 
@@ -13,6 +15,14 @@ HostPath HostPath::fromText(const QString &text)
     p.m_bytes = hostPathBytes(text);
     p.m_text = text;
     return p;
+}
+
+std::optional<QString> HostPath::forQt() const
+{
+    QString name = QFile::decodeName(m_bytes);
+    if (QFile::encodeName(name) != m_bytes)
+        return std::nullopt;
+    return name;
 }
 
 HostPath HostPath::operator/(QByteArrayView relative) const

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <optional>
+
 namespace qv
 {
 
@@ -22,6 +24,9 @@ public:
     const char *c_str() const { return m_bytes.constData(); }
     const QString &text() const { return m_text; }
     bool isEmpty() const { return m_bytes.isEmpty(); }
+    // The path as Qt's file classes take it (they encode it back to these very bytes);
+    // none where they cannot name it, as with bytes that are not UTF-8.
+    std::optional<QString> forQt() const;
 
     // Joined with exactly one "/" (itself when relative is empty); the text is joined
     // apart from the bytes, so a carried byte never meets a character across the "/".

@@ -134,11 +134,6 @@ bool WinPath::startsWith(const WinPath &prefix) const
     return m_text.startsWith(prefix.m_text, Qt::CaseInsensitive);
 }
 
-bool WinPath::containsText(const WinPath &other) const
-{
-    return m_text.contains(other.m_text, Qt::CaseInsensitive);
-}
-
 bool WinPath::equals(const WinPath &other) const
 {
     return m_text.compare(other.m_text, Qt::CaseInsensitive) == 0;

@@ -39,8 +39,7 @@ public:
     // The names below the drive as Windows resolves them: "/" separates too, empty
     // and "." names drop out, ".." drops the name before it.
     QStringList resolvedNames() const;
-    bool startsWith(const WinPath &prefix) const;  // case-insensitive prefix
-    bool containsText(const WinPath &other) const; // case-insensitive substring
+    bool startsWith(const WinPath &prefix) const; // case-insensitive prefix
 
     bool equals(const WinPath &other) const; // case-insensitive
     bool operator==(const WinPath &other) const { return equals(other); }

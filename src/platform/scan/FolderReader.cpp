@@ -44,12 +44,6 @@ bool leadsInto(int parent, const char *name, const WalkRules &rules)
 
 FolderListing readOpened(int dfd, const WalkRules &rules, bool keep);
 
-FolderListing readFolderBytes(const QByteArray &hostPath, const WalkRules &rules)
-{
-    const int dfd = hostfs::openFolder(hostPath);
-    return dfd < 0 ? FolderListing() : readOpened(dfd, rules, false);
-}
-
 } // namespace
 
 AncestryPtr foldersUpFrom(int fd)
@@ -71,7 +65,8 @@ AncestryPtr foldersUpFrom(int fd)
 
 FolderListing readFolder(const HostPath &hostPath, const WalkRules &rules)
 {
-    return readFolderBytes(hostPath.bytes(), rules);
+    const int dfd = hostfs::openFolder(hostPath);
+    return dfd < 0 ? FolderListing() : readOpened(dfd, rules, false);
 }
 
 FolderListing readFolderAt(int parent, const char *name, const WalkRules &rules, bool keep)
@@ -265,10 +260,11 @@ FolderListing FolderReadAhead::readUnlocked(const Pending &folder, std::vector<P
         m_beforeRead(folder.relative);
     // Opened in the parent's descriptor: a path from the top would cost its depth.
     const char *name = folder.host.constData() + folder.host.lastIndexOf('/') + 1;
+    const auto byPath = [&] { return HostPath(folder.host); };
     FolderListing listing = folder.parent ? readFolderAt(folder.parent->fd, name, folder.rules, m_recursive)
-                                          : readFolderBytes(folder.host, folder.rules);
+                                          : readFolder(byPath(), folder.rules);
     if (!folder.parent && m_recursive && listing.opened)
-        listing.descriptor = hostfs::openFolder(folder.host);
+        listing.descriptor = hostfs::openFolder(byPath());
     std::shared_ptr<OpenFolder> self;
     if (listing.descriptor >= 0) {
         if (g_openFolders < kOpenFolders)

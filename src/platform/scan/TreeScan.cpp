@@ -22,14 +22,14 @@ TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
     : m_root(root), m_recursive(recursive)
 {
     const Drive *d = root.size() >= 2 ? DriveTable::current().drive(root.at(0)) : nullptr;
-    startFoundFolders(d ? d->hostDir : QString());
+    startFoundFolders(d ? d->hostDir : HostPath());
     struct stat st;
     if (const auto host = avoid.isEmpty() ? std::nullopt : DriveTable::current().toHost(WinPath(avoid)))
         if (::stat(host->c_str(), &st) == 0) {
             m_rules.avoid = true;
             m_rules.avoidDevice = st.st_dev;
             m_rules.avoidInode = st.st_ino;
-            m_rules.avoidUp = foldersUpFrom(hostfs::openFolder(host->bytes()));
+            m_rules.avoidUp = foldersUpFrom(hostfs::openFolder(*host));
         }
     Folder folder;
     if (auto host = DriveTable::current().toHost(WinPath(root)))

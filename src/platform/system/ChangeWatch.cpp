@@ -6,9 +6,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QMimeDatabase>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace qv
 {
@@ -17,7 +19,8 @@ ChangeWatch::ChangeWatch(const QString &windowsFolder, QObject *parent)
     : QObject(parent), m_watcher(std::make_unique<QFileSystemWatcher>()), m_folder(windowsFolder)
 {
     if (const auto host = DriveTable::current().toHost(WinPath(windowsFolder)))
-        m_valid = m_watcher->addPath(host->text());
+        if (const auto name = host->forQt())
+            m_valid = m_watcher->addPath(*name);
     connect(m_watcher.get(), &QFileSystemWatcher::directoryChanged, this, [this] { m_changed = true; });
 }
 
@@ -30,23 +33,22 @@ bool ChangeWatch::takeChanged()
     return changed;
 }
 
-void moveToTrash(const QString &windowsPath, bool *wentToTrash)
+Result<bool> moveToTrash(const QString &windowsPath)
 {
-    if (wentToTrash)
-        *wentToTrash = false;
     const auto host = DriveTable::current().toHost(WinPath(windowsPath));
-    const QFileInfo info(host ? host->text() : QString());
-    if (!host || (!info.exists() && !info.isSymLink()))
-        raiseError(Err::FileNotFound);
-    if (QFile::moveToTrash(host->text())) {
-        if (wentToTrash)
-            *wentToTrash = true;
-        return;
-    }
-    const bool removed = info.isDir() && !info.isSymLink() ? QDir(host->text()).removeRecursively()
-                                                           : QFile::remove(host->text());
+    struct stat st;
+    if (!host || ::lstat(host->c_str(), &st) != 0)
+        return HostError{Err::FileNotFound, host ? errno : 0};
+    // Qt's trash and removal name files by text: what they cannot name stays.
+    const auto name = host->forQt();
+    if (!name)
+        return HostError{Err::PermissionDenied, 0};
+    if (QFile::moveToTrash(*name))
+        return true;
+    const bool removed = S_ISDIR(st.st_mode) ? QDir(*name).removeRecursively() : QFile::remove(*name);
     if (!removed)
-        raiseError(Err::PermissionDenied);
+        return HostError{Err::PermissionDenied, 0};
+    return false;
 }
 
 QString typeName(const QString &windowsPath, bool isFolder)

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/base/Result.h"
+
 #include <QObject>
 #include <QString>
 #include <memory>
@@ -29,9 +31,9 @@ private:
 };
 
 // Moves a file or folder (Windows path) to the desktop trash; where there is no
-// trash it is deleted for good (a folder with everything below it). Throws 53/76
-// when nothing is there, 70 when it cannot be removed.
-void moveToTrash(const QString &windowsPath, bool *wentToTrash = nullptr);
+// trash it is deleted for good (a folder with everything below it): true when it
+// went to the trash. Fails 53 when nothing is there, 70 when it cannot be removed.
+Result<bool> moveToTrash(const QString &windowsPath);
 
 // The type name shown for an entry: "Filmappe" for folders, else the description of
 // the content type found from the name (e.g. "Tekstdokument" where translated, the

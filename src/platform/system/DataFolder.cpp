@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdlib>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -21,18 +23,25 @@ namespace
 {
 const QString kLockName = QStringLiteral(".qvbackup.lock");
 
-std::optional<QString> programFolderHost()
+std::optional<HostPath> programFolderHost()
 {
     const QString pf = programFolder();
     if (pf.isEmpty())
         return std::nullopt;
-    const auto host = DriveTable::current().toHost(WinPath(pf));
-    return host ? std::optional<QString>(host->text()) : std::nullopt;
+    return DriveTable::current().toHost(WinPath(pf));
 }
 
-bool writableHere(const QString &host)
+bool writableHere(const HostPath &host)
 {
-    return ::faccessat(AT_FDCWD, QFile::encodeName(host).constData(), W_OK | X_OK, AT_EACCESS) == 0;
+    return !host.isEmpty() && ::faccessat(AT_FDCWD, host.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+// A folder of the user's, made when missing.
+HostPath madeFolder(const QString &hostText)
+{
+    if (!hostText.isEmpty())
+        QDir().mkpath(hostText);
+    return HostPath::fromText(hostText);
 }
 
 // A file the program wrote into its folder in earlier versions.
@@ -48,10 +57,13 @@ struct Moved {
 };
 
 // Moves (or copies) the regular files of fromHost that pass keep() to their new place.
-Moved moveFiles(const QString &fromHost, bool copyOnly, const std::function<bool(const QString &)> &keep)
+Moved moveFiles(const HostPath &fromHost, bool copyOnly, const std::function<bool(const QString &)> &keep)
 {
     Moved m;
-    const QFileInfoList files = QDir(fromHost).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+    const auto from = fromHost.forQt();
+    if (!from)
+        return m;
+    const QFileInfoList files = QDir(*from).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
     for (const QFileInfo &f : files) {
         if (f.isSymLink())
             continue;
@@ -65,23 +77,25 @@ Moved moveFiles(const QString &fromHost, bool copyOnly, const std::function<bool
         const auto targetHost = DriveTable::current().toHost(WinPath(dataFile(f.fileName())));
         if (!targetHost)
             continue;
-        const QString target = targetHost->text();
-        if (QFileInfo::exists(target)) {
+        const auto target = targetHost->forQt();
+        if (!target)
+            continue;
+        if (QFileInfo::exists(*target)) {
             m.kept << f.fileName();
             continue;
         }
         // QFile::rename copies across file systems.
-        if (copyOnly ? QFile::copy(f.filePath(), target) : QFile::rename(f.filePath(), target))
+        if (copyOnly ? QFile::copy(f.filePath(), *target) : QFile::rename(f.filePath(), *target))
             m.names << f.fileName();
     }
     return m;
 }
 
-void noteMove(const QString &errorLogName, const QString &from, const Moved &m, bool copied)
+void noteMove(const QString &errorLogName, const HostPath &from, const Moved &m, bool copied)
 {
     if (m.names.isEmpty())
         return;
-    QString text = (copied ? "Kopiert fra " : "Flyttet fra ") + from + ": " + m.names.join(", ") +
+    QString text = (copied ? "Kopiert fra " : "Flyttet fra ") + from.text() + ": " + m.names.join(", ") +
                    ". Ny plass: " + userFolderHost(DataKind::Settings) + " og " +
                    userFolderHost(DataKind::Logs) + ".";
     if (!m.kept.isEmpty())
@@ -91,14 +105,17 @@ void noteMove(const QString &errorLogName, const QString &from, const Moved &m, 
 }
 } // namespace
 
-bool isPrivateProgramFolder(const QString &hostFolder, uid_t uid)
+bool isPrivateProgramFolder(const HostPath &hostFolder, uid_t uid)
 {
     if (hostFolder.isEmpty())
         return false;
-    const QString real = QFileInfo(hostFolder).canonicalFilePath();
-    if (real.isEmpty() || real == u"/usr" || real.startsWith(QStringLiteral("/usr/")))
+    const std::unique_ptr<char, decltype(&std::free)> real(::realpath(hostFolder.c_str(), nullptr),
+                                                           &std::free);
+    if (!real)
         return false;
-    const QByteArray bytes = QFile::encodeName(real);
+    const QByteArray bytes(real.get());
+    if (bytes == "/usr" || bytes.startsWith("/usr/"))
+        return false;
     struct stat st;
     if (::stat(bytes.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid)
         return false;
@@ -132,6 +149,7 @@ QString dataFolder(DataKind kind)
     const auto windows = DriveTable::current().toWindows(HostPath::fromText(host));
     if (!windows)
         return programFolder();
+    // Qt's own text of the folder: its calls name it.
     if (!QFileInfo::exists(host) && QDir().mkpath(host))
         QFile::setPermissions(host, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return windows->text();
@@ -142,16 +160,18 @@ QString dataFile(const QString &fileName)
     return (WinPath(dataFolder(dataKindOf(fileName))) / fileName).text();
 }
 
-QString lockFolder()
+HostPath lockFolder()
 {
     if (dataInProgramFolder())
-        return programFolderHost().value_or(QString());
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (QDir::isAbsolutePath(runtime) && QFileInfo(runtime).isDir() && writableHere(runtime))
+        return programFolderHost().value_or(HostPath());
+    // The variable's own bytes: the folder is named exactly as the session gave it.
+    const HostPath runtime(qgetenv("XDG_RUNTIME_DIR"));
+    struct stat st;
+    if (runtime.bytes().startsWith('/') && ::stat(runtime.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+        writableHere(runtime))
         return runtime;
-    const QString state = userFolderHost(DataKind::Logs);
-    QDir().mkpath(state);
-    return writableHere(state) ? state : QString();
+    const HostPath state = madeFolder(userFolderHost(DataKind::Logs));
+    return writableHere(state) ? state : HostPath();
 }
 
 int moveOldDataFiles(const QString &errorLogName)
@@ -165,10 +185,10 @@ int moveOldDataFiles(const QString &errorLogName)
         const WinPath store = WinPath(appData) / QStringLiteral("VirtualStore");
         const auto storeHost = DriveTable::current().toHost(store);
         const auto mirrorHost = DriveTable::current().toHost(store / pf.mid(3));
-        const QString mirror = mirrorHost ? mirrorHost->text() : QString();
-        if (storeHost && mirrorHost && QFileInfo(mirror).isDir()) {
-            const Moved m = moveFiles(mirror, false, [](const QString &) { return true; });
-            noteMove(errorLogName, mirror, m, false);
+        const QString mirror = mirrorHost ? mirrorHost->forQt().value_or(QString()) : QString();
+        if (storeHost && !mirror.isEmpty() && QFileInfo(mirror).isDir()) {
+            const Moved m = moveFiles(*mirrorHost, false, [](const QString &) { return true; });
+            noteMove(errorLogName, *mirrorHost, m, false);
             count += int(m.names.size());
             // The emptied mirror goes, up to VirtualStore itself.
             for (QString dir = mirror; dir.size() >= storeHost->text().size();

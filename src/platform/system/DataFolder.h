@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/base/UserFolders.h"
+#include "platform/paths/HostPath.h"
 
 #include <QString>
 
@@ -15,7 +16,7 @@ namespace qv
 // $XDG_CONFIG_HOME/qvbackup, logs and error logs to $XDG_STATE_HOME/qvbackup.
 
 // The decision on a host folder for the user uid (root included).
-bool isPrivateProgramFolder(const QString &hostFolder, uid_t uid);
+bool isPrivateProgramFolder(const HostPath &hostFolder, uid_t uid);
 // The decision for the running program and its program folder.
 bool dataInProgramFolder();
 
@@ -29,8 +30,8 @@ QString dataFolder(DataKind kind);
 QString dataFile(const QString &fileName);
 
 // Host folder for the instance lock: the program folder when it holds the data,
-// else $XDG_RUNTIME_DIR (the state folder when there is none). "" when none.
-QString lockFolder();
+// else $XDG_RUNTIME_DIR (the state folder when there is none). Empty when none.
+HostPath lockFolder();
 
 // Moves files left in the old places into the user's folders, once: the per-user
 // mirror (<LocalAppData>/VirtualStore/<program folder>) and the program folder's own

@@ -40,10 +40,8 @@ QString errorRecord(const QString &module, const QString &procedure, qint32 numb
 void appendErrorRecord(const QString &fileName, const QString &module, const QString &procedure,
                        qint32 number, const QString &description)
 {
-    try {
-        appendTextFile(dataFile(fileName), errorRecord(module, procedure, number, description));
-    } catch (const PlatformError &) {
-    }
+    // A record that cannot be written is lost without a word.
+    (void)appendTextFile(dataFile(fileName), errorRecord(module, procedure, number, description));
 }
 
 } // namespace qv

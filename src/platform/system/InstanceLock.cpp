@@ -4,7 +4,6 @@
 #include "platform/system/DataFolder.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,18 +13,18 @@
 namespace qv
 {
 
-QString InstanceLock::lockFilePath()
+HostPath InstanceLock::lockFilePath()
 {
-    const QString folder = lockFolder();
+    const HostPath folder = lockFolder();
     if (folder.isEmpty())
         return {};
     if (dataInProgramFolder())
-        return QDir(folder).filePath(QStringLiteral(".qvbackup.lock"));
+        return folder / QByteArrayView(".qvbackup.lock");
     // A shared runtime folder: keyed by the templates' folder it guards.
     const QByteArray key =
         QCryptographicHash::hash(hostPathBytes(dataFolder(DataKind::Settings)), QCryptographicHash::Sha1)
             .toHex();
-    return QDir(folder).filePath("qvbackup-" + QString::fromLatin1(key.left(16)) + ".lock");
+    return folder / QByteArrayView("qvbackup-" + key.left(16) + ".lock");
 }
 
 InstanceLock::~InstanceLock()
@@ -43,18 +42,18 @@ void InstanceLock::release()
 
 InstanceLock::Result InstanceLock::acquire()
 {
-    const QString path = lockFilePath();
+    const HostPath path = lockFilePath();
     if (path.isEmpty())
         return Result::Unavailable;
     return acquireFile(path);
 }
 
-InstanceLock::Result InstanceLock::acquireFile(const QString &hostPath)
+InstanceLock::Result InstanceLock::acquireFile(const HostPath &hostPath)
 {
     release();
     m_path = hostPath;
     m_holderPid = 0;
-    const QByteArray bytes = hostPathBytes(hostPath);
+    const QByteArray &bytes = hostPath.bytes();
     // Close-on-exec: a text viewer started from the window must not keep the lock.
     int fd = ::open(bytes.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0 && errno == EACCES) // another user's lock file in a shared folder

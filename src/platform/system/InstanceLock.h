@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/paths/HostPath.h"
+
 #include <QString>
 
 namespace qv
@@ -27,20 +29,20 @@ public:
     // For the current program folder.
     Result acquire();
     // For a lock file named explicitly (host path).
-    Result acquireFile(const QString &hostPath);
+    Result acquireFile(const HostPath &hostPath);
     void release();
 
     qint64 holderPid() const { return m_holderPid; }
-    QString path() const { return m_path; }
+    const HostPath &path() const { return m_path; }
 
-    // Host path of the lock file for the current program folder, or "" when no
+    // Host path of the lock file for the current program folder, empty when no
     // folder can hold one.
-    static QString lockFilePath();
+    static HostPath lockFilePath();
 
 private:
     int m_fd = -1;
     qint64 m_holderPid = 0;
-    QString m_path;
+    HostPath m_path;
 };
 
 } // namespace qv

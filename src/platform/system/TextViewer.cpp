@@ -1,7 +1,6 @@
 #include "platform/system/TextViewer.h"
 
 #include "platform/base/PlatformError.h"
-#include "platform/files/FileSystem.h"
 #include "platform/paths/DriveTable.h"
 
 #include <QFileInfo>
@@ -38,26 +37,14 @@ void startTextViewer(const QString &windowsPath)
     const auto mapped = DriveTable::current().toHost(WinPath(windowsPath));
     if (!mapped && !hostCanCarry(windowsPath))
         raiseError(Err::PathNotFound);
-    const QString host = mapped ? mapped->text() : windowsPath;
+    // The viewer is given text, which must name the very file.
+    const std::optional<QString> host = mapped ? mapped->forQt() : std::optional<QString>(windowsPath);
+    if (!host)
+        raiseError(Err::PathNotFound);
     // The program is there but would not run (not a program, no rights...): that is
     // not a missing program.
-    if (!QProcess::startDetached(program, {host}))
+    if (!QProcess::startDetached(program, {*host}))
         raiseError(Err::PathFileAccess);
-}
-
-// There is no Windows folder on this host: "C:\Windows" when the table has one,
-// else the viewer's folder through the table, else the customary name.
-QString windowsFolder()
-{
-    const QString customary = QStringLiteral("C:\\Windows");
-    if (folderExists(customary))
-        return customary;
-    const QString program = viewerProgram();
-    if (!program.isEmpty())
-        if (const auto w =
-                DriveTable::current().toWindows(HostPath::fromText(QFileInfo(program).absolutePath())))
-            return w->text();
-    return customary;
 }
 
 QString logonName()

@@ -9,8 +9,7 @@ namespace qv
 // Throws 53 when the viewer program does not exist, 75 when it would not start.
 void startTextViewer(const QString &windowsPath);
 
-// The Windows folder and logon name, as the host provides them.
-QString windowsFolder();
+// The logon name, as the host provides it.
 QString logonName();
 
 } // namespace qv

@@ -56,7 +56,7 @@ int g_systemError = 0; // the host error behind the last ZpCreateError
 struct Item {
     std::string entry; // "Data/a.txt", folders "Data/sub/"
     std::string given; // the caller's name; inside a named folder: folder + "\\" + name
-    QByteArray hostPath;
+    qv::HostPath hostPath;
     bool isDir = false;
     bool walk = false;    // a folder whose content goes in as well
     bool implied = false; // a folder of the packed tree nobody named: no "adding" line
@@ -93,8 +93,9 @@ qsizetype entryDepthOf(const QString &windowsPath, const QString &rootFolder)
 
 // The entry name: the last depth names of the host path, as the host's bytes, so that
 // whatever the names hold comes back from the archive as it was.
-std::string entryNameOf(const QByteArray &hostPath, qsizetype depth)
+std::string entryNameOf(const qv::HostPath &host, qsizetype depth)
 {
+    const QByteArray &hostPath = host.bytes();
     qsizetype start = hostPath.size();
     for (qsizetype k = 0; k < depth && start > 0; ++k)
         start = hostPath.lastIndexOf('/', start - 1);
@@ -108,14 +109,14 @@ bool validUtf8(const std::string &name)
                         [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; });
 }
 
-bool statItem(const QByteArray &hostPath, Item &item, bool &special)
+bool statItem(const qv::HostPath &hostPath, Item &item, bool &special)
 {
     struct stat st {
     };
-    if (::lstat(hostPath.constData(), &st) != 0)
+    if (::lstat(hostPath.c_str(), &st) != 0)
         return false;
     const bool isLink = S_ISLNK(st.st_mode);
-    if (isLink && ::stat(hostPath.constData(), &st) != 0)
+    if (isLink && ::stat(hostPath.c_str(), &st) != 0)
         return false; // leads nowhere
     special = !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
     item.hostPath = hostPath;
@@ -124,7 +125,7 @@ bool statItem(const QByteArray &hostPath, Item &item, bool &special)
     item.size = S_ISREG(st.st_mode) ? std::uint64_t(st.st_size) : 0;
     item.mtime = st.st_mtim.tv_sec;
     // An archive holds no access list: the owning group gets no more than the list gave it.
-    item.mode = qv::acl::narrowedModeAt(hostPath.constData(), st.st_mode);
+    item.mode = qv::acl::narrowedModeAt(hostPath.c_str(), st.st_mode);
     item.dev = st.st_dev;
     item.ino = st.st_ino;
     return true;
@@ -147,12 +148,13 @@ public:
                 continue;
             const std::size_t below =
                 std::size_t(std::count(file.entry.begin() + qsizetype(slash), file.entry.end(), '/'));
-            qsizetype end = file.hostPath.size();
+            const QByteArray &path = file.hostPath.bytes();
+            qsizetype end = path.size();
             for (std::size_t k = 0; k < below; ++k)
-                end = file.hostPath.lastIndexOf('/', end - 1);
+                end = path.lastIndexOf('/', end - 1);
             Item folder;
             bool special = false;
-            if (end <= 0 || !statItem(file.hostPath.left(end), folder, special) || !folder.isDir)
+            if (end <= 0 || !statItem(qv::HostPath(path.left(end)), folder, special) || !folder.isDir)
                 continue;
             folder.entry = entry;
             folder.walk = false;
@@ -187,9 +189,9 @@ public:
     }
 
 private:
-    bool walk(const QByteArray &folder, const std::string &prefix, const std::string &given)
+    bool walk(const qv::HostPath &folder, const std::string &prefix, const std::string &given)
     {
-        DIR *dir = ::opendir(folder.constData());
+        DIR *dir = ::opendir(folder.c_str());
         if (!dir) {
             g_skipped.push_back(given);
             return true;
@@ -210,7 +212,7 @@ private:
         for (const std::string &name : names) {
             Item child;
             bool special = false;
-            const QByteArray path = folder + '/' + QByteArray::fromStdString(name);
+            const qv::HostPath path = folder / QByteArrayView(name.data(), qsizetype(name.size()));
             if (!statItem(path, child, special))
                 continue; // a dangling link or a file gone since the listing
             child.given = given + '\\' + name;
@@ -256,12 +258,12 @@ std::uint32_t externalAttributes(const Item &item)
     return (std::uint32_t(item.mode & 0xFFFF) << 16) | dos;
 }
 
-std::optional<QByteArray> hostPathOf(const QString &windowsPath)
+std::optional<qv::HostPath> hostPathOf(const QString &windowsPath)
 {
-    const std::optional<qv::HostPath> host = qv::DriveTable::current().toHost(qv::WinPath(windowsPath));
+    std::optional<qv::HostPath> host = qv::DriveTable::current().toHost(qv::WinPath(windowsPath));
     if (!host || host->isEmpty())
         return std::nullopt;
-    return host->bytes(); // names that are not valid UTF-8 keep their bytes
+    return host;
 }
 
 // One attempt at the archive. Workers read and compress ahead; libzip pulls their
@@ -431,7 +433,7 @@ int resultFromZipError(int zipError)
     }
 }
 
-int attempt(Run &run, const Settings &settings, const QByteArray &target)
+int attempt(Run &run, const Settings &settings, const qv::HostPath &target)
 {
     const std::deque<Item> &items = *run.items;
     std::vector<qv::zip::Input> inputs;
@@ -504,7 +506,7 @@ int attempt(Run &run, const Settings &settings, const QByteArray &target)
 
 // A file found unreadable when its turn comes cannot be taken out of an archive
 // libzip is writing; the attempt is rolled back and made again without it.
-int writeArchive(const Settings &settings, std::deque<Item> items, const QByteArray &target)
+int writeArchive(const Settings &settings, std::deque<Item> items, const qv::HostPath &target)
 {
     std::unordered_set<std::string> announced;
     for (;;) {
@@ -538,7 +540,7 @@ int archive(int count, const char *archiveName, const char *const *names)
         if (!names[i] || !*names[i])
             continue;
         const QString windowsPath = fromUtf8(names[i]);
-        const std::optional<QByteArray> host = hostPathOf(windowsPath);
+        const std::optional<qv::HostPath> host = hostPathOf(windowsPath);
         Item item;
         bool special = false;
         if (!host || !statItem(*host, item, special)) {
@@ -558,20 +560,19 @@ int archive(int count, const char *archiveName, const char *const *names)
     if (collector.items.empty())
         return ZpNothingToDo; // only special or vanished files, or a drive root without recursion
 
-    const std::optional<QByteArray> target = hostPathOf(fromUtf8(archiveName));
+    const std::optional<qv::HostPath> target = hostPathOf(fromUtf8(archiveName));
     if (!target)
         return ZpCreateError;
     {
-        const int slash = target->lastIndexOf('/');
-        const QByteArray folder = slash <= 0 ? QByteArray("/") : target->left(slash);
+        const qv::HostPath folder = target->parent();
         struct stat st {
         };
-        const bool found = ::stat(folder.constData(), &st) == 0;
+        const bool found = !folder.isEmpty() && ::stat(folder.c_str(), &st) == 0;
         if (!found || !S_ISDIR(st.st_mode)) {
             g_systemError = found ? ENOTDIR : errno;
             return ZpCreateError;
         }
-        if (::stat(target->constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+        if (::stat(target->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
             g_systemError = EISDIR;
             return ZpCreateError;
         }

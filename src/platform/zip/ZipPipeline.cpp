@@ -22,9 +22,9 @@ constexpr std::uint64_t PieceOverhead = 4096;
 constexpr std::size_t SmallFile = 16 * 1024;
 
 // O_NONBLOCK: a name that became a pipe must not hang the call on open.
-int openForReading(const QByteArray &path)
+int openForReading(const HostPath &path)
 {
-    return ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
 }
 
 // Reads up to size bytes at offset; short only at the end of the file.
@@ -231,7 +231,7 @@ void Pipeline::work()
 
 void Pipeline::readWhole(const Unit &u, Piece &p, Compressors &c)
 {
-    const QByteArray &path = m_inputs[u.item].hostPath;
+    const HostPath &path = m_inputs[u.item].hostPath;
     const int fd = openForReading(path);
     if (fd < 0) {
         p.err = errno;
@@ -258,7 +258,7 @@ void Pipeline::readWhole(const Unit &u, Piece &p, Compressors &c)
         if (m_cancel)
             return;
     }
-    noteReadIdentity(path, before, unchanged);
+    noteReadIdentity(path.bytes(), before, unchanged);
 
     p.length = got;
     p.crc = std::uint32_t(libdeflate_crc32(0, input.data(), input.size()));
@@ -357,7 +357,7 @@ void Pipeline::finish(std::size_t i)
     if (fd < 0)
         return;
     const Job &job = m_jobs[i];
-    noteReadIdentity(m_inputs[i].hostPath, job.before, stillSame(fd, job.before));
+    noteReadIdentity(m_inputs[i].hostPath.bytes(), job.before, stillSame(fd, job.before));
     ::close(fd);
 }
 

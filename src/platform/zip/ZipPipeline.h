@@ -9,6 +9,7 @@
 // are one deflate stream. Pieces handed out but not yet taken hold at most about
 // Budget bytes of input, whatever the number of workers.
 #include "platform/base/FileIdentity.h"
+#include "platform/paths/HostPath.h"
 
 #include <QByteArray>
 
@@ -27,7 +28,7 @@ constexpr std::uint64_t Chunk = 256 << 10;
 constexpr std::uint64_t Budget = 64 << 20;
 
 struct Input {
-    QByteArray hostPath;
+    HostPath hostPath;
     bool isDir = false;
     std::uint64_t size = 0; // as collected; a file read in pieces is measured again when opened
 };

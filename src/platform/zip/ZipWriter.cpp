@@ -199,10 +199,10 @@ zip_int64_t outputCallback(void *userdata, void *data, zip_uint64_t len, zip_sou
 
 } // namespace
 
-zip_source_t *createOutput(const QByteArray &target, zip_error_t *error)
+zip_source_t *createOutput(const HostPath &target, zip_error_t *error)
 {
     auto *o = new Output;
-    o->target = target;
+    o->target = target.bytes();
     zip_error_init(&o->error);
     zip_source_t *src = zip_source_function_create(outputCallback, o, error);
     if (!src)
