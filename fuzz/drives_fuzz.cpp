@@ -17,8 +17,8 @@ QString written(const DriveTable &t)
 {
     QStringList items;
     for (const Drive &d : t.drives())
-        items << QString(d.letter) + u'=' + d.hostDir + u':' + QString::number(int(d.type)) + u':' + d.label +
-                     (d.share.isEmpty() ? QString() : u':' + d.share);
+        items << QString(d.letter) + u'=' + d.hostDir.text() + u':' + QString::number(int(d.type)) + u':' +
+                     d.label + (d.share.isEmpty() ? QString() : u':' + d.share);
     return items.join(u';');
 }
 
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
     const DriveTable t = DriveTable::parse(hostPathFromBytes(input));
     for (const Drive &d : t.drives())
         if (d.letter < u'A' || d.letter > u'Z' || d.hostDir.isEmpty())
-            qvfuzz::fail(QStringLiteral("drive ") + d.letter + " at \"" + d.hostDir + "\"");
+            qvfuzz::fail(QStringLiteral("drive ") + d.letter + " at \"" + d.hostDir.text() + "\"");
     const DriveTable back = DriveTable::parse(written(t));
     if (back.drives().size() != t.drives().size())
         qvfuzz::fail("the table read back with another number of drives: " + written(t));
@@ -47,13 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
     // The input as a path on a drive that exists.
     Drive c;
     c.letter = u'C';
-    c.hostDir = box.root + "/c";
+    c.hostDir = HostPath::fromText(box.root + "/c");
     const DriveTable real = DriveTable::fromDrives({c});
     const QString path = "C:\\" + hostPathFromBytes(input);
     if (const auto host = real.toHost(WinPath(path))) {
         if (host->bytes().contains('\0') || !hostCanCarry(host->text()))
             qvfuzz::fail("a host path was cut short");
-        if (!host->text().startsWith(c.hostDir))
+        if (!host->text().startsWith(c.hostDir.text()))
             qvfuzz::fail("a path left its drive: " + host->text());
     } else if (hostCanCarry(path)) {
         qvfuzz::fail("a path every host can hold was refused");
