@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <optional>
 #include <sys/mount.h>

@@ -1,6 +1,7 @@
 // Runs that must never lose a file, widen access or end a failure as a success:
 // each case on real folders, checked in the backup, the log, the end message and
 // the source.
+#include "support/ChildProcess.h"
 #include "support/OtherUser.h"
 #include "support/RunFixture.h"
 #include "support/TestEnvironment.h"
@@ -13,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 
@@ -166,7 +166,7 @@ TEST_F(RobustnessTest, NamesAWindowsPathCannotHoldAndDeepTreesAreBackedUp)
     const bool deepCopied = readHost(mirror(deep + "dyp.txt")) == "dyp";
     EXPECT_TRUE(deepCopied || log().contains("dyp.txt")) << qPrintable(log());
     EXPECT_EQ(lastMessage(), deepCopied ? kFinished : kNotCopied);
-    QProcess::execute("rm", {"-rf", src(deep.section('/', 0, 0))}); // beyond what QDir can remove
+    qvtest::runProgram("rm", {"-rf", src(deep.section('/', 0, 0))}); // beyond what QDir can remove
 }
 
 TEST_F(RobustnessTest, UnreadableFoldersAreNamedInTheLog)
@@ -449,7 +449,7 @@ TEST_F(RobustnessTest, DeepTreesAreScannedInTimeLinearInTheirDepth)
     timer.start();
     startAndConfirm();
     const qint64 ms = timer.elapsed();
-    QProcess::execute("rm", {"-rf", src("d")});
+    qvtest::runProgram("rm", {"-rf", src("d")});
     EXPECT_LT(ms, 60000);
     EXPECT_TRUE(log().contains("bunn.txt  (stien eller navnet er for langt)"));
     EXPECT_EQ(readHost(mirror("e/etter.txt")), "etter");
@@ -519,16 +519,15 @@ TEST_F(RobustnessTest, ZipEntriesCarryTheHostBytesAndEveryFolder)
     startAndConfirm();
     const QStringList archives = QDir(drives.hostRoot('D') + "/Sikring").entryList({"*.zip"});
     ASSERT_EQ(archives.size(), 1) << qPrintable(log());
-    QProcess p;
-    p.start(python, {"-c",
-                     "import zipfile,sys\n"
-                     "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
-                     "  u = i.flag_bits & 0x800\n"
-                     "  print(i.filename.encode('utf-8' if u else 'cp437').hex(), u, "
-                     "oct(i.external_attr >> 16 & 0o777), i.date_time)",
-                     drives.hostRoot('D') + "/Sikring/" + archives[0]});
-    p.waitForFinished();
-    const QString listing = QString::fromLatin1(p.readAllStandardOutput());
+    const qvtest::ProgramRun run =
+        qvtest::runProgram(python, {"-c",
+                                    "import zipfile,sys\n"
+                                    "for i in zipfile.ZipFile(sys.argv[1]).infolist():\n"
+                                    "  u = i.flag_bits & 0x800\n"
+                                    "  print(i.filename.encode('utf-8' if u else 'cp437').hex(), u, "
+                                    "oct(i.external_attr >> 16 & 0o777), i.date_time)",
+                                    drives.hostRoot('D') + "/Sikring/" + archives[0]});
+    const QString listing = QString::fromLatin1(run.output);
     EXPECT_TRUE(listing.contains(QByteArray("Kilde/Privat/").toHex() + " 0 0o700 (2017, 7, 14"))
         << qPrintable(listing);
     for (const QByteArray &n : names)

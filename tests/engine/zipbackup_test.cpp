@@ -1,11 +1,11 @@
 #include "engine/ZipBackup.h"
 #include "platform/base/Durable.h"
 #include "platform/marks/ArchiveMarks.h"
+#include "support/ChildProcess.h"
 #include "support/RunFixture.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QStandardPaths>
 
@@ -28,10 +28,8 @@ struct Unzip {
 };
 Unzip unzip(const QStringList &args)
 {
-    QProcess p;
-    p.start("unzip", args);
-    p.waitForFinished(120000);
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput())};
+    const qvtest::ProgramRun run = qvtest::runProgram("unzip", args);
+    return {run.exitCode, QString::fromUtf8(run.output)};
 }
 } // namespace
 

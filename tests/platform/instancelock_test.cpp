@@ -1,9 +1,9 @@
 #include "platform/system/InstanceLock.h"
+#include "support/ChildProcess.h"
 #include "support/TempTree.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,24 +31,12 @@ const bool g_holder = [] {
 }();
 
 struct Holder {
-    QProcess p;
+    qvtest::ChildProcess p;
     explicit Holder(const QString &file)
+        : p(QCoreApplication::applicationFilePath(), {}, {{"QV_HOLD_LOCK", QFile::encodeName(file)}})
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QV_HOLD_LOCK", file);
-        p.setProcessEnvironment(env);
-        p.start(QCoreApplication::applicationFilePath(), {});
     }
-    QByteArray firstLine()
-    {
-        p.waitForReadyRead(10000);
-        return p.readLine().trimmed();
-    }
-    ~Holder()
-    {
-        p.kill();
-        p.waitForFinished();
-    }
+    QByteArray firstLine() { return p.readLine().trimmed(); }
 };
 } // namespace
 
@@ -61,7 +49,7 @@ TEST(InstanceLockTest, SecondProcessIsRefusedUntilTheFirstDies)
 
     InstanceLock mine;
     EXPECT_EQ(mine.acquireFile(qv::HostPath::fromText(file)), InstanceLock::Result::HeldByOther);
-    EXPECT_EQ(mine.holderPid(), first.p.processId());
+    EXPECT_EQ(mine.holderPid(), first.p.pid());
     // Another data folder is free meanwhile.
     InstanceLock other;
     EXPECT_EQ(other.acquireFile(qv::HostPath::fromText(drives.hostRoot('C') + "/other.lock")),
@@ -69,7 +57,7 @@ TEST(InstanceLockTest, SecondProcessIsRefusedUntilTheFirstDies)
 
     // kill -9 leaves no stale lock.
     first.p.kill();
-    first.p.waitForFinished();
+    first.p.finish();
     EXPECT_EQ(mine.acquireFile(qv::HostPath::fromText(file)), InstanceLock::Result::Acquired);
     Holder second(file);
     EXPECT_EQ(second.firstLine(), "refused");

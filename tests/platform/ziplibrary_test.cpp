@@ -1,13 +1,13 @@
 #include "platform/base/FileIdentity.h"
 #include "platform/zip/ZipLibrary.h"
 #include "platform/zip/ZipPipeline.h"
+#include "support/ChildProcess.h"
 #include "support/OtherUser.h"
 #include "support/TempTree.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
@@ -170,11 +170,8 @@ struct UnzipRun {
 
 UnzipRun unzip(const QStringList &args)
 {
-    QProcess p;
-    p.start(QStandardPaths::findExecutable("unzip"), args);
-    p.waitForFinished(300000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()) + QString::fromUtf8(p.readAllStandardError())};
+    const qvtest::ProgramRun run = qvtest::runProgram("unzip", args);
+    return {run.exitCode, QString::fromUtf8(run.output + run.errors)};
 }
 
 class ZipLibraryTest : public ::testing::Test
