@@ -87,6 +87,22 @@ Result<struct stat> statOf(const HostPath &host)
     return hostfs::failure(host, err);
 }
 
+// A Windows path's host file as it is now.
+struct HostFile {
+    HostPath host;
+    struct stat st;
+};
+Result<HostFile> lookUp(const QString &path)
+{
+    Result<HostPath> host = hostfs::hostOf(path);
+    if (!host)
+        return host.error();
+    const Result<struct stat> st = statOf(host.value());
+    if (!st)
+        return st.error();
+    return HostFile{std::move(host).value(), st.value()};
+}
+
 CopyFaultHook g_copyHook;
 QMutex g_hookMutex;
 
@@ -451,15 +467,12 @@ std::vector<DirEntry> listDirectory(const QString &folder, const QString &patter
 
 Result<quint32> fileAttributes(const QString &path)
 {
-    const Result<HostPath> host = hostfs::hostOf(path);
-    if (!host)
-        return host.error();
-    const Result<struct stat> found = statOf(host.value());
+    const Result<HostFile> found = lookUp(path);
     if (!found)
         return found.error();
-    const struct stat &st = found.value();
+    const struct stat &st = found.value().st;
     const bool clear =
-        S_ISREG(st.st_mode) && marks::isClear(markLocation(host.value()), FileIdentity::of(st));
+        S_ISREG(st.st_mode) && marks::isClear(markLocation(found.value().host), FileIdentity::of(st));
     return attributeWord(WinPath(path).withoutTrailingSeparator().fileName(), st, clear);
 }
 
@@ -498,13 +511,10 @@ void setArchiveOf(const HostPath &host, const struct stat &st)
 
 Result<void> markPath(const QString &path, void (*mark)(const HostPath &, const struct stat &))
 {
-    const Result<HostPath> host = hostfs::hostOf(path);
-    if (!host)
-        return host.error();
-    const Result<struct stat> st = statOf(host.value());
-    if (!st)
-        return st.error();
-    mark(host.value(), st.value());
+    const Result<HostFile> found = lookUp(path);
+    if (!found)
+        return found.error();
+    mark(found.value().host, found.value().st);
     return {};
 }
 
