@@ -99,9 +99,8 @@ void Copier::General_Kopier()
         if (days > 0)
             mirror.keepVersionsIn(versionsFolder + versions::stampOf(now()) + '\\');
         const bool readBack = readBackCopies();
-        mirror.copyAhead(
-            n, sourceAt, [&](qsizetype k) { return destinationOf(sourceAt(k)); },
-            [&found](qsizetype k) { return found.hostPath(int(k)); });
+        mirror.copyAhead(n, sourceAt, destinationOf,
+                         [&found](qsizetype k) { return found.hostPath(int(k)); });
         s.pgr1.MaxValue = n;
         s.pgr1.Value = 0;
         s.pgr1.Visible = true;
@@ -117,8 +116,8 @@ void Copier::General_Kopier()
         };
 
         for (int i = 1; i <= n; ++i) {
-            const QString source = sourceAt(i - 1);
-            const QString destination = destinationOf(source);
+            const QString source = mirror.sourceAt(i - 1);
+            const QString destination = mirror.destinationAt(i - 1);
             s.fileInProgress = i;
             dialog().processEvents();
             // A stop from outside the window (a signal) takes nothing more.

@@ -158,32 +158,33 @@ TEST_F(MarkCatalogTest, EachDestinationHasItsOwnRowsAndUnnamedOnesArePruned)
     QTemporaryDir a, b;
     const QByteArray A = QFile::encodeName(a.path()), B = QFile::encodeName(b.path());
     {
-        const marks::ForDestination into(A);
+        const marks::ForDestination into{qv::HostPath(A)};
         marks::clear(kFile, identity());
         EXPECT_TRUE(marks::isClear(kFile, identity()));
     }
     {
-        const marks::ForDestination into(B);
+        const marks::ForDestination into{qv::HostPath(B)};
         EXPECT_FALSE(marks::isClear(kFile, identity()));
         marks::clear(kFile, identity(7, 11));
     }
     marks::commit();
     // Outside a run: clear only while every named destination holds this identity.
-    marks::nameDestinations({A, B});
+    marks::nameDestinations({qv::HostPath(A), qv::HostPath(B)});
     EXPECT_FALSE(marks::isClear(kFile, identity()));
     {
-        const marks::ForDestination into(B);
+        const marks::ForDestination into{qv::HostPath(B)};
         marks::clear(kFile, identity());
     }
     EXPECT_TRUE(marks::isClear(kFile, identity()));
-    marks::nameDestinations({B, A + "/ikke plugget inn"}); // one missing: nothing pruned
+    marks::nameDestinations(
+        {qv::HostPath(B), qv::HostPath(A + "/ikke plugget inn")}); // one missing: nothing pruned
     {
-        const marks::ForDestination into(A);
+        const marks::ForDestination into{qv::HostPath(A)};
         EXPECT_TRUE(marks::isClear(kFile, identity()));
     }
-    marks::nameDestinations({B});
+    marks::nameDestinations({qv::HostPath(B)});
     {
-        const marks::ForDestination into(A);
+        const marks::ForDestination into{qv::HostPath(A)};
         EXPECT_FALSE(marks::isClear(kFile, identity()));
     }
     marks::nameDestinations({});
@@ -203,13 +204,13 @@ TEST_F(MarkCatalogTest, RowsInViewAnswerAsTheCatalogDoesIncludingMarksWrittenMea
 {
     QTemporaryDir tree;
     const QByteArray root = QFile::encodeName(tree.path());
-    const marks::Location folder = marks::locateFolder(root);
+    const marks::Location folder = marks::locateFolder(qv::HostPath(root));
     const auto file = [&](const char *name) { return marks::childOf(folder, name); };
     marks::clear(file("kept"), identity(1));
     marks::clear(file("gone"), identity(2));
     marks::commit();
     {
-        const marks::RowsInView view(root);
+        const marks::RowsInView view{qv::HostPath(root)};
         EXPECT_TRUE(marks::isClear(file("kept"), identity(1)));
         EXPECT_FALSE(marks::isClear(file("kept"), identity(1, 11)));
         marks::clear(file("new"), identity(3));
@@ -227,7 +228,7 @@ TEST_F(MarkCatalogTest, RowsInViewAnswerAsTheCatalogDoesIncludingMarksWrittenMea
 TEST_F(MarkCatalogTest, RowsOfFilesAScanNoLongerFindsArePruned)
 {
     QTemporaryDir tree;
-    const marks::Location folder = marks::locateFolder(QFile::encodeName(tree.path()));
+    const marks::Location folder = marks::locateFolder(qv::HostPath(QFile::encodeName(tree.path())));
     for (const char *name : {"kept", "gone", "sub/deep", "locked/x"})
         marks::clear(marks::childOf(folder, name), identity());
     marks::commit();
@@ -258,9 +259,11 @@ TEST_F(MarkCatalogTest, AFolderBehindALinkIsKeyedByWhereItReallyIs)
     const QByteArray root = QFile::encodeName(tree.path());
     ASSERT_TRUE(QDir().mkpath(tree.path() + "/real/sub"));
     ASSERT_EQ(::symlink((root + "/real").constData(), (root + "/link").constData()), 0);
-    marks::locateFolder(root); // its children are then resolved from it
-    EXPECT_EQ(marks::locateFolder(root + "/link").path, marks::locateFolder(root + "/real").path);
-    EXPECT_EQ(marks::locateFolder(root + "/link/sub").path, marks::locateFolder(root + "/real/sub").path);
+    marks::locateFolder(qv::HostPath(root)); // its children are then resolved from it
+    EXPECT_EQ(marks::locateFolder(qv::HostPath(root + "/link")).path,
+              marks::locateFolder(qv::HostPath(root + "/real")).path);
+    EXPECT_EQ(marks::locateFolder(qv::HostPath(root + "/link/sub")).path,
+              marks::locateFolder(qv::HostPath(root + "/real/sub")).path);
 }
 
 TEST_F(MarkCatalogTest, AMissingOrCorruptCatalogMeansEveryFileChanged)
@@ -347,8 +350,8 @@ TEST_F(MarkCatalogTest, AVolumeKeepsItsMarksThroughAnotherMountPoint)
         GTEST_SKIP() << "cannot mount here (needs root)";
     ASSERT_EQ(::mount(first.constData(), second.constData(), nullptr, MS_BIND, nullptr), 0);
     QDir().mkpath(QString::fromUtf8(first) + "/mappe");
-    const marks::Location a = marks::locateFolder(first + "/mappe"),
-                          b = marks::locateFolder(second + "/mappe");
+    const marks::Location a = marks::locateFolder(qv::HostPath(first + "/mappe")),
+                          b = marks::locateFolder(qv::HostPath(second + "/mappe"));
     ::umount(second.constData());
     ::umount(first.constData());
     EXPECT_EQ(a.volume, b.volume);

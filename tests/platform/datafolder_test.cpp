@@ -105,9 +105,10 @@ TEST_F(DataFolderTest, OldFilesMoveOverOnceWithALineInTheErrorLog)
     drives.writeFile("C:\\usr\\lib\\qvbackup\\BackupLoggAlle.txt", "alle");
     drives.writeFile("C:\\usr\\lib\\qvbackup\\qvbackup", "program");
     install();
-    if (::geteuid() == 0)
-        ::chmod(QFile::encodeName(program()).constData(), 0755),
-            ::chown(QFile::encodeName(program()).constData(), 65534, 65534);
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chmod(QFile::encodeName(program()).constData(), 0755), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(program()).constData(), 65534, 65534), 0);
+    }
 
     const int moved = moveOldDataFiles("Error_Backup.txt");
     EXPECT_EQ(moved, ::geteuid() == 0 ? 3 : 2);

@@ -34,8 +34,7 @@ struct MirrorCopyTest : ::testing::Test {
         QStringList passedOver;
         MirrorCopy mirror(kSource, kMirror);
         mirror.copyAhead(
-            sources.size(), [&](qsizetype k) { return sources[k]; },
-            [&](qsizetype k) { return destinationOf(sources[k]); },
+            sources.size(), [&](qsizetype k) { return sources[k]; }, destinationOf,
             [&](qsizetype k) { return QFile::encodeName(drives.host(sources[k])); });
         for (const QString &source : sources) {
             if (!mirror.makeFolders(source)) {

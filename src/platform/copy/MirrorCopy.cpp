@@ -232,18 +232,19 @@ MirrorCopy::Hosts MirrorCopy::hostsOf(qsizetype k, const QString &sourceFile) co
     return hostsOf(sourceFile);
 }
 
-void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt, HostAt hostAt)
+void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, DestinationOf destinationOf, HostAt hostAt)
 {
-    if (m_sourceRoot.isEmpty() || m_mirrorRoot.isEmpty())
-        return;
     m_count = count;
     m_sourceAt = std::move(sourceAt);
-    m_destinationAt = std::move(destinationAt);
+    m_destinationOf = std::move(destinationOf);
+    m_window.clear();
+    m_windowFirst = 0;
+    if (m_sourceRoot.isEmpty() || m_mirrorRoot.isEmpty())
+        return;
     m_hostAt = std::move(hostAt);
-    m_sourceIndex = -1;
     m_next = m_pushed = 0;
     m_ahead = std::make_unique<CopyAhead>(hostfs::copyFaultHook());
-    m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot.bytes());
+    m_rowsInView = std::make_unique<marks::RowsInView>(m_sourceRoot);
 }
 
 void MirrorCopy::pushAhead()
@@ -251,13 +252,13 @@ void MirrorCopy::pushAhead()
     // Enough to keep the thread busy; few enough that a stop wastes little.
     constexpr qsizetype kAhead = 64;
     while (m_pushed < m_count && m_pushed < m_next + kAhead) {
-        const QString source = m_sourceAt(m_pushed);
+        const QString source = sourceAt(m_pushed);
         // A file whose folder or host path fails is left for copy() to meet in turn.
         if (!makeFolders(source))
             return;
         try {
             const Hosts h = hostsOf(m_pushed, source);
-            m_ahead->push(h.read, h.mirror, m_destinationAt(m_pushed));
+            m_ahead->push(h.read, h.mirror, destinationAt(m_pushed));
         } catch (const PlatformError &) {
             return;
         }
@@ -265,13 +266,35 @@ void MirrorCopy::pushAhead()
     }
 }
 
-const QString &MirrorCopy::sourceAt(qsizetype k)
+MirrorCopy::Paths &MirrorCopy::pathsAt(qsizetype k)
 {
-    if (k != m_sourceIndex) {
-        m_source = m_sourceAt(k);
-        m_sourceIndex = k;
+    // The files before the one at hand are not asked for again.
+    const qsizetype first = m_ahead ? std::min(k, m_next) : k;
+    while (!m_window.empty() && m_windowFirst < first) {
+        m_window.pop_front();
+        ++m_windowFirst;
     }
-    return m_source;
+    const qsizetype end = m_windowFirst + qsizetype(m_window.size());
+    if (m_window.empty() || k < m_windowFirst || k > end + 64) {
+        m_window.clear();
+        m_windowFirst = k;
+    }
+    while (m_windowFirst + qsizetype(m_window.size()) <= k)
+        m_window.push_back({m_sourceAt(m_windowFirst + qsizetype(m_window.size())), QString()});
+    return m_window[std::size_t(k - m_windowFirst)];
+}
+
+QString MirrorCopy::sourceAt(qsizetype k)
+{
+    return pathsAt(k).source;
+}
+
+QString MirrorCopy::destinationAt(qsizetype k)
+{
+    Paths &p = pathsAt(k);
+    if (p.destination.isNull())
+        p.destination = m_destinationOf(p.source);
+    return p.destination;
 }
 
 // Files the caller passed over before they were handed ahead (their folders could not
@@ -281,7 +304,7 @@ void MirrorCopy::passOver(const QString &sourceFile)
     if (!m_ahead || m_next != m_pushed)
         return;
     for (qsizetype k = m_next; k < m_count && k < m_next + 64; ++k)
-        if (m_sourceAt(k) == sourceFile) {
+        if (pathsAt(k).source == sourceFile) {
             m_next = m_pushed = k;
             return;
         }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <ctime>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -30,16 +31,21 @@ public:
     MirrorCopy(const QString &sourceRoot, const QString &mirrorRoot);
     ~MirrorCopy(); // stops the copy ahead within a block; applies the folders' modes and times
 
-    // The files copy() will be given, in that order: how many, and each one's Windows
-    // path and destination asked for by its number as needed, so that no list of every
-    // path is held. From then on the next few are read and written ahead on a second
+    // The files copy() will be given, in that order: how many, each one's Windows path
+    // asked for by its number as needed (so that no list of every path is held), and
+    // its destination from that path. From then on the next few are read and written ahead on a second
     // thread (the copy fault hook is called there), and each is put in place only when
     // copy() reaches it.
     // hostAt, when given: each file's host path as the scan found it, so that the copy
     // need not look it up again through the drive table.
     using PathAt = std::function<QString(qsizetype)>;
+    using DestinationOf = std::function<QString(const QString &)>;
     using HostAt = std::function<QByteArray(qsizetype)>;
-    void copyAhead(qsizetype count, PathAt sourceAt, PathAt destinationAt, HostAt hostAt = {});
+    void copyAhead(qsizetype count, PathAt sourceAt, DestinationOf destinationOf, HostAt hostAt = {});
+    // The k-th file's Windows path and its destination, as copyAhead was told: each is
+    // made once while the file is among the next few.
+    QString sourceAt(qsizetype k);
+    QString destinationAt(qsizetype k);
 
     // Makes the folders that the copy of sourceFile needs; false when one cannot be made.
     bool makeFolders(const QString &sourceFile);
@@ -92,12 +98,16 @@ private:
     std::unique_ptr<CopyAhead> m_ahead;
     std::unique_ptr<marks::RowsInView> m_rowsInView; // each file taken is looked up
     qsizetype m_count = 0;
-    PathAt m_sourceAt, m_destinationAt;
+    PathAt m_sourceAt;
+    DestinationOf m_destinationOf;
     HostAt m_hostAt;
     qsizetype m_next = 0, m_pushed = 0;
-    const QString &sourceAt(qsizetype k); // the last one asked for is kept
-    qsizetype m_sourceIndex = -1;
-    QString m_source;
+    struct Paths {
+        QString source, destination; // the destination is null until asked for
+    };
+    Paths &pathsAt(qsizetype k);
+    std::deque<Paths> m_window; // the files from m_windowFirst on whose paths were made
+    qsizetype m_windowFirst = 0;
     QString m_lastFolderMade; // Windows folder of the last file whose folders were made
 
     struct Folder {

@@ -37,8 +37,9 @@ int removeTree(int parent, const char *name)
         if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
         if (S_ISDIR(st.st_mode)) {
-            // A read-only folder (kept as its source had it) must open for the removal.
-            ::fchmodat(fd, n, (st.st_mode & 07777) | 0700, 0);
+            // A read-only folder (kept as its source had it) must open for the removal;
+            // one we may not change may still open to us, so it is tried either way.
+            [[maybe_unused]] const int opened = ::fchmodat(fd, n, (st.st_mode & 07777) | 0700, 0);
             removed += removeTree(fd, n);
         } else if (::unlinkat(fd, n, 0) == 0) {
             ++removed;

@@ -56,7 +56,7 @@ quint32 attributeWord(const QString &name, const struct stat &st, bool archiveCl
 marks::Location markLocation(const QByteArray &host)
 {
     if (foundAsLink(host))
-        return marks::locateFolder(host); // the file the link leads to
+        return marks::locateFolder(HostPath(host)); // the file the link leads to
     // A copy marks the files of one folder one after another: the folder's place is
     // looked up once.
     static QByteArray lastFolder;
@@ -65,7 +65,7 @@ marks::Location markLocation(const QByteArray &host)
     const QByteArrayView folder = slash <= 0 ? QByteArrayView("/") : QByteArrayView(host.constData(), slash);
     if (folder != lastFolder) {
         lastFolder = folder.toByteArray();
-        lastLocation = marks::locateFolder(lastFolder);
+        lastLocation = marks::locateFolder(HostPath(lastFolder));
     }
     return marks::childOf(lastLocation, host.mid(slash + 1));
 }
@@ -393,7 +393,7 @@ void forEachDirEntry(const QString &folder, const QString &pattern,
         bool archiveClear = false;
         if (S_ISREG(s.st_mode) && path) {
             if (!folderLocation)
-                folderLocation = marks::locateFolder(dirBytes);
+                folderLocation = marks::locateFolder(HostPath(dirBytes));
             archiveClear =
                 marks::isClear(marks::childOf(*folderLocation, QByteArray(path)), FileIdentity::of(s));
         }
@@ -537,16 +537,16 @@ MarkDestination::MarkDestination(const QString &destinationFolder)
     const HostPath host = DriveTable::current()
                               .toHost(WinPath(destinationFolder))
                               .value_or(HostPath::fromText(destinationFolder));
-    m_scope = std::make_unique<marks::ForDestination>(host.bytes());
+    m_scope = std::make_unique<marks::ForDestination>(host);
 }
 
 MarkDestination::~MarkDestination() = default;
 
 void nameMarkDestinations(const QStringList &destinationFolders)
 {
-    std::vector<QByteArray> hosts;
+    std::vector<HostPath> hosts;
     for (const QString &folder : destinationFolders)
-        hosts.push_back(DriveTable::current().toHost(WinPath(folder)).value_or(HostPath()).bytes());
+        hosts.push_back(DriveTable::current().toHost(WinPath(folder)).value_or(HostPath()));
     marks::nameDestinations(hosts);
 }
 

@@ -744,12 +744,12 @@ bool canonicalFolder(const QByteArray &folder, QByteArray &canonical, struct sta
 
 } // namespace
 
-Location locateFolder(const QByteArray &hostFolder)
+Location locateFolder(const HostPath &hostFolder)
 {
     struct stat st;
     QByteArray canonical;
     const VolumeOfDevice *v =
-        canonicalFolder(hostFolder, canonical, st) ? volumeOfDevice(st.st_dev) : nullptr;
+        canonicalFolder(hostFolder.bytes(), canonical, st) ? volumeOfDevice(st.st_dev) : nullptr;
     if (!v || v->key == "/")
         return {QByteArrayLiteral("/"), canonical, v && v->inodeUnstable};
     // The path within the volume, through the mount that holds the folder.
@@ -787,11 +787,11 @@ bool inodesUnstable(const QString &fsType, const QByteArray &superOptions)
     return (fsType == u"cifs" || fsType == u"smb3") && superOptions.split(',').contains("noserverino");
 }
 
-QByteArray destinationKey(const QByteArray &hostFolder)
+QByteArray destinationKey(const HostPath &hostFolder)
 {
     // A folder not made yet is placed by the nearest one that exists, so its key is the
     // same before and after its first run.
-    QByteArray existing = hostFolder, rest;
+    QByteArray existing = hostFolder.bytes(), rest;
     while (existing.size() > 1 && existing.endsWith('/'))
         existing.chop(1);
     struct stat st;
@@ -800,14 +800,14 @@ QByteArray destinationKey(const QByteArray &hostFolder)
         rest.prepend(existing.mid(slash));
         existing.truncate(std::max<qsizetype>(slash, 1));
     }
-    const Location at = locateFolder(existing);
+    const Location at = locateFolder(HostPath(existing));
     QByteArray path = at.path;
     if (path.endsWith('/') && rest.startsWith('/'))
         path.chop(1);
     return at.volume + '\0' + path + rest;
 }
 
-ForDestination::ForDestination(const QByteArray &hostFolder) : m_previous(g_destination)
+ForDestination::ForDestination(const HostPath &hostFolder) : m_previous(g_destination)
 {
     g_destination = destinationKey(hostFolder);
     g_lastLookup.found = false;
@@ -819,14 +819,14 @@ ForDestination::~ForDestination()
     g_lastLookup.found = false;
 }
 
-void nameDestinations(const std::vector<QByteArray> &hostFolders)
+void nameDestinations(const std::vector<HostPath> &hostFolders)
 {
     catalog().db(); // a catalog of another environment forgets the names first
     std::vector<QByteArray> present;
     bool all = true;
-    for (const QByteArray &folder : hostFolders) {
+    for (const HostPath &folder : hostFolders) {
         struct stat st;
-        if (folder.isEmpty() || ::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        if (folder.isEmpty() || ::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
             all = false; // an unplugged disk: its rows stay, it is not asked
             continue;
         }
@@ -890,7 +890,7 @@ void write(const Location &where, const FileIdentity *identity)
 
 } // namespace
 
-RowsInView::RowsInView(const QByteArray &hostFolder)
+RowsInView::RowsInView(const HostPath &hostFolder)
 {
     const Location folder = locateFolder(hostFolder);
     delete g_view;

@@ -4,6 +4,7 @@
 // clear exactly while its row matches the file's identity; no row, another identity,
 // or a catalog that cannot be read all mean "set", so every doubt takes the file again.
 #include "platform/base/FileIdentity.h"
+#include "platform/paths/HostPath.h"
 
 #include <QByteArray>
 #include <QList>
@@ -27,7 +28,7 @@ struct Location {
 
 // Location of a folder given by its host path (symbolic links resolved here) and the
 // device it lives on; a file's location is its folder's plus "/" and its name.
-Location locateFolder(const QByteArray &hostFolder);
+Location locateFolder(const HostPath &hostFolder);
 Location childOf(const Location &folder, const QByteArray &name);
 
 // "$XDG_STATE_HOME/qvbackup/archive-marks.sqlite" (~/.local/state when unset).
@@ -39,11 +40,11 @@ QString catalogPath();
 // written outside any run. Outside a run a mark is clear when every destination
 // named (and present) has it clear; clearing writes that for all of them, setting
 // deletes every row of the file.
-QByteArray destinationKey(const QByteArray &hostFolder);
+QByteArray destinationKey(const HostPath &hostFolder);
 class ForDestination
 {
 public:
-    explicit ForDestination(const QByteArray &hostFolder);
+    explicit ForDestination(const HostPath &hostFolder);
     ~ForDestination();
     ForDestination(const ForDestination &) = delete;
     ForDestination &operator=(const ForDestination &) = delete;
@@ -53,7 +54,7 @@ private:
 };
 // The destination folders the templates name (host paths). When each of them exists,
 // the rows of every other destination are deleted.
-void nameDestinations(const std::vector<QByteArray> &hostFolders);
+void nameDestinations(const std::vector<HostPath> &hostFolders);
 // Whether a mount's inode numbers are lost on a remount.
 bool inodesUnstable(const QString &fsType, const QByteArray &superOptions);
 
@@ -118,7 +119,7 @@ private:
 class RowsInView
 {
 public:
-    explicit RowsInView(const QByteArray &hostFolder);
+    explicit RowsInView(const HostPath &hostFolder);
     ~RowsInView();
     RowsInView(const RowsInView &) = delete;
     RowsInView &operator=(const RowsInView &) = delete;

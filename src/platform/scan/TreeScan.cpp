@@ -37,7 +37,7 @@ TreeScan::TreeScan(const QString &root, bool recursive, const QString &avoid)
     if (!folder.host.isEmpty()) {
         // The tree is read on a second thread while the catalog rows are read here.
         m_readAhead = std::make_unique<FolderReadAhead>(folder.host, recursive, m_rules);
-        m_rows.push_back(std::make_unique<marks::FolderRows>(marks::locateFolder(folder.host.bytes())));
+        m_rows.push_back(std::make_unique<marks::FolderRows>(marks::locateFolder(folder.host)));
     }
     m_folders.emplace(root, std::move(folder));
 }
@@ -110,7 +110,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
             if (!entry.isFolder && entry.isLink) {
                 const QByteArray link = hostPathBytes(hostPrefix + hostName);
                 rememberFoundLink(link);
-                clear = marks::isClear(marks::locateFolder(link), entry.identity);
+                clear = marks::isClear(marks::locateFolder(HostPath(link)), entry.identity);
             } else if (!entry.isFolder && rows) {
                 relative.resize(rowsPrefix.size());
                 relative += n;
@@ -127,7 +127,7 @@ bool TreeScan::list(const QString &folderPath, const std::function<void(const Sc
             if (entry.isLink) {
                 sub.rows = m_rows.size();
                 sub.rowsRelative.clear();
-                m_rows.push_back(std::make_unique<marks::FolderRows>(marks::locateFolder(sub.host.bytes())));
+                m_rows.push_back(std::make_unique<marks::FolderRows>(marks::locateFolder(sub.host)));
             }
             m_folders.emplace(e.path + u'\\', std::move(sub));
         }
