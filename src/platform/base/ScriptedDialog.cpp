@@ -75,7 +75,7 @@ QString ScriptedDialog::prompt(const QString &text, const QString &title, const 
             m_onUnexpected(head);
         return {};
     }
-    const QString t = m_prompts.front();
+    QString t = m_prompts.front();
     m_prompts.pop_front();
     m_transcript << head << QStringLiteral("  -> \"%1\"").arg(t);
     return t;

@@ -26,7 +26,7 @@ namespace
 // Empty when the drive is missing: the folders then cannot be made.
 HostPath hostOf(const QString &windowsFolder)
 {
-    const HostPath h = DriveTable::current().toHost(WinPath(windowsFolder)).value_or(HostPath());
+    HostPath h = DriveTable::current().toHost(WinPath(windowsFolder)).value_or(HostPath());
     QByteArray b = h.bytes();
     if (b.size() < 2 || !b.endsWith('/'))
         return h;

@@ -215,7 +215,7 @@ std::optional<QString> lookupFolded(const QByteArray &dir, const QString &name)
         ::closedir(dp);
         if (g_indexes.size() >= kMaxIndexes)
             g_indexes.clear();
-        it = g_indexes.insert(dir, std::move(idx));
+        it = g_indexes.emplace(dir, std::move(idx));
     }
     const auto found = it->byFolded.constFind(name.toCaseFolded());
     if (found == it->byFolded.cend())
@@ -681,7 +681,7 @@ QString pathWithHost(const QString &windowsPath)
 
 QString localAppDataFolder()
 {
-    const QString env = qEnvironmentVariable("LocalAppData");
+    QString env = qEnvironmentVariable("LocalAppData");
     if (!env.isEmpty())
         return env;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);

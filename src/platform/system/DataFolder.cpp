@@ -165,7 +165,7 @@ HostPath lockFolder()
     if (dataInProgramFolder())
         return programFolderHost().value_or(HostPath());
     // The variable's own bytes: the folder is named exactly as the session gave it.
-    const HostPath runtime(qgetenv("XDG_RUNTIME_DIR"));
+    HostPath runtime(qgetenv("XDG_RUNTIME_DIR"));
     struct stat st;
     if (runtime.bytes().startsWith('/') && ::stat(runtime.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
         writableHere(runtime))

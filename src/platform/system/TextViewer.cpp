@@ -52,9 +52,13 @@ QString logonName()
     QString name = qEnvironmentVariable("USER");
     if (name.isEmpty())
         name = qEnvironmentVariable("LOGNAME");
-    if (name.isEmpty())
-        if (const passwd *pw = ::getpwuid(::geteuid()))
+    if (name.isEmpty()) {
+        char buffer[4096];
+        passwd entry{};
+        passwd *pw = nullptr;
+        if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &pw) == 0 && pw)
             name = QString::fromLocal8Bit(pw->pw_name);
+    }
     return name;
 }
 

@@ -215,7 +215,9 @@ private:
             const qv::HostPath path = folder / QByteArrayView(name.data(), qsizetype(name.size()));
             if (!statItem(path, child, special))
                 continue; // a dangling link or a file gone since the listing
-            child.given = given + '\\' + name;
+            child.given = given;
+            child.given += '\\';
+            child.given += name;
             if (special) {
                 g_skipped.push_back(child.given); // sockets, pipes and devices hold no data to keep
                 continue;
@@ -500,7 +502,7 @@ int attempt(Run &run, const Settings &settings, const qv::HostPath &target)
 
     if (zip_close(za.get()) != 0)
         return run.result != ZpOk ? run.result : zipFailure();
-    za.release(); // zip_close freed it
+    static_cast<void>(za.release()); // zip_close freed it
     return ZpOk;
 }
 
