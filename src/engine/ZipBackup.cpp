@@ -195,7 +195,19 @@ short ZipBackup::ZipArkiver()
     names.reserve(ZipFilnavn.size());
     for (const QByteArray &n : ZipFilnavn)
         names.push_back(n.constData());
-    const int result = ZpArchive(int(names.size()), m_archive.constData(), names.data());
+    // Each file is packed from where the scan found it, not looked up again.
+    struct FoundHosts {
+        const FoundFiles &found;
+        QByteArray current;
+    } hosts{s.found, {}};
+    const ZipHostNameOf hostNameOf = [](int i, void *context) -> const char * {
+        auto &h = *static_cast<FoundHosts *>(context);
+        h.current = h.found.hostPath(i);
+        return h.current.constData();
+    };
+    const bool fromScan = int(names.size()) == s.found.count();
+    const int result = ZpArchiveFound(int(names.size()), m_archive.constData(), names.data(),
+                                      fromScan ? hostNameOf : nullptr, &hosts);
     s_active = nullptr;
     s.fileInProgress = 0;
     return short(result);

@@ -347,6 +347,21 @@ std::vector<std::string> skippedNames()
     return names;
 }
 
+TEST_F(ZipLibraryTest, AFileIsPackedFromTheHostPathGivenWithItsName)
+{
+    // No drive Q: the file is taken where the caller found it. Without a host path the
+    // name is looked up: gone.
+    const QByteArray found = QFile::encodeName(drives.writeFile("C:\\Data\\a.txt", "funnet"));
+    const char *names[] = {"Q:\\Data\\a.txt", "C:\\Data\\borte.txt"};
+    const char *hosts[] = {found.constData(), nullptr};
+    const ZipHostNameOf hostOf = [](int i, void *given) { return static_cast<const char **>(given)[i]; };
+    ASSERT_EQ(ZpArchiveFound(2, zipName.toUtf8().constData(), names, hostOf, hosts), ZpOk);
+    const std::vector<Entry> packed = readArchive(drives.host(zipName));
+    EXPECT_THAT(namesOf(packed), ElementsAre("Data/", "Data/a.txt"));
+    EXPECT_EQ(packed.back().data, "funnet");
+    EXPECT_THAT(skippedNames(), ElementsAre("C:\\Data\\borte.txt"));
+}
+
 TEST_F(ZipLibraryTest, FilesGoneOrUnreadableAreLeftOutAndNamed)
 {
     drives.writeFile("C:\\Data\\a.txt", "a");

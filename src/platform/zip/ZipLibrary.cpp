@@ -526,7 +526,8 @@ int writeArchive(const Settings &settings, std::deque<Item> items, const qv::Hos
     }
 }
 
-int archive(int count, const char *archiveName, const char *const *names)
+int archive(int count, const char *archiveName, const char *const *names, ZipHostNameOf hostNameOf,
+            void *context)
 {
     const Settings settings = g_settings;
     if (!settings.valid)
@@ -542,7 +543,9 @@ int archive(int count, const char *archiveName, const char *const *names)
         if (!names[i] || !*names[i])
             continue;
         const QString windowsPath = fromUtf8(names[i]);
-        const std::optional<qv::HostPath> host = hostPathOf(windowsPath);
+        const char *found = hostNameOf ? hostNameOf(i, context) : nullptr;
+        const std::optional<qv::HostPath> host =
+            found && *found ? std::optional(qv::HostPath(QByteArray(found))) : hostPathOf(windowsPath);
         Item item;
         bool special = false;
         if (!host || !statItem(*host, item, special)) {
@@ -618,6 +621,12 @@ int ZpSetOptions(const ZipOptions *options)
 
 int ZpArchive(int count, const char *archiveName, const char *const *names)
 {
+    return ZpArchiveFound(count, archiveName, names, nullptr, nullptr);
+}
+
+int ZpArchiveFound(int count, const char *archiveName, const char *const *names, ZipHostNameOf hostNameOf,
+                   void *context)
+{
     if (count <= 0)
         return ZpNothingToDo;
     if (g_busy)
@@ -627,7 +636,7 @@ int ZpArchive(int count, const char *archiveName, const char *const *names)
     g_systemError = 0;
     int result;
     try {
-        result = archive(count, archiveName, names);
+        result = archive(count, archiveName, names, hostNameOf, context);
     } catch (const std::bad_alloc &) {
         result = ZpOutOfMemory;
     } catch (...) {

@@ -58,6 +58,12 @@ int ZpSetOptions(const ZipOptions *options);
 // temporary file ("<archiveName>.XXXXXX") are readable by the owner only. An aborted
 // or failed call leaves no archive and no temporary file behind.
 int ZpArchive(int count, const char *archiveName, const char *const *names);
+// As ZpArchive, with the host path each name was found at: hostNameOf(i, context) gives
+// the host bytes of names[i] (valid until its next call), or null to have the name
+// looked up through the drive table.
+typedef const char *(*ZipHostNameOf)(int index, void *context);
+int ZpArchiveFound(int count, const char *archiveName, const char *const *names, ZipHostNameOf hostNameOf,
+                   void *context);
 
 // The host error number (errno) behind the last ZpCreateError; 0 when none is known.
 int ZpLastSystemError(void);
