@@ -58,7 +58,7 @@ QString whyRefused(const QCommandLineParser &p, const QStringList &args)
         return "Ukjent valg: " + argumentNaming(args, p.unknownOptionNames().first());
     const QString last = args.isEmpty() ? QString() : args.last();
     if (last.startsWith(u"--"))
-        if (const QString message = messageOf(last.mid(2).toUtf8().constData()); !message.isEmpty())
+        if (QString message = messageOf(last.mid(2).toUtf8().constData()); !message.isEmpty())
             return message;
     for (const QString &a : args)
         if (a.startsWith(u"--") && a.contains(u'='))
