@@ -55,7 +55,7 @@ TEST(InstallTest, AnInstalledCopyKeepsEachUsersFilesInTheirOwnFolder)
     write(programDir + "/BackupMal.txt", shipped);
     write(home + "/Data/a.txt", "innhold");
     qvtest::openUpToRoot(programDir);
-    qvtest::giveToNobody(home);
+    ASSERT_TRUE(qvtest::giveToNobody(home));
 
     const QByteArray exe = QFile::encodeName(prefix + "/bin/qvbackup");
     const QByteArray output = QFile::encodeName(home + "/output.txt");

@@ -184,8 +184,8 @@ TEST_F(RobustnessTest, UnreadableFoldersAreNamedInTheLog)
     };
     int result;
     if (::geteuid() == 0) { // permissions do not bind root: the run goes on as "nobody"
-        giveToNobody(qvtest::processRoot());
-        giveToNobody(drives.hostRoot('C').section('/', 0, -2));
+        ASSERT_TRUE(giveToNobody(qvtest::processRoot()));
+        ASSERT_TRUE(giveToNobody(drives.hostRoot('C').section('/', 0, -2)));
         result = asNobody(check);
         if (result == -1)
             GTEST_SKIP() << "cannot run as another user here";

@@ -37,14 +37,15 @@ void openUpToRoot(const QString &host)
     }
 }
 
-void giveToNobody(const QString &hostRoot)
+bool giveToNobody(const QString &hostRoot)
 {
     openUpToRoot(hostRoot);
     QDirIterator it(hostRoot, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
-    ::chown(QFile::encodeName(hostRoot).constData(), 65534, 65534);
+    bool all = ::chown(QFile::encodeName(hostRoot).constData(), 65534, 65534) == 0;
     while (it.hasNext())
-        ::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534);
+        all = ::lchown(QFile::encodeName(it.next()).constData(), 65534, 65534) == 0 && all;
+    return all;
 }
 
 bool shareWithNobody(const QString &host)

@@ -11,8 +11,9 @@ namespace qvtest
 int asNobody(const std::function<int()> &f);
 // Makes every folder from host up to the root passable for other accounts.
 void openUpToRoot(const QString &host);
-// openUpToRoot, and hands the whole tree below hostRoot to "nobody".
-void giveToNobody(const QString &hostRoot);
+// openUpToRoot, and hands the whole tree below hostRoot to "nobody"; false when a file
+// could not be handed over (as for any account but root).
+[[nodiscard]] bool giveToNobody(const QString &hostRoot);
 // Makes host a 0600 file shared with "nobody" for reading through an access list
 // (owning group: nothing, mask: read). False where the file system has no lists.
 bool shareWithNobody(const QString &host);
