@@ -160,6 +160,36 @@ Report unreadable()
     return r;
 }
 
+using Hash = std::optional<std::uint64_t>; // none: the side could not be read
+
+// What reading both sides of a file whose sizes agree found, if anything.
+void noteRead(Report &r, const QByteArray &relative, const Hash &backup, const Hash &source, bool timeDiffers,
+              std::int64_t sourceSize, std::int64_t backupSize)
+{
+    Finding::Kind kind;
+    if (!backup) {
+        r.unreadable = true;
+        kind = Finding::BackupUnreadable;
+    } else if (!source) {
+        kind = Finding::SourceUnreadable;
+    } else if (*backup != *source) {
+        kind = Finding::Content;
+    } else if (timeDiffers) {
+        kind = Finding::Time;
+    } else {
+        return;
+    }
+    r.findings.push_back({kind, HostPath(relative), sourceSize, backupSize});
+}
+
+// Findings in the order of their paths' bytes; one path's findings as they came.
+void sortFindings(Report &r)
+{
+    std::stable_sort(r.findings.begin(), r.findings.end(), [](const Finding &a, const Finding &b) {
+        return a.relative.bytes() < b.relative.bytes();
+    });
+}
+
 } // namespace
 
 Same sameContent(const QByteArray &source, const QByteArray &copy, bool copyFromDisk)
@@ -223,20 +253,9 @@ Report compareMirror(const QString &sourceFolder, const QString &mirrorFolder, b
     const auto &sourceResult = sourceHashes.result();
     for (size_t i = 0; i < pairs.size(); ++i) {
         const Pair &p = pairs[i];
-        if (!copyHashes[i]) {
-            r.unreadable = true;
-            r.findings.push_back({Finding::BackupUnreadable, HostPath(p.relative), p.size, p.size});
-        } else if (!sourceResult[i]) {
-            r.findings.push_back({Finding::SourceUnreadable, HostPath(p.relative), p.size, p.size});
-        } else if (*copyHashes[i] != *sourceResult[i]) {
-            r.findings.push_back({Finding::Content, HostPath(p.relative), p.size, p.size});
-        } else if (p.timeDiffers) {
-            r.findings.push_back({Finding::Time, HostPath(p.relative), p.size, p.size});
-        }
+        noteRead(r, p.relative, copyHashes[i], sourceResult[i], p.timeDiffers, p.size, p.size);
     }
-    std::stable_sort(r.findings.begin(), r.findings.end(), [](const Finding &a, const Finding &b) {
-        return a.relative.bytes() < b.relative.bytes();
-    });
+    sortFindings(r);
     return r;
 }
 
@@ -336,20 +355,9 @@ Report compareArchive(const QString &archivePath, const QString &sourceFolder)
     const auto &sourceResult = sourceHashes.result();
     for (size_t i = 0; i < entries.size(); ++i) {
         const Entry &e = entries[i];
-        if (!entryHashes[i]) {
-            r.unreadable = true;
-            r.findings.push_back({Finding::BackupUnreadable, HostPath(e.relative), e.sourceSize, e.size});
-        } else if (!sourceResult[i]) {
-            r.findings.push_back({Finding::SourceUnreadable, HostPath(e.relative), e.sourceSize, e.size});
-        } else if (*entryHashes[i] != *sourceResult[i]) {
-            r.findings.push_back({Finding::Content, HostPath(e.relative), e.sourceSize, e.size});
-        } else if (e.timeDiffers) {
-            r.findings.push_back({Finding::Time, HostPath(e.relative), e.sourceSize, e.size});
-        }
+        noteRead(r, e.relative, entryHashes[i], sourceResult[i], e.timeDiffers, e.sourceSize, e.size);
     }
-    std::stable_sort(r.findings.begin(), r.findings.end(), [](const Finding &a, const Finding &b) {
-        return a.relative.bytes() < b.relative.bytes();
-    });
+    sortFindings(r);
     return r;
 }
 
