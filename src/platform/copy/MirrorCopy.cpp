@@ -23,6 +23,10 @@ namespace qv
 namespace
 {
 
+// Files handed to the copy ahead at most: enough to keep its thread busy, few enough
+// that a stop wastes little. Also how far a passed-over file is looked for.
+constexpr qsizetype kAhead = 64;
+
 // Empty when the drive is missing: the folders then cannot be made.
 HostPath hostOf(const QString &windowsFolder)
 {
@@ -249,8 +253,6 @@ void MirrorCopy::copyAhead(qsizetype count, PathAt sourceAt, DestinationOf desti
 
 void MirrorCopy::pushAhead()
 {
-    // Enough to keep the thread busy; few enough that a stop wastes little.
-    constexpr qsizetype kAhead = 64;
     while (m_pushed < m_count && m_pushed < m_next + kAhead) {
         const QString source = sourceAt(m_pushed);
         // A file whose folder or host path fails is left for copy() to meet in turn.
@@ -275,7 +277,7 @@ MirrorCopy::Paths &MirrorCopy::pathsAt(qsizetype k)
         ++m_windowFirst;
     }
     const qsizetype end = m_windowFirst + qsizetype(m_window.size());
-    if (m_window.empty() || k < m_windowFirst || k > end + 64) {
+    if (m_window.empty() || k < m_windowFirst || k > end + kAhead) {
         m_window.clear();
         m_windowFirst = k;
     }
@@ -303,7 +305,7 @@ void MirrorCopy::passOver(const QString &sourceFile)
 {
     if (!m_ahead || m_next != m_pushed)
         return;
-    for (qsizetype k = m_next; k < m_count && k < m_next + 64; ++k)
+    for (qsizetype k = m_next; k < m_count && k < m_next + kAhead; ++k)
         if (pathsAt(k).source == sourceFile) {
             m_next = m_pushed = k;
             return;
