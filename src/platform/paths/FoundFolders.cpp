@@ -66,7 +66,7 @@ QString hostNameText(const QString &carried)
 
 std::optional<QString> foundHostPath(const QString &windowsPath, const HostPath &driveDir)
 {
-    if (g_foundFolders.isEmpty() || !(driveDir == g_foundDriveDir))
+    if (g_foundFolders.isEmpty() || driveDir != g_foundDriveDir)
         return std::nullopt;
     const QStringView name = WinPath::fileNameOf(windowsPath);
     if (name.isEmpty() || name.size() == windowsPath.size())
