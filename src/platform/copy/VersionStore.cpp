@@ -1,5 +1,6 @@
 #include "platform/copy/VersionStore.h"
 
+#include "platform/files/FolderOps.h"
 #include "platform/paths/DriveTable.h"
 
 #include <QRegularExpression>
@@ -16,39 +17,6 @@ namespace qv::versions
 
 namespace
 {
-
-// Files removed below the folder name in parent, then the folder itself.
-int removeTree(int parent, const char *name)
-{
-    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    DIR *d = ::fdopendir(fd);
-    if (!d) {
-        ::close(fd);
-        return 0;
-    }
-    int removed = 0;
-    while (const dirent *e = ::readdir(d)) {
-        const char *n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        struct stat st;
-        if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode)) {
-            // A read-only folder (kept as its source had it) must open for the removal;
-            // one we may not change may still open to us, so it is tried either way.
-            [[maybe_unused]] const int opened = ::fchmodat(fd, n, (st.st_mode & 07777) | 0700, 0);
-            removed += removeTree(fd, n);
-        } else if (::unlinkat(fd, n, 0) == 0) {
-            ++removed;
-        }
-    }
-    ::closedir(d);
-    ::unlinkat(parent, name, AT_REMOVEDIR);
-    return removed;
-}
 
 bool makeFolders(const QByteArray &path)
 {
@@ -100,7 +68,7 @@ int removeOlderThan(const QString &root, int days, const QDateTime &now)
         const std::optional<QDateTime> made = timeOfStamp(name);
         // Only the program's own stamp folders; anything else the user put there stays.
         if (made && (days <= 0 || *made < limit))
-            removed += removeTree(::dirfd(d), e->d_name);
+            removed += hostfs::removeTreeAt(::dirfd(d), e->d_name, true).files;
         else
             left = true;
     }

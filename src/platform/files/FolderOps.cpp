@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace qv
 {
@@ -36,33 +35,44 @@ bool isDir(const HostPath &host, bool followLink)
     return r == 0 && S_ISDIR(st.st_mode);
 }
 
-// Removes below a host folder without following links; false when anything stayed.
-// By the names' bytes: a name that is not UTF-8 goes as well.
-bool removeTree(const HostPath &folder)
-{
-    bool ok = true;
-    std::vector<QByteArray> names;
-    if (DIR *dir = ::opendir(folder.c_str())) {
-        while (const dirent *e = ::readdir(dir)) {
-            const char *n = e->d_name;
-            if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))))
-                names.emplace_back(n);
-        }
-        ::closedir(dir);
-    } else {
-        ok = false;
-    }
-    for (const QByteArray &name : names) {
-        const HostPath entry = folder / QByteArrayView(name);
-        if (isDir(entry, false))
-            ok = removeTree(entry) && ok;
-        else if (::unlink(entry.c_str()) != 0)
-            ok = false;
-    }
-    return ::rmdir(folder.c_str()) == 0 && ok;
-}
-
 } // namespace
+
+hostfs::RemovedTree hostfs::removeTreeAt(int parent, const char *name, bool openReadOnly)
+{
+    RemovedTree r;
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    DIR *d = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (!d) {
+        if (fd >= 0)
+            ::close(fd);
+        r.all = false;
+    } else {
+        while (const dirent *e = ::readdir(d)) {
+            const char *n = e->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            struct stat st;
+            if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                r.all = false;
+            } else if (S_ISDIR(st.st_mode)) {
+                if (openReadOnly) {
+                    // One we may not change may still open to us: it is tried either way.
+                    [[maybe_unused]] const int opened = ::fchmodat(fd, n, (st.st_mode & 07777) | 0700, 0);
+                }
+                const RemovedTree below = removeTreeAt(fd, n, openReadOnly);
+                r.files += below.files;
+                r.all = below.all && r.all;
+            } else if (::unlinkat(fd, n, 0) == 0) {
+                ++r.files;
+            } else {
+                r.all = false;
+            }
+        }
+        ::closedir(d);
+    }
+    r.all = ::unlinkat(parent, name, AT_REMOVEDIR) == 0 && r.all;
+    return r;
+}
 
 bool createFolder(const QString &path)
 {
@@ -127,7 +137,7 @@ Result<void> deleteFolderForGood(const QString &path)
     }
     if (!S_ISDIR(st.st_mode))
         return HostError{Err::PathNotFound, ENOTDIR};
-    const bool removed = removeTree(*host);
+    const bool removed = hostfs::removeTreeAt(AT_FDCWD, host->c_str(), false).all;
     hostcache::forget(host->parent());
     hostcache::forget(*host);
     if (!removed)

@@ -30,4 +30,18 @@ bool driveReady(QChar letter);
 // inode, so a link or a bind mount into outer counts. False when outer is missing.
 bool folderWithin(const QString &inner, const QString &outer);
 
+namespace hostfs
+{
+// What removing a tree did: the files removed, and whether nothing stayed.
+struct RemovedTree {
+    int files = 0;
+    bool all = true;
+};
+// Removes the folder name in the folder parent (a descriptor, or AT_FDCWD for a path)
+// with everything below it, by the names' bytes; links go as links, never followed.
+// openReadOnly: each folder is first opened to its owner (as a read-only folder kept
+// as its source had it must be, for the removal).
+RemovedTree removeTreeAt(int parent, const char *name, bool openReadOnly);
+} // namespace hostfs
+
 } // namespace qv
