@@ -52,9 +52,8 @@ hostfs::RemovedTree hostfs::removeTreeAt(int parent, const char *name, bool open
             if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
                 continue;
             struct stat st;
-            if (::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) != 0) {
-                r.all = false;
-            } else if (S_ISDIR(st.st_mode)) {
+            const bool found = ::fstatat(fd, n, &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (found && S_ISDIR(st.st_mode)) {
                 if (openReadOnly) {
                     // One we may not change may still open to us: it is tried either way.
                     [[maybe_unused]] const int opened = ::fchmodat(fd, n, (st.st_mode & 07777) | 0700, 0);
@@ -62,7 +61,7 @@ hostfs::RemovedTree hostfs::removeTreeAt(int parent, const char *name, bool open
                 const RemovedTree below = removeTreeAt(fd, n, openReadOnly);
                 r.files += below.files;
                 r.all = below.all && r.all;
-            } else if (::unlinkat(fd, n, 0) == 0) {
+            } else if (found && ::unlinkat(fd, n, 0) == 0) {
                 ++r.files;
             } else {
                 r.all = false;
